@@ -1,0 +1,21 @@
+# Small helpers shared by the folders' CMakeLists.
+
+# Sources of a folder: every .cpp directly inside it. Folders are flat and own one layer each,
+# so adding a class means adding its two files; CONFIGURE_DEPENDS re-globs on the next build.
+function(zen_glob_sources out)
+  set(result)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND result ${found})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Links the engine and module libraries whole: their classes register themselves from static
+# initialisers, which a plain static link would drop as unreferenced.
+function(zen_link_engine target)
+  if(TARGET zen_modules)
+    target_link_libraries(${target} PRIVATE zen_modules)
+  endif()
+  target_link_libraries(${target} PRIVATE zen_engine)
+endfunction()

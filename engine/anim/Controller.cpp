@@ -1,0 +1,40 @@
+#include "engine/anim/Controller.h"
+
+#include "engine/core/MessageLog.h"
+#include "engine/core/Stream.h"
+
+namespace zen {
+
+ZEN_IMPLEMENT_ABSTRACT_CLASS(Controller, Object, kStartupOtherClasses)
+
+void Controller::Update(double) {}
+
+void Controller::Reset() {}
+
+Result Controller::Save(Stream& stream)
+{
+    if (Object::Save(stream) != kSuccess) {
+        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
+        return kFailure;
+    }
+    if (stream.WriteBool(m_active) != kSuccess) {
+        Error("Невозможно сохранить флаг активности контроллера. Имя[%s] ID[%d]", m_name.CStr(), ID());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+Result Controller::Load(Stream& stream)
+{
+    if (Object::Load(stream) != kSuccess) {
+        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
+        return kFailure;
+    }
+    if (stream.ReadBool(m_active) != kSuccess) {
+        Error("Невозможно загрузить флаг активности контроллера. ID[%d] Имя[%s]", ID(), m_name.CStr());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+}  // namespace zen

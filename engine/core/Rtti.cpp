@@ -1,0 +1,13 @@
+#include "engine/core/Rtti.h"
+
+namespace zen {
+
+bool Rtti::DerivesFrom(const Rtti* type) const
+{
+    for (const Rtti* record = this; record; record = record->m_base)
+        if (record == type)
+            return true;
+    return false;
+}
+
+}  // namespace zen

@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The few operating-system services the engine and the screensaver use, behind one face.
+// platform/win32 implements them with Win32; platform/posix stands in for them natively so the
+// engine, tools and tests run on Linux (resources and the settings store live in memory there;
+// see PosixTestHooks.h). Strings are multibyte (code page 1251 on Windows), passed as bytes.
+namespace platform {
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 like the system tick count.
+uint32_t TickCount();
+
+// The process's whole command line as the system gives it (program name included).
+std::string CommandLine();
+
+// The user's application-data folder without a trailing separator; false when unknown.
+bool ApplicationDataFolder(std::string& out);
+// Creates a folder; an existing one is fine. False on any other failure.
+bool CreateFolder(const std::string& path);
+// The separator of the host's paths ("\\" on Windows).
+const char* PathSeparator();
+
+// A resource of type MEDIADATA in the program's own module, by number. The bytes belong to
+// the system (or to the embedded table natively) and live as long as the process.
+enum class ResourceLookup { kFound, kNotFound, kNotLoadable };
+ResourceLookup FindMediaResource(int id, const void** data, uint32_t* size);
+
+// The user's settings store (the registry under HKEY_CURRENT_USER on Windows). Error codes
+// are the system's (0 success).
+using SettingsKey = void*;
+constexpr uint32_t kSettingsReadAccess = 0x20019;
+constexpr uint32_t kSettingsWriteAccess = 0x20006;
+long OpenOrCreateSettingsKey(const std::string& path, uint32_t access, SettingsKey* key, bool* created);
+bool ReadSettingsValue(SettingsKey key, const char* name, uint32_t* value);  // 4-byte read; false when missing.
+long WriteSettingsValue(SettingsKey key, const char* name, uint32_t value);  // As a 32-bit value.
+long FlushSettingsKey(SettingsKey key);
+long CloseSettingsKey(SettingsKey key);
+// The system's text for an error code; false when it has none.
+bool SystemErrorText(long code, std::string& out);
+
+// A message box with an information icon and no owner.
+void ShowInformationBox(const std::string& text, const std::string& caption);
+
+// Dynamic libraries. Null / false on failure.
+void* OpenLibrary(const std::string& path);
+void* FindLibrarySymbol(void* library, const char* name);
+bool CloseLibrary(void* library);
+
+}  // namespace platform

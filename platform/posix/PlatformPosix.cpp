@@ -1,0 +1,249 @@
+// Native face of the platform layer: enough of each service for the engine, the tools and the
+// tests to run on Linux.
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/PosixTestHooks.h"
+
+namespace platform {
+namespace {
+
+struct Resource {
+    std::vector<uint8_t> bytes;
+    bool unloadable = false;
+};
+
+std::map<int, std::unique_ptr<Resource>>& Resources()
+{
+    static std::map<int, std::unique_ptr<Resource>> resources;
+    return resources;
+}
+
+struct OpenKey {
+    std::string path;
+};
+
+std::map<std::string, long>& SettingsFailures()
+{
+    static std::map<std::string, long> failures;
+    return failures;
+}
+
+struct ProcessState {
+    std::string commandLine = "Brightfold.scr";
+    bool appDataSet = false;
+    std::string appData;
+    bool frozenClock = false;
+    uint32_t tick = 0;
+    std::string boxText, boxCaption;
+};
+
+ProcessState& State()
+{
+    static ProcessState state;
+    return state;
+}
+
+}  // namespace
+
+uint32_t TickCount()
+{
+    if (State().frozenClock)
+        return State().tick;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::string CommandLine()
+{
+    return State().commandLine;
+}
+
+bool ApplicationDataFolder(std::string& out)
+{
+    if (State().appDataSet) {
+        out = State().appData;
+        return !out.empty();
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || !*home)
+        return false;
+    out = std::string(home) + "/.local/share";
+    return true;
+}
+
+bool CreateFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST)
+        return true;
+    return false;
+}
+
+const char* PathSeparator()
+{
+    return "/";
+}
+
+ResourceLookup FindMediaResource(int id, const void** data, uint32_t* size)
+{
+    auto found = Resources().find(id);
+    if (found == Resources().end())
+        return ResourceLookup::kNotFound;
+    if (found->second->unloadable)
+        return ResourceLookup::kNotLoadable;
+    *data = found->second->bytes.data();
+    *size = static_cast<uint32_t>(found->second->bytes.size());
+    return ResourceLookup::kFound;
+}
+
+long OpenOrCreateSettingsKey(const std::string& path, uint32_t, SettingsKey* key, bool* created)
+{
+    auto failure = SettingsFailures().find(path);
+    if (failure != SettingsFailures().end())
+        return failure->second;
+    auto& store = posix::SettingsStore();
+    *created = store.find(path) == store.end();
+    store[path];
+    *key = new OpenKey{path};
+    return 0;
+}
+
+bool ReadSettingsValue(SettingsKey key, const char* name, uint32_t* value)
+{
+    auto& values = posix::SettingsStore()[static_cast<OpenKey*>(key)->path];
+    auto found = values.find(name);
+    if (found == values.end())
+        return false;
+    *value = found->second;
+    return true;
+}
+
+long WriteSettingsValue(SettingsKey key, const char* name, uint32_t value)
+{
+    posix::SettingsStore()[static_cast<OpenKey*>(key)->path][name] = value;
+    return 0;
+}
+
+long FlushSettingsKey(SettingsKey)
+{
+    return 0;
+}
+
+long CloseSettingsKey(SettingsKey key)
+{
+    delete static_cast<OpenKey*>(key);
+    return 0;
+}
+
+bool SystemErrorText(long code, std::string& out)
+{
+    out = "System error " + std::to_string(code) + ".";
+    return true;
+}
+
+void ShowInformationBox(const std::string& text, const std::string& caption)
+{
+    State().boxText = text;
+    State().boxCaption = caption;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+void* OpenLibrary(const std::string& path)
+{
+    return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* FindLibrarySymbol(void* library, const char* name)
+{
+    return ::dlsym(library, name);
+}
+
+bool CloseLibrary(void* library)
+{
+    return ::dlclose(library) == 0;
+}
+
+namespace posix {
+
+void SetMediaResource(int id, const std::vector<uint8_t>& bytes)
+{
+    auto resource = std::make_unique<Resource>();
+    resource->bytes = bytes;
+    Resources()[id] = std::move(resource);
+}
+
+void RemoveMediaResource(int id)
+{
+    Resources().erase(id);
+}
+
+void SetResourceUnloadable(int id, bool unloadable)
+{
+    auto found = Resources().find(id);
+    if (found == Resources().end())
+        Resources()[id] = std::make_unique<Resource>();
+    Resources()[id]->unloadable = unloadable;
+}
+
+std::map<std::string, SettingsValues>& SettingsStore()
+{
+    static std::map<std::string, SettingsValues> store;
+    return store;
+}
+
+void FailSettingsKey(const std::string& path, long errorCode)
+{
+    SettingsFailures()[path] = errorCode;
+}
+
+void ClearSettingsFailures()
+{
+    SettingsFailures().clear();
+}
+
+void SetCommandLine(const std::string& line)
+{
+    State().commandLine = line;
+}
+
+void SetApplicationDataFolder(const std::string& path)
+{
+    State().appDataSet = true;
+    State().appData = path;
+}
+
+void SetTickCount(uint32_t milliseconds)
+{
+    State().frozenClock = true;
+    State().tick = milliseconds;
+}
+
+void AdvanceTickCount(uint32_t milliseconds)
+{
+    State().tick += milliseconds;
+}
+
+void UseRealTickCount()
+{
+    State().frozenClock = false;
+}
+
+const std::string& LastMessageBoxText()
+{
+    return State().boxText;
+}
+
+const std::string& LastMessageBoxCaption()
+{
+    return State().boxCaption;
+}
+
+}  // namespace posix
+}  // namespace platform

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/core/ClassRegistry.h"
+#include "engine/core/Engine.h"
+#include "engine/core/FrameRateCounter.h"
+#include "engine/core/Timer.h"
+#include "platform/PosixTestHooks.h"
+#include "support/LogCapture.h"
+
+namespace zen {
+namespace {
+
+std::string g_calls;
+Result First() { g_calls += "1"; return kSuccess; }
+Result Second() { g_calls += "2"; return kFailure; }
+Result Third() { g_calls += "3"; return kSuccess; }
+Result Post() { g_calls += "P"; return kSuccess; }
+
+TEST(EngineFunctions, EmptyListsStartAndStopWithTheirLines)
+{
+    test::LogCapture log;
+    EngineFunctions lists;
+    EXPECT_EQ(lists.Initialize(), kSuccess);
+    EXPECT_EQ(lists.Shutdown(), kSuccess);
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               "INFO. Инициализация движка v.0.1.2:",
+                               "INFO. Инициализация движка завершилась удачно.",
+                               "INFO. Постинициализация движка:",
+                               "INFO. Постинициализация движка завершилась удачно.",
+                               "INFO. Завершение работы движка:",
+                               "INFO. Завершение работы движка завершилось удачно.",
+                           }));
+}
+
+TEST(EngineFunctions, AFailingInitialiserStopsStartUp)
+{
+    test::LogCapture log;
+    EngineFunctions lists;
+    lists.AddInit(First);
+    lists.AddInit(Second);
+    lists.AddInit(Third);
+    lists.AddPostInit(Post);
+    g_calls.clear();
+    EXPECT_EQ(lists.Initialize(), kFailure);
+    EXPECT_EQ(g_calls, "12");
+    EXPECT_EQ(log.Lines().back(), "ERROR. Инициализация движка неудачно.");
+    EXPECT_FALSE(log.Contains("INFO. Постинициализация движка:"));
+}
+
+TEST(EngineFunctions, TerminateRunsInRegistrationOrderAndStopsAtFailure)
+{
+    test::LogCapture log;
+    EngineFunctions lists;
+    lists.AddTerminate(First);
+    lists.AddTerminate(Second);
+    lists.AddTerminate(Third);
+    g_calls.clear();
+    EXPECT_EQ(lists.Shutdown(), kFailure);
+    EXPECT_EQ(g_calls, "12");
+    EXPECT_EQ(log.Lines().back(), "ERROR. Завершение работы движка неудачно.");
+}
+
+TEST(EngineFunctions, ListsGrowOneThreeFive)
+{
+    EngineFunctions lists;
+    EXPECT_EQ(lists.InitList(), nullptr);
+    for (int i = 0; i < 4; ++i)
+        lists.AddInit(First);
+    ASSERT_NE(lists.InitList(), nullptr);
+    EXPECT_EQ(lists.InitList()->Capacity(), 5u);
+    EXPECT_EQ(lists.InitList()->Count(), 4u);
+}
+
+TEST(EngineFunctions, ProcessEngineStartsWithObjectAndRegistersClasses)
+{
+    test::LogCapture log;
+    ASSERT_EQ(EngineInitialize(), kSuccess);
+    ASSERT_GE(log.Lines().size(), 2u);
+    EXPECT_EQ(log.Lines()[0], "INFO. Инициализация движка v.0.1.2:");
+    EXPECT_EQ(log.Lines()[1], "INFO. Инициализация класса [Object] прошла удачно.");
+    EXPECT_NE(ClassRegistry::LookupCreator(String("ZEN.Object")), nullptr);
+    EXPECT_NE(ClassRegistry::LookupCreator(String("ZEN.Controller")), nullptr);
+    ASSERT_EQ(EngineShutdown(), kSuccess);
+    EXPECT_TRUE(log.Contains("INFO. Завершение работы класса [Object] прошло удачно."));
+    EXPECT_EQ(ClassRegistry::LookupCreator(String("ZEN.Object")), nullptr);
+}
+
+class FrozenClock : public ::testing::Test {
+protected:
+    void SetUp() override { platform::posix::SetTickCount(1000); }
+    void TearDown() override { platform::posix::UseRealTickCount(); }
+};
+
+TEST_F(FrozenClock, TimerDeltaIsSecondsSinceThePreviousRead)
+{
+    Timer timer;
+    platform::posix::AdvanceTickCount(250);
+    EXPECT_DOUBLE_EQ(timer.Delta(), 0.25);
+    EXPECT_DOUBLE_EQ(timer.Delta(), 0.0);
+    platform::posix::AdvanceTickCount(1500);
+    EXPECT_DOUBLE_EQ(timer.Delta(), 1.5);
+}
+
+TEST_F(FrozenClock, TimerResumeDiscountsThePause)
+{
+    Timer timer;
+    platform::posix::AdvanceTickCount(100);
+    timer.Pause();
+    platform::posix::AdvanceTickCount(5000);
+    timer.Resume();
+    platform::posix::AdvanceTickCount(100);
+    EXPECT_DOUBLE_EQ(timer.Elapsed(), 0.2);
+}
+
+TEST_F(FrozenClock, TimerSurvivesTheTickCountWrapping)
+{
+    platform::posix::SetTickCount(0xFFFFFF00u);
+    Timer timer;
+    platform::posix::SetTickCount(0x100);
+    EXPECT_DOUBLE_EQ(timer.Delta(), 0.512);
+}
+
+TEST_F(FrozenClock, FrameRateNeedsMoreThanOneSecond)
+{
+    FrameRateCounter counter;
+    for (int i = 0; i < 4; ++i) {
+        platform::posix::AdvanceTickCount(250);
+        counter.Frame();
+    }
+    EXPECT_EQ(counter.FramesPerSecond(), 0.0);  // Exactly 1.0 s is not enough.
+    platform::posix::AdvanceTickCount(250);
+    counter.Frame();
+    EXPECT_DOUBLE_EQ(counter.FramesPerSecond(), 5 / 1.25);
+    // The 0.25 s over the second carries into the next measurement.
+    for (int i = 0; i < 4; ++i) {
+        platform::posix::AdvanceTickCount(200);
+        counter.Frame();
+    }
+    EXPECT_NEAR(counter.FramesPerSecond(), 4 / 1.05, 1e-9);
+}
+
+}  // namespace
+}  // namespace zen

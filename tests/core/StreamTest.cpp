@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/core/Engine.h"
+#include "engine/core/Stream.h"
+#include "engine/scene/Transform.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+#include "support/TestClasses.h"
+
+namespace zen {
+namespace {
+
+std::vector<uint8_t> Bytes(const Stream& stream, uint32_t count)
+{
+    return std::vector<uint8_t>(stream.Data(), stream.Data() + count);
+}
+
+// A read stream over given bytes.
+class ByteStream : public Stream {
+public:
+    explicit ByteStream(std::vector<uint8_t> bytes) { AdoptBuffer(std::move(bytes)); }
+};
+
+TEST(Stream, ValuesAreLittleEndianWithoutPadding)
+{
+    Stream stream(0, 16);
+    stream.WriteByte(0xAB);
+    stream.WriteWord(0x1234);
+    stream.WriteInt(-2);
+    stream.WriteFloat(1.0f);
+    stream.WriteBool(true);
+    stream.WriteString(String(""));
+    stream.WriteString(String("hi"));
+    ASSERT_EQ(stream.State(), kSuccess);
+    EXPECT_EQ(Bytes(stream, stream.Position()),
+              (std::vector<uint8_t>{0xAB, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x3F, 0x01, 0, 0, 0, 0,
+                                    2, 0, 0, 0, 'h', 'i'}));
+    EXPECT_EQ(stream.GetSize(), 32u);  // Two increments of 16.
+}
+
+TEST(Stream, TransformIsFortyBytesAndReadsBackWithFlagsCleared)
+{
+    Transform t;
+    t.scale = {1, 2, 3};
+    t.rotation = {0.5f, 0.5f, 0.5f, 0.5f};
+    t.translation = {7, 8, 9};
+    Stream out;
+    out.WriteTransform(t);
+    ASSERT_EQ(out.Position(), 40u);
+    ByteStream in(Bytes(out, 40));
+    Transform back;
+    ASSERT_EQ(in.ReadTransform(back), kSuccess);
+    EXPECT_EQ(back.scale, t.scale);
+    EXPECT_EQ(back.rotation, t.rotation);
+    EXPECT_EQ(back.translation, t.translation);
+    EXPECT_FALSE(back.isIdentity);
+    EXPECT_FALSE(back.noRotation);
+}
+
+TEST(Stream, ZeroIncrementFailsTheFirstWriteAndStaysFailed)
+{
+    test::LogCapture log;
+    Stream stream(0, 0);
+    EXPECT_EQ(stream.WriteByte(1), kFailure);
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"WARNING. Приращение буффера равно 0.",
+                                                     "WARNING. Невозможно записать данные вследствие малого размера буффера."}));
+    log.Clear();
+    EXPECT_EQ(stream.WriteByte(1), kFailure);
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"WARNING. Неправильное состояние потока."}));
+}
+
+TEST(Stream, ReadingPastTheEndFailsWithoutMoving)
+{
+    test::LogCapture log;
+    ByteStream stream({1, 2, 3});
+    uint32_t value = 0;
+    EXPECT_EQ(stream.ReadUInt(value), kFailure);
+    EXPECT_EQ(stream.Position(), 0u);
+    EXPECT_TRUE(log.Contains("WARNING. Невозможно считать данные. Буффер переполнен."));
+
+    Stream empty;
+    uint8_t byte = 0;
+    EXPECT_EQ(empty.ReadByte(byte), kFailure);
+    EXPECT_TRUE(log.Contains("WARNING. Невозможно считать данные. Буффер не существует."));
+}
+
+TEST(Stream, StringLengthBeyondTheDataFailsInsteadOfAllocating)
+{
+    test::LogCapture log;
+    ByteStream stream({0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b'});
+    String value("kept");
+    EXPECT_EQ(stream.ReadString(value), kFailure);
+    EXPECT_EQ(value, "kept");
+    EXPECT_EQ(stream.State(), kFailure);
+}
+
+class StreamObjects : public ::testing::Test {
+protected:
+    test::EngineScope engine;
+};
+
+TEST_F(StreamObjects, NullReferenceIsFourFFBytes)
+{
+    Stream out;
+    ASSERT_EQ(out.WriteObject(nullptr), kSuccess);
+    EXPECT_EQ(Bytes(out, out.Position()), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
+    ByteStream in(Bytes(out, 4));
+    Object* read = reinterpret_cast<Object*>(1);
+    EXPECT_EQ(in.ReadObject(&read), kSuccess);
+    EXPECT_EQ(read, nullptr);
+}
+
+TEST_F(StreamObjects, RecordLayoutIsIdTypeNameThenFields)
+{
+    Ptr<test::Thing> thing(new test::Thing(String("n")));
+    thing->value = 5;
+    Stream out;
+    ASSERT_EQ(out.WriteObject(thing.Get()), kSuccess);
+    std::vector<uint8_t> expected;
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            expected.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto str = [&](const char* s) {
+        u32(static_cast<uint32_t>(std::strlen(s)));
+        expected.insert(expected.end(), s, s + std::strlen(s));
+    };
+    u32(thing->ID());
+    str("ZEN.Thing");
+    str("n");     // Object: name
+    u32(0);       // Object: controller count
+    u32(5);       // value
+    u32(0xFFFFFFFF);  // child
+    u32(0xFFFFFFFF);  // link
+    EXPECT_EQ(Bytes(out, out.Position()), expected);
+}
+
+TEST_F(StreamObjects, SharedObjectsAndCyclesKeepTheirShape)
+{
+    Ptr<test::Thing> root(new test::Thing(String("root")));
+    root->child = new test::Thing(String("child"));
+    root->child->link = root.Get();           // Back to the enclosing object.
+    root->child->child = new test::Thing(String("leaf"));
+    root->link = root->child->child.Get();    // A second reference to the leaf.
+    Ptr<test::TestController> controller(new test::TestController(String("c1")));
+    Ptr<test::TestController> second(new test::TestController(String("c2")));
+    ASSERT_EQ(root->SetController(controller.Get()), kSuccess);
+    ASSERT_EQ(root->SetController(second.Get()), kSuccess);
+    controller->SetActive(false);
+
+    Stream out;
+    ASSERT_EQ(out.WriteObject(root.Get()), kSuccess);
+    ByteStream in(Bytes(out, out.Position()));
+    Ptr<test::Thing> back;
+    ASSERT_EQ(in.ReadObject(back), kSuccess);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(in.Remaining(), 0u);
+    EXPECT_EQ(back->Name(), "root");
+    ASSERT_TRUE(back->child);
+    EXPECT_EQ(back->child->link, back.Get());
+    ASSERT_TRUE(back->child->child);
+    EXPECT_EQ(back->link, back->child->child.Get());
+    EXPECT_NE(back->ID(), root->ID());
+    ASSERT_EQ(back->ControllerCount(), 2u);
+    EXPECT_EQ(back->GetController(0)->Name(), "c2");
+    EXPECT_EQ(back->GetController(1)->Name(), "c1");
+    EXPECT_FALSE(back->GetController(1)->IsActive());
+    EXPECT_EQ(back->GetController(1)->Owner(), back.Get());
+    back->child->link = nullptr;
+}
+
+TEST_F(StreamObjects, SecondReferenceIsABareId)
+{
+    Ptr<test::Thing> a(new test::Thing(String("a")));
+    Stream out;
+    ASSERT_EQ(out.WriteObject(a.Get()), kSuccess);
+    const uint32_t first = out.Position();
+    ASSERT_EQ(out.WriteObject(a.Get()), kSuccess);
+    EXPECT_EQ(out.Position(), first + 4);
+    ByteStream in(Bytes(out, out.Position()));
+    Object* one = nullptr;
+    Object* two = nullptr;
+    ASSERT_EQ(in.ReadObject(&one), kSuccess);
+    ASSERT_EQ(in.ReadObject(&two), kSuccess);
+    EXPECT_EQ(one, two);
+    Ptr<Object> own(one);
+}
+
+TEST_F(StreamObjects, UnknownTypeNameFailsTheStream)
+{
+    test::LogCapture log;
+    ByteStream in({7, 0, 0, 0, 8, 0, 0, 0, 'Z', 'E', 'N', '.', 'N', 'o', 'p', 'e'});
+    Object* read = nullptr;
+    EXPECT_EQ(in.ReadObject(&read), kFailure);
+    EXPECT_EQ(read, nullptr);
+    EXPECT_TRUE(log.Contains("ERROR. Невозможно найти функцию создания объекта. RTTI[ZEN.Nope] ID[7]"));
+}
+
+TEST_F(StreamObjects, AnObjectOfTheWrongTypeInATypedFieldIsRefused)
+{
+    // A TestController where a Thing is expected.
+    Ptr<test::TestController> wrong(new test::TestController(String("w")));
+    Stream out;
+    ASSERT_EQ(out.WriteObject(wrong.Get()), kSuccess);
+    ByteStream in(Bytes(out, out.Position()));
+    Ptr<test::Thing> field;
+    EXPECT_EQ(in.ReadObject(field), kFailure);
+    EXPECT_FALSE(field);
+}
+
+TEST_F(StreamObjects, TruncatedRecordsFailCleanlyAtEveryLength)
+{
+    Ptr<test::Thing> root(new test::Thing(String("root")));
+    root->child = new test::Thing(String("child"));
+    root->child->link = root.Get();
+    Stream out;
+    ASSERT_EQ(out.WriteObject(root.Get()), kSuccess);
+    const std::vector<uint8_t> full = Bytes(out, out.Position());
+    for (size_t cut = 0; cut < full.size(); ++cut) {
+        ByteStream in(std::vector<uint8_t>(full.begin(), full.begin() + cut));
+        Object* read = nullptr;
+        EXPECT_NE(in.ReadObject(&read), kSuccess) << "cut at " << cut;
+        EXPECT_EQ(read, nullptr);
+    }
+    root->child->link = nullptr;
+}
+
+}  // namespace
+}  // namespace zen
