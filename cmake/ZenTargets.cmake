@@ -19,3 +19,14 @@ function(zen_link_engine target)
   endif()
   target_link_libraries(${target} PRIVATE zen_engine)
 endfunction()
+
+# A libFuzzer target: one source file with LLVMFuzzerTestOneInput, linked with the whole engine
+# and module libraries so that every registered class and codec is present. Seed corpora live in
+# tests/fuzz/corpus/<name>/. Only used when ZEN_FUZZ is on (clang).
+function(zen_add_fuzzer name source)
+  add_executable(${name} ${source})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  zen_link_engine(${name})
+endfunction()
