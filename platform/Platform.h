@@ -39,8 +39,19 @@ long CloseSettingsKey(SettingsKey key);
 // The system's text for an error code; false when it has none.
 bool SystemErrorText(long code, std::string& out);
 
+// Tells the system a screen saver runs (so system key combinations are held back), once at start.
+void NotifyScreenSaverRunning();
+// Shows the mouse cursor (one step of the system's show count).
+void ShowMouseCursor();
+// Hides it (one step).
+void HideMouseCursor();
+
 // A message box with an information icon and no owner.
 void ShowInformationBox(const std::string& text, const std::string& caption);
+
+// Removes and dispatches every waiting window message of the thread without waiting. True
+// unless pumping itself fails (it does not on Windows; natively there are no windows).
+bool PumpMessages();
 
 // Dynamic libraries. Null / false on failure.
 void* OpenLibrary(const std::string& path);

@@ -155,6 +155,17 @@ void ShowInformationBox(const std::string& text, const std::string& caption)
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
+void NotifyScreenSaverRunning() {}
+
+void ShowMouseCursor() {}
+
+void HideMouseCursor() {}
+
+bool PumpMessages()
+{
+    return true;
+}
+
 void* OpenLibrary(const std::string& path)
 {
     return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -120,6 +120,32 @@ void ShowInformationBox(const std::string& text, const std::string& caption)
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
+void NotifyScreenSaverRunning()
+{
+    BOOL previous = FALSE;
+    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, &previous, 0);
+}
+
+void ShowMouseCursor()
+{
+    ShowCursor(TRUE);
+}
+
+void HideMouseCursor()
+{
+    ShowCursor(FALSE);
+}
+
+bool PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return true;
+}
+
 void* OpenLibrary(const std::string& path)
 {
     return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));

@@ -1,0 +1,64 @@
+// The full-screen saver's frame: the steps between CreateWindows and the frame loop, and the
+// loop itself.
+#include "app/InputManager.h"
+#include "app/Saver.h"
+#include "engine/core/MessageLog.h"
+#include "engine/render/Renderer.h"
+
+namespace brightfold {
+
+int Saver::CreateSceneData()
+{
+    if (CreateVisuals() != 0) {
+        zen::Error("Невозможно создать данные визуализации.");
+        return 1;
+    }
+    if (ShowLoadingScreen() != 0) {
+        zen::Error("Невозможно вывести загрузочный экран.");
+        return 1;
+    }
+    if (CreateData() != 0) {
+        zen::Error("Невозможно создать данные скринсейвера.");
+        return 1;
+    }
+    if (CacheData() != 0) {
+        zen::Error("Невозможно закэшировать данные скринсейвера.");
+        return 1;
+    }
+    return 0;
+}
+
+int Saver::RunFrameLoop()
+{
+    zen::Renderer* renderer = zen::Renderer::Current();
+    m_frameTimer.Reset();
+    m_frameTimer.Resume();
+    // The flag is tested only here, so the frame in which an exit is asked for is completed.
+    // No sleep and no cap: the loop renders as fast as the renderer presents.
+    while (m_running) {
+        if (InputManager::ProcessInput() != zen::kSuccess) {
+            zen::Error("Неудачна обработка ввода.");
+            return 1;
+        }
+        const double seconds = m_frameTimer.Delta();
+        m_frameRate.Frame();
+        if (Update(seconds) != 0) {
+            zen::Error("Неудачно обновление сцены.");
+            return 1;
+        }
+        renderer->Clear(zen::Renderer::kClearColor | zen::Renderer::kClearDepth, zen::Vector4{0, 0, 0, 1}, 1.0f, 0);
+        if (renderer->StartFrame() != zen::kSuccess) {
+            zen::Error("Неудачно начало рендеринга.");
+            return 1;
+        }
+        if (Render() != 0) {
+            zen::Error("Неудачен рендеринг.");
+            return 1;
+        }
+        DrawOverlays();
+        renderer->FinishFrame();
+    }
+    return 0;
+}
+
+}  // namespace brightfold

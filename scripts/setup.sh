@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the tests need, only when missing; quiet when
+# nothing is missing. Uses sudo when not run as root. Safe to run again.
+set -euo pipefail
+
+packages=(
+  # Native build, tests, benchmarks, fuzzing
+  cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libjpeg62-turbo-dev libstb-dev python3 pkg-config
+  # Windows build
+  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev
+  # Running and looking at the Windows build
+  wine wine64 xvfb xauth x11-utils xdotool imagemagick
+  # An independent RAR reader to check the archives we write
+  unar
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]} > 0)); then
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  echo "setup: installing ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/InputManager.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+
+namespace brightfold {
+namespace {
+
+class Recorder : public InputHandler {
+public:
+    Recorder(const char* name, std::string* journal) : InputHandler(zen::String(name)), m_journal(journal) {}
+    int HandleInput(const InputEvent& event) override
+    {
+        *m_journal += Name().Std() + std::to_string(event.code) + " ";
+        if (echo && event.code == 1)
+            InputManager::PostEvent({InputEvent::kKeyboard, InputEvent::kPressed, 9, 0});
+        return 0;
+    }
+    bool echo = false;
+
+private:
+    std::string* m_journal;
+};
+
+TEST(InputManager, LaterHandlersSeeEventsFirstAndTheQueueIsReused)
+{
+    zen::test::EngineScope engine;
+    std::string journal;
+    zen::Ptr<Recorder> a(new Recorder("a", &journal)), b(new Recorder("b", &journal));
+    ASSERT_EQ(InputManager::RegisterHandler(a.Get()), zen::kSuccess);
+    ASSERT_EQ(InputManager::RegisterHandler(b.Get()), zen::kSuccess);
+    {
+        zen::test::LogCapture log;
+        EXPECT_EQ(InputManager::RegisterHandler(a.Get()), zen::kSuccess);
+        EXPECT_TRUE(log.Contains("WARNING. Обработчик ввода [a] уже зарегестрирован."));
+        EXPECT_EQ(InputManager::RegisterHandler(nullptr), zen::kInvalidArgument);
+    }
+    EXPECT_EQ(InputManager::HandlerCount(), 2u);
+
+    InputManager::PostEvent({InputEvent::kKeyboard, InputEvent::kPressed, 1, 0});
+    InputManager::PostEvent({InputEvent::kKeyboard, InputEvent::kReleased, 2, 0});
+    ASSERT_EQ(InputManager::ProcessInput(), zen::kSuccess);
+    EXPECT_EQ(journal, "b1 b2 a1 a2 ");
+    EXPECT_EQ(InputManager::PendingCount(), 0u);
+
+    // An event posted while handlers run joins the same pass for the current and later handlers.
+    journal.clear();
+    b->echo = true;
+    InputManager::PostEvent({InputEvent::kKeyboard, InputEvent::kPressed, 1, 0});
+    ASSERT_EQ(InputManager::ProcessInput(), zen::kSuccess);
+    EXPECT_EQ(journal, "b1 b9 a1 a9 ");
+}
+
+TEST(InputManager, QueueGrowsPastItsFirst128Slots)
+{
+    zen::test::EngineScope engine;
+    std::string journal;
+    zen::Ptr<Recorder> a(new Recorder("", &journal));
+    ASSERT_EQ(InputManager::RegisterHandler(a.Get()), zen::kSuccess);
+    for (uint32_t i = 0; i < 300; ++i)
+        InputManager::PostEvent({InputEvent::kMouse, InputEvent::kMoved, 3, i});
+    EXPECT_EQ(InputManager::PendingCount(), 300u);
+    ASSERT_EQ(InputManager::ProcessInput(), zen::kSuccess);
+    EXPECT_EQ(journal.size(), 300u * 2);  // "3 " per event
+}
+
+TEST(InputManager, StopReleasesHandlers)
+{
+    std::string journal;
+    zen::Ptr<Recorder> a(new Recorder("a", &journal));
+    {
+        zen::test::EngineScope engine;
+        ASSERT_EQ(InputManager::RegisterHandler(a.Get()), zen::kSuccess);
+        EXPECT_EQ(a->References(), 2);
+    }
+    EXPECT_EQ(a->References(), 1);
+    EXPECT_EQ(InputManager::HandlerCount(), 0u);
+}
+
+}  // namespace
+}  // namespace brightfold

@@ -1,0 +1,204 @@
+"""Runs the Windows build under Wine inside a private Xvfb display, for the Wine test stage and
+for the run script.
+
+One Wine prefix per build tree (<build>/wineprefix), made once (crash dialog off) and reused;
+a persistent wineserver while the harness is open; readiness checks instead of sleeps. A run
+returns the exit code, the saver's log (decoded from code page 1251) and, on request,
+screenshots.
+"""
+import getpass
+import os
+import shutil
+import signal
+import subprocess
+import time
+from dataclasses import dataclass, field
+from pathlib import Path
+
+REGISTRY_PATH = r"HKCU\Software\Brightfold\Lighthouse 3D Screensaver"
+
+
+@dataclass
+class RunResult:
+    exit_code: int
+    log: str
+    timed_out: bool = False
+    screenshots: list = field(default_factory=list)
+
+    @property
+    def lines(self):
+        return self.log.splitlines()
+
+
+def _wait_until(predicate, timeout, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(interval)
+    return predicate()
+
+
+class Xvfb:
+    """A private X display; the first free number from 90 up."""
+
+    def __init__(self, size="1024x768x24"):
+        self.size = size
+        self.process = None
+        self.display = None
+
+    def start(self):
+        for number in range(90, 200):
+            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                continue
+            process = subprocess.Popen(
+                ["Xvfb", f":{number}", "-screen", "0", self.size, "-nolisten", "tcp", "-noreset"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ready = _wait_until(lambda: process.poll() is not None or self._answers(number), 20)
+            if ready and process.poll() is None:
+                self.process, self.display = process, f":{number}"
+                return self.display
+            process.kill()
+            process.wait()
+        raise RuntimeError("no free X display for Xvfb")
+
+    @staticmethod
+    def _answers(number):
+        return subprocess.run(["xdpyinfo", "-display", f":{number}"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+
+    def stop(self):
+        if self.process:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+            self.process = None
+
+
+class WineHarness:
+    def __init__(self, build_dir, display=None):
+        self.build_dir = Path(build_dir).resolve()
+        self.given_display = display  # Use this X display instead of a private Xvfb.
+        self.scr = self.build_dir / "Brightfold.scr"
+        self.prefix = self.build_dir / "wineprefix"
+        self.home = self.build_dir / "winehome"
+        self.xvfb = Xvfb()
+        user = os.environ.get("USER") or getpass.getuser()
+        self.appdata = self.prefix / "drive_c" / "users" / user / "AppData" / "Roaming"
+        self.log_path = self.appdata / "Brightfold" / "ZENLog.txt"
+        self.env = None
+
+    # --- set-up -------------------------------------------------------------------------------
+    def __enter__(self):
+        self.open()
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def open(self):
+        self.home.mkdir(parents=True, exist_ok=True)
+        # Without a sound card, a null ALSA device lets every audio API work (output discarded).
+        (self.home / ".asoundrc").write_text("pcm.!default { type null }\nctl.!default { type null }\n")
+        display = self.given_display or self.xvfb.start()
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all", HOME=str(self.home),
+                        DISPLAY=display, WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
+        self._ensure_prefix()
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+
+    def close(self):
+        if self.env:
+            subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+            _wait_until(lambda: subprocess.run(["pgrep", "-f", f"wineserver.*{self.prefix}"],
+                                               stdout=subprocess.DEVNULL).returncode != 0, 10)
+        self.xvfb.stop()
+
+    def _ensure_prefix(self):
+        stamp = self.prefix / ".brightfold-ready"
+        if stamp.exists():
+            return
+        if self.prefix.exists():
+            shutil.rmtree(self.prefix)
+        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       check=True, timeout=300)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
+        # A crashing program must end, not wait for someone to close the crash dialog.
+        self.reg("add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0",
+                 "/f")
+        stamp.write_text("ok\n")
+
+    # --- registry -----------------------------------------------------------------------------
+    def reg(self, *args):
+        return subprocess.run(["wine", "reg", *args], env=self.env, capture_output=True, timeout=120)
+
+    def registry_values(self, path=REGISTRY_PATH):
+        """{name: (type, value)} of a key; None when the key does not exist."""
+        result = self.reg("query", path)
+        if result.returncode != 0:
+            return None
+        values = {}
+        for line in result.stdout.decode("cp1251", "replace").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) == 3 and parts[1].startswith("REG_"):
+                name, kind, raw = parts
+                values[name] = (kind, int(raw, 16) if kind == "REG_DWORD" else raw)
+        return values
+
+    def delete_key(self, path=REGISTRY_PATH):
+        self.reg("delete", path, "/f")
+
+    def set_dword(self, name, value, path=REGISTRY_PATH):
+        self.reg("add", path, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
+
+    def delete_value(self, name, path=REGISTRY_PATH):
+        self.reg("delete", path, "/v", name, "/f")
+
+    # --- runs ---------------------------------------------------------------------------------
+    def read_log(self):
+        try:
+            return self.log_path.read_bytes().decode("cp1251").replace("\r\n", "\n")
+        except FileNotFoundError:
+            return ""
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", str(path)], check=True,
+                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return Path(path)
+
+    def start(self, *switches, program=None):
+        """Starts the program (default Brightfold.scr) with the given switches and returns the process."""
+        if self.log_path.exists():
+            self.log_path.unlink()
+        program = Path(program) if program else self.scr
+        return subprocess.Popen(["wine", str(program), *switches], env=self.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, start_new_session=True)
+
+    def wait(self, process, timeout):
+        try:
+            code = process.wait(timeout)
+            timed_out = False
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            code = process.wait()
+            timed_out = True
+        return RunResult(exit_code=code, log=self.read_log(), timed_out=timed_out)
+
+    def run(self, *switches, timeout=120, program=None):
+        """Runs to the end (or the time limit) and returns its RunResult."""
+        return self.wait(self.start(*switches, program=program), timeout)
+
+    def wait_for_log_line(self, text, timeout):
+        return _wait_until(lambda: text in self.read_log(), timeout, 0.1)
+
+    def window_id(self, title, timeout=60):
+        """X window id of a top-level window with exactly this title, or None."""
+        found = subprocess.run(["timeout", str(timeout), "xdotool", "search", "--sync", "--name", f"^{title}$"],
+                               env=self.env, capture_output=True, text=True)
+        ids = found.stdout.split()
+        return ids[0] if ids else None
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=60)
