@@ -11,6 +11,7 @@ import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -106,7 +107,8 @@ class WineHarness:
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all", HOME=str(self.home),
                         DISPLAY=display, WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
         self._ensure_prefix()
-        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        # A persistent server makes each run cheap; one left from an earlier run is reused.
+        subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def close(self):
         if self.env:
@@ -132,7 +134,13 @@ class WineHarness:
 
     # --- registry -----------------------------------------------------------------------------
     def reg(self, *args):
-        return subprocess.run(["wine", "reg", *args], env=self.env, capture_output=True, timeout=120)
+        # Output goes through a file, not a pipe: Wine's helper processes (services, explorer)
+        # inherit the handles and outlive the command, so a pipe would never see its end.
+        with tempfile.TemporaryFile() as out:
+            code = subprocess.run(["wine", "reg", *args], env=self.env, stdout=out, stderr=subprocess.DEVNULL,
+                                  timeout=120).returncode
+            out.seek(0)
+            return subprocess.CompletedProcess(args, code, out.read(), b"")
 
     def registry_values(self, path=REGISTRY_PATH):
         """{name: (type, value)} of a key; None when the key does not exist."""
