@@ -78,6 +78,9 @@ Result File::Open(uint32_t mode)
         }
         AdoptBuffer(std::move(bytes));
     } else {
+        // Unbuffered: the whole buffer goes out in one write at Close, and fwrite's count then
+        // tells what really reached the file (a retry after a short write goes on from there).
+        std::setvbuf(handle, nullptr, _IONBF, 0);
         FreeBuffer();
     }
     m_handle = handle;
