@@ -16,6 +16,9 @@ public:
 
     void AddReference() { ++m_references; }
     void ReleaseReference();  // Deletes the object when the count falls from 1 to 0.
+    // Gives back a reference without deleting at 0: for code that holds an object only while
+    // building it and then hands it on unreferenced, as factories do (Stream::ReadObject).
+    void ReleaseReferenceKeepingObject() { --m_references; }
     int32_t References() const { return m_references; }
 
 private:

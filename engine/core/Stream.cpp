@@ -304,17 +304,22 @@ Result Stream::ReadObject(Object** out)
         m_state = kOutOfMemory;
         return m_state;
     }
+    // Held while it loads: a failure inside its fields (a wrong-typed reference to it, or the
+    // release of a part that refers back to it) must not destroy it under its own Load.
+    object->AddReference();
     const Result loaded = object->Load(*this);
     if (m_state == kSuccess)
         m_state = loaded;
     Info("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), object->ID(), object->Name().CStr(), m_position);
-    if (m_state != kSuccess && object->References() == 0) {
-        // Nobody adopted it and the stream is dead: nothing can reach it through the ID table
-        // any more, so free it rather than leak it.
-        (void)m_ids.Remove(fileId);
-        delete object;
+    if (m_state != kSuccess) {
+        // The stream is dead and nothing will adopt the object: free it unless parts of the
+        // graph still hold it, rather than leak it.
+        if (object->References() == 1)
+            (void)m_ids.Remove(fileId);
+        object->ReleaseReference();
         return m_state;
     }
+    object->ReleaseReferenceKeepingObject();
     *out = object;
     return m_state;
 }

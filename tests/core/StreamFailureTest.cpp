@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/core/Object.h"
+#include "engine/core/Ptr.h"
+#include "engine/core/Stream.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+#include "support/TestClasses.h"
+
+// Object records that fail while the objects they describe are still being loaded. Whatever a
+// corrupt file says, the stream must fail cleanly: no object may be destroyed while its own
+// Load is running (the sanitizer build turns such a use after free into a failure).
+namespace zen {
+namespace {
+
+class Bytes {
+public:
+    Bytes& U32(uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            m_bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        return *this;
+    }
+    Bytes& Text(const std::string& text)
+    {
+        U32(static_cast<uint32_t>(text.size()));
+        m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+        return *this;
+    }
+    // ID, type name, object name and controller count of a new record.
+    Bytes& Record(uint32_t id, const char* type, const char* name, uint32_t controllers)
+    {
+        return U32(id).Text(type).Text(name).U32(controllers);
+    }
+    std::vector<uint8_t> Take() { return std::move(m_bytes); }
+
+private:
+    std::vector<uint8_t> m_bytes;
+};
+
+class ByteStream : public Stream {
+public:
+    explicit ByteStream(std::vector<uint8_t> bytes) { AdoptBuffer(std::move(bytes)); }
+};
+
+constexpr uint32_t kNull = 0xFFFFFFFFu;
+
+TEST(StreamFailure, AWrongTypedReferenceToAnObjectBeingLoadedFailsCleanly)
+{
+    test::EngineScope engine;
+    // A Thing whose one controller is the Thing itself.
+    ByteStream stream(Bytes().Record(5, "ZEN.Thing", "Self", 1).U32(5).Take());
+    test::LogCapture log;
+    Object* out = nullptr;
+    EXPECT_EQ(stream.ReadObject(&out), kFailure);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить контроллер объекта. Имя[Self]")) << log.Joined();
+}
+
+TEST(StreamFailure, APartReferringBackToItsOwnerFailsCleanly)
+{
+    test::EngineScope engine;
+    // Outer owns Inner; Inner owns Outer again (by ID) and then the data ends.
+    ByteStream stream(Bytes()
+                          .Record(5, "ZEN.Thing", "Outer", 0)
+                          .U32(1)
+                          .Record(6, "ZEN.Thing", "Inner", 0)
+                          .U32(2)
+                          .U32(5)
+                          .Take());
+    Object* out = nullptr;
+    EXPECT_EQ(stream.ReadObject(&out), kFailure);
+    EXPECT_EQ(out, nullptr);
+}
+
+TEST(StreamFailure, ALoadedObjectIsHandedOutUnreferenced)
+{
+    test::EngineScope engine;
+    ByteStream stream(Bytes()
+                          .Record(5, "ZEN.Thing", "Outer", 0)
+                          .U32(1)
+                          .Record(6, "ZEN.Thing", "Inner", 0)
+                          .U32(2)
+                          .U32(kNull)
+                          .U32(5)  // Inner's link: its owner.
+                          .U32(kNull)
+                          .Take());
+    Object* out = nullptr;
+    ASSERT_EQ(stream.ReadObject(&out), kSuccess);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->References(), 0);
+    Ptr<test::Thing> outer(static_cast<test::Thing*>(out));
+    ASSERT_TRUE(outer->child);
+    EXPECT_EQ(outer->child->References(), 1);
+    EXPECT_EQ(outer->child->link, outer.Get());
+}
+
+}  // namespace
+}  // namespace zen
