@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/core/Crc32.h"
+#include "modules/codecs/Rar2Writer.h"
+#include "tests/codecs/Rar2TestData.h"
+
+// `zen rar list | extract | create`, run as a program on real and written archives.
+namespace zen {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output;  // stdout and stderr together.
+};
+
+ToolRun Zen(const std::string& arguments)
+{
+    ToolRun run;
+    const std::string command = std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, got);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string Quote(const fs::path& path)
+{
+    return "'" + path.string() + "'";
+}
+
+std::string Utf8(const char8_t* text)
+{
+    return reinterpret_cast<const char*>(text);
+}
+
+void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class RarTool : public ::testing::Test {
+protected:
+    RarTool()
+    {
+        std::string pattern = (fs::temp_directory_path() / "zen-rar-tool-XXXXXX").string();
+        folder = mkdtemp(pattern.data());
+    }
+    ~RarTool() override { fs::remove_all(folder); }
+
+    fs::path folder;
+};
+
+TEST_F(RarTool, ExtractsEveryManifestEntry)
+{
+    std::map<std::string, std::vector<test::Rar2ManifestLine>> archives;
+    for (const test::Rar2ManifestLine& line : test::ReadRar2Manifest())
+        archives[line.archive].push_back(line);
+    ASSERT_EQ(archives.size(), 10u);
+    for (const auto& [archive, lines] : archives) {
+        SCOPED_TRACE(archive);
+        const fs::path out = folder / archive;
+        const std::string password = archive.find("pw-password") != std::string::npos ? " -p password" : "";
+        const ToolRun run = Zen("rar extract " + Quote(test::Rar2DataPath(archive)) + " " + Quote(out) + password);
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        size_t regularFiles = 0;
+        for (const auto& item : fs::recursive_directory_iterator(out)) {
+            EXPECT_FALSE(item.is_symlink()) << item.path();
+            if (item.is_regular_file())
+                ++regularFiles;
+        }
+        size_t expectedFiles = 0;
+        for (const test::Rar2ManifestLine& line : lines) {
+            const fs::path path = out / fs::u8path(line.entry);
+            if (line.entry.back() == '/') {
+                EXPECT_TRUE(fs::is_directory(path)) << line.entry;
+                continue;
+            }
+            ++expectedFiles;
+            ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << line.entry;
+            const std::vector<uint8_t> bytes = test::ReadBinaryFile(path.string());
+            if (line.hasData) {
+                EXPECT_EQ(bytes.size(), line.size) << line.entry;
+                EXPECT_EQ(Crc32::Compute(bytes.data(), bytes.size()), line.crc) << line.entry;
+            } else {
+                EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "test.txt");  // The link, as plain text.
+            }
+        }
+        EXPECT_EQ(regularFiles, expectedFiles);
+    }
+    // The originals the samples were made from.
+    EXPECT_EQ(test::ReadBinaryFile((folder / "zxtune_test_v2_m0-m5_mm.rar" / "pMM.bin").string()),
+              test::ReadBinaryFile(test::Rar2DataPath("zxtune_etalon.bin")));
+    EXPECT_EQ(test::ReadBinaryFile((folder / "junrar_BoatModernEnglish_audio_unpack20.rar" / "BoatModernEnglish.wav").string()),
+              test::ReadBinaryFile(test::Rar2DataPath("BoatModernEnglish.wav")));
+}
+
+TEST_F(RarTool, ListsNamesSizesAndFailures)
+{
+    ToolRun run = Zen("rar list " + Quote(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar")));
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("cfb109c8 ok      exe/test.exe"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("ok      " + Utf8(u8"тест.txt")), std::string::npos) << run.output;
+
+    run = Zen("rar list " + Quote(test::Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar")));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("failed  FILE1.TXT"), std::string::npos) << run.output;
+}
+
+TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
+{
+    const fs::path source = folder / "source";
+    fs::create_directories(source / "Textures" / "Sky");
+    fs::create_directories(source / fs::u8path(Utf8(u8"Пустая")));
+    std::map<std::string, std::vector<uint8_t>> files = {
+        {"Main.STR", std::vector<uint8_t>(70000, 'S')},
+        {"Textures/Sky/noise.bin", test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"))},
+        {"Textures/" + Utf8(u8"камень.wav"), test::ReadBinaryFile(test::Rar2DataPath("BoatModernEnglish.wav"))},
+        {"empty.txt", {}},
+    };
+    for (const auto& [name, bytes] : files)
+        WriteFile(source / fs::u8path(name), bytes);
+    fs::create_symlink("/etc/passwd", source / "link");  // Left out, not followed.
+
+    for (const char* options : {"", " --store", " -p 'two words'"}) {
+        SCOPED_TRACE(options);
+        const fs::path archive = folder / "made.rar";
+        const fs::path out = folder / "zen-out";
+        const fs::path unarOut = folder / "unar-out";
+        fs::remove_all(out);
+        fs::remove_all(unarOut);
+        ToolRun run = Zen("rar create " + Quote(archive) + " " + Quote(source) + options);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_NE(run.output.find("link is a symbolic link; left out"), std::string::npos) << run.output;
+        const std::string password = std::string(options).find("-p") != std::string::npos ? " -p 'two words'" : "";
+        run = Zen("rar extract " + Quote(archive) + " " + Quote(out) + password);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        for (const auto& [name, bytes] : files)
+            EXPECT_EQ(test::ReadBinaryFile((out / fs::u8path(name)).string()), bytes) << name;
+        EXPECT_TRUE(fs::is_directory(out / fs::u8path(Utf8(u8"Пустая"))));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(out / "link")));
+
+        if (fs::exists("/usr/bin/unar")) {
+            const std::string command = "/usr/bin/unar -q -f -D -o " + Quote(unarOut) + password + " " +
+                                        Quote(archive) + " > /dev/null 2>&1";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+            for (const auto& [name, bytes] : files)
+                EXPECT_EQ(test::ReadBinaryFile((unarOut / fs::u8path(name)).string()), bytes) << name;
+        }
+    }
+}
+
+TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
+{
+    Rar2Writer writer(Rar2Writer::Method::kStore);
+    const uint8_t byte = 'x';
+    for (const char* name : {"..\\evil.txt", "\\rooted.txt", "C:\\drive.txt", "a\\..\\..\\up.txt", "good.txt",
+                             "sub\\through-link.txt"})
+        ASSERT_EQ(writer.AddFile(name, &byte, 1), kSuccess);
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(writer.Write(bytes), kSuccess);
+    const fs::path archive = folder / "unsafe.rar";
+    WriteFile(archive, bytes);
+
+    // A link in the target folder pointing elsewhere must not be written through.
+    const fs::path target = folder / "deep" / "target";
+    const fs::path elsewhere = folder / "elsewhere";
+    fs::create_directories(target);
+    fs::create_directories(elsewhere);
+    fs::create_directory_symlink(elsewhere, target / "sub");
+
+    const ToolRun run = Zen("rar extract " + Quote(archive) + " " + Quote(target));
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("refused the unsafe name ../evil.txt"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("is a symbolic link"), std::string::npos) << run.output;
+    EXPECT_EQ(test::ReadBinaryFile((target / "good.txt").string()), std::vector<uint8_t>{'x'});
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    EXPECT_FALSE(fs::exists(folder / "deep" / "evil.txt"));
+    EXPECT_FALSE(fs::exists(folder / "deep" / "up.txt"));
+    EXPECT_FALSE(fs::exists("/rooted.txt"));
+    size_t written = 0;
+    for (const auto& item : fs::recursive_directory_iterator(folder / "deep"))
+        written += item.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(written, 1u);
+}
+
+TEST_F(RarTool, BadInputGivesClearErrors)
+{
+    const fs::path text = folder / "notes.rar";
+    WriteFile(text, {'h', 'e', 'l', 'l', 'o'});
+    ToolRun run = Zen("rar list " + Quote(text));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
+
+    run = Zen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
+
+    EXPECT_EQ(Zen("rar extract only-one-argument").exitCode, 2);
+    EXPECT_EQ(Zen("rar list a b").exitCode, 2);
+    EXPECT_EQ(Zen("rar list a -p").exitCode, 2);
+    EXPECT_EQ(Zen("rar create " + Quote(folder / "x.rar") + " " + Quote(folder / "no-such-folder")).exitCode, 1);
+
+    // A damaged entry fails; the others still come out.
+    std::vector<uint8_t> damaged = test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
+    damaged[33007 + 38 + 300] ^= 0x44;  // Inside p3.bin.
+    WriteFile(folder / "damaged.rar", damaged);
+    run = Zen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("p3.bin cannot be extracted"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("extracted 6 files and 0 directories; 1 entries failed"), std::string::npos)
+        << run.output;
+    EXPECT_FALSE(fs::exists(folder / "damaged" / "p3.bin"));
+}
+
+}  // namespace
+}  // namespace zen
