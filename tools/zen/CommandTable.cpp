@@ -54,7 +54,10 @@ void PrintCommandList(std::FILE* out, std::string_view family)
         if (!family.empty() && family != command.family)
             continue;
         std::string line = std::string("zen ") + command.family + " " + command.verb + " " + command.arguments;
-        std::fprintf(out, "  %-40s %s\n", line.c_str(), command.summary);
+        if (line.size() > 40)
+            std::fprintf(out, "  %s\n  %-40s %s\n", line.c_str(), "", command.summary);
+        else
+            std::fprintf(out, "  %-40s %s\n", line.c_str(), command.summary);
     }
 }
 
