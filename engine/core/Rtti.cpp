@@ -10,4 +10,12 @@ bool Rtti::DerivesFrom(const Rtti* type) const
     return false;
 }
 
+bool Rtti::DerivesFrom(const String& typeName) const
+{
+    for (const Rtti* record = this; record; record = record->m_base)
+        if (record->Name() == typeName)
+            return true;
+    return false;
+}
+
 }  // namespace zen

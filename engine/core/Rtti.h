@@ -14,6 +14,9 @@ public:
     bool IsExactly(const Rtti* type) const { return this == type; }
     // True when `type` is this record or one of its bases.
     bool DerivesFrom(const Rtti* type) const;
+    // As DerivesFrom, for a type known only by its name ("ZEN.SceneNodeEffect"): code that
+    // refers to a class another layer defines.
+    bool DerivesFrom(const String& typeName) const;
 
 private:
     const Rtti* m_base;  // Static record of the base class; null for the root.

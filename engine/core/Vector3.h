@@ -20,6 +20,17 @@ struct Vector3 {
     Vector3 Cross(const Vector3& o) const { return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x}; }
     float LengthSquared() const { return Dot(*this); }
     float Length() const { return std::sqrt(LengthSquared()); }
+    // This vector divided by its length; (0, 0, 0) when the squared length is below
+    // kNormalizeEpsilon (too short to give a direction).
+    static constexpr float kNormalizeEpsilon = 1.1920929e-07f;
+    Vector3 Normalized() const
+    {
+        const float squared = LengthSquared();
+        if (!(squared >= kNormalizeEpsilon))
+            return {};
+        const float length = std::sqrt(squared);
+        return {x / length, y / length, z / length};
+    }
 
     friend bool operator==(const Vector3&, const Vector3&) = default;
 };
