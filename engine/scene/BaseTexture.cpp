@@ -1,0 +1,54 @@
+#include "engine/scene/BaseTexture.h"
+
+#include "engine/core/MessageLog.h"
+#include "engine/core/Stream.h"
+
+namespace zen {
+
+ZEN_IMPLEMENT_ABSTRACT_CLASS(BaseTexture, Object, kStartupOtherClasses)
+
+BaseTexture::~BaseTexture()
+{
+    if (Renderer* renderer = BoundRenderer())
+        renderer->ReleaseTexture(this);
+}
+
+void BaseTexture::Update(double time)
+{
+    UpdateControllers(time);
+}
+
+void BaseTexture::ReleaseDeviceCopy()
+{
+    if (Renderer* renderer = BoundRenderer())
+        renderer->ReleaseTexture(this);
+    Reset();
+}
+
+Result BaseTexture::Save(Stream& stream)
+{
+    if (Object::Save(stream) != kSuccess) {
+        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    if (stream.WriteInt(m_mipLevels) != kSuccess) {
+        Error("Невозможно сохранить количество мип-мэпов текстуры. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+Result BaseTexture::Load(Stream& stream)
+{
+    if (Object::Load(stream) != kSuccess) {
+        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
+        return kFailure;
+    }
+    if (stream.ReadInt(m_mipLevels) != kSuccess) {
+        Error("Невозможно загрузить количество мип-мэпов текстуры. ID[%d] Имя[%s]", ID(), Name().CStr());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+}  // namespace zen
