@@ -15,6 +15,23 @@ packages=(
   unar
 )
 
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+
+# Source packages: the Windows build compiles libjpeg-turbo from Debian's source package
+# (cmake/DebianJpeg.cmake), so apt needs deb-src twins of the system's binary entries.
+if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  echo "setup: enabling deb-src entries for apt"
+  if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+    sed -E 's/^Types:.*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+      $sudo tee /etc/apt/sources.list.d/brightfold-deb-src.sources >/dev/null
+  else
+    sed -nE 's/^deb (.*)$/deb-src \1/p' /etc/apt/sources.list |
+      $sudo tee /etc/apt/sources.list.d/brightfold-deb-src.list >/dev/null
+  fi
+  $sudo apt-get update -qq
+fi
+
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
@@ -22,8 +39,6 @@ for package in "${packages[@]}"; do
 done
 
 if ((${#missing[@]} > 0)); then
-  sudo=""
-  [[ $(id -u) -eq 0 ]] || sudo="sudo"
   echo "setup: installing ${missing[*]}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
