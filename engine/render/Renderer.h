@@ -1,15 +1,19 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/core/Array.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/RefCounted.h"
 #include "engine/core/Result.h"
 #include "engine/core/String.h"
 #include "engine/core/Vector4.h"
+#include "engine/render/DeferredQueue.h"
+#include "engine/render/DisplayMode.h"
 
 namespace zen {
 
 class BaseTexture;
+class Camera;
 class ColorBuffer;
 class CubeTexture;
 class FloatBuffer;
@@ -20,6 +24,7 @@ class Module;
 class OcclusionQuery;
 class Pass;
 class PixelShader;
+class PostUpdateController;
 class Shader;
 class Texture;
 class Vector2Buffer;
@@ -31,10 +36,14 @@ struct Matrix4;
 
 // The one renderer of the process, made by a renderer module ("DirectX9") and reached through
 // Renderer::Current(). The scene graph and the application talk only to this interface; each
-// back end implements the device operations. The frame is StartFrame (begin, post-update
-// controllers), drawing, FinishFrame (deferred queue, end, present).
+// back end implements the device operations, and this base keeps what every back end shares:
+// the window, the display modes, the state stack, the deferred queue and the post-update list.
+// The frame is StartFrame (begin, post-update controllers), drawing, FinishFrame (deferred
+// queue, end, present).
 class Renderer : public RefCounted {
 public:
+    // A back end's destructor must Close() first: the device operations Close calls are virtual
+    // and no longer reach the back end from here. What is still open then is only the window.
     ~Renderer() override;
 
     // The process-wide renderer; null when none is loaded.
@@ -94,18 +103,104 @@ public:
     virtual void SetViewport(float x, float y, float width, float height) = 0;
     virtual void SetGammaRamp(const uint16_t* ramp) = 0;  // 3 x 256 entries: red, green, blue.
 
+    // Window and device (shared by every back end)
+    // Opens the window for display mode `modeIndex` through the installed WindowLayer and
+    // creates the device on it: a full-screen mode gets a window of the mode's own size on
+    // every display device, a windowed one a window of width x height at (x, y); with `parent`
+    // the window is a child of it. An open window is closed first. kInvalidArgument for an
+    // index past the mode list; kFailure when the window cannot be made (logged); otherwise
+    // CreateDevice's result. A failed device leaves the window open until Close.
+    Result Open(uint32_t modeIndex, const String& title, void* parent, int32_t x, int32_t y, uint32_t width,
+                uint32_t height);
+    // Drops the camera, the current geometry and the frame's queues, releases the device and
+    // destroys the window
+    // (which restores the display modes). kInvalidArgument when no window was open; kFailure
+    // when it cannot be destroyed (logged).
+    Result Close();
+    void* Window() const { return m_window; }  // The system's window handle; null when closed.
+
+    // Display modes the back end found at construction, in its order (the order the application
+    // and the settings dialog choose from).
+    uint32_t DisplayModeCount() const { return m_modes.Count(); }
+    const DisplayMode* GetDisplayMode(uint32_t index) const;  // Null past the end.
+    // The full-screen mode matching the desktop's size and colour depth; -1 when none does.
+    int32_t DesktopModeIndex() const { return m_desktopMode; }
+
+    // Gamma as the settings keep it: an offset of -100 to 100 (clamped) from the neutral curve,
+    // shown to the user as 0% to 200%. Builds the ramp and hands it to SetGammaRamp.
+    void SetGamma(int32_t offset);
+    // The ramp SetGamma uses: 3 x 256 entries (red, green, blue), each channel the same curve.
+    static void BuildGammaRamp(int32_t offset, uint16_t* ramp);
+
     // Frame protocol (shared by every back end)
-    Result StartFrame();  // BeginFrame, then the frame's post-update work.
-    void FinishFrame();   // Ends and presents the frame.
+    // Brings the camera up to date (a default one is made when none is set: kFailure when that
+    // fails) with all its planes active, calls BeginFrame, then runs the post-update controllers
+    // registered since the last frame, once each, in registration order (also when the frame is
+    // skipped). BeginFrame's result: kSuccess to draw, kFailure to skip.
+    Result StartFrame();
+    // Flushes the deferred queue, drops the current geometry, then ends and presents the frame.
+    void FinishFrame();
+
+    // The camera the scene is drawn from (a counted reference). Setting one makes all six of
+    // its planes active for culling again. Without one, StartFrame makes a default camera.
+    void SetCamera(Camera* camera);
+    Camera* GetCamera() const { return m_camera.Get(); }
+
+    // The geometry node being drawn (a counted reference, dropped at the end of each frame).
+    void SetCurrentGeometry(GeometryNode* node);
+    GeometryNode* CurrentGeometry() const { return m_currentGeometry.Get(); }
+
+    // Per-draw state set by passes and effects
+    void SetCurrentPass(Pass* pass) { m_currentPass = pass; }
+    Pass* CurrentPass() const { return m_currentPass; }
+    void SetMirrorCulling(bool mirror) { m_mirrorCulling = mirror; }  // Swaps the cull order while set.
+    bool MirrorCulling() const { return m_mirrorCulling; }
+    void SetDepthEqual(bool equal) { m_depthEqual = equal; }  // Forces the depth test to "equal" while set.
+    bool DepthEqual() const { return m_depthEqual; }
+
+    // State stack: lights a pass pushes before drawing and pops, one at a time, after it.
+    // PushLightState puts the light on the stack and then calls PushLight; kInvalidArgument for
+    // null, kOutOfMemory when the stack cannot grow (nothing is pushed then).
+    Result PushLightState(Light* light);
+    // Takes the top entry off and calls PopState; false (and nothing called) when empty.
+    bool PopStateEntry();
+    uint32_t StateDepth() const { return m_stateStack.Count(); }
+    Light* StateEntry(uint32_t index) const;  // 0 is the bottom; null past the top.
+
+    // Deferred queue of blended geometry (see DeferredQueue)
+    Result AddDeferred(GeometryNode* node, float squaredDistance);
+    // Sorts the queue back to front, has each node draw itself (DrawDeferred) and empties it.
+    void FlushDeferred();
+    const DeferredQueue& Deferred() const { return m_deferred; }
+
+    // Post-update controllers for this frame's StartFrame. kSuccess, also when the controller is
+    // already listed (it runs once); kInvalidArgument for null; kOutOfMemory.
+    Result RegisterPostUpdate(PostUpdateController* controller);
+    uint32_t PostUpdateCount() const { return m_postUpdates.Count(); }
 
 protected:
-    Renderer() = default;
+    Renderer();
+
+    // For back ends at construction: the modes in their final order, and the desktop's one.
+    Result AddDisplayMode(const DisplayMode& mode);
+    void SetDesktopModeIndex(int32_t index) { m_desktopMode = index; }
 
 private:
     friend Result LoadRenderer(const String& moduleName);
     friend Result ReleaseRenderer();
 
-    Ptr<Module> m_module;  // Keeps the back end's module loaded while the renderer lives.
+    Ptr<Module> m_module;              // Keeps the back end's module loaded while the renderer lives.
+    void* m_window = nullptr;          // The window the device presents into; made by the WindowLayer.
+    Ptr<Camera> m_camera;
+    Ptr<GeometryNode> m_currentGeometry;
+    Array<DisplayMode> m_modes;
+    int32_t m_desktopMode = -1;        // Index into m_modes, -1 when no mode matches the desktop.
+    Pass* m_currentPass = nullptr;     // The pass being applied; not owned.
+    bool m_mirrorCulling = false;
+    bool m_depthEqual = false;
+    Array<Light*> m_stateStack;        // Lights pushed by the pass being drawn; not owned.
+    DeferredQueue m_deferred;
+    Array<PostUpdateController*> m_postUpdates;  // This frame's; not owned (the scene holds them).
 };
 
 // Loads the renderer module `moduleName`, creates its renderer and makes it current.

@@ -1,0 +1,117 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/Matrix4.h"
+#include "engine/render/DisplayMode.h"
+#include "engine/render/Renderer.h"
+
+namespace zen {
+
+// The renderer of module "Recording": no device, every operation appends one line to a
+// journal, so the scene graph's draw paths and the application's frame can be checked without
+// a graphics system. Transforms and viewports are kept and read back like a device would.
+// Objects appear in the journal as "#n", numbered in the order this renderer first saw them
+// ("null" for none). Tests shape the next renderer made (modes, failures) through NextSetup,
+// and can have the module registered under another name, such as "DirectX9", so the saver's
+// start-up finds it.
+class RecordingRenderer : public Renderer {
+public:
+    // What the next created renderer reports and how it fails.
+    struct Setup {
+        std::vector<DisplayMode> modes;   // In the order the renderer lists them.
+        int32_t desktopMode = -1;
+        Result createDeviceResult = kSuccess;
+        uint32_t skippedFrames = 0;       // BeginFrame reports kFailure this many times first.
+    };
+    static Setup& NextSetup();
+    static void ResetNextSetup();  // Two modes: 800x600x32 and 1024x768x32, both full screen; desktop 1.
+
+    // The module's next post-initialise step also registers it as `moduleName` (empty: only as
+    // "Recording"). Set before the engine starts.
+    static void StandInFor(const String& moduleName);
+
+    // "CreateRenderer" of the module: a new, unreferenced renderer in `out`.
+    static Result Create(Renderer** out);
+    // The most recently created renderer still alive; null when none.
+    static RecordingRenderer* Latest();
+
+    ~RecordingRenderer() override;
+
+    // The journal
+    const std::vector<std::string>& Journal() const { return m_journal; }
+    void ClearJournal() { m_journal.clear(); }
+    bool HasDevice() const { return m_device; }
+
+    // Device operations
+    Result CreateDevice(uint32_t modeIndex, uint32_t width, uint32_t height) override;
+    void ReleaseDevice() override;
+    void ReleaseBuffer(Buffer* buffer) override;
+    void ReleaseTexture(BaseTexture* texture) override;
+    void ReleaseShader(Shader* shader) override;
+    void ReleasePass(Pass* pass) override;
+    void ReleaseQuery(OcclusionQuery* query) override;
+    void BeginOcclusionQuery(OcclusionQuery* query) override;
+    void EndOcclusionQuery(OcclusionQuery* query) override;
+    void SetTexture(uint32_t stage, BaseTexture* texture) override;
+    void SetVertexShader(VertexShader* shader) override;
+    void SetVertexShaderConstants(uint32_t firstRegister, const float* values, uint32_t count) override;
+    void SetPixelShader(PixelShader* shader) override;
+    void SetPixelShaderConstants(uint32_t firstRegister, const float* values, uint32_t count) override;
+    void SetStream(FloatBuffer* buffer, uint32_t stream) override;
+    void SetStream(Vector2Buffer* buffer, uint32_t stream) override;
+    void SetStream(Vector3Buffer* buffer, uint32_t stream) override;
+    void SetStream(Vector4Buffer* buffer, uint32_t stream) override;
+    void SetStream(ColorBuffer* buffer, uint32_t stream) override;
+    void SetStream(IntBuffer* buffer, uint32_t stream) override;
+    void SetStream(Buffer* buffer, uint32_t stream) override;
+    void SetIndices(IntBuffer* indices) override;
+    void SetPass(Pass* pass) override;
+    void DrawCurrentGeometry() override;
+    void DrawGeometry(GeometryNode* node) override;
+    void DrawNonIndexed(uint32_t primitiveCount) override;
+    void Clear(uint32_t flags, const Vector4& color, float depth, uint32_t stencil) override;
+    Result BeginFrame() override;
+    void EndFrame() override;
+    const Matrix4& GetWorld() const override { return m_world; }
+    void SetWorld(const Matrix4& matrix) override;
+    const Matrix4& GetView() const override { return m_view; }
+    void SetView(const Matrix4& matrix) override;
+    const Matrix4& GetProjection() const override { return m_projection; }
+    void SetProjection(const Matrix4& matrix) override;
+    const Matrix4& GetTextureTransform(uint32_t stage) const override;
+    void SetTextureTransform(uint32_t stage, const Matrix4& matrix, bool projected) override;
+    void PushLight(Light* light) override;
+    void PopState() override;
+    void BeginRenderTarget(Texture* texture) override;
+    void BeginRenderTarget(CubeTexture* texture, uint32_t face) override;
+    void EndRenderTarget() override;
+    uint32_t GetViewportWidth() const override { return m_viewportWidth; }
+    uint32_t GetViewportHeight() const override { return m_viewportHeight; }
+    void SetViewport(float x, float y, float width, float height) override;
+    void SetGammaRamp(const uint16_t* ramp) override;
+
+    // The clear colour of the last Clear with the colour flag.
+    const Vector4& ClearColor() const { return m_clearColor; }
+
+private:
+    explicit RecordingRenderer(const Setup& setup);
+
+    void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    std::string Tag(const void* object);
+    void RecordStream(const char* kind, const void* buffer, uint32_t stream);
+
+    static constexpr uint32_t kTextureStages = 8;
+
+    std::vector<std::string> m_journal;
+    std::vector<const void*> m_seen;      // Objects by tag number - 1; not owned, never dereferenced.
+    Setup m_setup;
+    bool m_device = false;
+    Matrix4 m_world, m_view, m_projection;
+    Matrix4 m_textureTransforms[kTextureStages];
+    uint32_t m_viewportWidth = 0, m_viewportHeight = 0;  // Pixels.
+    Vector4 m_clearColor{0, 0, 0, 0};
+};
+
+}  // namespace zen
