@@ -8,6 +8,10 @@
 #include "engine/core/Timer.h"
 #include "platform/Platform.h"
 
+namespace zen {
+class Renderer;
+}
+
 namespace brightfold {
 
 // The application object, one per process. Its three steps — CreateSaver, RunSaver,
@@ -62,6 +66,11 @@ public:
     SettingsStore& Settings() { return m_store; }
     const UserSettings& CurrentSettings() const { return m_store.Current(); }
 
+    // The display mode Run and Test open: with UseDesktopSettings the renderer's desktop mode;
+    // otherwise the first full-screen mode of at least 640 x 480 with the wanted width, height
+    // and colour depth, or the desktop mode when none has them. -1 when there is none.
+    static int32_t ChooseDisplayMode(const zen::Renderer& renderer, const UserSettings& settings);
+
     // The eleventh mouse move of the process ends the saver when ExitOnMouseMove is on.
     static int32_t MouseMoveBudget();
     static void ResetMouseMoveBudgetForTesting();
@@ -78,6 +87,9 @@ protected:
     int DestroyVisuals();
     int ShowLoadingScreen();
     void DrawOverlays();
+
+    // The interface text `key`, or `fallback` when the texts have none.
+    zen::String MessageOr(const char* key, const char* fallback) const;
 
     SaverMode m_mode = kModeConfigure;
     uint32_t m_windowParam = 0;   // Window number after the switch: preview parent or dialog owner.

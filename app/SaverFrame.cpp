@@ -9,6 +9,10 @@ namespace brightfold {
 
 int Saver::CreateSceneData()
 {
+    if (zen::Renderer* renderer = zen::Renderer::Current())
+        renderer->SetGamma(m_store.Current().gamma);
+    // The music and effects volume is set here by the sound library once it is part of the
+    // program (the Volume setting when Music or SFX is on, else 0).
     if (CreateVisuals() != 0) {
         zen::Error("Невозможно создать данные визуализации.");
         return 1;

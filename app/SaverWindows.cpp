@@ -2,8 +2,38 @@
 // through the renderer. Neither the dialog nor the settings-only modes need a window.
 #include "app/Saver.h"
 #include "engine/core/MessageLog.h"
+#include "engine/render/Renderer.h"
 
 namespace brightfold {
+namespace {
+
+constexpr uint32_t kMinimumWidth = 640;
+constexpr uint32_t kMinimumHeight = 480;
+constexpr uint32_t kWindowedWidth = 640;   // Used only when the chosen mode is a windowed one.
+constexpr uint32_t kWindowedHeight = 480;
+
+}  // namespace
+
+zen::String Saver::MessageOr(const char* key, const char* fallback) const
+{
+    const zen::String* text = m_store.LookupMessage(zen::String(key));
+    return text ? *text : zen::String(fallback);
+}
+
+int32_t Saver::ChooseDisplayMode(const zen::Renderer& renderer, const UserSettings& settings)
+{
+    if (!settings.useDesktopSettings) {
+        for (uint32_t i = 0; i < renderer.DisplayModeCount(); ++i) {
+            const zen::DisplayMode& mode = *renderer.GetDisplayMode(i);
+            if (mode.fullscreen && mode.width >= kMinimumWidth && mode.height >= kMinimumHeight &&
+                static_cast<int64_t>(mode.width) == settings.width &&
+                static_cast<int64_t>(mode.height) == settings.height &&
+                static_cast<int64_t>(mode.colorBits) == settings.colorDepth)
+                return static_cast<int32_t>(i);
+        }
+    }
+    return renderer.DesktopModeIndex();
+}
 
 int Saver::CreateWindows()
 {
@@ -11,14 +41,45 @@ int Saver::CreateWindows()
     case kModeConfigure:
     case kModeChangePassword:
         return 0;
-    default:
-        zen::Error("Оконный слой скринсейвера недоступен в этой сборке.");
+    case kModePreview: {
+        // The preview window procedure arrives with the settings dialog; until then the
+        // system's default procedure serves the window.
+        const zen::String className = MessageOr("AppName", "BRIGHTFOLD 3D SCREENSAVER APPLICATION");
+        m_window = platform::CreatePreviewWindow(className.Std(), m_windowParam, nullptr);
+        return m_window ? 0 : 1;
+    }
+    case kModeRun:
+    case kModeTest:
+        break;
+    }
+
+    zen::Renderer* renderer = zen::Renderer::Current();
+    const int32_t mode = renderer ? ChooseDisplayMode(*renderer, m_store.Current()) : -1;
+    if (mode < 0) {
+        zen::Error("Невозможно найти подходящий видео режим.");
         return 1;
     }
+    const zen::String title = MessageOr("AppName", "3D SCREENSAVER");
+    if (renderer->Open(static_cast<uint32_t>(mode), title, reinterpret_cast<void*>(uintptr_t{m_windowParam}), 0, 0,
+                       kWindowedWidth, kWindowedHeight) != zen::kSuccess) {
+        zen::Error("Невозможно создать окно выбранного режима.");
+        return 1;
+    }
+    // The sound device is started on this window by the sound library (BASS_Init with the
+    // renderer's window), which arrives with the audio layer.
+    platform::HideMouseCursor();
+    return 0;
 }
 
 int Saver::DestroyWindows()
 {
+    // The full-screen window goes with the renderer when the engine stops.
+    if (m_mode == kModePreview) {
+        const zen::String className = MessageOr("AppName", "BRIGHTFOLD 3D SCREENSAVER APPLICATION");
+        platform::DestroyPreviewWindow(m_window, className.Std());
+        m_window = nullptr;
+        platform::ShowMouseCursor();
+    }
     return 0;
 }
 

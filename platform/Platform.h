@@ -49,6 +49,17 @@ void HideMouseCursor();
 // A message box with an information icon and no owner.
 void ShowInformationBox(const std::string& text, const std::string& caption);
 
+// The preview picture's window. Registers the window class `className` (redraw on resize, arrow
+// cursor, no icon, no background brush, no menu; the registration's result is not used) with
+// `procedure`, or the system's default procedure when it is null, then makes a visible child
+// window of that class, titled with the class name, over the client area of window number
+// `parent` (over (100, 100)-(150, 150) when it is 0, where the creation then fails: a child
+// needs a parent). The window's handle, or null.
+using WindowProcedure = intptr_t (*)(void* window, uint32_t message, uintptr_t wparam, intptr_t lparam);
+void* CreatePreviewWindow(const std::string& className, uint32_t parent, WindowProcedure procedure);
+// Destroys the preview window (null: none) and unregisters its class.
+void DestroyPreviewWindow(void* window, const std::string& className);
+
 // Removes and dispatches every waiting window message of the thread without waiting. True
 // unless pumping itself fails (it does not on Windows; natively there are no windows).
 bool PumpMessages();

@@ -27,6 +27,11 @@ void SetTickCount(uint32_t milliseconds);                 // Freezes the clock a
 void AdvanceTickCount(uint32_t milliseconds);
 void UseRealTickCount();
 
+// The system's cursor show count as ShowMouseCursor and HideMouseCursor moved it (from 0).
+int CursorShowCount();
+// The class of the open stand-in preview window; empty when none is open.
+const std::string& PreviewWindowClass();
+
 // The last message box shown (text and caption), for tests.
 const std::string& LastMessageBoxText();
 const std::string& LastMessageBoxCaption();

@@ -43,6 +43,9 @@ struct ProcessState {
     bool frozenClock = false;
     uint32_t tick = 0;
     std::string boxText, boxCaption;
+    int cursorShowCount = 0;
+    std::string previewClass;  // Class of the open preview window; empty when none.
+    uint32_t previewParent = 0;
 };
 
 ProcessState& State()
@@ -157,9 +160,34 @@ void ShowInformationBox(const std::string& text, const std::string& caption)
 
 void NotifyScreenSaverRunning() {}
 
-void ShowMouseCursor() {}
+void ShowMouseCursor()
+{
+    ++State().cursorShowCount;
+}
 
-void HideMouseCursor() {}
+void HideMouseCursor()
+{
+    --State().cursorShowCount;
+}
+
+// There are no windows natively: a preview window is a stand-in handle, made and refused under
+// the same rule as on Windows (a child needs a parent).
+void* CreatePreviewWindow(const std::string& className, uint32_t parent, WindowProcedure)
+{
+    if (parent == 0)
+        return nullptr;
+    State().previewClass = className;
+    State().previewParent = parent;
+    return &State().previewParent;
+}
+
+void DestroyPreviewWindow(void* window, const std::string&)
+{
+    if (window == &State().previewParent) {
+        State().previewClass.clear();
+        State().previewParent = 0;
+    }
+}
 
 bool PumpMessages()
 {
@@ -244,6 +272,16 @@ void AdvanceTickCount(uint32_t milliseconds)
 void UseRealTickCount()
 {
     State().frozenClock = false;
+}
+
+int CursorShowCount()
+{
+    return State().cursorShowCount;
+}
+
+const std::string& PreviewWindowClass()
+{
+    return State().previewClass;
 }
 
 const std::string& LastMessageBoxText()

@@ -136,6 +136,36 @@ void HideMouseCursor()
     ShowCursor(FALSE);
 }
 
+void* CreatePreviewWindow(const std::string& className, uint32_t parent, WindowProcedure procedure)
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.style = CS_VREDRAW | CS_HREDRAW;
+    // WindowProcedure has WNDPROC's x64 calling convention and argument widths.
+    windowClass.lpfnWndProc = procedure ? reinterpret_cast<WNDPROC>(procedure) : &DefWindowProcA;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.lpszClassName = className.c_str();
+    (void)RegisterClassA(&windowClass);
+
+    HWND parentWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(parent));
+    RECT rectangle{100, 100, 150, 150};
+    if (parentWindow)
+        GetClientRect(parentWindow, &rectangle);
+    AdjustWindowRect(&rectangle, WS_CHILD | WS_VISIBLE, FALSE);
+    return CreateWindowExA(0, className.c_str(), className.c_str(), WS_CHILD | WS_VISIBLE, rectangle.left,
+                           rectangle.top, rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
+                           parentWindow, nullptr, instance, nullptr);
+}
+
+void DestroyPreviewWindow(void* window, const std::string& className)
+{
+    if (window)
+        DestroyWindow(static_cast<HWND>(window));
+    UnregisterClassA(className.c_str(), GetModuleHandleA(nullptr));
+}
+
 bool PumpMessages()
 {
     MSG message;

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Saver.h"
+#include "modules/codecs/Rar2Writer.h"
+#include "modules/recording/RecordingRenderer.h"
+#include "platform/PosixTestHooks.h"
+#include "support/LogCapture.h"
+#include "support/RecordingRendererScope.h"
+#include "support/SaverEnvironment.h"
+#include "support/ScriptedSaver.h"
+
+namespace brightfold {
+namespace {
+
+using zen::DisplayMode;
+using zen::RecordingRenderer;
+
+// The saver's windows with the recording renderer standing in for Direct3D and the recording
+// window layer for the system's windows; the two archives the engine start attaches are small
+// real RAR 2.0 archives.
+class SaverWindows : public test::SaverEnvironment {
+protected:
+    void SetUp() override
+    {
+        SaverEnvironment::SetUp();
+        platform::posix::SetMediaResource(134, Archive("Pictures\\readme.txt"));
+        platform::posix::SetMediaResource(227, Archive("Scenes\\readme.txt"));
+        m_cursor = platform::posix::CursorShowCount();
+    }
+    void TearDown() override
+    {
+        platform::posix::RemoveMediaResource(134);
+        platform::posix::RemoveMediaResource(227);
+        SaverEnvironment::TearDown();
+    }
+
+    static std::vector<uint8_t> Archive(const char* name)
+    {
+        zen::Rar2Writer writer(zen::Rar2Writer::Method::kStore);
+        const uint8_t text[] = {'o', 'k'};
+        EXPECT_EQ(writer.AddFile(name, text, sizeof text), zen::kSuccess);
+        std::vector<uint8_t> bytes;
+        EXPECT_EQ(writer.Write(bytes), zen::kSuccess);
+        return bytes;
+    }
+
+    int CursorSteps() const { return platform::posix::CursorShowCount() - m_cursor; }
+
+    static std::string Joined(const std::vector<std::string>& lines)
+    {
+        std::string all;
+        for (const std::string& line : lines)
+            all += line + "\n";
+        return all;
+    }
+
+    zen::test::RecordingRendererScope scope;  // Outlives every saver of a test.
+
+private:
+    int m_cursor = 0;
+};
+
+TEST_F(SaverWindows, RunOpensTheDesktopModeFullScreenAndHidesTheCursor)
+{
+    SetCommandLine("/s");
+    zen::test::LogCapture log;
+    zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+    // The presentation layer is not part of the program yet: creation stops right after the
+    // windows, at the visuals, and says so.
+    EXPECT_EQ(saver->CreateSaver(), 1);
+    RecordingRenderer* renderer = RecordingRenderer::Latest();
+    ASSERT_NE(renderer, nullptr);
+    EXPECT_EQ(Joined(scope.windows.Journal()),
+              "CreateSystemWindow [Lighthouse 3D Screensaver] parent none fullscreen 32 bits at 0 0 size 1024 768\n");
+    // Mode 1 is the desktop's; the shipped Gamma 0 gives the neutral ramp.
+    EXPECT_EQ(Joined(renderer->Journal()), "CreateDevice 1 640 480\nSetGammaRamp 0 32896 65535\n");
+    EXPECT_EQ(CursorSteps(), -1);
+    int at = 0;
+    for (const char* line : {"INFO. Скринсейвер инициализирован.", "INFO. Окна скринсейвера созданы.",
+                             "ERROR. Невозможно создать данные визуализации."}) {
+        at = log.IndexOf(line, at);
+        ASSERT_GE(at, 0) << line << "\n" << log.Joined();
+    }
+
+    // Stopping the engine releases the renderer, which closes its window.
+    EXPECT_EQ(saver->DestroySaver(), 0);
+    EXPECT_EQ(RecordingRenderer::Latest(), nullptr);
+    EXPECT_EQ(scope.windows.OpenWindowCount(), 0u);
+    EXPECT_EQ(scope.windows.Journal().back(), "DestroySystemWindow");
+    EXPECT_EQ(CursorSteps(), -1);  // The process entry shows it again at the very end.
+}
+
+TEST_F(SaverWindows, WantedModesMustBeFullScreenAndAtLeast640By480)
+{
+    auto& setup = RecordingRenderer::NextSetup();
+    setup.modes = {
+        DisplayMode{320, 240, 32, 0, 24, 8, 0, true},   // 0: too small
+        DisplayMode{640, 480, 16, 0, 16, 0, 0, true},   // 1
+        DisplayMode{800, 600, 32, 0, 24, 8, 0, false},  // 2: windowed
+        DisplayMode{800, 600, 32, 0, 24, 8, 0, true},   // 3
+        DisplayMode{800, 600, 32, 8, 16, 0, 0, true},   // 4: same size and depth, later
+        DisplayMode{1024, 768, 32, 0, 24, 8, 0, true},  // 5: desktop
+    };
+    setup.desktopMode = 5;
+    zen::Renderer* made = nullptr;
+    ASSERT_EQ(RecordingRenderer::Create(&made), zen::kSuccess);
+    zen::Ptr<zen::Renderer> renderer(made);
+
+    UserSettings wanted;
+    wanted.useDesktopSettings = false;
+    auto choose = [&](int32_t width, int32_t height, int32_t bits) {
+        wanted.width = width;
+        wanted.height = height;
+        wanted.colorDepth = bits;
+        return Saver::ChooseDisplayMode(*renderer, wanted);
+    };
+    EXPECT_EQ(choose(800, 600, 32), 3);
+    EXPECT_EQ(choose(640, 480, 16), 1);
+    EXPECT_EQ(choose(640, 480, 32), 5);   // Not offered: the desktop mode.
+    EXPECT_EQ(choose(320, 240, 32), 5);   // Offered, but too small.
+    EXPECT_EQ(choose(1280, 1024, 32), 5);
+    EXPECT_EQ(choose(-800, 600, 32), 5);
+    wanted.useDesktopSettings = true;
+    EXPECT_EQ(choose(800, 600, 32), 5);
+}
+
+TEST_F(SaverWindows, NoUsableModeOrNoWindowEndsCreation)
+{
+    SetCommandLine("/t");
+    RecordingRenderer::NextSetup().desktopMode = -1;
+    {
+        zen::test::LogCapture log;
+        zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+        EXPECT_EQ(saver->CreateSaver(), 1);
+        EXPECT_TRUE(log.Contains("ERROR. Невозможно найти подходящий видео режим.")) << log.Joined();
+        EXPECT_TRUE(log.Contains("ERROR. Невозможно создать окна скринсейвера."));
+        EXPECT_TRUE(scope.windows.Journal().empty());
+        EXPECT_EQ(saver->DestroySaver(), 0);
+    }
+    RecordingRenderer::ResetNextSetup();
+    scope.windows.failCreation = true;
+    {
+        zen::test::LogCapture log;
+        zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+        EXPECT_EQ(saver->CreateSaver(), 1);
+        int at = 0;
+        for (const char* line :
+             {"ERROR. Невозможно создать окно [Lighthouse 3D Screensaver].", "ERROR. Создание окна неудачно.",
+              "ERROR. Невозможно создать окно выбранного режима.", "ERROR. Невозможно создать окна скринсейвера."}) {
+            at = log.IndexOf(line, at);
+            ASSERT_GE(at, 0) << line << "\n" << log.Joined();
+        }
+        EXPECT_EQ(CursorSteps(), 0);
+        EXPECT_EQ(saver->DestroySaver(), 0);
+    }
+}
+
+TEST_F(SaverWindows, PreviewNeedsItsParentWindow)
+{
+    SetCommandLine("/p");
+    {
+        zen::test::LogCapture log;
+        zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+        EXPECT_EQ(saver->CreateSaver(), 1);
+        EXPECT_TRUE(log.Contains("ERROR. Невозможно создать окна скринсейвера.")) << log.Joined();
+        EXPECT_EQ(saver->DestroySaver(), 0);
+    }
+    SetCommandLine("/p 1234");
+    zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+    EXPECT_EQ(saver->CreateSaver(), 0);
+    EXPECT_EQ(platform::posix::PreviewWindowClass(), "Lighthouse 3D Screensaver");
+    EXPECT_TRUE(scope.windows.Journal().empty());  // The renderer opens no window for a preview.
+    const int before = CursorSteps();
+    EXPECT_EQ(saver->DestroySaver(), 0);
+    EXPECT_EQ(platform::posix::PreviewWindowClass(), "");
+    EXPECT_EQ(CursorSteps(), before + 1);
+}
+
+TEST_F(SaverWindows, WithoutAnAppNameTheBuiltInNamesAreUsed)
+{
+    const std::string texts = "Mes_Button_OK = OK\r\n";
+    platform::posix::SetMediaResource(229, std::vector<uint8_t>(texts.begin(), texts.end()));
+    SetCommandLine("/p:77");
+    {
+        zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+        EXPECT_EQ(saver->CreateSaver(), 0);
+        EXPECT_EQ(platform::posix::PreviewWindowClass(), "BRIGHTFOLD 3D SCREENSAVER APPLICATION");
+        EXPECT_EQ(saver->DestroySaver(), 0);
+    }
+    SetCommandLine("/s");
+    zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+    EXPECT_EQ(saver->CreateSaver(), 1);  // At the visuals, after the windows.
+    EXPECT_EQ(scope.windows.Journal().front().rfind("CreateSystemWindow [3D SCREENSAVER] ", 0), 0u);
+    EXPECT_EQ(saver->DestroySaver(), 0);
+}
+
+TEST_F(SaverWindows, ConfigureNowReachesTheDialog)
+{
+    SetCommandLine("/c");
+    zen::test::LogCapture log;
+    zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+    EXPECT_EQ(saver->CreateSaver(), 0);
+    EXPECT_NE(RecordingRenderer::Latest(), nullptr);
+    EXPECT_TRUE(scope.windows.Journal().empty());
+    EXPECT_EQ(saver->RunSaver(), 1);
+    EXPECT_TRUE(log.Contains("INFO. Запущен режим конфигурирования."));
+    EXPECT_EQ(saver->DestroySaver(), 0);
+    EXPECT_EQ(RecordingRenderer::Latest(), nullptr);
+}
+
+}  // namespace
+}  // namespace brightfold
