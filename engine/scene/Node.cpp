@@ -47,7 +47,11 @@ void Node::Draw(Renderer*) {}
 
 void Node::DrawIfVisible(Renderer* renderer)
 {
-    Camera* camera = renderer ? RendererCamera(renderer, 0) : nullptr;
+    DrawCulled(renderer, renderer ? RendererCamera(renderer, 0) : nullptr);
+}
+
+void Node::DrawCulled(Renderer* renderer, Camera* camera)
+{
     if (!camera || !m_worldBound) {
         Draw(renderer);
         return;

@@ -8,6 +8,7 @@
 
 namespace zen {
 
+class Camera;
 class Renderer;
 
 // Everything with a place in the 3D world ("ZEN.Node"; a base, never created by type name).
@@ -34,6 +35,9 @@ public:
     // bound is wholly inside for the subtree, and calls Draw unless a plane culls the node.
     // Without a camera there is nothing to cull against and the node is drawn.
     virtual void DrawIfVisible(Renderer* renderer);
+    // DrawIfVisible against `camera` (the renderer's current camera as a rule): the culling
+    // step on its own, for callers that hold the camera. A null camera draws without culling.
+    void DrawCulled(Renderer* renderer, Camera* camera);
     // Recomputes the world bound. Nothing here.
     virtual void UpdateWorldBound();
 

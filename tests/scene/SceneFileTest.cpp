@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/core/Ptr.h"
+#include "engine/core/Stream.h"
+#include "engine/modules/CodecManager.h"
+#include "engine/modules/ModuleManager.h"
+#include "engine/modules/SceneLoader.h"
+#include "engine/scene/SphereBoundingVolume.h"
+#include "engine/vfs/File.h"
+#include "engine/vfs/MemoryFile.h"
+#include "modules/codecs/STRSceneCodec.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+#include "support/SceneBuilder.h"
+#include "support/TestClasses.h"
+
+namespace zen {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A stream over given bytes.
+class ByteStream : public Stream {
+public:
+    explicit ByteStream(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
+};
+
+class SceneFile : public ::testing::Test {
+protected:
+    SceneFile()
+    {
+        EXPECT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
+        Codec* found = nullptr;
+        EXPECT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &found), kSuccess);
+        codec = static_cast<STRSceneCodec*>(found);
+        std::string pattern = ::testing::TempDir() + "zen_scene_XXXXXX";
+        folder = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
+    }
+    ~SceneFile() override
+    {
+        std::remove((folder + "/scene.STR").c_str());
+        rmdir(folder.c_str());
+    }
+
+    // The scene file's bytes, written by the codec to disk.
+    Bytes Save(Object* root)
+    {
+        const std::string path = folder + "/scene.STR";
+        {
+            File file{String(path)};
+            EXPECT_EQ(codec->Save(&file, root), kSuccess);
+        }
+        std::ifstream in(path, std::ios::binary);
+        return Bytes((std::istreambuf_iterator<char>(in)), {});
+    }
+
+    // Loads scene bytes the way the program loads Main.STR (a memory file in the tree).
+    Result Load(const Bytes& bytes, Ptr<Object>& root)
+    {
+        MemoryFile file{String("Main.STR")};
+        EXPECT_EQ(file.CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
+        Object* loaded = nullptr;
+        const Result result = LoadScene(&file, &loaded);
+        root = loaded;
+        return result;
+    }
+
+    template <class T>
+    T* Find(Object* root, const char* name)
+    {
+        Object* found = root->FindByName(String(name));
+        EXPECT_NE(found, nullptr) << name;
+        EXPECT_TRUE(found && found->IsExactly(&T::TYPE)) << name;
+        return static_cast<T*>(found);
+    }
+
+    test::EngineScope engine;
+    STRSceneCodec* codec = nullptr;
+    std::string folder;
+};
+
+void ExpectSameBuffer(const Buffer* a, const Buffer* b)
+{
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(a->GetRtti(), b->GetRtti());
+    EXPECT_EQ(a->Name(), b->Name());
+    ASSERT_EQ(a->GetDataSize(), b->GetDataSize());
+    EXPECT_EQ(std::memcmp(a->GetData(), b->GetData(), a->GetDataSize()), 0);
+}
+
+TEST_F(SceneFile, EveryClassRoundTripsWithItsTreeFieldsAndSharing)
+{
+    test::SampleScene original = test::BuildSampleScene();
+    const Bytes bytes = Save(original.root.Get());
+    Ptr<Object> loaded;
+    ASSERT_EQ(Load(bytes, loaded), kSuccess);
+    ASSERT_TRUE(loaded->IsExactly(&SceneNode::TYPE));
+    auto* root = static_cast<SceneNode*>(loaded.Get());
+    EXPECT_EQ(root->Name(), String("Root"));
+    EXPECT_EQ(root->Parent(), nullptr);
+    ASSERT_EQ(root->ChildCount(), original.root->ChildCount());
+    for (uint32_t i = 0; i < root->ChildCount(); ++i) {
+        EXPECT_EQ(root->GetChild(i)->Name(), original.root->GetChild(i)->Name());
+        EXPECT_EQ(root->GetChild(i)->GetRtti(), original.root->GetChild(i)->GetRtti());
+        EXPECT_EQ(root->GetChild(i)->Parent(), root);
+    }
+    EXPECT_EQ(root->ChildIncrement(), original.root->ChildIncrement());
+
+    auto* group = Find<SceneNode>(root, "Group");
+    ASSERT_EQ(group->ChildCount(), 4u);
+    EXPECT_EQ(group->GetChild(2), nullptr);  // The empty slot survives.
+    EXPECT_EQ(group->LocalTransform().translation, (Vector3{0, 0, 10}));
+    EXPECT_FALSE(group->LocalTransform().isIdentity);
+
+    auto* quad = Find<Triangles>(root, "Quad");
+    auto* twin = Find<Triangles>(root, "Twin");
+    EXPECT_EQ(quad->Parent(), group);
+    ExpectSameBuffer(quad->Vertices(), original.quad->Vertices());
+    ExpectSameBuffer(quad->Normals(), original.quad->Normals());
+    ExpectSameBuffer(quad->Tangents(), original.quad->Tangents());
+    ExpectSameBuffer(quad->Colors(), original.quad->Colors());
+    ExpectSameBuffer(quad->Indices(), original.quad->Indices());
+    ExpectSameBuffer(quad->TexCoords(0), original.quad->TexCoords(0));
+    ExpectSameBuffer(quad->TexCoords(2), original.quad->TexCoords(2));
+    EXPECT_EQ(quad->TexCoords(1), nullptr);
+    // Shared buffers are shared again, not copied.
+    EXPECT_EQ(twin->Vertices(), quad->Vertices());
+    EXPECT_EQ(twin->Indices(), quad->Indices());
+    EXPECT_EQ(twin->LocalTransform().scale, (Vector3{2, 2, 2}));
+    // The local bound is computed from the vertices at load; the world bound waits for an update.
+    EXPECT_FLOAT_EQ(static_cast<SphereBoundingVolume*>(quad->LocalBound())->Radius(), std::sqrt(2.0f));
+    EXPECT_EQ(static_cast<SphereBoundingVolume*>(quad->WorldBound())->Radius(), 0);
+
+    auto* sparks = Find<Points>(root, "Sparks");
+    ExpectSameBuffer(sparks->PointSizes(), original.sparks->PointSizes());
+    ExpectSameBuffer(sparks->TexCoords(1), original.sparks->TexCoords(1));
+    EXPECT_EQ(Find<Lines>(root, "Grid")->Indices()->GetCount(), 8u);
+    EXPECT_EQ(Find<StripLines>(root, "Path")->Vertices()->GetCount(), 4u);
+
+    auto* camera = Find<Camera>(root, "Camera");
+    EXPECT_EQ(camera->Fov(), 1.0f);
+    EXPECT_EQ(camera->Near(), 0.5f);
+    EXPECT_EQ(camera->Far(), 500.0f);
+    EXPECT_EQ(camera->Projection(), Matrix4::Identity());  // Until the next update.
+    auto* eye = Find<FPCamera>(root, "Eye");
+    EXPECT_EQ(eye->FirstParameter(), 2.0f);
+    EXPECT_EQ(eye->SecondParameter(), 4.0f);
+    EXPECT_TRUE(eye->Flag());
+    EXPECT_EQ(eye->LocalTransform().rotation, original.eye->LocalTransform().rotation);
+
+    auto* sun = Find<Light>(root, "Sun");
+    EXPECT_EQ(sun->GetType(), Light::kSpot);
+    EXPECT_EQ(sun->Diffuse(), original.sun->Diffuse());
+    EXPECT_EQ(sun->Attenuation(), original.sun->Attenuation());
+    EXPECT_TRUE(sun->AttenuationEnabled());
+    EXPECT_EQ(sun->Falloff(), 2.0f);
+    EXPECT_EQ(sun->SpotAngle(), 0.5f);
+
+    // After an update the loaded scene has the original's bounds and camera planes.
+    root->UpdateState(0, true);
+    camera->UpdateMatrices(4.0f / 3.0f);
+    original.camera->UpdateMatrices(4.0f / 3.0f);
+    EXPECT_EQ(root->WorldBound()->GetCenter(), original.root->WorldBound()->GetCenter());
+    EXPECT_EQ(camera->ViewProjection(), original.camera->ViewProjection());
+
+    // And saving it again gives the same bytes (IDs aside, which differ per run).
+    const Bytes again = Save(root);
+    EXPECT_EQ(again.size(), bytes.size());
+}
+
+TEST_F(SceneFile, ControllersKeepTheirOrderAcrossSaveAndLoad)
+{
+    std::string journal;
+    Ptr<SceneNode> root = new SceneNode();
+    ASSERT_EQ(ClassRegistry::LookupCreator(String("ZEN.TestController")) != nullptr, true);
+    ASSERT_EQ(root->SetController(new test::TestController(String("A"), &journal)), kSuccess);
+    ASSERT_EQ(root->SetController(new test::TestController(String("B"), &journal)), kSuccess);
+    Ptr<Object> loaded;
+    ASSERT_EQ(Load(Save(root.Get()), loaded), kSuccess);
+    EXPECT_EQ(loaded->GetController(0)->Name(), String("B"));
+    EXPECT_EQ(loaded->GetController(1)->Name(), String("A"));
+}
+
+// --- Damaged files ---------------------------------------------------------------------------
+
+// Little-endian writer for hand-made records.
+struct Writer {
+    Bytes bytes;
+    Writer& U32(uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        return *this;
+    }
+    Writer& F32(float value)
+    {
+        uint32_t bits;
+        std::memcpy(&bits, &value, 4);
+        return U32(bits);
+    }
+    Writer& Str(const std::string& text)
+    {
+        U32(static_cast<uint32_t>(text.size()));
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        return *this;
+    }
+    Writer& Byte(uint8_t value)
+    {
+        bytes.push_back(value);
+        return *this;
+    }
+    Writer& Header() { return U32(0).U32(1).U32(2); }
+    // The start of a new object record: ID, type, name, no controllers.
+    Writer& Record(uint32_t id, const std::string& type, const std::string& name)
+    {
+        return U32(id).Str(type).Str(name).U32(0);
+    }
+    // Node fields: parent link, identity transform, sphere bound, update flag.
+    Writer& NodeFields(uint32_t parent = 0xFFFFFFFF)
+    {
+        U32(parent).F32(1).F32(1).F32(1).F32(0).F32(0).F32(0).F32(1).F32(0).F32(0).F32(0);
+        return U32(0).Byte(1);
+    }
+};
+
+TEST_F(SceneFile, EveryTruncationFailsCleanly)
+{
+    test::SampleScene scene = test::BuildSampleScene();
+    const Bytes bytes = Save(scene.root.Get());
+    // Every prefix short of the whole file fails (the last record field ends the file) and
+    // leaves nothing behind; ASan checks the reads and frees.
+    for (size_t length = 0; length < bytes.size(); length += (length < 400 ? 1 : 7)) {
+        Ptr<Object> root;
+        EXPECT_NE(Load(Bytes(bytes.begin(), bytes.begin() + static_cast<long>(length)), root), kSuccess) << length;
+        EXPECT_EQ(root, nullptr);
+    }
+}
+
+TEST_F(SceneFile, FlippedBytesNeverCrash)
+{
+    test::SampleScene scene = test::BuildSampleScene();
+    const Bytes bytes = Save(scene.root.Get());
+    uint32_t loadedAnyway = 0;
+    for (size_t at = 12; at < bytes.size(); at += 3) {
+        Bytes damaged = bytes;
+        damaged[at] ^= 0xA5;
+        Ptr<Object> root;
+        if (Load(damaged, root) == kSuccess) {
+            ++loadedAnyway;  // Damage inside float data loads; the graph must still be usable.
+            if (root->IsDerivedFrom(&Node::TYPE))
+                static_cast<Node*>(root.Get())->UpdateState(0, true);
+        }
+    }
+    EXPECT_GT(loadedAnyway, 0u);
+}
+
+TEST_F(SceneFile, ABufferCountBeyondTheBytesLeftIsRefusedBeforeAllocating)
+{
+    Writer w;
+    w.Record(1, "ZEN.Vector4Buffer", "Huge").U32(0x7FFFFFFF).F32(1).F32(2);
+    ByteStream stream(w.bytes);
+    test::LogCapture log;
+    Object* object = nullptr;
+    EXPECT_EQ(stream.ReadObject(&object), kFailure);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить данные буффера. ID["));
+    // A negative count is refused too.
+    Writer negative;
+    negative.Record(1, "ZEN.IntBuffer", "Minus").U32(0xFFFFFFFF);
+    ByteStream second(negative.bytes);
+    EXPECT_EQ(second.ReadObject(&object), kFailure);
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить количество данных буффера. ID["));
+}
+
+TEST_F(SceneFile, AChildThatWouldHoldItsOwnParentIsRefused)
+{
+    // Root (ID 1) lists itself as its only child.
+    Writer self;
+    self.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(0).U32(1).U32(2).U32(1);
+    ByteStream stream(self.bytes);
+    test::LogCapture log;
+    Object* object = nullptr;
+    EXPECT_EQ(stream.ReadObject(&object), kFailure);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить дочерний узел. ID["));
+    // Root (1) holds A (2), whose child is Root again.
+    Writer loop;
+    loop.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(0).U32(1).U32(2);
+    loop.Record(2, "ZEN.SceneNode", "A").NodeFields(1).U32(0).U32(1).U32(2).U32(1);
+    ByteStream second(loop.bytes);
+    EXPECT_EQ(second.ReadObject(&object), kFailure);
+    EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(SceneFile, ReferencesOfTheWrongKindAreRefused)
+{
+    test::LogCapture log;
+    Object* object = nullptr;
+    // A parent link to a buffer.
+    Writer parent;
+    parent.Record(1, "ZEN.SceneNode", "Root").U32(2).Str("ZEN.IntBuffer").Str("B").U32(0).U32(0);
+    ByteStream first(parent.bytes);
+    EXPECT_EQ(first.ReadObject(&object), kFailure);
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить родителя. ID["));
+    // An effect that is a node.
+    Writer effect;
+    effect.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(1).Record(2, "ZEN.SceneNode", "NotAnEffect");
+    effect.NodeFields().U32(0).U32(0).U32(2).U32(0).U32(2);
+    ByteStream second(effect.bytes);
+    EXPECT_EQ(second.ReadObject(&object), kFailure);
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить эффект. ID["));
+    // Texture coordinates in a colour buffer.
+    Writer coords;
+    coords.Record(1, "ZEN.Triangles", "Mesh").NodeFields();
+    for (int i = 0; i < 6; ++i)
+        coords.U32(0xFFFFFFFF);
+    coords.Record(2, "ZEN.ColorBuffer", "Colours").U32(0);
+    ByteStream third(coords.bytes);
+    EXPECT_EQ(third.ReadObject(&object), kFailure);
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить текстурные координаты. ID["));
+    // An unknown bound kind.
+    Writer kind;
+    kind.Record(1, "ZEN.Camera", "Cam").NodeFields();
+    kind.bytes[kind.bytes.size() - 5] = 7;  // The bound kind.
+    kind.F32(1).F32(1).F32(100);
+    ByteStream fourth(kind.bytes);
+    EXPECT_EQ(fourth.ReadObject(&object), kFailure);
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить тип окружающего объёма. ID["));
+}
+
+TEST_F(SceneFile, TheHoldingSceneNodeBecomesTheParentWhateverTheStoredLinkSays)
+{
+    // Root (1) holds A (2) and B (3); B's stored parent is A, but Root holds it.
+    Writer w;
+    w.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(0).U32(2).U32(2);
+    w.Record(2, "ZEN.SceneNode", "A").NodeFields(1).U32(0).U32(0).U32(2);
+    w.Record(3, "ZEN.SceneNode", "B").NodeFields(2).U32(0).U32(0).U32(2);
+    ByteStream stream(w.bytes);
+    Object* object = nullptr;
+    ASSERT_EQ(stream.ReadObject(&object), kSuccess);
+    Ptr<Object> root(object);
+    auto* scene = static_cast<SceneNode*>(object);
+    ASSERT_EQ(scene->ChildCount(), 2u);
+    EXPECT_EQ(scene->GetChild(0)->Parent(), scene);
+    EXPECT_EQ(scene->GetChild(1)->Parent(), scene);
+}
+
+// Writes the sample scene as fuzzing seeds when ZEN_WRITE_SCENE_SEEDS names the corpus root
+// (tests/fuzz/corpus): one object record for ReadObjectFuzz and one scene file for
+// STRSceneCodecFuzz per seed.
+TEST_F(SceneFile, WriteFuzzSeeds)
+{
+    const char* corpus = std::getenv("ZEN_WRITE_SCENE_SEEDS");
+    if (!corpus)
+        GTEST_SKIP() << "set ZEN_WRITE_SCENE_SEEDS to the corpus folder to write seeds";
+    test::SampleScene scene = test::BuildSampleScene();
+    Ptr<Triangles> quad = test::MakeQuad("Quad", 1);
+    Ptr<SceneNode> tree = test::BuildTree(20, 4, 10);
+    const struct {
+        const char* name;
+        Object* root;
+    } seeds[] = {{"sample-scene", scene.root.Get()}, {"quad", quad.Get()}, {"tree", tree.Get()},
+                 {"camera-node", scene.camera}, {"light", scene.sun}, {"fp-camera", scene.eye},
+                 {"points", scene.sparks}, {"lines", scene.grid}, {"strip-lines", scene.path},
+                 {"buffer", scene.quad->Vertices()}, {"sphere", scene.quad->LocalBound()}};
+    for (const auto& seed : seeds) {
+        const Bytes file = Save(seed.root);
+        ASSERT_GT(file.size(), 12u);
+        std::ofstream(std::string(corpus) + "/STRSceneCodecFuzz/" + seed.name + ".STR", std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        std::ofstream(std::string(corpus) + "/ReadObjectFuzz/" + seed.name + ".bin", std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data() + 12), static_cast<std::streamsize>(file.size() - 12));
+    }
+}
+
+}  // namespace
+}  // namespace zen
