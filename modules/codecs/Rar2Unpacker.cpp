@@ -18,11 +18,6 @@ constexpr uint32_t kMaxReserve = 16u << 20;
 // kMaxMatchLength bytes, so the unflushed span never wraps the window).
 constexpr uint32_t kFlushThreshold = kWindowSize - 4 * kMaxMatchLength;
 
-uint32_t ReadExtra(Rar2BitReader& reader, uint32_t bits)
-{
-    return reader.Read(bits);
-}
-
 }  // namespace
 
 Result Rar2Unpacker::Initialize()
@@ -240,6 +235,12 @@ Result Rar2Unpacker::Unpack(const uint8_t* packed, uint32_t packedSize, uint32_t
                             std::vector<uint8_t>& out)
 {
     out.clear();
+    if (size == 0 && packedSize == 0) {
+        // An empty file may come without any stream at all; nothing changes for the next entry.
+        if (!continueSolid)
+            Reset();
+        return kSuccess;
+    }
     if (Initialize() != kSuccess)
         return kOutOfMemory;
 
@@ -319,14 +320,14 @@ Result Rar2Unpacker::Unpack(const uint8_t* packed, uint32_t packedSize, uint32_t
             }
             if (symbol >= kSymbolMatch) {
                 const uint32_t lengthCode = symbol - kSymbolMatch;
-                uint32_t length = kLengthBase[lengthCode] + 3 + ReadExtra(reader, kLengthBits[lengthCode]);
+                uint32_t length = kLengthBase[lengthCode] + 3 + reader.Read(kLengthBits[lengthCode]);
                 const int distanceCode = m_distance.Decode(reader);
                 if (distanceCode < 0) {
                     failed = true;
                     break;
                 }
                 const uint32_t distance = kDistanceBase[distanceCode] + 1 +
-                                          ReadExtra(reader, kDistanceBits[distanceCode]);
+                                          reader.Read(kDistanceBits[distanceCode]);
                 if (distance >= kLongDistance1) {
                     ++length;
                     if (distance >= kLongDistance2)
@@ -355,7 +356,7 @@ Result Rar2Unpacker::Unpack(const uint8_t* packed, uint32_t packedSize, uint32_t
                     failed = true;
                     break;
                 }
-                uint32_t length = kLengthBase[lengthCode] + 2 + ReadExtra(reader, kLengthBits[lengthCode]);
+                uint32_t length = kLengthBase[lengthCode] + 2 + reader.Read(kLengthBits[lengthCode]);
                 if (distance >= kOldDistanceBonus) {
                     ++length;
                     if (distance >= kLongDistance1) {
@@ -370,7 +371,7 @@ Result Rar2Unpacker::Unpack(const uint8_t* packed, uint32_t packedSize, uint32_t
             }
             // 261..268: a two-byte match at a short distance.
             const uint32_t shortCode = symbol - kSymbolShortMatch;
-            const uint32_t distance = kShortBase[shortCode] + 1 + ReadExtra(reader, kShortBits[shortCode]);
+            const uint32_t distance = kShortBase[shortCode] + 1 + reader.Read(kShortBits[shortCode]);
             CopyMatch(2, distance);
             produced += 2;
         }

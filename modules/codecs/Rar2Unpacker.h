@@ -29,8 +29,8 @@ public:
     // Unpacks one entry's packed bytes into `out` (replacing its content) until `size` bytes
     // are produced. With `continueSolid` the stream goes on from the previous entry without
     // reading a table first; otherwise everything starts afresh. kSuccess with exactly `size`
-    // bytes; kFailure for a stream that is corrupt or ends early (`out` then holds what was
-    // produced); kOutOfMemory when the window or the output cannot be allocated.
+    // bytes; kFailure for a stream that is corrupt or ends early (what `out` then holds is of no
+    // use); kOutOfMemory when the window or the output cannot be allocated.
     [[nodiscard]] Result Unpack(const uint8_t* packed, uint32_t packedSize, uint32_t size, bool continueSolid,
                                 std::vector<uint8_t>& out);
 

@@ -434,3 +434,21 @@ TEST(Rar2Name, CodePages)
 
 }  // namespace
 }  // namespace zen::test
+
+namespace zen::test {
+namespace {
+
+TEST(Rar2Robustness, EmptyCompressedEntryNeedsNoStream)
+{
+    Rar2Unpacker unpacker;
+    std::vector<uint8_t> out{1, 2, 3};
+    const uint8_t nothing = 0;
+    EXPECT_EQ(unpacker.Unpack(&nothing, 0, 0, false, out), kSuccess);
+    EXPECT_TRUE(out.empty());
+    // With data but nothing to produce, the stream's table is still read (and must be valid).
+    const std::vector<uint8_t> garbage(8, 0);
+    EXPECT_EQ(unpacker.Unpack(garbage.data(), 8, 0, false, out), kFailure);
+}
+
+}  // namespace
+}  // namespace zen::test
