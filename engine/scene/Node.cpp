@@ -12,22 +12,6 @@ namespace zen {
 
 ZEN_IMPLEMENT_ABSTRACT_CLASS(Node, Object, kStartupCoreClasses)
 
-namespace {
-
-// The camera culling tests against: the renderer's current one.
-template <class R>
-auto RendererCamera(R* renderer, int) -> decltype(renderer->GetCamera())
-{
-    return renderer->GetCamera();
-}
-template <class R>
-Camera* RendererCamera(R*, long)
-{
-    return nullptr;
-}
-
-}  // namespace
-
 Node::Node()
 {
     m_worldBound = new (std::nothrow) SphereBoundingVolume();
@@ -47,7 +31,7 @@ void Node::Draw(Renderer*) {}
 
 void Node::DrawIfVisible(Renderer* renderer)
 {
-    DrawCulled(renderer, renderer ? RendererCamera(renderer, 0) : nullptr);
+    DrawCulled(renderer, renderer ? renderer->GetCamera() : nullptr);
 }
 
 void Node::DrawCulled(Renderer* renderer, Camera* camera)

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "engine/core/Ptr.h"
+#include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
+#include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
@@ -273,6 +275,52 @@ TEST_F(Culling, WithoutACameraEverythingIsDrawn)
     outside.DrawCulled(nullptr, nullptr);
     outside.DrawIfVisible(nullptr);
     EXPECT_EQ(journal, (std::vector<std::string>{"Outside", "Outside"}));
+}
+
+// The real path: the renderer's current camera, scene nodes passing the mask down.
+TEST(CullingThroughTheRenderer, SceneNodesCullTheirChildrenWithTheRendererCamera)
+{
+    test::EngineScope engine;
+    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+    Renderer* renderer = Renderer::Current();
+    renderer->SetViewport(0, 0, 200, 100);
+    Ptr<Camera> camera = new Camera();
+    camera->SetFrustum(1.0f, 1, 100);
+    camera->UpdateState(0, true);  // The aspect comes from the viewport.
+    EXPECT_FLOAT_EQ(camera->Aspect(), 2.0f);
+    EXPECT_FLOAT_EQ(camera->Projection().m[0][0], camera->Projection().m[1][1] / 2);
+    renderer->SetCamera(camera.Get());
+    EXPECT_EQ(camera->ActivePlanes(), Camera::kAllPlanes);
+
+    std::vector<std::string> journal;
+    Ptr<SceneNode> root = MakeGroup("Root");
+    Ptr<SceneNode> near = MakeGroup("Near");
+    Ptr<SceneNode> behind = MakeGroup("Behind");
+    RecordingNode* seen = new RecordingNode("Seen", &journal);
+    RecordingNode* hidden = new RecordingNode("Hidden", &journal);
+    RecordingNode* aside = new RecordingNode("Aside", &journal);
+    seen->camera = camera.Get();
+    root->AttachChild(near.Get());
+    root->AttachChild(behind.Get());
+    near->AttachChild(seen);
+    near->AttachChild(aside);
+    behind->AttachChild(hidden);
+    test::Place(*near, {0, 0, 20});
+    test::Place(*behind, {0, 0, -20});
+    seen->SetBound({0, 0, 20}, 1);
+    aside->SetBound({100, 0, 20}, 1);
+    hidden->SetBound({0, 0, -20}, 1);
+    root->UpdateState(0, true);
+    root->DrawIfVisible(renderer);
+    EXPECT_EQ(journal, (std::vector<std::string>{"Seen"}));
+    // "Near" straddles the side planes (it encloses "Aside"); "Seen" lies inside every plane.
+    EXPECT_EQ(seen->drawnMask, 0u);
+    EXPECT_EQ(camera->ActivePlanes(), Camera::kAllPlanes);
+    root = nullptr;
+    near = nullptr;
+    behind = nullptr;
+    camera = nullptr;
+    EXPECT_EQ(ReleaseRenderer(), kSuccess);
 }
 
 }  // namespace

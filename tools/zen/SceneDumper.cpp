@@ -1,0 +1,181 @@
+#include "zen/SceneDumper.h"
+
+#include <cinttypes>
+#include <cstdarg>
+
+#include "engine/anim/Controller.h"
+#include "engine/core/Object.h"
+#include "engine/scene/Buffer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/FPCamera.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/SphereBoundingVolume.h"
+
+namespace zen::tool {
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+{
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+std::string Vec(const Vector3& v)
+{
+    return Format("(%g, %g, %g)", v.x, v.y, v.z);
+}
+
+std::string Vec(const Vector4& v)
+{
+    return Format("(%g, %g, %g, %g)", v.x, v.y, v.z, v.w);
+}
+
+std::string TransformText(const Transform& t)
+{
+    if (t.isIdentity)
+        return " local=identity";
+    std::string text = " translation=" + Vec(t.translation);
+    if (!(t.rotation == Quaternion{}))
+        text += " rotation=" + Vec(Vector4{t.rotation.x, t.rotation.y, t.rotation.z, t.rotation.w});
+    if (!(t.scale == Vector3{1, 1, 1}))
+        text += " scale=" + Vec(t.scale);
+    return text;
+}
+
+const char* kLightTypes[] = {"fixed-directional", "directional", "point", "spot"};
+
+}  // namespace
+
+void SceneDumper::Dump(Object* root)
+{
+    if (!root) {
+        Line(0, "(null)");
+        return;
+    }
+    DumpObject(root, "", 0);
+}
+
+void SceneDumper::Line(int depth, const std::string& text)
+{
+    std::fprintf(m_out, "%*s%s\n", depth * 2, "", text.c_str());
+}
+
+std::string SceneDumper::Reference(Object* object)
+{
+    if (!object)
+        return "null";
+    const auto found = m_numbers.find(object);
+    if (found != m_numbers.end())
+        return Format("#%d", found->second);
+    return Format("%s \"%s\"", object->GetRtti()->Name().CStr(), object->Name().CStr());
+}
+
+void SceneDumper::DumpObject(Object* object, const std::string& label, int depth)
+{
+    if (!object) {
+        Line(depth, label + "(empty)");
+        return;
+    }
+    const auto found = m_numbers.find(object);
+    if (found != m_numbers.end()) {
+        Line(depth, label + Format("-> #%d", found->second));
+        return;
+    }
+    const int number = static_cast<int>(m_numbers.size()) + 1;
+    m_numbers[object] = number;
+    Line(depth, label + Format("#%d %s \"%s\"", number, object->GetRtti()->Name().CStr(), object->Name().CStr()) +
+                    Fields(object));
+    DumpParts(object, depth + 1);
+}
+
+std::string SceneDumper::Fields(Object* object)
+{
+    std::string text;
+    if (object->IsDerivedFrom(&Controller::TYPE))
+        text += static_cast<Controller*>(object)->IsActive() ? " active" : " inactive";
+    if (object->IsDerivedFrom(&Node::TYPE)) {
+        auto* node = static_cast<Node*>(object);
+        if (node->Parent())
+            text += " parent=" + Reference(node->Parent());
+        text += TransformText(node->LocalTransform());
+        if (!node->UpdatesWorldBound())
+            text += " fixed-bound";
+    }
+    if (object->IsDerivedFrom(&SceneNode::TYPE)) {
+        auto* scene = static_cast<SceneNode*>(object);
+        text += Format(" slots=%u increment=%u", scene->ChildCount(), scene->ChildIncrement());
+        if (scene->EffectCount() > 0)
+            text += Format(" effects=%u", scene->EffectCount());
+    }
+    if (object->IsDerivedFrom(&Camera::TYPE)) {
+        auto* camera = static_cast<Camera*>(object);
+        text += Format(" fov=%g near=%g far=%g", camera->Fov(), camera->Near(), camera->Far());
+    }
+    if (object->IsDerivedFrom(&FPCamera::TYPE)) {
+        auto* camera = static_cast<FPCamera*>(object);
+        text += Format(" parameters=(%g, %g, %s)", camera->FirstParameter(), camera->SecondParameter(),
+                       camera->Flag() ? "true" : "false");
+    }
+    if (object->IsDerivedFrom(&Light::TYPE)) {
+        auto* light = static_cast<Light*>(object);
+        const int32_t type = light->GetType();
+        text += Format(" type=%s", type >= 0 && type <= 3 ? kLightTypes[type] : "unknown");
+        text += " diffuse=" + Vec(light->Diffuse());
+        if (light->AttenuationEnabled())
+            text += " attenuation=" + Vec(light->Attenuation());
+        if (type == Light::kSpot)
+            text += Format(" spot-angle=%g falloff=%g", light->SpotAngle(), light->Falloff());
+    }
+    if (object->IsDerivedFrom(&Buffer::TYPE))
+        text += Format(" count=%u", static_cast<Buffer*>(object)->GetCount());
+    if (object->IsDerivedFrom(&SphereBoundingVolume::TYPE)) {
+        auto* sphere = static_cast<SphereBoundingVolume*>(object);
+        text += " center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius());
+    }
+    return text;
+}
+
+void SceneDumper::DumpParts(Object* object, int depth)
+{
+    for (uint32_t i = object->ControllerCount(); i-- > 0;)
+        DumpObject(object->GetController(i), "controller: ", depth);
+    if (object->IsDerivedFrom(&GeometryNode::TYPE)) {
+        auto* geometry = static_cast<GeometryNode*>(object);
+        if (geometry->GetEffect())
+            DumpObject(geometry->GetEffect(), "effect: ", depth);
+        const struct {
+            const char* label;
+            Object* buffer;
+        } buffers[] = {{"vertices: ", geometry->Vertices()}, {"point-sizes: ", geometry->PointSizes()},
+                       {"colors: ", geometry->Colors()},     {"normals: ", geometry->Normals()},
+                       {"tangents: ", geometry->Tangents()}};
+        for (const auto& part : buffers)
+            if (part.buffer)
+                DumpObject(part.buffer, part.label, depth);
+        for (uint32_t set = 0; set < GeometryNode::kTexCoordSets; ++set)
+            if (Buffer* coords = geometry->TexCoords(set))
+                DumpObject(coords, Format("texcoords[%u]: ", set), depth);
+        if (geometry->Indices())
+            DumpObject(geometry->Indices(), "indices: ", depth);
+        if (auto* bound = geometry->LocalBound(); bound && bound->IsDerivedFrom(&SphereBoundingVolume::TYPE)) {
+            auto* sphere = static_cast<SphereBoundingVolume*>(bound);
+            Line(depth, "local-bound: center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius()));
+        }
+    }
+    if (object->IsDerivedFrom(&SceneNode::TYPE)) {
+        auto* scene = static_cast<SceneNode*>(object);
+        for (uint32_t i = 0; i < scene->EffectCount(); ++i)
+            DumpObject(scene->GetEffect(i), "effect: ", depth);
+        for (uint32_t i = 0; i < scene->ChildCount(); ++i)
+            DumpObject(scene->GetChild(i), Format("[%u] ", i), depth);
+    }
+}
+
+}  // namespace zen::tool

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdio>
+#include <string>
+#include <unordered_map>
+
+namespace zen {
+class Object;
+}
+
+namespace zen::tool {
+
+// Prints an object graph as an indented tree, one object per line: a number in order of first
+// appearance, the type name, the name in quotes and the fields that identify it (transform,
+// slots, buffer counts, camera and light parameters, bounds). An object met again (a shared
+// buffer, a node in two places) is printed as "-> #n" instead of a second copy, so every
+// object appears in full exactly once and the walk ends on any graph. Objects of classes this
+// printer does not know show their type, name and controllers.
+class SceneDumper {
+public:
+    explicit SceneDumper(std::FILE* out) : m_out(out) {}
+
+    void Dump(Object* root);
+
+private:
+    // One line for `object` under `label` at `depth`, then its parts one level deeper.
+    void DumpObject(Object* object, const std::string& label, int depth);
+    void DumpParts(Object* object, int depth);
+    std::string Fields(Object* object);
+    std::string Reference(Object* object);  // "#n" or a description of an object not met yet.
+    void Line(int depth, const std::string& text);
+
+    std::FILE* m_out;
+    std::unordered_map<const Object*, int> m_numbers;  // Object -> its number, from 1.
+};
+
+}  // namespace zen::tool
