@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/core/Ptr.h"
+#include "engine/modules/CodecManager.h"
+#include "engine/scene/Image.h"
+#include "engine/vfs/File.h"
+#include "engine/vfs/MemoryFile.h"
+#include "modules/codecs/BMPImageCodec.h"
+#include "support/LogCapture.h"
+#include "tests/codecs/ImageTestSupport.h"
+
+namespace zen {
+namespace {
+
+using test::FlippedRows;
+using test::Magick;
+using test::Pattern;
+
+uint32_t GetUInt(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
+           uint32_t{bytes[at + 3]} << 24;
+}
+
+void PutUInt(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A bitmap written by hand: 24-bit, `width` × `height`, pixel (x, y) from the bottom row being
+// B = x, G = y, R = 200, each row padded to 4 bytes.
+std::vector<uint8_t> HandMadeBitmap(uint32_t width, uint32_t height)
+{
+    const uint32_t stride = (width * 3 + 3) & ~3u;
+    std::vector<uint8_t> bytes(54 + stride * height, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutUInt(bytes, 2, static_cast<uint32_t>(bytes.size()));
+    PutUInt(bytes, 10, 54);
+    PutUInt(bytes, 14, 40);
+    PutUInt(bytes, 18, width);
+    PutUInt(bytes, 22, height);
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            uint8_t* pixel = &bytes[54 + y * stride + x * 3];
+            pixel[0] = static_cast<uint8_t>(x);
+            pixel[1] = static_cast<uint8_t>(y);
+            pixel[2] = 200;
+        }
+    return bytes;
+}
+
+class BMPImageCodecTest : public ::testing::Test {
+protected:
+    test::ImageCodecScope codecs;
+    test::TempFolder folder;
+};
+
+TEST_F(BMPImageCodecTest, IsTheImageCodecForBmpExtensions)
+{
+    for (const char* name : {"a.BMP", "a.bmp", "a.Bmp"}) {
+        MemoryFile file{String(name)};
+        Codec* codec = CodecManager::FindCodecForFile(&file);
+        ASSERT_NE(codec, nullptr) << name;
+        EXPECT_EQ(codec->Name(), "BMPImageCodec");
+        EXPECT_EQ(codec->GetType(), Codec::kImageCodec);
+    }
+    MemoryFile other{String("a.bMP")};
+    EXPECT_EQ(CodecManager::FindCodecForFile(&other), nullptr);
+}
+
+// ImageMagick's 24-bit bitmaps of widths 1 to 4 cover every amount of row padding (3, 2, 1, 0
+// bytes); the decode must give the source pixels, bottom row first, in R, G, B order.
+TEST_F(BMPImageCodecTest, Reads24BitBitmapsOfEveryRowPadding)
+{
+    if (!Magick::Available())
+        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    for (uint32_t width = 1; width <= 5; ++width) {
+        const uint32_t height = 3;
+        const std::vector<uint8_t> source = Pattern(width * height * 3, width);
+        const std::string path = folder.Path("c" + std::to_string(width) + ".bmp");
+        ASSERT_TRUE(Magick::Make(source, "rgb", width, height, "", "BMP3:" + path));
+        const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
+        ASSERT_EQ(bytes[28], 24) << "ImageMagick wrote another bit count";
+
+        Ptr<Image> image = new Image();
+        ASSERT_EQ(test::DecodeFile(path, image.Get()), kSuccess) << width;
+        EXPECT_EQ(image->Format(), Image::kR8G8B8);
+        EXPECT_EQ(image->Width(), width);
+        EXPECT_EQ(image->Height(), height);
+        EXPECT_EQ(FlippedRows(*image), source) << "width " << width;
+        EXPECT_EQ(FlippedRows(*image), Magick::Pixels(path, "rgb")) << "width " << width;
+    }
+}
+
+// 8-bit bitmaps keep the palette index as the grey value; mapping the indices through the
+// file's own colour table must give back the picture.
+TEST_F(BMPImageCodecTest, Reads8BitBitmapsAsIndicesOfEveryRowPadding)
+{
+    if (!Magick::Available())
+        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    for (uint32_t width = 1; width <= 5; ++width) {
+        const uint32_t height = 24;  // Enough greys that ImageMagick needs 8 bits per index.
+        const std::vector<uint8_t> source = Pattern(width * height, 100 + width);
+        const std::string path = folder.Path("p" + std::to_string(width) + ".bmp");
+        ASSERT_TRUE(Magick::Make(source, "gray", width, height, "-type Palette -compress None", "BMP3:" + path));
+        const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
+        ASSERT_EQ(bytes[28], 8) << "ImageMagick wrote another bit count";
+        const uint32_t table = 14 + GetUInt(bytes, 14);
+
+        Ptr<Image> image = new Image();
+        ASSERT_EQ(test::DecodeFile(path, image.Get()), kSuccess) << width;
+        EXPECT_EQ(image->Format(), Image::kA8);
+        ASSERT_EQ(image->GetDataSize(), width * height);
+        std::vector<uint8_t> shown = FlippedRows(*image);
+        for (uint8_t& index : shown) {
+            ASSERT_LT(table + 4u * index + 2, bytes.size());
+            index = bytes[table + 4 * index + 1];  // Grey entries: blue = green = red.
+        }
+        // ImageMagick may round greys when it builds the palette, so the reference is its own
+        // reading of the file rather than the source.
+        EXPECT_EQ(shown, Magick::Pixels(path, "gray")) << "width " << width;
+    }
+}
+
+TEST_F(BMPImageCodecTest, TopDownBitmapsAreTurnedBottomUp)
+{
+    const uint32_t width = 3;
+    const uint32_t height = 4;
+    const std::vector<uint8_t> bottomUp = HandMadeBitmap(width, height);
+    // The same picture stored top row first, as a negative height says.
+    std::vector<uint8_t> topDown = bottomUp;
+    PutUInt(topDown, 22, static_cast<uint32_t>(-static_cast<int32_t>(height)));
+    const uint32_t stride = 12;
+    for (uint32_t y = 0; y < height; ++y)
+        std::memcpy(&topDown[54 + y * stride], &bottomUp[54 + (height - 1 - y) * stride], stride);
+
+    Ptr<Image> expected = new Image();
+    Ptr<Image> image = new Image();
+    ASSERT_EQ(test::DecodeBytes(bottomUp, "up.bmp", expected.Get()), kSuccess);
+    ASSERT_EQ(test::DecodeBytes(topDown, "down.bmp", image.Get()), kSuccess);
+    ASSERT_EQ(image->Height(), height);
+    EXPECT_EQ(std::vector<uint8_t>(image->Data(), image->Data() + image->GetDataSize()),
+              std::vector<uint8_t>(expected->Data(), expected->Data() + expected->GetDataSize()));
+    // Bottom row, second pixel: R = 200, G = row 0, B = column 1.
+    EXPECT_EQ(image->Data()[3], 200);
+    EXPECT_EQ(image->Data()[4], 0);
+    EXPECT_EQ(image->Data()[5], 1);
+}
+
+TEST_F(BMPImageCodecTest, MissingPaddingAfterTheLastRowIsAccepted)
+{
+    std::vector<uint8_t> bytes = HandMadeBitmap(1, 2);  // 3 pixel bytes + 1 padding byte per row.
+    bytes.pop_back();
+    Ptr<Image> image = new Image();
+    ASSERT_EQ(test::DecodeBytes(bytes, "short.bmp", image.Get()), kSuccess);
+    EXPECT_EQ(image->Height(), 2u);
+    EXPECT_EQ(image->Data()[3 + 1], 1);  // Row 1's green.
+}
+
+TEST_F(BMPImageCodecTest, RefusesWhatItCannotRead)
+{
+    if (!Magick::Available())
+        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    struct Case {
+        const char* options;
+        const char* map;
+        const char* expected;
+    } cases[] = {
+        {"-define bmp3:alpha=true", "rgba", "Неподдерживаемая глубина цвета BMP [32] в файле ["},
+        {"-type Palette", "gray", "Неподдерживаемое сжатие BMP [1] в файле ["},  // RLE8.
+        {"-type Palette -colors 4 -compress None", "gray", "Неподдерживаемая глубина цвета BMP [4] в файле ["},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const uint32_t channels = std::string(c.map) == "rgba" ? 4 : 1;
+        std::vector<uint8_t> source = Pattern(8 * 8 * channels, 7);
+        if (channels == 4)
+            for (size_t at = 3; at < source.size(); at += 4)
+                source[at] = 128;  // Real transparency, so the alpha channel is kept.
+        const std::string path = folder.Path("refused" + std::to_string(index++) + ".bmp");
+        ASSERT_TRUE(Magick::Make(source, c.map, 8, 8, c.options, "BMP3:" + path));
+        Ptr<Image> image = new Image(String("before"), Image::kA8, 2, 2);
+        test::LogCapture log;
+        EXPECT_EQ(test::DecodeFile(path, image.Get()), kFailure) << c.options;
+        EXPECT_TRUE(log.ContainsText(c.expected)) << log.Joined();
+        EXPECT_TRUE(log.Contains("ERROR. Неудачна загрузка изображения [before].")) << log.Joined();
+        EXPECT_EQ(image->Width(), 2u);  // Unchanged.
+        EXPECT_EQ(image->Format(), Image::kA8);
+    }
+}
+
+TEST_F(BMPImageCodecTest, DamagedHeadersFailWithTheirReason)
+{
+    const std::vector<uint8_t> good = HandMadeBitmap(5, 3);
+    struct Case {
+        const char* what;
+        size_t at;
+        uint32_t value;
+        const char* expected;
+    } cases[] = {
+        {"signature", 0, 0x4D41, "ERROR. Файл [bad.bmp] не является изображением BMP."},
+        {"header size", 14, 12, "ERROR. Неподдерживаемый размер заголовка BMP [12] в файле [bad.bmp]."},
+        {"bit count", 28, 16, "ERROR. Неподдерживаемая глубина цвета BMP [16] в файле [bad.bmp]."},
+        {"compression", 30, 1, "ERROR. Неподдерживаемое сжатие BMP [1] в файле [bad.bmp]."},
+        {"width 0", 18, 0, "ERROR. Недопустимые размеры изображения [0 x 3] в файле [bad.bmp]."},
+        {"height 0", 22, 0, "ERROR. Недопустимые размеры изображения [5 x 0] в файле [bad.bmp]."},
+        {"negative width", 18, 0xFFFFFFFB, "ERROR. Недопустимые размеры изображения [-5 x 3] в файле [bad.bmp]."},
+        {"absurd width", 18, 0x7FFFFFFF,
+         "ERROR. Недопустимые размеры изображения [2147483647 x 3] в файле [bad.bmp]."},
+        {"lowest height", 22, 0x80000000,
+         "ERROR. Недопустимые размеры изображения [5 x 2147483648] в файле [bad.bmp]."},
+        {"offset inside the header", 10, 20, "ERROR. Неверное смещение данных BMP [20] в файле [bad.bmp]."},
+        {"offset past the end", 10, 100000, "ERROR. Неверное смещение данных BMP [100000] в файле [bad.bmp]."},
+        {"more rows than the file holds", 22, 4, "ERROR. Недостаточно данных изображения в файле [bad.bmp]."},
+        {"wider than the file holds", 18, 1000, "ERROR. Недостаточно данных изображения в файле [bad.bmp]."},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = good;
+        if (std::string(c.what) == "signature" || std::string(c.what) == "bit count") {
+            bytes[c.at] = static_cast<uint8_t>(c.value);
+            bytes[c.at + 1] = static_cast<uint8_t>(c.value >> 8);
+        } else {
+            PutUInt(bytes, c.at, c.value);
+        }
+        Ptr<Image> image = new Image();
+        test::LogCapture log;
+        EXPECT_EQ(test::DecodeBytes(bytes, "bad.bmp", image.Get()), kFailure) << c.what;
+        EXPECT_TRUE(log.Contains(c.expected)) << c.what << "\n" << log.Joined();
+        EXPECT_EQ(image->Data(), nullptr);
+    }
+}
+
+TEST_F(BMPImageCodecTest, EveryTruncationFails)
+{
+    const std::vector<uint8_t> good = HandMadeBitmap(3, 3);  // 54 + 3 × 12 bytes.
+    for (size_t size = 0; size + 3 < good.size(); ++size) {  // The last row's 3 padding bytes may go.
+        const std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<long>(size));
+        Ptr<Image> image = new Image();
+        test::LogCapture log;
+        EXPECT_NE(test::DecodeBytes(bytes, "cut.bmp", image.Get()), kSuccess) << size;
+        EXPECT_TRUE(log.Contains(size < 54 ? "ERROR. Неполный заголовок изображения BMP в файле [cut.bmp]."
+                                           : "ERROR. Недостаточно данных изображения в файле [cut.bmp]."))
+            << size << "\n"
+            << log.Joined();
+        EXPECT_EQ(image->Data(), nullptr);
+    }
+}
+
+TEST_F(BMPImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
+{
+    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
+    ASSERT_NE(codec, nullptr);
+    for (const uint32_t format : {Image::kR8G8B8, Image::kA8}) {
+        for (uint32_t width = 1; width <= 5; ++width) {
+            const uint32_t height = 3;
+            Ptr<Image> image = new Image(String("source"), format, width, height);
+            const std::vector<uint8_t> pixels = Pattern(image->GetDataSize(), width + 10 * format);
+            std::memcpy(image->Data(), pixels.data(), pixels.size());
+            const std::string path = folder.Path("out" + std::to_string(format) + std::to_string(width) + ".bmp");
+            File file{String(path)};
+            ASSERT_EQ(codec->Encode(&file, image.Get()), kSuccess);
+
+            Ptr<Image> back = new Image();
+            ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
+            EXPECT_EQ(back->Format(), format);
+            EXPECT_EQ(back->Width(), width);
+            EXPECT_EQ(back->Height(), height);
+            EXPECT_EQ(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), pixels);
+            if (Magick::Available()) {
+                EXPECT_EQ(Magick::Pixels(path, format == Image::kA8 ? "gray" : "rgb"), FlippedRows(*image))
+                    << "format " << format << " width " << width;
+            }
+        }
+    }
+}
+
+TEST_F(BMPImageCodecTest, EncodedHeaderHoldsTheFixedFields)
+{
+    Ptr<Image> image = new Image(String("x"), Image::kR8G8B8, 2, 2);
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(BMPImageCodec::EncodeBytes(image.Get(), bytes), kSuccess);
+    ASSERT_EQ(bytes.size(), 54u + 2 * 8);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[1], 'M');
+    EXPECT_EQ(GetUInt(bytes, 2), bytes.size());
+    EXPECT_EQ(GetUInt(bytes, 10), 54u);
+    EXPECT_EQ(GetUInt(bytes, 14), 40u);
+    EXPECT_EQ(bytes[26], 1);   // Planes.
+    EXPECT_EQ(bytes[28], 24);  // Bits per pixel.
+    EXPECT_EQ(GetUInt(bytes, 30), 0u);
+    EXPECT_EQ(GetUInt(bytes, 38), 3780u);
+    EXPECT_EQ(GetUInt(bytes, 42), 3780u);
+
+    Ptr<Image> grey = new Image(String("g"), Image::kA8, 2, 2);
+    ASSERT_EQ(BMPImageCodec::EncodeBytes(grey.Get(), bytes), kSuccess);
+    EXPECT_EQ(GetUInt(bytes, 10), 54u + 1024);  // A grey colour table precedes the pixels.
+    EXPECT_EQ(GetUInt(bytes, 46), 256u);
+    EXPECT_EQ(bytes[54 + 4 * 77], 77);
+}
+
+TEST_F(BMPImageCodecTest, EncodeRefusesOtherFormatsAndEmptyImages)
+{
+    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
+    const std::string path = folder.Path("never.bmp");
+    File file{String(path)};
+    for (const uint32_t format : {Image::kR8G8B8A8, Image::kA16B16G16R16}) {
+        Ptr<Image> image = new Image(String("wide"), format, 2, 2);
+        test::LogCapture log;
+        EXPECT_EQ(codec->Encode(&file, image.Get()), kFailure);
+        EXPECT_TRUE(log.ContainsText("Неподдерживаемый формат изображения [" + std::to_string(format) +
+                                     "] для кодека [BMPImageCodec]. Имя[wide]"))
+            << log.Joined();
+    }
+    Ptr<Image> empty = new Image();
+    test::LogCapture log;
+    EXPECT_EQ(codec->Encode(&file, empty.Get()), kFailure);
+    EXPECT_TRUE(log.ContainsText("Изображение не содержит данных.")) << log.Joined();
+    EXPECT_TRUE(test::ReadFileBytes(path).empty()) << "nothing may be written on failure";
+    EXPECT_EQ(codec->Encode(nullptr, empty.Get()), kInvalidArgument);
+    EXPECT_EQ(codec->Decode(&file, nullptr), kInvalidArgument);
+}
+
+}  // namespace
+}  // namespace zen

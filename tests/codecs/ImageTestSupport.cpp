@@ -1,0 +1,137 @@
+#include "tests/codecs/ImageTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/modules/CodecManager.h"
+#include "engine/modules/ModuleManager.h"
+#include "engine/vfs/File.h"
+#include "engine/vfs/MemoryFile.h"
+
+namespace zen::test {
+
+bool Magick::Available()
+{
+    static const bool available = std::system("convert -version >/dev/null 2>&1") == 0;
+    return available;
+}
+
+bool Magick::Run(const std::string& arguments, std::vector<uint8_t>* output)
+{
+    const std::string command = "convert " + arguments + (output ? "" : " >/dev/null") + " 2>/dev/null";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return false;
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[65536];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    const int status = pclose(pipe);
+    if (output)
+        *output = std::move(bytes);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::vector<uint8_t> Magick::Pixels(const std::string& path, const std::string& map)
+{
+    std::vector<uint8_t> pixels;
+    // -auto-orient applies a TGA's stored origin, so every picture comes out top row first.
+    EXPECT_TRUE(Run("'" + path + "' -auto-orient -depth 8 " + map + ":-", &pixels)) << path;
+    return pixels;
+}
+
+bool Magick::Make(const std::vector<uint8_t>& pixels, const std::string& map, uint32_t width, uint32_t height,
+                  const std::string& options, const std::string& out)
+{
+    const size_t colon = out.find(':');
+    const std::string file = colon == std::string::npos ? out : out.substr(colon + 1);
+    const std::string raw = file + ".raw";
+    WriteFileBytes(raw, pixels);
+    const bool made = Run("-size " + std::to_string(width) + "x" + std::to_string(height) + " -depth 8 " + map + ":'" +
+                          raw + "' " + options + " '" + out + "'");
+    std::remove(raw.c_str());
+    return made;
+}
+
+std::vector<uint8_t> Pattern(size_t count, uint32_t seed)
+{
+    std::vector<uint8_t> bytes(count);
+    uint32_t state = seed * 2654435761u + 12345u;
+    for (uint8_t& byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<uint8_t>(state >> 24);
+    }
+    return bytes;
+}
+
+TempFolder::TempFolder()
+{
+    std::string pattern = ::testing::TempDir() + "zen_image_XXXXXX";
+    m_path = mkdtemp(pattern.data()) ? pattern : std::string();
+    EXPECT_FALSE(m_path.empty());
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    if (!m_path.empty())
+        std::filesystem::remove_all(m_path, ignored);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> FlippedRows(const Image& image)
+{
+    std::vector<uint8_t> out;
+    if (!image.Data())
+        return out;
+    const size_t row = size_t{Image::BytesPerPixel(image.Format())} * image.Width();
+    const size_t rows = image.Height();
+    out.reserve(row * rows * image.Depth());
+    for (size_t slice = 0; slice < image.Depth(); ++slice) {
+        const uint8_t* base = image.Data() + slice * rows * row;
+        for (size_t y = rows; y-- > 0;)
+            out.insert(out.end(), base + y * row, base + (y + 1) * row);
+    }
+    return out;
+}
+
+ImageCodecScope::ImageCodecScope()
+{
+    for (const char* name : {"BMPImageCodec", "JPGImageCodec", "TGAImageCodec", "CUBEImageCodec"}) {
+        EXPECT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
+        EXPECT_EQ(CodecManager::LoadCodec(String(name)), kSuccess) << name;
+    }
+}
+
+Result DecodeBytes(const std::vector<uint8_t>& bytes, const std::string& name, Image* image)
+{
+    MemoryFile file{String(name)};
+    EXPECT_EQ(file.CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
+    return image->LoadFromFile(&file);
+}
+
+Result DecodeFile(const std::string& path, Image* image)
+{
+    File file{String(path)};
+    return image->LoadFromFile(&file);
+}
+
+}  // namespace zen::test

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/Ptr.h"
+#include "engine/core/Result.h"
+#include "engine/scene/Image.h"
+#include "support/EngineScope.h"
+
+namespace zen::test {
+
+// Pictures for the image codec tests: ImageMagick (`convert`) makes them at test time and
+// decodes them too, so each codec is checked against another program's reading of the same file.
+class Magick {
+public:
+    static bool Available();
+    // Runs `convert <arguments>`; false when it fails. Its standard output goes to `output`.
+    static bool Run(const std::string& arguments, std::vector<uint8_t>* output = nullptr);
+    // The picture as ImageMagick shows it: rows top-down, 8 bits per channel, in the channel
+    // layout `map` ("rgb", "rgba" or "gray").
+    static std::vector<uint8_t> Pixels(const std::string& path, const std::string& map);
+    // Writes `pixels` (rows top-down, layout `map`) to a raw file next to `out` and has
+    // ImageMagick turn it into `out` with `options` (e.g. "-compress RLE"); `out` may carry a
+    // format prefix such as "BMP3:". False when convert fails.
+    static bool Make(const std::vector<uint8_t>& pixels, const std::string& map, uint32_t width, uint32_t height,
+                     const std::string& options, const std::string& out);
+};
+
+// `count` bytes of a fixed pseudo-random pattern; different seeds give different patterns.
+std::vector<uint8_t> Pattern(size_t count, uint32_t seed);
+
+// A folder of its own for one test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string Path(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// An image's pixels with the rows of each slice in the other order (bottom-up <-> top-down).
+std::vector<uint8_t> FlippedRows(const Image& image);
+
+// The engine with the four image codecs loaded, for a test's length.
+class ImageCodecScope {
+public:
+    ImageCodecScope();
+    EngineScope engine;
+};
+
+// Decodes `bytes` through the file path the engine uses (a memory file called `name`, whose
+// extension picks the codec): the result of Image::LoadFromFile.
+Result DecodeBytes(const std::vector<uint8_t>& bytes, const std::string& name, Image* image);
+// As above from a disk file.
+Result DecodeFile(const std::string& path, Image* image);
+
+}  // namespace zen::test
