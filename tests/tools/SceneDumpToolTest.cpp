@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "engine/core/Ptr.h"
+#include "engine/modules/CodecManager.h"
+#include "engine/modules/ModuleManager.h"
+#include "engine/vfs/File.h"
+#include "modules/codecs/STRSceneCodec.h"
+#include "support/EngineScope.h"
+#include "support/SceneBuilder.h"
+
+// `zen scene dump`, run as a program on a scene written by the codec.
+namespace zen {
+namespace {
+
+std::string RunZen(const std::string& arguments, int& exitCode)
+{
+    std::string output;
+    std::FILE* pipe = popen((std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, got);
+    const int status = pclose(pipe);
+    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
+}
+
+TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
+{
+    std::string pattern = ::testing::TempDir() + "zen_dump_XXXXXX";
+    const std::string folder = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
+    const std::string path = folder + "/sample.STR";
+    {
+        test::EngineScope engine;
+        ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
+        Codec* codec = nullptr;
+        ASSERT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &codec), kSuccess);
+        test::SampleScene scene = test::BuildSampleScene();
+        File file{String(path)};
+        ASSERT_EQ(static_cast<STRSceneCodec*>(codec)->Save(&file, scene.root.Get()), kSuccess);
+    }
+    int exitCode = -1;
+    const std::string output = RunZen("scene dump " + path, exitCode);
+    EXPECT_EQ(exitCode, 0) << output;
+    for (const char* line : {
+             "#1 ZEN.SceneNode \"Root\" translation=(0, 0, 0) slots=6 increment=2\n",
+             "  [0] #2 ZEN.SceneNode \"Group\" parent=#1 translation=(0, 0, 10) slots=4 increment=2\n",
+             "      vertices: #4 ZEN.Vector3Buffer \"QuadVertices\" count=4\n",
+             "      vertices: -> #4\n",  // Twin shares Quad's vertices.
+             "      indices: -> #10\n",
+             "    [2] (empty)\n",
+             "  [3] #24 ZEN.Camera \"Camera\" parent=#1 translation=(0, 0, -5) fov=1 near=0.5 far=500\n",
+             " parameters=(2, 4, true)\n",
+             " type=spot diffuse=(1, 0.9, 0.8, 1) attenuation=(1, 0.25, 0.125) spot-angle=0.5 falloff=2\n",
+         })
+        EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
+    std::remove(path.c_str());
+
+    EXPECT_EQ(RunZen("scene dump " + folder + "/absent.STR", exitCode).find("is not a readable scene file") !=
+                  std::string::npos,
+              true);
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_NE(RunZen("scene dump", exitCode).find("usage: zen scene dump FILE.STR"), std::string::npos);
+    EXPECT_EQ(exitCode, 2);
+    rmdir(folder.c_str());
+}
+
+}  // namespace
+}  // namespace zen
