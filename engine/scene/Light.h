@@ -25,8 +25,9 @@ public:
 
     explicit Light(int32_t type = kFixedDirectional);
 
-    // The device light: kind and placement from the type; inner cone 2 x spotAngle, outer
-    // 2.1 x spotAngle; attenuation (1, 0, 0) unless enabled; range sqrt(FLT_MAX) always.
+    // The device light: kind and placement from the type (a type outside 0..3, which only a
+    // damaged file gives, is taken as a spot); inner cone 2 x spotAngle, outer 2.1 x spotAngle;
+    // attenuation (1, 0, 0) unless enabled; range sqrt(FLT_MAX) always.
     DeviceLight ToDeviceLight() const;
 
     // Turns the light to shine along `direction` (Transform::LookRotation) by setting its local
