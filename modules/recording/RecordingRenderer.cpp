@@ -53,7 +53,8 @@ std::string FormatMatrix(const Matrix4& matrix)
             text += number;
         }
     }
-    return text + " ]";
+    text += " ]";
+    return text;
 }
 
 }  // namespace
@@ -129,7 +130,9 @@ std::string RecordingRenderer::Tag(const void* object)
         ++index;
     if (index == m_seen.size())
         m_seen.push_back(object);
-    return "#" + std::to_string(index + 1);
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "#%zu", index + 1);
+    return tag;
 }
 
 void RecordingRenderer::RecordStream(const char* kind, const void* buffer, uint32_t stream)
