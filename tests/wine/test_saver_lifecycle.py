@@ -2,6 +2,7 @@
 import os
 import sys
 import unittest
+from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
 from harness import REGISTRY_PATH, WineHarness  # noqa: E402
@@ -13,6 +14,16 @@ SETTING_LINES_DEFAULT = [
     "INFO. UseDesktopSettings: true", "INFO. Music: true", "INFO. SFX: true", "INFO. Hour24: false",
     "INFO. Volume: 80", "INFO. Width: 800", "INFO. Height: 600", "INFO. ColorDepth: 32",
     "INFO. AntiAliasing: 0", "INFO. Gamma: 0",
+]
+# The Direct3D 9 renderer's capability lines after the device is made, as patterns, in order.
+CAPABILITY_LINES = [
+    r"COLOR BPP (16|32)", r"Alpha BPP \d+", r"Depth BPP \d+", r"Stencil BPP \d+", r"Samples \d+",
+    r"Vendor \[.*\]", r"Driver \[.*\]", r"Simultaneous Textures \[\d+\]", r"Max Active Lights \[\d+\]",
+    r"Volume Textures \[(true|false)\]", r"Cube Textures \[(true|false)\]", r"Projected Textures \[(true|false)\]",
+    r"VERTEX SHADER \d+", r"PIXEL SHADER \d+", r"Point Sprites \[(true|false)\]", r"Occlusion Query \[(true|false)\]",
+    r"Hardware Shadowmaps \[(true|false)\]", r"A16B16G16R16F Textures \[(true|false)\]",
+    *[rf"{name} {kind} Textures MipMap Autogen support\[(true|false)\]"
+      for kind in ("RenderTarget", "CubeRenderTarget") for name in ("A8", "A16B16G16R16", "R8G8B8", "R8G8B8A8")],
 ]
 DEFAULT_VALUES = {
     "ShowFPS": 0, "ExitOnMouseMove": 0, "ShowTime": 1, "UseDesktopSettings": 1, "Music": 1, "SFX": 1,
@@ -88,7 +99,7 @@ class SaverLifecycle(unittest.TestCase):
         ])
         self.assertEqual(self.wine.registry_values()["ShowFPS"], ("REG_DWORD", 5))
 
-    def test_configure_mode_fails_honestly_at_the_renderer(self):
+    def test_configure_mode_reaches_the_settings_dialog(self):
         result = self.wine.run("/c", timeout=120)
         self.assertFalse(result.timed_out)
         self.assertEqual(result.exit_code, 0, result.log)
@@ -100,17 +111,86 @@ class SaverLifecycle(unittest.TestCase):
             "INFO. Менеджер ввода инициализирован.",
             "INFO. Инициализация движка завершилась удачно.",
             "INFO. Постинициализация движка завершилась удачно.",
-            "ERROR. Невозможно создать рендерер DirectX.",
-            "ERROR. Невозможно инициализировать скринсейвер.",
-            "ERROR. Невозможно создать скринсейвер.",
+            "INFO. Загружается кодек [BMPImageCodec].",
+            "INFO. Загружается кодек [JPGImageCodec].",
+            "INFO. Загружается кодек [RAR2FileCodec].",
+            "INFO. Директория [CustomData.rar2] добавлена к директории [].",
+            "INFO. Скринсейвер инициализирован.",
+            "INFO. Окна скринсейвера созданы.",
+            "INFO. Сейвер создан.",
+            "INFO. Запущен режим конфигурирования.",
+            # The settings dialog is not part of the program yet, and says so.
+            "ERROR. Диалог настроек недоступен в этой сборке.",
+            "ERROR. Работа скринсейвера завершена некорректно.",
             "INFO. Окна скринсейвера удалены.",
             "INFO. Завершение работы движка:",
             "INFO. Завершение работы движка завершилось удачно.",
             "INFO. Скринсейвер завершил работу.",
-            "INFO. Конец лога.",
         ])
         self.assertEqual(result.lines[-1], "INFO. Конец лога.")
-        self.assertNotIn("INFO. Сейвер создан.", result.lines)
+        # The dialog needs no window and no device: the renderer only listed the modes.
+        self.assertFalse(any("Создание системного окна" in line or "VERTEXPROCESSING" in line
+                             for line in result.lines), result.log)
+
+    def run_full_screen(self, expect_color_bits):
+        result = self.wine.run("/s", timeout=120)
+        self.assertFalse(result.timed_out)
+        self.assertEqual(result.exit_code, 0, result.log)
+        lines = result.lines
+        assert_in_order(self, lines, [
+            "INFO. Режим скринсейвера 1.",
+            "INFO. Директория [CustomData.rar2] добавлена к директории [].",
+            "INFO. Директория [Media.rar2] добавлена к директории [].",
+            "INFO. Скринсейвер инициализирован.",
+            "INFO. Создание системного окна [Lighthouse 3D Screensaver].",
+        ])
+        # The device and its capability lines, one after the other, in this order.
+        created = [i for i, line in enumerate(lines)
+                   if line in ("INFO. Created HARDWARE VERTEXPROCESSING", "INFO. Created SOFTWARE VERTEXPROCESSING")]
+        self.assertEqual(len(created), 1, result.log)
+        block = lines[created[0] + 1:created[0] + 1 + len(CAPABILITY_LINES)]
+        self.assertEqual(len(block), len(CAPABILITY_LINES), result.log)
+        for line, pattern in zip(block, CAPABILITY_LINES):
+            self.assertRegex(line, "^INFO. " + pattern + "$")
+        self.assertEqual(block[0], f"INFO. COLOR BPP {expect_color_bits}")
+        assert_in_order(self, lines[created[0]:], [
+            "INFO. Окна скринсейвера созданы.",
+            # The loading screen and the scene are not part of the program yet: creation stops
+            # at the visuals, and everything made so far is taken down again.
+            "ERROR. Невозможно создать данные визуализации.",
+            "ERROR. Невозможно создать скринсейвер.",
+            "INFO. Окна скринсейвера удалены.",
+            "INFO. Завершение работы движка завершилось удачно.",
+            "INFO. Скринсейвер завершил работу.",
+        ])
+        self.assertEqual(lines[-1], "INFO. Конец лога.")
+        for bad in ("Невозможно удалить системное окно", "Закрытие окна неудачно", "Создание окна неудачно"):
+            self.assertFalse(any(bad in line for line in lines), result.log)
+        # The full-screen window and the device are gone, and the desktop's mode is back.
+        self.assertEqual(self.current_display(), "display 1024 768 32")
+
+    def current_display(self):
+        out = Path(BUILD_DIR).resolve() / "probe-out.txt"
+        if out.exists():
+            out.unlink()
+        result = self.wine.run("display", "Z:" + str(out).replace("/", "\\"),
+                               program=Path(BUILD_DIR).resolve() / "WindowInputProbe.exe", timeout=60)
+        self.assertEqual(result.exit_code, 0)
+        return out.read_text().splitlines()[0]
+
+    def test_run_mode_opens_the_desktop_mode_full_screen_and_ends_cleanly(self):
+        self.wine.delete_key()
+        self.run_full_screen(32)
+
+    def test_run_mode_in_a_wanted_16_bit_mode_restores_the_desktop(self):
+        self.wine.delete_key()
+        self.wine.run("/a", timeout=120)  # Writes the defaults.
+        for name, value in (("UseDesktopSettings", 0), ("Width", 1024), ("Height", 768), ("ColorDepth", 16)):
+            self.wine.set_dword(name, value)
+        try:
+            self.run_full_screen(16)
+        finally:
+            self.wine.delete_key()
 
     def test_log_file_is_code_page_1251_with_crlf(self):
         self.wine.run("/a", timeout=120)
