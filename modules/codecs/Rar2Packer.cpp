@@ -1,6 +1,7 @@
 #include "modules/codecs/Rar2Packer.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <new>
@@ -17,6 +18,7 @@ namespace {
 constexpr uint32_t kHashBits = 16;
 constexpr uint32_t kMaxLength = 257;  // Codable by every kind of match code.
 constexpr int32_t kLiteralBits = 8;    // Rough cost of a literal, for comparing choices.
+constexpr uint32_t kNiceLength = 96;   // A match this long ends the search and the lazy look-ahead.
 
 uint32_t Hash3(const uint8_t* p)
 {
@@ -25,12 +27,22 @@ uint32_t Hash3(const uint8_t* p)
 }
 
 // Length code for a coded length value 0..255 (the largest base not above it).
+constexpr std::array<uint8_t, 256> BuildLengthCodes()
+{
+    std::array<uint8_t, 256> codes{};
+    uint32_t code = 0;
+    for (uint32_t value = 0; value < 256; ++value) {
+        while (code + 1 < kLengthCount && kLengthBase[code + 1] <= value)
+            ++code;
+        codes[value] = static_cast<uint8_t>(code);
+    }
+    return codes;
+}
+constexpr std::array<uint8_t, 256> kLengthCodes = BuildLengthCodes();
+
 uint32_t LengthCode(uint32_t value)
 {
-    uint32_t code = 0;
-    while (code + 1 < kLengthCount && kLengthBase[code + 1] <= value)
-        ++code;
-    return code;
+    return kLengthCodes[value];
 }
 
 // Distance code for distance - 1 (0..0xFFFFF).
@@ -165,12 +177,12 @@ Rar2Packer::Match Rar2Packer::FindMatch(uint32_t position) const
         if (best.length >= 3 && (best.length >= limit || m_data[at + best.length] != here[best.length]))
             continue;
         const uint32_t length = MatchLength(here, m_data + at, limit);
-        if (length < 3 || !CanCode(length, distance))
-            continue;
+        if (length < 3 || length <= best.length || !CanCode(length, distance))
+            continue;  // Not longer than what a nearer candidate already gave.
         const int32_t gain = EstimateGain(length, distance);
         if (gain > best.gain) {
             best = Match{length, distance, gain};
-            if (length == limit)
+            if (length >= std::min(limit, kNiceLength))
                 break;
         }
     }
@@ -353,7 +365,7 @@ Result Rar2Packer::Pack(const uint8_t* data, uint32_t size, std::vector<uint8_t>
             const Match match = havePending ? pending : FindMatch(position);
             havePending = false;
             InsertHash(position);
-            if (match.gain > 0 && position + 1 < size) {
+            if (match.gain > 0 && match.length < kNiceLength && position + 1 < size) {
                 // One step of lazy evaluation: a clearly better match one byte on wins.
                 const Match next = FindMatch(position + 1);
                 if (next.gain > match.gain + kLiteralBits) {
