@@ -54,11 +54,14 @@ Result Renderer::Open(uint32_t modeIndex, const String& title, void* parent, int
         Error("Создание окна неудачно.");
         return kFailure;
     }
+    // A full-screen mode covers each display device from its origin, in the mode's own size.
     const uint32_t windowWidth = mode->fullscreen ? mode->width : width;
     const uint32_t windowHeight = mode->fullscreen ? mode->height : height;
+    const int32_t windowX = mode->fullscreen ? 0 : x;
+    const int32_t windowY = mode->fullscreen ? 0 : y;
     void* window = nullptr;
-    if (layer->CreateSystemWindow(&window, title, parent, mode->fullscreen, mode->colorBits, x, y, windowWidth,
-                                  windowHeight) != kSuccess) {
+    if (layer->CreateSystemWindow(&window, title, parent, mode->fullscreen, mode->colorBits, windowX, windowY,
+                                  windowWidth, windowHeight) != kSuccess) {
         Error("Создание окна неудачно.");
         return kFailure;
     }

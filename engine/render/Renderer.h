@@ -105,8 +105,8 @@ public:
 
     // Window and device (shared by every back end)
     // Opens the window for display mode `modeIndex` through the installed WindowLayer and
-    // creates the device on it: a full-screen mode gets a window of the mode's own size on
-    // every display device, a windowed one a window of width x height at (x, y); with `parent`
+    // creates the device on it: a full-screen mode gets a window of the mode's own size at each
+    // display device's origin, a windowed one a window of width x height at (x, y); with `parent`
     // the window is a child of it. An open window is closed first. kInvalidArgument for an
     // index past the mode list; kFailure when the window cannot be made (logged); otherwise
     // CreateDevice's result. A failed device leaves the window open until Close.

@@ -230,8 +230,9 @@ TEST_F(RendererBase, StateStackCallsTheBackEndAfterEachPushAndPop)
 
 TEST_F(RendererBase, OpenMakesTheWindowForTheModeThenTheDevice)
 {
-    // Mode 1 is full screen 1024x768x32: the window takes the mode's size, the device the given one.
-    ASSERT_EQ(renderer->Open(1, String("Saver"), nullptr, 0, 0, 640, 480), kSuccess);
+    // Mode 1 is full screen 1024x768x32: the window takes the mode's size at the display's
+    // origin, the device is told the given size (which a full-screen device does not use).
+    ASSERT_EQ(renderer->Open(1, String("Saver"), nullptr, 30, 40, 640, 480), kSuccess);
     EXPECT_NE(renderer->Window(), nullptr);
     EXPECT_TRUE(renderer->HasDevice());
     EXPECT_EQ(scope.windows.Journal(),

@@ -1,0 +1,127 @@
+// A Windows program for the Wine stage that drives the "DirectX9" renderer module directly:
+// module rules, the mode list, a device on a full-screen or windowed window, and frames cleared
+// to a colour the test then finds on the screen.
+//
+//   RendererProbe.exe OUT LOG fullscreen|windowed
+//
+// OUT lines (flushed): "second <result>" (a second CreateRenderer while one exists), "modes
+// <count> desktop <index>", one "mode <i> <w> <h> <colour> <alpha> <depth> <stencil> <samples>
+// <full|window>" per mode, "open <result>", "viewport <w> <h>", "begin <result>" for the first
+// frame, "clear <r> <g> <b> <a>" (the remembered clear colour), then "presented" once frames
+// are on the screen. The program keeps presenting until the file OUT.go exists (or 60 s), then
+// writes "close <result>", "release <result>" and "done".
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "engine/core/Engine.h"
+#include "engine/core/FileMessageOutput.h"
+#include "engine/core/MessageLog.h"
+#include "engine/modules/Module.h"
+#include "engine/modules/ModuleManager.h"
+#include "engine/render/Renderer.h"
+#include "modules/directx9/D3D9Renderer.h"
+
+namespace {
+
+std::FILE* g_out = nullptr;
+
+void Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Line(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(g_out, format, arguments);
+    va_end(arguments);
+    std::fputc('\n', g_out);
+    std::fflush(g_out);
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int Run(bool fullscreen, const std::string& goPath)
+{
+    if (zen::LoadRenderer(zen::String("DirectX9")) != zen::kSuccess)
+        return 1;
+    zen::Renderer* renderer = zen::Renderer::Current();
+
+    // One renderer per process: the module's creation entry refuses a second one.
+    zen::CreateRendererFunction create = nullptr;
+    zen::Module* module = zen::ModuleManager::FindModule(zen::String("DirectX9"));
+    zen::Renderer* second = nullptr;
+    if (module && module->GetEntry(zen::String("CreateRenderer"), create) == zen::kSuccess)
+        Line("second %d%s", create(&second), second ? " made" : "");
+
+    Line("modes %u desktop %d", renderer->DisplayModeCount(), renderer->DesktopModeIndex());
+    int32_t chosen = -1;
+    for (uint32_t i = 0; i < renderer->DisplayModeCount(); ++i) {
+        const zen::DisplayMode& mode = *renderer->GetDisplayMode(i);
+        Line("mode %u %u %u %u %u %u %u %u %s", i, mode.width, mode.height, mode.colorBits, mode.alphaBits,
+             mode.depthBits, mode.stencilBits, mode.samples, mode.fullscreen ? "full" : "window");
+        if (chosen < 0 && !fullscreen && !mode.fullscreen)
+            chosen = static_cast<int32_t>(i);
+    }
+    if (fullscreen)
+        chosen = renderer->DesktopModeIndex();
+    Line("open %d", chosen < 0 ? -1
+                               : renderer->Open(static_cast<uint32_t>(chosen), zen::String("Brightfold Renderer Probe"),
+                                                nullptr, 40, 30, 320, 240));
+    Line("viewport %u %u", renderer->GetViewportWidth(), renderer->GetViewportHeight());
+
+    const zen::Vector4 red{1.0f, 0.0f, 0.0f, 1.0f};
+    bool presented = false;
+    const DWORD start = GetTickCount();
+    for (uint32_t frame = 0; GetTickCount() - start < 60000; ++frame) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        renderer->Clear(zen::Renderer::kClearColor | zen::Renderer::kClearDepth, red, 1.0f, 0);
+        const zen::Result begun = renderer->StartFrame();
+        if (frame == 0) {
+            Line("begin %d", begun);
+            const zen::Vector4& color = static_cast<zen::D3D9Renderer*>(renderer)->ClearColor();
+            Line("clear %g %g %g %g", color.x, color.y, color.z, color.w);
+        }
+        renderer->FinishFrame();
+        if (frame == 10 && !presented) {
+            presented = true;
+            Line("presented");
+        }
+        if (presented && Exists(goPath))
+            break;
+        Sleep(10);
+    }
+    Line("close %d", renderer->Close());
+    Line("release %d", zen::ReleaseRenderer());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: RendererProbe OUT LOG fullscreen|windowed\n");
+        return 2;
+    }
+    g_out = std::fopen(argv[1], "w");
+    if (!g_out)
+        return 2;
+    zen::Ptr<zen::FileMessageOutput> log(new zen::FileMessageOutput(zen::String(argv[2])));
+    (void)zen::RegisterOutput(log.Get());
+    if (zen::EngineInitialize() != zen::kSuccess)
+        return 1;
+    const int result = Run(std::string(argv[3]) == "fullscreen", std::string(argv[1]) + ".go");
+    (void)zen::EngineShutdown();
+    Line("done");
+    (void)zen::UnregisterOutput(log.Get());
+    std::fclose(g_out);
+    return result;
+}
