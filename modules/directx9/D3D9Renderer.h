@@ -87,6 +87,7 @@ public:
 
     // Device state
     bool HasDevice() const { return m_device != nullptr; }
+    IDirect3DDevice9* Device() const { return m_device; }  // No reference taken; null without one.
     const D3D9Capabilities& Capabilities() const { return m_capabilities; }  // Of the current device.
     const Vector4& ClearColor() const { return m_clearColor; }               // Of the last colour clear.
 

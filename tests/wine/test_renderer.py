@@ -80,6 +80,16 @@ class Renderer(unittest.TestCase):
         self.assertIn("INFO. Created HARDWARE VERTEXPROCESSING", log)
         self.assertFalse([line for line in log if line.startswith("ERROR.")], log)
 
+    def test_a_lost_device_skips_frames_gives_back_the_default_pool_and_is_reset(self):
+        # The program tells the full-screen window it was deactivated, which loses the device,
+        # then activated again: the device can be reset, and drawing resumes.
+        lines, colors, log = self.run_probe("lost", [(512, 384)])
+        at = lines.index("pool 1")
+        self.assertEqual(lines[at:at + 4], ["pool 1", "lost 1 pool 0 dirty 1", "back 0", "presented"])
+        self.assertEqual(colors[(512, 384)], (255, 0, 0))
+        self.assertEqual(lines[-3:], ["close 0", "release 0", "done"])
+        self.assertFalse([line for line in log if line.startswith("ERROR.")], log)
+
     def test_modes_are_listed_full_screen_first_and_the_desktop_mode_is_plain_32_bit(self):
         lines, _, _ = self.run_probe("windowed", [])
         modes = self.modes(lines)

@@ -2,7 +2,7 @@
 // module rules, the mode list, a device on a full-screen or windowed window, and frames cleared
 // to a colour the test then finds on the screen.
 //
-//   RendererProbe.exe OUT LOG fullscreen|windowed
+//   RendererProbe.exe OUT LOG fullscreen|windowed|lost
 //
 // OUT lines (flushed): "second <result>" (a second CreateRenderer while one exists), "modes
 // <count> desktop <index>", one "mode <i> <w> <h> <colour> <alpha> <depth> <stencil> <samples>
@@ -10,6 +10,10 @@
 // frame, "clear <r> <g> <b> <a>" (the remembered clear colour), then "presented" once frames
 // are on the screen. The program keeps presenting until the file OUT.go exists (or 60 s), then
 // writes "close <result>", "release <result>" and "done".
+// "lost" is "fullscreen" with a render-target texture in the default-pool table, and the device
+// lost and given back (the window told the program was deactivated, then activated) after the
+// first frames: "pool <count>", "lost <begin result> pool <count> dirty <0|1>", "back <begin
+// result>" are written before "presented".
 #include <windows.h>
 
 #include <cstdarg>
@@ -22,6 +26,7 @@
 #include "engine/modules/Module.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
+#include "engine/scene/RenderResource.h"
 #include "modules/directx9/D3D9Renderer.h"
 
 namespace {
@@ -44,7 +49,35 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-int Run(bool fullscreen, const std::string& goPath)
+// Frames while the device is lost and after it came back: the default pool is handed back
+// and the render target's resource marked for rebuilding, then the device is reset.
+void LoseAndRegain(zen::D3D9Renderer* renderer)
+{
+    zen::RenderResource target;
+    IDirect3DTexture9* texture = nullptr;
+    if (FAILED(renderer->Device()->CreateTexture(64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                                D3DPOOL_DEFAULT, &texture, nullptr)))
+        return;
+    target.Bind(renderer, sizeof texture, &texture);
+    target.SetDirty(false);
+    (void)renderer->AddDefaultPoolObject(&target, texture);
+    Line("pool %u", renderer->DefaultPoolCount());
+
+    HWND window = static_cast<HWND>(renderer->Window());
+    SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+    renderer->Clear(zen::Renderer::kClearColor, zen::Vector4{1, 0, 0, 1}, 1.0f, 0);
+    const zen::Result lost = renderer->StartFrame();
+    renderer->FinishFrame();
+    Line("lost %d pool %u dirty %d", lost, renderer->DefaultPoolCount(), target.IsDirty() ? 1 : 0);
+
+    SendMessageA(window, WM_ACTIVATEAPP, TRUE, 0);
+    renderer->Clear(zen::Renderer::kClearColor, zen::Vector4{1, 0, 0, 1}, 1.0f, 0);
+    const zen::Result back = renderer->StartFrame();
+    renderer->FinishFrame();
+    Line("back %d", back);
+}
+
+int Run(bool fullscreen, bool lose, const std::string& goPath)
 {
     if (zen::LoadRenderer(zen::String("DirectX9")) != zen::kSuccess)
         return 1;
@@ -90,6 +123,8 @@ int Run(bool fullscreen, const std::string& goPath)
             Line("clear %g %g %g %g", color.x, color.y, color.z, color.w);
         }
         renderer->FinishFrame();
+        if (frame == 5 && lose)
+            LoseAndRegain(static_cast<zen::D3D9Renderer*>(renderer));
         if (frame == 10 && !presented) {
             presented = true;
             Line("presented");
@@ -108,7 +143,7 @@ int Run(bool fullscreen, const std::string& goPath)
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: RendererProbe OUT LOG fullscreen|windowed\n");
+        std::fprintf(stderr, "usage: RendererProbe OUT LOG fullscreen|windowed|lost\n");
         return 2;
     }
     g_out = std::fopen(argv[1], "w");
@@ -118,7 +153,8 @@ int main(int argc, char** argv)
     (void)zen::RegisterOutput(log.Get());
     if (zen::EngineInitialize() != zen::kSuccess)
         return 1;
-    const int result = Run(std::string(argv[3]) == "fullscreen", std::string(argv[1]) + ".go");
+    const std::string mode = argv[3];
+    const int result = Run(mode != "windowed", mode == "lost", std::string(argv[1]) + ".go");
     (void)zen::EngineShutdown();
     Line("done");
     (void)zen::UnregisterOutput(log.Get());
