@@ -67,6 +67,32 @@ TEST(InputManager, QueueGrowsPastItsFirst128Slots)
     EXPECT_EQ(journal.size(), 300u * 2);  // "3 " per event
 }
 
+TEST(InputManager, SlotsAreReusedAndEventsOutsideTheEngineAreDropped)
+{
+    std::string journal;
+    zen::Ptr<Recorder> a(new Recorder("a", &journal));
+    InputManager::PostEvent({InputEvent::kKeyboard, InputEvent::kPressed, 1, 0});  // No engine: nowhere to go.
+    EXPECT_EQ(InputManager::PendingCount(), 0u);
+
+    zen::test::EngineScope engine;
+    ASSERT_EQ(InputManager::RegisterHandler(a.Get()), zen::kSuccess);
+    ASSERT_EQ(InputManager::RegisterHandler(a.Get()), zen::kSuccess);  // Twice: still once per event.
+    for (uint32_t code : {1u, 2u, 3u})
+        InputManager::PostEvent({InputEvent::kKeyboard, InputEvent::kPressed, code, 0});
+    ASSERT_EQ(InputManager::ProcessInput(), zen::kSuccess);
+    EXPECT_EQ(journal, "a1 a2 a3 ");
+    // The next frame's single event overwrites slot 0; the stale slots 1 and 2 are not replayed.
+    journal.clear();
+    InputManager::PostEvent({InputEvent::kMouse, InputEvent::kPressed, 7, 0});
+    EXPECT_EQ(InputManager::PendingCount(), 1u);
+    ASSERT_EQ(InputManager::ProcessInput(), zen::kSuccess);
+    EXPECT_EQ(journal, "a7 ");
+    // A frame without input hands nothing out.
+    journal.clear();
+    ASSERT_EQ(InputManager::ProcessInput(), zen::kSuccess);
+    EXPECT_EQ(journal, "");
+}
+
 TEST(InputManager, StopReleasesHandlers)
 {
     std::string journal;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -55,6 +56,28 @@ TEST(DeferredQueue, NanDistancesDoNotBreakTheSort)
         EXPECT_GE(queue[i - 1].squaredDistance, queue[i].squaredDistance) << i;
     }
     EXPECT_EQ(queue[199].squaredDistance, 0.0f);  // NaN entries count as nearest.
+}
+
+TEST(DisplayMode, ModesAreOrderedFullScreenFirstThenBySizeThenDeepestDepthBuffer)
+{
+    // Shuffled on purpose; the expected order is the one below.
+    const DisplayMode windowed{640, 480, 32, 0, 24, 8, 0, false};
+    const DisplayMode small16{640, 480, 16, 0, 16, 0, 0, true};
+    const DisplayMode small32{640, 480, 32, 0, 24, 8, 0, true};
+    const DisplayMode small32Shallow{640, 480, 32, 0, 16, 0, 0, true};
+    const DisplayMode small32NoStencil{640, 480, 32, 0, 24, 0, 0, true};
+    const DisplayMode small32Alpha{640, 480, 32, 8, 24, 8, 0, true};
+    const DisplayMode small32Samples{640, 480, 32, 0, 24, 8, 4, true};
+    const DisplayMode tall{640, 600, 16, 0, 16, 0, 0, true};
+    const DisplayMode wide{800, 480, 16, 0, 16, 0, 0, true};
+    std::vector<DisplayMode> modes = {wide,         windowed, small32Samples, small32Shallow, tall,
+                                      small32Alpha, small16,  small32NoStencil, small32};
+    std::sort(modes.begin(), modes.end(), DisplayMode::Precedes);
+    const std::vector<DisplayMode> expected = {small16,      small32,        small32Samples, small32Alpha, small32NoStencil,
+                                               small32Shallow, tall,         wide,           windowed};
+    EXPECT_EQ(modes, expected);
+    for (const DisplayMode& mode : expected)
+        EXPECT_FALSE(DisplayMode::Precedes(mode, mode));
 }
 
 class RecordingFixture : public ::testing::Test {
