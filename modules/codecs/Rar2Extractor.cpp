@@ -33,22 +33,26 @@ Rar2EntryStatus Rar2Extractor::ExtractEntry(const Rar2Archive& archive, const Ra
     data.clear();
     if (entry.IsDirectory())
         return Rar2EntryStatus::kDirectory;
+    // A compressed entry that cannot be unpacked breaks the solid stream: the entries that
+    // continue it fail at once instead of decoding from the wrong window.
+    auto skip = [&](Rar2EntryStatus status) {
+        if (entry.method != kMethodStore)
+            m_unpacker.Reset();
+        return status;
+    };
     if (entry.unpackVersion < kMinUnpackVersion || entry.unpackVersion > kMaxUnpackVersion || entry.IsSplit() ||
         entry.method < kMethodStore || entry.method > kMethodBest)
-        return Rar2EntryStatus::kUnsupported;
+        return skip(Rar2EntryStatus::kUnsupported);
     const uint8_t* packed = archive.PackedData(entry);
     if (packed == nullptr)
-        return Rar2EntryStatus::kCorrupt;
+        return skip(Rar2EntryStatus::kCorrupt);
 
     try {
         if (entry.IsEncrypted()) {
-            if (password.empty()) {
-                if (entry.method != kMethodStore)
-                    m_unpacker.Reset();  // The solid stream cannot go on past data it cannot read.
-                return Rar2EntryStatus::kNoPassword;
-            }
+            if (password.empty())
+                return skip(Rar2EntryStatus::kNoPassword);
             if (entry.unpackVersion < kUnpackVersion)
-                return Rar2EntryStatus::kUnsupported;  // RAR 1.3/1.5 ciphers are not implemented.
+                return skip(Rar2EntryStatus::kUnsupported);  // RAR 1.3/1.5 ciphers are not implemented.
             m_decrypted.assign(packed, packed + entry.packedSize);
             Rar2Decryptor decryptor(password);
             decryptor.Decrypt(m_decrypted.data(), m_decrypted.size());

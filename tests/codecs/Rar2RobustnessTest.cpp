@@ -204,6 +204,13 @@ TEST(Rar2Robustness, SolidContinuationNeedsItsStream)
     ASSERT_EQ(statuses.size(), 2u);
     EXPECT_NE(statuses[0], Rar2EntryStatus::kExtracted);
     EXPECT_NE(statuses[1], Rar2EntryStatus::kExtracted);
+
+    // A first entry that is not unpacked at all (a later format's version) breaks the chain:
+    // the continuation fails at once rather than decoding from a stale window.
+    std::vector<uint8_t> newer = bytes;
+    newer[20 + 24] = 29;
+    EXPECT_EQ(ExtractStatuses(newer),
+              (std::vector<Rar2EntryStatus>{Rar2EntryStatus::kUnsupported, Rar2EntryStatus::kCorrupt}));
 }
 
 TEST(Rar2Robustness, UnpackersShareNoState)
