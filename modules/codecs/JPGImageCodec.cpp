@@ -29,9 +29,10 @@ ZEN_REGISTER_CODEC_MODULE(kStartupModuleJpg, "JPGImageCodec", &JPGImageCodec::Cr
 // through a local variable changed after setjmp.
 namespace {
 
-// Memory the library may use for one picture beyond the pixels it hands out (coefficient
-// buffers of progressive files); more than any picture within the image limits needs.
-constexpr long kLibraryMemoryLimit = 768L * 1024 * 1024;
+// Memory the library may use for one picture beyond the pixels it hands out: the coefficient
+// buffers of a progressive file (2 bytes per sample), enough for 8192 × 8192 with subsampled
+// chroma. Without a limit a small file could make it allocate and clear gigabytes.
+constexpr long kLibraryMemoryLimit = 256L * 1024 * 1024;
 constexpr size_t kOutputChunk = 64 * 1024;
 
 struct ErrorManager {
