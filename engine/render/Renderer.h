@@ -37,7 +37,8 @@ struct Matrix4;
 // The one renderer of the process, made by a renderer module ("DirectX9") and reached through
 // Renderer::Current(). The scene graph and the application talk only to this interface; each
 // back end implements the device operations, and this base keeps what every back end shares:
-// the window, the display modes, the state stack, the deferred queue and the post-update list.
+// the window, the display modes, the camera and current geometry, the state stack, the
+// deferred queue and the post-update list.
 // The frame is StartFrame (begin, post-update controllers), drawing, FinishFrame (deferred
 // queue, end, present).
 class Renderer : public RefCounted {
@@ -113,9 +114,8 @@ public:
     Result Open(uint32_t modeIndex, const String& title, void* parent, int32_t x, int32_t y, uint32_t width,
                 uint32_t height);
     // Drops the camera, the current geometry and the frame's queues, releases the device and
-    // destroys the window
-    // (which restores the display modes). kInvalidArgument when no window was open; kFailure
-    // when it cannot be destroyed (logged).
+    // destroys the window (which restores the display modes). kInvalidArgument when no window
+    // was open; kFailure when it cannot be destroyed (logged).
     Result Close();
     void* Window() const { return m_window; }  // The system's window handle; null when closed.
 
