@@ -105,7 +105,7 @@ Result Rar2Archive::Open(const uint8_t* data, uint32_t size)
                     break;
                 }
                 dataSize = entry.packedSize;
-                if ((flags & kFileLarge) != 0)
+                if ((flags & kFileLarge) != 0)  // ReadFileHeader checked that the field is there.
                     dataSize |= static_cast<uint64_t>(Read32(block + kFileHeaderSize)) << 32;
                 entry.dataOffset = offset + headerSize;
                 entry.dataComplete = dataSize <= size - entry.dataOffset;
@@ -145,9 +145,9 @@ bool Rar2Archive::ReadFileHeader(uint32_t offset, uint16_t flags, uint32_t heade
 
     uint32_t nameOffset = kFileHeaderSize;
     if ((flags & kFileLarge) != 0) {
-        nameOffset += 8;
-        if (Read32(p + 36) != 0)
-            return false;  // Unpacked sizes beyond 4 GiB are nothing this reader can hold.
+        nameOffset += 8;  // High halves of the packed and unpacked sizes.
+        if (headerSize < nameOffset || Read32(p + 36) != 0)
+            return false;  // Too short for them, or more than 4 GiB unpacked: nothing this reader can hold.
     }
     if (nameOffset > headerSize || nameSize > headerSize - nameOffset)
         return false;

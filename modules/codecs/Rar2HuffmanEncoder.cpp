@@ -9,6 +9,8 @@ void Rar2HuffmanEncoder::BuildLengths(const uint32_t* frequencies, uint32_t coun
                                       uint8_t* lengths)
 {
     std::memset(lengths, 0, count);
+    if (count > kMaxSymbols || count < 2)
+        return;  // No table of the format is that large (or that small).
     uint32_t weights[kMaxSymbols];
     uint32_t used = 0;
     for (uint32_t i = 0; i < count; ++i) {

@@ -353,6 +353,30 @@ TEST(Rar2Archive, WalksTheBlockStructure)
     EXPECT_TRUE(archive.IsTruncated());
 }
 
+TEST(Rar2Archive, LargeSizeFlagNeedsRoomForTheHighHalves)
+{
+    // A file header flagged with 64-bit sizes but only as long as the fixed fields: the high
+    // halves would lie past the header (and here past the data). Found by fuzzing.
+    const std::vector<uint8_t> marker(std::begin(rar2::kMarker), std::end(rar2::kMarker));
+    std::vector<uint8_t> body(21, 0);
+    const std::vector<uint8_t> file = Header(rar2::kBlockFile, rar2::kLongBlock | rar2::kFileLarge, body, 0);
+    ASSERT_EQ(file.size(), rar2::kFileHeaderSize);
+    const std::vector<uint8_t> bytes = Join({marker, Header(rar2::kBlockMain, 0, {0, 0, 0, 0, 0, 0}), file});
+    Rar2Archive archive;
+    ASSERT_EQ(archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
+    EXPECT_EQ(archive.EntryCount(), 0u);
+    EXPECT_TRUE(archive.IsTruncated());
+
+    // With room for them and zero high halves it is an ordinary entry.
+    body.insert(body.end(), 8, 0);
+    const std::vector<uint8_t> roomy = Join(
+        {marker, Header(rar2::kBlockMain, 0, {0, 0, 0, 0, 0, 0}),
+         Header(rar2::kBlockFile, rar2::kLongBlock | rar2::kFileLarge, body, 0)});
+    ASSERT_EQ(archive.Open(roomy.data(), static_cast<uint32_t>(roomy.size())), kSuccess);
+    EXPECT_EQ(archive.EntryCount(), 1u);
+    EXPECT_FALSE(archive.IsTruncated());
+}
+
 TEST(Rar2Archive, CutsLongNamesAndKeepsUnicodeForms)
 {
     const std::string longName(300, 'n');
