@@ -1,0 +1,157 @@
+// `zen content ...`: the pictures the saver carries (tools/art). `pictures` draws them into a
+// folder, `archive` draws them and packs them into the RAR 2.0 archive of resource 134. Both
+// rewrite a file only when its bytes change, so a build that depends on the files redoes the
+// steps after them only when the pictures really changed.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "tools/art/PictureSet.h"
+#include "zen/CommandTable.h"
+#include "zen/EngineSession.h"
+
+namespace zen::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+int RunPictures(const std::vector<std::string>& arguments);
+int RunArchive(const std::vector<std::string>& arguments);
+
+CommandRegistration s_pictures({"content", "pictures", "FOLDER",
+                                "draw the pictures of the picture archive (resource 134) into FOLDER", &RunPictures});
+CommandRegistration s_archive({"content", "archive", "ARCHIVE [--pictures FOLDER]",
+                               "draw the pictures and pack them into the RAR 2.0 archive ARCHIVE (and FOLDER)",
+                               &RunArchive});
+
+enum class Write { kUnchanged, kWritten, kFailed };
+
+// Writes `bytes` to `path` unless the file already holds exactly them. A new file is written
+// beside the old one and renamed over it, so an interrupted run never leaves half a file.
+Write WriteIfChanged(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (in) {
+            const std::vector<uint8_t> old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (old == bytes)
+                return Write::kUnchanged;
+        }
+    }
+    fs::path temporary = path;
+    temporary += ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out)
+            return Write::kFailed;
+    }
+    std::error_code code;
+    fs::rename(temporary, path, code);
+    return code ? Write::kFailed : Write::kWritten;
+}
+
+bool MakePictures(std::vector<art::PictureSet::Picture>& pictures)
+{
+    if (art::PictureSet::MakeAll(pictures) != kSuccess) {
+        std::fprintf(stderr, "zen: the pictures could not be made (see the log)\n");
+        return false;
+    }
+    return true;
+}
+
+// Checked before the drawing starts, which takes a while.
+bool MakeFolder(const std::string& folder)
+{
+    std::error_code code;
+    fs::create_directories(fs::path(folder), code);
+    if (!fs::is_directory(fs::path(folder))) {
+        std::fprintf(stderr, "zen: cannot create the folder %s\n", folder.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CanWriteBeside(const std::string& path)
+{
+    const fs::path parent = fs::path(path).parent_path();
+    if (parent.empty() || fs::is_directory(parent))
+        return true;
+    std::fprintf(stderr, "zen: cannot write %s: the folder %s does not exist\n", path.c_str(),
+                 parent.string().c_str());
+    return false;
+}
+
+bool WritePictures(const std::string& folder, const std::vector<art::PictureSet::Picture>& pictures)
+{
+    int written = 0;
+    for (const art::PictureSet::Picture& picture : pictures) {
+        const Write result = WriteIfChanged(fs::path(folder) / picture.name, picture.bytes);
+        if (result == Write::kFailed) {
+            std::fprintf(stderr, "zen: cannot write %s/%s\n", folder.c_str(), picture.name.c_str());
+            return false;
+        }
+        written += result == Write::kWritten ? 1 : 0;
+    }
+    std::printf("%zu pictures in %s (%d written, %zu unchanged)\n", pictures.size(), folder.c_str(), written,
+                pictures.size() - static_cast<size_t>(written));
+    return true;
+}
+
+int RunPictures(const std::vector<std::string>& arguments)
+{
+    if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-')
+        return PrintUsage(*CommandTable::Find("content", "pictures"));
+    if (!MakeFolder(arguments[0]))
+        return kExitFailure;
+    EngineSession engine;
+    std::vector<art::PictureSet::Picture> pictures;
+    if (!engine.Started() || !MakePictures(pictures) || !WritePictures(arguments[0], pictures))
+        return kExitFailure;
+    return kExitSuccess;
+}
+
+int RunArchive(const std::vector<std::string>& arguments)
+{
+    std::string archivePath;
+    std::string folder;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--pictures" && i + 1 < arguments.size() && folder.empty())
+            folder = arguments[++i];
+        else if (archivePath.empty() && !arguments[i].empty() && arguments[i][0] != '-')
+            archivePath = arguments[i];
+        else
+            return PrintUsage(*CommandTable::Find("content", "archive"));
+    }
+    if (archivePath.empty())
+        return PrintUsage(*CommandTable::Find("content", "archive"));
+    if (!CanWriteBeside(archivePath) || (!folder.empty() && !MakeFolder(folder)))
+        return kExitFailure;
+    EngineSession engine;
+    std::vector<art::PictureSet::Picture> pictures;
+    if (!engine.Started() || !MakePictures(pictures))
+        return kExitFailure;
+    if (!folder.empty() && !WritePictures(folder, pictures))
+        return kExitFailure;
+    std::vector<uint8_t> archive;
+    if (art::PictureSet::Pack(pictures, archive) != kSuccess) {
+        std::fprintf(stderr, "zen: the pictures could not be packed (see the log)\n");
+        return kExitFailure;
+    }
+    const Write result = WriteIfChanged(fs::path(archivePath), archive);
+    if (result == Write::kFailed) {
+        std::fprintf(stderr, "zen: cannot write %s\n", archivePath.c_str());
+        return kExitFailure;
+    }
+    std::printf("%zu pictures packed into %s (%zu bytes, %s)\n", pictures.size(), archivePath.c_str(), archive.size(),
+                result == Write::kWritten ? "written" : "unchanged");
+    return kExitSuccess;
+}
+
+}  // namespace
+}  // namespace zen::tool
