@@ -4,7 +4,10 @@
 #include <limits>
 
 #include "engine/core/Ptr.h"
+#include "engine/render/Renderer.h"
+#include "modules/recording/RecordingRenderer.h"
 #include "engine/scene/SphereBoundingVolume.h"
+#include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
@@ -60,6 +63,40 @@ TEST(Buffers, AnAllocationThatCannotBeMadeLeavesAnEmptyBuffer)
     EXPECT_EQ(huge.GetData(), nullptr);
     EXPECT_TRUE(log.Contains("ERROR. Недостаточно памяти для создания массива данных буффера. ID[" +
                              std::to_string(huge.ID()) + "]."));
+}
+
+TEST(Buffers, ABoundBufferHandsItsDeviceCopyBackWhenItDies)
+{
+    test::EngineScope engine;
+    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+    auto* renderer = static_cast<RecordingRenderer*>(Renderer::Current());
+    {
+        Ptr<Vector3Buffer> unbound = new Vector3Buffer(1);
+        Ptr<IntBuffer> bound = new IntBuffer(3);
+        const uint64_t handle = 0x1122334455667788u;
+        bound->Bind(8, &handle);  // The current renderer.
+        EXPECT_EQ(bound->BoundRenderer(), renderer);
+        uint64_t back = 0;
+        bound->ReadHandle(8, &back);
+        EXPECT_EQ(back, handle);
+        bound->SetDirty(false);
+        renderer->ClearJournal();
+    }
+    // Only the bound one is released, once.
+    ASSERT_EQ(renderer->Journal().size(), 1u);
+    EXPECT_EQ(renderer->Journal()[0].rfind("ReleaseBuffer #", 0), 0u) << renderer->Journal()[0];
+    // Reset forgets the device copy: nothing to release afterwards, and dirty again.
+    renderer->ClearJournal();
+    {
+        Ptr<FloatBuffer> reset = new FloatBuffer(1);
+        reset->Bind(renderer, 4, "abcd");
+        reset->SetDirty(false);
+        reset->Reset();
+        EXPECT_TRUE(reset->IsDirty());
+        EXPECT_EQ(reset->BoundRenderer(), nullptr);
+    }
+    EXPECT_EQ(renderer->Journal().size(), 0u);
+    EXPECT_EQ(ReleaseRenderer(), kSuccess);
 }
 
 TEST(Geometry, SettersDoNotRecomputeTheBoundButUpdateGeometryDoes)
