@@ -138,8 +138,10 @@ Result Renderer::StartFrame()
 {
     if (!m_camera) {
         Camera* camera = new (std::nothrow) Camera();
-        if (!camera)
-            return kFailure;
+        if (!camera) {
+            Error("Недостаточно памяти для создания камеры по умолчанию.");
+            return kOutOfMemory;
+        }
         SetCamera(camera);
     }
     // The camera's matrices and planes follow its world transform before anything is culled.

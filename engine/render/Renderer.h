@@ -9,6 +9,7 @@
 #include "engine/core/Vector4.h"
 #include "engine/render/DeferredQueue.h"
 #include "engine/render/DisplayMode.h"
+#include "engine/render/RendererCapabilities.h"
 
 namespace zen {
 
@@ -18,6 +19,7 @@ class ColorBuffer;
 class CubeTexture;
 class FloatBuffer;
 class GeometryNode;
+class Image;
 class IntBuffer;
 class Light;
 class Module;
@@ -25,6 +27,7 @@ class OcclusionQuery;
 class Pass;
 class PixelShader;
 class PostUpdateController;
+class RenderStateBlock;
 class Shader;
 class Texture;
 class Vector2Buffer;
@@ -84,7 +87,9 @@ public:
     virtual void DrawGeometry(GeometryNode* node) = 0;
     virtual void DrawNonIndexed(uint32_t primitiveCount) = 0;
     virtual void Clear(uint32_t flags, const Vector4& color, float depth, uint32_t stencil) = 0;
-    virtual Result BeginFrame() = 0;  // kSuccess to draw, kFailure to skip the frame.
+    // kSuccess to draw; kFailure to skip the frame (the device is lost for now); another code
+    // when no frame can be drawn (no device).
+    virtual Result BeginFrame() = 0;
     virtual void EndFrame() = 0;      // Ends the scene and presents.
     virtual const Matrix4& GetWorld() const = 0;
     virtual void SetWorld(const Matrix4& matrix) = 0;
@@ -103,6 +108,14 @@ public:
     virtual uint32_t GetViewportHeight() const = 0;
     virtual void SetViewport(float x, float y, float width, float height) = 0;
     virtual void SetGammaRamp(const uint16_t* ramp) = 0;  // 3 x 256 entries: red, green, blue.
+    // Gives back the device copy of a render state block (the recorded device state), as the
+    // other Release operations do for their kinds; a block calls it when it dies.
+    virtual void ReleaseRenderState(RenderStateBlock* block) = 0;
+    // Copies the picture drawn so far into `image` (the current render target: the back buffer
+    // unless a texture target is active) as R8G8B8 pixels, rows bottom-up. Call it before
+    // FinishFrame: once presented, the back buffer's content is undefined. kSuccess; kFailure
+    // when the picture cannot be read (logged); kInvalidArgument for a null image.
+    virtual Result ReadFrame(Image* image) = 0;
 
     // Window and device (shared by every back end)
     // Opens the window for display mode `modeIndex` through the installed WindowLayer and
@@ -119,6 +132,9 @@ public:
     Result Close();
     void* Window() const { return m_window; }  // The system's window handle; null when closed.
 
+    // What the current device can do (see RendererCapabilities); not valid without a device.
+    const RendererCapabilities& GetCapabilities() const { return m_capabilities; }
+
     // Display modes the back end found at construction, in its order (the order the application
     // and the settings dialog choose from).
     uint32_t DisplayModeCount() const { return m_modes.Count(); }
@@ -133,10 +149,12 @@ public:
     static void BuildGammaRamp(int32_t offset, uint16_t* ramp);
 
     // Frame protocol (shared by every back end)
-    // Brings the camera up to date (a default one is made when none is set: kFailure when that
-    // fails) with all its planes active, calls BeginFrame, then runs the post-update controllers
-    // registered since the last frame, once each, in registration order (also when the frame is
-    // skipped). BeginFrame's result: kSuccess to draw, kFailure to skip.
+    // Brings the camera up to date (a default one is made when none is set: kOutOfMemory,
+    // logged, when that fails) with all its planes active, calls BeginFrame, then runs the
+    // post-update controllers registered since the last frame, once each, in registration order
+    // (also when the frame is skipped). BeginFrame's result otherwise: kSuccess to draw,
+    // kFailure to skip this frame (the device is lost for now), any other code when the frame
+    // cannot be drawn at all (no device).
     Result StartFrame();
     // Flushes the deferred queue, drops the current geometry, then ends and presents the frame.
     void FinishFrame();
@@ -184,6 +202,8 @@ protected:
     // For back ends at construction: the modes in their final order, and the desktop's one.
     Result AddDisplayMode(const DisplayMode& mode);
     void SetDesktopModeIndex(int32_t index) { m_desktopMode = index; }
+    // For back ends when a device is made or released.
+    void SetCapabilities(const RendererCapabilities& capabilities) { m_capabilities = capabilities; }
 
 private:
     friend Result LoadRenderer(const String& moduleName);
@@ -195,6 +215,7 @@ private:
     Ptr<GeometryNode> m_currentGeometry;
     Array<DisplayMode> m_modes;
     int32_t m_desktopMode = -1;        // Index into m_modes, -1 when no mode matches the desktop.
+    RendererCapabilities m_capabilities;  // Of the current device.
     Pass* m_currentPass = nullptr;     // The pass being applied; not owned.
     bool m_mirrorCulling = false;
     bool m_depthEqual = false;

@@ -4,6 +4,7 @@
 
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
+#include "engine/scene/Camera.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
@@ -12,15 +13,6 @@ namespace zen {
 
 ZEN_IMPLEMENT_ABSTRACT_CLASS(GeometryNode, Node, kStartupCoreClasses)
 
-namespace {
-
-bool IsGeometryNodeEffect(const Object* object)
-{
-    return object->GetRtti()->DerivesFrom(String(GeometryNode::kEffectTypeName));
-}
-
-}  // namespace
-
 GeometryNode::GeometryNode()
 {
     m_localBound = new (std::nothrow) SphereBoundingVolume();
@@ -28,22 +20,33 @@ GeometryNode::GeometryNode()
         Error("Недостаточно памяти для создания окружающего объёма.");
 }
 
-GeometryNode::~GeometryNode() = default;
+GeometryNode::~GeometryNode()
+{
+    if (m_effect && m_effect->Owner() == this)
+        m_effect->OnAttach(nullptr);
+}
 
 // --- Effect and buffers -----------------------------------------------------------------------
 
 Result GeometryNode::SetEffect(Object* effect)
 {
-    if (effect && !IsGeometryNodeEffect(effect))
+    if (effect && !effect->IsDerivedFrom(&GeometryNodeEffect::TYPE))
         return kInvalidArgument;
-    m_effect = effect;
-    // The effect framework sets the effect's owner to this node here.
+    auto* typed = static_cast<GeometryNodeEffect*>(effect);
+    if (typed == m_effect.Get())
+        return kSuccess;
+    if (m_effect && m_effect->Owner() == this)
+        m_effect->OnAttach(nullptr);
+    m_effect = typed;
+    if (typed)
+        typed->OnAttach(this);
     return kSuccess;
 }
 
 void GeometryNode::InvalidatePasses()
 {
-    // Effect framework: when the effect has chosen its technique, Invalidate every pass of it.
+    if (m_effect)
+        m_effect->InvalidatePasses();
 }
 
 void GeometryNode::SetVertices(Vector3Buffer* buffer)
@@ -123,23 +126,65 @@ void GeometryNode::UpdateGeometry(bool normals, bool tangents)
 void GeometryNode::Update(double time)
 {
     Node::Update(time);
-    // An effect's update runs its controllers; the effect framework's Update replaces this call.
     if (m_effect)
-        m_effect->UpdateControllers(time);
+        m_effect->Update(time);
 }
 
-void GeometryNode::Draw(Renderer*)
+void GeometryNode::Draw(Renderer* renderer)
 {
-    if (!m_effect)
+    if (!renderer || !m_effect || !m_effect->IsEnabled())
         return;
-    // Effect framework: when the effect is enabled, either draw now (current geometry = this
-    // node; apply each pass, draw, pop the pass's states) or, for a blended effect, queue the
-    // node with the squared distance from the world bound's centre to the camera.
+    if (!m_effect->IsBlended()) {
+        DrawPasses(renderer);
+        return;
+    }
+    // Blended: drawn after everything opaque, farthest first, when the renderer flushes.
+    float squaredDistance = 0.0f;
+    if (const Camera* camera = renderer->GetCamera(); camera && m_worldBound) {
+        const Vector3 center = m_worldBound->GetCenter();
+        const Vector3 eye = camera->Position();
+        const float dx = center.x - eye.x, dy = center.y - eye.y, dz = center.z - eye.z;
+        squaredDistance = dx * dx + dy * dy + dz * dz;
+    }
+    (void)renderer->AddDeferred(this, squaredDistance);
 }
 
-void GeometryNode::DrawDeferred(Renderer*)
+void GeometryNode::DrawDeferred(Renderer* renderer)
 {
-    // Effect framework: the pass loop of Draw for a node taken from the deferred queue.
+    if (renderer && m_effect && m_effect->IsEnabled())
+        DrawPasses(renderer);
+}
+
+uint32_t GeometryNode::PrimitiveCount(int32_t primitiveType, uint32_t count)
+{
+    switch (primitiveType) {
+    case kPoints: return count;
+    case kLines: return count / 2;
+    case kStripLines: return count > 1 ? count - 1 : 0;
+    case kTriangles: return count / 3;
+    default: return 0;
+    }
+}
+
+uint32_t GeometryNode::PrimitiveCount() const
+{
+    const Buffer* counted = m_indices ? static_cast<const Buffer*>(m_indices.Get()) : m_vertices.Get();
+    return counted ? PrimitiveCount(GetPrimitiveType(), counted->GetCount()) : 0;
+}
+
+void GeometryNode::DrawPasses(Renderer* renderer)
+{
+    renderer->SetCurrentGeometry(this);
+    const uint32_t passes = m_effect->GetPassCount();  // Chooses the technique on first use.
+    for (uint32_t i = 0; i < passes; ++i) {
+        // Only what this pass pushes is popped: states an enclosing scene-node effect pushed
+        // stay for the rest of its children.
+        const uint32_t depth = renderer->StateDepth();
+        if (m_effect->ApplyPass(i, renderer) == kSuccess)
+            renderer->DrawCurrentGeometry();
+        while (renderer->StateDepth() > depth)
+            (void)renderer->PopStateEntry();
+    }
 }
 
 void GeometryNode::UpdateWorldBound()
@@ -236,20 +281,12 @@ Result GeometryNode::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    const uint32_t firstNew = Object::NextID();
-    Object* effect = nullptr;
-    if (stream.ReadObject(&effect) != kSuccess) {
+    Ptr<GeometryNodeEffect> effect;
+    if (stream.ReadObject(effect) != kSuccess) {
         Error("Невозможно загрузить эффект. ID[%d] Имя[%s]", ID(), m_name.CStr());
         return kFailure;
     }
-    if (effect && !IsGeometryNodeEffect(effect)) {
-        Error("Невозможно загрузить эффект. ID[%d] Имя[%s]", ID(), m_name.CStr());
-        // Made by this read and held by nobody: it would leak. One met earlier stays.
-        if (effect->ID() >= firstNew && effect->References() == 0)
-            delete effect;
-        return kFailure;
-    }
-    (void)SetEffect(effect);
+    (void)SetEffect(effect.Get());
 
     Ptr<Vector3Buffer> vertices;
     if (stream.ReadObject(vertices) != kSuccess) {

@@ -6,6 +6,7 @@
 #include "engine/scene/Buffer.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
+#include "engine/scene/GeometryNodeEffect.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/Vector3Buffer.h"
@@ -17,23 +18,22 @@ namespace zen {
 // a model-space bound computed from the vertices, and the one effect that draws it. Without an
 // effect the node is updated and culled but never drawn. The subclasses fix the primitive type.
 //
-// The effect is a ZEN.GeometryNodeEffect of the effect framework; it is held as an object whose
-// type derives from that name. Drawing through its passes (Draw, DrawDeferred), its update and
-// the invalidation of its passes when a buffer changes are the framework's part: the places are
-// marked in GeometryNode.cpp.
+// Drawing (reached through culling): an enabled, opaque effect draws the node at once, pass by
+// pass; a blended one queues it on the renderer with its squared distance from the camera, and
+// the flush draws it back to front (DrawDeferred). Each pass pops, after its draw, exactly the
+// states it pushed on the renderer's state stack.
 class GeometryNode : public Node {
     ZEN_DECLARE_CLASS
 
 public:
     enum PrimitiveType : int32_t { kPoints = 0, kLines = 1, kStripLines = 2, kTriangles = 3 };
     static constexpr uint32_t kTexCoordSets = 8;
-    static constexpr const char* kEffectTypeName = "ZEN.GeometryNodeEffect";
 
-    ~GeometryNode() override;
+    ~GeometryNode() override;  // Also tells the effect it has no owner when it was this node.
 
     // Effect: null, or an object whose type derives from ZEN.GeometryNodeEffect
-    // (kInvalidArgument otherwise, nothing changed).
-    Object* GetEffect() const { return m_effect.Get(); }
+    // (kInvalidArgument otherwise, nothing changed). The effect's owner becomes this node.
+    GeometryNodeEffect* GetEffect() const { return m_effect.Get(); }
     Result SetEffect(Object* effect);
 
     // Buffers. Each setter swaps the reference; none recomputes the bound (UpdateGeometry does).
@@ -67,6 +67,11 @@ public:
     virtual void UpdateGeometry(bool normals, bool tangents);
     // Draws the node from the renderer's deferred queue (blended geometry, back to front).
     virtual void DrawDeferred(Renderer* renderer);
+    // Primitives a draw makes of `count` indices (or vertices, without indices): one point
+    // each, count / 2 lines, count - 1 strip segments, count / 3 triangles; 0 when too few.
+    static uint32_t PrimitiveCount(int32_t primitiveType, uint32_t count);
+    // PrimitiveCount of this node's indices, or of its vertices when it has no indices.
+    uint32_t PrimitiveCount() const;
 
     // Node
     void Update(double time) override;      // Controllers, world transform, then the effect.
@@ -87,11 +92,13 @@ protected:
     GeometryNode();
 
 private:
-    // The effect's passes derive their vertex layout from the buffers present; the effect
-    // framework invalidates them here after a buffer changes.
+    // The effect's passes derive their vertex layout from the buffers present: after a buffer
+    // changes, the chosen technique's passes are invalidated.
     void InvalidatePasses();
+    // The pass loop of an immediate or deferred draw.
+    void DrawPasses(Renderer* renderer);
 
-    Ptr<Object> m_effect;  // A ZEN.GeometryNodeEffect; none: invisible.
+    Ptr<GeometryNodeEffect> m_effect;  // None: invisible.
     Ptr<Vector3Buffer> m_vertices;
     Ptr<FloatBuffer> m_pointSizes;
     Ptr<ColorBuffer> m_colors;

@@ -21,7 +21,7 @@ bool IsSceneNode(const Node* node)
 
 bool IsSceneNodeEffect(const Object* object)
 {
-    return object->GetRtti()->DerivesFrom(String(SceneNode::kEffectTypeName));
+    return object->IsDerivedFrom(&SceneNodeEffect::TYPE);
 }
 
 }  // namespace
@@ -135,17 +135,18 @@ Result SceneNode::AddEffect(Object* effect)
     for (EffectCell* cell = m_effects; cell; cell = cell->next)
         if (cell->effect.Get() == effect)
             return kSuccess;
-    EffectCell* cell = new (std::nothrow) EffectCell{effect, m_effects};
+    auto* typed = static_cast<SceneNodeEffect*>(effect);
+    EffectCell* cell = new (std::nothrow) EffectCell{typed, m_effects};
     if (!cell) {
         Error("Недостаточно памяти для добавления эффекта. Имя[%s] ID[%d].", m_name.CStr(), ID());
         return kOutOfMemory;
     }
     m_effects = cell;
-    // The effect framework sets the effect's owner to this node here.
+    typed->OnAttach(this);
     return kSuccess;
 }
 
-Result SceneNode::AppendEffect(Object* effect)
+Result SceneNode::AppendEffect(SceneNodeEffect* effect)
 {
     EffectCell** tail = &m_effects;
     for (; *tail; tail = &(*tail)->next)
@@ -157,6 +158,7 @@ Result SceneNode::AppendEffect(Object* effect)
         return kOutOfMemory;
     }
     *tail = cell;
+    effect->OnAttach(this);
     return kSuccess;
 }
 
@@ -166,6 +168,8 @@ Result SceneNode::RemoveEffect(Object* effect)
         if ((*link)->effect.Get() == effect) {
             EffectCell* cell = *link;
             *link = cell->next;
+            if (cell->effect->Owner() == this)
+                cell->effect->OnAttach(nullptr);
             delete cell;
             return kSuccess;
         }
@@ -181,7 +185,7 @@ uint32_t SceneNode::EffectCount() const
     return count;
 }
 
-Object* SceneNode::GetEffect(uint32_t index) const
+SceneNodeEffect* SceneNode::GetEffect(uint32_t index) const
 {
     for (const EffectCell* cell = m_effects; cell; cell = cell->next, --index)
         if (index == 0)
@@ -193,6 +197,9 @@ void SceneNode::ReleaseEffects()
 {
     while (EffectCell* cell = m_effects) {
         m_effects = cell->next;
+        // A shared effect may live on; it must not point back here.
+        if (cell->effect->Owner() == this)
+            cell->effect->OnAttach(nullptr);
         delete cell;
     }
 }
@@ -202,9 +209,8 @@ void SceneNode::ReleaseEffects()
 void SceneNode::Update(double time)
 {
     Node::Update(time);
-    // An effect's update runs its controllers; the effect framework's Update replaces this call.
     for (EffectCell* cell = m_effects; cell; cell = cell->next)
-        cell->effect->UpdateControllers(time);
+        cell->effect->Update(time);
     for (uint32_t i = 0; i < ChildCount(); ++i) {
         const Ptr<Node> child = m_children[i];  // Held: a controller below may empty the slot.
         if (child)
@@ -214,12 +220,36 @@ void SceneNode::Update(double time)
 
 void SceneNode::Draw(Renderer* renderer)
 {
-    if (m_effects) {
-        // Drawing through effects (each enabled effect's passes wrapping the children, with a
-        // deferred flush after each pass) belongs to the effect framework; until it supplies
-        // the passes no effect has one, so nothing is drawn.
+    if (!m_effects) {
+        DrawChildren(renderer);
         return;
     }
+    for (EffectCell* cell = m_effects; cell; cell = cell->next) {
+        const Ptr<SceneNodeEffect> effect = cell->effect;  // Held: a child's draw may drop it.
+        if (effect->IsEnabled())
+            DrawThroughEffect(renderer, *effect);
+    }
+}
+
+void SceneNode::DrawThroughEffect(Renderer* renderer, SceneNodeEffect& effect)
+{
+    if (!renderer)
+        return;
+    const uint32_t passes = effect.GetPassCount();
+    for (uint32_t i = 0; i < passes; ++i) {
+        const uint32_t depth = renderer->StateDepth();
+        if (effect.ApplyPass(i, renderer) == kSuccess) {
+            DrawChildren(renderer);
+            // The blended children of this pass are drawn within it.
+            renderer->FlushDeferred();
+        }
+        while (renderer->StateDepth() > depth)
+            (void)renderer->PopStateEntry();
+    }
+}
+
+void SceneNode::DrawChildren(Renderer* renderer)
+{
     for (uint32_t i = 0; i < ChildCount(); ++i) {
         const Ptr<Node> child = m_children[i];
         if (child)
@@ -324,21 +354,12 @@ Result SceneNode::Load(Stream& stream)
     }
     ReleaseEffects();
     for (int32_t i = 0; i < effectCount; ++i) {
-        const uint32_t firstNew = Object::NextID();
-        Object* effect = nullptr;
-        if (stream.ReadObject(&effect) != kSuccess) {
+        Ptr<SceneNodeEffect> effect;
+        if (stream.ReadObject(effect) != kSuccess) {
             Error("Невозможно загрузить эффект. ID[%d] Имя[%s]", ID(), m_name.CStr());
             return kFailure;
         }
-        if (effect && !IsSceneNodeEffect(effect)) {
-            Error("Невозможно загрузить эффект. ID[%d] Имя[%s]", ID(), m_name.CStr());
-            // An object made by this very read and held by nobody would leak; one met earlier
-            // belongs to the graph and stays.
-            if (effect->ID() >= firstNew && effect->References() == 0)
-                delete effect;
-            return kFailure;
-        }
-        if (effect && AppendEffect(effect) != kSuccess) {
+        if (effect && AppendEffect(effect.Get()) != kSuccess) {
             Error("Невозможно загрузить эффект. ID[%d] Имя[%s]", ID(), m_name.CStr());
             return kFailure;
         }

@@ -4,6 +4,7 @@
 #include "engine/core/Array.h"
 #include "engine/core/Ptr.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/SceneNodeEffect.h"
 
 namespace zen {
 
@@ -12,10 +13,9 @@ namespace zen {
 // children. Slots may be empty; the array grows by its increment. The graph of children stays
 // a tree or a DAG: a node never becomes its own descendant, so the walks always end.
 //
-// The effects come from the effect framework (ZEN.SceneNodeEffect and its subclasses); the list
-// holds them as objects whose type derives from that name. Effect updates run their
-// controllers (what the base effect's Update does) and a node with effects draws nothing until
-// the framework supplies pass selection; both places are marked in SceneNode.cpp.
+// With effects, the children are drawn once per pass of each enabled effect (its chosen
+// technique), the blended ones flushed within the pass; a node whose effects are all disabled
+// or unsupported draws no child.
 class SceneNode : public Node {
     ZEN_DECLARE_CLASS
 
@@ -24,7 +24,6 @@ public:
     static constexpr uint32_t kDefaultIncrement = 2;
     // Largest growth increment a file may set (larger ones are taken as corruption).
     static constexpr uint32_t kMaxIncrement = 0xFFFF;
-    static constexpr const char* kEffectTypeName = "ZEN.SceneNodeEffect";
 
     SceneNode();
     // Releases the effects, clears the parent link of every child it holds, then the children.
@@ -46,17 +45,18 @@ public:
     // Empties the slot holding `child`; kInvalidArgument when it is not a child.
     Result DetachChild(Node* child);
 
-    // Effects (objects whose type derives from ZEN.SceneNodeEffect). AddEffect ignores null,
-    // an effect already listed and an object of another type; otherwise it puts the effect at
-    // the head. kOutOfMemory when the list cell cannot be had (logged).
+    // Effects (objects whose type derives from ZEN.SceneNodeEffect). AddEffect refuses null and
+    // objects of another type (kInvalidArgument) and ignores an effect already listed
+    // (kSuccess); otherwise it puts the effect at the head and makes this node its owner.
+    // kOutOfMemory when the list cell cannot be had (logged).
     Result AddEffect(Object* effect);
     Result RemoveEffect(Object* effect);  // Unlinks the first cell holding it.
     uint32_t EffectCount() const;
-    Object* GetEffect(uint32_t index) const;  // 0 is the newest; null past the end.
+    SceneNodeEffect* GetEffect(uint32_t index) const;  // 0 is the newest; null past the end.
 
     // Node: controllers, world transform, effects, then each child's UpdateState(time, false).
     void Update(double time) override;
-    // Each non-empty child's DrawIfVisible, in index order (effects: see the class comment).
+    // Each non-empty child's DrawIfVisible, in index order; with effects, once per pass.
     void Draw(Renderer* renderer) override;
     // The first non-empty child's sphere bound, merged with every later one's; nothing when
     // the bound is not updated or there are no slots.
@@ -73,7 +73,7 @@ public:
 
 private:
     struct EffectCell {
-        Ptr<Object> effect;
+        Ptr<SceneNodeEffect> effect;
         EffectCell* next;
     };
 
@@ -84,7 +84,10 @@ private:
     void ReleaseChildren();
     void ReleaseEffects();
     // Appends at the tail (loading keeps the stored order).
-    Result AppendEffect(Object* effect);
+    Result AppendEffect(SceneNodeEffect* effect);
+    // Draws the children once per pass of `effect`.
+    void DrawThroughEffect(Renderer* renderer, SceneNodeEffect& effect);
+    void DrawChildren(Renderer* renderer);
 
     Array<Ptr<Node>> m_children{kDefaultCapacity, kDefaultIncrement};  // Owned; slots may be null.
     EffectCell* m_effects = nullptr;  // Owned list, newest first.

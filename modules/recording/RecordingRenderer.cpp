@@ -7,6 +7,8 @@
 #include "engine/core/Engine.h"
 #include "engine/core/Startup.h"
 #include "engine/modules/StaticModuleRegistration.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/Image.h"
 
 namespace zen {
 namespace {
@@ -72,6 +74,14 @@ void RecordingRenderer::ResetNextSetup()
     DisplayMode desktop{1024, 768, 32, 0, 24, 8, 0, true};
     setup.modes = {small, desktop};
     setup.desktopMode = 1;
+    RendererCapabilities& capabilities = setup.capabilities;
+    capabilities.valid = true;
+    capabilities.vertexShaderVersion = 20;
+    capabilities.pixelShaderVersion = 20;
+    capabilities.simultaneousTextures = 8;
+    capabilities.maxActiveLights = 8;
+    capabilities.volumeTextures = capabilities.cubeTextures = capabilities.projectedTextures = true;
+    capabilities.pointSprites = capabilities.occlusionQuery = true;
 }
 
 void RecordingRenderer::StandInFor(const String& moduleName)
@@ -100,6 +110,8 @@ RecordingRenderer::RecordingRenderer(const Setup& setup) : m_setup(setup)
     for (const DisplayMode& mode : m_setup.modes)
         (void)AddDisplayMode(mode);
     SetDesktopModeIndex(m_setup.desktopMode);
+    // Known from the start, so effects choose their techniques without a device.
+    SetCapabilities(m_setup.capabilities);
     g_latest = this;
 }
 
@@ -113,6 +125,8 @@ RecordingRenderer::~RecordingRenderer()
 
 void RecordingRenderer::Record(const char* format, ...)
 {
+    if (!m_journaling)
+        return;
     char line[512];
     va_list arguments;
     va_start(arguments, format);
@@ -123,6 +137,8 @@ void RecordingRenderer::Record(const char* format, ...)
 
 std::string RecordingRenderer::Tag(const void* object)
 {
+    if (!m_journaling)
+        return std::string();
     if (!object)
         return "null";
     size_t index = 0;
@@ -206,9 +222,28 @@ void RecordingRenderer::SetStream(Buffer* buffer, uint32_t stream) { RecordStrea
 
 void RecordingRenderer::SetIndices(IntBuffer* indices) { Record("SetIndices %s", Tag(indices).c_str()); }
 void RecordingRenderer::SetPass(Pass* pass) { Record("SetPass %s", Tag(pass).c_str()); }
-void RecordingRenderer::DrawCurrentGeometry() { Record("DrawCurrentGeometry"); }
-void RecordingRenderer::DrawGeometry(GeometryNode* node) { Record("DrawGeometry %s", Tag(node).c_str()); }
-void RecordingRenderer::DrawNonIndexed(uint32_t primitiveCount) { Record("DrawNonIndexed %u", primitiveCount); }
+void RecordingRenderer::DrawCurrentGeometry()
+{
+    ++m_drawCount;
+    const GeometryNode* node = CurrentGeometry();
+    if (!node) {
+        Record("DrawCurrentGeometry none");
+        return;
+    }
+    Record("DrawCurrentGeometry [%s] %u", node->Name().CStr(), node->PrimitiveCount());
+}
+
+void RecordingRenderer::DrawGeometry(GeometryNode* node)
+{
+    ++m_drawCount;
+    Record("DrawGeometry %s", Tag(node).c_str());
+}
+
+void RecordingRenderer::DrawNonIndexed(uint32_t primitiveCount)
+{
+    ++m_drawCount;
+    Record("DrawNonIndexed %u", primitiveCount);
+}
 
 void RecordingRenderer::Clear(uint32_t flags, const Vector4& color, float depth, uint32_t stencil)
 {
@@ -224,6 +259,10 @@ Result RecordingRenderer::BeginFrame()
         Record("BeginFrame skipped");
         return kFailure;
     }
+    if (m_frameResult != kSuccess) {
+        Record("BeginFrame failed %d", m_frameResult);
+        return m_frameResult;
+    }
     Record("BeginFrame");
     return kSuccess;
 }
@@ -233,19 +272,22 @@ void RecordingRenderer::EndFrame() { Record("EndFrame"); }
 void RecordingRenderer::SetWorld(const Matrix4& matrix)
 {
     m_world = matrix;
-    Record("SetWorld %s", FormatMatrix(matrix).c_str());
+    if (m_journaling)
+        Record("SetWorld %s", FormatMatrix(matrix).c_str());
 }
 
 void RecordingRenderer::SetView(const Matrix4& matrix)
 {
     m_view = matrix;
-    Record("SetView %s", FormatMatrix(matrix).c_str());
+    if (m_journaling)
+        Record("SetView %s", FormatMatrix(matrix).c_str());
 }
 
 void RecordingRenderer::SetProjection(const Matrix4& matrix)
 {
     m_projection = matrix;
-    Record("SetProjection %s", FormatMatrix(matrix).c_str());
+    if (m_journaling)
+        Record("SetProjection %s", FormatMatrix(matrix).c_str());
 }
 
 const Matrix4& RecordingRenderer::GetTextureTransform(uint32_t stage) const
@@ -258,7 +300,9 @@ void RecordingRenderer::SetTextureTransform(uint32_t stage, const Matrix4& matri
 {
     if (stage < kTextureStages)
         m_textureTransforms[stage] = matrix;
-    Record("SetTextureTransform %u %s %s", stage, projected ? "projected" : "count3", FormatMatrix(matrix).c_str());
+    if (m_journaling)
+        Record("SetTextureTransform %u %s %s", stage, projected ? "projected" : "count3",
+               FormatMatrix(matrix).c_str());
 }
 
 void RecordingRenderer::PushLight(Light* light)
@@ -294,6 +338,32 @@ void RecordingRenderer::SetGammaRamp(const uint16_t* ramp)
         return;
     }
     Record("SetGammaRamp %u %u %u", ramp[0], ramp[128], ramp[255]);
+}
+
+void RecordingRenderer::ReleaseRenderState(RenderStateBlock* block)
+{
+    Record("ReleaseRenderState %s", Tag(block).c_str());
+}
+
+Result RecordingRenderer::ReadFrame(Image* image)
+{
+    if (!image)
+        return kInvalidArgument;
+    Record("ReadFrame %u %u", m_viewportWidth, m_viewportHeight);
+    if (image->Allocate(Image::kR8G8B8, m_viewportWidth, m_viewportHeight) != kSuccess)
+        return kFailure;
+    auto channel = [](float value) {
+        value = value != value ? 0.0f : value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
+        return static_cast<uint8_t>(value * 255.0f + 0.5f);
+    };
+    const uint8_t rgb[3] = {channel(m_clearColor.x), channel(m_clearColor.y), channel(m_clearColor.z)};
+    uint8_t* pixel = image->Data();
+    for (uint64_t i = 0, count = uint64_t{m_viewportWidth} * m_viewportHeight; i < count; ++i, pixel += 3) {
+        pixel[0] = rgb[0];
+        pixel[1] = rgb[1];
+        pixel[2] = rgb[2];
+    }
+    return kSuccess;
 }
 
 }  // namespace zen

@@ -13,9 +13,11 @@ namespace zen {
 // journal, so the scene graph's draw paths and the application's frame can be checked without
 // a graphics system. Transforms and viewports are kept and read back like a device would.
 // Objects appear in the journal as "#n", numbered in the order this renderer first saw them
-// ("null" for none). Tests shape the next renderer made (modes, failures) through NextSetup,
-// and can have the module registered under another name, such as "DirectX9", so the saver's
-// start-up finds it.
+// ("null" for none); a draw names the current geometry ("DrawCurrentGeometry [Name] 2": two
+// primitives). Tests shape the next renderer made (modes, capabilities, failures) through
+// NextSetup, and can have the module registered under another name, such as "DirectX9", so the
+// saver's start-up finds it. With the journal off (for measurements) only draws are counted and
+// nothing is allocated.
 class RecordingRenderer : public Renderer {
 public:
     // What the next created renderer reports and how it fails.
@@ -24,9 +26,11 @@ public:
         int32_t desktopMode = -1;
         Result createDeviceResult = kSuccess;
         uint32_t skippedFrames = 0;       // BeginFrame reports kFailure this many times first.
+        RendererCapabilities capabilities;  // Shader model 2, 8 textures and lights, by default.
     };
     static Setup& NextSetup();
-    static void ResetNextSetup();  // Two modes: 800x600x32 and 1024x768x32, both full screen; desktop 1.
+    // Two modes: 800x600x32 and 1024x768x32, both full screen; desktop 1; shader model 2.
+    static void ResetNextSetup();
 
     // The module's next post-initialise step also registers it as `moduleName` (empty: only as
     // "Recording"). Set before the engine starts.
@@ -41,8 +45,17 @@ public:
 
     // The journal
     const std::vector<std::string>& Journal() const { return m_journal; }
+    // How the journal names `object` ("#n"; "null"; empty with the journal off).
+    std::string Tag(const void* object);
     void ClearJournal() { m_journal.clear(); }
+    void SetJournaling(bool on) { m_journaling = on; }  // Off: nothing is recorded.
     bool HasDevice() const { return m_device; }
+    // Draw calls made (DrawCurrentGeometry, DrawGeometry, DrawNonIndexed), journal on or off.
+    uint64_t DrawCount() const { return m_drawCount; }
+    // From now on every BeginFrame (after the skipped ones) returns `result`; kSuccess draws.
+    void SetFrameResult(Result result) { m_frameResult = result; }
+    // Capabilities as a device would record them (for tests of technique choice).
+    void SetDeviceCapabilities(const RendererCapabilities& capabilities) { SetCapabilities(capabilities); }
 
     // Device operations
     Result CreateDevice(uint32_t modeIndex, uint32_t width, uint32_t height) override;
@@ -91,6 +104,9 @@ public:
     uint32_t GetViewportHeight() const override { return m_viewportHeight; }
     void SetViewport(float x, float y, float width, float height) override;
     void SetGammaRamp(const uint16_t* ramp) override;
+    void ReleaseRenderState(RenderStateBlock* block) override;
+    // An R8G8B8 picture of the viewport's size filled with the clear colour.
+    Result ReadFrame(Image* image) override;
 
     // The clear colour of the last Clear with the colour flag.
     const Vector4& ClearColor() const { return m_clearColor; }
@@ -99,12 +115,14 @@ private:
     explicit RecordingRenderer(const Setup& setup);
 
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    std::string Tag(const void* object);
     void RecordStream(const char* kind, const void* buffer, uint32_t stream);
 
     static constexpr uint32_t kTextureStages = 8;
 
     std::vector<std::string> m_journal;
+    bool m_journaling = true;
+    uint64_t m_drawCount = 0;
+    Result m_frameResult = kSuccess;
     std::vector<const void*> m_seen;      // Objects by tag number - 1; not owned, never dereferenced.
     Setup m_setup;
     bool m_device = false;

@@ -1,0 +1,125 @@
+#include "engine/scene/ColorEffect.h"
+
+#include <new>
+
+#include "engine/core/MessageLog.h"
+#include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
+
+namespace zen {
+
+ZEN_IMPLEMENT_CLASS(ColorEffect, GeometryNodeEffect, kStartupSceneClasses)
+
+namespace {
+
+enum : uint32_t { kShaderTechnique, kFixedTechnique };
+
+// Position to clip space with the shared matrices, the view depth (third column of
+// world x view) scaled by c9.x into the fog exponent, and the colour from c8.
+constexpr const char* kVertexProgram =
+    "vs_1_1\n"
+    "dcl_position v0\n"
+    "mul r0, v0.x, c0\n"
+    "mad r0, v0.y, c1, r0\n"
+    "mad r0, v0.z, c2, r0\n"
+    "mad oPos, v0.w, c3, r0\n"
+    "mul r1, v0.x, c4\n"
+    "mad r1, v0.y, c5, r1\n"
+    "mad r1, v0.z, c6, r1\n"
+    "mad r1, v0.w, c7, r1\n"
+    "mul r1.x, r1.z, c9.x\n"
+    "exp r1.x, r1.x\n"
+    "mov oFog, r1.x\n"
+    "mov oD0, c8\n";
+
+constexpr const char* kPixelProgram =
+    "ps.1.1\n"
+    "mov r0, v0\n";
+
+constexpr float kLog2E = 1.44269504f;
+
+}  // namespace
+
+ColorEffect::ColorEffect()
+{
+    (void)AddTechnique(11, 11);
+    (void)AddTechnique(0, 0);
+}
+
+void ColorEffect::SetColor(const Vector4& color)
+{
+    m_color = color;
+    PreparePasses();
+}
+
+Result ColorEffect::CreatePasses(uint32_t technique, Technique& out)
+{
+    Ptr<GeometryNodeEffectPass> pass = new (std::nothrow) GeometryNodeEffectPass(this);
+    if (!pass || pass->AddInput(VertexElement::kVertices) != kSuccess)
+        return kOutOfMemory;
+    if (technique == kShaderTechnique) {
+        Ptr<VertexShader> vertexShader = new (std::nothrow) VertexShader(String("ColorEffect.vs"), String(kVertexProgram));
+        Ptr<PixelShader> pixelShader = new (std::nothrow) PixelShader(String("ColorEffect.ps"), String(kPixelProgram));
+        if (!vertexShader || !pixelShader)
+            return kOutOfMemory;
+        pass->SetShaders(vertexShader.Get(), pixelShader.Get());
+    }
+    return out.AddPass(pass.Get());
+}
+
+void ColorEffect::PreparePass(GeometryNodeEffectPass& pass, RenderState& state)
+{
+    if (pass.UsesShaders())
+        return;
+    // Without lighting or vertex colours the colour comes from the stage's constant.
+    RenderState::Stage& stage = state.stages[0];
+    stage.combineMode = RenderState::kCombineCustom;
+    stage.colorOp = stage.alphaOp = RenderState::kCombineSelect;
+    stage.colorArg[0] = stage.alphaArg[0] = RenderState::kArgTextureFactor;
+    stage.textureFactor = m_color;
+}
+
+void ColorEffect::WriteColorConstants(Renderer& renderer) const
+{
+    // The fog factor e^(-density x depth) is computed as 2^(depth x c9.x).
+    const float fog[4] = {-FogDensity() * kLog2E, 0.0f, 0.0f, 0.0f};
+    renderer.SetVertexShaderConstants(kColorRegister, &m_color.x, 1);
+    renderer.SetVertexShaderConstants(kFogRegister, fog, 1);
+}
+
+Result ColorEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode&)
+{
+    if (pass.UsesShaders())
+        WriteColorConstants(renderer);
+    return kSuccess;
+}
+
+Result ColorEffect::Save(Stream& stream)
+{
+    if (GeometryNodeEffect::Save(stream) != kSuccess) {
+        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    if (stream.WriteVector4(m_color) != kSuccess) {
+        Error("Невозможно сохранить цвет. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+Result ColorEffect::Load(Stream& stream)
+{
+    if (GeometryNodeEffect::Load(stream) != kSuccess) {
+        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
+        return kFailure;
+    }
+    Vector4 color;
+    if (stream.ReadVector4(color) != kSuccess) {
+        Error("Невозможно загрузить цвет. ID[%d] Имя[%s]", ID(), Name().CStr());
+        return kFailure;
+    }
+    SetColor(color);
+    return kSuccess;
+}
+
+}  // namespace zen

@@ -1,0 +1,40 @@
+#pragma once
+#include "engine/core/Vector4.h"
+#include "engine/scene/GeometryNodeEffect.h"
+#include "engine/scene/GeometryNodeEffectPass.h"
+
+namespace zen {
+
+// Geometry drawn in one colour ("ZEN.ColorEffect"), positions only. Technique 0: vs_1_1 +
+// ps.1.1 (colour in c8, exponential fog factor from c9.x = -density x log2(e) times the view
+// depth); technique 1: fixed function, the colour as the texture factor of stage 0. The colour's
+// alpha blends when the effect is blended. Stream form: the base fields, then the colour.
+class ColorEffect : public GeometryNodeEffect {
+    ZEN_DECLARE_CLASS
+
+public:
+    static constexpr uint32_t kColorRegister = GeometryNodeEffectPass::kEffectRegister;      // c8: the colour.
+    static constexpr uint32_t kFogRegister = GeometryNodeEffectPass::kEffectRegister + 1;  // c9.x: fog factor scale.
+
+    ColorEffect();
+
+    const Vector4& Color() const { return m_color; }
+    void SetColor(const Vector4& color);
+
+    Result CreatePasses(uint32_t technique, Technique& out) override;
+    void PreparePass(GeometryNodeEffectPass& pass, RenderState& state) override;
+    Result BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node) override;
+
+    Result Save(Stream& stream) override;
+    Result Load(Stream& stream) override;
+
+protected:
+    // The vertex and pixel constants the colour programs read (c8, c9), for subclasses that
+    // extend the programs.
+    void WriteColorConstants(Renderer& renderer) const;
+
+private:
+    Vector4 m_color{1, 1, 1, 1};
+};
+
+}  // namespace zen

@@ -1,0 +1,82 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Ptr.h"
+#include "engine/render/VertexLayout.h"
+#include "engine/scene/Pass.h"
+#include "engine/scene/PixelShader.h"
+#include "engine/scene/VertexShader.h"
+
+namespace zen {
+
+class GeometryNode;
+class GeometryNodeEffect;
+
+// A pass of a geometry-node effect ("ZEN.GeometryNodeEffectPass"). Its effect configures it
+// once (CreatePasses): the geometry buffers it feeds to the device, in stream order, and its
+// shaders (none: the fixed-function pipeline). Prepare copies the effect's settings into the
+// render state; Apply binds the current geometry's buffers, the shaders, the transforms
+// (device transforms for fixed function, constants c0-c7 for shaders) and then lets the effect
+// bind its textures and constants.
+//
+// Shader constants shared by the effect programs: c0-c3 world x view x projection, c4-c7
+// world x view, one row per register (the clip position is x*c0 + y*c1 + z*c2 + w*c3); c8 and
+// above belong to the effect.
+class GeometryNodeEffectPass : public Pass {
+    ZEN_DECLARE_CLASS
+
+public:
+    static constexpr uint32_t kWorldViewProjectionRegister = 0;
+    static constexpr uint32_t kWorldViewRegister = 4;
+    static constexpr uint32_t kEffectRegister = 8;  // First register the effect's own values use.
+
+    // `effect` owns the pass through its technique (a plain back-pointer).
+    explicit GeometryNodeEffectPass(GeometryNodeEffect* effect = nullptr);
+
+    GeometryNodeEffect* Effect() const { return m_effect; }
+    void DetachEffect() { m_effect = nullptr; }  // The effect is going.
+
+    // Configuration
+    // Appends an input: the geometry's buffer of kind `source` (`set` for texture coordinates)
+    // in the next stream. When the geometry lacks a required input, Apply fails and the pass
+    // is not drawn; an optional one is left out. kInvalidArgument for a bad source or set,
+    // kFailure when the pass has kMaxElements inputs already.
+    Result AddInput(VertexElement::Source source, uint32_t set = 0, bool required = true);
+    uint32_t InputCount() const { return m_inputCount; }
+    void SetShaders(VertexShader* vertexShader, PixelShader* pixelShader);
+    VertexShader* GetVertexShader() const { return m_vertexShader.Get(); }
+    PixelShader* GetPixelShader() const { return m_pixelShader.Get(); }
+    bool UsesShaders() const { return m_vertexShader || m_pixelShader; }
+
+    // Copies the effect's settings into the render state: wireframe; the material; alpha test
+    // (function greater or equal); blending; culling; fog (exponential below or at exponent 2,
+    // exponential squared above; vertex fog); each stage's address modes from its wrap flag;
+    // then the effect's own states (GeometryNodeEffect::PreparePass).
+    void Prepare();
+    // Invalidates the device data and prepares the render state again.
+    void Invalidate() override;
+    Result Apply(Renderer* renderer) override;
+
+    // The geometry buffer an input of `source` and `set` reads from `node`; null when absent.
+    static Buffer* SourceBuffer(const GeometryNode& node, uint32_t source, uint32_t set);
+
+private:
+    struct Input {
+        uint8_t source;
+        uint8_t set;
+        bool required;
+    };
+
+    // Builds the layout of `node`'s buffers; false when a required one is missing or empty.
+    bool BuildLayout(const GeometryNode& node, VertexLayout& layout) const;
+    void BindStreams(Renderer& renderer, const GeometryNode& node) const;
+    void BindTransforms(Renderer& renderer, const GeometryNode& node) const;
+
+    GeometryNodeEffect* m_effect;  // Not owned (see the constructor).
+    Ptr<VertexShader> m_vertexShader;
+    Ptr<PixelShader> m_pixelShader;
+    Input m_inputs[VertexLayout::kMaxElements] = {};
+    uint32_t m_inputCount = 0;
+};
+
+}  // namespace zen

@@ -1,0 +1,143 @@
+#include "engine/scene/TextureEffect.h"
+
+#include <new>
+
+#include "engine/core/MessageLog.h"
+#include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/GeometryNode.h"
+
+namespace zen {
+
+ZEN_IMPLEMENT_CLASS(TextureEffect, ColorEffect, kStartupSceneClasses)
+
+namespace {
+
+enum : uint32_t { kShaderTechnique, kFixedTechnique };
+
+// The colour program with the texture coordinates passed to t0.
+constexpr const char* kVertexProgram =
+    "vs_1_1\n"
+    "dcl_position v0\n"
+    "dcl_texcoord v1\n"
+    "mul r0, v0.x, c0\n"
+    "mad r0, v0.y, c1, r0\n"
+    "mad r0, v0.z, c2, r0\n"
+    "mad oPos, v0.w, c3, r0\n"
+    "mul r1, v0.x, c4\n"
+    "mad r1, v0.y, c5, r1\n"
+    "mad r1, v0.z, c6, r1\n"
+    "mad r1, v0.w, c7, r1\n"
+    "mul r1.x, r1.z, c9.x\n"
+    "exp r1.x, r1.x\n"
+    "mov oFog, r1.x\n"
+    "mov oD0, c8\n"
+    "mov oT0, v1\n";
+
+constexpr const char* kPixelProgram =
+    "ps.1.1\n"
+    "tex t0\n"
+    "mul r0, t0, v0\n";
+
+}  // namespace
+
+Result TextureEffect::SetTexCoordSet(uint32_t set)
+{
+    if (set >= GeometryNode::kTexCoordSets)
+        return kInvalidArgument;
+    if (set != m_texCoordSet) {
+        m_texCoordSet = set;
+        RebuildTechniques();
+    }
+    return kSuccess;
+}
+
+Result TextureEffect::CreatePasses(uint32_t technique, Technique& out)
+{
+    Ptr<GeometryNodeEffectPass> pass = new (std::nothrow) GeometryNodeEffectPass(this);
+    if (!pass || pass->AddInput(VertexElement::kVertices) != kSuccess ||
+        pass->AddInput(VertexElement::kTexCoords, m_texCoordSet) != kSuccess)
+        return kOutOfMemory;
+    if (technique == kShaderTechnique) {
+        Ptr<VertexShader> vertexShader =
+            new (std::nothrow) VertexShader(String("TextureEffect.vs"), String(kVertexProgram));
+        Ptr<PixelShader> pixelShader = new (std::nothrow) PixelShader(String("TextureEffect.ps"), String(kPixelProgram));
+        if (!vertexShader || !pixelShader)
+            return kOutOfMemory;
+        pass->SetShaders(vertexShader.Get(), pixelShader.Get());
+    }
+    return out.AddPass(pass.Get());
+}
+
+void TextureEffect::PreparePass(GeometryNodeEffectPass& pass, RenderState& state)
+{
+    if (pass.UsesShaders())
+        return;
+    RenderState::Stage& stage = state.stages[0];
+    stage.combineMode = RenderState::kCombineCustom;
+    stage.colorOp = stage.alphaOp = RenderState::kCombineMultiply;
+    stage.colorArg[0] = stage.alphaArg[0] = RenderState::kArgTexture;
+    stage.colorArg[1] = stage.alphaArg[1] = RenderState::kArgTextureFactor;
+    stage.textureFactor = Color();
+}
+
+Result TextureEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode&)
+{
+    renderer.SetTexture(0, m_texture.Get());
+    if (pass.UsesShaders())
+        WriteColorConstants(renderer);
+    return kSuccess;
+}
+
+Object* TextureEffect::FindByName(const String& name)
+{
+    if (Object* found = ColorEffect::FindByName(name))
+        return found;
+    return m_texture ? m_texture->FindByName(name) : nullptr;
+}
+
+void TextureEffect::CollectByType(const Rtti* type, Array<Object*>& out)
+{
+    ColorEffect::CollectByType(type, out);
+    if (m_texture)
+        m_texture->CollectByType(type, out);
+}
+
+Result TextureEffect::Save(Stream& stream)
+{
+    if (ColorEffect::Save(stream) != kSuccess) {
+        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    if (stream.WriteObject(m_texture.Get()) != kSuccess) {
+        Error("Невозможно сохранить текстуру. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    if (stream.WriteInt(static_cast<int32_t>(m_texCoordSet)) != kSuccess) {
+        Error("Невозможно сохранить номер набора текстурных координат. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+Result TextureEffect::Load(Stream& stream)
+{
+    if (ColorEffect::Load(stream) != kSuccess) {
+        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
+        return kFailure;
+    }
+    Ptr<Texture> texture;
+    if (stream.ReadObject(texture) != kSuccess) {
+        Error("Невозможно загрузить текстуру. ID[%d] Имя[%s]", ID(), Name().CStr());
+        return kFailure;
+    }
+    m_texture = texture;
+    int32_t set = 0;
+    if (stream.ReadInt(set) != kSuccess || set < 0 || SetTexCoordSet(static_cast<uint32_t>(set)) != kSuccess) {
+        Error("Невозможно загрузить номер набора текстурных координат. ID[%d] Имя[%s]", ID(), Name().CStr());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+}  // namespace zen

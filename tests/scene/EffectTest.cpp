@@ -1,0 +1,359 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/core/Ptr.h"
+#include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/ColorEffect.h"
+#include "engine/scene/GeometryNodeEffectPass.h"
+#include "engine/scene/RenderStateBlock.h"
+#include "engine/scene/SceneNodeEffect.h"
+#include "engine/scene/TextureEffect.h"
+#include "modules/recording/RecordingRenderer.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+#include "support/SceneBuilder.h"
+
+// The effect framework: render state blocks, the geometry-node effect's settings and stream
+// form, Prepare, technique choice and the first effects.
+namespace zen {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class ByteStream : public Stream {
+public:
+    explicit ByteStream(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
+};
+
+Bytes Saved(Object* object)
+{
+    Stream stream;
+    EXPECT_EQ(stream.WriteObject(object), kSuccess);
+    return Bytes(stream.Data(), stream.Data() + stream.Position());
+}
+
+template <class T>
+Ptr<T> Loaded(const Bytes& bytes)
+{
+    ByteStream stream(bytes);
+    Object* object = nullptr;
+    if (stream.ReadObject(&object) != kSuccess || !object)
+        return nullptr;
+    Ptr<Object> keep(object);
+    EXPECT_TRUE(object->IsExactly(&T::TYPE));
+    return Ptr<T>(static_cast<T*>(object));
+}
+
+// Bytes of the geometry-node effect's own fields (before the texture link), after Object's.
+constexpr size_t kEffectFieldBytes = 1 + 64 + 4 + 1 + 4 + 1 + 8 + 1 + 16 + 8 + 1 + 8;
+constexpr size_t kBlendByteOffset = 1 + 64 + 4 + 1 + 4;  // From the wrap byte.
+// A ColorEffect record ends with the effect fields, a null texture link and the colour.
+size_t WrapByteOf(const Bytes& colorEffect)
+{
+    return colorEffect.size() - (kEffectFieldBytes + 4 + 16);
+}
+
+class Effects : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+        renderer = RecordingRenderer::Latest();
+    }
+    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
+
+    test::EngineScope engine;
+    RecordingRenderer* renderer = nullptr;
+};
+
+// --- Render state blocks ------------------------------------------------------------------------
+
+TEST(RenderStateBlocks, StartFromTheDocumentedDefaults)
+{
+    const RenderState state;
+    EXPECT_FALSE(state.alphaBlendEnable);
+    EXPECT_EQ(state.srcBlend, RenderState::kBlendSourceAlpha);
+    EXPECT_EQ(state.destBlend, RenderState::kBlendInverseSourceAlpha);
+    EXPECT_EQ(state.alphaFunc, RenderState::kCompareAlways);
+    EXPECT_EQ(state.alphaRef, 1);
+    EXPECT_TRUE(state.cullEnable);
+    EXPECT_EQ(state.cullMode, RenderState::kCullCounterClockwise);
+    EXPECT_EQ(state.fogEnd, 1000.0f);
+    EXPECT_EQ(state.fogColor, (Vector4{0.5f, 0.5f, 0.5f, 1}));
+    EXPECT_EQ(state.diffuse, (Vector4{0.8f, 0.8f, 0.8f, 1}));
+    EXPECT_EQ(state.ambient, (Vector4{0.2f, 0.2f, 0.2f, 1}));
+    EXPECT_EQ(state.shadeMode, RenderState::kShadeGouraud);
+    EXPECT_TRUE(state.depthEnable && state.depthWrite);
+    EXPECT_EQ(state.depthFunc, RenderState::kCompareLessEqual);
+    EXPECT_EQ(state.ccwStencilFunc, RenderState::kCompareAlways);
+    for (const RenderState::Stage& stage : state.stages) {
+        EXPECT_EQ(stage.minMipFilter, RenderState::kMinLinearMipLinear);
+        EXPECT_EQ(stage.addressU, RenderState::kAddressWrap);
+        EXPECT_EQ(stage.borderColor, (Vector4{0, 1, 0, 1}));
+        EXPECT_EQ(stage.combineMode, RenderState::kCombineModulate);
+        EXPECT_EQ(stage.colorArg[0], RenderState::kArgTexture);
+        EXPECT_EQ(stage.colorArg[1], RenderState::kArgCurrent);
+        EXPECT_EQ(stage.colorArg[2], RenderState::kArgTextureFactor);
+        EXPECT_EQ(stage.alphaArgMod[0], RenderState::kArgAlphaReplicate);
+        EXPECT_EQ(stage.colorArgMod[0], 0);
+    }
+    EXPECT_TRUE(state.IsValid());
+}
+
+TEST(RenderStateBlocks, ChangesMarkTheBlockForRecordingAgain)
+{
+    Ptr<RenderStateBlock> block = new RenderStateBlock();
+    block->SetDirty(false);
+    block->Set(RenderState{});  // Nothing differs.
+    EXPECT_FALSE(block->IsDirty());
+    RenderState changed;
+    changed.wireframe = true;
+    block->Set(changed);
+    EXPECT_TRUE(block->IsDirty());
+    block->SetDirty(false);
+    block->Edit().stages[7].reserved = 3;
+    EXPECT_TRUE(block->IsDirty());
+}
+
+TEST_F(Effects, RenderStateBlocksRoundTripEveryFieldAndRefuseValuesOutsideTheirEnumerations)
+{
+    Ptr<RenderStateBlock> block = new RenderStateBlock();
+    block->SetName(String("Block"));
+    RenderState& state = block->Edit();
+    state.alphaBlendEnable = true;
+    state.srcBlend = RenderState::kBlendOne;
+    state.fogDensity = 0.25f;
+    state.fogMode = RenderState::kFogExponentialSquared;
+    state.twoSidedStencil = true;
+    state.ccwStencilPass = RenderState::kStencilDecrement;
+    state.stages[5].combineMode = RenderState::kCombineCustom;
+    state.stages[5].colorArgMod[2] = RenderState::kArgComplement | RenderState::kArgAlphaReplicate;
+    state.stages[7].reserved = 42;
+    state.pointSprites = true;
+    const Bytes bytes = Saved(block.Get());
+    Ptr<RenderStateBlock> back = Loaded<RenderStateBlock>(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->State() == block->State());
+    EXPECT_TRUE(back->IsDirty());
+
+    // The last field is pointSprites (1 byte); before it stage 7's reserved int32, and before
+    // that its alpha modifiers. A modifier of 4 is none of the bits.
+    Bytes broken = bytes;
+    broken[broken.size() - 1 - 4 - 4] = 4;
+    test::LogCapture log;
+    EXPECT_FALSE(Loaded<RenderStateBlock>(broken));
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить блок состояний рендеринга. ID["));
+    // Cut short.
+    log.Clear();
+    EXPECT_FALSE(Loaded<RenderStateBlock>(Bytes(bytes.begin(), bytes.end() - 1)));
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить блок состояний рендеринга. ID["));
+}
+
+// --- Geometry-node effect settings and stream form ----------------------------------------------
+
+TEST_F(Effects, TheStreamFormStoresWrapFlagsInvertedAndReadsAnyLowBlendBitAsBlended)
+{
+    Ptr<ColorEffect> effect = new ColorEffect();
+    effect->SetName(String("Paint"));
+    Bytes bytes = Saved(effect.Get());
+    const size_t wrap = WrapByteOf(bytes);
+    EXPECT_EQ(bytes[wrap], 0);  // Every stage wraps.
+    EXPECT_EQ(bytes[wrap + kBlendByteOffset], 0);
+
+    effect->SetWrap(3, false);
+    effect->SetWrap(7, false);
+    ASSERT_EQ(effect->SetBlending(true, RenderState::kBlendOne, RenderState::kBlendOne), kSuccess);
+    effect->SetCullEnabled(false);
+    effect->SetColor(Vector4{0.25f, 0.5f, 0.75f, 1});
+    bytes = Saved(effect.Get());
+    EXPECT_EQ(bytes[wrap], 0x88);
+    EXPECT_EQ(bytes[wrap + kBlendByteOffset], 0x11);
+    Ptr<ColorEffect> back = Loaded<ColorEffect>(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(back->Wraps(3));
+    EXPECT_FALSE(back->Wraps(7));
+    EXPECT_TRUE(back->Wraps(0));
+    EXPECT_TRUE(back->IsBlended());
+    EXPECT_FALSE(back->CullEnabled());
+    EXPECT_EQ(back->SourceBlend(), RenderState::kBlendOne);
+    EXPECT_EQ(back->Color(), (Vector4{0.25f, 0.5f, 0.75f, 1}));
+
+    // Other writers set other low bits for blended; culling is on below 16.
+    bytes[wrap + kBlendByteOffset] = 0x02;
+    back = Loaded<ColorEffect>(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->IsBlended());
+    EXPECT_TRUE(back->CullEnabled());
+    bytes[wrap + kBlendByteOffset] = 0x20;
+    back = Loaded<ColorEffect>(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(back->IsBlended());
+    EXPECT_FALSE(back->CullEnabled());
+}
+
+TEST_F(Effects, ABlendFactorOutsideItsRangeIsADamagedFile)
+{
+    Ptr<ColorEffect> effect = new ColorEffect();
+    Bytes bytes = Saved(effect.Get());
+    bytes[WrapByteOf(bytes) + kBlendByteOffset + 1] = 10;  // srcBlend's low byte.
+    test::LogCapture log;
+    EXPECT_FALSE(Loaded<ColorEffect>(bytes));
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить данные эффекта. ID["));
+    EXPECT_EQ(effect->SetBlending(true, 10, 0), kInvalidArgument);
+    EXPECT_FALSE(effect->IsBlended());
+}
+
+TEST_F(Effects, TextureEffectsKeepTheirTextureAndCoordinateSetAndRefuseASetPastSeven)
+{
+    Ptr<TextureEffect> effect = new TextureEffect();
+    Ptr<Image> image = new Image(String("Pixels"), Image::kR8G8B8, 2, 2);
+    Ptr<Texture> texture = new Texture(String("Checker"), image.Get());
+    effect->SetTexture(texture.Get());
+    ASSERT_EQ(effect->SetTexCoordSet(2), kSuccess);
+    EXPECT_EQ(effect->SetTexCoordSet(8), kInvalidArgument);
+    EXPECT_EQ(effect->FindByName(String("Checker")), texture.Get());
+    Bytes bytes = Saved(effect.Get());
+    Ptr<TextureEffect> back = Loaded<TextureEffect>(bytes);
+    ASSERT_TRUE(back);
+    ASSERT_NE(back->GetTexture(), nullptr);
+    EXPECT_EQ(back->GetTexture()->Name(), String("Checker"));
+    EXPECT_EQ(back->TexCoordSet(), 2u);
+
+    bytes[bytes.size() - 4] = 8;  // The set.
+    test::LogCapture log;
+    EXPECT_FALSE(Loaded<TextureEffect>(bytes));
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить номер набора текстурных координат. ID["));
+}
+
+TEST_F(Effects, TheTextureLinkMustBeATexture)
+{
+    // A TextureEffect whose texture link holds an image instead.
+    Ptr<TextureEffect> effect = new TextureEffect();
+    Bytes head = Saved(effect.Get());
+    head.resize(head.size() - 8);  // Without the null link and the set.
+    Ptr<Image> image = new Image(String("NotATexture"), Image::kA8, 1, 1);
+    Stream tail;
+    ASSERT_EQ(tail.WriteObject(image.Get()), kSuccess);
+    head.insert(head.end(), tail.Data(), tail.Data() + tail.Position());
+    for (int i = 0; i < 4; ++i)
+        head.push_back(0);
+    test::LogCapture log;
+    EXPECT_FALSE(Loaded<TextureEffect>(head));
+    EXPECT_TRUE(log.ContainsText("Невозможно загрузить текстуру. ID["));
+}
+
+// --- Prepare ------------------------------------------------------------------------------------
+
+TEST_F(Effects, PrepareCopiesTheSettingsIntoEachPassAndFollowsLaterChanges)
+{
+    Ptr<ColorEffect> effect = new ColorEffect();
+    effect->SetMaterial(Vector4{1, 0, 0, 1}, Vector4{0, 1, 0, 1}, Vector4{0, 0, 1, 1}, Vector4{1, 1, 0, 1}, 8.0f);
+    effect->SetAlphaTest(true, 128);
+    effect->SetFog(true, Vector4{0.1f, 0.2f, 0.3f, 1}, 0.01f, 2.0f);
+    effect->SetWrap(1, false);
+    effect->SetWireframe(true);
+    ASSERT_EQ(effect->GetPassCount(), 1u);
+    Pass* pass = effect->CurrentTechnique()->GetPass(0);
+    const RenderState& state = pass->RenderStates()->State();
+    EXPECT_EQ(state.diffuse, (Vector4{1, 0, 0, 1}));
+    EXPECT_EQ(state.emissive, (Vector4{1, 1, 0, 1}));
+    EXPECT_EQ(state.power, 8.0f);
+    EXPECT_TRUE(state.alphaTestEnable);
+    EXPECT_EQ(state.alphaFunc, RenderState::kCompareGreaterEqual);
+    EXPECT_EQ(state.alphaRef, 128);
+    EXPECT_TRUE(state.fogEnable);
+    EXPECT_EQ(state.fogMode, RenderState::kFogExponential);  // Exactly 2: exponential.
+    EXPECT_EQ(state.fogDensity, 0.01f);
+    EXPECT_FALSE(state.fogPerPixel);
+    EXPECT_TRUE(state.wireframe);
+    EXPECT_EQ(state.stages[1].addressU, RenderState::kAddressClamp);
+    EXPECT_EQ(state.stages[1].addressW, RenderState::kAddressClamp);
+    EXPECT_EQ(state.stages[0].addressV, RenderState::kAddressWrap);
+    EXPECT_FALSE(state.alphaBlendEnable);
+
+    pass->RenderStates()->SetDirty(false);
+    effect->SetFog(true, Vector4{0.1f, 0.2f, 0.3f, 1}, 0.01f, 2.5f);
+    EXPECT_EQ(state.fogMode, RenderState::kFogExponentialSquared);
+    EXPECT_TRUE(pass->RenderStates()->IsDirty());
+    ASSERT_EQ(effect->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendOne), kSuccess);
+    EXPECT_TRUE(state.alphaBlendEnable);
+    EXPECT_EQ(state.destBlend, RenderState::kBlendOne);
+}
+
+// --- Technique choice ---------------------------------------------------------------------------
+
+TEST_F(Effects, TheFirstSupportedTechniqueIsChosenOnceFromTheRecordedCapabilities)
+{
+    // Shader model 2 recorded: the shader technique.
+    Ptr<ColorEffect> shaded = new ColorEffect();
+    ASSERT_EQ(shaded->GetPassCount(), 1u);
+    EXPECT_EQ(shaded->CurrentTechnique(), shaded->GetTechnique(0));
+    auto* pass = static_cast<GeometryNodeEffectPass*>(shaded->CurrentTechnique()->GetPass(0));
+    EXPECT_TRUE(pass->UsesShaders());
+    EXPECT_TRUE(pass->GetVertexShader()->Source().Std().rfind("vs_1_1\n", 0) == 0);
+    EXPECT_TRUE(pass->GetPixelShader()->Source().Std().rfind("ps.1.1\n", 0) == 0);
+    EXPECT_TRUE(pass->IsDirty());  // Invalidated on choice.
+    EXPECT_EQ(shaded->GetTechnique(1)->PassCount(), 0u);  // Never chosen, never built.
+
+    // A device without shaders: the fixed-function technique, with the colour in stage 0.
+    RendererCapabilities fixed = renderer->GetCapabilities();
+    fixed.vertexShaderVersion = fixed.pixelShaderVersion = 0;
+    renderer->SetDeviceCapabilities(fixed);
+    Ptr<ColorEffect> plain = new ColorEffect();
+    plain->SetColor(Vector4{0, 1, 0, 0.5f});
+    ASSERT_EQ(plain->GetPassCount(), 1u);
+    EXPECT_EQ(plain->CurrentTechnique(), plain->GetTechnique(1));
+    const RenderState::Stage& stage = plain->CurrentTechnique()->GetPass(0)->RenderStates()->State().stages[0];
+    EXPECT_EQ(stage.combineMode, RenderState::kCombineCustom);
+    EXPECT_EQ(stage.colorOp, RenderState::kCombineSelect);
+    EXPECT_EQ(stage.colorArg[0], RenderState::kArgTextureFactor);
+    EXPECT_EQ(stage.textureFactor, (Vector4{0, 1, 0, 0.5f}));
+
+    // The choice stays when the device changes.
+    EXPECT_EQ(shaded->GetPassCount(), 1u);
+    EXPECT_EQ(shaded->CurrentTechnique(), shaded->GetTechnique(0));
+}
+
+TEST_F(Effects, NoTechniqueIsChosenBeforeADeviceRecordedItsCapabilities)
+{
+    renderer->SetDeviceCapabilities(RendererCapabilities{});
+    Ptr<TextureEffect> effect = new TextureEffect();
+    EXPECT_EQ(effect->GetPassCount(), 0u);
+    EXPECT_EQ(effect->CurrentTechnique(), nullptr);
+    RendererCapabilities shaders;
+    shaders.valid = true;
+    shaders.vertexShaderVersion = shaders.pixelShaderVersion = 11;
+    renderer->SetDeviceCapabilities(shaders);
+    EXPECT_EQ(effect->GetPassCount(), 1u);
+    EXPECT_EQ(effect->CurrentTechnique(), effect->GetTechnique(0));
+}
+
+TEST_F(Effects, ChangingTheCoordinateSetBuildsThePassesAgain)
+{
+    Ptr<TextureEffect> effect = new TextureEffect();
+    ASSERT_EQ(effect->GetPassCount(), 1u);
+    Ptr<Pass> before = effect->CurrentTechnique()->GetPass(0);
+    ASSERT_EQ(effect->SetTexCoordSet(1), kSuccess);
+    EXPECT_EQ(effect->CurrentTechnique(), nullptr);
+    EXPECT_EQ(before->References(), 1);  // Only this test holds the old pass now.
+    ASSERT_EQ(effect->GetPassCount(), 1u);
+    EXPECT_NE(effect->CurrentTechnique()->GetPass(0), before.Get());
+}
+
+TEST_F(Effects, AttachingSetsTheOwnerAndTheOwnerLetsGo)
+{
+    Ptr<ColorEffect> effect = new ColorEffect();
+    {
+        Ptr<Triangles> quad = test::MakeQuad("Quad", 1.0f);
+        ASSERT_EQ(quad->SetEffect(effect.Get()), kSuccess);
+        EXPECT_EQ(effect->Owner(), quad.Get());
+        EXPECT_EQ(quad->GetEffect(), effect.Get());
+    }
+    EXPECT_EQ(effect->Owner(), nullptr);  // The node went; the shared effect stays.
+}
+
+}  // namespace
+}  // namespace zen
