@@ -111,4 +111,27 @@ void D3D9Capabilities::Log(const DisplayMode& mode) const
              Flag(cubeRenderTargetAutogen[line.imageFormat]));
 }
 
+RendererCapabilities D3D9Capabilities::ForEngine() const
+{
+    RendererCapabilities result;
+    result.valid = true;
+    result.vertexShaderVersion = vertexShaderVersion;
+    result.pixelShaderVersion = pixelShaderVersion;
+    result.simultaneousTextures = simultaneousTextures;
+    result.maxActiveLights = maxActiveLights;
+    result.volumeTextures = volumeTextures;
+    result.cubeTextures = cubeTextures;
+    result.projectedTextures = projectedTextures;
+    result.pointSprites = pointSprites;
+    result.occlusionQuery = occlusionQuery;
+    result.hardwareShadowMaps = hardwareShadowMaps;
+    result.halfFloatTextures = halfFloatTextures;
+    static_assert(kImageFormatCount == RendererCapabilities::kImageFormatCount);
+    for (uint32_t format = 0; format < kImageFormatCount; ++format) {
+        result.renderTargetAutogen[format] = renderTargetAutogen[format];
+        result.cubeRenderTargetAutogen[format] = cubeRenderTargetAutogen[format];
+    }
+    return result;
+}
+
 }  // namespace zen

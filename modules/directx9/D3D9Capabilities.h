@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/render/DisplayMode.h"
+#include "engine/render/RendererCapabilities.h"
 
 namespace zen {
 
@@ -38,6 +39,8 @@ struct D3D9Capabilities {
     static D3DFORMAT RenderTargetFormat(uint32_t imageFormat);
     // The capability lines, mode first ("COLOR BPP %d" ... "Samples %d"), then the device's.
     void Log(const DisplayMode& mode) const;
+    // The record the engine's effects choose their techniques from.
+    RendererCapabilities ForEngine() const;
 };
 
 }  // namespace zen

@@ -1,12 +1,35 @@
 #include "modules/directx9/D3D9Renderer.h"
 
+#include <d3dx9shader.h>
+
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "engine/core/MessageLog.h"
+#include "engine/scene/ColorBuffer.h"
+#include "engine/scene/CubeTexture.h"
 #include "engine/scene/DeviceLight.h"
+#include "engine/scene/FloatBuffer.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/GeometryNodeEffectPass.h"
+#include "engine/scene/Image.h"
+#include "engine/scene/IntBuffer.h"
 #include "engine/scene/Light.h"
+#include "engine/scene/OcclusionQuery.h"
+#include "engine/scene/Pass.h"
+#include "engine/scene/PixelShader.h"
 #include "engine/scene/RenderResource.h"
+#include "engine/scene/RenderStateBlock.h"
+#include "engine/scene/Texture.h"
+#include "engine/scene/Vector2Buffer.h"
+#include "engine/scene/Vector3Buffer.h"
+#include "engine/scene/Vector4Buffer.h"
+#include "engine/scene/VertexShader.h"
+#include "engine/scene/VolumeTexture.h"
+#include "modules/directx9/D3D9Pixels.h"
+#include "modules/directx9/D3D9RenderStates.h"
+#include "modules/directx9/D3D9TextureUpload.h"
 
 namespace zen {
 namespace {
@@ -30,7 +53,38 @@ static_assert(sizeof kLightTypes / sizeof kLightTypes[0] == DeviceLight::kDirect
 
 static_assert(sizeof(Matrix4) == sizeof(D3DMATRIX), "matrices go to the device as they are (row vectors)");
 
-const char* const kPendingNames[] = {"ресурсы", "рисование", "рендеринг в текстуру", "блоки состояний"};
+// GeometryNode primitive types (points, lines, strip lines, triangles) to the device's.
+constexpr D3DPRIMITIVETYPE kPrimitiveTypes[] = {D3DPT_POINTLIST, D3DPT_LINELIST, D3DPT_LINESTRIP,
+                                                D3DPT_TRIANGLELIST};
+static_assert(sizeof kPrimitiveTypes / sizeof kPrimitiveTypes[0] == GeometryNode::kTriangles + 1,
+              "one device primitive type per geometry kind");
+
+// VertexElement types and usages to the device's declaration values.
+constexpr D3DDECLTYPE kDeclTypes[] = {D3DDECLTYPE_FLOAT1, D3DDECLTYPE_FLOAT2,   D3DDECLTYPE_FLOAT3,
+                                      D3DDECLTYPE_FLOAT4, D3DDECLTYPE_D3DCOLOR, D3DDECLTYPE_UBYTE4};
+static_assert(sizeof kDeclTypes / sizeof kDeclTypes[0] == VertexElement::kTypeCount, "one device type per element type");
+constexpr D3DDECLUSAGE kDeclUsages[] = {D3DDECLUSAGE_POSITION,  D3DDECLUSAGE_NORMAL,   D3DDECLUSAGE_COLOR,
+                                        D3DDECLUSAGE_TANGENT,   D3DDECLUSAGE_PSIZE,    D3DDECLUSAGE_TEXCOORD,
+                                        D3DDECLUSAGE_BLENDINDICES};
+static_assert(sizeof kDeclUsages / sizeof kDeclUsages[0] == VertexElement::kUsageCount,
+              "one device usage per element usage");
+
+// Texture stages whose bindings SetPass clears for a pass without device data.
+constexpr uint32_t kStagesClearedBySetPass = 7;
+
+// Marks a handle as one of the renderer's records (records are aligned, so the bit is free).
+constexpr uintptr_t kRecordTag = 1;
+
+// Polls for an occlusion query's result at most this long (ms): a device that never answers
+// (lost meanwhile) must not hang the frame.
+constexpr DWORD kQueryPatience = 2000;
+
+void ShowShaderMessage(const char* text)
+{
+    MessageBoxA(nullptr, text, "", MB_OK);
+}
+
+D3D9Renderer::ShaderMessageHandler g_shaderMessage = &ShowShaderMessage;
 
 D3DCOLORVALUE ColorValue(const Vector4& color)
 {
@@ -44,11 +98,24 @@ D3DVECTOR DeviceVector(const Vector3& vector)
 
 DWORD PackColor(const Vector4& color)
 {
-    auto channel = [](float value) -> DWORD {
-        value = value != value ? 0.0f : std::clamp(value, 0.0f, 1.0f);  // NaN counts as 0.
-        return static_cast<DWORD>(value * 255.0f + 0.5f);
-    };
-    return D3DCOLOR_ARGB(channel(color.w), channel(color.x), channel(color.y), channel(color.z));
+    return D3D9RenderStates::PackColor(color);
+}
+
+// Stream bytes per vertex of a buffer: colours travel packed into four bytes.
+UINT DeviceStride(const Buffer& buffer)
+{
+    return buffer.IsExactly(&ColorBuffer::TYPE) ? 4u : buffer.GetElementSize();
+}
+
+// The smallest element count of the streams `layout` takes from `node`: no draw reads past it.
+uint32_t StreamVertices(const GeometryNode& node, const VertexLayout& layout)
+{
+    uint32_t count = 0xFFFFFFFFu;
+    for (uint32_t i = 0; i < layout.Count(); ++i) {
+        const Buffer* buffer = GeometryNodeEffectPass::SourceBuffer(node, layout[i].source, layout[i].set);
+        count = std::min(count, buffer ? buffer->GetCount() : 0u);
+    }
+    return layout.Count() ? count : 0;
 }
 
 D3DLIGHT9 ToDevice(const DeviceLight& light)
@@ -182,6 +249,9 @@ Result D3D9Renderer::CreateDevice(uint32_t modeIndex, uint32_t width, uint32_t h
 
     m_capabilities = D3D9Capabilities::Probe(m_direct3d, m_device, mode.displayFormat);
     m_capabilities.Log(mode.mode);
+    SetCapabilities(m_capabilities.ForEngine());
+    m_wideTextures = SUCCEEDED(m_direct3d->CheckDeviceFormat(kAdapter, kDeviceType, mode.displayFormat, 0,
+                                                             D3DRTYPE_TEXTURE, D3DFMT_A16B16G16R16));
 
     m_viewport = D3DVIEWPORT9{0, 0, m_presentation.BackBufferWidth, m_presentation.BackBufferHeight, 0.0f, 1.0f};
     WriteInitialStates();
@@ -194,6 +264,9 @@ void D3D9Renderer::ReleaseDevice()
     if (m_stage != Stage::kDevice)
         return;
     ReleaseDefaultPool();
+    ReleaseTable(m_managed);
+    ReleaseShaderCache();
+    m_boundIndices = nullptr;
     if (m_inScene) {
         m_device->EndScene();
         m_inScene = false;
@@ -201,6 +274,7 @@ void D3D9Renderer::ReleaseDevice()
     m_device->Release();
     m_device = nullptr;
     m_stage = Stage::kDirect3D;
+    SetCapabilities(RendererCapabilities{});
 }
 
 void D3D9Renderer::WriteInitialStates()
@@ -214,6 +288,9 @@ void D3D9Renderer::WriteInitialStates()
     m_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
+    m_stagesBound = 0;
+    m_pixelShaderBound = false;
+    m_boundIndices = nullptr;
     for (DWORD stage = 0; stage < kTextureStages; ++stage) {
         m_device->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
         m_device->SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
@@ -238,25 +315,56 @@ Result D3D9Renderer::AddDefaultPoolObject(RenderResource* resource, IUnknown* ob
 {
     if (!resource || !object)
         return kInvalidArgument;
-    return m_defaultPool.Insert(resource, object);
+    if (m_defaultPool.Find(resource) || m_managed.Find(resource))
+        return kFailure;
+    DeviceObject* record = new (std::nothrow) DeviceObject;
+    if (!record)
+        return kOutOfMemory;
+    record->resource = resource;
+    record->object = object;
+    record->defaultPool = true;
+    const Result inserted = m_defaultPool.Insert(resource, record);
+    if (inserted != kSuccess)
+        delete record;
+    return inserted;
 }
 
 void D3D9Renderer::ReleaseDefaultPoolObject(RenderResource* resource)
 {
-    if (IUnknown** object = m_defaultPool.Find(resource)) {
-        (*object)->Release();
-        (void)m_defaultPool.Remove(resource);
+    if (m_defaultPool.Find(resource))
+        Drop(resource);
+}
+
+void D3D9Renderer::ReleaseTable(Table& table)
+{
+    // Collected first: clearing a handle must not run while the table is walked.
+    std::vector<DeviceObject*> records;
+    records.reserve(table.Count());
+    table.ForEach([&records](RenderResource*, DeviceObject* record) {
+        records.push_back(record);
+        return false;
+    });
+    table.Clear();
+    for (DeviceObject* record : records) {
+        if (record->object)
+            record->object->Release();
+        if (record->depth)
+            record->depth->Release();
+        // The handle goes and the object is rebuilt on next use; the resource keeps its
+        // reference to this renderer (dropping it here could end the renderer mid-call).
+        RenderResource* resource = record->resource;
+        if (resource->BoundRenderer() == this)
+            resource->Bind(this, 0, nullptr);
+        resource->SetDirty(true);
+        delete record;
     }
 }
 
 void D3D9Renderer::ReleaseDefaultPool()
 {
-    m_defaultPool.ForEach([](RenderResource* resource, IUnknown* object) {
-        object->Release();
-        resource->Reset();  // Handle cleared, dirty: rebuilt on next use.
-        return false;
-    });
-    m_defaultPool.Clear();
+    if (m_inTarget)
+        EndRenderTarget();
+    ReleaseTable(m_defaultPool);
 }
 
 // --- Frame ----------------------------------------------------------------------------------
@@ -264,7 +372,7 @@ void D3D9Renderer::ReleaseDefaultPool()
 Result D3D9Renderer::BeginFrame()
 {
     if (!m_device)
-        return kFailure;
+        return kInvalidArgument;  // No device: no frame will ever be drawn.
     const HRESULT level = m_device->TestCooperativeLevel();
     if (level == D3DERR_DEVICELOST) {
         // Still lost: nothing can be drawn, and what lives in the default pool is gone.
@@ -414,89 +522,373 @@ void D3D9Renderer::PopState()
     }
 }
 
-// --- Resources, drawing and render targets ---------------------------------------------------
-// Unbinding (a null argument) works now; mirroring scene resources on the device, vertex
-// declarations, draw calls, render-to-texture and recorded state blocks arrive with the
-// resource classes they need, and until then each kind says so once.
+// --- Device objects of scene objects ----------------------------------------------------------
 
-void D3D9Renderer::ReportPending(Pending kind, const char* operation)
+D3D9Renderer::DeviceObject* D3D9Renderer::Lookup(RenderResource* resource)
 {
-    if (m_reported[kind])
+    if (!resource || resource->BoundRenderer() != this)
+        return nullptr;
+    uintptr_t handle = 0;
+    resource->ReadHandle(sizeof handle, &handle);
+    // Records are entered with the low bit set; a handle without it is someone else's value
+    // (AddDefaultPoolObject's callers keep their own), for which only the tables can tell.
+    if (handle & kRecordTag)
+        return reinterpret_cast<DeviceObject*>(handle & ~kRecordTag);
+    if (handle == 0)
+        return nullptr;
+    if (DeviceObject** found = m_defaultPool.Find(resource))
+        return *found;
+    if (DeviceObject** found = m_managed.Find(resource))
+        return *found;
+    return nullptr;
+}
+
+D3D9Renderer::DeviceObject* D3D9Renderer::Adopt(RenderResource* resource, DeviceObject::Kind kind, IUnknown* object,
+                                                bool defaultPool)
+{
+    Drop(resource);
+    DeviceObject* record = new (std::nothrow) DeviceObject;
+    Table& table = defaultPool ? m_defaultPool : m_managed;
+    if (!record || table.Insert(resource, record) != kSuccess) {
+        delete record;
+        if (object)
+            object->Release();
+        Error("Недостаточно памяти для таблицы объектов устройства.");
+        return nullptr;
+    }
+    record->resource = resource;
+    record->object = object;
+    record->kind = kind;
+    record->defaultPool = defaultPool;
+    const uintptr_t handle = reinterpret_cast<uintptr_t>(record) | kRecordTag;
+    resource->Bind(this, sizeof handle, &handle);
+    return record;
+}
+
+void D3D9Renderer::Drop(RenderResource* resource)
+{
+    if (!resource)
         return;
-    m_reported[kind] = true;
-    Warning("Рендерер DirectX9: %s (%s) пока не поддерживаются.", kPendingNames[kind], operation);
+    DeviceObject* record = nullptr;
+    if (DeviceObject** found = m_managed.Find(resource)) {
+        record = *found;
+        (void)m_managed.Remove(resource);
+    } else if (DeviceObject** found = m_defaultPool.Find(resource)) {
+        record = *found;
+        (void)m_defaultPool.Remove(resource);
+    }
+    if (!record)
+        return;
+    if (m_inTarget && record->kind == DeviceObject::kRenderTarget)
+        EndRenderTarget();  // Its surfaces must not stay bound.
+    if (record->object)
+        record->object->Release();
+    if (record->depth)
+        record->depth->Release();
+    delete record;
+    if (resource->BoundRenderer() == this)
+        resource->Bind(this, 0, nullptr);
 }
 
 void D3D9Renderer::ReleaseBuffer(Buffer* buffer)
 {
-    if (buffer)
-        ReportPending(kPendingResources, "ReleaseBuffer");
+    if (buffer == m_boundIndices)
+        m_boundIndices = nullptr;
+    Drop(buffer);
 }
 
 void D3D9Renderer::ReleaseTexture(BaseTexture* texture)
 {
-    if (texture)
-        ReportPending(kPendingResources, "ReleaseTexture");
+    Drop(texture);
 }
 
 void D3D9Renderer::ReleaseShader(Shader* shader)
 {
-    if (shader)
-        ReportPending(kPendingResources, "ReleaseShader");
+    Drop(shader);
 }
 
 void D3D9Renderer::ReleasePass(Pass* pass)
 {
-    if (pass)
-        ReportPending(kPendingResources, "ReleasePass");
+    Drop(pass);
 }
 
 void D3D9Renderer::ReleaseQuery(OcclusionQuery* query)
 {
-    if (query)
-        ReportPending(kPendingResources, "ReleaseQuery");
+    Drop(query);
 }
 
-void D3D9Renderer::BeginOcclusionQuery(OcclusionQuery* query)
+void D3D9Renderer::ReleaseRenderState(RenderStateBlock* block)
 {
-    if (query)
-        ReportPending(kPendingResources, "BeginOcclusionQuery");
+    Drop(block);
 }
 
-void D3D9Renderer::EndOcclusionQuery(OcclusionQuery* query)
+// --- Buffers and streams ----------------------------------------------------------------------
+
+IDirect3DVertexBuffer9* D3D9Renderer::PrepareVertexBuffer(Buffer* buffer, UINT& stride)
 {
-    if (query)
-        ReportPending(kPendingResources, "EndOcclusionQuery");
+    stride = DeviceStride(*buffer);
+    DeviceObject* record = Lookup(buffer);
+    if (record && record->kind == DeviceObject::kVertexBuffer && !buffer->IsDirty())
+        return static_cast<IDirect3DVertexBuffer9*>(record->object);
+    const uint32_t count = buffer->GetCount();
+    const uint64_t bytes = uint64_t{count} * stride;
+    if (count == 0 || bytes > 0xFFFFFFFFu || !buffer->GetData()) {
+        Drop(buffer);
+        return nullptr;
+    }
+    // A buffer of the same size is refilled; otherwise a new one is made.
+    if (!record || record->kind != DeviceObject::kVertexBuffer || record->bytes != bytes) {
+        IDirect3DVertexBuffer9* created = nullptr;
+        if (FAILED(m_device->CreateVertexBuffer(static_cast<UINT>(bytes), D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED,
+                                                &created, nullptr))) {
+            Error("Невозможно создать вершинный буффер. Имя[%s] ID[%d]", buffer->Name().CStr(), buffer->ID());
+            Drop(buffer);
+            return nullptr;
+        }
+        record = Adopt(buffer, DeviceObject::kVertexBuffer, created, false);
+        if (!record)
+            return nullptr;
+        record->bytes = static_cast<uint32_t>(bytes);
+    }
+    auto* vertices = static_cast<IDirect3DVertexBuffer9*>(record->object);
+    void* target = nullptr;
+    if (FAILED(vertices->Lock(0, 0, &target, 0)))
+        return nullptr;
+    if (buffer->IsExactly(&ColorBuffer::TYPE)) {
+        const Vector4* colors = static_cast<const ColorBuffer*>(buffer)->Data();
+        auto* packed = static_cast<D3DCOLOR*>(target);
+        for (uint32_t i = 0; i < count; ++i)
+            packed[i] = PackColor(colors[i]);
+    } else {
+        std::memcpy(target, buffer->GetData(), static_cast<size_t>(bytes));
+    }
+    vertices->Unlock();
+    buffer->SetDirty(false);
+    return vertices;
+}
+
+IDirect3DIndexBuffer9* D3D9Renderer::PrepareIndexBuffer(IntBuffer* indices, uint32_t& span)
+{
+    DeviceObject* record = Lookup(indices);
+    if (record && record->kind == DeviceObject::kIndexBuffer && !indices->IsDirty()) {
+        span = record->span;
+        return static_cast<IDirect3DIndexBuffer9*>(record->object);
+    }
+    const uint32_t count = indices->GetCount();
+    const uint32_t bytes = indices->GetDataSize();
+    if (count == 0 || !indices->GetData()) {
+        Drop(indices);
+        return nullptr;
+    }
+    if (!record || record->kind != DeviceObject::kIndexBuffer || record->bytes != bytes) {
+        IDirect3DIndexBuffer9* created = nullptr;
+        if (FAILED(m_device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED, &created,
+                                               nullptr))) {
+            Error("Невозможно создать индексный буффер. Имя[%s] ID[%d]", indices->Name().CStr(), indices->ID());
+            Drop(indices);
+            return nullptr;
+        }
+        record = Adopt(indices, DeviceObject::kIndexBuffer, created, false);
+        if (!record)
+            return nullptr;
+        record->bytes = bytes;
+    }
+    auto* buffer = static_cast<IDirect3DIndexBuffer9*>(record->object);
+    void* target = nullptr;
+    if (FAILED(buffer->Lock(0, 0, &target, 0)))
+        return nullptr;
+    std::memcpy(target, indices->GetData(), bytes);
+    buffer->Unlock();
+    // The largest index decides how many vertices a draw reads: a damaged file's index past
+    // the vertices must not make the device read outside them.
+    const auto* values = static_cast<const uint32_t*>(indices->GetData());
+    uint32_t largest = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        largest = std::max(largest, values[i]);
+    record->span = largest == 0xFFFFFFFFu ? largest : largest + 1;
+    span = record->span;
+    indices->SetDirty(false);
+    return buffer;
+}
+
+void D3D9Renderer::BindStream(Buffer* buffer, uint32_t stream)
+{
+    if (!m_device)
+        return;
+    UINT stride = 0;
+    IDirect3DVertexBuffer9* vertices = buffer ? PrepareVertexBuffer(buffer, stride) : nullptr;
+    m_device->SetStreamSource(stream, vertices, 0, vertices ? stride : 0);
+}
+
+void D3D9Renderer::SetStream(FloatBuffer* buffer, uint32_t stream) { BindStream(buffer, stream); }
+void D3D9Renderer::SetStream(Vector2Buffer* buffer, uint32_t stream) { BindStream(buffer, stream); }
+void D3D9Renderer::SetStream(Vector3Buffer* buffer, uint32_t stream) { BindStream(buffer, stream); }
+void D3D9Renderer::SetStream(Vector4Buffer* buffer, uint32_t stream) { BindStream(buffer, stream); }
+void D3D9Renderer::SetStream(IntBuffer* buffer, uint32_t stream) { BindStream(buffer, stream); }
+void D3D9Renderer::SetStream(Buffer* buffer, uint32_t stream) { BindStream(buffer, stream); }
+
+void D3D9Renderer::SetStream(ColorBuffer* buffer, uint32_t stream)
+{
+    BindStream(buffer, stream);
+    // Fixed-function lighting takes the vertex colours as the material's diffuse colour.
+    if (m_device && buffer)
+        m_device->SetRenderState(D3DRS_COLORVERTEX, TRUE);
+}
+
+void D3D9Renderer::SetIndices(IntBuffer* indices)
+{
+    if (!m_device)
+        return;
+    uint32_t span = 0;
+    IDirect3DIndexBuffer9* buffer = indices ? PrepareIndexBuffer(indices, span) : nullptr;
+    m_device->SetIndices(buffer);
+    m_boundIndices = buffer ? indices : nullptr;
+    m_indexSpan = span;
+}
+
+// --- Textures ---------------------------------------------------------------------------------
+
+IDirect3DBaseTexture9* D3D9Renderer::PrepareTexture(BaseTexture* texture)
+{
+    DeviceObject* record = Lookup(texture);
+    if (record && !texture->IsDirty() &&
+        (record->kind == DeviceObject::kTexture || record->kind == DeviceObject::kRenderTarget))
+        return static_cast<IDirect3DBaseTexture9*>(record->object);
+    Drop(texture);
+    const String& name = texture->Name();
+    IDirect3DBaseTexture9* created = nullptr;
+    Result made = kFailure;
+    if (texture->IsDerivedFrom(&Texture::TYPE)) {
+        if (Image* image = static_cast<Texture*>(texture)->GetImage()) {
+            IDirect3DTexture9* flat = nullptr;
+            made = D3D9TextureUpload::Create2D(m_device, *image, texture->MipLevels(), m_wideTextures, name, &flat);
+            created = flat;
+        }
+    } else if (texture->IsDerivedFrom(&CubeTexture::TYPE)) {
+        if (VolumeImage* image = static_cast<CubeTexture*>(texture)->GetImage(false)) {
+            IDirect3DCubeTexture9* cube = nullptr;
+            made = D3D9TextureUpload::CreateCube(m_device, *image, texture->MipLevels(), m_wideTextures, name, &cube);
+            created = cube;
+        }
+    } else if (texture->IsDerivedFrom(&VolumeTexture::TYPE)) {
+        if (VolumeImage* image = static_cast<VolumeTexture*>(texture)->GetImage(false)) {
+            IDirect3DVolumeTexture9* volume = nullptr;
+            made = D3D9TextureUpload::CreateVolume(m_device, *image, texture->MipLevels(), m_wideTextures, name,
+                                                   &volume);
+            created = volume;
+        }
+    }
+    // A texture without an image, or one that cannot be made, stays dirty and unbound; it is
+    // tried again on its next use.
+    if (made != kSuccess || !created)
+        return nullptr;
+    if (!Adopt(texture, DeviceObject::kTexture, created, true))
+        return nullptr;
+    texture->SetDirty(false);
+    return created;
 }
 
 void D3D9Renderer::SetTexture(uint32_t stage, BaseTexture* texture)
 {
-    if (texture) {
-        ReportPending(kPendingResources, "SetTexture");
+    if (!m_device || stage >= kTextureStages)
         return;
+    IDirect3DBaseTexture9* bound = texture ? PrepareTexture(texture) : nullptr;
+    m_device->SetTexture(stage, bound);
+    if (bound)
+        m_stagesBound |= 1u << stage;
+    else
+        m_stagesBound &= ~(1u << stage);
+}
+
+// --- Shaders ----------------------------------------------------------------------------------
+
+void D3D9Renderer::SetShaderMessageHandler(ShaderMessageHandler handler)
+{
+    g_shaderMessage = handler ? handler : &ShowShaderMessage;
+}
+
+IUnknown* D3D9Renderer::AssembleShader(Shader* shader)
+{
+    const String& source = shader->Source();
+    if (IUnknown** cached = m_shaderCache.Find(source)) {
+        if (*cached)
+            (*cached)->AddRef();
+        return *cached;
     }
-    if (m_device)
-        m_device->SetTexture(stage, nullptr);
+    ID3DXBuffer* code = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    const HRESULT assembled =
+        D3DXAssembleShader(source.CStr(), source.Length(), nullptr, nullptr, 0, &code, &errors);
+    IUnknown* made = nullptr;
+    if (FAILED(assembled) || !code) {
+        // The assembler's own text, shown once per program text; the shader stays unbound.
+        const char* text = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
+        std::string message(text, errors ? strnlen(text, errors->GetBufferSize()) : 0);
+        Error("Невозможно ассемблировать шейдер [%s]: %s", shader->Name().CStr(), message.c_str());
+        g_shaderMessage(message.c_str());
+    } else {
+        const auto* words = static_cast<const DWORD*>(code->GetBufferPointer());
+        HRESULT created = E_FAIL;
+        if (shader->IsPixelShader()) {
+            IDirect3DPixelShader9* pixel = nullptr;
+            created = m_device->CreatePixelShader(words, &pixel);
+            made = pixel;
+        } else {
+            IDirect3DVertexShader9* vertex = nullptr;
+            created = m_device->CreateVertexShader(words, &vertex);
+            made = vertex;
+        }
+        if (FAILED(created)) {
+            Error("Невозможно создать шейдер [%s].", shader->Name().CStr());
+            made = nullptr;
+        }
+    }
+    if (code)
+        code->Release();
+    if (errors)
+        errors->Release();
+    // The cache keeps its own reference (or the failure, so it is not reported again).
+    if (m_shaderCache.Insert(source, made) == kSuccess && made)
+        made->AddRef();
+    return made;
+}
+
+IUnknown* D3D9Renderer::PrepareShader(Shader* shader)
+{
+    DeviceObject* record = Lookup(shader);
+    if (!record || record->kind != DeviceObject::kShader || shader->IsDirty()) {
+        record = Adopt(shader, DeviceObject::kShader, AssembleShader(shader), false);
+        if (!record)
+            return nullptr;
+        shader->SetDirty(false);
+    }
+    return record->object;
+}
+
+void D3D9Renderer::ReleaseShaderCache()
+{
+    m_shaderCache.ForEach([](const String&, IUnknown* shader) {
+        if (shader)
+            shader->Release();
+        return false;
+    });
+    m_shaderCache.Clear();
 }
 
 void D3D9Renderer::SetVertexShader(VertexShader* shader)
 {
-    if (shader) {
-        ReportPending(kPendingResources, "SetVertexShader");
+    if (!m_device)
         return;
-    }
-    if (m_device)
-        m_device->SetVertexShader(nullptr);
+    m_device->SetVertexShader(shader ? static_cast<IDirect3DVertexShader9*>(PrepareShader(shader)) : nullptr);
 }
 
 void D3D9Renderer::SetPixelShader(PixelShader* shader)
 {
-    if (shader) {
-        ReportPending(kPendingResources, "SetPixelShader");
+    if (!m_device)
         return;
-    }
-    if (m_device)
-        m_device->SetPixelShader(nullptr);
+    IDirect3DPixelShader9* bound = shader ? static_cast<IDirect3DPixelShader9*>(PrepareShader(shader)) : nullptr;
+    m_device->SetPixelShader(bound);
+    m_pixelShaderBound = bound != nullptr;
 }
 
 void D3D9Renderer::SetVertexShaderConstants(uint32_t firstRegister, const float* values, uint32_t count)
@@ -511,85 +903,389 @@ void D3D9Renderer::SetPixelShaderConstants(uint32_t firstRegister, const float* 
         m_device->SetPixelShaderConstantF(firstRegister, values, count);
 }
 
-void D3D9Renderer::BindNullStream(uint32_t stream, const void* buffer)
-{
-    if (buffer) {
-        ReportPending(kPendingResources, "SetStream");
-        return;
-    }
-    if (m_device)
-        m_device->SetStreamSource(stream, nullptr, 0, 0);
-}
-
-void D3D9Renderer::SetStream(FloatBuffer* buffer, uint32_t stream) { BindNullStream(stream, buffer); }
-void D3D9Renderer::SetStream(Vector2Buffer* buffer, uint32_t stream) { BindNullStream(stream, buffer); }
-void D3D9Renderer::SetStream(Vector3Buffer* buffer, uint32_t stream) { BindNullStream(stream, buffer); }
-void D3D9Renderer::SetStream(Vector4Buffer* buffer, uint32_t stream) { BindNullStream(stream, buffer); }
-void D3D9Renderer::SetStream(ColorBuffer* buffer, uint32_t stream) { BindNullStream(stream, buffer); }
-void D3D9Renderer::SetStream(IntBuffer* buffer, uint32_t stream) { BindNullStream(stream, buffer); }
-void D3D9Renderer::SetStream(Buffer* buffer, uint32_t stream) { BindNullStream(stream, buffer); }
-
-void D3D9Renderer::SetIndices(IntBuffer* indices)
-{
-    if (indices) {
-        ReportPending(kPendingResources, "SetIndices");
-        return;
-    }
-    if (m_device)
-        m_device->SetIndices(nullptr);
-}
+// --- Passes and render state ------------------------------------------------------------------
 
 void D3D9Renderer::SetPass(Pass* pass)
 {
-    if (pass)
-        ReportPending(kPendingStateBlocks, "SetPass");
-}
-
-void D3D9Renderer::DrawCurrentGeometry()
-{
-    if (CurrentGeometry())
-        ReportPending(kPendingDrawing, "DrawCurrentGeometry");
-}
-
-void D3D9Renderer::DrawGeometry(GeometryNode* node)
-{
-    if (node)
-        ReportPending(kPendingDrawing, "DrawGeometry");
-}
-
-void D3D9Renderer::DrawNonIndexed(uint32_t primitiveCount)
-{
-    if (CurrentGeometry() && primitiveCount > 0)
-        ReportPending(kPendingDrawing, "DrawNonIndexed");
-}
-
-void D3D9Renderer::BeginRenderTarget(Texture* texture)
-{
-    if (texture)
-        ReportPending(kPendingTargets, "BeginRenderTarget");
-}
-
-void D3D9Renderer::BeginRenderTarget(CubeTexture* texture, uint32_t)
-{
-    if (texture)
-        ReportPending(kPendingTargets, "BeginRenderTarget");
-}
-
-void D3D9Renderer::EndRenderTarget()
-{
-    ReportPending(kPendingTargets, "EndRenderTarget");
-}
-
-void D3D9Renderer::ReleaseRenderState(RenderStateBlock* block)
-{
-    if (block)
-        ReportPending(kPendingStateBlocks, "ReleaseRenderState");
+    if (!m_device)
+        return;
+    m_stagesBound = 0;
+    m_device->SetRenderState(D3DRS_COLORVERTEX, FALSE);  // SetStream of colours turns it on.
+    if (!pass)
+        return;
+    DeviceObject* record = Lookup(pass);
+    if (record && pass->IsDirty()) {
+        Drop(pass);
+        record = nullptr;
+    }
+    ApplyRenderState(pass->RenderStates());
+    if (!record) {
+        for (uint32_t stage = 0; stage < kStagesClearedBySetPass; ++stage)
+            m_device->SetTexture(stage, nullptr);
+        m_device->SetVertexShader(nullptr);
+        m_device->SetPixelShader(nullptr);
+        m_pixelShaderBound = false;
+    }
 }
 
 void D3D9Renderer::ApplyRenderState(RenderStateBlock* block)
 {
-    if (block)
-        ReportPending(kPendingStateBlocks, "ApplyRenderState");
+    if (!m_device || !block)
+        return;
+    DeviceObject* record = Lookup(block);
+    if (record && record->kind == DeviceObject::kStateBlock && !block->IsDirty()) {
+        static_cast<IDirect3DStateBlock9*>(record->object)->Apply();
+        return;
+    }
+    // A state outside the enumerations (a caller's mistake; loads refuse them) is drawn with
+    // the defaults rather than indexing past the tables.
+    const RenderState& state = block->State().IsValid() ? block->State() : RenderState{};
+    IDirect3DStateBlock9* recorded = nullptr;
+    if (FAILED(m_device->BeginStateBlock())) {
+        D3D9RenderStates::Write(m_device, state);
+        return;
+    }
+    D3D9RenderStates::Write(m_device, state);
+    if (FAILED(m_device->EndStateBlock(&recorded)) || !recorded) {
+        D3D9RenderStates::Write(m_device, state);
+        return;
+    }
+    // Recording does not change the device: the block is applied once recorded.
+    recorded->Apply();
+    if (Adopt(block, DeviceObject::kStateBlock, recorded, true))
+        block->SetDirty(false);
+}
+
+// --- Drawing ----------------------------------------------------------------------------------
+
+bool D3D9Renderer::SetDeclaration(Pass* pass)
+{
+    const VertexLayout& layout = pass->Layout();
+    if (layout.Count() == 0)
+        return false;
+    DeviceObject* record = Lookup(pass);
+    if (!record || record->kind != DeviceObject::kDeclaration || pass->IsDirty()) {
+        D3DVERTEXELEMENT9 elements[VertexLayout::kMaxElements + 1];
+        for (uint32_t i = 0; i < layout.Count(); ++i) {
+            const VertexElement& element = layout[i];
+            elements[i] = D3DVERTEXELEMENT9{element.stream, 0, static_cast<BYTE>(kDeclTypes[element.type]),
+                                            D3DDECLMETHOD_DEFAULT, static_cast<BYTE>(kDeclUsages[element.usage]),
+                                            element.usageIndex};
+        }
+        elements[layout.Count()] = D3DVERTEXELEMENT9 D3DDECL_END();
+        IDirect3DVertexDeclaration9* declaration = nullptr;
+        if (FAILED(m_device->CreateVertexDeclaration(elements, &declaration))) {
+            Error("Невозможно создать описание вершин. Имя[%s] ID[%d]", pass->Name().CStr(), pass->ID());
+            Drop(pass);
+            return false;
+        }
+        record = Adopt(pass, DeviceObject::kDeclaration, declaration, false);
+        if (!record)
+            return false;
+        pass->SetDirty(false);
+    }
+    m_device->SetVertexDeclaration(static_cast<IDirect3DVertexDeclaration9*>(record->object));
+    return true;
+}
+
+void D3D9Renderer::DrawNode(GeometryNode* node, Pass* pass)
+{
+    if (!SetDeclaration(pass))
+        return;
+    // Per-draw overrides of the pass's recorded state.
+    if (RenderStateBlock* block = pass->RenderStates()) {
+        const RenderState& state = block->State();
+        if (MirrorCulling())
+            m_device->SetRenderState(D3DRS_CULLMODE,
+                                     D3D9RenderStates::CullMode(state.cullEnable, 1 - (state.cullMode & 1)));
+        if (DepthEqual())
+            m_device->SetRenderState(D3DRS_ZFUNC, D3DCMP_EQUAL);
+    }
+    // Fixed-function stages run until the first one the pass bound no texture to.
+    if (!m_pixelShaderBound) {
+        for (DWORD stage = 1; stage < kTextureStages; ++stage) {
+            if (!(m_stagesBound & (1u << stage))) {
+                m_device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
+                m_device->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+                break;
+            }
+        }
+    }
+    const int32_t type = node->GetPrimitiveType();
+    if (type < 0 || type > GeometryNode::kTriangles)
+        return;
+    const uint32_t vertices = StreamVertices(*node, pass->Layout());
+    IntBuffer* indices = node->Indices();
+    if (indices && indices == m_boundIndices) {
+        if (m_indexSpan > vertices) {
+            if (!m_reportedIndices) {
+                m_reportedIndices = true;
+                Warning("Индексы выходят за пределы вершин. Имя[%s] ID[%d]", node->Name().CStr(), node->ID());
+            }
+            return;
+        }
+        const uint32_t primitives = GeometryNode::PrimitiveCount(type, indices->GetCount());
+        if (primitives > 0)
+            m_device->DrawIndexedPrimitive(kPrimitiveTypes[type], 0, 0, vertices, 0, primitives);
+        return;
+    }
+    if (indices)
+        return;  // Its index buffer could not be made: nothing sensible to draw.
+    const uint32_t primitives = GeometryNode::PrimitiveCount(type, vertices);
+    if (primitives > 0)
+        m_device->DrawPrimitive(kPrimitiveTypes[type], 0, primitives);
+}
+
+void D3D9Renderer::DrawCurrentGeometry()
+{
+    GeometryNode* node = CurrentGeometry();
+    Pass* pass = CurrentPass();
+    if (m_device && node && pass)
+        DrawNode(node, pass);
+}
+
+void D3D9Renderer::DrawGeometry(GeometryNode* node)
+{
+    Pass* pass = CurrentPass();
+    if (!m_device || !node || !pass)
+        return;
+    // The node's own buffers in the streams the current pass laid out.
+    const VertexLayout& layout = pass->Layout();
+    for (uint32_t i = 0; i < layout.Count(); ++i)
+        BindStream(GeometryNodeEffectPass::SourceBuffer(*node, layout[i].source, layout[i].set), layout[i].stream);
+    SetIndices(node->Indices());
+    DrawNode(node, pass);
+}
+
+void D3D9Renderer::DrawNonIndexed(uint32_t primitiveCount)
+{
+    GeometryNode* node = CurrentGeometry();
+    Pass* pass = CurrentPass();
+    if (!m_device || !node || !pass || primitiveCount == 0 || !SetDeclaration(pass))
+        return;
+    const int32_t type = node->GetPrimitiveType();
+    if (type < 0 || type > GeometryNode::kTriangles)
+        return;
+    // Never more primitives than the streams hold vertices for.
+    const uint32_t available = GeometryNode::PrimitiveCount(type, StreamVertices(*node, pass->Layout()));
+    const uint32_t primitives = std::min(primitiveCount, available);
+    if (primitives > 0)
+        m_device->DrawPrimitive(kPrimitiveTypes[type], 0, primitives);
+}
+
+// --- Render targets ---------------------------------------------------------------------------
+
+D3D9Renderer::DeviceObject* D3D9Renderer::PrepareRenderTarget(BaseTexture* texture, bool cube)
+{
+    DeviceObject* record = Lookup(texture);
+    if (record && record->kind == DeviceObject::kRenderTarget)
+        return record;
+    const Image* image = cube ? static_cast<const Image*>(static_cast<CubeTexture*>(texture)->GetImage(false))
+                              : static_cast<Texture*>(texture)->GetImage();
+    if (!image || image->Width() == 0 || image->Height() == 0 || (cube && image->Width() != image->Height())) {
+        Error("Нет изображения для текстуры [%s].", texture->Name().CStr());
+        return nullptr;
+    }
+    const uint32_t format = image->Format() < D3D9Capabilities::kImageFormatCount ? image->Format() : 0;
+    const bool autogen = texture->MipLevels() != 1 && (cube ? m_capabilities.cubeRenderTargetAutogen[format]
+                                                            : m_capabilities.renderTargetAutogen[format]);
+    const DWORD usage = D3DUSAGE_RENDERTARGET | (autogen ? D3DUSAGE_AUTOGENMIPMAP : 0);
+    const D3DFORMAT deviceFormat = D3D9Capabilities::RenderTargetFormat(format);
+    IUnknown* made = nullptr;
+    HRESULT created;
+    if (cube) {
+        IDirect3DCubeTexture9* target = nullptr;
+        created = m_device->CreateCubeTexture(image->Width(), autogen ? 0 : 1, usage, deviceFormat, D3DPOOL_DEFAULT,
+                                              &target, nullptr);
+        made = target;
+    } else {
+        IDirect3DTexture9* target = nullptr;
+        created = m_device->CreateTexture(image->Width(), image->Height(), autogen ? 0 : 1, usage, deviceFormat,
+                                          D3DPOOL_DEFAULT, &target, nullptr);
+        made = target;
+    }
+    IDirect3DSurface9* depth = nullptr;
+    if (SUCCEEDED(created))
+        created = m_device->CreateDepthStencilSurface(image->Width(), image->Height(),
+                                                      m_presentation.AutoDepthStencilFormat, D3DMULTISAMPLE_NONE, 0,
+                                                      TRUE, &depth, nullptr);
+    if (FAILED(created)) {
+        if (made)
+            made->Release();
+        Error("Невозможно создать текстуру для рендеринга [%s].", texture->Name().CStr());
+        return nullptr;
+    }
+    record = Adopt(texture, DeviceObject::kRenderTarget, made, true);
+    if (!record) {
+        depth->Release();
+        return nullptr;
+    }
+    record->depth = depth;
+    texture->SetDirty(false);
+    return record;
+}
+
+void D3D9Renderer::BeginTarget(IDirect3DSurface9* surface, DeviceObject* target, uint32_t width, uint32_t height)
+{
+    if (FAILED(m_device->GetRenderTarget(0, &m_savedColor)))
+        m_savedColor = nullptr;
+    if (FAILED(m_device->GetDepthStencilSurface(&m_savedDepth)))
+        m_savedDepth = nullptr;
+    m_savedViewport = m_viewport;
+    m_device->SetRenderTarget(0, surface);
+    m_device->SetDepthStencilSurface(target->depth);
+    m_inTarget = true;
+    SetViewport(0, 0, static_cast<float>(width), static_cast<float>(height));
+}
+
+void D3D9Renderer::BeginRenderTarget(Texture* texture)
+{
+    if (!m_device || !texture)
+        return;
+    if (m_inTarget)
+        EndRenderTarget();
+    DeviceObject* target = PrepareRenderTarget(texture, false);
+    if (!target)
+        return;
+    IDirect3DSurface9* surface = nullptr;
+    if (FAILED(static_cast<IDirect3DTexture9*>(target->object)->GetSurfaceLevel(0, &surface)))
+        return;
+    D3DSURFACE_DESC description;
+    surface->GetDesc(&description);
+    BeginTarget(surface, target, description.Width, description.Height);
+    surface->Release();
+}
+
+void D3D9Renderer::BeginRenderTarget(CubeTexture* texture, uint32_t face)
+{
+    if (!m_device || !texture || face >= 6)
+        return;
+    if (m_inTarget)
+        EndRenderTarget();
+    DeviceObject* target = PrepareRenderTarget(texture, true);
+    if (!target)
+        return;
+    IDirect3DSurface9* surface = nullptr;
+    if (FAILED(static_cast<IDirect3DCubeTexture9*>(target->object)
+                   ->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(face), 0, &surface)))
+        return;
+    D3DSURFACE_DESC description;
+    surface->GetDesc(&description);
+    BeginTarget(surface, target, description.Width, description.Height);
+    surface->Release();
+}
+
+void D3D9Renderer::EndRenderTarget()
+{
+    if (!m_inTarget)
+        return;
+    m_inTarget = false;
+    if (m_device) {
+        m_device->SetRenderTarget(0, m_savedColor);
+        m_device->SetDepthStencilSurface(m_savedDepth);
+    }
+    if (m_savedColor)
+        m_savedColor->Release();
+    if (m_savedDepth)
+        m_savedDepth->Release();
+    m_savedColor = m_savedDepth = nullptr;
+    const D3DVIEWPORT9 saved = m_savedViewport;
+    SetViewport(static_cast<float>(saved.X), static_cast<float>(saved.Y), static_cast<float>(saved.Width),
+                static_cast<float>(saved.Height));
+}
+
+// --- Occlusion queries ------------------------------------------------------------------------
+
+void D3D9Renderer::BeginOcclusionQuery(OcclusionQuery* query)
+{
+    if (!m_device || !query)
+        return;
+    DeviceObject* record = Lookup(query);
+    if (!record || record->kind != DeviceObject::kQuery) {
+        IDirect3DQuery9* created = nullptr;
+        if (FAILED(m_device->CreateQuery(D3DQUERYTYPE_OCCLUSION, &created)) || !created)
+            return;
+        record = Adopt(query, DeviceObject::kQuery, created, true);
+        if (!record)
+            return;
+        query->SetDirty(false);
+    }
+    static_cast<IDirect3DQuery9*>(record->object)->Issue(D3DISSUE_BEGIN);
+}
+
+void D3D9Renderer::EndOcclusionQuery(OcclusionQuery* query)
+{
+    if (!m_device || !query)
+        return;
+    DeviceObject* record = Lookup(query);
+    if (!record || record->kind != DeviceObject::kQuery)
+        return;
+    auto* deviceQuery = static_cast<IDirect3DQuery9*>(record->object);
+    deviceQuery->Issue(D3DISSUE_END);
+    DWORD pixels = 0;
+    const DWORD start = GetTickCount();
+    HRESULT answer;
+    while ((answer = deviceQuery->GetData(&pixels, sizeof pixels, D3DGETDATA_FLUSH)) == S_FALSE) {
+        if (GetTickCount() - start > kQueryPatience)
+            break;
+    }
+    query->SetVisiblePixels(answer == S_OK ? static_cast<uint32_t>(pixels) : 0);
+}
+
+// --- Reading the frame ------------------------------------------------------------------------
+
+Result D3D9Renderer::ReadFrame(Image* image)
+{
+    if (!image)
+        return kInvalidArgument;
+    if (!m_device)
+        return kFailure;
+    IDirect3DSurface9* target = nullptr;
+    if (FAILED(m_device->GetRenderTarget(0, &target))) {
+        Error("Невозможно прочитать кадр: нет поверхности рендеринга.");
+        return kFailure;
+    }
+    D3DSURFACE_DESC description;
+    target->GetDesc(&description);
+    IDirect3DSurface9* source = target;
+    IDirect3DSurface9* resolved = nullptr;
+    IDirect3DSurface9* copy = nullptr;
+    Result result = kFailure;
+    // A multisampled picture is resolved into a plain surface first.
+    if (description.MultiSampleType != D3DMULTISAMPLE_NONE) {
+        if (SUCCEEDED(m_device->CreateRenderTarget(description.Width, description.Height, description.Format,
+                                                   D3DMULTISAMPLE_NONE, 0, FALSE, &resolved, nullptr)) &&
+            SUCCEEDED(m_device->StretchRect(target, nullptr, resolved, nullptr, D3DTEXF_NONE)))
+            source = resolved;
+    }
+    if (!D3D9Pixels::CanRead(description.Format)) {
+        Error("Невозможно прочитать кадр: неизвестный формат поверхности %u.", static_cast<unsigned>(description.Format));
+    } else if (SUCCEEDED(m_device->CreateOffscreenPlainSurface(description.Width, description.Height,
+                                                               description.Format, D3DPOOL_SYSTEMMEM, &copy,
+                                                               nullptr)) &&
+               SUCCEEDED(m_device->GetRenderTargetData(source, copy))) {
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+            if (image->Allocate(Image::kR8G8B8, description.Width, description.Height) == kSuccess) {
+                // Surfaces are top-down, images bottom-up.
+                for (UINT y = 0; y < description.Height; ++y)
+                    D3D9Pixels::ToRgb(description.Format,
+                                      static_cast<const uint8_t*>(locked.pBits) + static_cast<ptrdiff_t>(locked.Pitch) * y,
+                                      description.Width,
+                                      image->Data() + size_t{description.Height - 1 - y} * description.Width * 3);
+                result = kSuccess;
+            }
+            copy->UnlockRect();
+        }
+    }
+    if (result != kSuccess)
+        Error("Невозможно прочитать кадр.");
+    if (copy)
+        copy->Release();
+    if (resolved)
+        resolved->Release();
+    target->Release();
+    return result;
 }
 
 }  // namespace zen

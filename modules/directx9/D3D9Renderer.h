@@ -20,8 +20,10 @@ class RenderStateBlock;
 // processing or, when refused, software. Frames begin only while the device is usable: a lost
 // device skips frames and gives back every object of the default pool (their resources are
 // marked dirty and rebuilt on next use); once the device can be reset it is, and drawing
-// resumes. Every device object a reset would invalidate (default-pool resources, recorded state
-// blocks) is entered in the default-pool table.
+// resumes. Every device object a reset would invalidate (textures and render targets, recorded
+// state blocks, occlusion queries) is entered in the default-pool table; the others (vertex and
+// index buffers in the managed pool, shaders, vertex declarations) in the managed table. Each
+// mirrored scene object keeps a pointer to its table record as its RenderResource handle.
 class D3D9Renderer : public Renderer {
 public:
     // "CreateRenderer" of the module: kFailure when `out` is null, when a renderer already
@@ -80,15 +82,24 @@ public:
     uint32_t GetViewportHeight() const override { return m_viewport.Height; }
     void SetViewport(float x, float y, float width, float height) override;
     void SetGammaRamp(const uint16_t* ramp) override;
+    void ReleaseRenderState(RenderStateBlock* block) override;
+    Result ReadFrame(Image* image) override;
 
-    // Direct3D 9 only: the device state block recorded from a render state block.
-    void ReleaseRenderState(RenderStateBlock* block);
+    // Direct3D 9 only: replays the block's recorded device state block, recording it first
+    // (again, when the block is dirty).
     void ApplyRenderState(RenderStateBlock* block);
+
+    // What is shown when a shader's text does not assemble: by default a message box with the
+    // assembler's text and an empty caption. Programs that must never wait for a user (tools,
+    // tests) install their own handler. Null restores the message box.
+    using ShaderMessageHandler = void (*)(const char* text);
+    static void SetShaderMessageHandler(ShaderMessageHandler handler);
 
     // Device state
     bool HasDevice() const { return m_device != nullptr; }
     IDirect3DDevice9* Device() const { return m_device; }  // No reference taken; null without one.
     const D3D9Capabilities& Capabilities() const { return m_capabilities; }  // Of the current device.
+    bool WideTextures() const { return m_wideTextures; }  // A16B16G16R16 textures are taken.
     const Vector4& ClearColor() const { return m_clearColor; }               // Of the last colour clear.
 
     // Default-pool table: `object` (one reference handed over) belongs to `resource`. kSuccess;
@@ -97,18 +108,32 @@ public:
     // Releases the resource's default-pool object, if any, and removes its entry.
     void ReleaseDefaultPoolObject(RenderResource* resource);
     uint32_t DefaultPoolCount() const { return m_defaultPool.Count(); }
+    uint32_t ManagedCount() const { return m_managed.Count(); }  // Buffers, shaders, declarations.
 
 private:
     // How far the set-up got; teardown releases exactly what the stage says exists.
     enum class Stage { kNothing, kDirect3D, kDevice };
 
-    // Operations whose device side arrives with the scene resources they mirror.
-    enum Pending : uint32_t {
-        kPendingResources,   // Buffers, textures, shaders, passes, queries: upload and binding.
-        kPendingDrawing,     // Vertex declarations and draw calls.
-        kPendingTargets,     // Render-to-texture.
-        kPendingStateBlocks, // Recorded render state.
-        kPendingCount,
+    // The device side of one mirrored scene object; its address is the object's handle.
+    struct DeviceObject {
+        enum Kind : uint32_t {
+            kForeign,        // Handed in through AddDefaultPoolObject.
+            kVertexBuffer,
+            kIndexBuffer,
+            kTexture,
+            kRenderTarget,   // A texture drawn into; `depth` is its depth surface.
+            kShader,         // `object` null: the text did not assemble (shown once).
+            kDeclaration,
+            kStateBlock,
+            kQuery,
+        };
+        RenderResource* resource = nullptr;   // The owner, checked when a handle is read.
+        IUnknown* object = nullptr;           // Owned reference; null only for a failed shader.
+        IDirect3DSurface9* depth = nullptr;   // Owned; render targets only.
+        Kind kind = kForeign;
+        bool defaultPool = false;
+        uint32_t bytes = 0;                   // Buffers: size of the device buffer.
+        uint32_t span = 0;                    // Index buffers: largest index + 1.
     };
 
     struct PointerHash {
@@ -121,16 +146,38 @@ private:
 
     D3D9Renderer();
 
-    // The default pool's objects go back to the device and their resources are reset (dirty),
-    // as a lost device requires; the table is emptied.
+    // The default pool's objects go back to the device and their resources are marked for
+    // rebuilding (handle cleared, dirty), as a lost device requires; the table is emptied.
     void ReleaseDefaultPool();
     // Render states every frame starts from; written after creation and after a reset.
     void WriteInitialStates();
     // Writes the cached transforms and viewport to the device (after creation and reset).
     void WriteTransforms();
-    // One warning per kind for the operations that are not available yet.
-    void ReportPending(Pending kind, const char* operation);
-    void BindNullStream(uint32_t stream, const void* buffer);
+
+    // Device objects of scene objects
+    DeviceObject* Lookup(RenderResource* resource);
+    // Enters `object` (one reference handed over) for `resource` and makes it the handle.
+    // False (object released) when the table cannot take it.
+    DeviceObject* Adopt(RenderResource* resource, DeviceObject::Kind kind, IUnknown* object, bool defaultPool);
+    // Releases the resource's device object, if any, and clears its handle.
+    void Drop(RenderResource* resource);
+    // Forgets every entry of `table`: objects released, resources cleared and dirty.
+    using Table = HashMap<RenderResource*, DeviceObject*, PointerHash>;
+    void ReleaseTable(Table& table);
+
+    IDirect3DVertexBuffer9* PrepareVertexBuffer(Buffer* buffer, UINT& stride);
+    IDirect3DIndexBuffer9* PrepareIndexBuffer(IntBuffer* indices, uint32_t& span);
+    IDirect3DBaseTexture9* PrepareTexture(BaseTexture* texture);
+    DeviceObject* PrepareRenderTarget(BaseTexture* texture, bool cube);
+    IUnknown* PrepareShader(Shader* shader);
+    IUnknown* AssembleShader(Shader* shader);
+    // The pass's vertex declaration, rebuilt while the pass is dirty; set on the device.
+    bool SetDeclaration(Pass* pass);
+    void BindStream(Buffer* buffer, uint32_t stream);
+    // Draws `node` with the bound streams, declaration and (its own) indices.
+    void DrawNode(GeometryNode* node, Pass* pass);
+    void BeginTarget(IDirect3DSurface9* surface, DeviceObject* target, uint32_t width, uint32_t height);
+    void ReleaseShaderCache();
 
     static constexpr uint32_t kTextureStages = 8;
 
@@ -141,13 +188,28 @@ private:
     D3D9ModeList m_modeList;                 // The device formats behind the base's mode records.
     uint32_t m_modeIndex = 0;                // Mode of the current device.
     D3D9Capabilities m_capabilities;
-    HashMap<RenderResource*, IUnknown*, PointerHash> m_defaultPool{32};  // Objects: owned references.
+    bool m_wideTextures = false;
+    Table m_defaultPool{32};  // Records: owned.
+    Table m_managed{32};      // Records: owned.
+    // Device shaders by source text (owned references; null for a text that failed), so that
+    // every effect with the same program shares one and a broken text is reported once.
+    HashMap<String, IUnknown*> m_shaderCache{32};
     bool m_inScene = false;                  // BeginScene succeeded and EndScene is due.
     Vector4 m_clearColor{0, 0, 0, 0};
     Matrix4 m_world, m_view, m_projection;
     Matrix4 m_textureTransforms[kTextureStages];
     D3DVIEWPORT9 m_viewport{0, 0, 0, 0, 0.0f, 1.0f};  // Pixels.
-    bool m_reported[kPendingCount] = {};
+    // Bindings since the last SetPass, for the draw-time checks.
+    uint32_t m_stagesBound = 0;              // Bit s: stage s has a texture of this pass.
+    bool m_pixelShaderBound = false;
+    IntBuffer* m_boundIndices = nullptr;     // Not owned; what SetIndices bound last.
+    uint32_t m_indexSpan = 0;                // Its largest index + 1.
+    bool m_reportedIndices = false;          // The out-of-range warning was written.
+    // The surfaces a render target replaced (owned references while one is active).
+    IDirect3DSurface9* m_savedColor = nullptr;
+    IDirect3DSurface9* m_savedDepth = nullptr;
+    D3DVIEWPORT9 m_savedViewport{0, 0, 0, 0, 0.0f, 1.0f};
+    bool m_inTarget = false;
 };
 
 }  // namespace zen
