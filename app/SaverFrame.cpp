@@ -51,7 +51,12 @@ int Saver::RunFrameLoop()
             return 1;
         }
         renderer->Clear(zen::Renderer::kClearColor | zen::Renderer::kClearDepth, zen::Vector4{0, 0, 0, 1}, 1.0f, 0);
-        if (renderer->StartFrame() != zen::kSuccess) {
+        const zen::Result begun = renderer->StartFrame();
+        // A lost device skips frames until it is back; the scene keeps moving meanwhile and
+        // input can still end the run. Anything else means no frame can be drawn at all.
+        if (begun == zen::kFailure)
+            continue;
+        if (begun != zen::kSuccess) {
             zen::Error("Неудачно начало рендеринга.");
             return 1;
         }
