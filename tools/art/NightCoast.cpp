@@ -242,12 +242,24 @@ void NightCoast::PaintMoon()
     disc.FillPath(Path::Circle(m_moon, r));
     const ValueNoise maria(m_layout.seed + 41);
     const ValueNoise craters(m_layout.seed + 42);
+    // The dark seas: a few soft patches, their edges broken by noise.
+    struct Sea {
+        Vec2 at;
+        float radius;
+    };
+    const Sea seas[] = {{{-0.3f, -0.28f}, 0.32f}, {{0.12f, -0.38f}, 0.26f}, {{0.3f, 0.05f}, 0.24f},
+                        {{-0.08f, 0.12f}, 0.2f},  {{-0.42f, 0.3f}, 0.18f}};
     m_canvas.Draw(disc, [&](Vec2 p) {
         const Vec2 q = (p - m_moon) / r;
         const float d2 = std::min(1.0f, Dot(q, q));
-        const float seas = SmoothStep(0.45f, 0.68f, maria.Fractal(q.x * 2.1f + 3, q.y * 2.1f + 7, 4));
-        const float pits = craters.Fractal(q.x * 6 + 1, q.y * 6 + 2, 3);
-        float light = (1.0f - 0.16f * seas) * (0.93f + 0.07f * pits);
+        float dark = 0;
+        for (const Sea& sea : seas) {
+            const Vec2 v = (q - sea.at) / sea.radius;
+            dark = std::max(dark, std::exp(-Dot(v, v) * 1.4f));
+        }
+        dark *= 0.6f + 0.8f * maria.Fractal(q.x * 3 + 3, q.y * 3 + 7, 3);
+        const float pits = craters.Fractal(q.x * 7 + 1, q.y * 7 + 2, 3);
+        float light = (1.0f - 0.2f * Clamp01(dark)) * (0.93f + 0.07f * pits);
         light *= 0.8f + 0.2f * std::sqrt(1 - d2);
         return Color(1.0f * light, 0.975f * light, 0.91f * light);
     });
