@@ -16,6 +16,7 @@ namespace zen {
 namespace {
 
 Ptr<Renderer> g_renderer;  // The process-wide renderer; its module is kept in the renderer.
+bool g_messageBoxes = true;
 
 }  // namespace
 
@@ -34,6 +35,16 @@ Renderer::~Renderer()
 Renderer* Renderer::Current()
 {
     return g_renderer.Get();
+}
+
+void Renderer::SetMessageBoxesAllowed(bool allowed)
+{
+    g_messageBoxes = allowed;
+}
+
+bool Renderer::MessageBoxesAllowed()
+{
+    return g_messageBoxes;
 }
 
 // --- Window and device ------------------------------------------------------------------------
@@ -87,6 +98,20 @@ Result Renderer::Close()
         return kFailure;
     }
     return kSuccess;
+}
+
+void Renderer::SetCapabilities(const RendererCapabilities& capabilities)
+{
+    m_recorded = capabilities;
+    m_capabilities = capabilities;
+    m_capabilities.vertexShaderVersion = std::min(m_capabilities.vertexShaderVersion, m_shaderLimit);
+    m_capabilities.pixelShaderVersion = std::min(m_capabilities.pixelShaderVersion, m_shaderLimit);
+}
+
+void Renderer::LimitShaderVersion(uint32_t version)
+{
+    m_shaderLimit = version;
+    SetCapabilities(m_recorded);
 }
 
 const DisplayMode* Renderer::GetDisplayMode(uint32_t index) const

@@ -53,6 +53,12 @@ public:
     // The process-wide renderer; null when none is loaded.
     static Renderer* Current();
 
+    // Whether a back end may stop and show the user a message (a shader assembler's error text
+    // in a message box). Programs that must never wait for someone (tools, test runs) turn it
+    // off, and the text only goes to the log. On by default.
+    static void SetMessageBoxesAllowed(bool allowed);
+    static bool MessageBoxesAllowed();
+
     // Clear flags.
     static constexpr uint32_t kClearColor = 1;
     static constexpr uint32_t kClearDepth = 2;
@@ -134,6 +140,10 @@ public:
 
     // What the current device can do (see RendererCapabilities); not valid without a device.
     const RendererCapabilities& GetCapabilities() const { return m_capabilities; }
+    // From now on the capabilities claim shaders of at most `version` (major x 10 + minor; 0:
+    // none), so effects choose their fallback techniques on any device (previews and checks of
+    // the fixed-function paths). Effects that chose already keep their choice.
+    void LimitShaderVersion(uint32_t version);
 
     // Display modes the back end found at construction, in its order (the order the application
     // and the settings dialog choose from).
@@ -203,7 +213,7 @@ protected:
     Result AddDisplayMode(const DisplayMode& mode);
     void SetDesktopModeIndex(int32_t index) { m_desktopMode = index; }
     // For back ends when a device is made or released.
-    void SetCapabilities(const RendererCapabilities& capabilities) { m_capabilities = capabilities; }
+    void SetCapabilities(const RendererCapabilities& capabilities);
 
 private:
     friend Result LoadRenderer(const String& moduleName);
@@ -215,7 +225,9 @@ private:
     Ptr<GeometryNode> m_currentGeometry;
     Array<DisplayMode> m_modes;
     int32_t m_desktopMode = -1;        // Index into m_modes, -1 when no mode matches the desktop.
-    RendererCapabilities m_capabilities;  // Of the current device.
+    RendererCapabilities m_recorded;      // Of the current device, as the back end recorded them.
+    RendererCapabilities m_capabilities;  // The same with the shader versions limited.
+    uint32_t m_shaderLimit = 0xFFFFFFFFu; // See LimitShaderVersion.
     Pass* m_currentPass = nullptr;     // The pass being applied; not owned.
     bool m_mirrorCulling = false;
     bool m_depthEqual = false;

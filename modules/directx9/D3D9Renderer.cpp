@@ -79,13 +79,6 @@ constexpr uintptr_t kRecordTag = 1;
 // (lost meanwhile) must not hang the frame.
 constexpr DWORD kQueryPatience = 2000;
 
-void ShowShaderMessage(const char* text)
-{
-    MessageBoxA(nullptr, text, "", MB_OK);
-}
-
-D3D9Renderer::ShaderMessageHandler g_shaderMessage = &ShowShaderMessage;
-
 D3DCOLORVALUE ColorValue(const Vector4& color)
 {
     return D3DCOLORVALUE{color.x, color.y, color.z, color.w};
@@ -802,11 +795,6 @@ void D3D9Renderer::SetTexture(uint32_t stage, BaseTexture* texture)
 
 // --- Shaders ----------------------------------------------------------------------------------
 
-void D3D9Renderer::SetShaderMessageHandler(ShaderMessageHandler handler)
-{
-    g_shaderMessage = handler ? handler : &ShowShaderMessage;
-}
-
 IUnknown* D3D9Renderer::AssembleShader(Shader* shader)
 {
     const String& source = shader->Source();
@@ -821,11 +809,13 @@ IUnknown* D3D9Renderer::AssembleShader(Shader* shader)
         D3DXAssembleShader(source.CStr(), source.Length(), nullptr, nullptr, 0, &code, &errors);
     IUnknown* made = nullptr;
     if (FAILED(assembled) || !code) {
-        // The assembler's own text, shown once per program text; the shader stays unbound.
+        // The assembler's own text, shown once per program text (in a message box with an
+        // empty caption where one may be shown); the shader stays unbound.
         const char* text = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
         std::string message(text, errors ? strnlen(text, errors->GetBufferSize()) : 0);
         Error("Невозможно ассемблировать шейдер [%s]: %s", shader->Name().CStr(), message.c_str());
-        g_shaderMessage(message.c_str());
+        if (MessageBoxesAllowed())
+            MessageBoxA(nullptr, message.c_str(), "", MB_OK);
     } else {
         const auto* words = static_cast<const DWORD*>(code->GetBufferPointer());
         HRESULT created = E_FAIL;

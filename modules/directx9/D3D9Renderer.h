@@ -89,12 +89,6 @@ public:
     // (again, when the block is dirty).
     void ApplyRenderState(RenderStateBlock* block);
 
-    // What is shown when a shader's text does not assemble: by default a message box with the
-    // assembler's text and an empty caption. Programs that must never wait for a user (tools,
-    // tests) install their own handler. Null restores the message box.
-    using ShaderMessageHandler = void (*)(const char* text);
-    static void SetShaderMessageHandler(ShaderMessageHandler handler);
-
     // Device state
     bool HasDevice() const { return m_device != nullptr; }
     IDirect3DDevice9* Device() const { return m_device; }  // No reference taken; null without one.

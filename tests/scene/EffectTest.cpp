@@ -317,6 +317,26 @@ TEST_F(Effects, TheFirstSupportedTechniqueIsChosenOnceFromTheRecordedCapabilitie
     EXPECT_EQ(shaded->CurrentTechnique(), shaded->GetTechnique(0));
 }
 
+TEST_F(Effects, ALimitOnShaderVersionsChoosesTheFallbacksAndOutlivesANewDevice)
+{
+    renderer->LimitShaderVersion(0);
+    EXPECT_EQ(renderer->GetCapabilities().vertexShaderVersion, 0u);
+    Ptr<TextureEffect> effect = new TextureEffect();
+    ASSERT_EQ(effect->GetPassCount(), 1u);
+    EXPECT_EQ(effect->CurrentTechnique(), effect->GetTechnique(1));
+    // A device made later records its own capabilities; the limit still holds.
+    RendererCapabilities recorded;
+    recorded.valid = true;
+    recorded.vertexShaderVersion = recorded.pixelShaderVersion = 30;
+    renderer->SetDeviceCapabilities(recorded);
+    EXPECT_EQ(renderer->GetCapabilities().pixelShaderVersion, 0u);
+    renderer->LimitShaderVersion(11);
+    EXPECT_EQ(renderer->GetCapabilities().vertexShaderVersion, 11u);
+    Ptr<ColorEffect> shaded = new ColorEffect();
+    ASSERT_EQ(shaded->GetPassCount(), 1u);
+    EXPECT_EQ(shaded->CurrentTechnique(), shaded->GetTechnique(0));
+}
+
 TEST_F(Effects, NoTechniqueIsChosenBeforeADeviceRecordedItsCapabilities)
 {
     renderer->SetDeviceCapabilities(RendererCapabilities{});

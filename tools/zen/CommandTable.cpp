@@ -27,6 +27,21 @@ const Command* CommandTable::Find(std::string_view family, std::string_view verb
     return nullptr;
 }
 
+const Command* CommandTable::Match(const std::vector<std::string>& words, size_t& used)
+{
+    if (words.size() >= 2)
+        if (const Command* command = Find(words[0], words[1])) {
+            used = 2;
+            return command;
+        }
+    if (!words.empty())
+        if (const Command* command = Find(words[0], "")) {
+            used = 1;
+            return command;
+        }
+    return nullptr;
+}
+
 bool CommandTable::HasFamily(std::string_view family)
 {
     return std::any_of(Table().begin(), Table().end(), [family](const Command& c) { return family == c.family; });
@@ -44,7 +59,8 @@ std::vector<Command> CommandTable::Sorted()
 
 int PrintUsage(const Command& command)
 {
-    std::fprintf(stderr, "usage: zen %s %s %s\n", command.family, command.verb, command.arguments);
+    std::fprintf(stderr, "usage: zen %s%s%s %s\n", command.family, *command.verb ? " " : "", command.verb,
+                 command.arguments);
     return kExitUsage;
 }
 
@@ -53,7 +69,10 @@ void PrintCommandList(std::FILE* out, std::string_view family)
     for (const Command& command : CommandTable::Sorted()) {
         if (!family.empty() && family != command.family)
             continue;
-        std::string line = std::string("zen ") + command.family + " " + command.verb + " " + command.arguments;
+        std::string line = std::string("zen ") + command.family;
+        if (*command.verb)
+            line += std::string(" ") + command.verb;
+        line += std::string(" ") + command.arguments;
         if (line.size() > 40)
             std::fprintf(out, "  %s\n  %-40s %s\n", line.c_str(), "", command.summary);
         else

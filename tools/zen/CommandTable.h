@@ -23,7 +23,7 @@ constexpr int kExitUsage = 2;
 
 struct Command {
     const char* family;     // First word, e.g. "scene".
-    const char* verb;       // Second word, e.g. "check".
+    const char* verb;       // Second word, e.g. "check"; empty for a one-word command ("render").
     const char* arguments;  // For usage lines, e.g. "FILE.STR".
     const char* summary;    // One line for `zen help`.
     int (*run)(const std::vector<std::string>& arguments);
@@ -33,6 +33,9 @@ class CommandTable {
 public:
     static void Add(const Command& command);
     static const Command* Find(std::string_view family, std::string_view verb);
+    // The command `words` name: family and verb, or a one-word command followed by its
+    // arguments. `used` gets the number of words the name took (1 or 2). Null when none.
+    static const Command* Match(const std::vector<std::string>& words, size_t& used);
     static bool HasFamily(std::string_view family);
     static std::vector<Command> Sorted();  // By family, then verb.
 };

@@ -49,7 +49,8 @@ int main(int argc, char** argv)
         PrintHelp(stdout);
         return kExitSuccess;
     }
-    const Command* command = words.size() >= 2 ? CommandTable::Find(words[0], words[1]) : nullptr;
+    size_t nameWords = 0;
+    const Command* command = CommandTable::Match(words, nameWords);
     if (!command) {
         if (CommandTable::HasFamily(words[0])) {
             std::fprintf(stderr, "zen: unknown %s command%s%s; the %s commands are:\n", words[0].c_str(),
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
         }
         (void)zen::RegisterOutput(log.Get());
     }
-    const int code = command->run(std::vector<std::string>(words.begin() + 2, words.end()));
+    const int code = command->run(std::vector<std::string>(words.begin() + static_cast<long>(nameWords), words.end()));
     if (log)
         (void)zen::UnregisterOutput(log.Get());
     return code;

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/core/Ptr.h"
+#include "engine/modules/CodecManager.h"
+#include "engine/modules/ModuleManager.h"
+#include "engine/modules/SceneCodec.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/TextureEffect.h"
+#include "engine/vfs/Directory.h"
+#include "engine/vfs/File.h"
+#include "engine/vfs/FileManager.h"
+#include "modules/recording/RecordingRenderer.h"
+#include "support/EngineScope.h"
+
+// `zen scene render-test` and `zen render`, run as a program with the recording renderer (the
+// Wine stage draws the same scene through Direct3D 9 and checks its pixels), and the test scene
+// drawn in-process: what is drawn, in which order, and what is culled.
+namespace zen {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+ToolRun Zen(const std::string& arguments)
+{
+    ToolRun run;
+    std::FILE* pipe = popen((std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, got);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+class RenderTool : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string pattern = ::testing::TempDir() + "zen_render_XXXXXX";
+        s_folder = mkdtemp(pattern.data()) ? pattern : std::string();
+        const ToolRun made = Zen("scene render-test " + s_folder);
+        ASSERT_EQ(made.exitCode, 0) << made.output;
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(s_folder); }
+
+    static std::string PathOf(const char* name) { return s_folder + "/" + name; }
+
+    static std::string s_folder;
+};
+
+std::string RenderTool::s_folder;
+
+TEST_F(RenderTool, RenderWritesTheLastFrameAsA24BitBmpOfTheWindowSize)
+{
+    const ToolRun run = Zen("render " + PathOf("RenderTest.STR") + " --frames 3 --size 200x150 --shot " +
+                            PathOf("shot.bmp") + " --renderer Recording --log " + PathOf("render.log"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("drew 3 frames"), std::string::npos) << run.output;
+    const std::string bmp = ReadAll(PathOf("shot.bmp"));
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    auto u32 = [&bmp](size_t at) {
+        return uint32_t(uint8_t(bmp[at])) | uint32_t(uint8_t(bmp[at + 1])) << 8 | uint32_t(uint8_t(bmp[at + 2])) << 16 |
+               uint32_t(uint8_t(bmp[at + 3])) << 24;
+    };
+    EXPECT_EQ(u32(18), 200u);
+    EXPECT_EQ(u32(22), 150u);
+    EXPECT_EQ(uint8_t(bmp[28]), 24);
+    EXPECT_EQ(bmp.size(), 54u + 200u * 3u * 150u);  // 600-byte rows need no padding.
+    // The recording renderer's frame is the clear colour: black.
+    EXPECT_EQ(bmp.find_first_not_of('\0', 54), std::string::npos);
+    const std::string log = ReadAll(PathOf("render.log"));
+    EXPECT_NE(log.find("INFO. Изображение [checker.bmp] загружено.\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+}
+
+TEST_F(RenderTool, BadArgumentsAreUsageErrorsAndFailuresSayWhy)
+{
+    for (const char* arguments : {"render", "render x.STR --frames 0 --size 64x64", "render x.STR --frames 1",
+                                  "render x.STR --frames 1 --size 64", "render x.STR --frames 1 --size 8x64",
+                                  "render x.STR --frames 1 --size 64x64 --wobble", "render a.STR b.STR --frames 1"}) {
+        const ToolRun run = Zen(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find("usage: zen render SCENE.STR --frames N --size WxH"), std::string::npos)
+            << run.output;
+    }
+    const ToolRun missing = Zen("render " + PathOf("absent.STR") + " --frames 1 --size 64x64 --renderer Recording");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("is not a readable scene file"), std::string::npos) << missing.output;
+    const ToolRun noModule = Zen("render " + PathOf("RenderTest.STR") + " --frames 1 --size 64x64 --renderer Nowhere");
+    EXPECT_EQ(noModule.exitCode, 1);
+    EXPECT_NE(noModule.output.find("cannot load the renderer module Nowhere"), std::string::npos) << noModule.output;
+}
+
+// The scene drawn in-process through the recording renderer, as `zen render` draws it.
+TEST_F(RenderTool, TheTestSceneDrawsOpaqueThenBlendedBackToFrontAndCullsTheHiddenParts)
+{
+    test::EngineScope engine;
+    for (const char* codec : {"STRSceneCodec", "BMPImageCodec"}) {
+        ASSERT_EQ(ModuleManager::LoadModule(String(codec)), kSuccess);
+        ASSERT_EQ(CodecManager::LoadCodec(String(codec)), kSuccess);
+    }
+    // The scene's picture is found next to it, as the tool mounts its folder.
+    auto* folder = new Directory(String(s_folder), FileManager::Root());
+    ASSERT_EQ(folder->AttachFile(new File(String("checker.bmp"))), kSuccess);
+    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+    auto* renderer = RecordingRenderer::Latest();
+    {
+        auto* codec = static_cast<SceneCodec*>(CodecManager::FindCodec(String("STRSceneCodec")));
+        File file{String(PathOf("RenderTest.STR"))};
+        Object* loaded = nullptr;
+        ASSERT_EQ(codec->Load(&file, &loaded), kSuccess);
+        Ptr<Object> root(loaded);
+        ASSERT_TRUE(root->IsExactly(&SceneNode::TYPE));
+        auto* cube = static_cast<GeometryNode*>(root->FindByName(String("Cube")));
+        ASSERT_NE(cube, nullptr);
+        ASSERT_TRUE(cube->GetEffect() && cube->GetEffect()->IsExactly(&TextureEffect::TYPE));
+        auto* textured = static_cast<TextureEffect*>(cube->GetEffect());
+        ASSERT_NE(textured->GetTexture(), nullptr);
+        ASSERT_NE(textured->GetTexture()->GetImage(), nullptr);
+        EXPECT_EQ(textured->GetTexture()->GetImage()->Width(), 64u);
+        Array<Object*> cameras(1, 1);
+        root->CollectByType(&Camera::TYPE, cameras);
+        ASSERT_EQ(cameras.Count(), 1u);
+        renderer->SetCamera(static_cast<Camera*>(cameras[0]));
+        renderer->SetViewport(0, 0, 320, 240);
+
+        auto& node = static_cast<SceneNode&>(*root);
+        node.UpdateState(0.0, true);
+        renderer->ClearJournal();
+        ASSERT_EQ(renderer->StartFrame(), kSuccess);
+        node.DrawIfVisible(renderer);
+        renderer->FinishFrame();
+        std::vector<std::string> draws;
+        for (const std::string& line : renderer->Journal())
+            if (line.rfind("DrawCurrentGeometry", 0) == 0)
+                draws.push_back(line);
+        const std::vector<std::string> expected = {
+            "DrawCurrentGeometry [Floor] 2", "DrawCurrentGeometry [Cube] 12", "DrawCurrentGeometry [FarGlass] 2",
+            "DrawCurrentGeometry [NearGlass] 2"};
+        EXPECT_EQ(draws, expected);
+    }
+    EXPECT_EQ(ReleaseRenderer(), kSuccess);
+}
+
+}  // namespace
+}  // namespace zen
