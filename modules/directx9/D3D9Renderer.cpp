@@ -381,6 +381,11 @@ Result D3D9Renderer::BeginFrame()
             return kFailure;
         WriteInitialStates();
         WriteTransforms();
+        // The frame's clear came before this reset and was lost with the device: the new
+        // buffers hold nothing defined, and a stale depth buffer would hide the whole frame.
+        if (m_lastClearFlags)
+            m_device->Clear(0, nullptr, m_lastClearFlags, PackColor(m_clearColor), m_lastClearDepth,
+                            m_lastClearStencil);
     } else if (FAILED(level)) {
         return kFailure;
     }
@@ -415,6 +420,9 @@ void D3D9Renderer::Clear(uint32_t flags, const Vector4& color, float depth, uint
     // Clearing a stencil the depth buffer does not have is an invalid call.
     if (GetDisplayMode(m_modeIndex)->stencilBits == 0)
         deviceFlags &= ~static_cast<DWORD>(D3DCLEAR_STENCIL);
+    m_lastClearFlags = deviceFlags;
+    m_lastClearDepth = depth;
+    m_lastClearStencil = stencil;
     if (deviceFlags)
         m_device->Clear(0, nullptr, deviceFlags, PackColor(color), depth, stencil);
 }

@@ -190,6 +190,9 @@ private:
     HashMap<String, IUnknown*> m_shaderCache{32};
     bool m_inScene = false;                  // BeginScene succeeded and EndScene is due.
     Vector4 m_clearColor{0, 0, 0, 0};
+    DWORD m_lastClearFlags = 0;              // The device flags of the last Clear (repeated after a reset).
+    float m_lastClearDepth = 1.0f;
+    DWORD m_lastClearStencil = 0;
     Matrix4 m_world, m_view, m_projection;
     Matrix4 m_textureTransforms[kTextureStages];
     D3DVIEWPORT9 m_viewport{0, 0, 0, 0, 0.0f, 1.0f};  // Pixels.
