@@ -150,6 +150,24 @@ protected:
 
 // --- Geometry nodes -----------------------------------------------------------------------------
 
+TEST(PrimitiveCounts, FollowThePrimitiveTypeAndDropIncompletePrimitives)
+{
+    EXPECT_EQ(GeometryNode::PrimitiveCount(GeometryNode::kTriangles, 7), 2u);  // The seventh index is left over.
+    EXPECT_EQ(GeometryNode::PrimitiveCount(GeometryNode::kTriangles, 2), 0u);
+    EXPECT_EQ(GeometryNode::PrimitiveCount(GeometryNode::kLines, 5), 2u);
+    EXPECT_EQ(GeometryNode::PrimitiveCount(GeometryNode::kStripLines, 5), 4u);
+    EXPECT_EQ(GeometryNode::PrimitiveCount(GeometryNode::kStripLines, 1), 0u);
+    EXPECT_EQ(GeometryNode::PrimitiveCount(GeometryNode::kStripLines, 0), 0u);
+    EXPECT_EQ(GeometryNode::PrimitiveCount(GeometryNode::kPoints, 5), 5u);
+    EXPECT_EQ(GeometryNode::PrimitiveCount(7, 9), 0u);
+    // Without indices the vertices count.
+    Ptr<Triangles> loose = new Triangles();
+    loose->SetVertices(new Vector3Buffer(6));
+    EXPECT_EQ(loose->PrimitiveCount(), 2u);
+    loose->SetIndices(test::MakeIntBuffer({0, 1, 2}).Get());
+    EXPECT_EQ(loose->PrimitiveCount(), 1u);
+}
+
 TEST_F(DrawPath, OpaqueGeometryIsDrawnAtOnceAndBlendedGeometryAfterItFarthestFirst)
 {
     AddQuad(*root, "BlendedNear", 5, true);
