@@ -1,6 +1,6 @@
 """The device side of the DirectX9 renderer under Wine (DrawProbe.exe): the engine's scene objects
-drawn and each frame read back through the renderer. Textures upright in both the shader and the
-fixed-function techniques, a texture drawn into as a render target (viewport switched and given
+drawn and each frame read back through the renderer. Textures upright and exponential fog alike in
+the shader and the fixed-function techniques, a texture drawn into as a render target (viewport switched and given
 back), cube and volume textures, occlusion queries, non-indexed drawing, mirror culling and the
 depth-equal override, indices past the vertices and a shader text that does not assemble (both
 refused without ending the program and without a message box), and a texture rebuilt after the
@@ -60,6 +60,11 @@ class DrawProbe(unittest.TestCase):
         # Top left, top right, bottom left, bottom right of a full-window quad with the picture.
         self.assertEqual(checks["orientation"], " ".join([RED, GREEN, BLUE, YELLOW]))
         self.assertEqual(checks["fixed"], " ".join([RED, GREEN, BLUE, YELLOW]))
+        # Exponential fog: e^(-density x depth) of the colour stays, the rest is fog colour,
+        # computed by the vertex program and by the fixed-function pipeline alike.
+        for name in ("fog", "fixedfog"):
+            channels = [int(value) for value in checks[name].split(",")]
+            self.assertTrue(all(abs(value - 161) <= 3 for value in channels), f"{name}: {channels}")
         # Cleared to magenta as a 64x64 target, then drawn as a texture over the window.
         self.assertEqual(checks["target"], "viewport 64 64 after 128 128 pixel 255,0,255 dirty 0")
         # Six square faces make a cube, slices a volume (full mip chains of an 8-pixel side); a

@@ -177,6 +177,17 @@ void CheckOrientation(Probe& probe, const char* name)
          probe.Pixel(96, 96).c_str());
 }
 
+// Black geometry at depth 5 in white exponential fog of density 0.2: e^-1 of the colour is
+// left, so the pixel is about 255 x (1 - 0.368) = 161, with programs and without.
+void CheckFog(Probe& probe, const char* name)
+{
+    Ptr<Triangles> quad = Quad(-5, 5, -5, 5, 5);
+    Paint(*quad, Vector4{0, 0, 0, 1});
+    static_cast<ColorEffect*>(quad->GetEffect())->SetFog(true, Vector4{1, 1, 1, 1}, 0.2f, 2.0f);
+    probe.Frame([&] { probe.Draw(*quad); });
+    Line("%s %s", name, probe.Pixel(64, 64).c_str());
+}
+
 void CheckRenderTarget(Probe& probe)
 {
     Ptr<Image> image = new Image(String("target"), Image::kR8G8B8, 64, 64);
@@ -364,8 +375,10 @@ int Run(bool lost, const std::string& logPath)
             CheckLostDevice(probe);  // Full screen: only there does deactivation lose the device.
         } else {
             CheckOrientation(probe, "orientation");
+            CheckFog(probe, "fog");
             renderer->LimitShaderVersion(0);
             CheckOrientation(probe, "fixed");
+            CheckFog(probe, "fixedfog");
             renderer->LimitShaderVersion(0xFFFFFFFFu);
             CheckRenderTarget(probe);
             CheckCubeAndVolume(probe);
