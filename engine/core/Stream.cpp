@@ -307,9 +307,7 @@ Result Stream::ReadObject(Object** out)
     // Held while it loads: a failure inside its fields (a wrong-typed reference to it, or the
     // release of a part that refers back to it) must not destroy it under its own Load.
     object->AddReference();
-    m_loading.push_back(object);
     const Result loaded = object->Load(*this);
-    m_loading.pop_back();
     if (m_state == kSuccess)
         m_state = loaded;
     Info("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), object->ID(), object->Name().CStr(), m_position);
@@ -329,22 +327,6 @@ Result Stream::ReadObject(Object** out)
 bool Stream::IsOfType(Object* object, const Rtti* type)
 {
     return object->IsDerivedFrom(type);
-}
-
-bool Stream::IsLoading(const Object* object) const
-{
-    for (const Object* loading : m_loading)
-        if (loading == object)
-            return true;
-    return false;
-}
-
-void Stream::RefuseCycle(Object* object)
-{
-    Error("Циклическая ссылка на загружаемый объект. RTTI[%s] ID[%d]", object->GetRtti()->Name().CStr(),
-          object->ID());
-    if (m_state == kSuccess)
-        m_state = kFailure;
 }
 
 void Stream::RefuseType(Object* object, const Rtti* expected)

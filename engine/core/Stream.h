@@ -70,20 +70,13 @@ public:
     // Object graphs. ReadObject gives an unreferenced object (or null); the caller adopts it.
     Result WriteObject(Object* object);
     Result ReadObject(Object** out);
-    // ReadObject for an owning field of a known type: an object of another type fails the
-    // stream, and so does an object that is still loading (an owning reference back to an
-    // enclosing object would make an ownership cycle: never freed, and endless for the searches
-    // that walk owned objects). Non-owning links use ReadLink, which allows both directions.
+    // ReadObject for a field of a known type: an object of another type fails the stream.
     template <class T>
     Result ReadObject(Ptr<T>& out)
     {
         Object* object = nullptr;
         if (ReadObject(&object) != kSuccess)
             return State();
-        if (object && IsLoading(object)) {
-            RefuseCycle(object);
-            return State();
-        }
         T* typed = CheckType<T>(object);
         if (object && !typed)
             return State();
@@ -131,15 +124,12 @@ private:
         return nullptr;
     }
     static bool IsOfType(Object* object, const class Rtti* type);
-    bool IsLoading(const Object* object) const;
-    void RefuseCycle(Object* object);
     void RefuseType(Object* object, const class Rtti* expected);
 
     std::vector<uint8_t> m_buffer;    // Its size is the stream's size.
     uint32_t m_growthIncrement;       // Bytes added per growth step; 0 makes the size fixed.
     uint32_t m_position = 0;          // Offset of the next read or write.
     HashMap<uint32_t, Object*, IntegerHash> m_ids{32};  // File ID -> object met in this stream; no references.
-    std::vector<const Object*> m_loading;  // Objects whose Load is running, outermost first.
     Result m_state = kSuccess;
 };
 

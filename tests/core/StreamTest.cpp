@@ -211,28 +211,6 @@ TEST_F(StreamObjects, AnObjectOfTheWrongTypeInATypedFieldIsRefused)
     EXPECT_FALSE(field);
 }
 
-TEST_F(StreamObjects, OwningReferencesBackToALoadingObjectAreRefused)
-{
-    test::LogCapture log;
-    // A thing that owns itself, and a controller attached to itself: both ownership cycles.
-    Ptr<test::Thing> selfOwner(new test::Thing(String("self")));
-    selfOwner->child = selfOwner.Get();
-    Ptr<test::TestController> selfControlled(new test::TestController(String("loop")));
-    ASSERT_EQ(selfControlled->SetController(selfControlled.Get()), kSuccess);
-    for (Object* cyclic : {static_cast<Object*>(selfOwner.Get()), static_cast<Object*>(selfControlled.Get())}) {
-        Stream out;
-        ASSERT_EQ(out.WriteObject(cyclic), kSuccess);
-        ByteStream in(Bytes(out, out.Position()));
-        Object* read = nullptr;
-        EXPECT_EQ(in.ReadObject(&read), kFailure);
-        EXPECT_EQ(read, nullptr);
-    }
-    EXPECT_TRUE(log.ContainsText("ERROR. Циклическая ссылка на загружаемый объект. RTTI[ZEN.Thing]"));
-    EXPECT_TRUE(log.ContainsText("ERROR. Циклическая ссылка на загружаемый объект. RTTI[ZEN.TestController]"));
-    selfOwner->child = nullptr;
-    (void)selfControlled->RemoveControllers();
-}
-
 TEST_F(StreamObjects, TruncatedRecordsFailCleanlyAtEveryLength)
 {
     Ptr<test::Thing> root(new test::Thing(String("root")));
