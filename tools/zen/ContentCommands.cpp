@@ -1,7 +1,8 @@
-// `zen content ...`: the pictures the saver carries (tools/art). `pictures` draws them into a
-// folder, `archive` draws them and packs them into the RAR 2.0 archive of resource 134. Both
-// rewrite a file only when its bytes change, so a build that depends on the files redoes the
-// steps after them only when the pictures really changed.
+// `zen content ...`: the pictures the saver carries (tools/art). `pictures` draws them (or some
+// of them) into a folder, `archive` draws them all and packs them into the RAR 2.0 archive of
+// resource 134. Both rewrite a file only when its bytes change, so a build that depends on the
+// files redoes the steps after them only when the pictures really changed.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,8 +23,10 @@ namespace fs = std::filesystem;
 int RunPictures(const std::vector<std::string>& arguments);
 int RunArchive(const std::vector<std::string>& arguments);
 
-CommandRegistration s_pictures({"content", "pictures", "FOLDER",
-                                "draw the pictures of the picture archive (resource 134) into FOLDER", &RunPictures});
+CommandRegistration s_pictures({"content", "pictures", "FOLDER [NAME ...]",
+                                "draw the pictures of the picture archive (resource 134), or the named ones, into "
+                                "FOLDER",
+                                &RunPictures});
 CommandRegistration s_archive({"content", "archive", "ARCHIVE [--pictures FOLDER]",
                                "draw the pictures and pack them into the RAR 2.0 archive ARCHIVE (and FOLDER)",
                                &RunArchive});
@@ -105,15 +108,38 @@ bool WritePictures(const std::string& folder, const std::vector<art::PictureSet:
 
 int RunPictures(const std::vector<std::string>& arguments)
 {
-    if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-')
+    if (arguments.empty() || arguments[0].empty() || arguments[0][0] == '-')
         return PrintUsage(*CommandTable::Find("content", "pictures"));
+    std::vector<std::string> names(arguments.begin() + 1, arguments.end());
+    const std::vector<std::string> all = art::PictureSet::Names();
+    for (const std::string& name : names) {
+        if (std::find(all.begin(), all.end(), name) == all.end()) {
+            std::fprintf(stderr, "zen: there is no picture called %s; the pictures are:\n", name.c_str());
+            for (const std::string& known : all)
+                std::fprintf(stderr, "  %s\n", known.c_str());
+            return kExitUsage;
+        }
+    }
     if (!MakeFolder(arguments[0]))
         return kExitFailure;
     EngineSession engine;
-    std::vector<art::PictureSet::Picture> pictures;
-    if (!engine.Started() || !MakePictures(pictures) || !WritePictures(arguments[0], pictures))
+    if (!engine.Started())
         return kExitFailure;
-    return kExitSuccess;
+    std::vector<art::PictureSet::Picture> pictures;
+    if (names.empty()) {
+        if (!MakePictures(pictures))
+            return kExitFailure;
+    } else {
+        for (const std::string& name : names) {
+            art::PictureSet::Picture picture{name, {}};
+            if (art::PictureSet::Make(name, picture.bytes) != kSuccess) {
+                std::fprintf(stderr, "zen: %s could not be made (see the log)\n", name.c_str());
+                return kExitFailure;
+            }
+            pictures.push_back(std::move(picture));
+        }
+    }
+    return WritePictures(arguments[0], pictures) ? kExitSuccess : kExitFailure;
 }
 
 int RunArchive(const std::vector<std::string>& arguments)
