@@ -210,26 +210,31 @@ void NightCoast::PaintStars()
 void NightCoast::PaintClouds()
 {
     const ValueNoise noise(m_layout.seed + 31);
+    const ValueNoise detail(m_layout.seed + 32);
     const float h = m_h;
     const float horizon = m_layout.horizon;
+    const float moonY = m_layout.moon.y;
     m_canvas.Draw([&](Vec2 p) {
         if (p.y > m_horizonY)
             return Color(0, 0, 0, 0);
         const float y = p.y / h;
-        const float high = (y - 0.37f) / 0.045f;
-        const float low = (y - horizon + 0.075f) / 0.04f;
-        const float envelope = 0.85f * std::exp(-high * high) + 1.0f * std::exp(-low * low);
+        // A band of thin streaks just under the moon, and a low bank along the horizon.
+        const float high = (y - moonY - 0.05f) / 0.05f;
+        const float low = (y - horizon + 0.07f) / 0.04f;
+        const float envelope = 0.9f * std::exp(-high * high) + 1.0f * std::exp(-low * low);
         if (envelope < 0.02f)
             return Color(0, 0, 0, 0);
-        const float n = noise.Fractal(p.x / h * 1.7f, y * 10.0f, 5, 2.0f, 0.55f);
-        const float density = SmoothStep(0.5f, 0.8f, n) * envelope;
+        const float n = noise.Fractal(p.x / h * 1.6f, y * 11.0f, 5, 2.0f, 0.55f);
+        const float wisps = detail.Fractal(p.x / h * 7.0f, y * 40.0f, 3);
+        const float density = SmoothStep(0.46f, 0.78f, n) * (0.6f + 0.6f * wisps) * envelope;
         if (density <= 0)
             return Color(0, 0, 0, 0);
-        const float lit = std::exp(-(p - m_moon).Length() / h / 0.2f);
-        const Color dark(0.035f, 0.05f, 0.09f);
-        const Color silver(0.36f, 0.41f, 0.52f);
-        const Color c = Mix(dark, silver, Clamp01(lit * 1.3f * (1.1f - density * 0.6f)));
-        return c.WithAlpha(density * 0.8f);
+        const float lit = std::exp(-(p - m_moon).Length() / h / 0.22f);
+        const Color dark(0.04f, 0.055f, 0.095f);
+        const Color silver(0.42f, 0.47f, 0.58f);
+        // Thin parts near the moon glow; thick ones stay dark.
+        const Color c = Mix(dark, silver, Clamp01(lit * 1.5f * (1.15f - density * 0.7f)));
+        return c.WithAlpha(Clamp01(density * 0.85f));
     });
 }
 
