@@ -101,22 +101,34 @@ Result Object::RemoveControllers()
     return kSuccess;
 }
 
+// Controllers may carry controllers, and a scene file can make that chain loop back (a controller
+// attached to itself, or to one of its own controllers). The searches mark the objects on their
+// current path and do not enter one twice, so every search ends; shared objects reached along
+// different paths are still visited each time.
 Object* Object::FindByName(const String& name)
 {
     if (m_name == name)
         return this;
-    for (ControllerNode* node = m_controllers; node; node = node->next)
-        if (Object* found = node->controller->FindByName(name))
-            return found;
-    return nullptr;
+    if (m_searching)
+        return nullptr;
+    m_searching = true;
+    Object* found = nullptr;
+    for (ControllerNode* node = m_controllers; node && !found; node = node->next)
+        found = node->controller->FindByName(name);
+    m_searching = false;
+    return found;
 }
 
 void Object::CollectByType(const Rtti* type, Array<Object*>& out)
 {
+    if (m_searching)
+        return;
+    m_searching = true;
     if (IsDerivedFrom(type))
         (void)out.Append(this);
     for (ControllerNode* node = m_controllers; node; node = node->next)
         node->controller->CollectByType(type, out);
+    m_searching = false;
 }
 
 void Object::UpdateControllers(double time)

@@ -65,6 +65,7 @@ private:
 
     uint32_t m_id;
     ControllerNode* m_controllers = nullptr;  // Owned list, newest first.
+    bool m_searching = false;                 // On the path of a running FindByName/CollectByType.
 };
 
 }  // namespace zen

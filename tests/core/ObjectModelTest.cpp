@@ -141,6 +141,30 @@ TEST(Object, FindByNameAndCollectByTypeLookAtControllers)
     EXPECT_EQ(found.Count(), 3u);
 }
 
+TEST(Object, SearchesEndWhenControllersLoopBack)
+{
+    // A controller attached to itself, and two controllers attached to each other: a scene file
+    // can say so; the searches must still end.
+    Ptr<test::TestController> self(new test::TestController(String("self")));
+    ASSERT_EQ(self->SetController(self.Get()), kSuccess);
+    Ptr<test::TestController> a(new test::TestController(String("a"))), b(new test::TestController(String("b")));
+    ASSERT_EQ(a->SetController(b.Get()), kSuccess);
+    ASSERT_EQ(b->SetController(a.Get()), kSuccess);
+    test::Thing owner(String("owner"));
+    ASSERT_EQ(owner.SetController(self.Get()), kSuccess);
+    ASSERT_EQ(owner.SetController(a.Get()), kSuccess);
+
+    EXPECT_EQ(owner.FindByName(String("missing")), nullptr);
+    EXPECT_EQ(owner.FindByName(String("b")), b.Get());
+    Array<Object*> found(1, 1);
+    owner.CollectByType(&Controller::TYPE, found);
+    EXPECT_EQ(found.Count(), 3u);  // a, b and self, each once.
+
+    (void)self->RemoveControllers();
+    (void)a->RemoveControllers();
+    (void)b->RemoveControllers();
+}
+
 TEST(Rtti, DerivesFromItselfAndFromObject)
 {
     EXPECT_TRUE(test::TestController::TYPE.DerivesFrom(&test::TestController::TYPE));
