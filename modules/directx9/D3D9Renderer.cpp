@@ -966,6 +966,8 @@ bool D3D9Renderer::SetDeclaration(Pass* pass)
         D3DVERTEXELEMENT9 elements[VertexLayout::kMaxElements + 1];
         for (uint32_t i = 0; i < layout.Count(); ++i) {
             const VertexElement& element = layout[i];
+            if (element.type >= VertexElement::kTypeCount || element.usage >= VertexElement::kUsageCount)
+                return false;  // Not a layout a pass builds.
             elements[i] = D3DVERTEXELEMENT9{element.stream, 0, static_cast<BYTE>(kDeclTypes[element.type]),
                                             D3DDECLMETHOD_DEFAULT, static_cast<BYTE>(kDeclUsages[element.usage]),
                                             element.usageIndex};
