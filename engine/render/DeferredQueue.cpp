@@ -16,15 +16,23 @@ Result DeferredQueue::Add(GeometryNode* node, float squaredDistance)
     return m_entries.Append(Entry{node, squaredDistance});
 }
 
-void DeferredQueue::SortBackToFront()
+void DeferredQueue::SortBackToFront(uint32_t first)
 {
-    std::sort(m_entries.begin(), m_entries.end(),
+    if (first >= m_entries.Count())
+        return;
+    std::sort(m_entries.begin() + first, m_entries.end(),
               [](const Entry& a, const Entry& b) { return a.squaredDistance > b.squaredDistance; });
 }
 
 void DeferredQueue::Clear()
 {
     m_entries.Clear();
+}
+
+void DeferredQueue::Truncate(uint32_t count)
+{
+    while (m_entries.Count() > count)
+        m_entries.RemoveAt(m_entries.Count() - 1);
 }
 
 }  // namespace zen

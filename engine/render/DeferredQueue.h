@@ -24,9 +24,12 @@ public:
     // kSuccess, or kOutOfMemory (the entry is dropped, the queue stays as it was). A NaN
     // distance counts as 0, so such a node is drawn last.
     Result Add(GeometryNode* node, float squaredDistance);
-    // Largest squared distance first; equal distances keep no defined order.
-    void SortBackToFront();
+    // Largest squared distance first; equal distances keep no defined order. Only the entries
+    // from index `first` on are sorted (those queued since a point of the frame).
+    void SortBackToFront(uint32_t first = 0);
     void Clear();  // Count 0; the capacity stays for the next frame.
+    // Drops the entries from index `count` on; the capacity stays.
+    void Truncate(uint32_t count);
 
     uint32_t Count() const { return m_entries.Count(); }
     const Entry& operator[](uint32_t index) const { return m_entries[index]; }

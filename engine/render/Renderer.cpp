@@ -231,12 +231,17 @@ Result Renderer::AddDeferred(GeometryNode* node, float squaredDistance)
 
 void Renderer::FlushDeferred()
 {
-    m_deferred.SortBackToFront();
+    FlushDeferredFrom(0);
+}
+
+void Renderer::FlushDeferredFrom(uint32_t first)
+{
+    m_deferred.SortBackToFront(first);
     // The nodes stay alive while they are drawn (the scene holds them). A node queued while the
     // flush runs is drawn in it too, after the sorted ones.
-    for (uint32_t i = 0; i < m_deferred.Count(); ++i)
+    for (uint32_t i = first; i < m_deferred.Count(); ++i)
         m_deferred[i].node->DrawDeferred(this);
-    m_deferred.Clear();
+    m_deferred.Truncate(first);
 }
 
 Result Renderer::RegisterPostUpdate(PostUpdateController* controller)

@@ -199,6 +199,9 @@ public:
     Result AddDeferred(GeometryNode* node, float squaredDistance);
     // Sorts the queue back to front, has each node draw itself (DrawDeferred) and empties it.
     void FlushDeferred();
+    // The same for the entries from index `first` on (what a scene-node effect's pass queued:
+    // blended geometry queued before it stays for the frame's own flush).
+    void FlushDeferredFrom(uint32_t first);
     const DeferredQueue& Deferred() const { return m_deferred; }
 
     // Post-update controllers for this frame's StartFrame. kSuccess, also when the controller is

@@ -239,9 +239,11 @@ void SceneNode::DrawThroughEffect(Renderer* renderer, SceneNodeEffect& effect)
     for (uint32_t i = 0; i < passes; ++i) {
         const uint32_t depth = renderer->StateDepth();
         if (effect.ApplyPass(i, renderer) == kSuccess) {
+            // The blended children of this pass are drawn within it; what was queued before
+            // (outside this node) waits for the frame's flush.
+            const uint32_t queued = renderer->Deferred().Count();
             DrawChildren(renderer);
-            // The blended children of this pass are drawn within it.
-            renderer->FlushDeferred();
+            renderer->FlushDeferredFrom(queued);
         }
         while (renderer->StateDepth() > depth)
             (void)renderer->PopStateEntry();

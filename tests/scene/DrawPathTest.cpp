@@ -371,6 +371,21 @@ TEST_F(DrawPath, ASceneNodeEffectDrawsTheChildrenOncePerPassFlushingBlendedOnesW
     EXPECT_EQ(order, expected);
 }
 
+TEST_F(DrawPath, BlendedGeometryQueuedBeforeASceneNodeEffectWaitsForTheFramesFlush)
+{
+    AddQuad(*root, "EarlierGlass", 10, true);  // Queued before the group is drawn.
+    Ptr<SceneNode> group = new SceneNode();
+    ASSERT_EQ(root->AttachChild(group.Get()), kSuccess);
+    AddQuad(*group, "InnerGlass", 20, true);
+    ASSERT_EQ(group->AddEffect(new WrappingEffect({kSuccess})), kSuccess);
+    AddQuad(*root, "LaterGlass", 30, true);
+    DrawFrame();
+    // The inner glass within the pass; the others at the end, back to front.
+    const std::vector<std::string> expected = {"DrawCurrentGeometry [InnerGlass] 2", "DrawCurrentGeometry [LaterGlass] 2",
+                                               "DrawCurrentGeometry [EarlierGlass] 2"};
+    EXPECT_EQ(Draws(), expected);
+}
+
 TEST_F(DrawPath, ANodeWhoseEffectsAreAllDisabledOrUnsupportedDrawsNoChild)
 {
     Ptr<SceneNode> group = new SceneNode();
