@@ -152,7 +152,7 @@ void TgaFace::Write(const uint8_t* pixels, uint32_t format, uint32_t width, uint
         0,  // No ID field.
         0,  // No colour map.
         kTrueColor,
-        0, 0, 0, 0, 0,  // Colour map specification.
+        0, 0, 0, 0, 0,  // Colour map fields (none).
         0, 0, 0, 0,     // Screen origin.
         static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
         static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8),
