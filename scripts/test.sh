@@ -22,7 +22,8 @@ stage "Fuzz targets over their seed corpora (regression run, no new inputs)"
 ./scripts/fuzz.sh --corpus-only
 
 stage "Windows build"
-cmake --preset windows >/dev/null
+# The pictures of the program's resources are drawn by the native zen just built.
+cmake --preset windows -DZEN_HOST_ZEN="$PWD/build/native/tools/zen" >/dev/null
 cmake --build --preset windows
 
 stage "Wine stage: Brightfold.scr under Wine and Xvfb"
