@@ -1,6 +1,5 @@
 #pragma once
-#include "engine/core/Ptr.h"
-#include "engine/scene/BaseTexture.h"
+#include "engine/scene/ImageTexture.h"
 #include "engine/scene/VolumeImage.h"
 
 namespace zen {
@@ -9,7 +8,7 @@ namespace zen {
 // the CUBE file), held counted. Environment maps are drawn into it face by face.
 // Code that writes into the pixels takes the image with GetImage(true), which marks the
 // texture dirty so the renderer uploads it again.
-class CubeTexture : public BaseTexture {
+class CubeTexture : public ImageTexture<VolumeImage> {
     ZEN_DECLARE_CLASS
 
 public:
@@ -20,17 +19,6 @@ public:
     virtual VolumeImage* GetImage(bool markDirty);
     // Swaps the image (null allowed), sets mip levels to 0 and drops the device copy.
     virtual void SetImage(VolumeImage* image);
-
-    // The texture itself, its controllers, then its image.
-    Object* FindByName(const String& name) override;
-    void CollectByType(const Rtti* type, Array<Object*>& out) override;
-
-    // Base fields, then the image (an object link).
-    Result Save(Stream& stream) override;
-    Result Load(Stream& stream) override;
-
-private:
-    Ptr<VolumeImage> m_image;
 };
 
 }  // namespace zen

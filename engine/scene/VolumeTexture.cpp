@@ -1,13 +1,10 @@
 #include "engine/scene/VolumeTexture.h"
 
-#include "engine/core/MessageLog.h"
-#include "engine/core/Stream.h"
-
 namespace zen {
 
 ZEN_IMPLEMENT_CLASS(VolumeTexture, BaseTexture, kStartupOtherClasses)
 
-VolumeTexture::VolumeTexture(const String& name, VolumeImage* image) : m_image(image)
+VolumeTexture::VolumeTexture(const String& name, VolumeImage* image) : ImageTexture(image)
 {
     SetName(name);
 }
@@ -16,58 +13,12 @@ VolumeImage* VolumeTexture::GetImage(bool markDirty)
 {
     if (markDirty)
         SetDirty();
-    return m_image.Get();
+    return HeldImage();
 }
 
 void VolumeTexture::SetImage(VolumeImage* image)
 {
-    m_image = image;
-    SetMipLevels(0);
-    ReleaseDeviceCopy();
-}
-
-Object* VolumeTexture::FindByName(const String& name)
-{
-    if (Object* found = BaseTexture::FindByName(name))
-        return found;
-    return m_image ? m_image->FindByName(name) : nullptr;
-}
-
-void VolumeTexture::CollectByType(const Rtti* type, Array<Object*>& out)
-{
-    BaseTexture::CollectByType(type, out);
-    if (m_image)
-        m_image->CollectByType(type, out);
-}
-
-Result VolumeTexture::Save(Stream& stream)
-{
-    if (BaseTexture::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
-    if (stream.WriteObject(m_image.Get()) != kSuccess) {
-        Error("Невозможно сохранить изображение текстуры. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
-    return kSuccess;
-}
-
-Result VolumeTexture::Load(Stream& stream)
-{
-    if (BaseTexture::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
-    Ptr<VolumeImage> image;
-    if (stream.ReadObject(image) != kSuccess) {
-        Error("Невозможно загрузить изображение текстуры. ID[%d] Имя[%s]", ID(), Name().CStr());
-        return kFailure;
-    }
-    m_image = image;
-    SetDirty();
-    Info("Текстура [%s] загружена.", Name().CStr());
-    return kSuccess;
+    ReplaceImage(image);
 }
 
 }  // namespace zen
