@@ -1,7 +1,6 @@
 #include "tests/codecs/ImageTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "engine/modules/ModuleManager.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/MemoryFile.h"
+#include "support/ToolRun.h"
 
 namespace zen::test {
 
@@ -24,19 +24,10 @@ bool Magick::Available()
 
 bool Magick::Run(const std::string& arguments, std::vector<uint8_t>* output)
 {
-    const std::string command = "convert " + arguments + (output ? "" : " >/dev/null") + " 2>/dev/null";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return false;
-    std::vector<uint8_t> bytes;
-    uint8_t buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    const int status = pclose(pipe);
+    const ToolRun run = RunCommand("convert " + arguments + (output ? "" : " >/dev/null") + " 2>/dev/null");
     if (output)
-        *output = std::move(bytes);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        output->assign(run.output.begin(), run.output.end());
+    return run.exitCode == 0;
 }
 
 std::vector<uint8_t> Magick::Pixels(const std::string& path, const std::string& map)

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/ToolRun.h"
 #include "tests/codecs/ImageTestSupport.h"
 #include "tools/art/PictureSet.h"
 
@@ -18,38 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-ToolRun Zen(const std::string& arguments)
-{
-    ToolRun run;
-    std::FILE* pipe = popen((std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::RunZen;
+using test::ToolRun;
 
 TEST(ContentTool, ArchiveIsWrittenOnceListsEveryPictureAndIsThenLeftAlone)
 {
     test::TempFolder folder;
     const std::string archive = folder.Path("CustomData.rar2");
-    const ToolRun first = Zen("content archive " + archive + " --pictures " + folder.Path("pictures"));
+    const ToolRun first = RunZen("content archive " + archive + " --pictures " + folder.Path("pictures"));
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("written"), std::string::npos) << first.output;
     for (const std::string& name : art::PictureSet::Names())
         EXPECT_TRUE(fs::is_regular_file(folder.Path("pictures/" + name))) << name;
     const std::vector<uint8_t> bytes = test::ReadFileBytes(archive);
     ASSERT_FALSE(bytes.empty());
-    const ToolRun list = Zen("rar list " + archive);
+    const ToolRun list = RunZen("rar list " + archive);
     ASSERT_EQ(list.exitCode, 0) << list.output;
     for (const std::string& name : art::PictureSet::Names())
         EXPECT_NE(list.output.find(" ok      " + name + "\n"), std::string::npos) << name << "\n" << list.output;
@@ -57,7 +38,7 @@ TEST(ContentTool, ArchiveIsWrittenOnceListsEveryPictureAndIsThenLeftAlone)
     // Make the file look old, so an unwanted rewrite would show in its time stamp.
     const auto old = fs::last_write_time(archive) - std::chrono::hours(1);
     fs::last_write_time(archive, old);
-    const ToolRun second = Zen("content archive " + archive);
+    const ToolRun second = RunZen("content archive " + archive);
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_NE(second.output.find("unchanged"), std::string::npos) << second.output;
     EXPECT_EQ(fs::last_write_time(archive), old);
@@ -69,7 +50,7 @@ TEST(ContentTool, PicturesAreRewrittenOnlyWhenTheirBytesChange)
     test::TempFolder folder;
     const std::string pictures = folder.Path("pictures");
     const std::string names = " digit_0.tga 4loader_ru.tga";
-    const ToolRun first = Zen("content pictures " + pictures + names);
+    const ToolRun first = RunZen("content pictures " + pictures + names);
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("2 pictures in " + pictures + " (2 written, 0 unchanged)"), std::string::npos)
         << first.output;
@@ -80,7 +61,7 @@ TEST(ContentTool, PicturesAreRewrittenOnlyWhenTheirBytesChange)
     const auto old = fs::last_write_time(digit) - std::chrono::hours(1);
     fs::last_write_time(digit, old);
     fs::last_write_time(corner, old);
-    const ToolRun second = Zen("content pictures " + pictures + names);
+    const ToolRun second = RunZen("content pictures " + pictures + names);
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_NE(second.output.find("(0 written, 2 unchanged)"), std::string::npos) << second.output;
     EXPECT_EQ(fs::last_write_time(digit), old);
@@ -88,31 +69,31 @@ TEST(ContentTool, PicturesAreRewrittenOnlyWhenTheirBytesChange)
     // A damaged picture is put right, and only it; no temporary file is left behind.
     const std::vector<uint8_t> good = test::ReadFileBytes(digit);
     test::WriteFileBytes(digit, {1, 2, 3});
-    const ToolRun third = Zen("content pictures " + pictures + names);
+    const ToolRun third = RunZen("content pictures " + pictures + names);
     ASSERT_EQ(third.exitCode, 0) << third.output;
     EXPECT_NE(third.output.find("(1 written, 1 unchanged)"), std::string::npos) << third.output;
     EXPECT_EQ(test::ReadFileBytes(digit), good);
     EXPECT_EQ(fs::last_write_time(corner), old);
     EXPECT_FALSE(fs::exists(digit + ".new"));
 
-    const ToolRun unknown = Zen("content pictures " + pictures + " digit_x.tga");
+    const ToolRun unknown = RunZen("content pictures " + pictures + " digit_x.tga");
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.output.find("there is no picture called digit_x.tga"), std::string::npos) << unknown.output;
 }
 
 TEST(ContentTool, RefusesBadArgumentsAndUnwritablePlaces)
 {
-    EXPECT_EQ(Zen("content pictures").exitCode, 2);
-    EXPECT_EQ(Zen("content pictures --all").exitCode, 2);
-    EXPECT_EQ(Zen("content archive").exitCode, 2);
-    EXPECT_EQ(Zen("content archive x.rar2 --pictures").exitCode, 2);
-    EXPECT_EQ(Zen("content archive x.rar2 --fast").exitCode, 2);
+    EXPECT_EQ(RunZen("content pictures").exitCode, 2);
+    EXPECT_EQ(RunZen("content pictures --all").exitCode, 2);
+    EXPECT_EQ(RunZen("content archive").exitCode, 2);
+    EXPECT_EQ(RunZen("content archive x.rar2 --pictures").exitCode, 2);
+    EXPECT_EQ(RunZen("content archive x.rar2 --fast").exitCode, 2);
     test::TempFolder folder;
     test::WriteFileBytes(folder.Path("file"), {1});
-    const ToolRun blocked = Zen("content pictures " + folder.Path("file"));
+    const ToolRun blocked = RunZen("content pictures " + folder.Path("file"));
     EXPECT_EQ(blocked.exitCode, 1);
     EXPECT_NE(blocked.output.find("cannot create the folder"), std::string::npos) << blocked.output;
-    const ToolRun nowhere = Zen("content archive " + folder.Path("missing/CustomData.rar2"));
+    const ToolRun nowhere = RunZen("content archive " + folder.Path("missing/CustomData.rar2"));
     EXPECT_EQ(nowhere.exitCode, 1);
     EXPECT_NE(nowhere.output.find("cannot write"), std::string::npos) << nowhere.output;
 }

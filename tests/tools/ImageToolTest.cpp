@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +11,7 @@
 #include "engine/scene/VolumeImage.h"
 #include "modules/codecs/BMPImageCodec.h"
 #include "modules/codecs/CUBEImageCodec.h"
+#include "support/ToolRun.h"
 #include "tests/codecs/ImageTestSupport.h"
 
 // `zen image info` and `zen image convert`, run as a program.
@@ -20,26 +19,8 @@ namespace zen {
 namespace {
 
 using test::Pattern;
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string output;  // stdout and stderr together.
-};
-
-ToolRun Zen(const std::string& arguments)
-{
-    ToolRun run;
-    std::FILE* pipe = popen((std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::RunZen;
+using test::ToolRun;
 
 // The tool prints the engine's reasons as UTF-8 whatever the program's own code page.
 std::string Utf8(const char8_t* text)
@@ -79,7 +60,7 @@ protected:
 TEST_F(ImageTool, InfoPrintsSizeFormatAndThePixelsChecksum)
 {
     Ptr<Image> image = WriteBitmap(folder.Path("b.bmp"));
-    const ToolRun run = Zen("image info " + folder.Path("b.bmp"));
+    const ToolRun run = RunZen("image info " + folder.Path("b.bmp"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output, InfoLine(*image));
     EXPECT_EQ(run.output.substr(0, 15), "5x3 format 0 cr");
@@ -90,7 +71,7 @@ TEST_F(ImageTool, InfoPrintsSizeFormatAndThePixelsChecksum)
     std::vector<uint8_t> bytes;
     ASSERT_EQ(CUBEImageCodec::EncodeBytes(cube.Get(), bytes), kSuccess);
     test::WriteFileBytes(folder.Path("sky.cube"), bytes);
-    const ToolRun cubeRun = Zen("image info " + folder.Path("sky.cube"));
+    const ToolRun cubeRun = RunZen("image info " + folder.Path("sky.cube"));
     EXPECT_EQ(cubeRun.exitCode, 0) << cubeRun.output;
     EXPECT_EQ(cubeRun.output, InfoLine(*cube));
     EXPECT_EQ(cubeRun.output.substr(0, 14), "2x2x6 format 1");
@@ -104,38 +85,38 @@ TEST_F(ImageTool, InfoTellsWhyAFileCannotBeDecoded)
     bytes[14] = 40;
     bytes[28] = 16;  // 16 bits per pixel.
     test::WriteFileBytes(folder.Path("odd.bmp"), bytes);
-    const ToolRun run = Zen("image info " + folder.Path("odd.bmp"));
+    const ToolRun run = RunZen("image info " + folder.Path("odd.bmp"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("odd.bmp: cannot be decoded"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find(Utf8(u8"Неподдерживаемая глубина цвета BMP [16]")), std::string::npos) << run.output;
 
-    const ToolRun unknown = Zen("image info " + folder.Path("notes.txt"));
+    const ToolRun unknown = RunZen("image info " + folder.Path("notes.txt"));
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_NE(unknown.output.find("no image codec reads the extension \"txt\""), std::string::npos) << unknown.output;
-    const ToolRun absent = Zen("image info " + folder.Path("absent.tga"));
+    const ToolRun absent = RunZen("image info " + folder.Path("absent.tga"));
     EXPECT_EQ(absent.exitCode, 1);
     EXPECT_NE(absent.output.find(Utf8(u8"Невозможно открыть файл изображения")), std::string::npos) << absent.output;
-    EXPECT_EQ(Zen("image info").exitCode, 2);
-    EXPECT_EQ(Zen("image info a.bmp b.bmp").exitCode, 2);
+    EXPECT_EQ(RunZen("image info").exitCode, 2);
+    EXPECT_EQ(RunZen("image info a.bmp b.bmp").exitCode, 2);
 }
 
 TEST_F(ImageTool, ConvertKeepsThePixels)
 {
     Ptr<Image> image = WriteBitmap(folder.Path("b.bmp"));
-    const ToolRun run = Zen("image convert " + folder.Path("b.bmp") + " " + folder.Path("b.tga"));
+    const ToolRun run = RunZen("image convert " + folder.Path("b.bmp") + " " + folder.Path("b.tga"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output, "wrote " + folder.Path("b.tga") + "\n");
-    EXPECT_EQ(Zen("image info " + folder.Path("b.tga")).output, InfoLine(*image));
+    EXPECT_EQ(RunZen("image info " + folder.Path("b.tga")).output, InfoLine(*image));
 
     // Into JPEG and back: the size and format stay, the pixels change.
-    EXPECT_EQ(Zen("image convert " + folder.Path("b.tga") + " " + folder.Path("b.jpg")).exitCode, 0);
-    EXPECT_EQ(Zen("image info " + folder.Path("b.jpg")).output.substr(0, 13), "5x3 format 0 ");
+    EXPECT_EQ(RunZen("image convert " + folder.Path("b.tga") + " " + folder.Path("b.jpg")).exitCode, 0);
+    EXPECT_EQ(RunZen("image info " + folder.Path("b.jpg")).output.substr(0, 13), "5x3 format 0 ");
 
-    const ToolRun wide = Zen("image convert " + folder.Path("b.bmp") + " " + folder.Path("b.cube"));
+    const ToolRun wide = RunZen("image convert " + folder.Path("b.bmp") + " " + folder.Path("b.cube"));
     EXPECT_EQ(wide.exitCode, 1);
     EXPECT_NE(wide.output.find("b.cube: cannot be written"), std::string::npos) << wide.output;
-    EXPECT_EQ(Zen("image convert " + folder.Path("b.bmp") + " " + folder.Path("b.png")).exitCode, 1);
-    EXPECT_EQ(Zen("image convert " + folder.Path("b.bmp")).exitCode, 2);
+    EXPECT_EQ(RunZen("image convert " + folder.Path("b.bmp") + " " + folder.Path("b.png")).exitCode, 1);
+    EXPECT_EQ(RunZen("image convert " + folder.Path("b.bmp")).exitCode, 2);
 }
 
 TEST_F(ImageTool, ConvertTurnsACubeIntoSixFaces)
@@ -147,18 +128,18 @@ TEST_F(ImageTool, ConvertTurnsACubeIntoSixFaces)
     ASSERT_EQ(CUBEImageCodec::EncodeBytes(cube.Get(), bytes), kSuccess);
     test::WriteFileBytes(folder.Path("sky.cube"), bytes);
 
-    const ToolRun run = Zen("image convert " + folder.Path("sky.cube") + " " + folder.Path("face.tga"));
+    const ToolRun run = RunZen("image convert " + folder.Path("sky.cube") + " " + folder.Path("face.tga"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     for (uint32_t face = 0; face < 6; ++face) {
         const std::string path = folder.Path("face_" + std::to_string(face) + ".tga");
         EXPECT_NE(run.output.find("wrote " + path + "\n"), std::string::npos) << run.output;
         Ptr<Image> slice = new Image(String("s"), Image::kR8G8B8, 3, 2);
         std::memcpy(slice->Data(), cube->Slice(face), cube->GetSliceSize());
-        EXPECT_EQ(Zen("image info " + path).output, InfoLine(*slice)) << face;
+        EXPECT_EQ(RunZen("image info " + path).output, InfoLine(*slice)) << face;
     }
     // And a cube into a cube stays one file.
-    EXPECT_EQ(Zen("image convert " + folder.Path("sky.cube") + " " + folder.Path("copy.Cube")).exitCode, 0);
-    EXPECT_EQ(Zen("image info " + folder.Path("copy.Cube")).output, InfoLine(*cube));
+    EXPECT_EQ(RunZen("image convert " + folder.Path("sky.cube") + " " + folder.Path("copy.Cube")).exitCode, 0);
+    EXPECT_EQ(RunZen("image info " + folder.Path("copy.Cube")).output, InfoLine(*cube));
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 
 #include "engine/core/Crc32.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "support/ToolRun.h"
 #include "tests/codecs/Rar2TestData.h"
 
 // `zen rar list | extract | create`, run as a program on real and written archives.
@@ -21,26 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string output;  // stdout and stderr together.
-};
-
-ToolRun Zen(const std::string& arguments)
-{
-    ToolRun run;
-    const std::string command = std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::RunZen;
+using test::ToolRun;
 
 std::string Quote(const fs::path& path)
 {
@@ -80,7 +61,7 @@ TEST_F(RarTool, ExtractsEveryManifestEntry)
         SCOPED_TRACE(archive);
         const fs::path out = folder / archive;
         const std::string password = archive.find("pw-password") != std::string::npos ? " -p password" : "";
-        const ToolRun run = Zen("rar extract " + Quote(test::Rar2DataPath(archive)) + " " + Quote(out) + password);
+        const ToolRun run = RunZen("rar extract " + Quote(test::Rar2DataPath(archive)) + " " + Quote(out) + password);
         EXPECT_EQ(run.exitCode, 0) << run.output;
         size_t regularFiles = 0;
         for (const auto& item : fs::recursive_directory_iterator(out)) {
@@ -116,12 +97,12 @@ TEST_F(RarTool, ExtractsEveryManifestEntry)
 
 TEST_F(RarTool, ListsNamesSizesAndFailures)
 {
-    ToolRun run = Zen("rar list " + Quote(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar")));
+    ToolRun run = RunZen("rar list " + Quote(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar")));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("cfb109c8 ok      exe/test.exe"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("ok      " + Utf8(u8"тест.txt")), std::string::npos) << run.output;
 
-    run = Zen("rar list " + Quote(test::Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar")));
+    run = RunZen("rar list " + Quote(test::Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar")));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("failed  FILE1.TXT"), std::string::npos) << run.output;
 }
@@ -148,11 +129,11 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
         const fs::path unarOut = folder / "unar-out";
         fs::remove_all(out);
         fs::remove_all(unarOut);
-        ToolRun run = Zen("rar create " + Quote(archive) + " " + Quote(source) + options);
+        ToolRun run = RunZen("rar create " + Quote(archive) + " " + Quote(source) + options);
         ASSERT_EQ(run.exitCode, 0) << run.output;
         EXPECT_NE(run.output.find("link is a symbolic link; left out"), std::string::npos) << run.output;
         const std::string password = std::string(options).find("-p") != std::string::npos ? " -p 'two words'" : "";
-        run = Zen("rar extract " + Quote(archive) + " " + Quote(out) + password);
+        run = RunZen("rar extract " + Quote(archive) + " " + Quote(out) + password);
         ASSERT_EQ(run.exitCode, 0) << run.output;
         for (const auto& [name, bytes] : files)
             EXPECT_EQ(test::ReadBinaryFile((out / fs::u8path(name)).string()), bytes) << name;
@@ -188,7 +169,7 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
     fs::create_directories(elsewhere);
     fs::create_directory_symlink(elsewhere, target / "sub");
 
-    const ToolRun run = Zen("rar extract " + Quote(archive) + " " + Quote(target));
+    const ToolRun run = RunZen("rar extract " + Quote(archive) + " " + Quote(target));
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("refused the unsafe name ../evil.txt"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("is a symbolic link"), std::string::npos) << run.output;
@@ -207,24 +188,24 @@ TEST_F(RarTool, BadInputGivesClearErrors)
 {
     const fs::path text = folder / "notes.rar";
     WriteFile(text, {'h', 'e', 'l', 'l', 'o'});
-    ToolRun run = Zen("rar list " + Quote(text));
+    ToolRun run = RunZen("rar list " + Quote(text));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
 
-    run = Zen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out"));
+    run = RunZen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
 
-    EXPECT_EQ(Zen("rar extract only-one-argument").exitCode, 2);
-    EXPECT_EQ(Zen("rar list a b").exitCode, 2);
-    EXPECT_EQ(Zen("rar list a -p").exitCode, 2);
-    EXPECT_EQ(Zen("rar create " + Quote(folder / "x.rar") + " " + Quote(folder / "no-such-folder")).exitCode, 1);
+    EXPECT_EQ(RunZen("rar extract only-one-argument").exitCode, 2);
+    EXPECT_EQ(RunZen("rar list a b").exitCode, 2);
+    EXPECT_EQ(RunZen("rar list a -p").exitCode, 2);
+    EXPECT_EQ(RunZen("rar create " + Quote(folder / "x.rar") + " " + Quote(folder / "no-such-folder")).exitCode, 1);
 
     // A damaged entry fails; the others still come out.
     std::vector<uint8_t> damaged = test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
     damaged[33007 + 38 + 300] ^= 0x44;  // Inside p3.bin.
     WriteFile(folder / "damaged.rar", damaged);
-    run = Zen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged"));
+    run = RunZen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("p3.bin cannot be extracted"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("extracted 6 files and 0 directories; 1 entries failed"), std::string::npos)

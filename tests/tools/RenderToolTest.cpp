@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,6 +22,7 @@
 #include "engine/vfs/FileManager.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
+#include "support/ToolRun.h"
 
 // `zen scene render-test` and `zen render`, run as a program with the recording renderer (the
 // Wine stage draws the same scene through Direct3D 9 and checks its pixels), and the test scene
@@ -31,25 +30,8 @@
 namespace zen {
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-ToolRun Zen(const std::string& arguments)
-{
-    ToolRun run;
-    std::FILE* pipe = popen((std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::RunZen;
+using test::ToolRun;
 
 std::string ReadAll(const std::string& path)
 {
@@ -63,7 +45,7 @@ protected:
     {
         std::string pattern = ::testing::TempDir() + "zen_render_XXXXXX";
         s_folder = mkdtemp(pattern.data()) ? pattern : std::string();
-        const ToolRun made = Zen("scene render-test " + s_folder);
+        const ToolRun made = RunZen("scene render-test " + s_folder);
         ASSERT_EQ(made.exitCode, 0) << made.output;
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(s_folder); }
@@ -77,7 +59,7 @@ std::string RenderTool::s_folder;
 
 TEST_F(RenderTool, RenderWritesTheLastFrameAsA24BitBmpOfTheWindowSize)
 {
-    const ToolRun run = Zen("render " + PathOf("RenderTest.STR") + " --frames 3 --size 200x150 --shot " +
+    const ToolRun run = RunZen("render " + PathOf("RenderTest.STR") + " --frames 3 --size 200x150 --shot " +
                             PathOf("shot.bmp") + " --renderer Recording --log " + PathOf("render.log"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("drew 3 frames"), std::string::npos) << run.output;
@@ -104,15 +86,15 @@ TEST_F(RenderTool, BadArgumentsAreUsageErrorsAndFailuresSayWhy)
     for (const char* arguments : {"render", "render x.STR --frames 0 --size 64x64", "render x.STR --frames 1",
                                   "render x.STR --frames 1 --size 64", "render x.STR --frames 1 --size 8x64",
                                   "render x.STR --frames 1 --size 64x64 --wobble", "render a.STR b.STR --frames 1"}) {
-        const ToolRun run = Zen(arguments);
+        const ToolRun run = RunZen(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find("usage: zen render SCENE.STR --frames N --size WxH"), std::string::npos)
             << run.output;
     }
-    const ToolRun missing = Zen("render " + PathOf("absent.STR") + " --frames 1 --size 64x64 --renderer Recording");
+    const ToolRun missing = RunZen("render " + PathOf("absent.STR") + " --frames 1 --size 64x64 --renderer Recording");
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.output.find("is not a readable scene file"), std::string::npos) << missing.output;
-    const ToolRun noModule = Zen("render " + PathOf("RenderTest.STR") + " --frames 1 --size 64x64 --renderer Nowhere");
+    const ToolRun noModule = RunZen("render " + PathOf("RenderTest.STR") + " --frames 1 --size 64x64 --renderer Nowhere");
     EXPECT_EQ(noModule.exitCode, 1);
     EXPECT_NE(noModule.output.find("cannot load the renderer module Nowhere"), std::string::npos) << noModule.output;
 }

@@ -12,25 +12,11 @@
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
+#include "support/ToolRun.h"
 
 // `zen scene dump`, run as a program on a scene written by the codec.
 namespace zen {
 namespace {
-
-std::string RunZen(const std::string& arguments, int& exitCode)
-{
-    std::string output;
-    std::FILE* pipe = popen((std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return output;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, got);
-    const int status = pclose(pipe);
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return output;
-}
 
 TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
 {
@@ -46,9 +32,9 @@ TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
         File file{String(path)};
         ASSERT_EQ(static_cast<STRSceneCodec*>(codec)->Save(&file, scene.root.Get()), kSuccess);
     }
-    int exitCode = -1;
-    const std::string output = RunZen("scene dump " + path, exitCode);
-    EXPECT_EQ(exitCode, 0) << output;
+    const test::ToolRun dump = test::RunZen("scene dump " + path);
+    const std::string& output = dump.output;
+    EXPECT_EQ(dump.exitCode, 0) << output;
     for (const char* line : {
              "#1 ZEN.SceneNode \"Root\" translation=(0, 0, 0) slots=6 increment=2\n",
              "  [0] #2 ZEN.SceneNode \"Group\" parent=#1 translation=(0, 0, 10) slots=4 increment=2\n",
@@ -63,12 +49,12 @@ TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
         EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
     std::remove(path.c_str());
 
-    EXPECT_EQ(RunZen("scene dump " + folder + "/absent.STR", exitCode).find("is not a readable scene file") !=
-                  std::string::npos,
-              true);
-    EXPECT_EQ(exitCode, 1);
-    EXPECT_NE(RunZen("scene dump", exitCode).find("usage: zen scene dump FILE.STR"), std::string::npos);
-    EXPECT_EQ(exitCode, 2);
+    const test::ToolRun absent = test::RunZen("scene dump " + folder + "/absent.STR");
+    EXPECT_NE(absent.output.find("is not a readable scene file"), std::string::npos);
+    EXPECT_EQ(absent.exitCode, 1);
+    const test::ToolRun bare = test::RunZen("scene dump");
+    EXPECT_NE(bare.output.find("usage: zen scene dump FILE.STR"), std::string::npos);
+    EXPECT_EQ(bare.exitCode, 2);
     rmdir(folder.c_str());
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,31 +15,14 @@
 #include "engine/vfs/File.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
+#include "support/ToolRun.h"
 
 // The `zen` tool, run as a program.
 namespace zen {
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string output;  // stdout and stderr together.
-};
-
-ToolRun Zen(const std::string& arguments)
-{
-    ToolRun run;
-    const std::string command = std::string(ZEN_TOOL_PATH) + " " + arguments + " 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::RunZen;
+using test::ToolRun;
 
 class ZenTool : public ::testing::Test {
 protected:
@@ -66,7 +48,7 @@ protected:
 
 TEST_F(ZenTool, HelpListsTheCommands)
 {
-    const ToolRun run = Zen("help");
+    const ToolRun run = RunZen("help");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.output.find("usage: zen [--log FILE] <family> <verb>"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("zen scene check FILE.STR"), std::string::npos) << run.output;
@@ -74,25 +56,25 @@ TEST_F(ZenTool, HelpListsTheCommands)
 
 TEST_F(ZenTool, UnknownCommandsAndBadArgumentsAreUsageErrors)
 {
-    EXPECT_EQ(Zen("").exitCode, 2);
-    const ToolRun unknown = Zen("frobnicate now");
+    EXPECT_EQ(RunZen("").exitCode, 2);
+    const ToolRun unknown = RunZen("frobnicate now");
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.output.find("unknown command frobnicate"), std::string::npos) << unknown.output;
-    const ToolRun verb = Zen("scene explode");
+    const ToolRun verb = RunZen("scene explode");
     EXPECT_EQ(verb.exitCode, 2);
     EXPECT_NE(verb.output.find("zen scene check FILE.STR"), std::string::npos) << verb.output;
-    const ToolRun missing = Zen("scene check");
+    const ToolRun missing = RunZen("scene check");
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.output.find("usage: zen scene check FILE.STR"), std::string::npos) << missing.output;
-    EXPECT_EQ(Zen("scene check a.STR b.STR").exitCode, 2);
-    EXPECT_EQ(Zen("scene check a.STR --log").exitCode, 2);
+    EXPECT_EQ(RunZen("scene check a.STR b.STR").exitCode, 2);
+    EXPECT_EQ(RunZen("scene check a.STR --log").exitCode, 2);
 }
 
 TEST_F(ZenTool, SceneCheckFailsOnFilesItCannotRead)
 {
-    EXPECT_EQ(Zen("scene check " + PathOf("absent.STR")).exitCode, 1);
+    EXPECT_EQ(RunZen("scene check " + PathOf("absent.STR")).exitCode, 1);
     Put("old.STR", std::string("\0\0\0\0\1\0\0\0\1\0\0\0\xFF\xFF\xFF\xFF", 16));  // Version 0.1.1.
-    const ToolRun old = Zen("--log " + PathOf("zen.log") + " scene check " + PathOf("old.STR"));
+    const ToolRun old = RunZen("--log " + PathOf("zen.log") + " scene check " + PathOf("old.STR"));
     EXPECT_EQ(old.exitCode, 1);
     EXPECT_NE(old.output.find("is not a readable scene file"), std::string::npos) << old.output;
     std::ifstream log(PathOf("zen.log"), std::ios::binary);
@@ -101,7 +83,7 @@ TEST_F(ZenTool, SceneCheckFailsOnFilesItCannotRead)
     EXPECT_NE(text.find("INFO. Завершение работы движка завершилось удачно.\n"), std::string::npos) << text;
 
     Put("scene.STR", std::string("\0\0\0\0\1\0\0\0\2\0\0\0\xFF\xFF\xFF\xFF", 16));  // A null root.
-    EXPECT_EQ(Zen("scene check " + PathOf("scene.STR")).exitCode, 1);
+    EXPECT_EQ(RunZen("scene check " + PathOf("scene.STR")).exitCode, 1);
 }
 
 // Needs a concrete scene class that the tool (which has no test classes) also registers.
@@ -128,7 +110,7 @@ TEST_F(ZenTool, SceneCheckPrintsTheRootTypeAndName)
     }
     if (type.empty())
         GTEST_SKIP() << "no concrete scene class is registered yet";
-    const ToolRun run = Zen("scene check " + PathOf("scene.STR"));
+    const ToolRun run = RunZen("scene check " + PathOf("scene.STR"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output, type + " Root\n");
 }
