@@ -12,7 +12,6 @@
 // depth 1 spanning -1..1 covers the picture.
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -37,6 +36,7 @@
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
 #include "modules/directx9/D3D9Renderer.h"
+#include "tests/wine/programs/ProbeOutput.h"
 
 namespace {
 
@@ -44,18 +44,7 @@ using namespace zen;
 
 constexpr uint32_t kSide = 128;  // Window and picture size.
 
-std::FILE* g_out = nullptr;
-
-void Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Line(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(g_out, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', g_out);
-    std::fflush(g_out);
-}
+using probe::Line;
 
 // A rectangle facing the camera at depth z (clockwise from the top left, as the device draws
 // front faces), with coordinates (0, 0) at the top left; `indexed` gives it indices.
@@ -402,8 +391,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: DrawProbe OUT LOG [lost]\n");
         return 2;
     }
-    g_out = std::fopen(argv[1], "w");
-    if (!g_out)
+    if (!probe::OpenOutput(argv[1]))
         return 2;
     Ptr<FileMessageOutput> log(new FileMessageOutput(String(argv[2])));
     (void)RegisterOutput(log.Get());
@@ -413,6 +401,6 @@ int main(int argc, char** argv)
     (void)EngineShutdown();
     Line("done");
     (void)UnregisterOutput(log.Get());
-    std::fclose(g_out);
+    probe::CloseOutput();
     return result;
 }

@@ -16,7 +16,6 @@
 // result>" are written before "presented".
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -28,21 +27,11 @@
 #include "engine/render/Renderer.h"
 #include "engine/scene/RenderResource.h"
 #include "modules/directx9/D3D9Renderer.h"
+#include "tests/wine/programs/ProbeOutput.h"
 
 namespace {
 
-std::FILE* g_out = nullptr;
-
-void Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Line(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(g_out, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', g_out);
-    std::fflush(g_out);
-}
+using probe::Line;
 
 bool Exists(const std::string& path)
 {
@@ -146,8 +135,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: RendererProbe OUT LOG fullscreen|windowed|lost\n");
         return 2;
     }
-    g_out = std::fopen(argv[1], "w");
-    if (!g_out)
+    if (!probe::OpenOutput(argv[1]))
         return 2;
     zen::Ptr<zen::FileMessageOutput> log(new zen::FileMessageOutput(zen::String(argv[2])));
     (void)zen::RegisterOutput(log.Get());
@@ -158,6 +146,6 @@ int main(int argc, char** argv)
     (void)zen::EngineShutdown();
     Line("done");
     (void)zen::UnregisterOutput(log.Get());
-    std::fclose(g_out);
+    probe::CloseOutput();
     return result;
 }

@@ -17,7 +17,6 @@
 // "display <width> <height> <bits>". LOG is the engine log (code page 1251).
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,21 +28,11 @@
 #include "engine/core/FileMessageOutput.h"
 #include "engine/core/MessageLog.h"
 #include "engine/core/Ptr.h"
+#include "tests/wine/programs/ProbeOutput.h"
 
 namespace {
 
-std::FILE* g_out = nullptr;
-
-void Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Line(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(g_out, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', g_out);
-    std::fflush(g_out);
-}
+using probe::Line;
 
 class Recorder : public brightfold::InputHandler {
 public:
@@ -135,8 +124,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: WindowInputProbe events OUT LOG | fullscreen BITS OUT LOG | display OUT\n");
         return 2;
     }
-    g_out = std::fopen(argv[outIndex], "w");
-    if (!g_out)
+    if (!probe::OpenOutput(argv[outIndex]))
         return 2;
     if (command == "display")
         return WriteDisplay();
@@ -152,6 +140,6 @@ int main(int argc, char** argv)
     (void)zen::EngineShutdown();
     if (log)
         (void)zen::UnregisterOutput(log.Get());
-    std::fclose(g_out);
+    probe::CloseOutput();
     return result;
 }
