@@ -6,13 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/core/Engine.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/modules/FileCodec.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/vfs/Directory.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/Rar2Unpacker.h"
+#include "tests/fuzz/FuzzSetup.h"
 
 namespace {
 
@@ -22,21 +20,14 @@ zen::FileCodec* g_codec = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const zen::String name("RAR2FileCodec");
-    zen::Codec* codec = nullptr;
-    if (zen::EngineInitialize() != zen::kSuccess || zen::ModuleManager::LoadModule(name) != zen::kSuccess ||
-        zen::CodecManager::LoadCodec(name, &codec) != zen::kSuccess || !codec)
-        __builtin_trap();
-    g_codec = static_cast<zen::FileCodec*>(codec);
+    g_codec = static_cast<zen::FileCodec*>(zen::fuzz::StartEngineWithCodec("RAR2FileCodec"));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 0xFFFFFFFFu)
-        return 0;
     zen::MemoryFile file(zen::String("Fuzz.rar2"));
-    if (file.CopyData(data, static_cast<uint32_t>(size)) != zen::kSuccess)
+    if (!zen::fuzz::FillFile(file, data, size))
         return 0;
     zen::Directory* directory = nullptr;
     if (g_codec->Load(&file, &directory, zen::String("password")) == zen::kSuccess)

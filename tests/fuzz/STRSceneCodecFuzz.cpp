@@ -6,29 +6,22 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/core/Engine.h"
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/vfs/MemoryFile.h"
+#include "tests/fuzz/FuzzSetup.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const zen::String name("STRSceneCodec");
-    if (zen::EngineInitialize() != zen::kSuccess || zen::ModuleManager::LoadModule(name) != zen::kSuccess ||
-        zen::CodecManager::LoadCodec(name) != zen::kSuccess)
-        __builtin_trap();
+    (void)zen::fuzz::StartEngineWithCodec("STRSceneCodec");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 0xFFFFFFFFu)
-        return 0;
     zen::MemoryFile file(zen::String("Main.STR"));
-    if (file.CopyData(data, static_cast<uint32_t>(size)) != zen::kSuccess)
+    if (!zen::fuzz::FillFile(file, data, size))
         return 0;
     zen::Object* root = nullptr;
     (void)zen::LoadScene(&file, &root);
