@@ -20,23 +20,6 @@ ZEN_REGISTER_CODEC_MODULE(kStartupModuleRar2, "RAR2FileCodec", &RAR2FileCodec::C
 
 namespace {
 
-// The parts of a stored path, without empty and "." parts.
-std::vector<std::string> SplitPath(const std::string& path)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos)
-            end = path.size();
-        std::string part = path.substr(start, end - start);
-        if (!part.empty() && part != ".")
-            parts.push_back(std::move(part));
-        start = end + 1;
-    }
-    return parts;
-}
-
 // The direct subdirectory of that name (exact match), or null. FindDirectory is not used: it
 // takes a name equal to the directory's own as the directory itself, which would fold "a\a\x"
 // into "a".
@@ -111,7 +94,7 @@ public:
         if (m_status != kSuccess)
             return;
         const String name = RAR2FileCodec::EngineName(entry);
-        const std::vector<std::string> parts = SplitPath(name.Std());
+        const std::vector<std::string> parts = Rar2Name::SplitPath(name.View());
         if (!Rar2Name::IsSafe(name.View()) || parts.empty()) {
             Warning("Имя файла в архиве [%s] недопустимо. Файл пропущен.", name.CStr());
             return;

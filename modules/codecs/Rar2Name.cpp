@@ -172,19 +172,28 @@ std::string Rar2Name::EncodeUnicode(std::u16string_view name)
 
 bool Rar2Name::IsSafe(std::string_view name)
 {
-    if (name.empty() || name[0] == '\\' || name[0] == '/')
+    if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != std::string_view::npos)
         return false;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find_first_of("\\/", start);
-        if (end == std::string_view::npos)
-            end = name.size();
-        const std::string_view part = name.substr(start, end - start);
+    for (const std::string& part : SplitPath(name))
         if (part == "..")
             return false;
+    return true;
+}
+
+std::vector<std::string> Rar2Name::SplitPath(std::string_view path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(start, end - start);
+        if (!part.empty() && part != ".")
+            parts.emplace_back(part);
         start = end + 1;
     }
-    return name.find(':') == std::string_view::npos;
+    return parts;
 }
 
 bool Rar2Name::ToCp1251(std::u16string_view name, std::string& out)

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zen {
 
@@ -23,6 +24,8 @@ public:
     // True when the name, split at "\" and "/", is relative (no leading separator, no colon
     // anywhere, so no drive letter or stream name) and has no ".." part. Empty names are unsafe.
     static bool IsSafe(std::string_view name);
+    // The parts of a stored path split at "\" and "/", without empty and "." parts.
+    static std::vector<std::string> SplitPath(std::string_view path);
 
     // Code pages. ToCp1251 and ToCp866 give false when a character has no byte in that page
     // (`out` then holds "?" in its place).

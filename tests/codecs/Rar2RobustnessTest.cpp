@@ -418,6 +418,16 @@ TEST(Rar2Name, RefusesNamesThatLeaveTheTarget)
         EXPECT_TRUE(Rar2Name::IsSafe(good)) << good;
 }
 
+TEST(Rar2Name, SplitsPathsAtBothSeparatorsAndDropsEmptyAndDotParts)
+{
+    using Parts = std::vector<std::string>;
+    EXPECT_EQ(Rar2Name::SplitPath("a\\b/c.txt"), (Parts{"a", "b", "c.txt"}));
+    EXPECT_EQ(Rar2Name::SplitPath("\\a\\\\.\\b\\"), (Parts{"a", "b"}));
+    EXPECT_EQ(Rar2Name::SplitPath("a\\..\\...\\.x"), (Parts{"a", "..", "...", ".x"}));  // Only "." is dropped.
+    EXPECT_TRUE(Rar2Name::SplitPath("").empty());
+    EXPECT_TRUE(Rar2Name::SplitPath(".\\/.").empty());
+}
+
 TEST(Rar2Name, UnicodeFormsRoundTripAndStopAtTheirEnd)
 {
     const std::u16string names[] = {u"тест.txt", u"plain", u"Ёлка\\ель €.bin", u"\u65E5\u672C\u8A9E\\файл", u"a"};

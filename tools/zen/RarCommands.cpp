@@ -100,26 +100,10 @@ std::string DiskName(const Rar2Entry& entry)
     return name;
 }
 
-std::vector<std::string> SplitPath(const std::string& path)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos)
-            end = path.size();
-        std::string part = path.substr(start, end - start);
-        if (!part.empty() && part != ".")
-            parts.push_back(std::move(part));
-        start = end + 1;
-    }
-    return parts;
-}
-
 // The memory file the codec made for an engine path, or null.
 MemoryFile* FindInTree(Directory* root, const std::string& enginePath)
 {
-    const std::vector<std::string> parts = SplitPath(enginePath);
+    const std::vector<std::string> parts = Rar2Name::SplitPath(enginePath);
     if (parts.empty())
         return nullptr;
     Directory* current = root;
@@ -265,7 +249,7 @@ int RunExtract(const std::vector<std::string>& arguments)
     for (const Rar2Entry& entry : archive.Entries().Entries()) {
         const String engineName = RAR2FileCodec::EngineName(entry);
         const std::string diskName = DiskName(entry);
-        const std::vector<std::string> parts = SplitPath(diskName);
+        const std::vector<std::string> parts = Rar2Name::SplitPath(diskName);
         if (!Rar2Name::IsSafe(engineName.View()) || !Rar2Name::IsSafe(diskName) || parts.empty()) {
             std::fprintf(stderr, "zen: refused the unsafe name %s\n", diskName.c_str());
             ++failed;
