@@ -83,13 +83,14 @@ void Rar2Decryptor::UpdateKeys(const uint8_t* block)
         m_keys[i & 3] ^= Crc32::TableEntry(block[i]);
 }
 
-void Rar2Decryptor::EncryptBlock(uint8_t* block)
+void Rar2Decryptor::RunRounds(uint8_t* block, bool backwards) const
 {
     uint32_t a = Load32(block) ^ m_keys[0];
     uint32_t b = Load32(block + 4) ^ m_keys[1];
     uint32_t c = Load32(block + 8) ^ m_keys[2];
     uint32_t d = Load32(block + 12) ^ m_keys[3];
-    for (int round = 0; round < kRounds; ++round) {
+    for (int step = 0; step < kRounds; ++step) {
+        const int round = backwards ? kRounds - 1 - step : step;
         const uint32_t key = m_keys[round & 3];
         const uint32_t nextC = a ^ Substitute((c + std::rotl(d, 11)) ^ key);
         const uint32_t nextD = b ^ Substitute((d ^ std::rotl(c, 17)) + key);
@@ -102,6 +103,11 @@ void Rar2Decryptor::EncryptBlock(uint8_t* block)
     Store32(block + 4, d ^ m_keys[1]);
     Store32(block + 8, a ^ m_keys[2]);
     Store32(block + 12, b ^ m_keys[3]);
+}
+
+void Rar2Decryptor::EncryptBlock(uint8_t* block)
+{
+    RunRounds(block, false);
     UpdateKeys(block);  // The ciphertext.
 }
 
@@ -109,23 +115,7 @@ void Rar2Decryptor::DecryptBlock(uint8_t* block)
 {
     uint8_t cipher[kBlockSize];
     std::memcpy(cipher, block, kBlockSize);
-    uint32_t a = Load32(block) ^ m_keys[0];
-    uint32_t b = Load32(block + 4) ^ m_keys[1];
-    uint32_t c = Load32(block + 8) ^ m_keys[2];
-    uint32_t d = Load32(block + 12) ^ m_keys[3];
-    for (int round = kRounds - 1; round >= 0; --round) {
-        const uint32_t key = m_keys[round & 3];
-        const uint32_t nextC = a ^ Substitute((c + std::rotl(d, 11)) ^ key);
-        const uint32_t nextD = b ^ Substitute((d ^ std::rotl(c, 17)) + key);
-        a = c;
-        b = d;
-        c = nextC;
-        d = nextD;
-    }
-    Store32(block, c ^ m_keys[0]);
-    Store32(block + 4, d ^ m_keys[1]);
-    Store32(block + 8, a ^ m_keys[2]);
-    Store32(block + 12, b ^ m_keys[3]);
+    RunRounds(block, true);
     UpdateKeys(cipher);
 }
 

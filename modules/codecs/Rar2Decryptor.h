@@ -25,6 +25,9 @@ public:
 
 private:
     uint32_t Substitute(uint32_t value) const;
+    // The 32 rounds on one block in place: forwards to encrypt, backwards to decrypt. The keys
+    // are left as they are (the caller updates them from the ciphertext).
+    void RunRounds(uint8_t* block, bool backwards) const;
     void UpdateKeys(const uint8_t* block);
 
     uint32_t m_keys[4];
