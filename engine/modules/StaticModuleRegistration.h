@@ -1,4 +1,6 @@
 #pragma once
+#include <new>
+
 #include "engine/core/Engine.h"
 #include "engine/core/Startup.h"
 #include "engine/modules/Module.h"
@@ -16,15 +18,29 @@
 //
 // where the creation function has the type CreateCodecFunction, Result (Codec** out), or
 // CreateRendererFunction, Result (Renderer** out) (engine/modules/Module.h): it stores a new,
-// unreferenced object in `out` and returns kSuccess, or kOutOfMemory. The application then finds
-// the module with ModuleManager::LoadModule and creates the codec with CodecManager::LoadCodec.
-// The codec's name must equal the module's name.
+// unreferenced object in `out` and returns kSuccess, or kOutOfMemory. CreateCodecObject<Class>
+// is that function for a codec class made by its default constructor. The application then
+// finds the module with ModuleManager::LoadModule and creates the codec with
+// CodecManager::LoadCodec. The codec's name must equal the module's name.
 
 namespace zen {
 
 // The post-initialise work of one static module: kSuccess; kFailure when the module cannot be
 // made or registered (it is destroyed then).
 Result RegisterStaticModule(const char* moduleName, const char* entryName, ModuleEntry entry);
+
+// A "CreateCodec" entry: a new CodecClass in `out`. kInvalidArgument for null, kOutOfMemory.
+template <class CodecClass>
+Result CreateCodecObject(Codec** out)
+{
+    if (!out)
+        return kInvalidArgument;
+    CodecClass* codec = new (std::nothrow) CodecClass();
+    if (!codec)
+        return kOutOfMemory;
+    *out = codec;
+    return kSuccess;
+}
 
 }  // namespace zen
 

@@ -14,7 +14,7 @@
 
 namespace zen {
 
-ZEN_REGISTER_CODEC_MODULE(kStartupModuleBmp, "BMPImageCodec", &BMPImageCodec::CreateCodec);
+ZEN_REGISTER_CODEC_MODULE(kStartupModuleBmp, "BMPImageCodec", &CreateCodecObject<BMPImageCodec>);
 
 namespace {
 
@@ -49,25 +49,9 @@ BMPImageCodec::BMPImageCodec() : ImageCodec(String("BMPImageCodec"))
         (void)AddExtension(String(extension));
 }
 
-Result BMPImageCodec::CreateCodec(Codec** out)
-{
-    if (!out)
-        return kInvalidArgument;
-    BMPImageCodec* codec = new (std::nothrow) BMPImageCodec();
-    if (!codec)
-        return kOutOfMemory;
-    *out = codec;
-    return kSuccess;
-}
-
 Result BMPImageCodec::Decode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    ImageFileData data(file);
-    if (!data.IsOpen())
-        return kFailure;
-    return DecodeBytes(data.Bytes(), data.Size(), data.Path(), image);
+    return ImageFileData::DecodeFile(file, image, &DecodeBytes);
 }
 
 Result BMPImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const String& path, Image* image)
@@ -156,12 +140,7 @@ Result BMPImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const Str
 
 Result BMPImageCodec::Encode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    std::vector<uint8_t> bytes;
-    if (EncodeBytes(image, bytes) != kSuccess)
-        return kFailure;
-    return ImageFileData::WriteFile(file, bytes);
+    return ImageFileData::EncodeFile(file, image, &EncodeBytes);
 }
 
 Result BMPImageCodec::EncodeBytes(const Image* image, std::vector<uint8_t>& out)

@@ -13,7 +13,7 @@
 
 namespace zen {
 
-ZEN_REGISTER_CODEC_MODULE(kStartupModuleCube, "CUBEImageCodec", &CUBEImageCodec::CreateCodec);
+ZEN_REGISTER_CODEC_MODULE(kStartupModuleCube, "CUBEImageCodec", &CreateCodecObject<CUBEImageCodec>);
 
 CUBEImageCodec::CUBEImageCodec() : ImageCodec(String("CUBEImageCodec"))
 {
@@ -21,25 +21,9 @@ CUBEImageCodec::CUBEImageCodec() : ImageCodec(String("CUBEImageCodec"))
         (void)AddExtension(String(extension));
 }
 
-Result CUBEImageCodec::CreateCodec(Codec** out)
-{
-    if (!out)
-        return kInvalidArgument;
-    CUBEImageCodec* codec = new (std::nothrow) CUBEImageCodec();
-    if (!codec)
-        return kOutOfMemory;
-    *out = codec;
-    return kSuccess;
-}
-
 Result CUBEImageCodec::Decode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    ImageFileData data(file);
-    if (!data.IsOpen())
-        return kFailure;
-    return DecodeBytes(data.Bytes(), data.Size(), data.Path(), image);
+    return ImageFileData::DecodeFile(file, image, &DecodeBytes);
 }
 
 Result CUBEImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const String& path, Image* image)
@@ -89,12 +73,7 @@ Result CUBEImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const St
 
 Result CUBEImageCodec::Encode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    std::vector<uint8_t> bytes;
-    if (EncodeBytes(image, bytes) != kSuccess)
-        return kFailure;
-    return ImageFileData::WriteFile(file, bytes);
+    return ImageFileData::EncodeFile(file, image, &EncodeBytes);
 }
 
 Result CUBEImageCodec::EncodeBytes(const Image* image, std::vector<uint8_t>& out)

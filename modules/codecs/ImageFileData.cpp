@@ -29,6 +29,26 @@ ImageFileData::~ImageFileData()
         (void)m_file->Close();
 }
 
+Result ImageFileData::DecodeFile(File* file, Image* image, DecodeBytesFunction decode)
+{
+    if (!file || !image)
+        return kInvalidArgument;
+    ImageFileData data(file);
+    if (!data.IsOpen())
+        return kFailure;
+    return decode(data.Bytes(), data.Size(), data.Path(), image);
+}
+
+Result ImageFileData::EncodeFile(File* file, Image* image, EncodeBytesFunction encode)
+{
+    if (!file || !image)
+        return kInvalidArgument;
+    std::vector<uint8_t> bytes;
+    if (encode(image, bytes) != kSuccess)
+        return kFailure;
+    return WriteFile(file, bytes);
+}
+
 Result ImageFileData::WriteFile(File* file, const std::vector<uint8_t>& bytes)
 {
     if (!file)

@@ -8,6 +8,7 @@
 namespace zen {
 
 class File;
+class Image;
 
 // The bytes of one image file while a codec works on it. Construction opens the file for
 // reading, which loads its whole content into the file's stream buffer; the decoders read that
@@ -24,6 +25,18 @@ public:
     const uint8_t* Bytes() const { return m_bytes; }  // Null for an empty file.
     uint32_t Size() const { return m_size; }
     const String& Path() const { return m_path; }
+
+    // An image codec's work on memory, which its Decode and Encode do on files.
+    using DecodeBytesFunction = Result (*)(const uint8_t* bytes, uint32_t size, const String& path, Image* image);
+    using EncodeBytesFunction = Result (*)(const Image* image, std::vector<uint8_t>& out);
+
+    // Decode: the file's bytes through `decode`. kInvalidArgument for a null file or image;
+    // kFailure when the file cannot be opened (logged); otherwise what `decode` returns.
+    static Result DecodeFile(File* file, Image* image, DecodeBytesFunction decode);
+    // Encode: the whole file made by `encode`, then written. kInvalidArgument for a null file or
+    // image; kFailure when `encode` fails (the file is left untouched) or the file cannot be
+    // written (logged).
+    static Result EncodeFile(File* file, Image* image, EncodeBytesFunction encode);
 
     // Opens `file` for writing, writes `bytes` and closes it. kSuccess, or kFailure (logged).
     static Result WriteFile(File* file, const std::vector<uint8_t>& bytes);

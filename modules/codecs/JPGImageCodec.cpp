@@ -19,7 +19,7 @@
 
 namespace zen {
 
-ZEN_REGISTER_CODEC_MODULE(kStartupModuleJpg, "JPGImageCodec", &JPGImageCodec::CreateCodec);
+ZEN_REGISTER_CODEC_MODULE(kStartupModuleJpg, "JPGImageCodec", &CreateCodecObject<JPGImageCodec>);
 
 // The library reports errors by calling back into the error manager, which must not return.
 // The handlers below log and longjmp back to the decode or encode function that set the jump
@@ -180,25 +180,9 @@ JPGImageCodec::JPGImageCodec() : ImageCodec(String("JPGImageCodec"))
         (void)AddExtension(String(extension));
 }
 
-Result JPGImageCodec::CreateCodec(Codec** out)
-{
-    if (!out)
-        return kInvalidArgument;
-    JPGImageCodec* codec = new (std::nothrow) JPGImageCodec();
-    if (!codec)
-        return kOutOfMemory;
-    *out = codec;
-    return kSuccess;
-}
-
 Result JPGImageCodec::Decode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    ImageFileData data(file);
-    if (!data.IsOpen())
-        return kFailure;
-    return DecodeBytes(data.Bytes(), data.Size(), data.Path(), image);
+    return ImageFileData::DecodeFile(file, image, &DecodeBytes);
 }
 
 Result JPGImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const String& path, Image* image)
@@ -287,12 +271,7 @@ Result JPGImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const Str
 
 Result JPGImageCodec::Encode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    std::vector<uint8_t> bytes;
-    if (EncodeBytes(image, bytes) != kSuccess)
-        return kFailure;
-    return ImageFileData::WriteFile(file, bytes);
+    return ImageFileData::EncodeFile(file, image, &EncodeBytes);
 }
 
 Result JPGImageCodec::EncodeBytes(const Image* image, std::vector<uint8_t>& out)

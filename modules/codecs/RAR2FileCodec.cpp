@@ -16,7 +16,7 @@
 
 namespace zen {
 
-ZEN_REGISTER_CODEC_MODULE(kStartupModuleRar2, "RAR2FileCodec", &RAR2FileCodec::CreateCodec);
+ZEN_REGISTER_CODEC_MODULE(kStartupModuleRar2, "RAR2FileCodec", &CreateCodecObject<RAR2FileCodec>);
 
 namespace {
 
@@ -186,17 +186,6 @@ RAR2FileCodec::RAR2FileCodec() : FileCodec(String("RAR2FileCodec"))
     (void)AddExtension(String("rar2"));
     (void)AddExtension(String("RAR2"));
     (void)AddExtension(String("Rar2"));
-}
-
-Result RAR2FileCodec::CreateCodec(Codec** out)
-{
-    if (!out)
-        return kInvalidArgument;
-    RAR2FileCodec* codec = new (std::nothrow) RAR2FileCodec();
-    if (!codec)
-        return kOutOfMemory;
-    *out = codec;
-    return kSuccess;
 }
 
 String RAR2FileCodec::EngineName(const Rar2Entry& entry)

@@ -29,9 +29,6 @@ public:
     // The name an entry gets in the file tree: the stored bytes, or the Unicode form converted
     // to code page 1251 when the archive carries one that fits that page.
     static String EngineName(const Rar2Entry& entry);
-
-    // The module's "CreateCodec" entry.
-    static Result CreateCodec(Codec** out);
 };
 
 }  // namespace zen

@@ -9,7 +9,7 @@
 
 namespace zen {
 
-ZEN_REGISTER_CODEC_MODULE(kStartupModuleStr, "STRSceneCodec", &STRSceneCodec::CreateCodec);
+ZEN_REGISTER_CODEC_MODULE(kStartupModuleStr, "STRSceneCodec", &CreateCodecObject<STRSceneCodec>);
 
 namespace {
 
@@ -28,17 +28,6 @@ STRSceneCodec::STRSceneCodec() : SceneCodec(String("STRSceneCodec"))
     (void)AddExtension(String("STR"));
     (void)AddExtension(String("str"));
     (void)AddExtension(String("Str"));
-}
-
-Result STRSceneCodec::CreateCodec(Codec** out)
-{
-    if (!out)
-        return kInvalidArgument;
-    STRSceneCodec* codec = new (std::nothrow) STRSceneCodec();
-    if (!codec)
-        return kOutOfMemory;
-    *out = codec;
-    return kSuccess;
 }
 
 bool STRSceneCodec::IsVersionSupported(int32_t major, int32_t minor, int32_t release)

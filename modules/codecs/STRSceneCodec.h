@@ -25,9 +25,6 @@ public:
     // True when (major * 100 + minor) * 100 + release, in wrapping signed 32-bit arithmetic, is
     // at least the engine version's number (0.1.2 gives 102).
     static bool IsVersionSupported(int32_t major, int32_t minor, int32_t release);
-
-    // The module's "CreateCodec" entry.
-    static Result CreateCodec(Codec** out);
 };
 
 }  // namespace zen

@@ -13,7 +13,7 @@
 
 namespace zen {
 
-ZEN_REGISTER_CODEC_MODULE(kStartupModuleTga, "TGAImageCodec", &TGAImageCodec::CreateCodec);
+ZEN_REGISTER_CODEC_MODULE(kStartupModuleTga, "TGAImageCodec", &CreateCodecObject<TGAImageCodec>);
 
 TGAImageCodec::TGAImageCodec() : ImageCodec(String("TGAImageCodec"))
 {
@@ -21,25 +21,9 @@ TGAImageCodec::TGAImageCodec() : ImageCodec(String("TGAImageCodec"))
         (void)AddExtension(String(extension));
 }
 
-Result TGAImageCodec::CreateCodec(Codec** out)
-{
-    if (!out)
-        return kInvalidArgument;
-    TGAImageCodec* codec = new (std::nothrow) TGAImageCodec();
-    if (!codec)
-        return kOutOfMemory;
-    *out = codec;
-    return kSuccess;
-}
-
 Result TGAImageCodec::Decode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    ImageFileData data(file);
-    if (!data.IsOpen())
-        return kFailure;
-    return DecodeBytes(data.Bytes(), data.Size(), data.Path(), image);
+    return ImageFileData::DecodeFile(file, image, &DecodeBytes);
 }
 
 Result TGAImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const String& path, Image* image)
@@ -62,12 +46,7 @@ Result TGAImageCodec::DecodeBytes(const uint8_t* bytes, uint32_t size, const Str
 
 Result TGAImageCodec::Encode(File* file, Image* image)
 {
-    if (!file || !image)
-        return kInvalidArgument;
-    std::vector<uint8_t> bytes;
-    if (EncodeBytes(image, bytes) != kSuccess)
-        return kFailure;
-    return ImageFileData::WriteFile(file, bytes);
+    return ImageFileData::EncodeFile(file, image, &EncodeBytes);
 }
 
 Result TGAImageCodec::EncodeBytes(const Image* image, std::vector<uint8_t>& out)

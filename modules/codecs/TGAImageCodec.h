@@ -24,9 +24,6 @@ public:
     // The work of Decode and Encode on memory; `path` only names the file in messages.
     static Result DecodeBytes(const uint8_t* bytes, uint32_t size, const String& path, Image* image);
     static Result EncodeBytes(const Image* image, std::vector<uint8_t>& out);
-
-    // The module's "CreateCodec" entry.
-    static Result CreateCodec(Codec** out);
 };
 
 }  // namespace zen
