@@ -52,19 +52,28 @@ void ColorEffect::SetColor(const Vector4& color)
     PreparePasses();
 }
 
-Result ColorEffect::CreatePasses(uint32_t technique, Technique& out)
+Ptr<GeometryNodeEffectPass> ColorEffect::CreateColorPass(uint32_t technique, const char* vertexName,
+                                                         const char* vertexProgram, const char* pixelName,
+                                                         const char* pixelProgram)
 {
     Ptr<GeometryNodeEffectPass> pass = new (std::nothrow) GeometryNodeEffectPass(this);
     if (!pass || pass->AddInput(VertexElement::kVertices) != kSuccess)
-        return kOutOfMemory;
+        return nullptr;
     if (technique == kShaderTechnique) {
-        Ptr<VertexShader> vertexShader = new (std::nothrow) VertexShader(String("ColorEffect.vs"), String(kVertexProgram));
-        Ptr<PixelShader> pixelShader = new (std::nothrow) PixelShader(String("ColorEffect.ps"), String(kPixelProgram));
+        Ptr<VertexShader> vertexShader = new (std::nothrow) VertexShader(String(vertexName), String(vertexProgram));
+        Ptr<PixelShader> pixelShader = new (std::nothrow) PixelShader(String(pixelName), String(pixelProgram));
         if (!vertexShader || !pixelShader)
-            return kOutOfMemory;
+            return nullptr;
         pass->SetShaders(vertexShader.Get(), pixelShader.Get());
     }
-    return out.AddPass(pass.Get());
+    return pass;
+}
+
+Result ColorEffect::CreatePasses(uint32_t technique, Technique& out)
+{
+    Ptr<GeometryNodeEffectPass> pass =
+        CreateColorPass(technique, "ColorEffect.vs", kVertexProgram, "ColorEffect.ps", kPixelProgram);
+    return pass ? out.AddPass(pass.Get()) : kOutOfMemory;
 }
 
 void ColorEffect::PreparePass(GeometryNodeEffectPass& pass, RenderState& state)

@@ -29,6 +29,11 @@ public:
     Result Load(Stream& stream) override;
 
 protected:
+    // A pass of this effect's kind for `technique`: it reads the positions and, for the shader
+    // technique, runs the programs (source texts; the names identify them in the renderer's log).
+    // Subclasses that extend the programs add their further inputs. Null when out of memory.
+    Ptr<GeometryNodeEffectPass> CreateColorPass(uint32_t technique, const char* vertexName, const char* vertexProgram,
+                                                const char* pixelName, const char* pixelProgram);
     // The vertex and pixel constants the colour programs read (c8, c9), for subclasses that
     // extend the programs.
     void WriteColorConstants(Renderer& renderer) const;

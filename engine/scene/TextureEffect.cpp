@@ -1,7 +1,5 @@
 #include "engine/scene/TextureEffect.h"
 
-#include <new>
-
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
@@ -12,8 +10,6 @@ namespace zen {
 ZEN_IMPLEMENT_CLASS(TextureEffect, ColorEffect, kStartupSceneClasses)
 
 namespace {
-
-enum : uint32_t { kShaderTechnique, kFixedTechnique };
 
 // The colour program with the texture coordinates passed to t0.
 constexpr const char* kVertexProgram =
@@ -54,18 +50,10 @@ Result TextureEffect::SetTexCoordSet(uint32_t set)
 
 Result TextureEffect::CreatePasses(uint32_t technique, Technique& out)
 {
-    Ptr<GeometryNodeEffectPass> pass = new (std::nothrow) GeometryNodeEffectPass(this);
-    if (!pass || pass->AddInput(VertexElement::kVertices) != kSuccess ||
-        pass->AddInput(VertexElement::kTexCoords, m_texCoordSet) != kSuccess)
+    Ptr<GeometryNodeEffectPass> pass =
+        CreateColorPass(technique, "TextureEffect.vs", kVertexProgram, "TextureEffect.ps", kPixelProgram);
+    if (!pass || pass->AddInput(VertexElement::kTexCoords, m_texCoordSet) != kSuccess)
         return kOutOfMemory;
-    if (technique == kShaderTechnique) {
-        Ptr<VertexShader> vertexShader =
-            new (std::nothrow) VertexShader(String("TextureEffect.vs"), String(kVertexProgram));
-        Ptr<PixelShader> pixelShader = new (std::nothrow) PixelShader(String("TextureEffect.ps"), String(kPixelProgram));
-        if (!vertexShader || !pixelShader)
-            return kOutOfMemory;
-        pass->SetShaders(vertexShader.Get(), pixelShader.Get());
-    }
     return out.AddPass(pass.Get());
 }
 
@@ -81,12 +69,10 @@ void TextureEffect::PreparePass(GeometryNodeEffectPass& pass, RenderState& state
     stage.textureFactor = Color();
 }
 
-Result TextureEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode&)
+Result TextureEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node)
 {
     renderer.SetTexture(0, m_texture.Get());
-    if (pass.UsesShaders())
-        WriteColorConstants(renderer);
-    return kSuccess;
+    return ColorEffect::BindPass(pass, renderer, node);
 }
 
 Object* TextureEffect::FindByName(const String& name)
