@@ -5,6 +5,8 @@
 #include "engine/core/Engine.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
+#include "engine/modules/SceneCodec.h"
+#include "engine/vfs/File.h"
 
 namespace zen::tool {
 
@@ -30,6 +32,18 @@ bool EngineSession::LoadCodecs(std::initializer_list<const char*> names)
         }
     }
     return true;
+}
+
+Result ReadSceneFile(const std::string& path, Ptr<Object>& root)
+{
+    auto* codec = static_cast<SceneCodec*>(CodecManager::FindCodec(String("STRSceneCodec")));
+    if (!codec)
+        return kFailure;
+    File file{String(path)};
+    Object* loaded = nullptr;
+    const Result result = codec->Load(&file, &loaded);
+    root = loaded;
+    return result;
 }
 
 }  // namespace zen::tool

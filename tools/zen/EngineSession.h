@@ -1,5 +1,10 @@
 #pragma once
 #include <initializer_list>
+#include <string>
+
+#include "engine/core/Object.h"
+#include "engine/core/Ptr.h"
+#include "engine/core/Result.h"
 
 namespace zen::tool {
 
@@ -22,5 +27,10 @@ public:
 private:
     bool m_started = false;
 };
+
+// Reads the scene file at `path` with STRSceneCodec (loaded first by a session's LoadCodecs).
+// The codec's result, kFailure without the codec; on success `root` holds the scene's root,
+// which a file may leave null.
+Result ReadSceneFile(const std::string& path, Ptr<Object>& root);
 
 }  // namespace zen::tool

@@ -14,7 +14,6 @@
 #include "engine/core/Timer.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ImageCodec.h"
-#include "engine/modules/SceneCodec.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/WindowLayer.h"
 #include "engine/scene/Camera.h"
@@ -242,12 +241,8 @@ int Render(const Options& options, const Reasons& reasons)
         return Fail(reasons, "cannot open a %s window with a device", std::to_string(options.width) + "x" +
                                                                           std::to_string(options.height));
 
-    auto* codec = static_cast<SceneCodec*>(CodecManager::FindCodec(String("STRSceneCodec")));
-    File file{String(options.scene)};
-    Object* loaded = nullptr;
-    const Result read = codec->Load(&file, &loaded);
-    Ptr<Object> root(loaded);
-    if (read != kSuccess || !root)
+    Ptr<Object> root;
+    if (ReadSceneFile(options.scene, root) != kSuccess || !root)
         return Fail(reasons, "%s is not a readable scene file", options.scene);
     if (!root->IsDerivedFrom(&Node::TYPE))
         return Fail(reasons, "the root of %s is no node", options.scene);

@@ -5,9 +5,6 @@
 
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/SceneCodec.h"
-#include "engine/vfs/File.h"
 #include "zen/CommandTable.h"
 #include "zen/EngineSession.h"
 
@@ -28,11 +25,8 @@ int RunCheck(const std::vector<std::string>& arguments)
     if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec"}))
         return kExitFailure;
     // The codec is asked directly, so any file name will do (fuzzer findings have none).
-    auto* codec = static_cast<SceneCodec*>(CodecManager::FindCodec(String("STRSceneCodec")));
-    File file{String(path)};
-    Object* loaded = nullptr;
-    const Result result = codec->Load(&file, &loaded);
-    Ptr<Object> root(loaded);
+    Ptr<Object> root;
+    const Result result = ReadSceneFile(path, root);
     if (result != kSuccess || !root) {
         std::fprintf(stderr, "zen: %s is not a readable scene file (%s; see the log)\n", path.c_str(),
                      result != kSuccess ? "the codec refused it" : "its root is the null reference");

@@ -5,9 +5,6 @@
 
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/SceneCodec.h"
-#include "engine/vfs/File.h"
 #include "zen/CommandTable.h"
 #include "zen/EngineSession.h"
 #include "zen/SceneDumper.h"
@@ -28,12 +25,8 @@ int RunDump(const std::vector<std::string>& arguments)
     EngineSession engine;
     if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec"}))
         return kExitFailure;
-    auto* codec = static_cast<SceneCodec*>(CodecManager::FindCodec(String("STRSceneCodec")));
-    File file{String(path)};
-    Object* loaded = nullptr;
-    const Result result = codec->Load(&file, &loaded);
-    Ptr<Object> root(loaded);
-    if (result != kSuccess) {
+    Ptr<Object> root;
+    if (ReadSceneFile(path, root) != kSuccess) {
         std::fprintf(stderr, "zen: %s is not a readable scene file (the codec refused it; see the log)\n",
                      path.c_str());
         return kExitFailure;
