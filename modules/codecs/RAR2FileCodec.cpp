@@ -196,6 +196,18 @@ String RAR2FileCodec::EngineName(const Rar2Entry& entry)
     return String(entry.name);
 }
 
+MemoryFile* RAR2FileCodec::FindEntryFile(Directory* tree, const String& name)
+{
+    const std::vector<std::string> parts = Rar2Name::SplitPath(name.View());
+    if (!tree || parts.empty())
+        return nullptr;
+    Directory* current = tree;
+    for (size_t i = 0; i + 1 < parts.size() && current; ++i)
+        current = FindChildDirectory(current, String(parts[i]));
+    // Every file of a tree that Load made is a MemoryFile.
+    return current ? static_cast<MemoryFile*>(FindChildFile(current, String(parts.back()))) : nullptr;
+}
+
 Result RAR2FileCodec::Load(File* archive, Directory** out, const String& password)
 {
     if (!archive || !out)

@@ -6,6 +6,7 @@
 namespace zen {
 
 class Directory;
+class MemoryFile;
 struct Rar2Entry;
 
 // The archive codec for RAR 2.0 archives (module and codec name "RAR2FileCodec", extensions
@@ -29,6 +30,9 @@ public:
     // The name an entry gets in the file tree: the stored bytes, or the Unicode form converted
     // to code page 1251 when the archive carries one that fits that page.
     static String EngineName(const Rar2Entry& entry);
+    // The memory file Load made in `tree` (the directory it returned) for the entry of engine
+    // name `name`, or null (no such file entry, or a refused name).
+    static MemoryFile* FindEntryFile(Directory* tree, const String& name);
 };
 
 }  // namespace zen

@@ -240,6 +240,14 @@ TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
     ASSERT_EQ(outer->DirectoryCount(), 1u);
     EXPECT_EQ(outer->FileCount(), 0u);
     EXPECT_EQ(outer->GetDirectory(0)->FileCount(), 1u);
+    // Entries are found again by their stored names, separators and "." parts as written.
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("a\\a\\a.txt")), outer->GetDirectory(0)->GetFile(0));
+    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory, String(".\\x\\.\\dot.txt"))), "a");
+    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory, String("x/y/deep.txt"))), "a");
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("x\\y")), nullptr);  // A directory.
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("a\\a.txt")), nullptr);
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("")), nullptr);
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(nullptr, String("x\\dot.txt")), nullptr);
     delete directory;
 }
 

@@ -100,28 +100,6 @@ std::string DiskName(const Rar2Entry& entry)
     return name;
 }
 
-// The memory file the codec made for an engine path, or null.
-MemoryFile* FindInTree(Directory* root, const std::string& enginePath)
-{
-    const std::vector<std::string> parts = Rar2Name::SplitPath(enginePath);
-    if (parts.empty())
-        return nullptr;
-    Directory* current = root;
-    for (size_t i = 0; i + 1 < parts.size() && current; ++i) {
-        Directory* next = nullptr;
-        for (uint32_t d = 0; d < current->DirectoryCount(); ++d)
-            if (current->GetDirectory(d)->Name() == String(parts[i]))
-                next = current->GetDirectory(d);
-        current = next;
-    }
-    if (!current)
-        return nullptr;
-    for (uint32_t f = 0; f < current->FileCount(); ++f)
-        if (current->GetFile(f)->Name() == String(parts.back()))
-            return static_cast<MemoryFile*>(current->GetFile(f));
-    return nullptr;
-}
-
 // An archive opened both ways: the codec's tree (the data) and the entry list (the names).
 class OpenArchive {
 public:
@@ -176,7 +154,7 @@ int RunList(const std::vector<std::string>& arguments)
             status = "unsafe";
             ++failed;
         } else if (!entry.IsDirectory()) {
-            MemoryFile* file = FindInTree(archive.Tree(), engineName.Std());
+            MemoryFile* file = RAR2FileCodec::FindEntryFile(archive.Tree(), engineName);
             if (!file || !file->DataBlock()) {
                 status = "failed";
                 ++failed;
@@ -266,7 +244,7 @@ int RunExtract(const std::vector<std::string>& arguments)
             }
             continue;
         }
-        MemoryFile* file = FindInTree(archive.Tree(), engineName.Std());
+        MemoryFile* file = RAR2FileCodec::FindEntryFile(archive.Tree(), engineName);
         if (!file || !file->DataBlock()) {
             std::fprintf(stderr, "zen: %s cannot be extracted (see the log)\n", diskName.c_str());
             ++failed;
