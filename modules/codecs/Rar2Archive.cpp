@@ -55,7 +55,6 @@ bool Rar2Entry::IsSplit() const
 Result Rar2Archive::Open(const uint8_t* data, uint32_t size)
 {
     m_data = data;
-    m_size = size;
     m_solid = false;
     m_truncated = false;
     m_entries.clear();

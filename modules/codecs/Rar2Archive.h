@@ -58,7 +58,6 @@ private:
     bool ReadFileHeader(uint32_t offset, uint16_t flags, uint32_t headerSize, Rar2Entry& entry) const;
 
     const uint8_t* m_data = nullptr;  // Not owned.
-    uint32_t m_size = 0;
     bool m_solid = false;
     bool m_truncated = false;
     std::vector<Rar2Entry> m_entries;
