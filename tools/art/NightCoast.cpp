@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/art/Random.h"
+#include "tools/art/ValueNoise.h"
 
 namespace zen::art {
 namespace {
@@ -39,8 +40,7 @@ NightCoast::NightCoast(Canvas& canvas, const CoastLayout& layout)
       m_h(static_cast<float>(canvas.Height())),
       m_horizonY(layout.horizon * m_h),
       m_moon(layout.moon.x * m_w, layout.moon.y * m_h),
-      m_moonRadius(layout.moonRadius * m_h),
-      m_noise(layout.seed)
+      m_moonRadius(layout.moonRadius * m_h)
 {
     const float th = layout.towerHeight * m_h;
     m_towerTop = layout.towerBase * m_h - th;

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "tools/art/Canvas.h"
-#include "tools/art/ValueNoise.h"
 
 namespace zen::art {
 
@@ -79,7 +78,6 @@ private:
     Vec2 m_lamp;       // Centre of the lantern, pixels.
     float m_towerTop;  // y of the gallery floor, pixels.
     std::vector<Vec2> m_headlandTop;  // Ridge line of the headland, left to right.
-    ValueNoise m_noise;
 };
 
 }  // namespace zen::art
