@@ -1,7 +1,6 @@
 #include "tests/codecs/ImageTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -60,20 +59,6 @@ std::vector<uint8_t> Pattern(size_t count, uint32_t seed)
         byte = static_cast<uint8_t>(state >> 24);
     }
     return bytes;
-}
-
-TempFolder::TempFolder()
-{
-    std::string pattern = ::testing::TempDir() + "zen_image_XXXXXX";
-    m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-    EXPECT_FALSE(m_path.empty());
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    if (!m_path.empty())
-        std::filesystem::remove_all(m_path, ignored);
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)

@@ -7,6 +7,7 @@
 #include "engine/core/Result.h"
 #include "engine/scene/Image.h"
 #include "support/EngineScope.h"
+#include "support/TempFolder.h"
 
 namespace zen::test {
 
@@ -29,20 +30,6 @@ public:
 
 // `count` bytes of a fixed pseudo-random pattern; different seeds give different patterns.
 std::vector<uint8_t> Pattern(size_t count, uint32_t seed);
-
-// A folder of its own for one test, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -17,6 +17,7 @@
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/TempFolder.h"
 #include "tests/codecs/Rar2TestData.h"
 
 namespace zen {
@@ -300,20 +301,6 @@ TEST_F(RAR2FileCodecTest, EncryptedEntriesNeedThePassword)
     delete directory;
 }
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "zen-rar2codec-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() { fs::remove_all(m_path); }
-    std::string File(const char* name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
-};
-
 TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
 {
     // A tree of memory files, one without data (left out with a warning).
@@ -333,8 +320,8 @@ TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
     addFile(textures, "\xEA\xE0\xEC\xE5\xED\xFC.wav", wav);  // "камень.wav"
     addFile(textures, "missing.bmp", {});
 
-    TempFolder temp;
-    const std::string path = temp.File("Saved.rar2");
+    test::TempFolder temp;
+    const std::string path = temp.Path("Saved.rar2");
     zen::File target{String(path)};
     test::LogCapture log;
     EXPECT_EQ(codec->Save(nullptr, &source, String()), kFailure);

@@ -16,6 +16,7 @@
 #include "modules/codecs/Rar2Packer.h"
 #include "modules/codecs/Rar2Unpacker.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "support/TempFolder.h"
 #include "tests/codecs/Rar2TestData.h"
 
 namespace zen::test {
@@ -256,20 +257,6 @@ TEST(Rar2Writer, RefusesBadNames)
 
 // --- The independent reader: unar must extract every byte of what we write. ---
 
-class TempDirectory {
-public:
-    TempDirectory()
-    {
-        std::string pattern = (fs::temp_directory_path() / "zen-rar2-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempDirectory() { fs::remove_all(m_path); }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
 bool HaveUnar()
 {
     return fs::exists("/usr/bin/unar") && fs::exists("/usr/bin/lsar");
@@ -277,9 +264,9 @@ bool HaveUnar()
 
 void CheckWithUnar(const SampleTree& tree, Rar2Writer::Method method, const std::string& password)
 {
-    TempDirectory temp;
+    test::TempFolder temp;
     const std::vector<uint8_t> archive = WriteSampleTree(tree, method, password);
-    const fs::path archivePath = temp.Path() / "sample.rar";
+    const fs::path archivePath = temp.Root() / "sample.rar";
     {
         std::ofstream out(archivePath, std::ios::binary);
         out.write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
@@ -287,10 +274,10 @@ void CheckWithUnar(const SampleTree& tree, Rar2Writer::Method method, const std:
     const std::string passwordOption = password.empty() ? "" : " -p '" + password + "'";
     // lsar -t tests every entry's CRC with unar's own decoder.
     const std::string test = "/usr/bin/lsar -t" + passwordOption + " '" + archivePath.string() + "' > '" +
-                             (temp.Path() / "lsar.txt").string() + "' 2>&1";
-    EXPECT_EQ(std::system(test.c_str()), 0) << ReadBinaryFile((temp.Path() / "lsar.txt").string()).data();
+                             (temp.Root() / "lsar.txt").string() + "' 2>&1";
+    EXPECT_EQ(std::system(test.c_str()), 0) << ReadBinaryFile((temp.Root() / "lsar.txt").string()).data();
 
-    const fs::path outDir = temp.Path() / "out";
+    const fs::path outDir = temp.Root() / "out";
     const std::string extract = "/usr/bin/unar -q -f -D -o '" + outDir.string() + "'" + passwordOption + " '" +
                                 archivePath.string() + "' > /dev/null 2>&1";
     ASSERT_EQ(std::system(extract.c_str()), 0);

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +9,7 @@
 
 #include "engine/core/Crc32.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "support/TempFolder.h"
 #include "support/ToolRun.h"
 #include "tests/codecs/Rar2TestData.h"
 
@@ -41,14 +40,8 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes)
 
 class RarTool : public ::testing::Test {
 protected:
-    RarTool()
-    {
-        std::string pattern = (fs::temp_directory_path() / "zen-rar-tool-XXXXXX").string();
-        folder = mkdtemp(pattern.data());
-    }
-    ~RarTool() override { fs::remove_all(folder); }
-
-    fs::path folder;
+    const test::TempFolder temp;
+    const fs::path folder = temp.Root();
 };
 
 TEST_F(RarTool, ExtractsEveryManifestEntry)

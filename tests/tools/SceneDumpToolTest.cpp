@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 
 #include "engine/core/Ptr.h"
@@ -12,6 +9,7 @@
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
+#include "support/TempFolder.h"
 #include "support/ToolRun.h"
 
 // `zen scene dump`, run as a program on a scene written by the codec.
@@ -20,9 +18,8 @@ namespace {
 
 TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
 {
-    std::string pattern = ::testing::TempDir() + "zen_dump_XXXXXX";
-    const std::string folder = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
-    const std::string path = folder + "/sample.STR";
+    const test::TempFolder folder;
+    const std::string path = folder.Path("sample.STR");
     {
         test::EngineScope engine;
         ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
@@ -47,15 +44,13 @@ TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
              " type=spot diffuse=(1, 0.9, 0.8, 1) attenuation=(1, 0.25, 0.125) spot-angle=0.5 falloff=2\n",
          })
         EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
-    std::remove(path.c_str());
 
-    const test::ToolRun absent = test::RunZen("scene dump " + folder + "/absent.STR");
+    const test::ToolRun absent = test::RunZen("scene dump " + folder.Path("absent.STR"));
     EXPECT_NE(absent.output.find("is not a readable scene file"), std::string::npos);
     EXPECT_EQ(absent.exitCode, 1);
     const test::ToolRun bare = test::RunZen("scene dump");
     EXPECT_NE(bare.output.find("usage: zen scene dump FILE.STR"), std::string::npos);
     EXPECT_EQ(bare.exitCode, 2);
-    rmdir(folder.c_str());
 }
 
 }  // namespace

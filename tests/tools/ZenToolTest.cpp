@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,6 +12,7 @@
 #include "engine/vfs/File.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
+#include "support/TempFolder.h"
 #include "support/ToolRun.h"
 
 // The `zen` tool, run as a program.
@@ -26,24 +24,13 @@ using test::ToolRun;
 
 class ZenTool : public ::testing::Test {
 protected:
-    ZenTool()
-    {
-        std::string pattern = ::testing::TempDir() + "zen_tool_XXXXXX";
-        folder = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
-    }
-    ~ZenTool() override
-    {
-        for (const char* name : {"scene.STR", "old.STR", "zen.log"})
-            std::remove((folder + "/" + name).c_str());
-        rmdir(folder.c_str());
-    }
-    std::string PathOf(const char* name) const { return folder + "/" + name; }
+    std::string PathOf(const char* name) const { return folder.Path(name); }
     void Put(const char* name, const std::string& bytes) const
     {
         std::ofstream(PathOf(name), std::ios::binary) << bytes;
     }
 
-    std::string folder;
+    test::TempFolder folder;
 };
 
 TEST_F(ZenTool, HelpListsTheCommands)
