@@ -17,24 +17,15 @@
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/TestClasses.h"
 
 namespace zen {
 namespace {
 
+using test::PutInt;
+using test::PutString;
 using test::Thing;
-
-void PutInt(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutString(std::vector<uint8_t>& bytes, const std::string& text)
-{
-    PutInt(bytes, static_cast<uint32_t>(text.size()));
-    bytes.insert(bytes.end(), text.begin(), text.end());
-}
 
 // A scene file of the given version whose root is a Thing called "Root" with value 7.
 std::vector<uint8_t> SceneBytes(int32_t major, int32_t minor, int32_t release)

@@ -13,22 +13,14 @@
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "tests/codecs/ImageTestSupport.h"
 
 namespace zen {
 namespace {
 
-void PutInt(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutString(std::vector<uint8_t>& bytes, const std::string& text)
-{
-    PutInt(bytes, static_cast<uint32_t>(text.size()));
-    bytes.insert(bytes.end(), text.begin(), text.end());
-}
+using test::PutInt;
+using test::PutString;
 
 // An object record of `type` named `name` with no controllers, followed by `fields`.
 std::vector<uint8_t> Record(const std::string& type, const std::string& name, const std::vector<uint32_t>& fields,

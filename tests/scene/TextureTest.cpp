@@ -17,23 +17,15 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
 #include "support/TestClasses.h"
 
 namespace zen {
 namespace {
 
-void PutInt(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutString(std::vector<uint8_t>& bytes, const std::string& text)
-{
-    PutInt(bytes, static_cast<uint32_t>(text.size()));
-    bytes.insert(bytes.end(), text.begin(), text.end());
-}
+using test::PutInt;
+using test::PutString;
 
 // A texture record of `type` with mip levels 2 whose image link is `image` (bytes of a record).
 std::vector<uint8_t> TextureRecord(const std::string& type, const std::vector<uint8_t>& image)
