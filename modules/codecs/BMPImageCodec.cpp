@@ -148,7 +148,7 @@ Result BMPImageCodec::EncodeBytes(const Image* image, std::vector<uint8_t>& out)
     if (!image)
         return kInvalidArgument;
     const uint32_t format = image->Format();
-    if ((format != Image::kR8G8B8 && format != Image::kA8) || image->Depth() != 1) {
+    if ((format != Image::kR8G8B8 && format != Image::kR8G8B8A8 && format != Image::kA8) || image->Depth() != 1) {
         Error("Неподдерживаемый формат изображения [%u] для кодека [%s]. Имя[%s] ID[%d]", format, "BMPImageCodec",
               image->Name().CStr(), image->ID());
         return kFailure;
@@ -195,9 +195,12 @@ Result BMPImageCodec::EncodeBytes(const Image* image, std::vector<uint8_t>& out)
         const uint8_t* source = pixels + row * rowBytes;
         if (bytesPerPixel == 1) {
             bytes.insert(bytes.end(), source, source + rowBytes);
-        } else {
+        } else if (bytesPerPixel == 3) {
             for (uint64_t x = 0; x < rowBytes; x += 3)
                 bytes.insert(bytes.end(), {source[x + 2], source[x + 1], source[x]});
+        } else {  // B, G, R, A.
+            for (uint64_t x = 0; x < rowBytes; x += 4)
+                bytes.insert(bytes.end(), {source[x + 2], source[x + 1], source[x], source[x + 3]});
         }
         bytes.resize(bytes.size() + (stride - rowBytes), 0);
     }
