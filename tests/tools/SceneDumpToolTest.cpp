@@ -5,6 +5,9 @@
 #include "engine/core/Ptr.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
+#include "engine/scene/Image.h"
+#include "engine/scene/Texture.h"
+#include "engine/scene/TextureEffect.h"
 #include "engine/vfs/File.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
@@ -51,6 +54,42 @@ TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
     const test::ToolRun bare = test::RunZen("scene dump");
     EXPECT_NE(bare.output.find("usage: zen scene dump FILE.STR"), std::string::npos);
     EXPECT_EQ(bare.exitCode, 2);
+}
+
+TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("textured.STR");
+    {
+        test::EngineScope engine;
+        ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
+        Codec* codec = nullptr;
+        ASSERT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &codec), kSuccess);
+        Ptr<SceneNode> root = new SceneNode();
+        root->SetName(String("Root"));
+        Ptr<Image> image = new Image(String("Glow"), Image::kR8G8B8A8, 8, 4);
+        Ptr<Texture> texture = new Texture(String("GlowTexture"), image.Get());
+        texture->SetMipLevels(3);
+        for (const char* name : {"A", "B"}) {
+            Ptr<Triangles> mesh = test::MakeQuad(name, 1);
+            Ptr<TextureEffect> effect = new TextureEffect();
+            effect->SetName(String(std::string("Effect") + name));
+            effect->SetTexture(texture.Get());
+            ASSERT_EQ(mesh->SetEffect(effect.Get()), kSuccess);
+            ASSERT_EQ(root->AttachChild(mesh.Get()), kSuccess);
+        }
+        File file{String(path)};
+        ASSERT_EQ(static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()), kSuccess);
+    }
+    const test::ToolRun dump = test::RunZen("scene dump " + path);
+    const std::string& output = dump.output;
+    EXPECT_EQ(dump.exitCode, 0) << output;
+    for (const char* line : {
+             "texture: #", "ZEN.Texture \"GlowTexture\" mip-levels=3\n",
+             "image: #", "ZEN.Image \"Glow\" size=8x4 format=1\n",
+             "texture: -> #",  // The second effect shares the texture.
+         })
+        EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
 }
 
 }  // namespace

@@ -5,13 +5,20 @@
 
 #include "engine/anim/Controller.h"
 #include "engine/core/Object.h"
+#include "engine/scene/BaseTexture.h"
 #include "engine/scene/Buffer.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/CubeTexture.h"
 #include "engine/scene/FPCamera.h"
 #include "engine/scene/GeometryNode.h"
+#include "engine/scene/Image.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
+#include "engine/scene/Texture.h"
+#include "engine/scene/TextureEffect.h"
+#include "engine/scene/VolumeImage.h"
+#include "engine/scene/VolumeTexture.h"
 
 namespace zen::tool {
 namespace {
@@ -135,6 +142,17 @@ std::string SceneDumper::Fields(Object* object)
     }
     if (object->IsDerivedFrom(&Buffer::TYPE))
         text += Format(" count=%u", static_cast<Buffer*>(object)->GetCount());
+    if (object->IsDerivedFrom(&Image::TYPE)) {
+        auto* image = static_cast<Image*>(object);
+        if (!image->FileName().IsEmpty())
+            text += Format(" file=\"%s\"", image->FileName().CStr());
+        text += Format(" size=%ux%u", image->Width(), image->Height());
+        if (image->IsDerivedFrom(&VolumeImage::TYPE))
+            text += Format("x%u", image->Depth());
+        text += Format(" format=%u%s", image->Format(), image->Data() ? "" : " no-pixels");
+    }
+    if (object->IsDerivedFrom(&BaseTexture::TYPE))
+        text += Format(" mip-levels=%d", static_cast<BaseTexture*>(object)->MipLevels());
     if (object->IsDerivedFrom(&SphereBoundingVolume::TYPE)) {
         auto* sphere = static_cast<SphereBoundingVolume*>(object);
         text += " center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius());
@@ -169,6 +187,15 @@ void SceneDumper::DumpParts(Object* object, int depth)
             Line(depth, "local-bound: center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius()));
         }
     }
+    // Pictures: the texture of a texture effect, the image of each texture.
+    if (object->IsDerivedFrom(&TextureEffect::TYPE))
+        DumpObject(static_cast<TextureEffect*>(object)->GetTexture(), "texture: ", depth);
+    if (object->IsDerivedFrom(&Texture::TYPE))
+        DumpObject(static_cast<Texture*>(object)->GetImage(), "image: ", depth);
+    if (object->IsDerivedFrom(&CubeTexture::TYPE))
+        DumpObject(static_cast<CubeTexture*>(object)->GetImage(false), "image: ", depth);
+    if (object->IsDerivedFrom(&VolumeTexture::TYPE))
+        DumpObject(static_cast<VolumeTexture*>(object)->GetImage(false), "image: ", depth);
     if (object->IsDerivedFrom(&SceneNode::TYPE)) {
         auto* scene = static_cast<SceneNode*>(object);
         for (uint32_t i = 0; i < scene->EffectCount(); ++i)

@@ -11,10 +11,11 @@ namespace zen::tool {
 
 // Prints an object graph as an indented tree, one object per line: a number in order of first
 // appearance, the type name, the name in quotes and the fields that identify it (transform,
-// slots, buffer counts, camera and light parameters, bounds). An object met again (a shared
-// buffer, a node in two places) is printed as "-> #n" instead of a second copy, so every
-// object appears in full exactly once and the walk ends on any graph. Objects of classes this
-// printer does not know show their type, name and controllers.
+// slots, buffer counts, camera and light parameters, bounds, image files and sizes, texture mip
+// levels), with a texture effect's texture and each texture's image below them. An object met
+// again (a shared buffer, a node in two places) is printed as "-> #n" instead of a second copy,
+// so every object appears in full exactly once and the walk ends on any graph. Objects of
+// classes this printer does not know show their type, name and controllers.
 class SceneDumper {
 public:
     explicit SceneDumper(std::FILE* out) : m_out(out) {}
