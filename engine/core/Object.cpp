@@ -94,8 +94,13 @@ Controller* Object::GetController(uint32_t index) const
 
 Result Object::RemoveControllers()
 {
+    // A controller may outlive this list (another object or controller holds it too). Its raw
+    // owner link must not be left pointing at an object that no longer carries it, least of
+    // all one being destroyed: a later Update would reach through a dangling pointer.
     while (ControllerNode* node = m_controllers) {
         m_controllers = node->next;
+        if (node->controller->Owner() == this)
+            node->controller->SetOwner(nullptr);
         delete node;
     }
     return kSuccess;

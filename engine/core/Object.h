@@ -49,7 +49,9 @@ public:
     [[nodiscard]] Result SetController(Controller* controller);  // Attaches at the front.
     uint32_t ControllerCount() const;
     Controller* GetController(uint32_t index) const;  // 0 is the newest; null past the end.
-    Result RemoveControllers();                        // Releases every controller.
+    // Releases every controller; one that this object owned and that lives on elsewhere is
+    // left without an owner.
+    Result RemoveControllers();
 
     uint32_t ID() const { return m_id; }
 

@@ -104,6 +104,30 @@ TEST(Object, ControllersAreNewestFirst)
     EXPECT_EQ(a->References(), 1);
 }
 
+TEST(Object, AControllerThatOutlivesItsOwnerKeepsNoLinkToIt)
+{
+    // A scene file may attach one controller to two objects; the last one becomes its owner.
+    Ptr<test::TestController> shared(new test::TestController);
+    test::Thing keeper;
+    ASSERT_EQ(keeper.SetController(shared.Get()), kSuccess);
+    {
+        test::Thing owner;
+        ASSERT_EQ(owner.SetController(shared.Get()), kSuccess);
+        EXPECT_EQ(shared->Owner(), &owner);
+    }
+    EXPECT_EQ(shared->Owner(), nullptr);
+    EXPECT_EQ(shared->References(), 2);
+
+    // Emptying a list that does not own the controller leaves its link alone.
+    test::Thing owner;
+    ASSERT_EQ(owner.SetController(shared.Get()), kSuccess);
+    EXPECT_EQ(keeper.RemoveControllers(), kSuccess);
+    EXPECT_EQ(shared->Owner(), &owner);
+    EXPECT_EQ(owner.RemoveControllers(), kSuccess);
+    EXPECT_EQ(shared->Owner(), nullptr);
+    EXPECT_EQ(shared->References(), 1);
+}
+
 TEST(Object, UpdateControllersVisitsNewestFirstWithTheSameTime)
 {
     test::Thing owner;
