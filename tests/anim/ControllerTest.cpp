@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/anim/Controller.h"
+#include "engine/core/Stream.h"
+#include "support/LogCapture.h"
+#include "support/RecordBytes.h"
+#include "support/TestClasses.h"
+
+// The controller base block every controller's stream form starts with: the object's fields,
+// then the active flag as one byte, with one message per step that fails.
+namespace zen {
+namespace {
+
+class ByteStream : public Stream {
+public:
+    explicit ByteStream(std::vector<uint8_t> bytes) { AdoptBuffer(std::move(bytes)); }
+};
+
+// Accepts writes until `budget` bytes have gone, then refuses every write.
+class ShortStream : public Stream {
+public:
+    explicit ShortStream(uint32_t budget) : m_budget(budget) {}
+    Result Write(const void* data, uint32_t size) override
+    {
+        if (size > m_budget) {
+            SetState(kFailure);
+            return kFailure;
+        }
+        m_budget -= size;
+        return Stream::Write(data, size);
+    }
+
+private:
+    uint32_t m_budget;
+};
+
+std::vector<uint8_t> Written(const Stream& stream)
+{
+    return std::vector<uint8_t>(stream.Data(), stream.Data() + stream.Position());
+}
+
+TEST(ControllerStream, ObjectFieldsThenTheActiveFlagAsOneByte)
+{
+    test::TestController controller(String("spin"));
+    EXPECT_TRUE(controller.IsActive());
+    EXPECT_EQ(controller.Owner(), nullptr);
+    controller.SetActive(false);
+    Stream out;
+    ASSERT_EQ(controller.Save(out), kSuccess);
+    std::vector<uint8_t> expected;
+    test::PutString(expected, "spin");
+    test::PutInt(expected, 0);  // No controllers of its own.
+    expected.push_back(0);
+    EXPECT_EQ(Written(out), expected);
+
+    // Any non-zero byte reads back as active; the name comes back, the owner is never stored.
+    expected.back() = 2;
+    test::TestController back;
+    ByteStream in(expected);
+    ASSERT_EQ(back.Load(in), kSuccess);
+    EXPECT_EQ(back.Name(), "spin");
+    EXPECT_TRUE(back.IsActive());
+    EXPECT_EQ(back.Owner(), nullptr);
+    EXPECT_EQ(in.Remaining(), 0u);
+}
+
+TEST(ControllerStream, EachFailingStepWritesItsOwnMessage)
+{
+    test::TestController controller(String("c"));
+    const std::string id = std::to_string(controller.ID());
+    {
+        test::LogCapture log;
+        ShortStream noRoomForTheFlag(4 + 1 + 4);
+        EXPECT_EQ(controller.Save(noRoomForTheFlag), kFailure);
+        EXPECT_EQ(log.Lines().back(),
+                  "ERROR. Невозможно сохранить флаг активности контроллера. Имя[c] ID[" + id + "]");
+        EXPECT_FALSE(log.ContainsText("родительские"));
+    }
+    {
+        test::LogCapture log;
+        ShortStream noRoomAtAll(0);
+        EXPECT_EQ(controller.Save(noRoomAtAll), kFailure);
+        EXPECT_EQ(log.Lines().back(), "ERROR. Невозможно сохранить родительские данные. Имя[c] ID[" + id + "]");
+        EXPECT_FALSE(log.ContainsText("флаг активности"));
+    }
+
+    std::vector<uint8_t> withoutFlag;
+    test::PutString(withoutFlag, "c");
+    test::PutInt(withoutFlag, 0);
+    {
+        test::LogCapture log;
+        ByteStream in(withoutFlag);
+        EXPECT_EQ(controller.Load(in), kFailure);
+        EXPECT_EQ(log.Lines().back(), "ERROR. Невозможно загрузить флаг активности контроллера. ID[" + id + "] Имя[c]");
+    }
+    {
+        test::LogCapture log;
+        ByteStream in(std::vector<uint8_t>(withoutFlag.begin(), withoutFlag.begin() + 3));
+        EXPECT_EQ(controller.Load(in), kFailure);
+        EXPECT_EQ(log.Lines().back(), "ERROR. Невозможно загрузить родительские данные. ID[" + id + "]");
+        EXPECT_FALSE(log.ContainsText("флаг активности"));
+    }
+}
+
+}  // namespace
+}  // namespace zen
