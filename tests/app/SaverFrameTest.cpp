@@ -26,11 +26,13 @@ public:
     int Update(double) override
     {
         ++updates;
-        return 0;
+        return updates == failUpdateAt ? 1 : 0;
     }
     int Render() override
     {
         ++draws;
+        if (draws == failRenderAt)
+            return 1;
         if (draws == failAt)
             RecordingRenderer::Latest()->SetFrameResult(zen::kInvalidArgument);
         if (draws >= frames)
@@ -42,6 +44,8 @@ public:
     int draws = 0;
     int frames = 3;
     int failAt = -1;
+    int failUpdateAt = -1;  // This update reports a failure.
+    int failRenderAt = -1;  // This draw reports a failure.
 };
 
 class SaverFrame : public ::testing::Test {
@@ -119,8 +123,36 @@ TEST_F(SaverFrame, AllFramesDrawnWhenTheDeviceStaysUsable)
     EXPECT_EQ(saver->RunFrameLoop(), 0);
     EXPECT_EQ(saver->draws, 3);
     EXPECT_EQ(saver->updates, 3);
+    // Each frame clears colour and depth to opaque black, depth 1 and stencil 0 first.
+    EXPECT_EQ(Count("Clear 3 (0 0 0 1) 1 0"), 3);
     EXPECT_EQ(Count("BeginFrame"), 3);
     EXPECT_EQ(Count("EndFrame"), 3);
+}
+
+TEST_F(SaverFrame, AFailingUpdateOrDrawEndsTheRunInThatFrame)
+{
+    {
+        zen::test::LogCapture log;
+        saver->frames = 10;
+        saver->failUpdateAt = 2;
+        renderer->ClearJournal();
+        EXPECT_EQ(saver->RunFrameLoop(), 1);
+        EXPECT_TRUE(log.Contains("ERROR. Неудачно обновление сцены.")) << log.Joined();
+        EXPECT_EQ(saver->draws, 1);  // The failing frame is neither cleared nor begun.
+        EXPECT_EQ(Count("BeginFrame"), 1);
+        EXPECT_EQ(Count("EndFrame"), 1);
+    }
+    zen::test::LogCapture log;
+    zen::Ptr<FrameSaver> drawing(new FrameSaver);
+    drawing->frames = 10;
+    drawing->failRenderAt = 2;
+    drawing->SetRunning();
+    renderer->ClearJournal();
+    EXPECT_EQ(drawing->RunFrameLoop(), 1);
+    EXPECT_TRUE(log.Contains("ERROR. Неудачен рендеринг.")) << log.Joined();
+    EXPECT_EQ(drawing->updates, 2);
+    EXPECT_EQ(Count("BeginFrame"), 2);
+    EXPECT_EQ(Count("EndFrame"), 1);  // The failed frame is not presented.
 }
 
 }  // namespace

@@ -153,6 +153,29 @@ TEST_F(SaverLifecycle, ProcessReportsAFailedCreation)
     EXPECT_NE(log.find("INFO. Конец лога.\n"), std::string::npos);
 }
 
+TEST_F(SaverLifecycle, AFaultEscapingTheLifecycleEndsTheLogAndTheRunWithOne)
+{
+    const uint32_t outputs = zen::RegisteredOutputCount();
+    const int result = SaverProcess::Run([]() -> Saver* {
+        auto* saver = new test::ScriptedSaver;
+        saver->throwIn = "OnEngineStarted";
+        return saver;
+    });
+    EXPECT_EQ(result, 1);
+    // The file output is already unregistered and closed: its text is complete on disk.
+    EXPECT_EQ(zen::RegisteredOutputCount(), outputs);
+    const std::string path = SaverProcess::LogFilePath();
+    const std::string log = ReadText(path);
+    const std::string ending =
+        "ERROR. Конец лога вследствии ошибки\nINFO. Объект вывода сообщений разрегестрирован. [" + path + "]\n";
+    ASSERT_GE(log.size(), ending.size()) << log;
+    EXPECT_EQ(log.substr(log.size() - ending.size()), ending) << log;
+    // Nothing of the normal ending ran after the fault.
+    EXPECT_EQ(log.find("Невозможно создать скринсейвер."), std::string::npos);
+    EXPECT_EQ(log.find("Скринсейвер завершил работу."), std::string::npos);
+    EXPECT_EQ(log.find("INFO. Конец лога.\n"), std::string::npos);
+}
+
 TEST_F(SaverLifecycle, WithoutAnApplicationFolderTheRunGoesOnWithoutALog)
 {
     platform::posix::SetApplicationDataFolder("");

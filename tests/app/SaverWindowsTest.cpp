@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InputManager.h"
 #include "app/Saver.h"
 #include "modules/codecs/Rar2Writer.h"
 #include "modules/recording/RecordingRenderer.h"
@@ -195,6 +196,77 @@ TEST_F(SaverWindows, WithoutAnAppNameTheBuiltInNamesAreUsed)
     EXPECT_EQ(saver->CreateSaver(), 1);  // At the visuals, after the windows.
     EXPECT_EQ(scope.windows.Journal().front().rfind("CreateSystemWindow [3D SCREENSAVER] ", 0), 0u);
     EXPECT_EQ(saver->DestroySaver(), 0);
+}
+
+// What stands between `prefix` and `suffix` in the lines of `log` that have both, in order.
+std::vector<std::string> Between(const zen::test::LogCapture& log, const std::string& prefix, const std::string& suffix)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : log.Lines())
+        if (line.size() >= prefix.size() + suffix.size() && line.rfind(prefix, 0) == 0 &&
+            line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0)
+            found.push_back(line.substr(prefix.size(), line.size() - prefix.size() - suffix.size()));
+    return found;
+}
+
+TEST_F(SaverWindows, EngineStartLoadsTheCodecsAndArchivesOfEachMode)
+{
+    const std::vector<std::string> dialogCodecs = {"BMPImageCodec", "JPGImageCodec", "RAR2FileCodec"};
+    const std::vector<std::string> sceneCodecs = {"BMPImageCodec",  "JPGImageCodec", "TGAImageCodec",
+                                                  "CUBEImageCodec", "STRSceneCodec", "RAR2FileCodec"};
+    struct Case {
+        const char* switches;
+        const std::vector<std::string>* codecs;
+        std::vector<std::string> archives;
+        uint32_t handlers;
+    };
+    const Case cases[] = {
+        {"/c", &dialogCodecs, {"CustomData.rar2"}, 0},
+        {"/p 5", &dialogCodecs, {"CustomData.rar2"}, 0},
+        {"/s", &sceneCodecs, {"CustomData.rar2", "Media.rar2"}, 1},
+        {"/t", &sceneCodecs, {"CustomData.rar2", "Media.rar2"}, 1},
+    };
+    for (const Case& c : cases) {
+        SetCommandLine(c.switches);
+        zen::test::LogCapture log;
+        zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+        (void)saver->CreateSaver();  // Run and Test stop later, at the visuals.
+        EXPECT_TRUE(log.Contains("INFO. Скринсейвер инициализирован.")) << c.switches << "\n" << log.Joined();
+        EXPECT_EQ(Between(log, "INFO. Загружается кодек [", "]."), *c.codecs) << c.switches;
+        // Attached at the root, in this order.
+        EXPECT_EQ(Between(log, "INFO. Директория [", "] добавлена к директории []."), c.archives) << c.switches;
+        EXPECT_EQ(InputManager::HandlerCount(), c.handlers) << c.switches;
+        EXPECT_EQ(saver->DestroySaver(), 0);
+    }
+}
+
+TEST_F(SaverWindows, EngineStartFailuresEndCreationWithTheirLines)
+{
+    struct Case {
+        const char* switches;
+        int missingResource;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"/c", 134, "ERROR. Невозможно подсоединить директорию CustomData."},
+        {"/s", 134, "ERROR. Невозможно подсоединить директорию CustomData."},
+        {"/s", 227, "ERROR. Невозможно подсоединить директорию Media."},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        platform::posix::RemoveMediaResource(c.missingResource);
+        SetCommandLine(c.switches);
+        zen::test::LogCapture log;
+        zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+        EXPECT_EQ(saver->CreateSaver(), 1);
+        const int failed = log.IndexOf(c.line);
+        ASSERT_GE(failed, 0) << c.line << "\n" << log.Joined();
+        EXPECT_EQ(log.IndexOf("ERROR. Невозможно инициализировать скринсейвер.", failed), failed + 1);
+        EXPECT_EQ(saver->journal.find("OnEngineStarted"), std::string::npos);
+        EXPECT_EQ(InputManager::HandlerCount(), 0u);
+        EXPECT_EQ(saver->DestroySaver(), 0);
+        EXPECT_EQ(RecordingRenderer::Latest(), nullptr);
+    }
 }
 
 TEST_F(SaverWindows, ConfigureNowReachesTheDialog)

@@ -12,7 +12,7 @@ class ScriptedSaver : public Saver {
 public:
     std::string journal;          // "Name " per call, in order.
     std::set<std::string> fail;   // Hooks that return 1.
-    bool throwInCreateData = false;
+    std::string throwIn;          // A hook that throws instead (a fault escaping the lifecycle).
 
     void SetRunning() { m_running = true; }
 
@@ -31,12 +31,7 @@ public:
     int Render() override { return Hook("Render"); }
     int CreateOverlay() override { return Hook("CreateOverlay"); }
     int DestroyOverlay() override { return Hook("DestroyOverlay"); }
-    int CreateData() override
-    {
-        if (throwInCreateData)
-            throw 42;
-        return Hook("CreateData");
-    }
+    int CreateData() override { return Hook("CreateData"); }
     int DestroyData() override { return Hook("DestroyData"); }
     int CacheData() override { return Hook("CacheData"); }
 
@@ -47,6 +42,8 @@ private:
             return 0;
         journal += name;
         journal += ' ';
+        if (throwIn == name)
+            throw 42;
         return fail.count(name) ? 1 : 0;
     }
 };
