@@ -22,7 +22,10 @@ bool InputTranslator::Translate(uint32_t message, uintptr_t wparam, intptr_t lpa
         break;
     case kKeyDown:
     case kKeyUp:
-        event = {InputEvent::kKeyboard, message == kKeyDown ? InputEvent::kPressed : InputEvent::kReleased,
+    case kSystemKeyDown:
+    case kSystemKeyUp:
+        event = {InputEvent::kKeyboard,
+                 message == kKeyDown || message == kSystemKeyDown ? InputEvent::kPressed : InputEvent::kReleased,
                  KeyTable::KeyCode(static_cast<uint32_t>(wparam > 0xFFFFFFFFu ? 0xFFFFFFFFu : wparam)), 0};
         break;
     case kMouseMove: {

@@ -27,6 +27,16 @@ TEST(InputTranslator, KeysGoThroughTheKeyTable)
     EXPECT_EQ(Translated(T::kKeyDown, uintptr_t{0x141}), (E{E::kKeyboard, E::kPressed, 100, 0}));
 }
 
+TEST(InputTranslator, SystemKeysAreKeysToo)
+{
+    // F10 and keys held with Alt arrive as system key messages; they press and release keys like
+    // any other, so they end the saver too.
+    EXPECT_EQ(Translated(T::kSystemKeyDown, 121), (E{E::kKeyboard, E::kPressed, 59, 0}));  // F10
+    EXPECT_EQ(Translated(T::kSystemKeyUp, 121), (E{E::kKeyboard, E::kReleased, 59, 0}));
+    EXPECT_EQ(Translated(T::kSystemKeyDown, 18), (E{E::kKeyboard, E::kPressed, 100, 0}));  // Alt itself
+    EXPECT_EQ(Translated(T::kSystemKeyDown, 'X', 0x20000001), (E{E::kKeyboard, E::kPressed, 33, 0}));
+}
+
 TEST(InputTranslator, MousePositionIsTwoUnsignedHalves)
 {
     EXPECT_EQ(Translated(T::kMouseMove, 0, 0x00370014), (E{E::kMouse, E::kMoved, 20, 55}));
@@ -54,8 +64,9 @@ TEST(InputTranslator, DestroyCloseAndQuitCloseTheWindow)
 
 TEST(InputTranslator, OtherMessagesCarryNoEvent)
 {
-    // Characters, system keys (Alt combinations), double clicks, the wheel, painting, activation.
-    for (uint32_t message : {0x0102u, 0x0104u, 0x0105u, 0x0203u, 0x020Au, 0x000Fu, 0x0006u, 0x0112u, 0u}) {
+    // Characters (plain and system), double clicks, the wheel, painting, activation, system
+    // commands.
+    for (uint32_t message : {0x0102u, 0x0106u, 0x0203u, 0x020Au, 0x000Fu, 0x0006u, 0x0112u, 0u}) {
         InputEvent event{7, 7, 7, 7};
         EXPECT_FALSE(T::Translate(message, 1, 1, &event)) << message;
         EXPECT_EQ(event, (E{7, 7, 7, 7}));

@@ -15,6 +15,7 @@ KEYBOARD, MOUSE, SYSTEM = 0, 1, 2
 PRESSED, RELEASED, MOVED, CLOSED = 1, 2, 3, 4
 KEY_Q = 26        # Letters are 10-35.
 KEY_NO_CODE = 100  # The generic shift key has no code of its own.
+KEY_F4 = 53       # F1-F12 are 50-61.
 
 
 def windows_path(path):
@@ -110,6 +111,9 @@ class WindowInput(unittest.TestCase):
         self.assertLess(first.index((KEYBOARD, RELEASED, KEY_Q, 0)), first.index(moved))
         self.assertLess(first.index((MOUSE, PRESSED, 0, 0)), first.index((MOUSE, RELEASED, 0, 0)))
         self.assertEqual(first[-2:], [(SYSTEM, CLOSED, 0, 0), (SYSTEM, CLOSED, 0, 0)])
+        # Keys held with Alt come as system key messages and are keys all the same: F4 is pressed
+        # before the window closes.
+        self.assertIn((KEYBOARD, PRESSED, KEY_F4, 0), first[:-2])
         self.assertEqual(probe.lines()[-2:], ["closed", "destroy 0"])
 
         # Each dispatch hands all of its events to "second" (registered last) before "first", and
