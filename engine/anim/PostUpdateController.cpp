@@ -6,6 +6,12 @@ namespace zen {
 
 ZEN_IMPLEMENT_ABSTRACT_CLASS(PostUpdateController, Controller, kStartupOtherClasses)
 
+PostUpdateController::~PostUpdateController()
+{
+    if (Renderer* renderer = Renderer::Current())
+        renderer->ForgetPostUpdate(this);
+}
+
 void PostUpdateController::Update(double)
 {
     if (!m_active)

@@ -12,6 +12,8 @@ class PostUpdateController : public Controller {
 
 public:
     PostUpdateController() = default;
+    // Leaves the current renderer's list: the frame holds plain pointers.
+    ~PostUpdateController() override;
 
     // While active, registers with the current renderer (none: nothing happens).
     void Update(double elapsed) override;

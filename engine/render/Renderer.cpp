@@ -175,10 +175,14 @@ Result Renderer::StartFrame()
 
     const Result begun = BeginFrame();
     // The count is read anew each step: a controller registered while the list runs still runs
-    // in this frame (and, being listed, only once).
-    for (uint32_t i = 0; i < m_postUpdates.Count(); ++i)
-        m_postUpdates[i]->PostUpdate();
+    // in this frame (and, being listed, only once); one that goes meanwhile is taken off
+    // (ForgetPostUpdate moves the cursor back when it lay before it).
+    for (m_postUpdateNext = 0; m_postUpdateNext < m_postUpdates.Count();) {
+        PostUpdateController* controller = m_postUpdates[m_postUpdateNext++];
+        controller->PostUpdate();
+    }
     m_postUpdates.Clear();
+    m_postUpdateNext = 0;
     // The sound library's listener follows the camera here once the audio layer is part of
     // the engine.
     return begun;
@@ -251,6 +255,16 @@ Result Renderer::RegisterPostUpdate(PostUpdateController* controller)
     if (m_postUpdates.Contains(controller))
         return kSuccess;
     return m_postUpdates.Append(controller);
+}
+
+void Renderer::ForgetPostUpdate(PostUpdateController* controller)
+{
+    const uint32_t index = m_postUpdates.IndexOf(controller);
+    if (index == Array<PostUpdateController*>::kNotFound)
+        return;
+    m_postUpdates.RemoveAt(index);
+    if (index < m_postUpdateNext)
+        --m_postUpdateNext;
 }
 
 // --- Loader -----------------------------------------------------------------------------------

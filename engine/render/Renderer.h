@@ -207,6 +207,9 @@ public:
     // Post-update controllers for this frame's StartFrame. kSuccess, also when the controller is
     // already listed (it runs once); kInvalidArgument for null; kOutOfMemory.
     Result RegisterPostUpdate(PostUpdateController* controller);
+    // Takes `controller` off the list again; a controller that goes before the frame starts
+    // (its node was removed during the update) calls it so the frame never reaches it.
+    void ForgetPostUpdate(PostUpdateController* controller);
     uint32_t PostUpdateCount() const { return m_postUpdates.Count(); }
 
 protected:
@@ -237,6 +240,7 @@ private:
     Array<Light*> m_stateStack;        // Lights pushed by the pass being drawn; not owned.
     DeferredQueue m_deferred;
     Array<PostUpdateController*> m_postUpdates;  // This frame's; not owned (the scene holds them).
+    uint32_t m_postUpdateNext = 0;     // While StartFrame runs the list: the index it calls next.
 };
 
 // Loads the renderer module `moduleName`, creates its renderer and makes it current.

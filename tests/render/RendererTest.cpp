@@ -112,8 +112,11 @@ public:
         *m_journal += Name().Std() + " ";
         if (chain)
             chain->Update(0.0);
+        if (victim)
+            *victim = nullptr;
     }
     Recorder* chain = nullptr;  // Registered from within PostUpdate.
+    Ptr<Recorder>* victim = nullptr;  // Released from within PostUpdate.
 
 private:
     std::string* m_journal;
@@ -158,6 +161,32 @@ TEST_F(RendererBase, PostUpdatesRunAfterBeginFrameEvenWhenTheFrameIsSkipped)
     EXPECT_EQ(Journal(), "BeginFrame skipped\n");
     EXPECT_EQ(renderer->StartFrame(), kSuccess);
     EXPECT_EQ(journal, "a b ");
+}
+
+TEST_F(RendererBase, APostUpdateControllerThatGoesBeforeTheFrameIsNotCalled)
+{
+    // The update registered them; then b's node went (the last reference with it) before the
+    // frame began. The frame must not reach the freed controller.
+    std::string journal;
+    Ptr<Recorder> a(new Recorder("a", &journal)), b(new Recorder("b", &journal)), c(new Recorder("c", &journal));
+    a->Update(0.0);
+    b->Update(0.0);
+    c->Update(0.0);
+    b = nullptr;
+    EXPECT_EQ(renderer->PostUpdateCount(), 2u);
+    EXPECT_EQ(renderer->StartFrame(), kSuccess);
+    EXPECT_EQ(journal, "a c ");
+
+    // While the list runs: a controller that drops one already called, and one still waiting.
+    journal.clear();
+    Ptr<Recorder> d(new Recorder("d", &journal)), e(new Recorder("e", &journal));
+    for (Recorder* controller : {a.Get(), c.Get(), d.Get(), e.Get()})
+        controller->Update(0.0);
+    c->victim = &a;  // Called before c: the cursor steps back with the list.
+    d->victim = &e;  // Not called yet: skipped.
+    EXPECT_EQ(renderer->StartFrame(), kSuccess);
+    EXPECT_EQ(journal, "a c d ");
+    EXPECT_EQ(renderer->PostUpdateCount(), 0u);
 }
 
 // Blended geometry that notes when the flush draws it.
