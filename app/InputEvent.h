@@ -19,5 +19,6 @@ struct InputEvent {
 
     friend bool operator==(const InputEvent&, const InputEvent&) = default;
 };
+static_assert(sizeof(InputEvent) == 16, "four unsigned 32-bit fields, copied by value into the queue");
 
 }  // namespace brightfold

@@ -19,8 +19,8 @@ public:
     // Makes the window `title`: a child filling `parent`'s client area when `parent` is set;
     // otherwise a window per display device, full screen in a display mode of `bits` per pixel
     // and the device's size at (x, y), or one windowed window of width x height at (x, y).
-    // kSuccess with the first window in `out` (it may stay null when no device took a window);
-    // kFailure, logged; kInvalidArgument for a null `out`.
+    // kSuccess with the first window in `out`; kFailure, logged, also when no display device
+    // took a window; kInvalidArgument for a null `out`.
     virtual Result CreateSystemWindow(void** out, const String& title, void* parent, bool fullscreen, uint32_t bits,
                                       int32_t x, int32_t y, uint32_t width, uint32_t height) = 0;
     // Destroys `window` (null only restores the display modes and the class) and restores the
