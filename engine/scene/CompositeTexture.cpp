@@ -82,8 +82,13 @@ void CompositeTexture::Compose()
     const uint32_t width = volume->Width();
     const uint32_t height = volume->Height();
     const Result allocated = volume->Allocate(format, width, height, m_sources.Count());
-    if (allocated != kSuccess) {
+    if (allocated == kOutOfMemory) {
         Error("Недостаточно памяти для создания изображения. ID[%d] Имя[%s]", volume->ID(), volume->Name().CStr());
+        return;
+    }
+    if (allocated != kSuccess) {  // More slices than any image may hold.
+        Error("Недопустимые размеры изображения [%u x %u x %u], формат [%u]. ID[%d] Имя[%s]", width, height,
+              m_sources.Count(), format, volume->ID(), volume->Name().CStr());
         return;
     }
     for (uint32_t index = 0; index < m_sources.Count(); ++index) {

@@ -347,5 +347,23 @@ TEST_F(TextureTest, ACompositeTextureAssemblesItsSlicesWhenFirstUsed)
     EXPECT_EQ(texture->FindByName(String("small")), small.Get());
 }
 
+// More sources than an image may have slices: the volume is left as it was and the log says
+// why, instead of blaming memory.
+TEST_F(TextureTest, ACompositeOfTooManySlicesIsRefusedWithItsSize)
+{
+    Ptr<VolumeImage> volume = new VolumeImage(String("Deep"), Image::kA8, 1, 1, 1);
+    Ptr<CompositeTexture> texture = new CompositeTexture(String("c"), volume.Get());
+    Ptr<Image> dot = new Image(String("dot"), Image::kA8, 1, 1);
+    for (uint32_t i = 0; i <= Image::kMaxDepth; ++i)
+        ASSERT_EQ(texture->AddSourceImage(dot.Get()), kSuccess);
+    test::LogCapture log;
+    EXPECT_EQ(texture->GetImage(false), volume.Get());
+    EXPECT_FALSE(texture->IsComposed());
+    EXPECT_EQ(volume->Depth(), 1u);
+    EXPECT_TRUE(log.ContainsText("ERROR. Недопустимые размеры изображения [1 x 1 x 16385], формат [2]. ID["))
+        << log.Joined();
+    EXPECT_FALSE(log.ContainsText("Недостаточно памяти")) << log.Joined();
+}
+
 }  // namespace
 }  // namespace zen
