@@ -87,6 +87,24 @@ TEST(EngineFunctions, ProcessEngineStartsWithObjectAndRegistersClasses)
     EXPECT_EQ(ClassRegistry::LookupCreator(String("ZEN.Object")), nullptr);
 }
 
+TEST(EngineFunctions, ManagersStartAfterObjectInTheirOrderAndStopInTheSameOrder)
+{
+    test::LogCapture log;
+    ASSERT_EQ(EngineInitialize(), kSuccess);
+    ASSERT_EQ(EngineShutdown(), kSuccess);
+    std::vector<std::string> steps;
+    for (const std::string& line : log.Lines()) {
+        for (const char* prefix : {"INFO. Инициализация менеджера ", "INFO. Завершение работы менеджера "})
+            if (line.rfind(prefix, 0) == 0)
+                steps.push_back(line.substr(std::string(prefix).size()));
+        if (line.find("класса [Object]") != std::string::npos)
+            steps.push_back("Object");
+    }
+    // The manager lines end in "." and differ only in the manager's name.
+    EXPECT_EQ(steps, (std::vector<std::string>{"Object", "файлов.", "ввода.", "модулей.", "кодеков.",
+                                               "Object", "файлов.", "ввода.", "модулей.", "кодеков."}));
+}
+
 class FrozenClock : public ::testing::Test {
 protected:
     void SetUp() override { platform::posix::SetTickCount(1000); }
