@@ -116,8 +116,9 @@ Result Stream::WriteDouble(double value)
 
 Result Stream::WriteString(const String& value)
 {
-    if (WriteUInt(value.Length()) != kSuccess)
-        return m_state;
+    const Result written = WriteUInt(value.Length());
+    if (written != kSuccess)
+        return written;
     return Write(value.CStr(), value.Length());
 }
 
@@ -185,63 +186,91 @@ Result Stream::ReadDouble(double& value)
 Result Stream::ReadBool(bool& value)
 {
     uint8_t byte = 0;
-    if (ReadByte(byte) == kSuccess)
+    const Result read = ReadByte(byte);
+    if (read == kSuccess)
         value = byte != 0;
-    return m_state;
+    return read;
 }
 
 Result Stream::ReadString(String& value)
 {
     uint32_t length = 0;
-    if (ReadUInt(length) != kSuccess)
-        return m_state;
+    const Result read = ReadUInt(length);
+    if (read != kSuccess)
+        return read;
     if (length > Remaining()) {
         Warning("Невозможно считать данные. Буффер переполнен.");
         m_state = kFailure;
         return m_state;
     }
-    value = String(reinterpret_cast<const char*>(m_buffer.data() + m_position), length);
+    try {
+        value = String(reinterpret_cast<const char*>(m_buffer.data() + m_position), length);
+    } catch (const std::bad_alloc&) {
+        // The characters stay unread, so whatever followed could not be read in step: the
+        // stream fails rather than go on from the middle of the string.
+        Warning("Недостаточно памяти для загрузки строки.");
+        m_state = kOutOfMemory;
+        return m_state;
+    }
     m_position += length;
     return m_state;
 }
 
+// Multi-value reads stop at the first primitive that fails and return its result.
 Result Stream::ReadVector2(Vector2& value)
 {
-    if (ReadFloat(value.x) != kSuccess)
-        return m_state;
-    return ReadFloat(value.y);
+    Result read = ReadFloat(value.x);
+    if (read == kSuccess)
+        read = ReadFloat(value.y);
+    return read;
 }
 
 Result Stream::ReadVector3(Vector3& value)
 {
-    if (ReadFloat(value.x) != kSuccess || ReadFloat(value.y) != kSuccess)
-        return m_state;
-    return ReadFloat(value.z);
+    Result read = ReadFloat(value.x);
+    if (read == kSuccess)
+        read = ReadFloat(value.y);
+    if (read == kSuccess)
+        read = ReadFloat(value.z);
+    return read;
 }
 
 Result Stream::ReadVector4(Vector4& value)
 {
-    if (ReadFloat(value.x) != kSuccess || ReadFloat(value.y) != kSuccess || ReadFloat(value.z) != kSuccess)
-        return m_state;
-    return ReadFloat(value.w);
+    Result read = ReadFloat(value.x);
+    if (read == kSuccess)
+        read = ReadFloat(value.y);
+    if (read == kSuccess)
+        read = ReadFloat(value.z);
+    if (read == kSuccess)
+        read = ReadFloat(value.w);
+    return read;
 }
 
 Result Stream::ReadQuaternion(Quaternion& value)
 {
-    if (ReadFloat(value.x) != kSuccess || ReadFloat(value.y) != kSuccess || ReadFloat(value.z) != kSuccess)
-        return m_state;
-    return ReadFloat(value.w);
+    Result read = ReadFloat(value.x);
+    if (read == kSuccess)
+        read = ReadFloat(value.y);
+    if (read == kSuccess)
+        read = ReadFloat(value.z);
+    if (read == kSuccess)
+        read = ReadFloat(value.w);
+    return read;
 }
 
 Result Stream::ReadTransform(Transform& value)
 {
-    if (ReadVector3(value.scale) != kSuccess || ReadQuaternion(value.rotation) != kSuccess)
-        return m_state;
-    if (ReadVector3(value.translation) == kSuccess) {
+    Result read = ReadVector3(value.scale);
+    if (read == kSuccess)
+        read = ReadQuaternion(value.rotation);
+    if (read == kSuccess)
+        read = ReadVector3(value.translation);
+    if (read == kSuccess) {
         value.isIdentity = false;
         value.noRotation = false;
     }
-    return m_state;
+    return read;
 }
 
 Result Stream::WriteObject(Object* object)
@@ -252,20 +281,20 @@ Result Stream::WriteObject(Object* object)
     Info("Write ID[%d]", id);
     if (m_ids.Find(id))
         return WriteUInt(id);
-    if (WriteUInt(id) != kSuccess)
-        return m_state;
-    if (m_ids.Insert(id, object) == kOutOfMemory) {
+    // The object's Save runs even when the record's head could not be written: on a failed
+    // stream it fails at once and logs its own line, so the chain of messages names it too.
+    Result written = WriteUInt(id);
+    if (m_ids.Insert(id, object) == kOutOfMemory && m_state == kSuccess)
         m_state = kOutOfMemory;
-        return m_state;
-    }
-    if (WriteString(object->GetRtti()->Name()) != kSuccess)
-        return m_state;
+    const Result named = WriteString(object->GetRtti()->Name());
+    if (written == kSuccess)
+        written = named;
     const Result saved = object->Save(*this);
     if (m_state == kSuccess)
         m_state = saved;
     Info("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", object->GetRtti()->Name().CStr(), id, object->Name().CStr(),
          m_position);
-    return m_state;
+    return m_state != kSuccess ? m_state : written;
 }
 
 Result Stream::ReadObject(Object** out)
@@ -274,8 +303,9 @@ Result Stream::ReadObject(Object** out)
         return kInvalidArgument;
     *out = nullptr;
     uint32_t fileId = 0;
-    if (ReadUInt(fileId) != kSuccess)
-        return m_state;
+    const Result read = ReadUInt(fileId);
+    if (read != kSuccess)
+        return read;
     Info("Read ID[%d]", fileId);
     if (fileId == kNullID)
         return m_state;
@@ -284,8 +314,9 @@ Result Stream::ReadObject(Object** out)
         return m_state;
     }
     String typeName;
-    if (ReadString(typeName) != kSuccess)
-        return m_state;
+    const Result named = ReadString(typeName);
+    if (named != kSuccess)
+        return named;
     const CreateFunction create = ClassRegistry::LookupCreator(typeName);
     if (!create) {
         Error("Невозможно найти функцию создания объекта. RTTI[%s] ID[%d]", typeName.CStr(), fileId);

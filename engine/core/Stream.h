@@ -37,7 +37,9 @@ public:
     virtual Result Write(const void* data, uint32_t size);
     virtual Result Read(void* data, uint32_t size);
 
-    // Typed values (floats and unsigned values travel as their 32 bits).
+    // Typed values (floats and unsigned values travel as their 32 bits). Each returns the result
+    // of its first failing primitive, so a refusal that leaves the state alone (a File read while
+    // closed) still reads as a failure; reads stop there.
     Result WriteByte(uint8_t value) { return Write(&value, 1); }
     Result WriteWord(uint16_t value);
     Result WriteInt(int32_t value) { return WriteUInt(static_cast<uint32_t>(value)); }
@@ -75,8 +77,9 @@ public:
     Result ReadObject(Ptr<T>& out)
     {
         Object* object = nullptr;
-        if (ReadObject(&object) != kSuccess)
-            return State();
+        const Result read = ReadObject(&object);
+        if (read != kSuccess)
+            return read;
         T* typed = CheckType<T>(object);
         if (object && !typed)
             return State();
@@ -88,8 +91,9 @@ public:
     Result ReadLink(T*& out)
     {
         Object* object = nullptr;
-        if (ReadObject(&object) != kSuccess)
-            return State();
+        const Result read = ReadObject(&object);
+        if (read != kSuccess)
+            return read;
         T* typed = CheckType<T>(object);
         if (object && !typed)
             return State();

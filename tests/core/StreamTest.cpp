@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/core/Engine.h"
@@ -8,6 +9,7 @@
 #include "engine/scene/Transform.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/TestClasses.h"
 
 namespace zen {
@@ -226,6 +228,140 @@ TEST_F(StreamObjects, TruncatedRecordsFailCleanlyAtEveryLength)
         EXPECT_EQ(read, nullptr);
     }
     root->child->link = nullptr;
+}
+
+TEST_F(StreamObjects, EveryReferenceIsLoggedWithItsRecord)
+{
+    Ptr<test::Thing> thing(new test::Thing(String("a")));
+    const std::string id = std::to_string(thing->ID());
+    Stream out;
+    test::LogCapture log;
+    ASSERT_EQ(out.WriteObject(thing.Get()), kSuccess);
+    const uint32_t end = out.Position();
+    ASSERT_EQ(out.WriteObject(thing.Get()), kSuccess);
+    ASSERT_EQ(out.WriteObject(nullptr), kSuccess);
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               "INFO. Write ID[" + id + "]",
+                               "INFO. RTTI[ZEN.Thing] ID[" + id + "] Name[a] Pointer[" + std::to_string(end) + "]",
+                               "INFO. Write ID[" + id + "]",
+                           }));
+
+    log.Clear();
+    ByteStream in(Bytes(out, out.Position()));
+    Object* one = nullptr;
+    Object* two = nullptr;
+    Object* none = nullptr;
+    ASSERT_EQ(in.ReadObject(&one), kSuccess);
+    ASSERT_EQ(in.ReadObject(&two), kSuccess);
+    ASSERT_EQ(in.ReadObject(&none), kSuccess);
+    Ptr<Object> own(one);
+    // The record line names the new object by its own run-time ID, not the file's; the null
+    // child and link inside the record are read (and logged) before it ends.
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               "INFO. Read ID[" + id + "]",
+                               "INFO. Read ID[-1]",
+                               "INFO. Read ID[-1]",
+                               "INFO. RTTI[ZEN.Thing] ID[" + std::to_string(one->ID()) + "] Name[a] Pointer[" +
+                                   std::to_string(end) + "]",
+                               "INFO. Read ID[" + id + "]",
+                               "INFO. Read ID[-1]",
+                           }));
+}
+
+TEST_F(StreamObjects, AControllerCountWithItsTopBitSetReadsAsNone)
+{
+    std::vector<uint8_t> bytes;
+    test::PutInt(bytes, 9);
+    test::PutString(bytes, "ZEN.Thing");
+    test::PutString(bytes, "t");
+    test::PutInt(bytes, 0x80000001u);  // Controller count.
+    test::PutInt(bytes, 42);           // value
+    test::PutInt(bytes, Stream::kNullID);
+    test::PutInt(bytes, Stream::kNullID);
+    ByteStream in(bytes);
+    Ptr<test::Thing> thing;
+    ASSERT_EQ(in.ReadObject(thing), kSuccess);
+    ASSERT_TRUE(thing);
+    EXPECT_EQ(thing->ControllerCount(), 0u);
+    EXPECT_EQ(thing->value, 42);
+    EXPECT_EQ(in.Remaining(), 0u);
+}
+
+// Object's own part of a record fails with a line that names the field group and the object.
+TEST_F(StreamObjects, ObjectFieldsThatCannotBeSavedNameTheObject)
+{
+    Ptr<test::Thing> thing(new test::Thing(String("s")));
+    ASSERT_EQ(thing->SetController(new test::TestController(String("c"))), kSuccess);
+    const std::string id = std::to_string(thing->ID());
+    const uint32_t head = 4 + 4 + 9;  // ID and type name.
+    struct Case {
+        uint32_t room;
+        std::string line;
+    };
+    const Case cases[] = {
+        {head + 2, "ERROR. Невозможно сохранить имя объекта. Имя[s] ID[" + id + "]"},
+        {head + 5 + 2, "ERROR. Невозможно сохранить количество контроллеров объекта. Имя[s] ID[" + id + "]"},
+        {head + 5 + 4 + 2, "ERROR. Невозможно сохранить контроллер объекта. Имя[s] ID[" + id + "]"},
+    };
+    for (const Case& c : cases) {
+        Stream out(c.room, 0);
+        test::LogCapture log;
+        EXPECT_NE(out.WriteObject(thing.Get()), kSuccess);
+        EXPECT_TRUE(log.Contains(c.line)) << log.Joined();
+    }
+}
+
+TEST_F(StreamObjects, ARecordWhoseHeadCannotBeWrittenStillNamesItsObject)
+{
+    Ptr<test::Thing> root(new test::Thing(String("outer")));
+    root->child = new test::Thing(String("inner"));
+    // Room for the outer record up to its child reference, which does not fit.
+    const uint32_t upToChild = 4 + 4 + 9 + 4 + 5 + 4 + 4;
+    Stream out(upToChild + 2, 0);
+    test::LogCapture log;
+    EXPECT_NE(out.WriteObject(root.Get()), kSuccess);
+    EXPECT_TRUE(log.Contains("ERROR. Невозможно сохранить имя объекта. Имя[inner] ID[" +
+                             std::to_string(root->child->ID()) + "]"))
+        << log.Joined();
+    EXPECT_TRUE(log.ContainsText("INFO. RTTI[ZEN.Thing] ID[" + std::to_string(root->child->ID()) + "] Name[inner]"));
+}
+
+TEST_F(StreamObjects, ObjectFieldsThatCannotBeLoadedNameTheObject)
+{
+    auto record = [](uint32_t controllers) {
+        std::vector<uint8_t> bytes;
+        test::PutInt(bytes, 3);
+        test::PutString(bytes, "ZEN.Thing");
+        test::PutString(bytes, "l");
+        test::PutInt(bytes, controllers);
+        return bytes;
+    };
+    struct Case {
+        std::vector<uint8_t> bytes;
+        std::string fragment;
+    };
+    std::vector<uint8_t> withNullController = record(1);
+    test::PutInt(withNullController, Stream::kNullID);
+    std::vector<uint8_t> cutInName = record(0);
+    cutInName.resize(4 + 13 + 2);
+    std::vector<uint8_t> cutInCount = record(0);
+    cutInCount.resize(cutInCount.size() - 2);
+    std::vector<uint8_t> cutInController = record(1);
+    cutInController.push_back(0);
+    const Case cases[] = {
+        {cutInName, "ERROR. Невозможно загрузить имя объекта. ID["},
+        {cutInCount, "ERROR. Невозможно загрузить количество контроллеров объекта. Имя[l] ID["},
+        {cutInController, "ERROR. Невозможно загрузить контроллер объекта. Имя[l] ID["},
+        {withNullController, "ERROR. Невозможно установить контроллер объекта. Имя[l] ID["},
+    };
+    for (const Case& c : cases) {
+        ByteStream in(c.bytes);
+        test::LogCapture log;
+        Object* read = nullptr;
+        EXPECT_NE(in.ReadObject(&read), kSuccess);
+        EXPECT_EQ(read, nullptr);
+        EXPECT_TRUE(log.ContainsText(c.fragment)) << log.Joined();
+    }
 }
 
 }  // namespace

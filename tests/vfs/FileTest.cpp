@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/vfs/Directory.h"
+#include "engine/scene/Transform.h"
 #include "engine/vfs/File.h"
 #include "support/LogCapture.h"
 #include "support/TestClasses.h"
@@ -140,6 +141,39 @@ TEST_F(DiskFile, MisusedReadsAndWritesWarn)
                                "WARNING. Чтение из файла [" + path + "], открытого для записи.",
                            }));
     EXPECT_EQ(file->State(), kSuccess);
+}
+
+// A refused read leaves the stream's state alone, but no typed read built on it may report
+// success: a caller that checks only the result would otherwise go on with values never read.
+TEST_F(DiskFile, TypedReadsOnAClosedFileFail)
+{
+    Put("closed.bin", std::string(64, '\0'));
+    File* file = Add("closed.bin");
+    test::LogCapture log;
+    bool flag = true;
+    String text("kept");
+    Vector3 vector;
+    Quaternion rotation;
+    Transform transform;
+    Object* object = reinterpret_cast<Object*>(1);
+    Ptr<test::Thing> thing;
+    test::Thing* link = nullptr;
+    EXPECT_EQ(file->ReadBool(flag), kFailure);
+    EXPECT_EQ(file->ReadString(text), kFailure);
+    EXPECT_EQ(file->ReadVector3(vector), kFailure);
+    EXPECT_EQ(file->ReadQuaternion(rotation), kFailure);
+    EXPECT_EQ(file->ReadTransform(transform), kFailure);
+    EXPECT_EQ(file->ReadObject(&object), kFailure);
+    EXPECT_EQ(file->ReadObject(thing), kFailure);
+    EXPECT_EQ(file->ReadLink(link), kFailure);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(text, "kept");
+    EXPECT_EQ(object, nullptr);
+    EXPECT_FALSE(thing);
+    // Each read stopped at its first refused primitive.
+    EXPECT_EQ(log.Lines(), std::vector<std::string>(8, "WARNING. Чтение из закрытого файла [" + PathOf("closed.bin") + "]."));
+    EXPECT_EQ(file->State(), kSuccess);
+    EXPECT_EQ(file->WriteString(String("x")), kFailure);
 }
 
 TEST_F(DiskFile, SizeOfAClosedFileIsMeasuredOnDisk)
