@@ -42,6 +42,28 @@ TEST_F(SettingsStoreTest, ShippedResourceDefaultsOverrideTheBuiltInOnes)
     EXPECT_EQ(saver->Settings().WebSite().Std().find("https://www.brightfold.example/"), 0u);
 }
 
+TEST_F(SettingsStoreTest, KeysTheResourceLacksKeepTheBuiltInValues)
+{
+    SetDefaults("; nothing but a comment\r\nFilmResolution = 1\r\n");
+    ASSERT_EQ(saver->Settings().LoadDefaults(), 0);
+    const UserSettings& d = saver->Settings().Defaults();
+    EXPECT_FALSE(d.showFps);
+    EXPECT_TRUE(d.exitOnMouseMove);
+    EXPECT_TRUE(d.showTime);
+    EXPECT_TRUE(d.useDesktopSettings);
+    EXPECT_TRUE(d.music);
+    EXPECT_TRUE(d.sfx);
+    EXPECT_TRUE(d.hour24);
+    EXPECT_EQ(d.volume, 80);
+    EXPECT_EQ(d.width, 800);
+    EXPECT_EQ(d.height, 600);
+    EXPECT_EQ(d.colorDepth, 32);
+    EXPECT_EQ(d.antiAliasing, 0);
+    EXPECT_EQ(d.gamma, 100);
+    EXPECT_EQ(saver->Settings().RegistryPath(), "Software\\Brightfold\\Test Screensaver");
+    EXPECT_EQ(saver->Settings().WebSite(), "");
+}
+
 TEST_F(SettingsStoreTest, FirstRunWritesTheDefaultsThenLaterRunsReadThem)
 {
     zen::test::LogCapture log;
@@ -58,6 +80,7 @@ TEST_F(SettingsStoreTest, FirstRunWritesTheDefaultsThenLaterRunsReadThem)
     Stored().erase("Volume");
     Stored()["Width"] = 1024;
     Stored()["ShowFPS"] = 5;
+    Stored()["Gamma"] = 0xFFFFFFF6u;  // Numbers take the 32 bits as they are.
     zen::Ptr<test::ScriptedSaver> second(new test::ScriptedSaver);
     saver = second;
     log.Clear();
@@ -66,6 +89,7 @@ TEST_F(SettingsStoreTest, FirstRunWritesTheDefaultsThenLaterRunsReadThem)
     EXPECT_EQ(saver->CurrentSettings().volume, 80);
     EXPECT_EQ(saver->CurrentSettings().width, 1024);
     EXPECT_TRUE(saver->CurrentSettings().showFps);
+    EXPECT_EQ(saver->CurrentSettings().gamma, -10);
     EXPECT_EQ(saver->journal, "OnDefaultsApplied ReadExtraSettings ");
     ASSERT_EQ(saver->Settings().WriteRegistry(), 0);
     EXPECT_EQ(Stored()["ShowFPS"], 1u);
