@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/SceneBuilder.h"
 
 // The effect framework: render state blocks, the geometry-node effect's settings and stream
@@ -192,6 +194,96 @@ TEST_F(Effects, TheStreamFormStoresWrapFlagsInvertedAndReadsAnyLowBlendBitAsBlen
     ASSERT_TRUE(back);
     EXPECT_FALSE(back->IsBlended());
     EXPECT_FALSE(back->CullEnabled());
+}
+
+void PutFloat(Bytes& bytes, float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    test::PutInt(bytes, bits);
+}
+
+void PutVector(Bytes& bytes, const Vector4& value)
+{
+    for (float component : {value.x, value.y, value.z, value.w})
+        PutFloat(bytes, component);
+}
+
+// The geometry-node effect's own fields as a stream holds them, without the texture link.
+Bytes EffectFields(uint8_t clamped, const Vector4 (&material)[4], float power, bool alphaTest, int32_t alphaRef,
+                   uint8_t blend, int32_t srcBlend, int32_t destBlend, bool fog, const Vector4& fogColor,
+                   float fogDensity, float fogExponent, bool flagC, float rangeA, float rangeB)
+{
+    Bytes bytes{clamped};
+    for (const Vector4& color : material)
+        PutVector(bytes, color);
+    PutFloat(bytes, power);
+    bytes.push_back(alphaTest);
+    test::PutInt(bytes, static_cast<uint32_t>(alphaRef));
+    bytes.push_back(blend);
+    test::PutInt(bytes, static_cast<uint32_t>(srcBlend));
+    test::PutInt(bytes, static_cast<uint32_t>(destBlend));
+    bytes.push_back(fog);
+    PutVector(bytes, fogColor);
+    PutFloat(bytes, fogDensity);
+    PutFloat(bytes, fogExponent);
+    bytes.push_back(flagC);
+    PutFloat(bytes, rangeA);
+    PutFloat(bytes, rangeB);
+    return bytes;
+}
+
+TEST_F(Effects, TheEffectFieldsAreStoredInTheirOrderFromTheDocumentedDefaults)
+{
+    Ptr<ColorEffect> effect = new ColorEffect();
+    Bytes bytes = Saved(effect.Get());
+    const Vector4 defaults[4] = {{0.8f, 0.8f, 0.8f, 1}, {0.2f, 0.2f, 0.2f, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
+    Bytes expected = EffectFields(0, defaults, 1.0f, false, 1, 0, 4, 5, false, Vector4{1, 1, 1, 1}, 0.001f, 2.0f,
+                                  false, 0.05f, 1.0f);
+    test::PutInt(expected, 0xFFFFFFFFu);  // No texture: the null link.
+    PutVector(expected, Vector4{1, 1, 1, 1});  // The colour.
+    ASSERT_GE(bytes.size(), expected.size());
+    EXPECT_EQ(Bytes(bytes.end() - static_cast<std::ptrdiff_t>(expected.size()), bytes.end()), expected);
+
+    // Every field apart, so that two of one type cannot trade places unnoticed, on the way out
+    // or back in.
+    const Vector4 material[4] = {{0.1f, 0.2f, 0.3f, 0.4f}, {0.5f, 0.6f, 0.7f, 0.8f}, {0.9f, 1, 0, 0.25f},
+                                 {0.75f, 0.5f, 0.25f, 0.125f}};
+    effect->SetMaterial(material[0], material[1], material[2], material[3], 12.0f);
+    effect->SetAlphaTest(true, 77);
+    ASSERT_EQ(effect->SetBlending(true, RenderState::kBlendDestinationColor, RenderState::kBlendInverseDestinationAlpha),
+              kSuccess);
+    effect->SetFog(true, Vector4{0.3f, 0.2f, 0.1f, 0.5f}, 0.25f, 3.0f);
+    effect->SetFogRange(0.5f, 0.75f);
+    effect->SetFlagC(true);
+    effect->SetWrap(0, false);
+    bytes = Saved(effect.Get());
+    expected = EffectFields(0x01, material, 12.0f, true, 77, 0x01, 6, 9, true, Vector4{0.3f, 0.2f, 0.1f, 0.5f}, 0.25f,
+                            3.0f, true, 0.5f, 0.75f);
+    test::PutInt(expected, 0xFFFFFFFFu);
+    PutVector(expected, Vector4{1, 1, 1, 1});
+    EXPECT_EQ(Bytes(bytes.end() - static_cast<std::ptrdiff_t>(expected.size()), bytes.end()), expected);
+
+    Ptr<ColorEffect> back = Loaded<ColorEffect>(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Diffuse(), material[0]);
+    EXPECT_EQ(back->Ambient(), material[1]);
+    EXPECT_EQ(back->Specular(), material[2]);
+    EXPECT_EQ(back->Emissive(), material[3]);
+    EXPECT_EQ(back->Power(), 12.0f);
+    EXPECT_TRUE(back->AlphaTest());
+    EXPECT_EQ(back->AlphaRef(), 77);
+    EXPECT_EQ(back->SourceBlend(), RenderState::kBlendDestinationColor);
+    EXPECT_EQ(back->DestinationBlend(), RenderState::kBlendInverseDestinationAlpha);
+    EXPECT_TRUE(back->FogEnabled());
+    EXPECT_EQ(back->FogColor(), (Vector4{0.3f, 0.2f, 0.1f, 0.5f}));
+    EXPECT_EQ(back->FogDensity(), 0.25f);
+    EXPECT_EQ(back->FogExponent(), 3.0f);
+    EXPECT_TRUE(back->FlagC());
+    EXPECT_EQ(back->FogRangeA(), 0.5f);
+    EXPECT_EQ(back->FogRangeB(), 0.75f);
+    EXPECT_FALSE(back->Wraps(0));
+    EXPECT_TRUE(back->Wraps(1));
 }
 
 TEST_F(Effects, ABlendFactorOutsideItsRangeIsADamagedFile)
