@@ -317,6 +317,13 @@ Result Stream::ReadObject(Object** out)
     const Result named = ReadString(typeName);
     if (named != kSuccess)
         return named;
+    // Each record nested inside another's fields costs the reader a few stack frames, so a file
+    // cannot be allowed to nest them without end; real scenes stay far below the limit.
+    if (m_depth >= kMaxNesting) {
+        Error("Слишком глубокая вложенность объектов. RTTI[%s] ID[%d]", typeName.CStr(), fileId);
+        m_state = kFailure;
+        return m_state;
+    }
     const CreateFunction create = ClassRegistry::LookupCreator(typeName);
     if (!create) {
         Error("Невозможно найти функцию создания объекта. RTTI[%s] ID[%d]", typeName.CStr(), fileId);
@@ -338,7 +345,9 @@ Result Stream::ReadObject(Object** out)
     // Held while it loads: a failure inside its fields (a wrong-typed reference to it, or the
     // release of a part that refers back to it) must not destroy it under its own Load.
     object->AddReference();
+    ++m_depth;
     const Result loaded = object->Load(*this);
+    --m_depth;
     if (m_state == kSuccess)
         m_state = loaded;
     Info("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), object->ID(), object->Name().CStr(), m_position);

@@ -25,6 +25,9 @@ struct Transform;
 class Stream {
 public:
     static constexpr uint32_t kNullID = 0xFFFFFFFFu;
+    // Object records nested deeper than this (a record inside the fields of another, and so on)
+    // fail the stream instead of exhausting the reader's stack.
+    static constexpr uint32_t kMaxNesting = 1024;
 
     // Allocates `initialSize` bytes up front (failure sets the state to kOutOfMemory).
     explicit Stream(uint32_t initialSize = 0, uint32_t growthIncrement = 1024);
@@ -135,6 +138,7 @@ private:
     uint32_t m_position = 0;          // Offset of the next read or write.
     HashMap<uint32_t, Object*, IntegerHash> m_ids{32};  // File ID -> object met in this stream; no references.
     Result m_state = kSuccess;
+    uint32_t m_depth = 0;  // Object records being loaded, one inside the other.
 };
 
 }  // namespace zen

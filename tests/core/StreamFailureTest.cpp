@@ -98,5 +98,49 @@ TEST(StreamFailure, ALoadedObjectIsHandedOutUnreferenced)
     EXPECT_EQ(outer->child->link, outer.Get());
 }
 
+// `depth` Things, each the child of the one before; the innermost has no child.
+std::vector<uint8_t> NestedThings(uint32_t depth)
+{
+    Bytes bytes;
+    for (uint32_t i = 0; i < depth; ++i)
+        bytes.Record(i, "ZEN.Thing", "", 0).U32(static_cast<uint32_t>(i));  // Record, then value.
+    bytes.U32(kNull);                      // The innermost child.
+    for (uint32_t i = 0; i < depth; ++i)
+        bytes.U32(kNull);                  // Every level's link, innermost first.
+    return bytes.Take();
+}
+
+TEST(StreamFailure, RecordsNestedWithoutEndFailInsteadOfExhaustingTheStack)
+{
+    test::EngineScope engine;
+    {
+        ByteStream stream(NestedThings(Stream::kMaxNesting));
+        Ptr<test::Thing> root;
+        ASSERT_EQ(stream.ReadObject(root), kSuccess);
+        uint32_t depth = 0;
+        for (test::Thing* t = root.Get(); t; t = t->child.Get())
+            ++depth;
+        EXPECT_EQ(depth, Stream::kMaxNesting);
+        EXPECT_EQ(stream.Remaining(), 0u);
+    }
+    {
+        ByteStream stream(NestedThings(Stream::kMaxNesting + 1));
+        test::LogCapture log;
+        Object* out = nullptr;
+        EXPECT_EQ(stream.ReadObject(&out), kFailure);
+        EXPECT_EQ(out, nullptr);
+        EXPECT_TRUE(log.Contains("ERROR. Слишком глубокая вложенность объектов. RTTI[ZEN.Thing] ID[" +
+                                 std::to_string(Stream::kMaxNesting) + "]"))
+            << log.Lines().size();
+    }
+    {
+        // Far beyond what any stack holds one frame chain for.
+        ByteStream stream(NestedThings(300000));
+        Object* out = nullptr;
+        EXPECT_EQ(stream.ReadObject(&out), kFailure);
+        EXPECT_EQ(out, nullptr);
+    }
+}
+
 }  // namespace
 }  // namespace zen
