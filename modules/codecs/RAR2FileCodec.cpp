@@ -115,8 +115,14 @@ public:
             Warning("Файл [%s] в архиве совпадает по имени с директорией. Файл пропущен.", name.CStr());
             return;
         }
-        // A name met twice: the later entry replaces the earlier one's content.
+        // A name met twice: the later entry replaces the earlier one's content, unless the later
+        // copy cannot be unpacked: then the earlier good copy stays rather than be lost.
         MemoryFile* file = static_cast<MemoryFile*>(FindChildFile(parent, fileName));
+        if (file && file->DataBlock() && status != Rar2EntryStatus::kExtracted) {
+            Warning("Файл [%s] архива [%s] не распакован: %s. Оставлена предыдущая копия.", name.CStr(),
+                    m_archiveName.CStr(), DescribeFailure(status));
+            return;
+        }
         if (!file) {
             file = new (std::nothrow) MemoryFile(fileName);
             if (!file || parent->AttachFile(file) != kSuccess) {

@@ -13,6 +13,7 @@
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/RAR2FileCodec.h"
+#include "modules/codecs/Rar2Archive.h"
 #include "modules/codecs/Rar2Writer.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
@@ -249,6 +250,38 @@ TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("a\\a.txt")), nullptr);
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("")), nullptr);
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(nullptr, String("x\\dot.txt")), nullptr);
+    delete directory;
+}
+
+// A name stored twice: the later copy wins when it unpacks, and a damaged later copy does not
+// wipe out the good one before it.
+TEST_F(RAR2FileCodecTest, ARepeatedNameKeepsTheLastCopyThatUnpacks)
+{
+    Rar2Writer writer(Rar2Writer::Method::kStore);
+    const uint8_t first = 'a';
+    const uint8_t second = 'b';
+    const uint8_t third = 'c';
+    ASSERT_EQ(writer.AddFile("new.txt", &first, 1), kSuccess);
+    ASSERT_EQ(writer.AddFile("new.txt", &second, 1), kSuccess);
+    ASSERT_EQ(writer.AddFile("kept.txt", &first, 1), kSuccess);
+    ASSERT_EQ(writer.AddFile("kept.txt", &third, 1), kSuccess);
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(writer.Write(bytes), kSuccess);
+    Rar2Archive archive;
+    ASSERT_EQ(archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
+    ASSERT_EQ(archive.EntryCount(), 4u);
+    bytes[archive.Entry(3).dataOffset] ^= 0x01;  // The second "kept.txt" fails its CRC.
+
+    test::LogCapture log;
+    Directory* directory = nullptr;
+    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    ASSERT_NE(directory, nullptr);
+    EXPECT_EQ(directory->FileCount(), 2u);
+    EXPECT_EQ(Content(directory->FindFile(String("new.txt"))), "b");
+    EXPECT_EQ(Content(directory->FindFile(String("kept.txt"))), "a");
+    EXPECT_TRUE(log.Contains("WARNING. Файл [kept.txt] архива [Test.rar2] не распакован: неверная контрольная сумма. "
+                             "Оставлена предыдущая копия."))
+        << log.Joined();
     delete directory;
 }
 
