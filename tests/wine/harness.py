@@ -19,6 +19,29 @@ from pathlib import Path
 REGISTRY_PATH = r"HKCU\Software\Brightfold\Lighthouse 3D Screensaver"
 
 
+def missing(reason):
+    """A test whose program or tool is absent: skipped on a developer's machine, but a failure in
+    CI, where everything is built and a silent skip would hide a whole test class."""
+    import unittest
+    if os.environ.get("CI", "").lower() in ("1", "true", "yes"):
+        raise AssertionError(f"required for the Wine stage: {reason}")
+    raise unittest.SkipTest(reason)
+
+
+def host_zen(build_dir):
+    """The native zen the Windows build drew its pictures with: the tool named in its CMake cache
+    (ZEN_HOST_ZEN), else the one it built for itself under host-tools."""
+    build_dir = Path(build_dir)
+    cache = build_dir / "CMakeCache.txt"
+    if cache.exists():
+        for line in cache.read_text(errors="replace").splitlines():
+            if line.startswith("ZEN_HOST_ZEN:") and "=" in line:
+                value = line.split("=", 1)[1].strip()
+                if value:
+                    return Path(value)
+    return build_dir / "host-tools" / "tools" / "zen"
+
+
 @dataclass
 class RunResult:
     exit_code: int

@@ -14,11 +14,11 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness  # noqa: E402
+from harness import WineHarness, host_zen, missing  # noqa: E402
 
 BUILD_DIR = Path(os.environ.get("BRIGHTFOLD_WINDOWS_BUILD",
                                 os.path.join(os.path.dirname(__file__), "../../build/windows"))).resolve()
-ZEN = BUILD_DIR / "host-tools" / "tools" / "zen"
+ZEN = host_zen(BUILD_DIR)
 ZEN_EXE = next((path for path in (BUILD_DIR / "zen.exe", BUILD_DIR / "tools" / "zen.exe") if path.exists()), None)
 PICTURE_RESOURCE = 134
 
@@ -87,7 +87,7 @@ class PictureArchive(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         if not ZEN.exists():
-            raise unittest.SkipTest(f"no host tool at {ZEN} (build the windows preset first)")
+            missing(f"no host tool at {ZEN} (build the windows preset first)")
         cls.work = Path(tempfile.mkdtemp(prefix="brightfold-content-"))
         cls.archive = pe_resource(BUILD_DIR / "Brightfold.scr", "MEDIADATA", PICTURE_RESOURCE)
         if cls.archive is None:
@@ -160,7 +160,7 @@ class PictureArchiveUnderWine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         if ZEN_EXE is None or not ZEN.exists():
-            raise unittest.SkipTest(f"no zen.exe or host zen in {BUILD_DIR}")
+            missing(f"no zen.exe or host zen in {BUILD_DIR}")
         cls.wine = WineHarness(BUILD_DIR)
         cls.wine.open()
         cls.work = Path(tempfile.mkdtemp(prefix="brightfold-content-wine-"))

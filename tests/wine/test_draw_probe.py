@@ -12,7 +12,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness  # noqa: E402
+from harness import WineHarness, missing  # noqa: E402
 
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(os.path.dirname(__file__), "../../build/windows"))
 
@@ -29,7 +29,7 @@ class DrawProbe(unittest.TestCase):
         cls.build = Path(BUILD_DIR).resolve()
         cls.program = cls.build / "DrawProbe.exe"
         if not cls.program.exists():
-            raise unittest.SkipTest("DrawProbe.exe is not built")
+            missing("DrawProbe.exe is not built")
         cls.wine = WineHarness(BUILD_DIR)
         cls.wine.open()
 

@@ -11,7 +11,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness  # noqa: E402
+from harness import WineHarness, missing  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -29,11 +29,11 @@ class ImageCodecs(unittest.TestCase):
         cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
         cls.zen_native = Path(NATIVE_DIR).resolve() / "tools" / "zen"
         if cls.zen_exe is None:
-            raise unittest.SkipTest("zen.exe is not built")
+            missing("zen.exe is not built")
         if not cls.zen_native.exists():
-            raise unittest.SkipTest(f"the native zen tool is not built ({cls.zen_native})")
+            missing(f"the native zen tool is not built ({cls.zen_native})")
         if shutil.which("convert") is None:
-            raise unittest.SkipTest("ImageMagick is not installed")
+            missing("ImageMagick is not installed")
         cls.folder = Path(tempfile.mkdtemp(prefix="image-codecs-", dir=build))
         cls.wine = WineHarness(BUILD_DIR)
         cls.wine.open()

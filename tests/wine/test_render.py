@@ -14,7 +14,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness  # noqa: E402
+from harness import WineHarness, missing  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -74,7 +74,7 @@ class Render(unittest.TestCase):
         build = Path(BUILD_DIR).resolve()
         cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
         if cls.zen_exe is None:
-            raise unittest.SkipTest("zen.exe is not built")
+            missing("zen.exe is not built")
         cls.folder = Path(tempfile.mkdtemp(prefix="render-", dir=build))
         cls.wine = WineHarness(BUILD_DIR)
         cls.wine.open()
