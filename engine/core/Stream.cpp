@@ -217,46 +217,34 @@ Result Stream::ReadString(String& value)
 }
 
 // Multi-value reads stop at the first primitive that fails and return its result.
+Result Stream::ReadFloats(std::initializer_list<float*> values)
+{
+    for (float* value : values) {
+        const Result read = ReadFloat(*value);
+        if (read != kSuccess)
+            return read;
+    }
+    return kSuccess;
+}
+
 Result Stream::ReadVector2(Vector2& value)
 {
-    Result read = ReadFloat(value.x);
-    if (read == kSuccess)
-        read = ReadFloat(value.y);
-    return read;
+    return ReadFloats({&value.x, &value.y});
 }
 
 Result Stream::ReadVector3(Vector3& value)
 {
-    Result read = ReadFloat(value.x);
-    if (read == kSuccess)
-        read = ReadFloat(value.y);
-    if (read == kSuccess)
-        read = ReadFloat(value.z);
-    return read;
+    return ReadFloats({&value.x, &value.y, &value.z});
 }
 
 Result Stream::ReadVector4(Vector4& value)
 {
-    Result read = ReadFloat(value.x);
-    if (read == kSuccess)
-        read = ReadFloat(value.y);
-    if (read == kSuccess)
-        read = ReadFloat(value.z);
-    if (read == kSuccess)
-        read = ReadFloat(value.w);
-    return read;
+    return ReadFloats({&value.x, &value.y, &value.z, &value.w});
 }
 
 Result Stream::ReadQuaternion(Quaternion& value)
 {
-    Result read = ReadFloat(value.x);
-    if (read == kSuccess)
-        read = ReadFloat(value.y);
-    if (read == kSuccess)
-        read = ReadFloat(value.z);
-    if (read == kSuccess)
-        read = ReadFloat(value.w);
-    return read;
+    return ReadFloats({&value.x, &value.y, &value.z, &value.w});
 }
 
 Result Stream::ReadTransform(Transform& value)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "engine/core/HashMap.h"
@@ -130,6 +131,7 @@ private:
         RefuseType(object, &T::TYPE);  // Fails the stream; frees the object when nobody holds it.
         return nullptr;
     }
+    Result ReadFloats(std::initializer_list<float*> values);
     static bool IsOfType(Object* object, const class Rtti* type);
     void RefuseType(Object* object, const class Rtti* expected);
 
