@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "engine/core/Ptr.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/scene/Image.h"
+#include "engine/scene/Node.h"
+#include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/vfs/File.h"
@@ -19,19 +22,24 @@
 namespace zen {
 namespace {
 
+// Writes the scene that build makes (with the engine and the scene codec started) to path.
+bool SaveScene(const std::string& path, const std::function<Ptr<Node>()>& build)
+{
+    test::EngineScope engine;
+    Codec* codec = nullptr;
+    if (ModuleManager::LoadModule(String("STRSceneCodec")) != kSuccess ||
+        CodecManager::LoadCodec(String("STRSceneCodec"), &codec) != kSuccess)
+        return false;
+    const Ptr<Node> root = build();
+    File file{String(path)};
+    return static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()) == kSuccess;
+}
+
 TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("sample.STR");
-    {
-        test::EngineScope engine;
-        ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
-        Codec* codec = nullptr;
-        ASSERT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &codec), kSuccess);
-        test::SampleScene scene = test::BuildSampleScene();
-        File file{String(path)};
-        ASSERT_EQ(static_cast<STRSceneCodec*>(codec)->Save(&file, scene.root.Get()), kSuccess);
-    }
+    ASSERT_TRUE(SaveScene(path, [] { return Ptr<Node>(test::BuildSampleScene().root.Get()); }));
     const test::ToolRun dump = test::RunZen("scene dump " + path);
     const std::string& output = dump.output;
     EXPECT_EQ(dump.exitCode, 0) << output;
@@ -60,11 +68,7 @@ TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("textured.STR");
-    {
-        test::EngineScope engine;
-        ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
-        Codec* codec = nullptr;
-        ASSERT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &codec), kSuccess);
+    ASSERT_TRUE(SaveScene(path, [] {
         Ptr<SceneNode> root = new SceneNode();
         root->SetName(String("Root"));
         Ptr<Image> image = new Image(String("Glow"), Image::kR8G8B8A8, 8, 4);
@@ -75,12 +79,11 @@ TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)
             Ptr<TextureEffect> effect = new TextureEffect();
             effect->SetName(String(std::string("Effect") + name));
             effect->SetTexture(texture.Get());
-            ASSERT_EQ(mesh->SetEffect(effect.Get()), kSuccess);
-            ASSERT_EQ(root->AttachChild(mesh.Get()), kSuccess);
+            EXPECT_EQ(mesh->SetEffect(effect.Get()), kSuccess);
+            EXPECT_EQ(root->AttachChild(mesh.Get()), kSuccess);
         }
-        File file{String(path)};
-        ASSERT_EQ(static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()), kSuccess);
-    }
+        return Ptr<Node>(root.Get());
+    }));
     const test::ToolRun dump = test::RunZen("scene dump " + path);
     const std::string& output = dump.output;
     EXPECT_EQ(dump.exitCode, 0) << output;
