@@ -19,18 +19,7 @@ enum : uint32_t { kShaderTechnique, kFixedTechnique };
 constexpr const char* kVertexProgram =
     "vs_1_1\n"
     "dcl_position v0\n"
-    "mul r0, v0.x, c0\n"
-    "mad r0, v0.y, c1, r0\n"
-    "mad r0, v0.z, c2, r0\n"
-    "mad oPos, v0.w, c3, r0\n"
-    "mul r1, v0.x, c4\n"
-    "mad r1, v0.y, c5, r1\n"
-    "mad r1, v0.z, c6, r1\n"
-    "mad r1, v0.w, c7, r1\n"
-    "mul r1.x, r1.z, c9.x\n"
-    "exp r1.x, r1.x\n"
-    "mov oFog, r1.x\n"
-    "mov oD0, c8\n";
+    ZEN_COLOR_EFFECT_VERTEX_BODY;
 
 constexpr const char* kPixelProgram =
     "ps.1.1\n"

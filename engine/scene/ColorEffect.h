@@ -3,6 +3,23 @@
 #include "engine/scene/GeometryNodeEffect.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 
+// The vertex-program lines the colour programs and their extensions share, after their
+// declarations: the clip position from c0-c3, the fog factor 2^(view depth x c9.x) from c4-c7
+// (r0 and r1 are used), and the colour from c8.
+#define ZEN_COLOR_EFFECT_VERTEX_BODY \
+    "mul r0, v0.x, c0\n"           \
+    "mad r0, v0.y, c1, r0\n"       \
+    "mad r0, v0.z, c2, r0\n"       \
+    "mad oPos, v0.w, c3, r0\n"     \
+    "mul r1, v0.x, c4\n"           \
+    "mad r1, v0.y, c5, r1\n"       \
+    "mad r1, v0.z, c6, r1\n"       \
+    "mad r1, v0.w, c7, r1\n"       \
+    "mul r1.x, r1.z, c9.x\n"       \
+    "exp r1.x, r1.x\n"             \
+    "mov oFog, r1.x\n"             \
+    "mov oD0, c8\n"
+
 namespace zen {
 
 // Geometry drawn in one colour ("ZEN.ColorEffect"), positions only. Technique 0: vs_1_1 +
