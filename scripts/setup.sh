@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # Native build, tests, benchmarks, fuzzing
   cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libstb-dev python3 pkg-config
+  libjpeg62-turbo-dev libstb-dev python3 pkg-config ccache
   # Windows build
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev
   # Running and looking at the Windows build
