@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TestPaths.h"
 #include "engine/core/Engine.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/FileCodec.h"

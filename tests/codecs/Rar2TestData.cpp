@@ -1,4 +1,5 @@
 #include "tests/codecs/Rar2TestData.h"
+#include "TestPaths.h"
 
 #include <fstream>
 #include <iterator>

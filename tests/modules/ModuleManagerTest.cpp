@@ -16,6 +16,7 @@
 #include "engine/vfs/FileManager.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "TestPaths.h"
 
 namespace zen {
 namespace {

@@ -1,4 +1,5 @@
 #include "support/SaverEnvironment.h"
+#include "TestPaths.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,5 @@
 #include "support/ToolRun.h"
+#include "TestPaths.h"
 
 #include <sys/wait.h>
 
