@@ -4,6 +4,9 @@
 #include <utility>
 
 #include "engine/anim/BoolKeyframe.h"
+#include "engine/anim/ColorKeyframe.h"
+#include "engine/anim/FloatKeyframe.h"
+#include "engine/anim/Interpolation.h"
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 
@@ -144,6 +147,20 @@ void AnimationController::SetStageAnimationByName(const String& name, uint32_t s
 void AnimationController::SetStageWeight(uint32_t stage, float weight) { PutStageWeight(stage, weight); }
 
 void AnimationController::SetTrackPosition(double position) { m_trackPosition = position; }
+
+Vector4 AnimationController::BlendColor(const Vector4& start) const
+{
+    return BlendStages<ColorKeyframe>(
+        start, [](const ColorKeyframe& a, const ColorKeyframe& b, float f) { return Lerp(a.color, b.color, f); },
+        [](const Vector4& acc, const Vector4& value, float w) { return Lerp(acc, value, w); });
+}
+
+float AnimationController::BlendFloat(float start) const
+{
+    return BlendStages<FloatKeyframe>(
+        start, [](const FloatKeyframe& a, const FloatKeyframe& b, float f) { return Lerp(a.value, b.value, f); },
+        [](float acc, float value, float w) { return Lerp(acc, value, w); });
+}
 
 bool AnimationController::SwitchValue() const
 {

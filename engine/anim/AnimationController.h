@@ -7,6 +7,7 @@
 #include "engine/anim/Controller.h"
 #include "engine/core/Array.h"
 #include "engine/core/Ptr.h"
+#include "engine/core/Vector4.h"
 
 namespace zen {
 
@@ -24,9 +25,9 @@ namespace zen {
 //  2. An animation kind (an Animation subclass: NewKeyframe and KeyframeKind), registered with
 //     ZEN_IMPLEMENT_CLASS like the others, unless an existing one fits.
 //  3. The controller: a subclass of this class that overrides ApplyStages only. It checks the
-//     owner's type (do nothing for another type) and reads the value through BlendStages<Key>
-//     (interpolated values), SwitchValue (bool tracks) or ForEachStageKey<Key> (the key in force
-//     without blending), then writes it. Update, Reset, the stream form and the stage
+//     owner's type (do nothing for another type) and reads the value through BlendColor,
+//     BlendFloat, BlendStages<Key> (other interpolated values), SwitchValue (bool tracks) or
+//     ForEachStageKey<Key> (the key in force without blending), then writes it. Update, Reset, the stream form and the stage
 //     operations are inherited; a controller with fields of its own saves them after the base
 //     block, one message per field.
 // Stream form: the controller block, the animation count (uint32) and links, the frame count
@@ -111,6 +112,10 @@ protected:
             if (stage.HasKeys(Key::kKind))
                 visit(static_cast<const Key&>(*stage.animation->GetKeyframe(stage.keyIndex)));
     }
+    // The stages of colour (ColorKeyframe) and float (FloatKeyframe) animations blended
+    // linearly over `start`, for the controllers of colours and sizes.
+    Vector4 BlendColor(const Vector4& start) const;
+    float BlendFloat(float start) const;
     // The switch of the bool-track controllers: the key in force of the last stage whose
     // animation has bool keys; true when none has.
     bool SwitchValue() const;
