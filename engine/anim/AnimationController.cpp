@@ -95,7 +95,7 @@ void AnimationController::AdvanceTrack(double elapsed)
 
 void AnimationController::Reset()
 {
-    m_stages.Clear();
+    ClearStages();
     m_trackPosition = 0;
 }
 

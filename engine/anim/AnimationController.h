@@ -55,6 +55,8 @@ public:
     virtual void SetStageWeight(uint32_t stage, float weight);
     // Moves the track to `position` as given (no wrapping: a negative position waits).
     virtual void SetTrackPosition(double position);
+    // Empties every stage (their animations released); the track stays where it is.
+    void ClearStages() { m_stages.Clear(); }
 
     // Track: steps 2-6 of the update without applying (what Update does before ApplyStages).
     // A trackPeriod that is not a positive finite number, or an elapsed that is not finite,
