@@ -45,11 +45,21 @@ Result Animation::AppendKeyframe(Keyframe* key)
     return appended;
 }
 
-uint32_t Animation::FindKeyframe(double t) const
+uint32_t Animation::FindKeyframe(double t, uint32_t hint) const
 {
     const uint32_t count = m_keyframes.Count();
     if (count == 0)
         return 0;
+    // Past the first key the answer is the one index with time[i] <= t < time[i + 1] (or i the
+    // last), whatever the first key's time: checking the hint first spares a visit to the
+    // first key, which lies elsewhere in memory.
+    auto isAnswer = [&](uint32_t i) {
+        return m_keyframes[i]->time <= t && (i + 1 == count || m_keyframes[i + 1]->time > t);
+    };
+    if (hint < count && isAnswer(hint))
+        return hint;
+    if (hint + 1 < count && isAnswer(hint + 1))
+        return hint + 1;
     if (m_keyframes[0]->time > t)
         return count - 1;
     // Invariant: time[low] <= t (or t is not a number and low stays 0).

@@ -30,7 +30,9 @@ public:
     Keyframe* GetKeyframe(uint32_t index) const { return index < m_keyframes.Count() ? m_keyframes[index] : nullptr; }
     // Index of the key in force at local time `t`: the last key whose time is <= t, or the last
     // key of all when t lies before the first (the cycle wraps). 0 for an empty animation.
-    uint32_t FindKeyframe(double t) const;
+    // `hint` (the answer for the previous time, as a rule) is checked first, then the key
+    // after it, before the bisection: playing, the answer seldom moves by more.
+    uint32_t FindKeyframe(double t, uint32_t hint = 0) const;
 
     // Search continues into the keys (a texture key's texture).
     Object* FindByName(const String& name) override;

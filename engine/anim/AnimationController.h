@@ -131,7 +131,9 @@ private:
     bool ReachStage(uint32_t stage);
 
     Array<Ptr<Animation>> m_animations;
-    Array<BlendStage> m_stages;
+    // Room for the two stages the track drives from the start, so that a frame whose clips
+    // first overlap does not allocate.
+    Array<BlendStage> m_stages{2, 1};
     double m_trackPeriod = 0;    // Seconds per pass of the track.
     double m_trackPosition = 0;  // 0 <= position < 1 after an update that advanced it.
     Array<AnimationFrame> m_frames;

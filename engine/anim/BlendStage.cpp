@@ -11,7 +11,7 @@ void BlendStage::Evaluate(double t)
     if (!std::isfinite(t))
         t = 0;
     const uint32_t count = animation->KeyframeCount();
-    keyIndex = animation->FindKeyframe(t);
+    keyIndex = animation->FindKeyframe(t, keyIndex);
     nextKeyIndex = (keyIndex + 1) % count;
     const double keyTime = animation->GetKeyframe(keyIndex)->time;
     double span = animation->GetKeyframe(nextKeyIndex)->time - keyTime;

@@ -36,6 +36,12 @@ inline Quaternion Slerp(float t, const Quaternion& p, const Quaternion& q)
     }
     if (!(1.0f - d > kEpsilon))
         return p;
+    // The ends need no trigonometry: the weights are exactly 1 and 0 there (sin 0 = 0, and
+    // sin theta / sin theta = 1), so these give the same values as the general case.
+    if (t == 0.0f)
+        return p;
+    if (t == 1.0f)
+        return {sign * q.x, sign * q.y, sign * q.z, sign * q.w};
     const float theta = std::acos(d);
     const float sine = std::sin(theta);
     const float a = std::sin((1.0f - t) * theta) / sine;

@@ -75,6 +75,34 @@ TEST(BlendStageEvaluate, FindsTheKeyInForceAndTheFractionToTheNext)
     }
 }
 
+TEST(AnimationSearch, AnyHintGivesTheBisectionsAnswer)
+{
+    // Keys with repeated times and a gap; every hint (in range, past the end, the answer's
+    // neighbours) must give the last key whose time is <= t, or the last key before the first.
+    const std::vector<std::vector<double>> keySets = {
+        {0.0, 0.1, 0.1, 0.1, 0.5, 0.9}, {0.2, 0.2, 0.7}, {0.3}, {0.0, 0.25, 0.5, 0.75}};
+    for (const std::vector<double>& times : keySets) {
+        Ptr<FloatAnimation> animation(new FloatAnimation());
+        for (double time : times) {
+            Keyframe* key = animation->NewKeyframe();
+            key->time = time;
+            ASSERT_EQ(animation->AppendKeyframe(key), kSuccess);
+        }
+        const uint32_t count = animation->KeyframeCount();
+        std::vector<double> probes(times);  // Exactly on each key time, and on a grid.
+        for (double t = -0.05; t < 1.1; t += 0.025)
+            probes.push_back(t);
+        for (double t : probes) {
+            uint32_t expected = count - 1;
+            for (uint32_t i = 0; i < count; ++i)
+                if (times[i] <= t)
+                    expected = i;
+            for (uint32_t hint = 0; hint <= count + 1; ++hint)
+                ASSERT_EQ(animation->FindKeyframe(t, hint), expected) << "t " << t << " hint " << hint;
+        }
+    }
+}
+
 TEST(BlendStageEvaluate, WithoutAnimationOrKeysNothingMoves)
 {
     BlendStage stage;
