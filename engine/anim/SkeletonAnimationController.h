@@ -28,6 +28,7 @@ public:
     void SetTrackPosition(double position) override;
 
     Result AddBoneController(AnimationController* controller);  // kInvalidArgument for null.
+    void ClearBoneControllers() { m_boneControllers.Clear(); }
     uint32_t BoneControllerCount() const { return m_boneControllers.Count(); }
     AnimationController* GetBoneController(uint32_t index) const;
 

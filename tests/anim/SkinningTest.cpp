@@ -214,6 +214,10 @@ TEST(SkinController, StreamsBonesTransformsAndBuffersAndRefusesBadBindings)
     test::EngineScope engine;
     TwoBoneMesh scene;
     scene.skin->SetName(String("skin"));
+    // Bones without parents: a parent link would carry the whole scene into the record, where
+    // only raw links hold it.
+    ASSERT_EQ(scene.root->DetachChild(scene.bone0.Get()), kSuccess);
+    ASSERT_EQ(scene.root->DetachChild(scene.bone1.Get()), kSuccess);
     const Bytes record = test::SavedRecord(scene.skin.Get());
     Ptr<SkinController> back = test::LoadedRecord<SkinController>(record);
     ASSERT_TRUE(back);
@@ -346,6 +350,7 @@ TEST(SkeletonAnimationController, ListingItselfDoesNotRecurseAndStreamsItsBones)
     s.skeleton->Update(1.0);
     s.skeleton->Reset();
     EXPECT_EQ(s.skeleton->TrackPosition(), 0.0);
+    s.skeleton->ClearBoneControllers();  // Lets go of itself.
 
     Ptr<SkeletonAnimationController> plain(new SkeletonAnimationController());
     ASSERT_EQ(plain->AddBoneController(s.controllers[0].Get()), kSuccess);
@@ -469,9 +474,17 @@ TEST_F(InverseKinematics, CloseEnoughInactiveOrEmptyChangesNothing)
     ASSERT_EQ(alone->SetController(empty.Get()), kSuccess);
     empty->PostUpdate();
 
-    Ptr<IKController> back = test::LoadedRecord<IKController>(test::SavedRecord(idle.ik.Get()));
+    // The stream form: count and links (nodes without parents, so the record stands alone).
+    Ptr<IKController> loose(new IKController());
+    loose->SetActive(false);
+    Ptr<SceneNode> nodes[3] = {new SceneNode(), new SceneNode(), new SceneNode()};
+    for (auto& node : nodes)
+        ASSERT_EQ(loose->AddChainNode(node.Get()), kSuccess);
+    ASSERT_EQ(loose->AddChainNode(nullptr), kInvalidArgument);
+    Ptr<IKController> back = test::LoadedRecord<IKController>(test::SavedRecord(loose.Get()));
     ASSERT_TRUE(back);
-    ASSERT_EQ(back->ChainLength(), 4u);
+    ASSERT_EQ(back->ChainLength(), 3u);
+    EXPECT_NE(back->GetChainNode(2), nullptr);
     EXPECT_FALSE(back->IsActive());
 }
 
