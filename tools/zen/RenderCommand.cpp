@@ -1,5 +1,6 @@
-// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME]`:
-// draws a scene file in a window the way the saver does and keeps the last frame as a picture.
+// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME]
+// [--step SECONDS] [--seed N]`: draws a scene file in a window the way the saver does and keeps the
+// last frame as a picture. With a fixed step and a seed the picture is the same on every run.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "engine/core/MessageOutput.h"
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
+#include "engine/core/Random.h"
 #include "engine/core/Timer.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ImageCodec.h"
@@ -34,9 +36,11 @@ namespace {
 int RunRender(const std::vector<std::string>& arguments);
 
 CommandRegistration s_render({"render", "",
-                              "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME]",
+                              "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME] "
+                              "[--step SECONDS] [--seed N]",
                               "draw a scene in a window for N frames (its first camera, real elapsed time) and write "
-                              "the last frame as a 24-bit BMP; --fixed-function draws with the effects' fallbacks",
+                              "the last frame as a 24-bit BMP; --fixed-function draws with the effects' fallbacks; "
+                              "--step gives every frame that many seconds instead, --seed seeds the random numbers",
                               &RunRender});
 
 constexpr uint32_t kMaxFrames = 100000;
@@ -56,7 +60,12 @@ struct Options {
     std::string shot;
     std::string renderer = "DirectX9";
     bool fixedFunction = false;  // Effects choose as if the device had no shaders.
+    double step = 0;             // Seconds per frame; 0: the real elapsed time.
+    bool seeded = false;
+    uint32_t seed = 0;           // For the random numbers, when seeded.
 };
+
+constexpr double kMaxStep = 10.0;
 
 // Whole decimal number within [low, high]; false otherwise.
 bool ParseNumber(const std::string& text, uint32_t low, uint32_t high, uint32_t& out)
@@ -91,6 +100,20 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
             }
         } else if (word == "--shot" && hasValue) {
             options.shot = arguments[++i];
+        } else if (word == "--step" && hasValue) {
+            const std::string& text = arguments[++i];
+            char* end = nullptr;
+            options.step = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !(options.step > 0) || options.step > kMaxStep) {
+                std::fprintf(stderr, "zen: --step wants seconds above 0, at most %g\n", kMaxStep);
+                return false;
+            }
+        } else if (word == "--seed" && hasValue) {
+            if (!ParseNumber(arguments[++i], 0, 999999999, options.seed)) {
+                std::fprintf(stderr, "zen: --seed wants a number from 0 to 999999999\n");
+                return false;
+            }
+            options.seeded = true;
         } else if (word == "--fixed-function") {
             options.fixedFunction = true;
         } else if (word == "--renderer" && hasValue) {
@@ -189,13 +212,14 @@ bool WriteShot(const std::string& path, Image* image, const Reasons& reasons)
 
 // Draws `frames` frames of `root` (skipped ones do not count) and reads the last one into
 // `shot` when given. kExitSuccess, or kExitFailure after telling why.
-int DrawFrames(Renderer& renderer, Node& root, uint32_t frames, Image* shot, const Reasons& reasons)
+int DrawFrames(Renderer& renderer, Node& root, uint32_t frames, double step, Image* shot, const Reasons& reasons)
 {
     Timer timer;
     uint32_t drawn = 0, skipped = 0;
     while (drawn < frames) {
         (void)platform::PumpMessages();
-        root.UpdateState(timer.Delta(), true);
+        const double elapsed = timer.Delta();
+        root.UpdateState(step > 0 ? step : elapsed, true);
         renderer.Clear(Renderer::kClearColor | Renderer::kClearDepth, Vector4{0, 0, 0, 1}, 1.0f, 0);
         const Result begun = renderer.StartFrame();
         if (begun == kFailure) {
@@ -241,6 +265,8 @@ int Render(const Options& options, const Reasons& reasons)
         return Fail(reasons, "cannot open a %s window with a device", std::to_string(options.width) + "x" +
                                                                           std::to_string(options.height));
 
+    if (options.seeded)
+        Random::Seed(options.seed);
     Ptr<Object> root;
     if (ReadSceneFile(options.scene, root) != kSuccess || !root)
         return Fail(reasons, "%s is not a readable scene file", options.scene);
@@ -253,7 +279,8 @@ int Render(const Options& options, const Reasons& reasons)
         renderer->SetCamera(static_cast<Camera*>(cameras[0]));
 
     Ptr<Image> shot = options.shot.empty() ? nullptr : new Image();
-    const int code = DrawFrames(*renderer, static_cast<Node&>(*root), options.frames, shot.Get(), reasons);
+    const int code =
+        DrawFrames(*renderer, static_cast<Node&>(*root), options.frames, options.step, shot.Get(), reasons);
     if (code != kExitSuccess)
         return code;
     std::printf("drew %u frames of %s\n", options.frames, options.scene.c_str());
