@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "AllocationCount.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
@@ -79,6 +80,11 @@ void operator delete[](void* memory, const std::nothrow_t&) noexcept
 }
 
 #pragma GCC diagnostic pop
+
+uint64_t zen::bench::AllocationCount()
+{
+    return g_allocations;
+}
 
 namespace {
 
