@@ -24,7 +24,9 @@ public:
     bool IsActive() const { return m_active; }
     void SetActive(bool active) { m_active = active; }
     Object* Owner() const { return m_owner; }
-    void SetOwner(Object* owner) { m_owner = owner; }
+    // Attaching and detaching (SetController, RemoveControllers) go through here, so a
+    // controller that leaves state behind in its owner can undo it when it leaves.
+    virtual void SetOwner(Object* owner) { m_owner = owner; }
 
 protected:
     bool m_active = true;

@@ -6,6 +6,7 @@
 
 #include "engine/core/Engine.h"
 #include "engine/core/MessageLog.h"
+#include "engine/core/Random.h"
 
 namespace zen {
 namespace {
@@ -65,6 +66,7 @@ Result EngineFunctions::Initialize()
 {
     Info("Инициализация движка v.%d.%d.%d:", kEngineVersionMajor, kEngineVersionMinor, kEngineVersionRelease);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    Random::Seed(static_cast<uint32_t>(std::time(nullptr)));
     if (!RunAll(m_init)) {
         Error("Инициализация движка неудачно.");
         return kFailure;

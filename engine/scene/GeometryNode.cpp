@@ -181,10 +181,15 @@ void GeometryNode::DrawPasses(Renderer* renderer)
         // stay for the rest of its children.
         const uint32_t depth = renderer->StateDepth();
         if (m_effect->ApplyPass(i, renderer) == kSuccess)
-            renderer->DrawCurrentGeometry();
+            DrawPrimitives(renderer);
         while (renderer->StateDepth() > depth)
             (void)renderer->PopStateEntry();
     }
+}
+
+void GeometryNode::DrawPrimitives(Renderer* renderer)
+{
+    renderer->DrawCurrentGeometry();
 }
 
 void GeometryNode::UpdateWorldBound()

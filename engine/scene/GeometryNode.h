@@ -90,6 +90,9 @@ public:
 
 protected:
     GeometryNode();
+    // The draw call of one applied pass: all of the node's primitives here. Geometry that
+    // fills only part of its buffers (particle systems) draws just that part.
+    virtual void DrawPrimitives(Renderer* renderer);
 
 private:
     // The effect's passes derive their vertex layout from the buffers present: after a buffer

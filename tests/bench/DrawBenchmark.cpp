@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "AllocationCount.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
@@ -86,6 +87,11 @@ uint64_t zen::bench::AllocationCount()
 }
 
 #pragma GCC diagnostic pop
+
+uint64_t zen::bench::AllocationCount()
+{
+    return g_allocations;
+}
 
 namespace {
 

@@ -85,7 +85,14 @@ TEST_F(RenderTool, BadArgumentsAreUsageErrorsAndFailuresSayWhy)
 {
     for (const char* arguments : {"render", "render x.STR --frames 0 --size 64x64", "render x.STR --frames 1",
                                   "render x.STR --frames 1 --size 64", "render x.STR --frames 1 --size 8x64",
-                                  "render x.STR --frames 1 --size 64x64 --wobble", "render a.STR b.STR --frames 1"}) {
+                                  "render x.STR --frames 1 --size 64x64 --wobble", "render a.STR b.STR --frames 1",
+                                  "render x.STR --frames 1 --size 64x64 --step 0",
+                                  "render x.STR --frames 1 --size 64x64 --step -0.5",
+                                  "render x.STR --frames 1 --size 64x64 --step 10.5",
+                                  "render x.STR --frames 1 --size 64x64 --step 0.1s",
+                                  "render x.STR --frames 1 --size 64x64 --step nan",
+                                  "render x.STR --frames 1 --size 64x64 --seed -3",
+                                  "render x.STR --frames 1 --size 64x64 --seed"}) {
         const ToolRun run = RunZen(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find("usage: zen render SCENE.STR --frames N --size WxH"), std::string::npos)

@@ -6,6 +6,13 @@
 #include "engine/core/Ptr.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
+#include "engine/particles/Foliage.h"
+#include "engine/particles/IntervalParticleSystemController.h"
+#include "engine/particles/NodeParticleSystem.h"
+#include "engine/particles/SphereVolumeEmitter.h"
+#include "engine/particles/SpriteParticleSystem.h"
+#include "engine/particles/TrianglesEmitter.h"
+#include "engine/scene/SpriteEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/SceneNode.h"
@@ -91,6 +98,72 @@ TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)
              "texture: #", "ZEN.Texture \"GlowTexture\" mip-levels=3\n",
              "image: #", "ZEN.Image \"Glow\" size=8x4 format=1\n",
              "texture: -> #",  // The second effect shares the texture.
+         })
+        EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
+}
+
+// Particle systems show their pool and values, their emitter and what it emits from, node
+// systems their model, sprite effects their texture, interval controllers their timing.
+TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("particles.STR");
+    ASSERT_TRUE(SaveScene(path, [] {
+        Ptr<SceneNode> root = new SceneNode();
+        root->SetName(String("Root"));
+        Ptr<SpriteParticleSystem> rain = new SpriteParticleSystem();
+        rain->SetName(String("Rain"));
+        EXPECT_EQ(rain->SetMaxParticles(300), kSuccess);
+        ParticleSystem::Parameters p;
+        p.intervalBase = 0.25f;
+        p.burstBase = 6;
+        p.burstRandom = 2;
+        p.accelerationBase = {0, -9, 0};
+        EXPECT_EQ(rain->SetParameters(p), kSuccess);
+        Ptr<SphereVolumeEmitter> cloud = new SphereVolumeEmitter();
+        cloud->SetName(String("Cloud"));
+        cloud->SetRadius(2.5f);
+        rain->SetEmitter(cloud.Get());
+        Ptr<SpriteEffect> drops = new SpriteEffect();
+        drops->SetName(String("Drops"));
+        drops->SetTexture(new Texture(String("DropTexture"), new Image(String("Drop"), Image::kA8, 4, 4)));
+        EXPECT_EQ(rain->SetEffect(drops.Get()), kSuccess);
+        Ptr<IntervalParticleSystemController> gusts = new IntervalParticleSystemController();
+        gusts->SetName(String("Gusts"));
+        gusts->SetTiming(3.0f, 1.0f);
+        EXPECT_EQ(rain->SetController(gusts.Get()), kSuccess);
+
+        Ptr<Triangles> leaf = test::MakeQuad("Leaf", 0.5f);
+        Ptr<NodeParticleSystem> leaves = new NodeParticleSystem();
+        leaves->SetName(String("Leaves"));
+        EXPECT_EQ(leaves->SetModel(leaf.Get()), kSuccess);
+        Ptr<Foliage> grass = new Foliage();
+        grass->SetName(String("Grass"));
+        Ptr<TrianglesEmitter> ground = new TrianglesEmitter();
+        ground->SetName(String("Ground"));
+        ground->SetTriangles(leaf.Get());
+        grass->SetEmitter(ground.Get());
+        for (Node* child : {static_cast<Node*>(rain.Get()), static_cast<Node*>(leaves.Get()),
+                            static_cast<Node*>(grass.Get())})
+            EXPECT_EQ(root->AttachChild(child), kSuccess);
+        return Ptr<Node>(root.Get());
+    }));
+    const test::ToolRun dump = test::RunZen("scene dump " + path);
+    const std::string& output = dump.output;
+    EXPECT_EQ(dump.exitCode, 0) << output;
+    for (const char* line : {
+             "ZEN.SpriteParticleSystem \"Rain\" parent=#1 translation=(0, 0, 0) pool=300 interval=0.25+-0 burst=6+-2 "
+             "speed=1+-0 lifetime=5+-0 size=1+-0..1+-0 color=(0, 0, 0, 1)..(1, 1, 1, 0) acceleration=(0, -9, 0)\n",
+             "controller: #", "ZEN.IntervalParticleSystemController \"Gusts\" active period=3 on=1\n",
+             "effect: #", "ZEN.SpriteEffect \"Drops\"\n",
+             "texture: #", "ZEN.Texture \"DropTexture\"",
+             "emitter: #", "ZEN.SphereVolumeEmitter \"Cloud\" angles=0..3.14159 radius=2.5\n",
+             "ZEN.NodeParticleSystem \"Leaves\"",
+             "model: #", "ZEN.Triangles \"Leaf\"",
+             "ZEN.Foliage \"Grass\"",
+             "ZEN.TrianglesEmitter \"Ground\" angles=0..3.14159\n",
+             "triangles: -> #",  // The foliage's emitter shares the leaves' model.
+             "ZEN.PointEmitter \"\" angles=0..3.14159\n",  // The node system's own default emitter.
          })
         EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
 }

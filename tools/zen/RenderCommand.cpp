@@ -1,6 +1,6 @@
 // `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME]
-// [--step SECONDS] [--start SECONDS]`: draws a scene file in a window the way the saver does and
-// keeps the last frame as a picture.
+// [--step SECONDS] [--start SECONDS] [--seed N]`: draws a scene file in a window the way the saver
+// does and keeps the last frame as a picture. With a fixed step the picture is the same on every run.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include "engine/core/MessageOutput.h"
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
+#include "engine/core/Random.h"
 #include "engine/core/Timer.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ImageCodec.h"
@@ -37,12 +38,12 @@ int RunRender(const std::vector<std::string>& arguments);
 
 CommandRegistration s_render({"render", "",
                               "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME] "
-                              "[--step SECONDS] [--start SECONDS]",
+                              "[--step SECONDS] [--start SECONDS] [--seed N]",
                               "draw a scene in a window for N frames (the camera its director chooses, else its first "
                               "camera; real elapsed time) and write the last frame as a 24-bit BMP; --fixed-function "
                               "draws with the effects' fallbacks; --step advances each frame by exactly that much, "
                               "--start first advances the scene to that time (with either, random choices are seeded "
-                              "the same each run)",
+                              "the same each run, or with N given by --seed)",
                               &RunRender});
 
 constexpr uint32_t kMaxFrames = 100000;
@@ -65,6 +66,8 @@ struct Options {
     double step = 0;             // Seconds per frame; 0: real elapsed time.
     double start = 0;            // Scene time before the first drawn frame.
     bool fixedTime = false;      // --step or --start given: the run is reproducible.
+    bool seeded = false;
+    uint32_t seed = 0;           // For the random numbers, when seeded.
 };
 
 // Frames of the advance to --start when no --step is given.
@@ -103,6 +106,20 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
             }
         } else if (word == "--shot" && hasValue) {
             options.shot = arguments[++i];
+        } else if (word == "--step" && hasValue) {
+            const std::string& text = arguments[++i];
+            char* end = nullptr;
+            options.step = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !(options.step > 0) || options.step > kMaxStep) {
+                std::fprintf(stderr, "zen: --step wants seconds above 0, at most %g\n", kMaxStep);
+                return false;
+            }
+        } else if (word == "--seed" && hasValue) {
+            if (!ParseNumber(arguments[++i], 0, 999999999, options.seed)) {
+                std::fprintf(stderr, "zen: --seed wants a number from 0 to 999999999\n");
+                return false;
+            }
+            options.seeded = true;
         } else if (word == "--fixed-function") {
             options.fixedFunction = true;
         } else if (word == "--renderer" && hasValue) {
@@ -115,6 +132,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
                 return false;
             }
             options.fixedTime = true;
+        } else if (word == "--seed" && hasValue) {
+            if (!ParseNumber(arguments[++i], 0, 999999999, options.seed)) {
+                std::fprintf(stderr, "zen: --seed wants a number from 0 to 999999999\n");
+                return false;
+            }
+            options.seeded = true;
         } else if (word.rfind("--", 0) == 0) {
             std::fprintf(stderr, "zen: unknown or incomplete option %s\n", word.c_str());
             return false;
@@ -265,6 +288,10 @@ int Render(const Options& options, const Reasons& reasons)
 
     if (options.fixedTime)
         FixRandomSeed();
+    if (options.seeded) {
+        std::srand(options.seed);
+        Random::Seed(options.seed);
+    }
     Ptr<Object> root;
     if (ReadSceneFile(options.scene, root) != kSuccess || !root)
         return Fail(reasons, "%s is not a readable scene file", options.scene);

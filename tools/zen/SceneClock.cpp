@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/core/Random.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Node.h"
 
@@ -21,7 +22,11 @@ bool ParseSeconds(const char* text, double& out)
     return true;
 }
 
-void FixRandomSeed() { std::srand(1); }
+void FixRandomSeed()
+{
+    std::srand(1);
+    Random::Seed(1);
+}
 
 void AdvanceScene(Node& root, Renderer* renderer, double seconds, double frame)
 {

@@ -5,6 +5,12 @@
 
 #include "engine/anim/Controller.h"
 #include "engine/core/Object.h"
+#include "engine/particles/IntervalParticleSystemController.h"
+#include "engine/particles/NodeParticleSystem.h"
+#include "engine/particles/ParticleSystem.h"
+#include "engine/particles/PointEmitter.h"
+#include "engine/particles/SphereVolumeEmitter.h"
+#include "engine/particles/TrianglesEmitter.h"
 #include "engine/scene/BaseTexture.h"
 #include "engine/scene/Buffer.h"
 #include "engine/scene/Camera.h"
@@ -15,7 +21,9 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
+#include "engine/scene/SpriteEffect.h"
 #include "engine/scene/Texture.h"
+#include "engine/scene/Triangles.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
@@ -143,6 +151,27 @@ std::string SceneDumper::Fields(Object* object)
     }
     if (object->IsDerivedFrom(&Buffer::TYPE))
         text += Format(" count=%u", static_cast<Buffer*>(object)->GetCount());
+    if (object->IsDerivedFrom(&ParticleSystem::TYPE)) {
+        auto* system = static_cast<ParticleSystem*>(object);
+        const ParticleSystem::Parameters& p = system->GetParameters();
+        text += Format(" pool=%d interval=%g+-%g burst=%d+-%d speed=%g+-%g lifetime=%g+-%g size=%g+-%g..%g+-%g",
+                       system->MaxParticles(), p.intervalBase, p.intervalRandom, p.burstBase, p.burstRandom,
+                       p.speedBase, p.speedRandom, p.lifetimeBase, p.lifetimeRandom, p.startSizeBase,
+                       p.startSizeRandom, p.endSizeBase, p.endSizeRandom);
+        text += " color=" + Vec(p.startColorBase) + ".." + Vec(p.endColorBase);
+        if (!(p.accelerationBase == Vector3{}))
+            text += " acceleration=" + Vec(p.accelerationBase);
+    }
+    if (object->IsDerivedFrom(&PointEmitter::TYPE)) {
+        auto* emitter = static_cast<PointEmitter*>(object);
+        text += Format(" angles=%g..%g", emitter->MinAngle(), emitter->MaxAngle());
+    }
+    if (object->IsDerivedFrom(&SphereVolumeEmitter::TYPE))
+        text += Format(" radius=%g", static_cast<SphereVolumeEmitter*>(object)->Radius());
+    if (object->IsDerivedFrom(&IntervalParticleSystemController::TYPE)) {
+        auto* controller = static_cast<IntervalParticleSystemController*>(object);
+        text += Format(" period=%g on=%g", controller->Period(), controller->OnTime());
+    }
     if (object->IsDerivedFrom(&Image::TYPE)) {
         auto* image = static_cast<Image*>(object);
         if (!image->FileName().IsEmpty())
@@ -194,6 +223,15 @@ void SceneDumper::DumpParts(Object* object, int depth)
             Line(depth, "local-bound: center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius()));
         }
     }
+    // Particles: the emitter and what it emits from, the model of node particles.
+    if (object->IsDerivedFrom(&ParticleSystem::TYPE))
+        DumpObject(static_cast<ParticleSystem*>(object)->GetEmitter(), "emitter: ", depth);
+    if (object->IsDerivedFrom(&TrianglesEmitter::TYPE))
+        DumpObject(static_cast<TrianglesEmitter*>(object)->GetTriangles(), "triangles: ", depth);
+    if (object->IsDerivedFrom(&NodeParticleSystem::TYPE))
+        DumpObject(static_cast<NodeParticleSystem*>(object)->Model(), "model: ", depth);
+    if (object->IsDerivedFrom(&SpriteEffect::TYPE))
+        DumpObject(static_cast<SpriteEffect*>(object)->GetTexture(), "texture: ", depth);
     // Pictures: the texture of a texture effect, the image of each texture.
     if (object->IsDerivedFrom(&TextureEffect::TYPE))
         DumpObject(static_cast<TextureEffect*>(object)->GetTexture(), "texture: ", depth);
