@@ -62,6 +62,25 @@ enum EntryPoint : uint32_t {
     kChannelSet3DPosition = 71,
 };
 
+constexpr bool Names(EntryPoint index, const char* name)
+{
+    const char* listed = kEntryPoints[index];
+    while (*listed && *listed == *name)
+        ++listed, ++name;
+    return *listed == *name;
+}
+static_assert(Names(kSetConfig, "BASS_SetConfig") && Names(kGetVersion, "BASS_GetVersion") &&
+              Names(kGetDeviceDescription, "BASS_GetDeviceDescription") && Names(kErrorGetCode, "BASS_ErrorGetCode") &&
+              Names(kInit, "BASS_Init") && Names(kGetDevice, "BASS_GetDevice") && Names(kFree, "BASS_Free") &&
+              Names(kSet3DFactors, "BASS_Set3DFactors") && Names(kSet3DPosition, "BASS_Set3DPosition") &&
+              Names(kApply3D, "BASS_Apply3D") && Names(kStreamCreateFile, "BASS_StreamCreateFile") &&
+              Names(kStreamFree, "BASS_StreamFree") && Names(kChannelIsActive, "BASS_ChannelIsActive") &&
+              Names(kChannelSetFlags, "BASS_ChannelSetFlags") && Names(kChannelPlay, "BASS_ChannelPlay") &&
+              Names(kChannelStop, "BASS_ChannelStop") && Names(kChannelSetAttributes, "BASS_ChannelSetAttributes") &&
+              Names(kChannelSet3DAttributes, "BASS_ChannelSet3DAttributes") &&
+              Names(kChannelSet3DPosition, "BASS_ChannelSet3DPosition"),
+              "an entry point's index does not match its name");
+
 using SetConfigFn = int32_t (*)(uint32_t, uint32_t);
 using GetVersionFn = uint32_t (*)();
 using GetDeviceDescriptionFn = const char* (*)(uint32_t);
