@@ -11,7 +11,7 @@ namespace zen::audio {
 // placement, and the voice of the device that plays it. The device pulls samples through Pull,
 // which loops seamlessly when the loop flag is on (the frame after the last is the first, in
 // the same pull) and turns a stereo sound into mono for a 3D voice.
-class AudioStream : public VoiceSource {
+class AudioStream final : public VoiceSource {
 public:
     static constexpr uint32_t kFlagLoop = 4;
     static constexpr uint32_t kFlag3D = 8;

@@ -35,6 +35,7 @@ public:
     std::vector<float> Render(uint32_t voice, uint32_t frames);
     bool IsOpen() const { return m_open; }
     uint32_t VoiceCount() const { return static_cast<uint32_t>(m_voices.size()); }
+    uint32_t LastVoice() const { return m_nextVoice - 1; }  // The newest voice made; 0 before any.
 
 private:
     struct Voice {
