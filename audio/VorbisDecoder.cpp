@@ -4,11 +4,78 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "audio/AudioError.h"
 #include "stb_vorbis/StbVorbis.h"
 
 namespace zen::audio {
+namespace {
+
+uint32_t Le32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// The second packet of the first logical stream (the comment header), gathered from its Ogg
+// pages; false when the bytes end first or the pages are malformed.
+bool GatherCommentPacket(const uint8_t* data, size_t size, std::vector<uint8_t>& packet)
+{
+    size_t at = 0;
+    uint32_t packetIndex = 0;
+    while (at + 27 <= size && std::memcmp(data + at, "OggS", 4) == 0) {
+        const uint32_t segments = data[at + 26];
+        if (size - at - 27 < segments)
+            return false;
+        const uint8_t* lacing = data + at + 27;
+        size_t body = at + 27 + segments;
+        for (uint32_t i = 0; i < segments; ++i) {
+            if (size - body < lacing[i])
+                return false;
+            if (packetIndex == 1)
+                packet.insert(packet.end(), data + body, data + body + lacing[i]);
+            body += lacing[i];
+            if (lacing[i] < 255 && packetIndex++ == 1)
+                return true;
+        }
+        at = body;
+    }
+    return false;
+}
+
+// stb_vorbis trusts the lengths inside the comment header and writes a terminating zero at
+// [length], which a length beyond the packet (read as -1 at its end) turns into a write before
+// its buffer. The header must hold every length it gives.
+bool CommentHeaderIsSound(const uint8_t* data, size_t size)
+{
+    std::vector<uint8_t> packet;
+    if (!GatherCommentPacket(data, size, packet))
+        return false;
+    if (packet.size() < 7 + 4 || packet[0] != 3 || std::memcmp(packet.data() + 1, "vorbis", 6) != 0)
+        return false;
+    size_t at = 7;
+    auto take = [&](size_t bytes) {
+        if (packet.size() - at < bytes)
+            return false;
+        at += bytes;
+        return true;
+    };
+    const uint32_t vendor = Le32(&packet[at]);
+    if (!take(4) || !take(vendor) || !take(4))
+        return false;
+    const uint32_t comments = Le32(&packet[at - 4]);
+    if (comments > (packet.size() - at) / 4)
+        return false;
+    for (uint32_t i = 0; i < comments; ++i) {
+        if (!take(4))
+            return false;
+        if (!take(Le32(&packet[at - 4])))
+            return false;
+    }
+    return take(1) && (packet[at - 1] & 1) != 0;
+}
+
+}  // namespace
 
 VorbisDecoder::~VorbisDecoder()
 {
@@ -29,6 +96,10 @@ std::unique_ptr<VorbisDecoder> VorbisDecoder::Open(const uint8_t* data, size_t s
     }
     if (size > static_cast<size_t>(INT_MAX)) {
         *error = kErrorArgument;
+        return nullptr;
+    }
+    if (!CommentHeaderIsSound(data, size)) {
+        *error = kErrorCorrupt;
         return nullptr;
     }
     std::unique_ptr<VorbisDecoder> decoder(new (std::nothrow) VorbisDecoder());

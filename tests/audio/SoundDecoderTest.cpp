@@ -8,6 +8,8 @@
 #include "audio/AudioError.h"
 #include "audio/AudioStream.h"
 #include "audio/SoundDecoder.h"
+#include "TestPaths.h"
+#include "codecs/ImageTestSupport.h"
 #include "support/SoundFiles.h"
 
 namespace zen::audio {
@@ -145,6 +147,10 @@ TEST(SoundDecoder, RefusesDamagedForeignAndUnplayableBytes)
     // A reserved sample-rate index (3) in an otherwise well-formed MPEG-1 layer III header.
     const std::vector<uint8_t> mp3BadRate = {0xFF, 0xFB, 0x9C, 0x00, 0, 0, 0, 0};
     const std::vector<uint8_t> id3Only = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+    // Found by fuzzing: a comment header whose lengths run past its packet, which the Ogg
+    // decoder's own parser would follow into a write before its buffer.
+    const std::vector<uint8_t> commentPastPacket =
+        test::ReadFileBytes(std::string(ZEN_TESTDATA_DIR) + "/sound/vorbis-comment-length-past-packet.ogg");
 
     struct Case {
         const char* name;
@@ -156,6 +162,7 @@ TEST(SoundDecoder, RefusesDamagedForeignAndUnplayableBytes)
         {"Ogg cut inside its headers", std::vector<uint8_t>(ogg.begin(), ogg.begin() + 60), 0},
         {"Ogg magic alone", {'O', 'g', 'g', 'S'}, 0},
         {"Ogg with a damaged set-up header", oggBadSetup, 0},
+        {"Ogg whose comment lengths run past the packet", commentPastPacket, kErrorCorrupt},
         {"Ogg at 1 Hz", VorbisWithIdentification(1, 1), kErrorFormat},
         {"Ogg at 4 GHz", VorbisWithIdentification(1, 0xFFFFFFF0u), kErrorFormat},
         {"Ogg with 200 channels", VorbisWithIdentification(200, 44100), 0},
