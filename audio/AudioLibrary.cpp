@@ -21,6 +21,12 @@ bool AudioLibrary::Fail(int32_t error)
     return false;
 }
 
+uint32_t AudioLibrary::FailHandle(int32_t error)
+{
+    m_error = error;
+    return 0;
+}
+
 bool AudioLibrary::Succeed()
 {
     m_error = kOk;
@@ -209,27 +215,27 @@ uint32_t AudioLibrary::StreamCreate(bool fromMemory, const void* data, uint32_t 
     if (!NeedDevice())
         return 0;
     if (!fromMemory)
-        return Fail(kErrorNotAvailable), 0;
+        return FailHandle(kErrorNotAvailable);
     if (!data || length == 0)
-        return Fail(kErrorNoData), 0;
+        return FailHandle(kErrorNoData);
     if ((flags & AudioStream::kFlag3D) && !m_device3D)
-        return Fail(kErrorNo3D), 0;
+        return FailHandle(kErrorNo3D);
     int32_t error = kOk;
     std::unique_ptr<SoundDecoder> decoder =
         SoundDecoder::Open(static_cast<const uint8_t*>(data) + offset, length, &error);
     if (!decoder)
-        return Fail(error), 0;
+        return FailHandle(error);
     std::unique_ptr<AudioStream> stream(new (std::nothrow)
                                             AudioStream(std::move(decoder), flags & (AudioStream::kFlagLoop | AudioStream::kFlag3D)));
     if (!stream)
-        return Fail(kErrorMemory), 0;
+        return FailHandle(kErrorMemory);
     VoiceFormat format;
     format.sampleRate = stream->Decoder().SampleRate();
     format.channels = stream->OutputChannels();
     format.is3D = stream->Is3D();
     stream->voice = m_output->CreateVoice(format, stream.get());
     if (!stream->voice)
-        return Fail(kErrorMemory), 0;
+        return FailHandle(kErrorMemory);
     const uint32_t handle = m_nextHandle++;
     if (m_nextHandle == 0)
         m_nextHandle = 0x10001;

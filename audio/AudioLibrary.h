@@ -63,6 +63,7 @@ public:
 
 private:
     bool Fail(int32_t error);
+    uint32_t FailHandle(int32_t error);  // A handle-returning call's failure: 0.
     bool Succeed();
     bool NeedDevice();
     AudioStream* Find(uint32_t handle);
