@@ -94,7 +94,8 @@ void SoundNode2::Update(double time)
     m_timer += static_cast<float>(time);
     while (m_timer >= m_nextInterval) {
         m_timer -= m_nextInterval;
-        const float u = static_cast<float>(std::rand()) / static_cast<float>(RAND_MAX);
+        // u = r / 32767 with r from 0 to 32767, as the particle systems draw theirs.
+        const float u = static_cast<float>(std::rand() & 0x7FFF) / 32767.0f;
         m_nextInterval = m_intervalBase + u * 2.0f * m_intervalRandom - m_intervalRandom;
         const bool pickA = (std::rand() & 1) == 0;
         m_current = pickA ? m_channelA : m_channelB;
