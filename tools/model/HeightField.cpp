@@ -23,7 +23,8 @@ MeshBuilder HeightField::Build(const Grid& grid, const Function& height, float u
         for (int i = 0; i <= nx; ++i) {
             const float x = grid.x0 + cellX * static_cast<float>(i);
             const float z = grid.z0 + cellZ * static_cast<float>(j);
-            mesh.AddVertex({x, height(x, z), z}, Normal(height, x, z, step), {x * uvPerUnit, -z * uvPerUnit});
+            mesh.AddVertex({x, height(x, z), z}, Normal(height, x, z, step),
+                           {(x - grid.x0) * uvPerUnit, (grid.z1 - z) * uvPerUnit});
         }
     }
     const uint32_t row = static_cast<uint32_t>(nx) + 1;

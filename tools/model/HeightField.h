@@ -8,7 +8,9 @@ namespace zen::model {
 // Ground from a height function: a regular grid over x (left to right) and z (near to far)
 // whose vertices are lifted to y = height(x, z), facing up. Normals come from the function's
 // slope (central differences a tenth of a cell apart), so neighbouring patches built from the
-// same function shade seamlessly. Texture coordinates are the world x and z times `uvPerUnit`.
+// same function shade seamlessly. Texture coordinates run from the grid's near-left corner: u is
+// (x - x0) and v is (z1 - z) times `uvPerUnit`, so a picture of the ground drawn as a map (far
+// edge at the top) lies on it the right way round.
 class HeightField {
 public:
     using Function = std::function<float(float x, float z)>;
