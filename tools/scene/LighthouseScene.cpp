@@ -5,14 +5,15 @@
 #include <string>
 
 #include "engine/core/MessageLog.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/TextureEffect.h"
+#include "tools/model/KeyframePath.h"
 #include "tools/model/Primitives.h"
 #include "tools/scene/Cottage.h"
 #include "tools/scene/Headland.h"
 #include "tools/scene/NightLight.h"
+#include "tools/scene/Shots.h"
 #include "tools/scene/SkyPictures.h"
 #include "tools/scene/Tower.h"
 
@@ -22,7 +23,6 @@ namespace {
 using model::MeshBuilder;
 
 constexpr float kSkyRadius = 2400.0f;
-constexpr float kFarPlane = 4000.0f;
 
 // Collects the pictures and makes one texture for each, shared by the effects that use it.
 class Materials {
@@ -120,16 +120,6 @@ void AddShadedParts(SceneNode& parent, const char* name, const MeshBuilder& mesh
     }
 }
 
-Ptr<Camera> MakeCamera(const char* name, const Vector3& eye, const Vector3& target, float fov)
-{
-    Ptr<Camera> camera = new Camera();
-    camera->SetName(String(name));
-    camera->SetFrustum(fov, 0.5f, kFarPlane);
-    camera->LocalTransform().SetTranslation(eye);
-    (void)camera->SetDirection(target - eye);
-    return camera;
-}
-
 }  // namespace
 
 Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures)
@@ -153,12 +143,11 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Ptr<SceneNode> scene = new SceneNode();
     scene->SetName(String("Root"));
     const Vector3 towerBase = Headland::TowerBase();
-    const Vector3 lampAt = towerBase + Vector3{0, Tower::kLampHeight, 0};
 
-    // The establishing shot: from the ridge behind the cottage, over it, to the tower and the sea.
-    Ptr<Camera> camera = MakeCamera("Overlook", Headland::CottageBase() + Vector3{-22, 9, -34},
-                                    towerBase + Vector3{0, 12, 0}, 0.9f);
-    (void)scene->AttachChild(camera.Get());
+    if (Shots::Add(*scene) != kSuccess) {
+        Error("Не удалось построить планы камер сцены.");
+        return kFailure;
+    }
 
     Ptr<Light> moonlight = new Light(Light::kDirectional);
     moonlight->SetName(String("Moonlight"));
@@ -177,9 +166,9 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     }
     // The moon: its disc and halo on a quad far out along the moon's direction, facing us.
     {
-        MeshBuilder disc = model::Primitives::Quad(260, 260);
+        MeshBuilder disc = model::Primitives::Quad(190, 190);
         Transform centre;
-        centre.SetTranslation({0, -130, 0});
+        centre.SetTranslation({0, -95, 0});
         disc.Apply(centre);
         Ptr<Triangles> node = MakeMesh("Moon", disc, MakeEffect("MoonEffect", moon, Look::kGlow).Get());
         Quaternion facing;
@@ -213,7 +202,10 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         Ptr<SceneNode> rotor = new SceneNode();
         rotor->SetName(String("LampRotor"));
         rotor->LocalTransform().SetTranslation({0, Tower::kLampHeight, 0});
-        rotor->LocalTransform().SetRotation(Quaternion{0, std::sin(-0.45f), 0, std::cos(-0.45f)});
+        // One turn every twelve seconds, for ever.
+        Ptr<NodeAnimation> spin = model::KeyframePath::Spin("LampSpin", {0, 1, 0}, 1.0f, {0, Tower::kLampHeight, 0});
+        if (rotor->SetController(model::KeyframePath::Play("LampTurn", spin.Get(), 12.0, true).Get()) != kSuccess)
+            return kFailure;
         Ptr<TextureEffect> beamEffect = MakeEffect("BeamEffect", beam, Look::kGlow);
         const MeshBuilder cone = Tower::Beam(170.0f, 16.0f);
         Ptr<Triangles> ahead = MakeMesh("BeamAhead", cone, beamEffect.Get());
@@ -224,7 +216,6 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)lighthouse->AttachChild(rotor.Get());
         (void)scene->AttachChild(lighthouse.Get());
     }
-    (void)lampAt;
 
     // The keeper's cottage, turned a little towards the tower.
     {

@@ -52,7 +52,7 @@ Ptr<Image> SkyPictures::Sky(const char* fileName)
     });
     // Stars: many faint, few bright, dimmed by the haze near the horizon and by the moon's glow.
     art::Random random(0x57A25u);
-    for (int i = 0; i < 5200; ++i) {
+    for (int i = 0; i < 3600; ++i) {
         const float u = random.Next();
         const float y = random.Next();                  // Uniform in height: uniform on the sphere.
         const float polar = std::acos(y);                  // Upper hemisphere only.
@@ -62,12 +62,12 @@ Ptr<Image> SkyPictures::Sky(const char* fileName)
         const float toMoon = std::acos(std::clamp(d.Dot(moon), -1.0f, 1.0f));
         const float visible = art::SmoothStep(0.03f, 0.4f, elevation) * art::SmoothStep(0.15f, 0.6f, toMoon);
         const float magnitude = std::pow(random.Next(), 6.0f);
-        const float brightness = (0.18f + 2.6f * magnitude) * visible;
+        const float brightness = (0.12f + 1.6f * magnitude) * visible;
         if (brightness < 0.03f)
             continue;
         const float tint = random.Next();
         const Color color = tint < 0.2f ? Color(1.0f, 0.85f, 0.7f) : tint > 0.8f ? Color(0.75f, 0.85f, 1.0f) : Color(1, 1, 1);
-        const float sigma = 0.55f + 0.5f * magnitude;
+        const float sigma = 0.36f + 0.3f * magnitude;
         // The map stretches the sky sideways towards the zenith; so do the stars drawn on it.
         const float stretch = 1.0f / std::max(std::sin(polar), 0.08f);
         canvas.Splat({u * static_cast<float>(w), v * static_cast<float>(h)}, std::min(sigma * stretch, 40.0f), sigma,
@@ -94,9 +94,9 @@ Ptr<Image> SkyPictures::Moon(const char* fileName)
         }
         const float z = std::sqrt(std::max(0.0f, 1 - r * r));
         const float limb = 0.55f + 0.45f * z;
-        const float mare = art::SmoothStep(0.48f, 0.66f, seas.Fractal(dx * 2.2f + 5, dy * 2.2f + 1, 4));
+        const float mare = art::SmoothStep(0.5f, 0.72f, seas.Fractal(dx * 1.6f + 5, dy * 1.6f + 1, 5));
         const float grain = seas.Fractal(dx * 14 + 40, dy * 14, 3);
-        const float shade = limb * (1.0f - 0.32f * mare) * (0.9f + 0.2f * grain);
+        const float shade = limb * (1.0f - 0.2f * mare) * (0.93f + 0.12f * grain);
         const float edge = 1.0f - art::SmoothStep(0.97f, 1.0f, r);  // A soft rim, no stair steps.
         const Color disc(0.98f * shade, 0.96f * shade, 0.88f * shade, 1.0f);
         return art::Mix(Color(0.75f, 0.82f, 0.95f, halo), disc, edge);
