@@ -177,9 +177,9 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         node->LocalTransform().SetTranslation(NightLight::MoonDirection() * (kSkyRadius * 0.8f));
         (void)scene->AttachChild(node.Get());
     }
-    // The sea: one large plane at y = 0, its picture repeated every 24 m.
+    // The sea: one large plane at y = 0, its picture repeated every 56 m.
     {
-        MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 24.0f);
+        MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 56.0f);
         (void)scene->AttachChild(MakeMesh("Sea", water, MakeEffect("SeaEffect", sea, Look::kSolid).Get()).Get());
     }
     (void)scene->AttachChild(
@@ -207,7 +207,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         if (rotor->SetController(model::KeyframePath::Play("LampTurn", spin.Get(), 12.0, true).Get()) != kSuccess)
             return kFailure;
         Ptr<TextureEffect> beamEffect = MakeEffect("BeamEffect", beam, Look::kGlow);
-        const MeshBuilder cone = Tower::Beam(170.0f, 16.0f);
+        const MeshBuilder cone = Tower::Beam(170.0f, 11.0f);
         Ptr<Triangles> ahead = MakeMesh("BeamAhead", cone, beamEffect.Get());
         Ptr<Triangles> behind = MakeMesh("BeamBehind", cone, beamEffect.Get());
         behind->LocalTransform().SetRotation(Quaternion{0, 1, 0, 0});

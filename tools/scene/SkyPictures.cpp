@@ -119,7 +119,7 @@ Ptr<Image> SkyPictures::Sea(const char* fileName)
         const Color deep(0.018f, 0.040f, 0.065f);
         const Color lit(0.05f, 0.10f, 0.14f);
         Color sea = art::Mix(deep, lit, longWaves);
-        sea = Color(sea.r + 0.55f * crest, sea.g + 0.62f * crest, sea.b + 0.72f * crest);
+        sea = Color(sea.r + 0.35f * crest, sea.g + 0.40f * crest, sea.b + 0.48f * crest);
         return sea;
     });
     return canvas.ToImage(Image::kR8G8B8, String(fileName));

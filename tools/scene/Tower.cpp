@@ -225,7 +225,7 @@ Ptr<Image> Tower::BeamPicture(const char* fileName)
     canvas.Shade([&](art::Vec2 c, Color) {
         const float v = c.y / h;  // 0 at the lamp, 1 at the far end (the lathe's v).
         const float along = std::pow(1.0f - v, 2.2f);
-        return Color(1.0f, 0.88f, 0.60f, 0.22f * along);
+        return Color(1.0f, 0.88f, 0.60f, 0.15f * along);
     });
     return canvas.ToImage(Image::kR8G8B8A8, String(fileName));
 }
