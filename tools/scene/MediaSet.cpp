@@ -15,6 +15,7 @@
 #include "modules/codecs/Rar2Writer.h"
 #include "modules/codecs/TGAImageCodec.h"
 #include "tools/scene/LighthouseScene.h"
+#include "tools/sound/SoundSet.h"
 
 namespace zen::scene {
 namespace {
@@ -94,6 +95,11 @@ Result MediaSet::MakeAll(std::vector<File>& files)
         }
         out.push_back(std::move(file));
     }
+    std::vector<sound::SoundSet::File> sounds;
+    if (sound::SoundSet::MakeAll(sounds) != kSuccess)
+        return kFailure;
+    for (sound::SoundSet::File& sound : sounds)
+        out.push_back({sound.name, std::move(sound.bytes)});
     files = std::move(out);
     return kSuccess;
 }
