@@ -4,6 +4,7 @@
 #include "app/Saver.h"
 #include "engine/core/MessageLog.h"
 #include "engine/render/Renderer.h"
+#include "engine/sound/SoundManager.h"
 
 namespace brightfold {
 
@@ -11,8 +12,9 @@ int Saver::CreateSceneData()
 {
     if (zen::Renderer* renderer = zen::Renderer::Current())
         renderer->SetGamma(m_store.Current().gamma);
-    // The music and effects volume is set here by the sound library once it is part of the
-    // program (the Volume setting when Music or SFX is on, else 0).
+    const UserSettings& settings = m_store.Current();
+    const int32_t volume = settings.music || settings.sfx ? settings.volume : 0;
+    zen::SoundManager::SetVolume(static_cast<uint32_t>(volume));  // Read as 32 bits: above 100 is 100.
     if (CreateVisuals() != 0) {
         zen::Error("Невозможно создать данные визуализации.");
         return 1;

@@ -3,6 +3,7 @@
 #include "app/Saver.h"
 #include "engine/core/MessageLog.h"
 #include "engine/render/Renderer.h"
+#include "engine/sound/SoundManager.h"
 
 namespace brightfold {
 namespace {
@@ -65,8 +66,8 @@ int Saver::CreateWindows()
         zen::Error("Невозможно создать окно выбранного режима.");
         return 1;
     }
-    // The sound device is started on this window by the sound library (BASS_Init with the
-    // renderer's window), which arrives with the audio layer.
+    // The sound device again, now with the saver's window; a failure leaves the saver silent.
+    zen::SoundManager::StartDevice(renderer->Window());
     platform::HideMouseCursor();
     return 0;
 }

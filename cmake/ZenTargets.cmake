@@ -18,6 +18,14 @@ function(zen_link_engine target)
     target_link_libraries(${target} PRIVATE zen_modules)
   endif()
   target_link_libraries(${target} PRIVATE zen_engine)
+  # Windows programs carry the audio library the engine's sound manager loads at start.
+  get_target_property(kind ${target} TYPE)
+  if(WIN32 AND kind STREQUAL "EXECUTABLE" AND TARGET brightfold_audio)
+    target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/audio/AudioLibraryResource.rc)
+    add_dependencies(${target} brightfold_audio)
+    set_source_files_properties(${PROJECT_BINARY_DIR}/audio/AudioLibraryResource.rc TARGET_DIRECTORY ${target}
+                                PROPERTIES OBJECT_DEPENDS ${PROJECT_BINARY_DIR}/audio/BrightfoldAudio.dll)
+  endif()
 endfunction()
 
 # A libFuzzer target: one source file with LLVMFuzzerTestOneInput, linked with the whole engine

@@ -25,6 +25,15 @@ const char* PathSeparator();
 // the system (or to the embedded table natively) and live as long as the process.
 enum class ResourceLookup { kFound, kNotFound, kNotLoadable };
 ResourceLookup FindMediaResource(int id, const void** data, uint32_t* size);
+// The same for a resource of another type (the audio library's "BASS").
+ResourceLookup FindTypedResource(const char* type, int id, const void** data, uint32_t* size);
+
+// Temporary files. CreateTemporaryFile makes a new empty file under a fresh name starting with
+// `prefix` in the system's temporary folder and gives its full path; WriteTemporaryFile makes
+// `path` hold exactly `size` bytes (created or overwritten, marked temporary). False on failure.
+bool CreateTemporaryFile(const char* prefix, std::string& path);
+bool WriteTemporaryFile(const std::string& path, const void* data, uint32_t size);
+bool DeleteFileAt(const std::string& path);
 
 // The user's settings store (the registry under HKEY_CURRENT_USER on Windows). Error codes
 // are the system's (0 success).

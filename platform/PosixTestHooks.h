@@ -13,6 +13,13 @@ void SetMediaResource(int id, const std::vector<uint8_t>& bytes);
 void RemoveMediaResource(int id);
 // The next lookups of `id` report a resource that exists but cannot be loaded.
 void SetResourceUnloadable(int id, bool unloadable);
+// Resources of other types ("BASS" 108 is by default the audio library this build makes).
+// Remove makes the resource missing; Reset brings back the default.
+void SetTypedResource(const char* type, int id, const std::vector<uint8_t>& bytes);
+void RemoveTypedResource(const char* type, int id);
+void ResetTypedResource(const char* type, int id);
+// Where the native build's audio library lies.
+const char* NativeAudioLibraryPath();
 
 // The in-memory settings store: key path -> value name -> 32-bit value.
 using SettingsValues = std::map<std::string, uint32_t>;

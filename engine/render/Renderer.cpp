@@ -11,6 +11,7 @@
 #include "engine/render/WindowLayer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/GeometryNode.h"
+#include "engine/sound/SoundManager.h"
 
 namespace zen {
 namespace {
@@ -183,8 +184,9 @@ Result Renderer::StartFrame()
     }
     m_postUpdates.Clear();
     m_postUpdateNext = 0;
-    // The sound library's listener follows the camera here once the audio layer is part of
-    // the engine.
+    // What is heard turns with what is seen: the listener stays at the origin (positional
+    // sounds are placed relative to the camera) and takes the camera's axes.
+    SoundManager::SetListener(m_camera->Forward(), m_camera->Up());
     return begun;
 }
 

@@ -2,12 +2,14 @@
 // tests to run on Linux.
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <set>
 
 #include "platform/Platform.h"
 #include "platform/PosixTestHooks.h"
@@ -52,6 +54,32 @@ ProcessState& State()
 {
     static ProcessState state;
     return state;
+}
+
+std::map<std::pair<std::string, int>, std::vector<uint8_t>>& TypedResources()
+{
+    static std::map<std::pair<std::string, int>, std::vector<uint8_t>> resources;
+    return resources;
+}
+
+// Resources a test removed, the built-in audio library included.
+std::set<std::pair<std::string, int>>& HiddenResources()
+{
+    static std::set<std::pair<std::string, int>> hidden;
+    return hidden;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    uint8_t chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(file);
+    return true;
 }
 
 }  // namespace
@@ -104,6 +132,53 @@ ResourceLookup FindMediaResource(int id, const void** data, uint32_t* size)
     *data = found->second->bytes.data();
     *size = static_cast<uint32_t>(found->second->bytes.size());
     return ResourceLookup::kFound;
+}
+
+ResourceLookup FindTypedResource(const char* type, int id, const void** data, uint32_t* size)
+{
+    if (std::string(type) == "MEDIADATA")
+        return FindMediaResource(id, data, size);
+    if (HiddenResources().count({type, id}))
+        return ResourceLookup::kNotFound;
+    auto& typed = TypedResources();
+    auto found = typed.find({type, id});
+    if (found == typed.end()) {
+        // The program's audio library: natively the shared library this build makes, read from
+        // disk on first use, unless a test put other bytes in its place.
+        std::vector<uint8_t> bytes;
+        if (std::string(type) != "BASS" || id != 108 || !ReadWholeFile(posix::NativeAudioLibraryPath(), bytes))
+            return ResourceLookup::kNotFound;
+        found = typed.emplace(std::make_pair(std::string(type), id), std::move(bytes)).first;
+    }
+    *data = found->second.data();
+    *size = static_cast<uint32_t>(found->second.size());
+    return ResourceLookup::kFound;
+}
+
+bool CreateTemporaryFile(const char* prefix, std::string& path)
+{
+    const char* folder = std::getenv("TMPDIR");
+    std::string pattern = std::string(folder && *folder ? folder : "/tmp") + "/" + prefix + "XXXXXX";
+    const int file = ::mkstemp(pattern.data());
+    if (file < 0)
+        return false;
+    ::close(file);
+    path = pattern;
+    return true;
+}
+
+bool WriteTemporaryFile(const std::string& path, const void* data, uint32_t size)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = size == 0 || std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && ok;
+}
+
+bool DeleteFileAt(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
 }
 
 long OpenOrCreateSettingsKey(const std::string& path, uint32_t, SettingsKey* key, bool* created)
@@ -210,6 +285,24 @@ bool CloseLibrary(void* library)
 }
 
 namespace posix {
+
+void SetTypedResource(const char* type, int id, const std::vector<uint8_t>& bytes)
+{
+    HiddenResources().erase({type, id});
+    TypedResources()[{type, id}] = bytes;
+}
+
+void RemoveTypedResource(const char* type, int id)
+{
+    TypedResources().erase({type, id});
+    HiddenResources().insert({type, id});
+}
+
+void ResetTypedResource(const char* type, int id)
+{
+    TypedResources().erase({type, id});
+    HiddenResources().erase({type, id});
+}
 
 void SetMediaResource(int id, const std::vector<uint8_t>& bytes)
 {

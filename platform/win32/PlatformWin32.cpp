@@ -60,6 +60,50 @@ ResourceLookup FindMediaResource(int id, const void** data, uint32_t* size)
     return ResourceLookup::kFound;
 }
 
+ResourceLookup FindTypedResource(const char* type, int id, const void** data, uint32_t* size)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    if (!found)
+        return ResourceLookup::kNotFound;
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return ResourceLookup::kNotLoadable;
+    *data = bytes;
+    *size = SizeofResource(module, found);
+    return ResourceLookup::kFound;
+}
+
+bool CreateTemporaryFile(const char* prefix, std::string& path)
+{
+    char folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH)
+        return false;
+    char name[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(folder, prefix, 0, name) == 0)
+        return false;
+    path = name;
+    return true;
+}
+
+bool WriteTemporaryFile(const std::string& path, const void* data, uint32_t size)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, data, size, &written, nullptr) && written == size;
+    return CloseHandle(file) && ok;
+}
+
+bool DeleteFileAt(const std::string& path)
+{
+    return DeleteFileA(path.c_str()) != 0;
+}
+
 long OpenOrCreateSettingsKey(const std::string& path, uint32_t access, SettingsKey* key, bool* created)
 {
     HKEY handle = nullptr;

@@ -6,7 +6,9 @@
 #include "app/InputManager.h"
 #include "app/Saver.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "engine/sound/SoundManager.h"
 #include "modules/recording/RecordingRenderer.h"
+#include "platform/Platform.h"
 #include "platform/PosixTestHooks.h"
 #include "support/LogCapture.h"
 #include "support/RecordingRendererScope.h"
@@ -281,6 +283,47 @@ TEST_F(SaverWindows, ConfigureNowReachesTheDialog)
     EXPECT_TRUE(log.Contains("INFO. Запущен режим конфигурирования."));
     EXPECT_EQ(saver->DestroySaver(), 0);
     EXPECT_EQ(RecordingRenderer::Latest(), nullptr);
+}
+
+}  // namespace
+}  // namespace brightfold
+
+namespace brightfold {
+namespace {
+
+TEST_F(SaverWindows, RunStartsTheSoundDeviceWithItsWindowAndSetsTheVolume)
+{
+    using GetConfig = uint32_t (*)(uint32_t);
+    const struct {
+        uint32_t music, sfx, volume, expected;
+    } cases[] = {
+        {1, 1, 80, 80}, {0, 1, 60, 60}, {1, 0, 60, 60}, {0, 0, 60, 0}, {1, 1, 150, 100}, {1, 1, 0xFFFFFFFFu, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Music " << c.music << " SFX " << c.sfx << " Volume " << c.volume);
+        SetCommandLine("/s");
+        auto& values = platform::posix::SettingsStore()[test::ShippedRegistryPath()];
+        values["Music"] = c.music;
+        values["SFX"] = c.sfx;
+        values["Volume"] = c.volume;
+        zen::test::LogCapture log;
+        zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
+        EXPECT_EQ(saver->CreateSaver(), 1);  // Stops at the visuals, after the volume.
+        auto getConfig = reinterpret_cast<GetConfig>(
+            platform::FindLibrarySymbol(zen::SoundManager::LibraryHandle(), "BASS_GetConfig"));
+        ASSERT_NE(getConfig, nullptr);
+        EXPECT_EQ(getConfig(5), c.expected);
+        // The engine's start opened the device; the saver's window start is refused as a repeat
+        // and said once.
+        const int opened = log.IndexOf("INFO. Звук инициализирован. Устройство [1] [Recording]");
+        const int refused = log.IndexOf("ERROR. Невозможно инициализировать звук. Причина [5]. Устройство [Recording]");
+        const int windows = log.IndexOf("INFO. Окна скринсейвера созданы.");
+        EXPECT_GE(opened, 0) << log.Joined();
+        EXPECT_GT(refused, opened);
+        EXPECT_GT(windows, refused);
+        EXPECT_EQ(saver->DestroySaver(), 0);
+        EXPECT_FALSE(zen::SoundManager::IsLoaded());
+    }
 }
 
 }  // namespace

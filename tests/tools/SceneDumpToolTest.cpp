@@ -11,10 +11,14 @@
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/TextureEffect.h"
+#include "engine/sound/SoundNode.h"
+#include "engine/sound/SoundNode2.h"
 #include "engine/vfs/File.h"
 #include "modules/codecs/STRSceneCodec.h"
+#include "sound/SoundTestSupport.h"
 #include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
+#include "support/SoundFiles.h"
 #include "support/TempFolder.h"
 #include "support/ToolRun.h"
 
@@ -93,6 +97,45 @@ TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)
              "texture: -> #",  // The second effect shares the texture.
          })
         EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
+}
+
+}  // namespace
+}  // namespace zen
+
+namespace zen {
+namespace {
+
+TEST(SceneDumpTool, ShowsSoundNodesWithTheirFilesAndSettings)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("sounds.STR");
+    ASSERT_TRUE(SaveScene(path, [] {
+        Ptr<SceneNode> root = new SceneNode();
+        root->SetName(String("Root"));
+        test::AddSoundFile("surf.ogg", test::EncodeVorbis(test::MakeTone(22050, 1, 0.1, 300), 0.4f));
+        Ptr<SoundNode> surf = new SoundNode();
+        surf->SetName(String("Surf"));
+        surf->SetLoop(true);
+        surf->SetVolume(70);
+        surf->SetMinDistance(4);
+        EXPECT_EQ(surf->SetSound(FileManager::FindFile(String("surf.ogg")), true), kSuccess);
+        Ptr<SoundNode2> gulls = new SoundNode2();
+        gulls->SetName(String("Gulls"));
+        gulls->SetInterval(3, 1);
+        EXPECT_EQ(gulls->SetSounds(String("gull1.ogg"), String("gull2.ogg")), kSuccess);
+        EXPECT_EQ(root->AttachChild(surf.Get()), kSuccess);
+        EXPECT_EQ(root->AttachChild(gulls.Get()), kSuccess);
+        return Ptr<Node>(root.Get());
+    }));
+    const test::ToolRun dump = test::RunZen("scene dump " + path);
+    EXPECT_EQ(dump.exitCode, 0) << dump.output;
+    for (const char* fragment : {
+             "ZEN.SoundNode \"Surf\" parent=#1 translation=(0, 0, 0) file=\"surf.ogg\" positional loop playing "
+             "volume=70 min-distance=4\n",
+             "ZEN.SoundNode2 \"Gulls\" parent=#1 translation=(0, 0, 0) files=(\"gull1.ogg\", \"gull2.ogg\") volume=100 "
+             "min-distance=3.40282e+38 interval=3+-1\n",
+         })
+        EXPECT_NE(dump.output.find(fragment), std::string::npos) << fragment << "\n--- output:\n" << dump.output;
 }
 
 }  // namespace

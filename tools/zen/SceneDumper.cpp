@@ -19,6 +19,8 @@
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
+#include "engine/sound/SoundNode.h"
+#include "engine/sound/SoundNode2.h"
 #include "zen/AnimationDump.h"
 
 namespace zen::tool {
@@ -140,6 +142,18 @@ std::string SceneDumper::Fields(Object* object)
             text += " attenuation=" + Vec(light->Attenuation());
         if (type == Light::kSpot)
             text += Format(" spot-angle=%g falloff=%g", light->SpotAngle(), light->Falloff());
+    }
+    if (object->IsDerivedFrom(&SoundNode::TYPE)) {
+        auto* sound = static_cast<SoundNode*>(object);
+        text += Format(" file=\"%s\"%s%s%s volume=%d min-distance=%g", sound->FileName().CStr(),
+                       sound->IsPositional() ? " positional" : "", sound->Loops() ? " loop" : "",
+                       sound->IsPlaying() ? " playing" : "", sound->Volume(), sound->MinDistance());
+    }
+    if (object->IsDerivedFrom(&SoundNode2::TYPE)) {
+        auto* sound = static_cast<SoundNode2*>(object);
+        text += Format(" files=(\"%s\", \"%s\")%s volume=%d min-distance=%g interval=%g+-%g",
+                       sound->FileNameA().CStr(), sound->FileNameB().CStr(), sound->IsPositional() ? " positional" : "",
+                       sound->Volume(), sound->MinDistance(), sound->IntervalBase(), sound->IntervalRandom());
     }
     if (object->IsDerivedFrom(&Buffer::TYPE))
         text += Format(" count=%u", static_cast<Buffer*>(object)->GetCount());

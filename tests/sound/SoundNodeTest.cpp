@@ -1,0 +1,323 @@
+// Sound nodes on the native audio library (which records what it is asked to play): placement
+// relative to the camera, the listener, play states, switching, stream records, bad files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/SphereBoundingVolume.h"
+#include "engine/sound/SoundNode.h"
+#include "engine/sound/SoundNode2.h"
+#include "modules/recording/RecordingRenderer.h"
+#include "sound/SoundTestSupport.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+#include "support/RecordBytes.h"
+#include "support/RecordingRendererScope.h"
+#include "support/SoundFiles.h"
+
+namespace zen {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Lines = std::vector<std::string>;
+using test::CallsStarting;
+constexpr uint32_t kNull = 0xFFFFFFFF;
+
+void PutFloat(Bytes& bytes, float value)
+{
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, 4);
+    test::PutInt(bytes, bits);
+}
+
+std::string Format(const char* format, const Vector3& a, const Vector3& b)
+{
+    char line[160];
+    std::snprintf(line, sizeof line, format, a.x, a.y, a.z, b.x, b.y, b.z);
+    return line;
+}
+
+Quaternion AxisAngle(Vector3 axis, float angle)
+{
+    const float s = std::sin(angle / 2);
+    return {axis.x * s, axis.y * s, axis.z * s, std::cos(angle / 2)};
+}
+
+class SoundNodeTest : public ::testing::Test {
+protected:
+    SoundNodeTest()
+    {
+        m_renderer = LoadRenderer(String("Recording")) == kSuccess ? Renderer::Current() : nullptr;
+        m_device = test::LoadedRecording();
+        m_ogg = test::EncodeVorbis(test::MakeTone(44100, 1, 0.3, 440), 0.4f);
+        test::AddSoundFile("tone.ogg", m_ogg);
+        test::AddSoundFile("other.ogg", test::EncodeVorbis(test::MakeTone(22050, 2, 0.2, 300), 0.4f));
+    }
+    ~SoundNodeTest() override { (void)ReleaseRenderer(); }
+
+    // A camera at `position` turned by `rotation`, made the renderer's.
+    Ptr<Camera> PlaceCamera(const Vector3& position, const Quaternion& rotation)
+    {
+        Ptr<Camera> camera = new Camera();
+        Transform t;
+        t.SetRotation(rotation);
+        t.SetTranslation(position);
+        camera->SetLocalTransform(t);
+        camera->SetWorldTransform(t);
+        m_renderer->SetCamera(camera.Get());
+        return camera;
+    }
+
+    Ptr<SoundNode> NodeAt(const Vector3& position, bool positional)
+    {
+        Ptr<SoundNode> node = new SoundNode();
+        node->LocalTransform().SetTranslation(position);
+        EXPECT_EQ(node->SetSound(FileManager::FindFile(String("tone.ogg")), positional), kSuccess);
+        EXPECT_NE(node->Channel(), 0u);
+        return node;
+    }
+
+    test::RecordingRendererScope m_renderers;
+    test::EngineScope m_engine;
+    Renderer* m_renderer = nullptr;
+    audio::RecordingAudioOutput* m_device = nullptr;
+    Bytes m_ogg;
+};
+
+TEST_F(SoundNodeTest, APositionalNodeIsPlacedRelativeToTheCameraWhateverItsTurn)
+{
+    ASSERT_TRUE(m_renderer && m_device);
+    const Quaternion turns[] = {{0, 0, 0, 1}, AxisAngle({0, 1, 0}, 1.2f), AxisAngle({1, 0, 0}, -0.7f),
+                                AxisAngle({0.6f, 0, 0.8f}, 3.0f)};
+    for (const Quaternion& turn : turns) {
+        SCOPED_TRACE(testing::Message() << "turn " << turn.x << " " << turn.y << " " << turn.z << " " << turn.w);
+        Ptr<Camera> camera = PlaceCamera({2, 0, 0}, turn);
+        Ptr<SoundNode> node = NodeAt({5, 0, 0}, true);
+        m_device->ClearCalls();
+        node->UpdateState(0.1, true);
+        const Lines placed = CallsStarting(*m_device, "Voice3D");
+        ASSERT_EQ(placed.size(), 1u);
+        EXPECT_EQ(placed[0].substr(placed[0].find(' ', 8)), " 3 0 0 min 3.40282e+38 max 1e+09");
+        EXPECT_EQ(CallsStarting(*m_device, "Start").size(), 1u);
+        // The turn reaches the library only as the listener's axes, at the frame's start.
+        m_device->ClearCalls();
+        ASSERT_EQ(m_renderer->StartFrame(), kSuccess);
+        m_renderer->FinishFrame();
+        EXPECT_EQ(m_device->Calls(), (Lines{Format("Listener front %g %g %g top %g %g %g", camera->Forward(), camera->Up()),
+                                            "Commit3D"}));
+    }
+}
+
+TEST_F(SoundNodeTest, PlaysWithoutRestartAndCountsItsPlayTime)
+{
+    ASSERT_TRUE(m_renderer && m_device);
+    PlaceCamera({0, 0, 0}, {0, 0, 0, 1});
+    Ptr<SoundNode> node = NodeAt({1, 2, 3}, false);
+    node->SetVolume(40);
+    node->SetLoop(true);
+    m_device->ClearCalls();
+    for (int frame = 0; frame < 3; ++frame)
+        node->UpdateState(0.25, true);
+    EXPECT_EQ(m_device->Calls(), Lines{"Start 1"}) << "played once, never restarted, never placed";
+    EXPECT_FLOAT_EQ(node->PlayTime(), 0.75f);
+
+    node->SetPlaying(false);
+    m_device->ClearCalls();
+    node->UpdateState(0.25, true);
+    EXPECT_TRUE(m_device->Calls().empty());
+    EXPECT_FLOAT_EQ(node->PlayTime(), 0.75f);
+
+    // Its bound: the sphere of the minimum distance around its origin, in world space.
+    node->SetMinDistance(2.5f);
+    node->LocalTransform().SetScale({2, 2, 2});
+    node->UpdateState(0, true);
+    auto* bound = static_cast<SphereBoundingVolume*>(node->WorldBound());
+    EXPECT_FLOAT_EQ(bound->Radius(), 5.0f);
+    EXPECT_FLOAT_EQ(bound->GetCenter().x, 1.0f);
+    EXPECT_FLOAT_EQ(bound->GetCenter().z, 3.0f);
+}
+
+TEST_F(SoundNodeTest, StreamsItsFieldsInOrderAndLoadsItsSound)
+{
+    ASSERT_TRUE(m_device);
+    Ptr<SoundNode> node = new SoundNode();
+    node->SetName(String("Surf"));
+    node->SetLoop(true);
+    node->SetMinDistance(4.5f);
+    node->SetVolume(65);
+    node->SetPlaying(false);
+    ASSERT_EQ(node->SetSound(FileManager::FindFile(String("tone.ogg")), true), kSuccess);
+
+    Stream out(0, 256);
+    ASSERT_EQ(out.WriteObject(node.Get()), kSuccess);
+    const Bytes written(out.Data(), out.Data() + out.Position());
+    Bytes tail;
+    tail.push_back(1);  // loop
+    PutFloat(tail, 4.5f);
+    PutFloat(tail, 0.0f);  // reserved
+    tail.push_back(1);     // positional
+    test::PutString(tail, "tone.ogg");
+    tail.push_back(0);  // playing
+    test::PutInt(tail, 65);
+    ASSERT_GT(written.size(), tail.size());
+    EXPECT_EQ(Bytes(written.end() - static_cast<long>(tail.size()), written.end()), tail);
+
+    m_device->ClearCalls();
+    struct Reader : Stream {
+        explicit Reader(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
+    } reader(written);
+    Object* loaded = nullptr;
+    ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);
+    Ptr<SoundNode> copy(static_cast<SoundNode*>(loaded));
+    EXPECT_EQ(reader.Position(), written.size());
+    EXPECT_TRUE(copy->Loops());
+    EXPECT_TRUE(copy->IsPositional());
+    EXPECT_FALSE(copy->IsPlaying());
+    EXPECT_EQ(copy->Volume(), 65);
+    EXPECT_FLOAT_EQ(copy->MinDistance(), 4.5f);
+    EXPECT_NE(copy->Channel(), 0u);
+    EXPECT_EQ(CallsStarting(*m_device, "CreateVoice"), Lines{"CreateVoice 2 44100 1 3d"});
+    EXPECT_EQ(CallsStarting(*m_device, "Volume"), (Lines{"Volume 2 1", "Volume 2 0.65"}));
+}
+
+TEST_F(SoundNodeTest, MissingDamagedAndForeignFilesLeaveASilentNode)
+{
+    ASSERT_TRUE(m_device);
+    Bytes cut(m_ogg.begin(), m_ogg.begin() + 50);
+    Bytes mp3Header = {0xFF, 0xFB, 0x90, 0x64, 0, 0, 0, 0};
+    const std::string text = "ShowFPS = 1\r\n";
+    test::AddSoundFile("cut.ogg", cut);
+    test::AddSoundFile("empty.ogg", {});
+    test::AddSoundFile("text.mp3", Bytes(text.begin(), text.end()));
+    test::AddSoundFile("header.mp3", mp3Header);
+    for (const char* name : {"cut.ogg", "text.mp3", "header.mp3"}) {
+        SCOPED_TRACE(name);
+        test::LogCapture log;
+        Ptr<SoundNode> node = new SoundNode();
+        EXPECT_EQ(node->SetSound(FileManager::FindFile(String(name)), true), kSuccess);
+        EXPECT_EQ(node->Channel(), 0u);
+        EXPECT_TRUE(log.Contains(std::string("WARNING. Невозможно загрузить файл звука [") + name + "]"));
+        node->UpdateState(0.1, true);  // Silent, and nothing breaks.
+    }
+    Ptr<SoundNode> node = new SoundNode();
+    EXPECT_EQ(node->SetSound(FileManager::FindFile(String("empty.ogg")), false), kInvalidArgument);
+    EXPECT_EQ(node->SetSound(nullptr, false), kInvalidArgument);
+    EXPECT_EQ(m_device->VoiceCount(), 0u);
+
+    // A node whose file is not in the tree loads, silent, with a warning: the record of a node
+    // of "tone.ogg" with the name changed to "gone.ogg".
+    Ptr<SoundNode> lost = NodeAt({0, 0, 0}, false);
+    lost->SetName(String("Lost"));
+    Stream out(0, 256);
+    ASSERT_EQ(out.WriteObject(lost.Get()), kSuccess);
+    Bytes written(out.Data(), out.Data() + out.Position());
+    const std::string name = "tone.ogg";
+    auto at = std::search(written.begin(), written.end(), name.begin(), name.end());
+    ASSERT_NE(at, written.end());
+    *at = 'g';
+    struct Reader : Stream {
+        explicit Reader(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
+    } reader(written);
+    test::LogCapture log;
+    Object* loaded = nullptr;
+    ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);
+    Ptr<SoundNode> copy(static_cast<SoundNode*>(loaded));
+    EXPECT_EQ(copy->Channel(), 0u);
+    EXPECT_EQ(copy->FileName().Std(), "gone.ogg");
+    EXPECT_TRUE(log.Contains("WARNING. Невозможно найти файл [gone.ogg] для источника звука. ID[" +
+                             std::to_string(copy->ID()) + "] Имя[Lost]"));
+}
+
+TEST_F(SoundNodeTest, AnAlternatingNodeSwitchesEveryIntervalAndRestartsTheChosenSound)
+{
+    ASSERT_TRUE(m_renderer && m_device);
+    PlaceCamera({0, 0, -1}, {0, 0, 0, 1});
+    Ptr<SoundNode2> node = new SoundNode2();
+    node->SetPositional(true);
+    node->SetInterval(0.5f, 0.0f);
+    node->LocalTransform().SetTranslation({0, 4, 0});
+    ASSERT_EQ(node->SetSounds(String("tone.ogg"), String("other.ogg")), kSuccess);
+    ASSERT_TRUE(node->ChannelA() && node->ChannelB());
+    // Updates 0.125 s apart (exact in binary): the first update picks, then every fourth,
+    // every 0.5 s.
+    const bool picks[] = {true, false, false, true, false, false, false, true, false, false, false, true};
+    for (size_t frame = 0; frame < std::size(picks); ++frame) {
+        SCOPED_TRACE(testing::Message() << "update " << frame);
+        m_device->ClearCalls();
+        node->UpdateState(0.125, true);
+        const Lines starts = CallsStarting(*m_device, "Start");
+        const Lines stops = CallsStarting(*m_device, "Stop");
+        if (!picks[frame]) {
+            EXPECT_TRUE(starts.empty() && stops.empty());
+        } else {
+            ASSERT_EQ(starts.size(), 1u);
+            ASSERT_EQ(stops.size(), 1u);
+            const bool a = node->CurrentChannel() == node->ChannelA();
+            EXPECT_EQ(starts[0], a ? "Start 1 restart" : "Start 2 restart");
+            EXPECT_EQ(stops[0], a ? "Stop 2" : "Stop 1");
+        }
+        // The chosen one follows the camera.
+        const Lines placed = CallsStarting(*m_device, "Voice3D");
+        ASSERT_EQ(placed.size(), 1u);
+        EXPECT_NE(placed[0].find(" 0 4 1 min"), std::string::npos) << placed[0];
+    }
+}
+
+TEST_F(SoundNodeTest, AnAlternatingNodeWithNoIntervalPicksOncePerUpdate)
+{
+    ASSERT_TRUE(m_device);
+    Ptr<SoundNode2> node = new SoundNode2();
+    node->SetInterval(0.0f, 0.0f);
+    ASSERT_EQ(node->SetSounds(String("tone.ogg"), String("other.ogg")), kSuccess);
+    m_device->ClearCalls();
+    node->UpdateState(0.3, true);
+    EXPECT_EQ(CallsStarting(*m_device, "Start").size(), 1u);
+}
+
+TEST_F(SoundNodeTest, AnAlternatingNodeStreamsItsFieldsInOrder)
+{
+    Ptr<SoundNode2> node = new SoundNode2();
+    node->SetPositional(true);
+    node->SetInterval(2.0f, 0.75f);
+    node->SetVolume(30);
+    node->SetMinDistance(6.0f);
+    ASSERT_EQ(node->SetSounds(String("tone.ogg"), String("missing.ogg")), kSuccess);
+    EXPECT_EQ(node->ChannelB(), 0u);
+    Stream out(0, 256);
+    ASSERT_EQ(out.WriteObject(node.Get()), kSuccess);
+    const Bytes written(out.Data(), out.Data() + out.Position());
+    Bytes tail;
+    test::PutString(tail, "tone.ogg");
+    test::PutString(tail, "missing.ogg");
+    PutFloat(tail, 6.0f);
+    tail.push_back(1);
+    test::PutInt(tail, 30);
+    PutFloat(tail, 2.0f);
+    PutFloat(tail, 0.75f);
+    EXPECT_EQ(Bytes(written.end() - static_cast<long>(tail.size()), written.end()), tail);
+
+    struct Reader : Stream {
+        explicit Reader(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
+    } reader(written);
+    Object* loaded = nullptr;
+    test::LogCapture log;
+    ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);
+    Ptr<SoundNode2> copy(static_cast<SoundNode2*>(loaded));
+    EXPECT_FLOAT_EQ(copy->IntervalBase(), 2.0f);
+    EXPECT_FLOAT_EQ(copy->IntervalRandom(), 0.75f);
+    EXPECT_EQ(copy->Volume(), 30);
+    EXPECT_TRUE(copy->IsPositional());
+    EXPECT_NE(copy->ChannelA(), 0u);
+    EXPECT_EQ(copy->ChannelB(), 0u);
+    EXPECT_TRUE(log.ContainsText("Невозможно найти файл [missing.ogg] для источника звука."));
+}
+
+}  // namespace
+}  // namespace zen
