@@ -122,7 +122,8 @@ void AddShadedParts(SceneNode& parent, const char* name, const MeshBuilder& mesh
 
 }  // namespace
 
-Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures)
+Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures,
+                              const std::vector<SceneSounds::Sound>* sounds)
 {
     Materials materials(pictures);
     Texture* sky = materials.Add("sky.tga", &SkyPictures::Sky);
@@ -233,6 +234,10 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)scene->AttachChild(cottage.Get());
     }
 
+    if (sounds && SceneSounds::Add(*scene, *sounds) != kSuccess) {
+        Error("Не удалось добавить звуки сцены.");
+        return kFailure;
+    }
     root = scene;
     return kSuccess;
 }

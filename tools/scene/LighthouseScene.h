@@ -5,6 +5,7 @@
 #include "engine/core/Result.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/SceneNode.h"
+#include "tools/scene/SceneSounds.h"
 
 namespace zen::scene {
 
@@ -16,7 +17,10 @@ class LighthouseScene {
 public:
     static constexpr const char* kSceneFile = "Main.STR";
 
-    [[nodiscard]] static Result Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures);
+    // `sounds` are the sound files (name and content) the sound nodes are made from; without
+    // them the scene is built silent.
+    [[nodiscard]] static Result Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures,
+                                      const std::vector<SceneSounds::Sound>* sounds = nullptr);
 };
 
 }  // namespace zen::scene

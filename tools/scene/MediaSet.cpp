@@ -77,9 +77,15 @@ Result EncodeScene(SceneNode* root, std::vector<uint8_t>& bytes)
 
 Result MediaSet::MakeAll(std::vector<File>& files)
 {
+    std::vector<sound::SoundSet::File> sounds;
+    if (sound::SoundSet::MakeAll(sounds) != kSuccess)
+        return kFailure;
+    std::vector<SceneSounds::Sound> named;
+    for (const sound::SoundSet::File& sound : sounds)
+        named.push_back({sound.name, sound.bytes});
     Ptr<SceneNode> root;
     std::vector<Ptr<Image>> pictures;
-    if (LighthouseScene::Build(root, pictures) != kSuccess)
+    if (LighthouseScene::Build(root, pictures, &named) != kSuccess)
         return kFailure;
     std::vector<File> out;
     out.push_back({LighthouseScene::kSceneFile, {}});
@@ -95,9 +101,6 @@ Result MediaSet::MakeAll(std::vector<File>& files)
         }
         out.push_back(std::move(file));
     }
-    std::vector<sound::SoundSet::File> sounds;
-    if (sound::SoundSet::MakeAll(sounds) != kSuccess)
-        return kFailure;
     for (sound::SoundSet::File& sound : sounds)
         out.push_back({sound.name, std::move(sound.bytes)});
     files = std::move(out);
