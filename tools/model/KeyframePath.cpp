@@ -6,6 +6,7 @@
 #include "engine/anim/AnimationFrame.h"
 #include "engine/anim/NodeKeyframe.h"
 #include "engine/core/String.h"
+#include "engine/scene/Transform.h"
 
 namespace zen::model {
 namespace {
@@ -45,7 +46,8 @@ Vector3 KeyframePath::PointAt(const std::vector<Vector3>& points, float t, bool 
     return CatmullRom(before, point(span), point(span + 1), after, local);
 }
 
-Ptr<NodeAnimation> KeyframePath::Path(const char* name, const std::vector<Vector3>& points, bool closed, int keys)
+Ptr<NodeAnimation> KeyframePath::Path(const char* name, const std::vector<Vector3>& points, bool closed, int keys,
+                                      bool faceAlong)
 {
     Ptr<NodeAnimation> animation = new NodeAnimation();
     animation->SetName(String(name));
@@ -57,6 +59,22 @@ Ptr<NodeAnimation> KeyframePath::Path(const char* name, const std::vector<Vector
         auto* key = static_cast<NodeKeyframe*>(animation->NewKeyframe());
         key->time = std::min(time, 0.999999);
         key->translation = PointAt(points, static_cast<float>(time), closed);
+        if (faceAlong) {
+            // The heading from a little behind to a little ahead; the bank from how fast it turns.
+            const float dt = 0.5f / static_cast<float>(keys);
+            const float t = static_cast<float>(time);
+            const Vector3 before = PointAt(points, closed ? t - dt + (t < dt ? 1.0f : 0.0f) : std::max(t - dt, 0.0f), closed);
+            const Vector3 after = PointAt(points, closed ? std::fmod(t + dt, 1.0f) : std::min(t + dt, 1.0f), closed);
+            const Vector3 heading = after - before;
+            Quaternion facing;
+            if (Transform::LookRotation(heading, facing)) {
+                const Vector3 middle = (after + before) * 0.5f - key->translation;
+                const float side = middle.Dot(facing.AxisX());
+                const float bank = std::clamp(-side * 6.0f / std::max(heading.Length(), 1e-3f), -0.6f, 0.6f);
+                const Quaternion roll{0, 0, std::sin(0.5f * bank), std::cos(0.5f * bank)};
+                key->rotation = facing * roll;
+            }
+        }
         (void)animation->AppendKeyframe(key);
     }
     return animation;

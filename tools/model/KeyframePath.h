@@ -21,8 +21,10 @@ public:
     static Vector3 PointAt(const std::vector<Vector3>& points, float t, bool closed);
 
     // `keys` keys (at least 2) along the path, times 0 to 1 (a closed path's last key is its
-    // start again, just before 1, so a repeating track loops without a jump).
-    static Ptr<NodeAnimation> Path(const char* name, const std::vector<Vector3>& points, bool closed, int keys);
+    // start again, just before 1, so a repeating track loops without a jump). With `faceAlong`
+    // each key also turns the node to face along the path (forward +z), banking into turns.
+    static Ptr<NodeAnimation> Path(const char* name, const std::vector<Vector3>& points, bool closed, int keys,
+                                   bool faceAlong = false);
     // Whole turns about `axis` (unit length) over the cycle, `keysPerTurn` keys a turn.
     static Ptr<NodeAnimation> Spin(const char* name, const Vector3& axis, float turns, const Vector3& translation,
                                    int keysPerTurn = 8);

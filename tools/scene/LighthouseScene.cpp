@@ -10,6 +10,7 @@
 #include "engine/scene/TextureEffect.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/model/Primitives.h"
+#include "tools/scene/Birds.h"
 #include "tools/scene/Cottage.h"
 #include "tools/scene/Headland.h"
 #include "tools/scene/NightLight.h"
@@ -138,6 +139,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Texture* wall = materials.Add("wall.jpg", &Cottage::WallPicture);
     Texture* slate = materials.Add("slate.jpg", &Cottage::SlatePicture);
     Texture* window = materials.Add("window.tga", &Cottage::WindowPicture);
+    Texture* gull = materials.Add("gull.tga", &Birds::Picture);
     if (materials.Failed())
         return kFailure;
 
@@ -234,6 +236,10 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)scene->AttachChild(cottage.Get());
     }
 
+    if (Birds::Add(*scene, gull) != kSuccess) {
+        Error("Не удалось добавить птиц.");
+        return kFailure;
+    }
     if (sounds && SceneSounds::Add(*scene, *sounds) != kSuccess) {
         Error("Не удалось добавить звуки сцены.");
         return kFailure;

@@ -45,10 +45,10 @@ std::vector<Shots::Shot> MakeShots()
     shots.push_back({"Cottage", 16, false,
                      {cottage + Vector3{-9, 2.4f, -10}, cottage + Vector3{-6, 2.2f, -8}, cottage + Vector3{-3.5f, 2.3f, -6.5f}},
                      {cottage + Vector3{-1.5f, 1.4f, 0}, cottage + Vector3{0, 2.5f, 0}}});
-    // Along the cliffs where the birds fly, the tower ahead.
+    // Along the cliffs where the gulls wheel, the tower beyond them.
     shots.push_back({"Cliffs", 20, false,
-                     {Vector3{-70, -2, -140}, Vector3{-62, 2, -90}, Vector3{-58, 4, -40}, Vector3{-45, 6, 10}},
-                     {Vector3{0, 18, 0}}});
+                     {Vector3{-70, -2, -140}, Vector3{-66, 2, -95}, Vector3{-64, 4, -55}},
+                     {Vector3{-36, 12, 0}, Vector3{-30, 16, 4}}});
     // Out on the water towards the moon, the lighthouse against its light.
     shots.push_back({"Moonpath", 20, false,
                      {Vector3{125, -18.5f, -105}, Vector3{108, -18, -75}, Vector3{92, -17.5f, -52}},

@@ -14,6 +14,8 @@
 #include "engine/scene/Image.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
+#include "engine/sound/SoundNode.h"
+#include "engine/sound/SoundNode2.h"
 #include "engine/vfs/FileManager.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
@@ -106,8 +108,19 @@ TEST_F(LighthouseSceneTest, MediaArchiveLoadsAsTheSaverLoadsIt)
         EXPECT_EQ(image->Height() & (image->Height() - 1), 0u) << image->FileName().Std();
         used.insert(image->FileName().Std());
     }
+    // ... and every sound a sound node.
+    for (SoundNode* node : Collect<SoundNode>(*root))
+        used.insert(node->FileName().Std());
+    for (SoundNode2* node : Collect<SoundNode2>(*root)) {
+        used.insert(node->FileNameA().Std());
+        used.insert(node->FileNameB().Std());
+    }
     for (size_t i = 1; i < files.size(); ++i)
-        EXPECT_TRUE(used.count(files[i].name)) << files[i].name << " is packed but no texture uses it";
+        EXPECT_TRUE(used.count(files[i].name)) << files[i].name << " is packed but nothing in the scene uses it";
+    const SoundNode* music = dynamic_cast<const SoundNode*>(root->FindByName(String("Music")));
+    ASSERT_NE(music, nullptr);
+    EXPECT_TRUE(music->Loops());
+    EXPECT_FALSE(music->IsPositional());
 
     const std::vector<ScreensaverController*> directors = Collect<ScreensaverController>(*root);
     ASSERT_EQ(directors.size(), 1u);
