@@ -7,7 +7,7 @@ packages=(
   # Native build, tests, benchmarks, fuzzing
   cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libstb-dev python3 pkg-config ccache
-  # Encoders that make the sound files the decoder tests compare against
+  # Encoders: the scene's synthesised sounds (the content tool) and the decoder tests' files
   libvorbis-dev lame
   # Windows build
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev

@@ -1,7 +1,9 @@
-// `zen content ...`: the pictures the saver carries (tools/art). `pictures` draws them (or some
-// of them) into a folder, `archive` draws them all and packs them into the RAR 2.0 archive of
-// resource 134. Both rewrite a file only when its bytes change, so a build that depends on the
-// files redoes the steps after them only when the pictures really changed.
+// `zen content ...`: the content the saver carries. `pictures` draws the pictures of resource 134
+// (tools/art), or some of them, into a folder; `archive` draws them all and packs them into the
+// RAR 2.0 archive of resource 134; `media` builds the scene (tools/scene) and packs Main.STR with
+// its pictures into the media archive of resource 227. Each rewrites a file only when its bytes
+// change, so a build that depends on the files redoes the steps after them only when the content
+// really changed.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "tools/art/PictureSet.h"
+#include "tools/scene/MediaSet.h"
 #include "zen/CommandTable.h"
 #include "zen/EngineSession.h"
 
@@ -22,6 +25,7 @@ namespace fs = std::filesystem;
 
 int RunPictures(const std::vector<std::string>& arguments);
 int RunArchive(const std::vector<std::string>& arguments);
+int RunMedia(const std::vector<std::string>& arguments);
 
 CommandRegistration s_pictures({"content", "pictures", "FOLDER [NAME ...]",
                                 "draw the pictures of the picture archive (resource 134), or the named ones, into "
@@ -30,6 +34,10 @@ CommandRegistration s_pictures({"content", "pictures", "FOLDER [NAME ...]",
 CommandRegistration s_archive({"content", "archive", "ARCHIVE [--pictures FOLDER]",
                                "draw the pictures and pack them into the RAR 2.0 archive ARCHIVE (and FOLDER)",
                                &RunArchive});
+CommandRegistration s_media({"content", "media", "ARCHIVE [--files FOLDER]",
+                             "build the scene and pack Main.STR and its pictures into the RAR 2.0 archive ARCHIVE "
+                             "(and FOLDER)",
+                             &RunMedia});
 
 enum class Write { kUnchanged, kWritten, kFailed };
 
@@ -175,6 +183,53 @@ int RunArchive(const std::vector<std::string>& arguments)
         return kExitFailure;
     }
     std::printf("%zu pictures packed into %s (%zu bytes, %s)\n", pictures.size(), archivePath.c_str(), archive.size(),
+                result == Write::kWritten ? "written" : "unchanged");
+    return kExitSuccess;
+}
+
+int RunMedia(const std::vector<std::string>& arguments)
+{
+    std::string archivePath;
+    std::string folder;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--files" && i + 1 < arguments.size() && folder.empty())
+            folder = arguments[++i];
+        else if (archivePath.empty() && !arguments[i].empty() && arguments[i][0] != '-')
+            archivePath = arguments[i];
+        else
+            return PrintUsage(*CommandTable::Find("content", "media"));
+    }
+    if (archivePath.empty())
+        return PrintUsage(*CommandTable::Find("content", "media"));
+    if (!CanWriteBeside(archivePath) || (!folder.empty() && !MakeFolder(folder)))
+        return kExitFailure;
+    EngineSession engine;
+    if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec"}))
+        return kExitFailure;
+    std::vector<scene::MediaSet::File> files;
+    if (scene::MediaSet::MakeAll(files) != kSuccess) {
+        std::fprintf(stderr, "zen: the scene could not be made (see the log)\n");
+        return kExitFailure;
+    }
+    if (!folder.empty()) {
+        for (const scene::MediaSet::File& file : files) {
+            if (WriteIfChanged(fs::path(folder) / file.name, file.bytes) == Write::kFailed) {
+                std::fprintf(stderr, "zen: cannot write %s/%s\n", folder.c_str(), file.name.c_str());
+                return kExitFailure;
+            }
+        }
+    }
+    std::vector<uint8_t> archive;
+    if (scene::MediaSet::Pack(files, archive) != kSuccess) {
+        std::fprintf(stderr, "zen: the media could not be packed (see the log)\n");
+        return kExitFailure;
+    }
+    const Write result = WriteIfChanged(fs::path(archivePath), archive);
+    if (result == Write::kFailed) {
+        std::fprintf(stderr, "zen: cannot write %s\n", archivePath.c_str());
+        return kExitFailure;
+    }
+    std::printf("%zu files packed into %s (%zu bytes, %s)\n", files.size(), archivePath.c_str(), archive.size(),
                 result == Write::kWritten ? "written" : "unchanged");
     return kExitSuccess;
 }

@@ -28,7 +28,9 @@ private:
     bool m_started = false;
 };
 
-// Reads the scene file at `path` with STRSceneCodec (loaded first by a session's LoadCodecs).
+// Reads the scene file at `path` with STRSceneCodec (loaded first by a session's LoadCodecs),
+// with the files of its folder in the file tree so that the pictures and sounds it names are
+// found.
 // The codec's result, kFailure without the codec; on success `root` holds the scene's root,
 // which a file may leave null.
 Result ReadSceneFile(const std::string& path, Ptr<Object>& root);

@@ -50,9 +50,6 @@ constexpr uint32_t kMaxFrames = 100000;
 constexpr uint32_t kMinSide = 16, kMaxSide = 4096;
 // Frames the device may skip (lost) before the command gives up.
 constexpr uint32_t kMaxSkippedFrames = 600;
-// How much of the scene's folder is put in the file tree (so its pictures are found).
-constexpr int kMountDepth = 2;
-constexpr uint32_t kMountEntries = 4096;
 constexpr const char* kCodecs[] = {"STRSceneCodec", "BMPImageCodec", "JPGImageCodec", "TGAImageCodec",
                                    "CUBEImageCodec"};
 
@@ -183,25 +180,6 @@ int Fail(const Reasons& reasons, const char* format, const std::string& detail)
     return kExitFailure;
 }
 
-// Adds the files of `folder` (and its subfolders, to a depth) to `directory`, so that pictures
-// a scene names ("sky.bmp", "Textures/sky.bmp") are found in the file tree and read from disk.
-void MountFolder(const std::filesystem::path& folder, Directory* directory, int depth, uint32_t& entries)
-{
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (++entries > kMountEntries)
-            return;
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file(error)) {
-            File* file = new File(String(name));
-            if (directory->AttachFile(file) != kSuccess)
-                delete file;
-        } else if (depth > 0 && entry.is_directory(error)) {
-            MountFolder(entry.path(), new Directory(String(name), directory), depth - 1, entries);
-        }
-    }
-}
-
 // A windowed mode for the renderer: 32-bit colour when there is one.
 int32_t WindowedMode(const Renderer& renderer)
 {
@@ -265,14 +243,6 @@ int DrawFrames(Renderer& renderer, Node& root, uint32_t frames, double step, Ima
 
 int Render(const Options& options, const Reasons& reasons)
 {
-    // The scene's folder joins the file tree for the pictures it names.
-    const std::filesystem::path scenePath(options.scene);
-    std::filesystem::path folder = scenePath.parent_path();
-    if (folder.empty())
-        folder = ".";
-    uint32_t entries = 0;
-    MountFolder(folder, new Directory(String(folder.string()), FileManager::Root()), kMountDepth, entries);
-
     if (LoadRenderer(String(options.renderer)) != kSuccess)
         return Fail(reasons, "cannot load the renderer module %s", options.renderer);
     Renderer* renderer = Renderer::Current();

@@ -22,7 +22,7 @@ int RunCheck(const std::vector<std::string>& arguments)
         return PrintUsage(*CommandTable::Find("scene", "check"));
     const std::string& path = arguments[0];
     EngineSession engine;
-    if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec"}))
+    if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec", "BMPImageCodec", "JPGImageCodec", "TGAImageCodec", "CUBEImageCodec"}))
         return kExitFailure;
     // The codec is asked directly, so any file name will do (fuzzer findings have none).
     Ptr<Object> root;

@@ -46,7 +46,7 @@ int RunDump(const std::vector<std::string>& arguments)
     if (path.empty())
         return PrintUsage(*CommandTable::Find("scene", "dump"));
     EngineSession engine;
-    if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec"}))
+    if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec", "BMPImageCodec", "JPGImageCodec", "TGAImageCodec", "CUBEImageCodec"}))
         return kExitFailure;
     // With --at, the recording renderer stands in for the device: the director makes its
     // cameras current and post-update controllers run at each frame start, with nothing drawn.

@@ -27,9 +27,9 @@
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
-#include "zen/AnimationDump.h"
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
+#include "zen/AnimationDump.h"
 
 namespace zen::tool {
 namespace {

@@ -1,0 +1,251 @@
+#include "tools/scene/LighthouseScene.h"
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "engine/core/MessageLog.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/Texture.h"
+#include "engine/scene/TextureEffect.h"
+#include "tools/model/KeyframePath.h"
+#include "tools/model/Primitives.h"
+#include "tools/scene/Birds.h"
+#include "tools/scene/Cottage.h"
+#include "tools/scene/Headland.h"
+#include "tools/scene/NightLight.h"
+#include "tools/scene/Shots.h"
+#include "tools/scene/SkyPictures.h"
+#include "tools/scene/Tower.h"
+
+namespace zen::scene {
+namespace {
+
+using model::MeshBuilder;
+
+constexpr float kSkyRadius = 2400.0f;
+
+// Collects the pictures and makes one texture for each, shared by the effects that use it.
+class Materials {
+public:
+    explicit Materials(std::vector<Ptr<Image>>& pictures) : m_pictures(pictures) {}
+
+    Texture* Add(const char* file, const std::function<Ptr<Image>(const char*)>& draw)
+    {
+        Ptr<Image> image = draw(file);
+        if (!image) {
+            Error("Не удалось нарисовать изображение [%s].", file);
+            m_failed = true;
+            return nullptr;
+        }
+        image->SetFileName(String(file));
+        m_pictures.push_back(image);
+        Ptr<Texture> texture = new Texture(String(file), image.Get());
+        m_textures.push_back(texture);
+        return texture.Get();
+    }
+    bool Failed() const { return m_failed; }
+
+private:
+    std::vector<Ptr<Image>>& m_pictures;
+    std::vector<Ptr<Texture>> m_textures;
+    bool m_failed = false;
+};
+
+enum class Look { kSolid, kFogless, kGlass, kGlow };
+
+Ptr<TextureEffect> MakeEffect(const std::string& name, Texture* texture, Look look, const Vector4& color = {1, 1, 1, 1})
+{
+    Ptr<TextureEffect> effect = new TextureEffect();
+    effect->SetName(String(name));
+    effect->SetTexture(texture);
+    effect->SetColor(color);
+    const art::Color horizon = NightLight::kHorizon;
+    if (look == Look::kSolid || look == Look::kGlass)
+        effect->SetFog(true, Vector4{horizon.r, horizon.g, horizon.b, 1}, NightLight::kFogDensity, 1.0f);
+    if (look == Look::kGlass)
+        (void)effect->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendInverseSourceAlpha);
+    if (look == Look::kGlow)
+        (void)effect->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendOne);
+    if (look == Look::kGlass || look == Look::kGlow)
+        effect->SetCullEnabled(false);
+    return effect;
+}
+
+Ptr<Triangles> MakeMesh(const char* name, const MeshBuilder& mesh, TextureEffect* effect)
+{
+    Ptr<Triangles> node = mesh.Build(name);
+    if (node)
+        (void)node->SetEffect(effect);
+    return node;
+}
+
+// Flat-shaded solids lit by the night: the mesh split by the way its faces point, each part
+// drawn with the texture tinted by the light that direction receives.
+void AddShadedParts(SceneNode& parent, const char* name, const MeshBuilder& mesh, Texture* texture,
+                    const Quaternion& turn)
+{
+    struct Part {
+        MeshBuilder mesh;
+        Vector3 normalSum{0, 0, 0};
+    };
+    Part parts[6];
+    const auto& vertices = mesh.Vertices();
+    const auto& indices = mesh.Indices();
+    Transform rotate;
+    rotate.SetRotation(turn);
+    for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+        const Vector3 normal = rotate.ApplyToVector(vertices[static_cast<size_t>(indices[i])].normal);
+        const float ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
+        const int axis = ax >= ay && ax >= az ? 0 : ay >= az ? 1 : 2;
+        const float sign = axis == 0 ? normal.x : axis == 1 ? normal.y : normal.z;
+        Part& part = parts[axis * 2 + (sign < 0 ? 1 : 0)];
+        uint32_t corner[3];
+        for (size_t k = 0; k < 3; ++k) {
+            const MeshBuilder::Vertex& v = vertices[static_cast<size_t>(indices[i + k])];
+            corner[k] = part.mesh.AddVertex(v.position, v.normal, v.uv);
+        }
+        part.mesh.AddTriangle(corner[0], corner[1], corner[2]);
+        part.normalSum += normal;
+    }
+    for (int p = 0; p < 6; ++p) {
+        if (parts[p].mesh.Empty())
+            continue;
+        const art::Color light = NightLight::Shade(parts[p].normalSum.Normalized());
+        const std::string partName = std::string(name) + "_" + "XxYyZz"[p];
+        Ptr<TextureEffect> effect = MakeEffect(partName + "Effect", texture, Look::kSolid,
+                                               Vector4{light.r * 1.2f, light.g * 1.2f, light.b * 1.2f, 1});
+        Ptr<Triangles> node = MakeMesh(partName.c_str(), parts[p].mesh, effect.Get());
+        if (node)
+            (void)parent.AttachChild(node.Get());
+    }
+}
+
+}  // namespace
+
+Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures,
+                              const std::vector<SceneSounds::Sound>* sounds)
+{
+    Materials materials(pictures);
+    Texture* sky = materials.Add("sky.tga", &SkyPictures::Sky);
+    Texture* moon = materials.Add("moon.tga", &SkyPictures::Moon);
+    Texture* sea = materials.Add("sea.tga", &SkyPictures::Sea);
+    Texture* ground = materials.Add("headland.jpg", &Headland::Picture);
+    Texture* tower = materials.Add("tower.tga", &Tower::BodyPicture);
+    Texture* glass = materials.Add("glass.tga", &Tower::GlassPicture);
+    Texture* iron = materials.Add("iron.tga", &Tower::IronPicture);
+    Texture* lamp = materials.Add("lamp.tga", &Tower::LampPicture);
+    Texture* beam = materials.Add("beam.tga", &Tower::BeamPicture);
+    Texture* wall = materials.Add("wall.jpg", &Cottage::WallPicture);
+    Texture* slate = materials.Add("slate.jpg", &Cottage::SlatePicture);
+    Texture* window = materials.Add("window.tga", &Cottage::WindowPicture);
+    Texture* gull = materials.Add("gull.tga", &Birds::Picture);
+    if (materials.Failed())
+        return kFailure;
+
+    Ptr<SceneNode> scene = new SceneNode();
+    scene->SetName(String("Root"));
+    const Vector3 towerBase = Headland::TowerBase();
+
+    if (Shots::Add(*scene) != kSuccess) {
+        Error("Не удалось построить планы камер сцены.");
+        return kFailure;
+    }
+
+    Ptr<Light> moonlight = new Light(Light::kDirectional);
+    moonlight->SetName(String("Moonlight"));
+    const art::Color m = NightLight::kMoonlight;
+    const art::Color s = NightLight::kSkylight;
+    moonlight->SetColors(Vector4{s.r, s.g, s.b, 1}, Vector4{m.r, m.g, m.b, 1}, Vector4{m.r, m.g, m.b, 1});
+    (void)moonlight->SetDirection(-NightLight::MoonDirection());
+    (void)scene->AttachChild(moonlight.Get());
+
+    // Sky: a sphere seen from inside, its own colours, no fog.
+    {
+        MeshBuilder dome = model::Primitives::Sphere(kSkyRadius, 48, 24);
+        dome.Flip();
+        Ptr<Triangles> node = MakeMesh("Sky", dome, MakeEffect("SkyEffect", sky, Look::kFogless).Get());
+        (void)scene->AttachChild(node.Get());
+    }
+    // The moon: its disc and halo on a quad far out along the moon's direction, facing us.
+    {
+        MeshBuilder disc = model::Primitives::Quad(190, 190);
+        Transform centre;
+        centre.SetTranslation({0, -95, 0});
+        disc.Apply(centre);
+        Ptr<Triangles> node = MakeMesh("Moon", disc, MakeEffect("MoonEffect", moon, Look::kGlow).Get());
+        Quaternion facing;
+        (void)Transform::LookRotation(NightLight::MoonDirection(), facing);
+        node->LocalTransform().SetRotation(facing);
+        node->LocalTransform().SetTranslation(NightLight::MoonDirection() * (kSkyRadius * 0.8f));
+        (void)scene->AttachChild(node.Get());
+    }
+    // The sea: one large plane at y = 0, its picture repeated every 56 m.
+    {
+        MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 56.0f);
+        (void)scene->AttachChild(MakeMesh("Sea", water, MakeEffect("SeaEffect", sea, Look::kSolid).Get()).Get());
+    }
+    (void)scene->AttachChild(
+        MakeMesh("Headland", Headland::Mesh(), MakeEffect("HeadlandEffect", ground, Look::kSolid).Get()).Get());
+
+    // The lighthouse.
+    {
+        Ptr<SceneNode> lighthouse = new SceneNode();
+        lighthouse->SetName(String("Lighthouse"));
+        lighthouse->LocalTransform().SetTranslation(towerBase);
+        (void)lighthouse->AttachChild(MakeMesh("Tower", Tower::Body(), MakeEffect("TowerEffect", tower, Look::kSolid).Get()).Get());
+        Ptr<TextureEffect> ironEffect = MakeEffect("IronEffect", iron, Look::kSolid, {0.9f, 0.9f, 1.0f, 1});
+        (void)lighthouse->AttachChild(MakeMesh("Railing", Tower::Railing(), ironEffect.Get()).Get());
+        (void)lighthouse->AttachChild(MakeMesh("LanternRoof", Tower::Roof(), ironEffect.Get()).Get());
+        (void)lighthouse->AttachChild(MakeMesh("Lamp", Tower::Lamp(), MakeEffect("LampEffect", lamp, Look::kFogless).Get()).Get());
+        Ptr<Triangles> glazing = MakeMesh("Lantern", Tower::Glazing(), MakeEffect("GlassEffect", glass, Look::kGlass).Get());
+        glazing->LocalTransform().SetTranslation({0, Tower::kGalleryHeight + 0.35f, 0});
+        (void)lighthouse->AttachChild(glazing.Get());
+        // The beams: two cones from the lamp, opposite each other, on a node that turns.
+        Ptr<SceneNode> rotor = new SceneNode();
+        rotor->SetName(String("LampRotor"));
+        rotor->LocalTransform().SetTranslation({0, Tower::kLampHeight, 0});
+        // One turn every twelve seconds, for ever.
+        Ptr<NodeAnimation> spin = model::KeyframePath::Spin("LampSpin", {0, 1, 0}, 1.0f, {0, Tower::kLampHeight, 0});
+        if (rotor->SetController(model::KeyframePath::Play("LampTurn", spin.Get(), 12.0, true).Get()) != kSuccess)
+            return kFailure;
+        Ptr<TextureEffect> beamEffect = MakeEffect("BeamEffect", beam, Look::kGlow);
+        const MeshBuilder cone = Tower::Beam(170.0f, 11.0f);
+        Ptr<Triangles> ahead = MakeMesh("BeamAhead", cone, beamEffect.Get());
+        Ptr<Triangles> behind = MakeMesh("BeamBehind", cone, beamEffect.Get());
+        behind->LocalTransform().SetRotation(Quaternion{0, 1, 0, 0});
+        (void)rotor->AttachChild(ahead.Get());
+        (void)rotor->AttachChild(behind.Get());
+        (void)lighthouse->AttachChild(rotor.Get());
+        (void)scene->AttachChild(lighthouse.Get());
+    }
+
+    // The keeper's cottage, turned a little towards the tower.
+    {
+        Ptr<SceneNode> cottage = new SceneNode();
+        cottage->SetName(String("Cottage"));
+        const float yaw = -0.35f;
+        const Quaternion turn{0, std::sin(0.5f * yaw), 0, std::cos(0.5f * yaw)};
+        cottage->LocalTransform().SetTranslation(Headland::CottageBase() - Vector3{0, 0.3f, 0});
+        cottage->LocalTransform().SetRotation(turn);
+        AddShadedParts(*cottage, "Walls", Cottage::Walls(), wall, turn);
+        AddShadedParts(*cottage, "Roof", Cottage::Roof(), slate, turn);
+        AddShadedParts(*cottage, "Chimney", Cottage::Chimney(), wall, turn);
+        (void)cottage->AttachChild(
+            MakeMesh("Windows", Cottage::Windows(), MakeEffect("WindowEffect", window, Look::kFogless).Get()).Get());
+        (void)scene->AttachChild(cottage.Get());
+    }
+
+    if (Birds::Add(*scene, gull) != kSuccess) {
+        Error("Не удалось добавить птиц.");
+        return kFailure;
+    }
+    if (sounds && SceneSounds::Add(*scene, *sounds) != kSuccess) {
+        Error("Не удалось добавить звуки сцены.");
+        return kFailure;
+    }
+    root = scene;
+    return kSuccess;
+}
+
+}  // namespace zen::scene

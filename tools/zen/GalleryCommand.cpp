@@ -1,0 +1,201 @@
+// `zen content gallery FOLDER [--size WxH] [--renderer NAME]`: every camera shot of the shipped
+// scene drawn at its middle, and a contact sheet of them. The scene is built as for the media
+// archive; for each shot a copy of the scene file whose director holds that shot alone goes into
+// FOLDER (beside the pictures), `zen render` draws it with a fixed time step from the shot's
+// middle, and the frames are laid out, labelled, on FOLDER/gallery.png.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/anim/ScreensaverController.h"
+#include "engine/core/Array.h"
+#include "engine/modules/CodecManager.h"
+#include "engine/modules/SceneCodec.h"
+#include "engine/scene/Camera.h"
+#include "engine/vfs/File.h"
+#include "modules/codecs/BMPImageCodec.h"
+#include "modules/codecs/JPGImageCodec.h"
+#include "modules/codecs/TGAImageCodec.h"
+#include "tools/art/Canvas.h"
+#include "tools/art/Lettering.h"
+#include "tools/art/PngWriter.h"
+#include "tools/scene/LighthouseScene.h"
+#include "tools/scene/Shots.h"
+#include "zen/CommandTable.h"
+#include "zen/EngineSession.h"
+
+namespace zen::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+int RunGallery(const std::vector<std::string>& arguments);
+
+CommandRegistration s_gallery({"content", "gallery", "FOLDER [--size WxH] [--renderer NAME]",
+                               "draw every camera shot of the scene at its middle into FOLDER and lay them out on "
+                               "FOLDER/gallery.png",
+                               &RunGallery});
+
+constexpr int kColumns = 3;
+constexpr double kStep = 1.0 / 30.0;
+
+bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::vector<uint8_t> ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Result EncodePicture(const Image& image, std::vector<uint8_t>& bytes)
+{
+    const std::string name = image.FileName().Std();
+    const std::string extension = name.size() > 4 ? name.substr(name.size() - 4) : "";
+    if (extension == ".tga")
+        return TGAImageCodec::EncodeBytes(&image, bytes);
+    if (extension == ".jpg")
+        return JPGImageCodec::EncodeBytes(&image, bytes);
+    return BMPImageCodec::EncodeBytes(&image, bytes);
+}
+
+// The scene files of the shots, each with a director that plays that shot alone, and the
+// pictures they name.
+bool WriteShotScenes(const fs::path& folder)
+{
+    EngineSession engine;
+    if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec"}))
+        return false;
+    Ptr<SceneNode> root;
+    std::vector<Ptr<Image>> pictures;
+    if (scene::LighthouseScene::Build(root, pictures) != kSuccess) {
+        std::fprintf(stderr, "zen: the scene could not be made (see the log)\n");
+        return false;
+    }
+    for (const Ptr<Image>& picture : pictures) {
+        std::vector<uint8_t> bytes;
+        if (EncodePicture(*picture, bytes) != kSuccess || !WriteBytes(folder / picture->FileName().Std(), bytes)) {
+            std::fprintf(stderr, "zen: cannot write %s\n", picture->FileName().CStr());
+            return false;
+        }
+    }
+    Array<Object*> found;
+    root->CollectByType(&ScreensaverController::TYPE, found);
+    if (found.Count() != 1) {
+        std::fprintf(stderr, "zen: the scene has no director\n");
+        return false;
+    }
+    Ptr<ScreensaverController> director = static_cast<ScreensaverController*>(found[0]);
+    auto* codec = static_cast<SceneCodec*>(CodecManager::FindCodec(String("STRSceneCodec")));
+    for (uint32_t i = 0; i < director->SetCount(); ++i) {
+        const ScreensaverController::Set* set = director->GetSet(i);
+        Ptr<ScreensaverController> single = new ScreensaverController();
+        single->SetName(String("Director"));
+        if (single->AddSet(set->camera.Get(), set->fadeInStart, set->duration) != kSuccess ||
+            root->RemoveControllers() != kSuccess || root->SetController(single.Get()) != kSuccess)
+            return false;
+        const fs::path path = folder / (scene::Shots::All()[i].name + std::string(".STR"));
+        File file{String(path.string().c_str())};
+        if (codec->Save(&file, root.Get()) != kSuccess) {
+            std::fprintf(stderr, "zen: cannot write %s\n", path.string().c_str());
+            return false;
+        }
+    }
+    (void)root->RemoveControllers();
+    (void)root->SetController(director.Get());
+    return true;
+}
+
+int RunGallery(const std::vector<std::string>& arguments)
+{
+    std::string folderName, renderer;
+    int width = 640, height = 480;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--size" && i + 1 < arguments.size()) {
+            if (std::sscanf(arguments[++i].c_str(), "%dx%d", &width, &height) != 2 || width < 64 || height < 48 ||
+                width > 4096 || height > 4096)
+                return PrintUsage(*CommandTable::Find("content", "gallery"));
+        } else if (arguments[i] == "--renderer" && i + 1 < arguments.size()) {
+            renderer = arguments[++i];
+        } else if (folderName.empty() && !arguments[i].empty() && arguments[i][0] != '-') {
+            folderName = arguments[i];
+        } else {
+            return PrintUsage(*CommandTable::Find("content", "gallery"));
+        }
+    }
+    if (folderName.empty())
+        return PrintUsage(*CommandTable::Find("content", "gallery"));
+    const fs::path folder(folderName);
+    std::error_code code;
+    fs::create_directories(folder, code);
+    if (!fs::is_directory(folder)) {
+        std::fprintf(stderr, "zen: cannot create the folder %s\n", folderName.c_str());
+        return kExitFailure;
+    }
+    if (!WriteShotScenes(folder))
+        return kExitFailure;
+
+    const Command* render = CommandTable::Find("render", "");
+    const std::vector<scene::Shots::Shot>& shots = scene::Shots::All();
+    const int rows = (static_cast<int>(shots.size()) + kColumns - 1) / kColumns;
+    const int thumbWidth = width / 2, thumbHeight = height / 2, label = 28, gap = 8;
+    art::Canvas sheet(kColumns * (thumbWidth + gap) + gap, rows * (thumbHeight + label + gap) + gap,
+                      art::Color(0.06f, 0.06f, 0.07f));
+    for (size_t i = 0; i < shots.size(); ++i) {
+        const std::string name = shots[i].name;
+        const fs::path scenePath = folder / (name + ".STR"), shotPath = folder / (name + ".bmp");
+        std::vector<std::string> words = {scenePath.string(), "--frames", "2", "--size",
+                                          std::to_string(width) + "x" + std::to_string(height), "--shot",
+                                          shotPath.string(), "--step", std::to_string(kStep), "--start",
+                                          std::to_string(0.5 * shots[i].seconds - kStep)};
+        if (!renderer.empty()) {
+            words.push_back("--renderer");
+            words.push_back(renderer);
+        }
+        if (render->run(words) != kExitSuccess) {
+            std::fprintf(stderr, "zen: the shot %s could not be drawn\n", name.c_str());
+            return kExitFailure;
+        }
+        const std::vector<uint8_t> bytes = ReadBytes(shotPath);
+        Ptr<Image> frame = new Image();
+        if (BMPImageCodec::DecodeBytes(bytes.data(), static_cast<uint32_t>(bytes.size()), String(name.c_str()),
+                                       frame.Get()) != kSuccess ||
+            frame->Format() != Image::kR8G8B8) {
+            std::fprintf(stderr, "zen: the picture of the shot %s cannot be read\n", name.c_str());
+            return kExitFailure;
+        }
+        art::Canvas picture(static_cast<int>(frame->Width()), static_cast<int>(frame->Height()));
+        picture.Shade([&](art::Vec2 c, art::Color) {
+            const uint32_t x = static_cast<uint32_t>(c.x), y = frame->Height() - 1 - static_cast<uint32_t>(c.y);
+            const uint8_t* p = frame->Data() + (static_cast<size_t>(y) * frame->Width() + x) * 3;
+            return art::Color(p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
+        });
+        const int column = static_cast<int>(i) % kColumns, row = static_cast<int>(i) / kColumns;
+        const int left = gap + column * (thumbWidth + gap), top = gap + row * (thumbHeight + label + gap);
+        sheet.Draw(picture.Resampled(thumbWidth, thumbHeight), left, top);
+        art::TextStyle style;
+        style.capHeight = 14;
+        art::Lettering::Draw(sheet, name, {static_cast<float>(left + 4), static_cast<float>(top + thumbHeight + 20)},
+                             art::Align::kLeft, style);
+    }
+    Ptr<Image> image = sheet.ToImage(Image::kR8G8B8, String("gallery.png"));
+    std::vector<uint8_t> png;
+    if (!image || art::PngWriter::Encode(*image, png) != kSuccess || !WriteBytes(folder / "gallery.png", png)) {
+        std::fprintf(stderr, "zen: cannot write %s/gallery.png\n", folderName.c_str());
+        return kExitFailure;
+    }
+    std::printf("%zu shots drawn into %s, laid out on gallery.png\n", shots.size(), folderName.c_str());
+    return kExitSuccess;
+}
+
+}  // namespace
+}  // namespace zen::tool
