@@ -7,6 +7,10 @@
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/Texture.h"
+#include "engine/scene/TextureEffect.h"
+#include "engine/scene/Triangles.h"
 #include "engine/vfs/FileManager.h"
 
 namespace brightfold {

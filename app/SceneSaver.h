@@ -3,6 +3,11 @@
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
 
+namespace zen {
+class ColorEffect;
+class Node;
+}
+
 namespace brightfold {
 
 // The program's saver: it loads the scene "Main.STR" from the media archive, tunes its sounds
@@ -21,8 +26,26 @@ public:
 
     zen::Object* Scene() const { return m_scene.Get(); }
 
+    // The black fade over a shot: 1 at the shot's ends, falling to 0 within `fadeSeconds` (one
+    // second; 0 when the director holds a single shot, which never fades). `fadeInStart` and
+    // `duration` are the shot's, `timeInShot` the time since the shot began (seconds). The end
+    // of the shot wins where both ends are near.
+    static float ShotFadeAlpha(float fadeSeconds, float fadeInStart, float duration, float timeInShot);
+
+    // Takes every scene-node effect whose type is `typeName` or derives from it off the scene
+    // node that carries it; the number removed. CreateData drops the shadow-map effects this
+    // way when the device cannot sample depth.
+    static uint32_t RemoveSceneEffects(zen::Object* root, const char* typeName);
+
+protected:
+    // The fade of the current shot (ShotFadeAlpha with the director's times); 0 without one.
+    float FadeAlpha() const;
+    // Darkens the whole screen by `alpha` (0 draws nothing) through the overlay camera.
+    void DrawFade(float alpha);
+
 private:
-    zen::Ptr<zen::Object> m_scene;  // Root of the loaded scene; null until CreateData.
+    zen::Ptr<zen::Object> m_scene;            // Root of the loaded scene; null until CreateData.
+    zen::Ptr<zen::ColorEffect> m_fadeEffect;  // Blended black over the screen.
 };
 
 }  // namespace brightfold
