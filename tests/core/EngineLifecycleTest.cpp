@@ -101,8 +101,8 @@ TEST(EngineFunctions, ManagersStartAfterObjectInTheirOrderAndStopInTheSameOrder)
             steps.push_back("Object");
     }
     // The manager lines end in "." and differ only in the manager's name.
-    EXPECT_EQ(steps, (std::vector<std::string>{"Object", "файлов.", "ввода.", "модулей.", "кодеков.",
-                                               "Object", "файлов.", "ввода.", "модулей.", "кодеков."}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"Object", "файлов.", "ввода.", "модулей.", "кодеков.", "шрифтов.",
+                                               "Object", "файлов.", "ввода.", "модулей.", "кодеков.", "шрифтов."}));
 }
 
 class FrozenClock : public ::testing::Test {
