@@ -19,6 +19,10 @@
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
+#include "engine/text/Font.h"
+#include "engine/text/LearnSystem.h"
+#include "engine/text/TextureFont.h"
+#include "engine/text/TextureFont2.h"
 
 namespace zen::tool {
 namespace {
@@ -157,6 +161,20 @@ std::string SceneDumper::Fields(Object* object)
         auto* sphere = static_cast<SphereBoundingVolume*>(object);
         text += " center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius());
     }
+    if (object->IsDerivedFrom(&Font::TYPE)) {
+        auto* font = static_cast<Font*>(object);
+        text += Format(" max-chars=%u scale=(%g, %g) spacing=%g colour=", font->MaxChars(), font->ScaleX(),
+                       font->ScaleY(), font->Spacing()) +
+                Vec(font->Colour());
+    }
+    if (object->IsDerivedFrom(&TextureFont2::TYPE))
+        text += Format(" params=\"%s\"", static_cast<TextureFont2*>(object)->ParameterFile().CStr());
+    if (object->IsDerivedFrom(&LearnSystem::TYPE)) {
+        auto* learn = static_cast<LearnSystem*>(object);
+        text += Format(" config=\"%s\" textures=%u fonts=%u styles=%zu messages=%zu activators=%zu",
+                       learn->ConfigFile().CStr(), learn->TextureCount(), learn->FontCount(), learn->Styles().size(),
+                       learn->Messages().size(), learn->Activators().size());
+    }
     return text;
 }
 
@@ -192,6 +210,10 @@ void SceneDumper::DumpParts(Object* object, int depth)
         DumpObject(static_cast<TextureEffect*>(object)->GetTexture(), "texture: ", depth);
     if (object->IsDerivedFrom(&Texture::TYPE))
         DumpObject(static_cast<Texture*>(object)->GetImage(), "image: ", depth);
+    if (object->IsDerivedFrom(&TextureFont2::TYPE))
+        DumpObject(static_cast<TextureFont2*>(object)->GetTexture(), "texture: ", depth);
+    if (object->IsDerivedFrom(&TextureFont::TYPE))
+        DumpObject(static_cast<TextureFont*>(object)->GetTexture(), "texture: ", depth);
     if (object->IsDerivedFrom(&CubeTexture::TYPE))
         DumpObject(static_cast<CubeTexture*>(object)->GetImage(false), "image: ", depth);
     if (object->IsDerivedFrom(&VolumeTexture::TYPE))
