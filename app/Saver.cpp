@@ -43,11 +43,25 @@ void LoadCodecModules(const char* const (&names)[N])
         (void)zen::CodecManager::LoadCodec(zen::String(name), nullptr);
 }
 
+Saver* g_current = nullptr;  // Not owned: the process entry holds the saver.
+
 }  // namespace
 
-Saver::Saver() : m_store(*this) {}
+Saver::Saver() : m_store(*this)
+{
+    g_current = this;
+}
 
-Saver::~Saver() = default;
+Saver::~Saver()
+{
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+Saver* Saver::Current()
+{
+    return g_current;
+}
 
 int32_t Saver::MouseMoveBudget()
 {

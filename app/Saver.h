@@ -84,6 +84,30 @@ public:
     // The clock's left edge for a text of `length` characters (right-aligned at the bottom).
     static float ClockLeft(size_t length, bool hour24);
 
+    // The system's settings dialog, preview loop and preview window procedure. The Windows
+    // build installs them from a static initialiser (app/win32); without them the dialog and
+    // the preview say they are not available. Each runner returns RunSaver's result.
+    struct DialogFunctions {
+        int (*runSettings)(Saver& saver) = nullptr;
+        int (*runPreview)(Saver& saver) = nullptr;
+        platform::WindowProcedure previewProcedure = nullptr;
+    };
+    static void InstallDialogs(const DialogFunctions& functions);
+    // The process's saver (the latest constructed that still lives), for window and dialog
+    // procedures; null when none.
+    static Saver* Current();
+
+    // Copies file `name` of the file tree to a new temporary file (prefix "NEW") and returns
+    // its path; empty (logged) when the file is missing or the copy cannot be made. The copy
+    // is removed when the process ends (platform::WriteTemporaryFile).
+    static std::string CopyToTempFile(const char* name);
+
+    // The window this saver made (the preview) or the settings dialog while it runs.
+    void* Window() const { return m_window; }
+    void SetWindow(void* window) { m_window = window; }
+    // The interface text `key`, or `fallback` when the texts have none.
+    zen::String MessageOr(const char* key, const char* fallback) const;
+
     // The eleventh mouse move of the process ends the saver when ExitOnMouseMove is on.
     static int32_t MouseMoveBudget();
     static void ResetMouseMoveBudgetForTesting();
@@ -111,9 +135,6 @@ protected:
     void UseOverlayCamera(float sx = 1, float sy = 1, float x = 0, float y = 0);
     // Places the unit quad: scale (w, h, 1), translation (x, y, 0).
     void PlaceQuad(float x, float y, float w, float h);
-
-    // The interface text `key`, or `fallback` when the texts have none.
-    zen::String MessageOr(const char* key, const char* fallback) const;
 
     SaverMode m_mode = kModeConfigure;
     uint32_t m_windowParam = 0;   // Window number after the switch: preview parent or dialog owner.

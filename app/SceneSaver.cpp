@@ -97,6 +97,22 @@ void SceneSaver::DrawFade(float alpha)
     renderer->SetCamera(previous.Get());
 }
 
+int SceneSaver::DrawSettingsPicture(void*, uint32_t message, uintptr_t, intptr_t)
+{
+    constexpr uint32_t kInitialisation = 0x0110;  // WM_INITDIALOG
+    return message == kInitialisation ? 1 : 0;
+}
+
+int SceneSaver::AdjustDialog()
+{
+    constexpr int kVolumeLabel = 11023, kVolume = 1020;
+    if (!m_store.Defaults().music) {
+        platform::ShowDialogControl(m_window, kVolumeLabel, false);
+        platform::ShowDialogControl(m_window, kVolume, false);
+    }
+    return 0;
+}
+
 int SceneSaver::CreateOverlay()
 {
     m_fadeEffect = new (std::nothrow) zen::ColorEffect();

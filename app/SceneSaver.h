@@ -23,6 +23,11 @@ public:
     int DestroyOverlay() override;
     int CreateData() override;
     int DestroyData() override;
+    // The dialog procedure's result for messages the dialog itself does not end: true for the
+    // initialisation (the system sets the focus), false otherwise. The picture is the dialog's.
+    int DrawSettingsPicture(void* dialog, uint32_t message, uintptr_t wparam, intptr_t lparam) override;
+    // Without music in the defaults, the volume label and trackbar are not shown at all.
+    int AdjustDialog() override;
 
     zen::Object* Scene() const { return m_scene.Get(); }
 

@@ -171,9 +171,10 @@ std::string SceneDumper::Fields(Object* object)
         text += Format(" params=\"%s\"", static_cast<TextureFont2*>(object)->ParameterFile().CStr());
     if (object->IsDerivedFrom(&LearnSystem::TYPE)) {
         auto* learn = static_cast<LearnSystem*>(object);
-        text += Format(" config=\"%s\" textures=%u fonts=%u styles=%zu messages=%zu activators=%zu",
-                       learn->ConfigFile().CStr(), learn->TextureCount(), learn->FontCount(), learn->Styles().size(),
-                       learn->Messages().size(), learn->Activators().size());
+        text += Format(" config=\"%s\" textures=%u fonts=%u styles=%u messages=%u activators=%u",
+                       learn->ConfigFile().CStr(), learn->TextureCount(), learn->FontCount(),
+                       static_cast<unsigned>(learn->Styles().size()), static_cast<unsigned>(learn->Messages().size()),
+                       static_cast<unsigned>(learn->Activators().size()));
     }
     return text;
 }
