@@ -23,6 +23,7 @@
 #include "engine/text/LearnSystem.h"
 #include "engine/text/TextureFont.h"
 #include "engine/text/TextureFont2.h"
+#include "zen/AnimationDump.h"
 
 namespace zen::tool {
 namespace {
@@ -176,6 +177,11 @@ std::string SceneDumper::Fields(Object* object)
                        static_cast<unsigned>(learn->Styles().size()), static_cast<unsigned>(learn->Messages().size()),
                        static_cast<unsigned>(learn->Activators().size()));
     }
+    text += AnimationFields(object, [this](Object* part) { return Reference(part); });
+    if (m_showWorld && object->IsDerivedFrom(&Node::TYPE)) {
+        const Transform& world = static_cast<Node*>(object)->WorldTransform();
+        text += world.isIdentity ? std::string(" world=identity") : " world:" + TransformText(world);
+    }
     return text;
 }
 
@@ -183,6 +189,7 @@ void SceneDumper::DumpParts(Object* object, int depth)
 {
     for (uint32_t i = object->ControllerCount(); i-- > 0;)
         DumpObject(object->GetController(i), "controller: ", depth);
+    DumpAnimationParts(object, [&](Object* part, const std::string& label) { DumpObject(part, label, depth); });
     if (object->IsDerivedFrom(&GeometryNode::TYPE)) {
         auto* geometry = static_cast<GeometryNode*>(object);
         if (geometry->GetEffect())
