@@ -1,6 +1,7 @@
 #include "app/SceneSaver.h"
 
 #include "engine/core/Array.h"
+#include "engine/anim/ScreensaverController.h"
 #include "engine/core/MessageLog.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/render/Renderer.h"
@@ -79,7 +80,12 @@ int SceneSaver::Render()
 float SceneSaver::FadeAlpha() const
 {
     // The shot times come from the scene's director; a scene without one is never darkened.
-    return 0.0f;
+    const zen::ScreensaverController::Set* set = m_director ? m_director->CurrentSet() : nullptr;
+    if (!set)
+        return 0.0f;
+    const float fade = m_director->SetCount() == 1 ? 0.0f : 1.0f;
+    return ShotFadeAlpha(fade, static_cast<float>(set->fadeInStart), static_cast<float>(set->duration),
+                         static_cast<float>(m_director->TimeInSet()));
 }
 
 void SceneSaver::DrawFade(float alpha)
@@ -143,17 +149,30 @@ int SceneSaver::CreateData()
         zen::Error("Невозможно загрузить данные скринсейвера из файла.");
         return 1;
     }
-    m_scene = root;
-    // Without depth textures the shadow-map passes could only draw garbage: drop them.
-    const zen::Renderer* renderer = zen::Renderer::Current();
-    if (renderer && !renderer->GetCapabilities().hardwareShadowMaps)
-        (void)RemoveSceneEffects(m_scene.Get(), "ZEN.ShadowmapEffect");
+    AdoptScene(root);
     // The sound nodes are tuned to the Music and SFX settings here by the audio layer.
     return 0;
 }
 
+void SceneSaver::AdoptScene(zen::Object* root)
+{
+    m_scene = root;
+    m_director = nullptr;
+    // Without depth textures the shadow-map passes could only draw garbage: drop them.
+    const zen::Renderer* renderer = zen::Renderer::Current();
+    if (renderer && !renderer->GetCapabilities().hardwareShadowMaps)
+        (void)RemoveSceneEffects(m_scene.Get(), "ZEN.ShadowmapEffect");
+    if (m_scene) {
+        zen::Array<zen::Object*> directors;
+        m_scene->CollectByType(&zen::ScreensaverController::TYPE, directors);
+        if (directors.Count() > 0)
+            m_director = static_cast<zen::ScreensaverController*>(directors[0]);
+    }
+}
+
 int SceneSaver::DestroyData()
 {
+    m_director = nullptr;
     m_scene = nullptr;
     return 0;
 }

@@ -6,6 +6,7 @@
 namespace zen {
 class ColorEffect;
 class Node;
+class ScreensaverController;
 }
 
 namespace brightfold {
@@ -43,6 +44,11 @@ public:
     static uint32_t RemoveSceneEffects(zen::Object* root, const char* typeName);
 
 protected:
+    // Takes `root` as the scene: drops the shadow-map effects when the device cannot sample
+    // depth and finds the director (the first screensaver controller in it).
+    void AdoptScene(zen::Object* root);
+    zen::ScreensaverController* Director() const { return m_director; }
+
     // The fade of the current shot (ShotFadeAlpha with the director's times); 0 without one.
     float FadeAlpha() const;
     // Darkens the whole screen by `alpha` (0 draws nothing) through the overlay camera.
@@ -51,6 +57,7 @@ protected:
 private:
     zen::Ptr<zen::Object> m_scene;            // Root of the loaded scene; null until CreateData.
     zen::Ptr<zen::ColorEffect> m_fadeEffect;  // Blended black over the screen.
+    zen::ScreensaverController* m_director = nullptr;  // Not owned: the scene holds it.
 };
 
 }  // namespace brightfold

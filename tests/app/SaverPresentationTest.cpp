@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/SceneSaver.h"
+#include "engine/anim/ScreensaverController.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -180,7 +181,10 @@ protected:
         using Saver::DrawGlyphText;
         using Saver::DrawOverlays;
         using Saver::UseOverlayCamera;
+        using SceneSaver::AdoptScene;
+        using SceneSaver::Director;
         using SceneSaver::DrawFade;
+        using SceneSaver::FadeAlpha;
         int CreateData() override { return 0; }  // No scene: only the presentation.
         zen::Texture* Glyph(int index) const { return m_glyphTextures[index].Get(); }
         zen::Texture* Loader(int index) const { return m_loaderTextures[index].Get(); }
@@ -353,6 +357,51 @@ TEST_F(SaverPresentation, FadeDarkensTheWholeScreenAndPutsTheSpriteEffectBack)
     const std::vector<QuadDraw> glyph = QuadDraws(renderer->Journal(), 1024, 768);
     ASSERT_EQ(glyph.size(), 1u);
     EXPECT_EQ(glyph[0].texture, renderer->Tag(saver->Glyph(2)));
+}
+
+TEST_F(SaverPresentation, DirectorShotsFadeTheSceneAndASingleShotNever)
+{
+    ASSERT_EQ(saver->CreateSaver(), 0);
+    RecordingRenderer* renderer = RecordingRenderer::Latest();
+    zen::Ptr<zen::SceneNode> root(new zen::SceneNode);
+    zen::Ptr<zen::Camera> near(new zen::Camera), far(new zen::Camera);
+    ASSERT_EQ(root->AttachChild(near.Get()), zen::kSuccess);
+    ASSERT_EQ(root->AttachChild(far.Get()), zen::kSuccess);
+    zen::Ptr<zen::ScreensaverController> director(new zen::ScreensaverController);
+    ASSERT_EQ(director->AddSet(near.Get(), 2.0, 10.0), zen::kSuccess);
+    ASSERT_EQ(director->AddSet(far.Get(), 2.0, 10.0), zen::kSuccess);
+    ASSERT_EQ(root->SetController(director.Get()), zen::kSuccess);
+
+    saver->AdoptScene(root.Get());
+    ASSERT_EQ(saver->Director(), director.Get());
+    EXPECT_EQ(saver->FadeAlpha(), 0.0f);  // No shot chosen yet.
+    director->ChooseNextSet();
+    const auto* set = director->CurrentSet();
+    ASSERT_NE(set, nullptr);
+    // Before the shot's fadeInStart the screen is black; the scene's frame then draws the
+    // fade quad over everything.
+    EXPECT_EQ(saver->FadeAlpha(), 1.0f);
+    ASSERT_EQ(renderer->StartFrame(), zen::kSuccess);
+    renderer->ClearJournal();
+    EXPECT_EQ(saver->Render(), 0);
+    EXPECT_EQ(QuadDraws(renderer->Journal(), 1024, 768).size(), 1u);
+    // Half a second after fadeInStart: half faded in.
+    director->Update(set->fadeInStart + 0.5);
+    ASSERT_EQ(director->CurrentSet(), set);
+    EXPECT_NEAR(saver->FadeAlpha(), 0.5f, 1e-4f);
+
+    // A director with one shot never darkens the screen.
+    zen::Ptr<zen::SceneNode> single(new zen::SceneNode);
+    zen::Ptr<zen::ScreensaverController> one(new zen::ScreensaverController);
+    ASSERT_EQ(one->AddSet(near.Get(), 2.0, 10.0), zen::kSuccess);
+    ASSERT_EQ(single->SetController(one.Get()), zen::kSuccess);
+    saver->AdoptScene(single.Get());
+    one->ChooseNextSet();
+    EXPECT_EQ(saver->FadeAlpha(), 0.0f);
+    renderer->ClearJournal();
+    EXPECT_EQ(saver->Render(), 0);
+    EXPECT_TRUE(QuadDraws(renderer->Journal(), 1024, 768).empty());
+    saver->AdoptScene(nullptr);
 }
 
 }  // namespace
