@@ -7,6 +7,10 @@
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/Texture.h"
+#include "engine/scene/TextureEffect.h"
+#include "engine/scene/Triangles.h"
 #include "engine/vfs/FileManager.h"
 
 namespace brightfold {
@@ -39,11 +43,25 @@ void LoadCodecModules(const char* const (&names)[N])
         (void)zen::CodecManager::LoadCodec(zen::String(name), nullptr);
 }
 
+Saver* g_current = nullptr;  // Not owned: the process entry holds the saver.
+
 }  // namespace
 
-Saver::Saver() : m_store(*this) {}
+Saver::Saver() : m_store(*this)
+{
+    g_current = this;
+}
 
-Saver::~Saver() = default;
+Saver::~Saver()
+{
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+Saver* Saver::Current()
+{
+    return g_current;
+}
 
 int32_t Saver::MouseMoveBudget()
 {

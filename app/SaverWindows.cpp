@@ -4,6 +4,8 @@
 #include "engine/core/MessageLog.h"
 #include "engine/render/Renderer.h"
 #include "engine/sound/SoundManager.h"
+#include "engine/vfs/File.h"
+#include "engine/vfs/FileManager.h"
 
 namespace brightfold {
 namespace {
@@ -13,7 +15,36 @@ constexpr uint32_t kMinimumHeight = 480;
 constexpr uint32_t kWindowedWidth = 640;   // Used only when the chosen mode is a windowed one.
 constexpr uint32_t kWindowedHeight = 480;
 
+Saver::DialogFunctions g_dialogs;
+
 }  // namespace
+
+void Saver::InstallDialogs(const DialogFunctions& functions)
+{
+    g_dialogs = functions;
+}
+
+std::string Saver::CopyToTempFile(const char* name)
+{
+    zen::File* file = zen::FileManager::FindFile(zen::String(name));
+    if (!file) {
+        zen::Error("Невозможно найти файл [%s].", name);
+        return std::string();
+    }
+    if (file->Open(zen::File::kRead) != zen::kSuccess) {
+        zen::Error("Невозможно открыть файл [%s].", name);
+        return std::string();
+    }
+    std::string path;
+    const uint8_t* bytes = file->Data();
+    const bool copied = platform::WriteTemporaryFile("NEW", bytes, bytes ? file->GetSize() : 0, path);
+    (void)file->Close();
+    if (!copied) {
+        zen::Error("Невозможно создать временный файл для [%s].", name);
+        return std::string();
+    }
+    return path;
+}
 
 zen::String Saver::MessageOr(const char* key, const char* fallback) const
 {
@@ -43,10 +74,8 @@ int Saver::CreateWindows()
     case kModeChangePassword:
         return 0;
     case kModePreview: {
-        // The preview window procedure arrives with the settings dialog; until then the
-        // system's default procedure serves the window.
         const zen::String className = MessageOr("AppName", "BRIGHTFOLD 3D SCREENSAVER APPLICATION");
-        m_window = platform::CreatePreviewWindow(className.Std(), m_windowParam, nullptr);
+        m_window = platform::CreatePreviewWindow(className.Std(), m_windowParam, g_dialogs.previewProcedure);
         return m_window ? 0 : 1;
     }
     case kModeRun:
@@ -86,12 +115,16 @@ int Saver::DestroyWindows()
 
 int Saver::RunSettingsDialog()
 {
+    if (g_dialogs.runSettings)
+        return g_dialogs.runSettings(*this);
     zen::Error("Диалог настроек недоступен в этой сборке.");
     return 1;
 }
 
 int Saver::RunPreview()
 {
+    if (g_dialogs.runPreview)
+        return g_dialogs.runPreview(*this);
     zen::Error("Окно предварительного просмотра недоступно в этой сборке.");
     return 1;
 }

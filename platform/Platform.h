@@ -69,9 +69,22 @@ void* CreatePreviewWindow(const std::string& className, uint32_t parent, WindowP
 // Destroys the preview window (null: none) and unregisters its class.
 void DestroyPreviewWindow(void* window, const std::string& className);
 
+// Shows or hides control `id` of dialog window `dialog` (nothing when it has no such control).
+void ShowDialogControl(void* dialog, int id, bool shown);
+
 // Removes and dispatches every waiting window message of the thread without waiting. True
 // unless pumping itself fails (it does not on Windows; natively there are no windows).
 bool PumpMessages();
+
+// Temporary files. WriteTemporaryFile puts `size` bytes into a new file of the system's temporary
+// folder whose name starts with `prefix`, and remembers it: every file made so is removed when
+// the process ends normally (or by RemoveTemporaryFiles). True with the file's path in `path`;
+// false when it cannot be made or written (nothing is left behind then).
+bool WriteTemporaryFile(const std::string& prefix, const void* data, uint32_t size, std::string& path);
+// Removes one remembered file now (false when it is not one or cannot be removed).
+bool RemoveTemporaryFile(const std::string& path);
+// Removes every remembered file; the count removed.
+uint32_t RemoveTemporaryFiles();
 
 // Dynamic libraries. Null / false on failure.
 void* OpenLibrary(const std::string& path);

@@ -36,8 +36,23 @@ void Camera::UpdateMatrices()
     UpdateMatrices(m_aspect);
 }
 
+void Camera::SetFixedMatrices(const Matrix4& view, const Matrix4& projection)
+{
+    m_fixed = true;
+    StoreMatrices(view, projection);
+}
+
+Matrix4 Camera::ScreenProjection()
+{
+    return Matrix4::FromRows({2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 1, 0}, {-1, -1, 0, 1});
+}
+
 void Camera::UpdateMatrices(float aspect)
 {
+    if (m_fixed) {
+        StoreMatrices(m_view, m_projection);
+        return;
+    }
     const bool usable = std::isfinite(m_fov) && std::isfinite(m_near) && std::isfinite(m_far) && m_fov > 0 &&
                         m_fov < 3.14159265f && m_near > 0 && m_far > m_near && std::isfinite(aspect) && aspect > 0;
     if (!usable)
@@ -60,6 +75,11 @@ void Camera::UpdateMatrices(float aspect)
     const Vector3 r = Right(), u = Up(), f = Forward(), p = Position();
     const Matrix4 view = Matrix4::FromRows({r.x, u.x, f.x, 0}, {r.y, u.y, f.y, 0}, {r.z, u.z, f.z, 0},
                                            {-r.Dot(p), -u.Dot(p), -f.Dot(p), 1});
+    StoreMatrices(view, projection);
+}
+
+void Camera::StoreMatrices(const Matrix4& view, const Matrix4& projection)
+{
     const Matrix4 viewProjection = view * projection;
     m_projection = projection;
     m_view = view;

@@ -36,6 +36,15 @@ public:
     // rotation; the transform's flags are cleared. kInvalidArgument for a zero direction.
     Result SetDirection(const Vector3& direction);
 
+    // Fixed matrices (screen overlays and text): from now on every update keeps `view` and
+    // `projection` instead of deriving them from the frustum and the world transform, and only
+    // the culling planes are derived again, from their product. Calling it again replaces them.
+    void SetFixedMatrices(const Matrix4& view, const Matrix4& projection);
+    bool HasFixedMatrices() const { return m_fixed; }
+    // The orthographic projection of screen overlays: (0, 0) at the bottom left to (1, 1) at the
+    // top right onto the whole clip square, z unchanged.
+    static Matrix4 ScreenProjection();
+
     // Projection parameters: vertical field of view (radians) and plane distances.
     float Fov() const { return m_fov; }
     float Near() const { return m_near; }
@@ -66,6 +75,9 @@ public:
     Result Load(Stream& stream) override;
 
 private:
+    // Stores the three matrices and derives the planes from the product (kept when singular).
+    void StoreMatrices(const Matrix4& view, const Matrix4& projection);
+
     float m_fov = kDefaultFov;
     float m_near = 0.1f;
     float m_far = 10000.0f;
@@ -75,6 +87,7 @@ private:
     Matrix4 m_view;
     Matrix4 m_viewProjection;         // view * projection
     uint32_t m_activePlanes = kAllPlanes;
+    bool m_fixed = false;             // SetFixedMatrices was called: updates keep the matrices.
 };
 
 }  // namespace zen

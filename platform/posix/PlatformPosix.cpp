@@ -235,6 +235,8 @@ void ShowInformationBox(const std::string& text, const std::string& caption)
 
 void NotifyScreenSaverRunning() {}
 
+void ShowDialogControl(void*, int, bool) {}  // No dialogs natively.
+
 void ShowMouseCursor()
 {
     ++State().cursorShowCount;

@@ -210,6 +210,12 @@ void DestroyPreviewWindow(void* window, const std::string& className)
     UnregisterClassA(className.c_str(), GetModuleHandleA(nullptr));
 }
 
+void ShowDialogControl(void* dialog, int id, bool shown)
+{
+    if (HWND control = dialog ? GetDlgItem(static_cast<HWND>(dialog), id) : nullptr)
+        ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+}
+
 bool PumpMessages()
 {
     MSG message;

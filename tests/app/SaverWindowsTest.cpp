@@ -71,19 +71,21 @@ TEST_F(SaverWindows, RunOpensTheDesktopModeFullScreenAndHidesTheCursor)
     SetCommandLine("/s");
     zen::test::LogCapture log;
     zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
-    // The presentation layer is not part of the program yet: creation stops right after the
-    // windows, at the visuals, and says so.
-    EXPECT_EQ(saver->CreateSaver(), 1);
+    // The archives hold no pictures: the loading screen is an empty black frame, and every
+    // missing picture says so without stopping the saver.
+    EXPECT_EQ(saver->CreateSaver(), 0);
     RecordingRenderer* renderer = RecordingRenderer::Latest();
     ASSERT_NE(renderer, nullptr);
     EXPECT_EQ(Joined(scope.windows.Journal()),
               "CreateSystemWindow [Lighthouse 3D Screensaver] parent none fullscreen 32 bits at 0 0 size 1024 768\n");
     // Mode 1 is the desktop's; the shipped Gamma 0 gives the neutral ramp.
-    EXPECT_EQ(Joined(renderer->Journal()), "CreateDevice 1 640 480\nSetGammaRamp 0 32896 65535\n");
+    EXPECT_EQ(Joined(renderer->Journal()),
+              "CreateDevice 1 640 480\nSetGammaRamp 0 32896 65535\nClear 3 (0 0 0 1) 1 0\nBeginFrame\nEndFrame\n");
     EXPECT_EQ(CursorSteps(), -1);
     int at = 0;
     for (const char* line : {"INFO. Скринсейвер инициализирован.", "INFO. Окна скринсейвера созданы.",
-                             "ERROR. Невозможно создать данные визуализации."}) {
+                             "WARNING. Изображение [loader.jpg] не найдено.", "INFO. LoadingTexture Loaded",
+                             "WARNING. Изображение [digit_ddot.tga] не найдено."}) {
         at = log.IndexOf(line, at);
         ASSERT_GE(at, 0) << line << "\n" << log.Joined();
     }
@@ -195,7 +197,7 @@ TEST_F(SaverWindows, WithoutAnAppNameTheBuiltInNamesAreUsed)
     }
     SetCommandLine("/s");
     zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
-    EXPECT_EQ(saver->CreateSaver(), 1);  // At the visuals, after the windows.
+    EXPECT_EQ(saver->CreateSaver(), 0);
     EXPECT_EQ(scope.windows.Journal().front().rfind("CreateSystemWindow [3D SCREENSAVER] ", 0), 0u);
     EXPECT_EQ(saver->DestroySaver(), 0);
 }

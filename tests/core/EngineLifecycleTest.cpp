@@ -101,8 +101,9 @@ TEST(EngineFunctions, ManagersStartAfterObjectInTheirOrderAndStopInTheSameOrder)
             steps.push_back("Object");
     }
     // The manager lines end in "." and differ only in the manager's name.
-    EXPECT_EQ(steps, (std::vector<std::string>{"Object", "файлов.", "ввода.", "модулей.", "кодеков.", "звука.",
-                                               "Object", "файлов.", "ввода.", "модулей.", "кодеков.", "звука."}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"Object", "файлов.", "ввода.", "модулей.", "кодеков.", "шрифтов.",
+                                               "звука.", "Object", "файлов.", "ввода.", "модулей.", "кодеков.",
+                                               "шрифтов.", "звука."}));
 }
 
 class FrozenClock : public ::testing::Test {

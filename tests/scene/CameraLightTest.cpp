@@ -70,6 +70,36 @@ TEST(Camera, ParametersThatGiveNoVolumeKeepTheLastMatrices)
     }
 }
 
+TEST(Camera, FixedScreenMatricesSurviveUpdatesAndCullTheUnitSquare)
+{
+    Ptr<Camera> camera(new Camera);
+    test::Place(*camera, Vector3{5, 6, 7});  // Ignored once the matrices are fixed.
+    camera->SetFixedMatrices(Matrix4::Identity(), Camera::ScreenProjection());
+    camera->UpdateState(0.0, true);
+    // (0, 0) and (1, 1) land on the clip square's corners; z passes through.
+    const Vector3 low = camera->ViewProjection().TransformPoint(Vector3{0, 0, 0.25f});
+    const Vector3 high = camera->ViewProjection().TransformPoint(Vector3{1, 1, 0.5f});
+    EXPECT_FLOAT_EQ(low.x, -1);
+    EXPECT_FLOAT_EQ(low.y, -1);
+    EXPECT_FLOAT_EQ(low.z, 0.25f);
+    EXPECT_FLOAT_EQ(high.x, 1);
+    EXPECT_FLOAT_EQ(high.y, 1);
+    // The planes bound the unit square in x and y and depth 0 to 1.
+    struct Case {
+        Vector3 point;
+        bool inside;
+    };
+    const Case cases[] = {{{0.5f, 0.5f, 0.5f}, true},  {{1.5f, 0.5f, 0.5f}, false}, {{-0.5f, 0.5f, 0.5f}, false},
+                          {{0.5f, 1.5f, 0.5f}, false}, {{0.5f, -0.5f, 0.5f}, false}, {{0.5f, 0.5f, 1.5f}, false},
+                          {{0.5f, 0.5f, -0.5f}, false}};
+    for (const Case& c : cases) {
+        bool inside = true;
+        for (uint32_t p = 0; p < Camera::kPlaneCount; ++p)
+            inside = inside && camera->GetPlane(p).DistanceTo(c.point) >= 0;
+        EXPECT_EQ(inside, c.inside) << c.point.x << " " << c.point.y << " " << c.point.z;
+    }
+}
+
 TEST(Light, DeviceLightFollowsTheType)
 {
     Ptr<Light> light = new Light(Light::kSpot);

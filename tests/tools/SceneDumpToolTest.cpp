@@ -20,6 +20,7 @@
 #include "engine/scene/TextureEffect.h"
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
+#include "engine/text/LearnSystem.h"
 #include "engine/vfs/File.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "sound/SoundTestSupport.h"
@@ -209,6 +210,26 @@ TEST(SceneDumpTool, ShowsSoundNodesWithTheirFilesAndSettings)
              "min-distance=3.40282e+38 interval=3+-1\n",
          })
         EXPECT_NE(dump.output.find(fragment), std::string::npos) << fragment << "\n--- output:\n" << dump.output;
+}
+
+TEST(SceneDumpTool, ShowsOnScreenMessageNodesWithTheirConfiguration)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("learn.STR");
+    ASSERT_TRUE(SaveScene(path, [] {
+        Ptr<SceneNode> root = new SceneNode();
+        root->SetName(String("Root"));
+        Ptr<LearnSystem> learn = new LearnSystem();
+        learn->SetName(String("Tips"));
+        learn->SetConfigFile(String("Tips.xml"));  // Not in this file tree: nothing loads.
+        EXPECT_EQ(root->AttachChild(learn.Get()), kSuccess);
+        return Ptr<Node>(root.Get());
+    }));
+    const test::ToolRun dump = test::RunZen("scene dump " + path);
+    EXPECT_EQ(dump.exitCode, 0) << dump.output;
+    const char* line = "  [0] #2 ZEN.LearnSystem \"Tips\" parent=#1 translation=(0, 0, 0) config=\"Tips.xml\" textures=0 "
+                       "fonts=0 styles=0 messages=0 activators=0\n";
+    EXPECT_NE(dump.output.find(line), std::string::npos) << dump.output;
 }
 
 }  // namespace

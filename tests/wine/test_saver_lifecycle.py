@@ -1,11 +1,12 @@
 """The screensaver's lifecycle under Wine: modes, settings in the registry, the log file."""
 import os
+import subprocess
 import sys
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import REGISTRY_PATH, WineHarness  # noqa: E402
+from harness import REGISTRY_PATH, WineHarness, _wait_until  # noqa: E402
 
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(os.path.dirname(__file__), "../../build/windows"))
 
@@ -29,6 +30,43 @@ DEFAULT_VALUES = {
     "ShowFPS": 0, "ExitOnMouseMove": 0, "ShowTime": 1, "UseDesktopSettings": 1, "Music": 1, "SFX": 1,
     "Hour24": 0, "Volume": 80, "Width": 800, "Height": 600, "ColorDepth": 32, "AntiAliasing": 0, "Gamma": 0,
 }
+
+
+def read_ppm(path):
+    """The picture at `path` as (width, height, RGB bytes), through ImageMagick."""
+    data = subprocess.run(["convert", str(path), "ppm:-"], capture_output=True, check=True, timeout=60).stdout
+    fields, at = [], 0
+    while len(fields) < 4:  # P6, width, height, maximum
+        while data[at:at + 1].isspace():
+            at += 1
+        start = at
+        while not data[at:at + 1].isspace():
+            at += 1
+        fields.append(data[start:at])
+    return int(fields[1]), int(fields[2]), data[at + 1:]
+
+
+def scene_shown(pixels):
+    """The stand-in scene's lit green floor fills the band above the bottom of the screen."""
+    width, height, rgb = pixels
+    green = 0
+    for y in range(height - 160, height - 90, 7):
+        row = rgb[y * width * 3:(y + 1) * width * 3]
+        for x in range(0, len(row), 21):
+            green += row[x + 1] > 100 and row[x] < 90 and row[x + 2] < 90
+    return green > 300
+
+
+def white_pixels(pixels, left, top, right, bottom):
+    """Near-white pixels in the rectangle (top-left origin, exclusive right and bottom)."""
+    width, _, rgb = pixels
+    count = 0
+    for y in range(top, bottom):
+        row = rgb[(y * width + left) * 3:(y * width + right) * 3]
+        for x in range(0, len(row), 3):
+            if row[x] > 200 and row[x + 1] > 200 and row[x + 2] > 200:
+                count += 1
+    return count
 
 
 def assert_in_order(test, lines, expected):
@@ -100,7 +138,14 @@ class SaverLifecycle(unittest.TestCase):
         self.assertEqual(self.wine.registry_values()["ShowFPS"], ("REG_DWORD", 5))
 
     def test_configure_mode_reaches_the_settings_dialog(self):
-        result = self.wine.run("/c", timeout=120)
+        process = self.wine.start("/c")
+        try:
+            window = self.wine.window_id("Lighthouse 3D Screensaver Settings")
+            self.assertIsNotNone(window)
+            self.wine.xdotool("windowfocus", "--sync", window)
+            self.wine.xdotool("key", "Escape")  # Cancel.
+        finally:
+            result = self.wine.wait(process, 120)
         self.assertFalse(result.timed_out)
         self.assertEqual(result.exit_code, 0, result.log)
         assert_in_order(self, result.lines, [
@@ -119,9 +164,7 @@ class SaverLifecycle(unittest.TestCase):
             "INFO. Окна скринсейвера созданы.",
             "INFO. Сейвер создан.",
             "INFO. Запущен режим конфигурирования.",
-            # The settings dialog is not part of the program yet, and says so.
-            "ERROR. Диалог настроек недоступен в этой сборке.",
-            "ERROR. Работа скринсейвера завершена некорректно.",
+            "INFO. Работа скринсейвера завершена корректно.",
             "INFO. Окна скринсейвера удалены.",
             "INFO. Завершение работы движка:",
             "INFO. Завершение работы движка завершилось удачно.",
@@ -132,8 +175,24 @@ class SaverLifecycle(unittest.TestCase):
         self.assertFalse(any("Создание системного окна" in line or "VERTEXPROCESSING" in line
                              for line in result.lines), result.log)
 
-    def run_full_screen(self, expect_color_bits):
-        result = self.wine.run("/s", timeout=120)
+    def run_full_screen(self, expect_color_bits, shot=None):
+        """Runs /s until the scene shows, takes a screenshot (to `shot` when given), ends the run
+        with a key press and returns the screenshot's pixels."""
+        process = self.wine.start("/s")
+        pixels = None
+        try:
+            self.assertTrue(self.wine.wait_for_log_line("Сейвер создан.", 120), self.wine.read_log())
+            window = self.wine.window_id("Lighthouse 3D Screensaver")
+            self.assertIsNotNone(window)
+            # The loading screen stays until the first frame of the scene is presented: wait for
+            # the stand-in scene's green floor.
+            path = shot or (Path(BUILD_DIR).resolve() / "saver-shot.png")
+            self.assertTrue(_wait_until(lambda: self.wine.screenshot(path) and scene_shown(read_ppm(path)), 90))
+            pixels = read_ppm(path)
+            self.wine.xdotool("windowfocus", "--sync", window)
+            self.wine.xdotool("key", "Escape")
+        finally:
+            result = self.wine.wait(process, 120)
         self.assertFalse(result.timed_out)
         self.assertEqual(result.exit_code, 0, result.log)
         lines = result.lines
@@ -155,10 +214,9 @@ class SaverLifecycle(unittest.TestCase):
         self.assertEqual(block[0], f"INFO. COLOR BPP {expect_color_bits}")
         assert_in_order(self, lines[created[0]:], [
             "INFO. Окна скринсейвера созданы.",
-            # The loading screen and the scene are not part of the program yet: creation stops
-            # at the visuals, and everything made so far is taken down again.
-            "ERROR. Невозможно создать данные визуализации.",
-            "ERROR. Невозможно создать скринсейвер.",
+            "INFO. LoadingTexture Loaded",
+            "INFO. Сейвер создан.",
+            "INFO. Работа скринсейвера завершена корректно.",
             "INFO. Окна скринсейвера удалены.",
             "INFO. Завершение работы движка завершилось удачно.",
             "INFO. Скринсейвер завершил работу.",
@@ -168,6 +226,7 @@ class SaverLifecycle(unittest.TestCase):
             self.assertFalse(any(bad in line for line in lines), result.log)
         # The full-screen window and the device are gone, and the desktop's mode is back.
         self.assertEqual(self.current_display(), "display 1024 768 32")
+        return pixels
 
     def current_display(self):
         out = Path(BUILD_DIR).resolve() / "probe-out.txt"
@@ -180,7 +239,23 @@ class SaverLifecycle(unittest.TestCase):
 
     def test_run_mode_opens_the_desktop_mode_full_screen_and_ends_cleanly(self):
         self.wine.delete_key()
-        self.run_full_screen(32)
+        pixels = self.run_full_screen(32)
+        # The clock (on by default) is white glyphs at the bottom right; the frame counter (off)
+        # leaves the top left to the scene.
+        self.assertGreater(white_pixels(pixels, 640, 690, 1024, 768), 200)
+        self.assertEqual(white_pixels(pixels, 0, 0, 200, 70), 0)
+
+    def test_frame_counter_shows_top_left_when_wanted(self):
+        self.wine.delete_key()
+        self.wine.run("/a", timeout=120)  # Writes the defaults.
+        self.wine.set_dword("ShowFPS", 1)
+        self.wine.set_dword("ShowTime", 0)
+        try:
+            pixels = self.run_full_screen(32)
+        finally:
+            self.wine.delete_key()
+        self.assertGreater(white_pixels(pixels, 0, 0, 200, 70), 20)
+        self.assertEqual(white_pixels(pixels, 640, 690, 1024, 768), 0)
 
     def test_run_mode_in_a_wanted_16_bit_mode_restores_the_desktop(self):
         self.wine.delete_key()

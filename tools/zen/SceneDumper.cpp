@@ -29,6 +29,10 @@
 #include "engine/scene/VolumeTexture.h"
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
+#include "engine/text/Font.h"
+#include "engine/text/LearnSystem.h"
+#include "engine/text/TextureFont.h"
+#include "engine/text/TextureFont2.h"
 #include "zen/AnimationDump.h"
 
 namespace zen::tool {
@@ -201,6 +205,21 @@ std::string SceneDumper::Fields(Object* object)
         auto* sphere = static_cast<SphereBoundingVolume*>(object);
         text += " center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius());
     }
+    if (object->IsDerivedFrom(&Font::TYPE)) {
+        auto* font = static_cast<Font*>(object);
+        text += Format(" max-chars=%u scale=(%g, %g) spacing=%g colour=", font->MaxChars(), font->ScaleX(),
+                       font->ScaleY(), font->Spacing()) +
+                Vec(font->Colour());
+    }
+    if (object->IsDerivedFrom(&TextureFont2::TYPE))
+        text += Format(" params=\"%s\"", static_cast<TextureFont2*>(object)->ParameterFile().CStr());
+    if (object->IsDerivedFrom(&LearnSystem::TYPE)) {
+        auto* learn = static_cast<LearnSystem*>(object);
+        text += Format(" config=\"%s\" textures=%u fonts=%u styles=%u messages=%u activators=%u",
+                       learn->ConfigFile().CStr(), learn->TextureCount(), learn->FontCount(),
+                       static_cast<unsigned>(learn->Styles().size()), static_cast<unsigned>(learn->Messages().size()),
+                       static_cast<unsigned>(learn->Activators().size()));
+    }
     text += AnimationFields(object, [this](Object* part) { return Reference(part); });
     if (m_showWorld && object->IsDerivedFrom(&Node::TYPE)) {
         const Transform& world = static_cast<Node*>(object)->WorldTransform();
@@ -251,6 +270,10 @@ void SceneDumper::DumpParts(Object* object, int depth)
         DumpObject(static_cast<TextureEffect*>(object)->GetTexture(), "texture: ", depth);
     if (object->IsDerivedFrom(&Texture::TYPE))
         DumpObject(static_cast<Texture*>(object)->GetImage(), "image: ", depth);
+    if (object->IsDerivedFrom(&TextureFont2::TYPE))
+        DumpObject(static_cast<TextureFont2*>(object)->GetTexture(), "texture: ", depth);
+    if (object->IsDerivedFrom(&TextureFont::TYPE))
+        DumpObject(static_cast<TextureFont*>(object)->GetTexture(), "texture: ", depth);
     if (object->IsDerivedFrom(&CubeTexture::TYPE))
         DumpObject(static_cast<CubeTexture*>(object)->GetImage(false), "image: ", depth);
     if (object->IsDerivedFrom(&VolumeTexture::TYPE))

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+
+#include "app/Saver.h"
+#include "engine/vfs/Directory.h"
+#include "engine/vfs/FileManager.h"
+#include "engine/vfs/MemoryFile.h"
+#include "platform/Platform.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+
+// The dialogs' pictures are copied out of the archives into temporary files: the copy holds
+// the file's bytes, and no copy outlives the process.
+namespace brightfold {
+namespace {
+
+bool Exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::string Contents(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+class TemporaryCopies : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        zen::Directory* folder = new zen::Directory(zen::String("Pictures"));
+        ASSERT_EQ(zen::FileManager::Root()->AttachDirectory(folder), zen::kSuccess);
+        for (const auto& [name, bytes] : {std::pair<const char*, std::string>{"settings.bmp", std::string("BM\0\1\2", 5)},
+                                          {"empty.bmp", std::string()}}) {
+            zen::MemoryFile* file = new zen::MemoryFile(zen::String(name));
+            ASSERT_EQ(file->CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), zen::kSuccess);
+            ASSERT_EQ(folder->AttachFile(file), zen::kSuccess);
+        }
+    }
+    void TearDown() override { (void)platform::RemoveTemporaryFiles(); }
+
+    zen::test::EngineScope engine;
+};
+
+TEST_F(TemporaryCopies, CopyHoldsTheBytesAndGoesWhenAskedOrAtTheEnd)
+{
+    const std::string first = Saver::CopyToTempFile("settings.bmp");
+    const std::string second = Saver::CopyToTempFile("settings.bmp");
+    ASSERT_FALSE(first.empty());
+    ASSERT_NE(first, second);  // Every copy is a new file.
+    EXPECT_EQ(Contents(first), std::string("BM\0\1\2", 5));
+    EXPECT_NE(first.find("NEW"), std::string::npos);
+    EXPECT_TRUE(platform::RemoveTemporaryFile(first));
+    EXPECT_FALSE(Exists(first));
+    EXPECT_FALSE(platform::RemoveTemporaryFile(first));  // Already gone, no longer known.
+    EXPECT_FALSE(platform::RemoveTemporaryFile("/etc/passwd"));  // Never one of ours.
+    EXPECT_TRUE(Exists("/etc/passwd"));
+    EXPECT_EQ(platform::RemoveTemporaryFiles(), 1u);
+    EXPECT_FALSE(Exists(second));
+}
+
+TEST_F(TemporaryCopies, EmptyAndMissingFiles)
+{
+    const std::string empty = Saver::CopyToTempFile("empty.bmp");
+    ASSERT_FALSE(empty.empty());
+    EXPECT_EQ(Contents(empty), "");
+    zen::test::LogCapture log;
+    EXPECT_EQ(Saver::CopyToTempFile("absent.bmp"), "");
+    EXPECT_TRUE(log.Contains("ERROR. Невозможно найти файл [absent.bmp].")) << log.Joined();
+}
+
+}  // namespace
+}  // namespace brightfold
