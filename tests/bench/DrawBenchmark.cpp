@@ -88,11 +88,6 @@ uint64_t zen::bench::AllocationCount()
 
 #pragma GCC diagnostic pop
 
-uint64_t zen::bench::AllocationCount()
-{
-    return g_allocations;
-}
-
 namespace {
 
 using namespace zen;

@@ -103,20 +103,6 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
             }
         } else if (word == "--shot" && hasValue) {
             options.shot = arguments[++i];
-        } else if (word == "--step" && hasValue) {
-            const std::string& text = arguments[++i];
-            char* end = nullptr;
-            options.step = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end != '\0' || !(options.step > 0) || options.step > kMaxStep) {
-                std::fprintf(stderr, "zen: --step wants seconds above 0, at most %g\n", kMaxStep);
-                return false;
-            }
-        } else if (word == "--seed" && hasValue) {
-            if (!ParseNumber(arguments[++i], 0, 999999999, options.seed)) {
-                std::fprintf(stderr, "zen: --seed wants a number from 0 to 999999999\n");
-                return false;
-            }
-            options.seeded = true;
         } else if (word == "--fixed-function") {
             options.fixedFunction = true;
         } else if (word == "--renderer" && hasValue) {
