@@ -310,7 +310,7 @@ TEST_F(SaverWindows, RunStartsTheSoundDeviceWithItsWindowAndSetsTheVolume)
         values["Volume"] = c.volume;
         zen::test::LogCapture log;
         zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
-        EXPECT_EQ(saver->CreateSaver(), 1);  // Stops at the visuals, after the volume.
+        EXPECT_EQ(saver->CreateSaver(), 0);
         auto getConfig = reinterpret_cast<GetConfig>(
             platform::FindLibrarySymbol(zen::SoundManager::LibraryHandle(), "BASS_GetConfig"));
         ASSERT_NE(getConfig, nullptr);
