@@ -2,11 +2,18 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) and runs them.
 #   scripts/fuzz.sh --corpus-only      every target over its seed corpus once (a regression run)
 #   scripts/fuzz.sh [SECONDS] [NAME]   fuzz each target (or just NAME) for SECONDS (default 600)
+#   scripts/fuzz.sh --write-scene-seeds  rewrites the scene seeds of ReadObjectFuzz and
+#                                        STRSceneCodecFuzz from the unit tests' sample scenes
+#                                        (after a change to what scene classes store)
 # New inputs go to build/fuzz/found/<target>/; crashes are written to the current folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset fuzz >/dev/null
+if [[ "${1:-}" == "--write-scene-seeds" ]]; then
+  cmake --build --preset fuzz --target WriteSceneSeeds
+  exec build/fuzz/tests/fuzz/WriteSceneSeeds tests/fuzz/corpus
+fi
 cmake --build --preset fuzz --target fuzzers
 
 corpus_only=0

@@ -5,6 +5,7 @@
 #include "engine/anim/Controller.h"
 #include "engine/core/MessageLog.h"
 #include "engine/core/Ptr.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 
 namespace zen {
@@ -90,6 +91,21 @@ Controller* Object::GetController(uint32_t index) const
         if (index == 0)
             return node->controller.Get();
     return nullptr;
+}
+
+void Object::VisitReferences(ReferenceVisitor& visitor)
+{
+    ControllerNode** link = &m_controllers;
+    while (ControllerNode* node = *link) {
+        if (!visitor.Visit(node->controller.Get())) {
+            link = &node->next;
+            continue;
+        }
+        *link = node->next;
+        if (node->controller->Owner() == this)
+            node->controller->SetOwner(nullptr);
+        delete node;
+    }
 }
 
 Result Object::RemoveControllers()

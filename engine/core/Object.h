@@ -13,6 +13,7 @@
 namespace zen {
 
 class Controller;
+class ReferenceVisitor;
 class Stream;
 
 // The root of every engine class ("ZEN.Object"): a name, an ID from a process-wide counter
@@ -41,6 +42,15 @@ public:
     // from `type`, then visits what it owns. Subclasses extend both to their own parts.
     virtual Object* FindByName(const String& name);
     virtual void CollectByType(const Rtti* type, Array<Object*>& out);
+
+    // Hands `visitor` every counted reference this object holds to another object that its Load
+    // can fill, dropping those the visitor asks to drop. The rule for a class that keeps Ptr
+    // fields read from a stream: override this, call the base class's, then `visitor(m_field)`
+    // for each such field (and drop list entries the visitor returns true for, clearing the
+    // target's raw back-link as a detach would). A class that does not override it stays
+    // correct, but what it holds counts as held from outside the load: a ring through it is
+    // not found, and a failed load cannot break one.
+    virtual void VisitReferences(ReferenceVisitor& visitor);
 
     // Calls Update(time) on every attached controller, newest first.
     virtual void UpdateControllers(double time);

@@ -3,10 +3,12 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "engine/core/ClassRegistry.h"
 #include "engine/core/MessageLog.h"
 #include "engine/core/Object.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/scene/Transform.h"
 
 static_assert(std::endian::native == std::endian::little, "the stream encoding is written as the machine's bytes");
@@ -290,6 +292,17 @@ Result Stream::ReadObject(Object** out)
     if (!out)
         return kInvalidArgument;
     *out = nullptr;
+    // The outermost call is the load: the objects it creates, however deep, stay held by the
+    // stream until it ends, and FinishLoad then either hands the graph out or frees all of it.
+    if (m_depth > 0)
+        return ReadObjectRecord(out);
+    Object* root = nullptr;
+    const Result record = ReadObjectRecord(&root);
+    return FinishLoad(record, root, out);
+}
+
+Result Stream::ReadObjectRecord(Object** out)
+{
     uint32_t fileId = 0;
     const Result read = ReadUInt(fileId);
     if (read != kSuccess)
@@ -324,32 +337,185 @@ Result Stream::ReadObject(Object** out)
         m_state = kFailure;
         return m_state;
     }
-    // Entered before loading, so references to the object from inside its own fields resolve.
-    if (m_ids.Insert(fileId, object) == kOutOfMemory) {
+    // Entered before loading, so references to the object from inside its own fields resolve;
+    // held by the stream from here to the end of the load, so no failure inside its fields (a
+    // wrong-typed reference to it, a part that drops it again) can destroy it under its Load.
+    try {
+        m_created.push_back({object, fileId});
+    } catch (const std::bad_alloc&) {
         delete object;
         m_state = kOutOfMemory;
         return m_state;
     }
-    // Held while it loads: a failure inside its fields (a wrong-typed reference to it, or the
-    // release of a part that refers back to it) must not destroy it under its own Load.
     object->AddReference();
+    if (m_ids.Insert(fileId, object) == kOutOfMemory) {
+        m_state = kOutOfMemory;
+        return m_state;
+    }
     ++m_depth;
     const Result loaded = object->Load(*this);
     --m_depth;
     if (m_state == kSuccess)
         m_state = loaded;
     Info("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), object->ID(), object->Name().CStr(), m_position);
-    if (m_state != kSuccess) {
-        // The stream is dead and nothing will adopt the object: free it unless parts of the
-        // graph still hold it, rather than leak it.
-        if (object->References() == 1)
-            (void)m_ids.Remove(fileId);
-        object->ReleaseReference();
+    if (m_state != kSuccess)
         return m_state;
-    }
-    object->ReleaseReferenceKeepingObject();
     *out = object;
     return m_state;
+}
+
+namespace {
+
+// The references each created object holds to others of the same load, by index.
+class EdgeCollector final : public ReferenceVisitor {
+public:
+    EdgeCollector(const std::unordered_map<const Object*, uint32_t>& index, std::vector<uint32_t>& targets)
+        : m_index(index), m_targets(targets)
+    {
+    }
+    bool Visit(Object* target) override
+    {
+        const auto found = m_index.find(target);
+        if (found != m_index.end())
+            m_targets.push_back(found->second);
+        return false;
+    }
+
+private:
+    const std::unordered_map<const Object*, uint32_t>& m_index;
+    std::vector<uint32_t>& m_targets;
+};
+
+// Asks for every reference to be dropped.
+class DropEverything final : public ReferenceVisitor {
+public:
+    bool Visit(Object*) override { return true; }
+};
+
+}  // namespace
+
+Object* Stream::FindUnreleasable(Object* root, bool& unowned) const
+{
+    // What the caller's last release of the root would free, worked out on counts: each object's
+    // references less the stream's own, the root's given to the caller and dropped again. Objects
+    // left over are either held from outside the load (kept, with all they hold) or keep one
+    // another alive in a ring that nothing outside reaches (refused).
+    const uint32_t count = static_cast<uint32_t>(m_created.size());
+    std::unordered_map<const Object*, uint32_t> index;
+    index.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        index.emplace(m_created[i].object, i);
+    std::vector<uint32_t> firstEdge(count + 1, 0);
+    std::vector<uint32_t> targets;
+    for (uint32_t i = 0; i < count; ++i) {
+        EdgeCollector collect(index, targets);
+        m_created[i].object->VisitReferences(collect);
+        firstEdge[i + 1] = static_cast<uint32_t>(targets.size());
+    }
+    std::vector<int32_t> held(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        held[i] = m_created[i].object->References() - 1;
+        if (held[i] == 0 && m_created[i].object != root) {
+            unowned = true;
+            return m_created[i].object;
+        }
+    }
+    std::vector<uint8_t> freed(count, 0);
+    std::vector<uint32_t> queue;
+    const auto rootIndex = index.find(root);
+    if (rootIndex != index.end() && held[rootIndex->second] == 0) {
+        freed[rootIndex->second] = 1;
+        queue.push_back(rootIndex->second);
+    }
+    while (!queue.empty()) {
+        const uint32_t i = queue.back();
+        queue.pop_back();
+        for (uint32_t e = firstEdge[i]; e < firstEdge[i + 1]; ++e)
+            if (--held[targets[e]] == 0 && !freed[targets[e]]) {
+                freed[targets[e]] = 1;
+                queue.push_back(targets[e]);
+            }
+    }
+    // Among the survivors, references from other survivors explain part of each count; any
+    // reference beyond that comes from outside, and what such an object holds lives on with it.
+    std::vector<int32_t> fromSurvivors(count, 0);
+    for (uint32_t i = 0; i < count; ++i)
+        if (!freed[i])
+            for (uint32_t e = firstEdge[i]; e < firstEdge[i + 1]; ++e)
+                ++fromSurvivors[targets[e]];
+    std::vector<uint8_t> alive(count, 0);
+    for (uint32_t i = 0; i < count; ++i)
+        if (!freed[i] && held[i] > fromSurvivors[i]) {
+            alive[i] = 1;
+            queue.push_back(i);
+        }
+    while (!queue.empty()) {
+        const uint32_t i = queue.back();
+        queue.pop_back();
+        for (uint32_t e = firstEdge[i]; e < firstEdge[i + 1]; ++e)
+            if (!alive[targets[e]]) {
+                alive[targets[e]] = 1;
+                queue.push_back(targets[e]);
+            }
+    }
+    for (uint32_t i = 0; i < count; ++i)
+        if (!freed[i] && !alive[i])
+            return m_created[i].object;
+    return nullptr;
+}
+
+Result Stream::FinishLoad(Result record, Object* root, Object** out)
+{
+    // A refused read can leave the state alone (a closed File): its own result then counts.
+    Result result = m_state != kSuccess ? m_state : record;
+    if (m_created.empty()) {
+        *out = result == kSuccess ? root : nullptr;
+        return result;
+    }
+    if (result == kSuccess) {
+        bool unowned = false;
+        Object* stray = nullptr;
+        try {
+            stray = FindUnreleasable(root, unowned);
+        } catch (const std::bad_alloc&) {
+            m_state = kOutOfMemory;
+            result = kOutOfMemory;
+        }
+        if (stray) {
+            if (unowned)
+                Error("Объект потока не принадлежит ни одному объекту. RTTI[%s] ID[%d]",
+                      stray->GetRtti()->Name().CStr(), stray->ID());
+            else
+                Error("Объекты потока удерживают друг друга по кругу. RTTI[%s] ID[%d]",
+                      stray->GetRtti()->Name().CStr(), stray->ID());
+            m_state = kFailure;
+            result = kFailure;
+        }
+    }
+    std::vector<Created> created;
+    created.swap(m_created);
+    if (result == kSuccess) {
+        for (const Created& entry : created) {
+            if (entry.object == root)
+                entry.object->ReleaseReferenceKeepingObject();
+            else
+                entry.object->ReleaseReference();  // Held by the graph as well, so never the last.
+        }
+        *out = root;
+        return result;
+    }
+    // A failed load: every object it made lets go of the others first, so rings fall apart,
+    // then the stream's references go and each object is freed unless held from outside. Their
+    // IDs go too, so nothing read later from this stream reaches a freed object.
+    DropEverything drop;
+    for (const Created& entry : created)
+        entry.object->VisitReferences(drop);
+    for (const Created& entry : created) {
+        if (Object** known = m_ids.Find(entry.fileId); known && *known == entry.object)
+            (void)m_ids.Remove(entry.fileId);
+        entry.object->ReleaseReference();
+    }
+    return result;
 }
 
 bool Stream::IsOfType(Object* object, const Rtti* type)

@@ -74,6 +74,9 @@ public:
     Result ReadTransform(Transform& value);  // Both flags of the result are false.
 
     // Object graphs. ReadObject gives an unreferenced object (or null); the caller adopts it.
+    // An outermost ReadObject is one load: when it fails, or would leave objects that hold one
+    // another in a ring or that nothing holds, everything it created is freed (see
+    // Object::VisitReferences) and the stream fails; nested reads (from inside a Load) only read.
     Result WriteObject(Object* object);
     Result ReadObject(Object** out);
     // ReadObject for a field of a known type: an object of another type fails the stream.
@@ -132,6 +135,15 @@ private:
         return nullptr;
     }
     Result ReadFloats(std::initializer_list<float*> values);
+    // One object record (or a reference to one already read) inside the load in progress.
+    Result ReadObjectRecord(Object** out);
+    // Ends the load whose outermost record gave `record`: on success hands out `root` unreferenced, after refusing a graph in which
+    // objects would outlive the last outside reference (a ring of owners, or an object that
+    // nothing holds); on failure, or after such a refusal, frees everything the load made.
+    Result FinishLoad(Result record, Object* root, Object** out);
+    // The first object that the last release of `root` would not free though nothing outside
+    // the load holds it (null when there is none); `unowned` tells one that nothing holds.
+    Object* FindUnreleasable(Object* root, bool& unowned) const;
     static bool IsOfType(Object* object, const class Rtti* type);
     void RefuseType(Object* object, const class Rtti* expected);
 
@@ -141,6 +153,11 @@ private:
     HashMap<uint32_t, Object*, IntegerHash> m_ids{32};  // File ID -> object met in this stream; no references.
     Result m_state = kSuccess;
     uint32_t m_depth = 0;  // Object records being loaded, one inside the other.
+    struct Created {
+        Object* object;   // Holds one reference of the stream until the load ends.
+        uint32_t fileId;
+    };
+    std::vector<Created> m_created;  // Objects made by the load in progress, in creation order.
 };
 
 }  // namespace zen

@@ -8,6 +8,7 @@
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
+#include "engine/core/ReferenceVisitor.h"
 
 namespace zen {
 
@@ -349,6 +350,20 @@ Result GeometryNode::Load(Stream& stream)
     m_localBound = bound;
     UpdateModelBound();
     return kSuccess;
+}
+
+void GeometryNode::VisitReferences(ReferenceVisitor& visitor)
+{
+    Node::VisitReferences(visitor);
+    visitor(m_effect);
+    visitor(m_vertices);
+    visitor(m_pointSizes);
+    visitor(m_colors);
+    visitor(m_normals);
+    visitor(m_tangents);
+    for (Ptr<Buffer>& set : m_texCoords)
+        visitor(set);
+    visitor(m_indices);
 }
 
 }  // namespace zen

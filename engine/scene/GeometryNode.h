@@ -81,6 +81,7 @@ public:
     // Search: also the effect, every buffer and the local bound.
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
+    void VisitReferences(ReferenceVisitor& visitor) override;  // The effect and the buffers.
 
     // Stream: effect, vertices, point sizes, colours, normals, tangents, eight texture
     // coordinate sets, indices (links), local-bound kind. Loading goes through the setters and

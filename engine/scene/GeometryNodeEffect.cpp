@@ -4,6 +4,7 @@
 #include "engine/core/Stream.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
+#include "engine/core/ReferenceVisitor.h"
 
 namespace zen {
 
@@ -245,6 +246,12 @@ Result GeometryNodeEffect::Load(Stream& stream)
     m_texture = texture;
     PreparePasses();
     return kSuccess;
+}
+
+void GeometryNodeEffect::VisitReferences(ReferenceVisitor& visitor)
+{
+    Effect::VisitReferences(visitor);
+    visitor(m_texture);
 }
 
 }  // namespace zen

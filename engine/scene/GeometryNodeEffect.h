@@ -86,6 +86,7 @@ public:
     // The effect, its controllers, then the effect texture.
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
+    void VisitReferences(ReferenceVisitor& visitor) override;  // The texture.
 
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;

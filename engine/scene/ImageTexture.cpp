@@ -2,6 +2,7 @@
 
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
+#include "engine/core/ReferenceVisitor.h"
 
 namespace zen {
 
@@ -19,6 +20,13 @@ Object* ImageTexture<ImageType>::FindByName(const String& name)
     if (Object* found = BaseTexture::FindByName(name))
         return found;
     return m_image ? m_image->FindByName(name) : nullptr;
+}
+
+template <class ImageType>
+void ImageTexture<ImageType>::VisitReferences(ReferenceVisitor& visitor)
+{
+    BaseTexture::VisitReferences(visitor);
+    visitor(m_image);
 }
 
 template <class ImageType>

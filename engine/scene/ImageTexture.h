@@ -17,6 +17,7 @@ public:
     // The texture itself, its controllers, then its image.
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
+    void VisitReferences(ReferenceVisitor& visitor) override;  // The image.
 
     // Base fields, then the image (an object link; a load of another type fails). A loaded
     // texture is marked dirty and logs "Текстура [%s] загружена.".

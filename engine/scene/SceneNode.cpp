@@ -5,6 +5,7 @@
 
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
+#include "engine/core/ReferenceVisitor.h"
 
 namespace zen {
 
@@ -398,6 +399,23 @@ Result SceneNode::Load(Stream& stream)
         PlaceChild(i, child.Get());
     }
     return kSuccess;
+}
+
+void SceneNode::VisitReferences(ReferenceVisitor& visitor)
+{
+    Node::VisitReferences(visitor);
+    for (uint32_t slot = 0; slot < m_children.Count(); ++slot)
+        if (m_children[slot] && visitor.Visit(m_children[slot].Get()))
+            PlaceChild(slot, nullptr);
+    EffectCell** link = &m_effects;
+    while (EffectCell* cell = *link) {
+        if (!visitor.Visit(cell->effect.Get())) {
+            link = &cell->next;
+            continue;
+        }
+        *link = cell->next;
+        delete cell;
+    }
 }
 
 }  // namespace zen

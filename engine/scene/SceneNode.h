@@ -65,6 +65,7 @@ public:
     // Search: this node, its controllers and bound, then the effects, then the children.
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Children, then effects.
 
     // Stream: effect count, effects (links), slot count, increment, slots (links, null for
     // empty ones). Counts are checked against the bytes left before anything is allocated.

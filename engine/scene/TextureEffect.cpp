@@ -4,6 +4,7 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/GeometryNode.h"
+#include "engine/core/ReferenceVisitor.h"
 
 namespace zen {
 
@@ -113,6 +114,12 @@ Result TextureEffect::Load(Stream& stream)
         return kFailure;
     }
     return kSuccess;
+}
+
+void TextureEffect::VisitReferences(ReferenceVisitor& visitor)
+{
+    ColorEffect::VisitReferences(visitor);
+    visitor(m_texture);
 }
 
 }  // namespace zen

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 namespace zen {
@@ -18,17 +19,56 @@ constexpr uint32_t kMaxReserve = 16u << 20;
 // kMaxMatchLength bytes, so the unflushed span never wraps the window).
 constexpr uint32_t kFlushThreshold = kWindowSize - 4 * kMaxMatchLength;
 
+// The window of the last unpacker that finished, kept for the next one (one at a time is the
+// common case: archive after archive, entry after entry). Guarded, as unpackers may run on
+// several threads.
+struct SpareWindow {
+    std::mutex lock;
+    std::vector<uint8_t> window;
+    uint32_t written = 0;  // Leading bytes that may no longer be zero.
+};
+
+SpareWindow& Spare()
+{
+    static SpareWindow spare;
+    return spare;
+}
+
 }  // namespace
+
+Rar2Unpacker::~Rar2Unpacker()
+{
+    if (m_window.empty())
+        return;
+    SpareWindow& spare = Spare();
+    const std::lock_guard<std::mutex> hold(spare.lock);
+    if (!spare.window.empty())
+        return;
+    spare.window.swap(m_window);
+    spare.written = m_written;
+}
 
 Result Rar2Unpacker::Initialize()
 {
     if (!m_window.empty())
         return kSuccess;
+    {
+        SpareWindow& spare = Spare();
+        const std::lock_guard<std::mutex> hold(spare.lock);
+        if (!spare.window.empty()) {
+            m_window.swap(spare.window);
+            std::memset(m_window.data(), 0, spare.written);
+            spare.written = 0;
+            m_written = 0;
+            return kSuccess;
+        }
+    }
     try {
         m_window.assign(kWindowSize, 0);
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
+    m_written = 0;
     return kSuccess;
 }
 
@@ -274,8 +314,10 @@ Result Rar2Unpacker::Unpack(const uint8_t* packed, uint32_t packedSize, uint32_t
     }
 
     m_flushed = m_position;
+    const uint32_t start = m_position;
     uint64_t produced = 0;
     bool failed = false;
+    Result caught = kSuccess;
     try {
         while (produced < size) {
             if (((m_position - m_flushed) & kWindowMask) >= kFlushThreshold)
@@ -377,8 +419,16 @@ Result Rar2Unpacker::Unpack(const uint8_t* packed, uint32_t packedSize, uint32_t
         }
         Flush(out, size);
     } catch (const std::bad_alloc&) {
+        caught = kOutOfMemory;
+    }
+    // Every byte produced went into the window from `start` on.
+    if (start + produced > kWindowSize)
+        m_written = kWindowSize;
+    else
+        m_written = std::max(m_written, static_cast<uint32_t>(start + produced));
+    if (caught != kSuccess) {
         m_started = false;
-        return kOutOfMemory;
+        return caught;
     }
 
     if (failed || out.size() != size) {

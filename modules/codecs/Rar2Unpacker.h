@@ -20,10 +20,13 @@ namespace zen {
 class Rar2Unpacker {
 public:
     Rar2Unpacker() = default;
+    ~Rar2Unpacker();  // Leaves the window for the next unpacker (see Initialize).
     Rar2Unpacker(const Rar2Unpacker&) = delete;
     Rar2Unpacker& operator=(const Rar2Unpacker&) = delete;
 
-    // Allocates the 1 MiB window; kOutOfMemory when it cannot be had. Unpack calls it as needed.
+    // Gets the 1 MiB window, all zeros: the one a finished unpacker left (only the part it wrote
+    // is cleared again), else a new one, so archive after archive costs no fresh megabyte.
+    // kOutOfMemory when it cannot be had. Unpack calls it as needed.
     [[nodiscard]] Result Initialize();
 
     // Unpacks one entry's packed bytes into `out` (replacing its content) until `size` bytes
@@ -59,6 +62,7 @@ private:
     void ReadTrailingTables(Rar2BitReader& reader);
 
     std::vector<uint8_t> m_window;  // kWindowSize bytes once initialised.
+    uint32_t m_written = 0;         // Leading window bytes that may no longer be zero.
     uint32_t m_position = 0;        // Next write position in the window (masked).
     uint32_t m_flushed = 0;         // Window position up to which output was handed out.
 

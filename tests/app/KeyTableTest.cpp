@@ -8,15 +8,6 @@
 namespace brightfold {
 namespace {
 
-// The keys with a code other than the digit and letter runs, as (virtual key, key code) pairs.
-const std::map<uint32_t, uint32_t> kNamedKeys = {
-    {107, 36}, {222, 37}, {8, 38},   {220, 39}, {20, 40},  {188, 41}, {46, 42},  {111, 43}, {190, 44},
-    {40, 45},  {35, 46},  {13, 47},  {187, 48}, {27, 49},  {192, 62}, {36, 63},  {45, 64},  {219, 65},
-    {162, 66}, {37, 67},  {164, 68}, {160, 69}, {189, 70}, {106, 71}, {34, 72},  {144, 73}, {110, 84},
-    {109, 85}, {19, 86},  {33, 87},  {44, 88},  {221, 89}, {163, 90}, {39, 91},  {165, 92}, {161, 93},
-    {145, 94}, {186, 95}, {191, 96}, {32, 97},  {9, 98},   {38, 99},
-};
-
 TEST(KeyTable, DigitsLettersFunctionKeysAndNumericPadAreRuns)
 {
     EXPECT_EQ(KeyTable::KeyCode('0'), 0u);
@@ -30,12 +21,6 @@ TEST(KeyTable, DigitsLettersFunctionKeysAndNumericPadAreRuns)
     EXPECT_EQ(KeyTable::KeyCode(105), 83u);  // numeric pad 9
     // Lower-case letters are not virtual-key codes of letters (97-105 are the numeric pad).
     EXPECT_EQ(KeyTable::KeyCode('a'), 75u);
-}
-
-TEST(KeyTable, NamedKeysHaveTheirCodes)
-{
-    for (const auto& [key, code] : kNamedKeys)
-        EXPECT_EQ(KeyTable::KeyCode(key), code) << "virtual key " << key;
 }
 
 TEST(KeyTable, GenericModifiersAndUnlistedKeysHaveNoCode)

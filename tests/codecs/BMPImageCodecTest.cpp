@@ -12,6 +12,7 @@
 #include "modules/codecs/BMPImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
+#include "support/RequiredTool.h"
 
 namespace zen {
 namespace {
@@ -80,8 +81,7 @@ TEST_F(BMPImageCodecTest, IsTheImageCodecForBmpExtensions)
 // bytes); the decode must give the source pixels, bottom row first, in R, G, B order.
 TEST_F(BMPImageCodecTest, Reads24BitBitmapsOfEveryRowPadding)
 {
-    if (!Magick::Available())
-        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    ZEN_REQUIRE_TOOL("convert", "the imagemagick package (scripts/setup.sh)");
     for (uint32_t width = 1; width <= 5; ++width) {
         const uint32_t height = 3;
         const std::vector<uint8_t> source = Pattern(width * height * 3, width);
@@ -104,8 +104,7 @@ TEST_F(BMPImageCodecTest, Reads24BitBitmapsOfEveryRowPadding)
 // file's own colour table must give back the picture.
 TEST_F(BMPImageCodecTest, Reads8BitBitmapsAsIndicesOfEveryRowPadding)
 {
-    if (!Magick::Available())
-        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    ZEN_REQUIRE_TOOL("convert", "the imagemagick package (scripts/setup.sh)");
     for (uint32_t width = 1; width <= 5; ++width) {
         const uint32_t height = 24;  // Enough greys that ImageMagick needs 8 bits per index.
         const std::vector<uint8_t> source = Pattern(width * height, 100 + width);
@@ -167,8 +166,7 @@ TEST_F(BMPImageCodecTest, MissingPaddingAfterTheLastRowIsAccepted)
 
 TEST_F(BMPImageCodecTest, RefusesWhatItCannotRead)
 {
-    if (!Magick::Available())
-        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    ZEN_REQUIRE_TOOL("convert", "the imagemagick package (scripts/setup.sh)");
     struct Case {
         const char* options;
         const char* map;
@@ -274,7 +272,7 @@ TEST_F(BMPImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
             EXPECT_EQ(back->Width(), width);
             EXPECT_EQ(back->Height(), height);
             EXPECT_EQ(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), pixels);
-            if (Magick::Available()) {
+            if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
                 EXPECT_EQ(Magick::Pixels(path, format == Image::kA8 ? "gray" : "rgb"), FlippedRows(*image))
                     << "format " << format << " width " << width;
             }
@@ -333,7 +331,7 @@ TEST_F(BMPImageCodecTest, EncodesRgbaImagesAs32BitBitmaps)
     auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
     ASSERT_EQ(codec->Encode(&file, image.Get()), kSuccess);
     EXPECT_EQ(test::ReadFileBytes(path), bytes);
-    if (Magick::Available()) {
+    if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
         std::vector<uint8_t> rgb;
         for (const uint8_t* row = image->Data() + (height - 1) * width * 4;; row -= width * 4) {
             for (uint32_t x = 0; x < width; ++x)

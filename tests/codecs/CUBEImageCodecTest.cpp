@@ -12,6 +12,7 @@
 #include "modules/codecs/CUBEImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
+#include "support/RequiredTool.h"
 
 namespace zen {
 namespace {
@@ -81,8 +82,7 @@ TEST_F(CUBEImageCodecTest, SixFacesBecomeSixSlicesInFileOrder)
 // Six pictures from ImageMagick, raw and run-length mixed, one after another.
 TEST_F(CUBEImageCodecTest, ReadsImageMagickFacesAsTheTgaCodecDoes)
 {
-    if (!Magick::Available())
-        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    ZEN_REQUIRE_TOOL("convert", "the imagemagick package (scripts/setup.sh)");
     std::vector<uint8_t> file;
     std::vector<uint8_t> expected;
     for (int face = 0; face < 6; ++face) {

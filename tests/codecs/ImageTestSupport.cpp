@@ -15,12 +15,6 @@
 
 namespace zen::test {
 
-bool Magick::Available()
-{
-    static const bool available = std::system("convert -version >/dev/null 2>&1") == 0;
-    return available;
-}
-
 bool Magick::Run(const std::string& arguments, std::vector<uint8_t>* output)
 {
     const ToolRun run = RunCommand("convert " + arguments + (output ? "" : " >/dev/null") + " 2>/dev/null");

@@ -13,9 +13,9 @@ namespace zen::test {
 
 // Pictures for the image codec tests: ImageMagick (`convert`) makes them at test time and
 // decodes them too, so each codec is checked against another program's reading of the same file.
+// Tests ask for it first with ZEN_REQUIRE_TOOL("convert", ...) (support/RequiredTool.h).
 class Magick {
 public:
-    static bool Available();
     // Runs `convert <arguments>`; false when it fails. Its standard output goes to `output`.
     static bool Run(const std::string& arguments, std::vector<uint8_t>* output = nullptr);
     // The picture as ImageMagick shows it: rows top-down, 8 bits per channel, in the channel

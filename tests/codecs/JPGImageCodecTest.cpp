@@ -21,6 +21,7 @@
 #include "modules/codecs/JPGImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
+#include "support/RequiredTool.h"
 
 namespace zen {
 namespace {
@@ -133,8 +134,7 @@ TEST_F(JPGImageCodecTest, IsTheImageCodecForJpegExtensions)
 // grey ones, made by ImageMagick: the decode must show what ImageMagick shows.
 TEST_F(JPGImageCodecTest, ReadsColourAndGreyPicturesAsImageMagickDoes)
 {
-    if (!Magick::Available())
-        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    ZEN_REQUIRE_TOOL("convert", "the imagemagick package (scripts/setup.sh)");
     struct Case {
         const char* map;
         const char* options;
@@ -166,8 +166,7 @@ TEST_F(JPGImageCodecTest, ReadsColourAndGreyPicturesAsImageMagickDoes)
 
 TEST_F(JPGImageCodecTest, RefusesCmykPictures)
 {
-    if (!Magick::Available())
-        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    ZEN_REQUIRE_TOOL("convert", "the imagemagick package (scripts/setup.sh)");
     const std::string path = folder.Path("cmyk.jpg");
     ASSERT_TRUE(Magick::Make(Smooth(16, 16, 3), "rgb", 16, 16, "-colorspace CMYK", path));
     Ptr<Image> image = new Image(String("kept"), Image::kA8, 1, 1);
@@ -288,7 +287,7 @@ TEST_F(JPGImageCodecTest, EncodesBaselineQuality50ThatReadsBack)
         EXPECT_LT(MeanDifference(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), expected),
                   8.0)
             << format;
-        if (Magick::Available()) {
+        if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
             std::vector<uint8_t> described;
             ASSERT_TRUE(Magick::Run("'" + path + "' -format '%Q %[interlace] %[colorspace]' info:", &described));
             EXPECT_EQ(std::string(described.begin(), described.end()),

@@ -20,6 +20,7 @@
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 #include "tests/codecs/Rar2TestData.h"
+#include "support/RequiredTool.h"
 
 namespace zen {
 namespace {
@@ -374,8 +375,8 @@ TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
     EXPECT_EQ(loaded->FindFile(String("missing.bmp")), nullptr);
     delete loaded;
 
-    if (fs::exists("/usr/bin/lsar")) {
-        const std::string command = "/usr/bin/lsar -t '" + path + "' > /dev/null 2>&1";
+    if (test::UseTool("lsar", "the unar package (scripts/setup.sh)")) {
+        const std::string command = "lsar -t '" + path + "' > /dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0);
     }
 }

@@ -18,6 +18,7 @@
 #include "modules/codecs/Rar2Writer.h"
 #include "support/TempFolder.h"
 #include "tests/codecs/Rar2TestData.h"
+#include "support/RequiredTool.h"
 
 namespace zen::test {
 namespace {
@@ -257,11 +258,6 @@ TEST(Rar2Writer, RefusesBadNames)
 
 // --- The independent reader: unar must extract every byte of what we write. ---
 
-bool HaveUnar()
-{
-    return fs::exists("/usr/bin/unar") && fs::exists("/usr/bin/lsar");
-}
-
 void CheckWithUnar(const SampleTree& tree, Rar2Writer::Method method, const std::string& password)
 {
     test::TempFolder temp;
@@ -273,12 +269,12 @@ void CheckWithUnar(const SampleTree& tree, Rar2Writer::Method method, const std:
     }
     const std::string passwordOption = password.empty() ? "" : " -p '" + password + "'";
     // lsar -t tests every entry's CRC with unar's own decoder.
-    const std::string test = "/usr/bin/lsar -t" + passwordOption + " '" + archivePath.string() + "' > '" +
+    const std::string test = "lsar -t" + passwordOption + " '" + archivePath.string() + "' > '" +
                              (temp.Root() / "lsar.txt").string() + "' 2>&1";
     EXPECT_EQ(std::system(test.c_str()), 0) << ReadBinaryFile((temp.Root() / "lsar.txt").string()).data();
 
     const fs::path outDir = temp.Root() / "out";
-    const std::string extract = "/usr/bin/unar -q -f -D -o '" + outDir.string() + "'" + passwordOption + " '" +
+    const std::string extract = "unar -q -f -D -o '" + outDir.string() + "'" + passwordOption + " '" +
                                 archivePath.string() + "' > /dev/null 2>&1";
     ASSERT_EQ(std::system(extract.c_str()), 0);
 
@@ -307,29 +303,25 @@ void CheckWithUnar(const SampleTree& tree, Rar2Writer::Method method, const std:
 
 TEST(Rar2Writer, StoredArchiveExtractsByteForByteWithUnar)
 {
-    if (!HaveUnar())
-        GTEST_SKIP() << "unar is not installed";
+    ZEN_REQUIRE_TOOL("unar", "the unar package (scripts/setup.sh)");
     CheckWithUnar(MakeSampleTree(), Rar2Writer::Method::kStore, "");
 }
 
 TEST(Rar2Writer, CompressedArchiveExtractsByteForByteWithUnar)
 {
-    if (!HaveUnar())
-        GTEST_SKIP() << "unar is not installed";
+    ZEN_REQUIRE_TOOL("unar", "the unar package (scripts/setup.sh)");
     CheckWithUnar(MakeSampleTree(), Rar2Writer::Method::kCompress, "");
 }
 
 TEST(Rar2Writer, EncryptedArchiveExtractsByteForByteWithUnar)
 {
-    if (!HaveUnar())
-        GTEST_SKIP() << "unar is not installed";
+    ZEN_REQUIRE_TOOL("unar", "the unar package (scripts/setup.sh)");
     CheckWithUnar(MakeSampleTree(), Rar2Writer::Method::kCompress, "secret word");
 }
 
 TEST(Rar2Writer, LargeCompressedFileExtractsWithUnar)
 {
-    if (!HaveUnar())
-        GTEST_SKIP() << "unar is not installed";
+    ZEN_REQUIRE_TOOL("unar", "the unar package (scripts/setup.sh)");
     SampleTree tree;
     tree.files["big.bin"] = MixedBinary(2621440, 30);
     tree.files["text.txt"] = TextLike(1500000, 31);

@@ -12,6 +12,7 @@
 #include "modules/codecs/TGAImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
+#include "support/RequiredTool.h"
 
 namespace zen {
 namespace {
@@ -76,8 +77,7 @@ TEST_F(TGAImageCodecTest, IsTheImageCodecForTgaExtensions)
 // corner, made by ImageMagick: the decode must show what ImageMagick shows, bottom row first.
 TEST_F(TGAImageCodecTest, ReadsImageMagickPicturesOfEveryKindAndOrigin)
 {
-    if (!Magick::Available())
-        GTEST_SKIP() << "ImageMagick is not installed (scripts/setup.sh)";
+    ZEN_REQUIRE_TOOL("convert", "the imagemagick package (scripts/setup.sh)");
     int index = 0;
     for (const char* map : {"rgb", "rgba"}) {
         for (const char* compression : {"None", "RLE"}) {
@@ -254,7 +254,7 @@ TEST_F(TGAImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
         ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
         EXPECT_EQ(back->Format(), format);
         EXPECT_EQ(Pixels(*back), pixels);
-        if (Magick::Available()) {
+        if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
             EXPECT_EQ(Magick::Pixels(path, format == Image::kR8G8B8 ? "rgb" : "rgba"), FlippedRows(*image));
         }
     }

@@ -62,17 +62,6 @@ TEST(EngineFunctions, TerminateRunsInRegistrationOrderAndStopsAtFailure)
     EXPECT_EQ(log.Lines().back(), "ERROR. Завершение работы движка неудачно.");
 }
 
-TEST(EngineFunctions, ListsGrowOneThreeFive)
-{
-    EngineFunctions lists;
-    EXPECT_EQ(lists.InitList(), nullptr);
-    for (int i = 0; i < 4; ++i)
-        lists.AddInit(First);
-    ASSERT_NE(lists.InitList(), nullptr);
-    EXPECT_EQ(lists.InitList()->Capacity(), 5u);
-    EXPECT_EQ(lists.InitList()->Count(), 4u);
-}
-
 TEST(EngineFunctions, ProcessEngineStartsWithObjectAndRegistersClasses)
 {
     test::LogCapture log;

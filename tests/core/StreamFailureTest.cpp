@@ -98,6 +98,86 @@ TEST(StreamFailure, ALoadedObjectIsHandedOutUnreferenced)
     EXPECT_EQ(outer->child->link, outer.Get());
 }
 
+// A load either hands out a graph that the last release of its root frees in full, or fails
+// and frees everything it made: rings of owners and objects nothing holds are refused.
+TEST(StreamFailure, EveryLoadFreesWhatItMadeOnceTheRootGoes)
+{
+    test::EngineScope engine;
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        Result expected;
+        const char* logged;  // Expected in the log; null for none.
+    };
+    const Case cases[] = {
+        {"a part owning its owner",
+         Bytes().Record(5, "ZEN.Thing", "Outer", 0).U32(1).Record(6, "ZEN.Thing", "Inner", 0).U32(2)
+             .U32(5).U32(kNull).U32(kNull).Take(),
+         kFailure, "ERROR. Объекты потока удерживают друг друга по кругу. RTTI[ZEN.Thing]"},
+        {"a ring below the root",
+         Bytes().Record(5, "ZEN.Thing", "Root", 0).U32(1).Record(6, "ZEN.Thing", "A", 0).U32(2)
+             .Record(7, "ZEN.Thing", "B", 0).U32(3).U32(6).U32(kNull).U32(kNull).U32(kNull).Take(),
+         kFailure, "ERROR. Объекты потока удерживают друг друга по кругу. RTTI[ZEN.Thing]"},
+        {"a link to an object that nothing owns",
+         Bytes().Record(5, "ZEN.Thing", "Root", 0).U32(1).U32(kNull)
+             .Record(6, "ZEN.Thing", "Loose", 0).U32(2).U32(kNull).U32(kNull).Take(),
+         kFailure, "ERROR. Объект потока не принадлежит ни одному объекту. RTTI[ZEN.Thing]"},
+        {"a ring cut off by the end of the data",
+         Bytes().Record(5, "ZEN.Thing", "Outer", 0).U32(1).Record(6, "ZEN.Thing", "Inner", 0).U32(2).U32(5).Take(),
+         kFailure, nullptr},
+        {"a ring whose record fails after it closed",
+         Bytes().Record(5, "ZEN.Thing", "Root", 0).U32(1).Record(6, "ZEN.Thing", "A", 0).U32(2)
+             .Record(7, "ZEN.Thing", "B", 0).U32(3).U32(6).U32(kNull).U32(kNull).U32(12345).Take(),
+         kFailure, nullptr},
+        {"a shared part, owned once and linked once",
+         Bytes().Record(5, "ZEN.Thing", "Root", 0).U32(1).Record(6, "ZEN.Thing", "A", 0).U32(2).U32(kNull)
+             .U32(5).U32(6).Take(),
+         kSuccess, nullptr},
+        {"a part that is only linked, twice",
+         Bytes().Record(5, "ZEN.Thing", "Root", 0).U32(1).Record(6, "ZEN.Thing", "A", 0).U32(2).U32(kNull)
+             .Record(7, "ZEN.Thing", "B", 0).U32(3).U32(kNull).U32(kNull).U32(7).Take(),
+         kFailure, "ERROR. Объект потока не принадлежит ни одному объекту. RTTI[ZEN.Thing]"},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.what);
+        ASSERT_EQ(test::Thing::live, 0);
+        {
+            ByteStream stream(item.bytes);
+            test::LogCapture log;
+            Object* out = nullptr;
+            EXPECT_EQ(stream.ReadObject(&out), item.expected);
+            EXPECT_EQ(out != nullptr, item.expected == kSuccess);
+            if (item.logged) {
+                EXPECT_TRUE(log.ContainsText(item.logged)) << log.Joined();
+            }
+            Ptr<Object> root(out);
+        }
+        EXPECT_EQ(test::Thing::live, 0);
+        test::Thing::live = 0;
+    }
+}
+
+// A graph our own writer saved, cut short inside its last field: nothing of it survives.
+TEST(StreamFailure, ASavedGraphCutShortFreesEverything)
+{
+    test::EngineScope engine;
+    ASSERT_EQ(test::Thing::live, 0);
+    Stream written;
+    {
+        Ptr<test::Thing> root(new test::Thing(String("Root")));
+        root->child = new test::Thing(String("A"));
+        root->child->child = new test::Thing(String("B"));
+        ASSERT_EQ(written.WriteObject(root.Get()), kSuccess);
+    }
+    std::vector<uint8_t> bytes(written.Data(), written.Data() + written.Position());
+    bytes.resize(bytes.size() - 2);  // Root's link cut short.
+    ByteStream stream(bytes);
+    Object* out = nullptr;
+    EXPECT_EQ(stream.ReadObject(&out), kFailure);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(test::Thing::live, 0);
+}
+
 // `depth` Things, each the child of the one before; the innermost has no child.
 std::vector<uint8_t> NestedThings(uint32_t depth)
 {

@@ -138,15 +138,5 @@ TEST(Light, DeviceLightFollowsTheType)
     ExpectNear(device.position, {0, 10, 0});
 }
 
-TEST(Light, Defaults)
-{
-    Light light(Light::kPoint);
-    EXPECT_EQ(light.Ambient(), (Vector4{0, 0, 0, 1}));
-    EXPECT_EQ(light.Attenuation(), (Vector3{1, 0, 0}));
-    EXPECT_FALSE(light.AttenuationEnabled());
-    EXPECT_EQ(light.Falloff(), 1);
-    EXPECT_FLOAT_EQ(light.SpotAngle(), 0.7853982f);
-}
-
 }  // namespace
 }  // namespace zen

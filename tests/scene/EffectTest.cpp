@@ -73,38 +73,6 @@ protected:
 
 // --- Render state blocks ------------------------------------------------------------------------
 
-TEST(RenderStateBlocks, StartFromTheDocumentedDefaults)
-{
-    const RenderState state;
-    EXPECT_FALSE(state.alphaBlendEnable);
-    EXPECT_EQ(state.srcBlend, RenderState::kBlendSourceAlpha);
-    EXPECT_EQ(state.destBlend, RenderState::kBlendInverseSourceAlpha);
-    EXPECT_EQ(state.alphaFunc, RenderState::kCompareAlways);
-    EXPECT_EQ(state.alphaRef, 1);
-    EXPECT_TRUE(state.cullEnable);
-    EXPECT_EQ(state.cullMode, RenderState::kCullCounterClockwise);
-    EXPECT_EQ(state.fogEnd, 1000.0f);
-    EXPECT_EQ(state.fogColor, (Vector4{0.5f, 0.5f, 0.5f, 1}));
-    EXPECT_EQ(state.diffuse, (Vector4{0.8f, 0.8f, 0.8f, 1}));
-    EXPECT_EQ(state.ambient, (Vector4{0.2f, 0.2f, 0.2f, 1}));
-    EXPECT_EQ(state.shadeMode, RenderState::kShadeGouraud);
-    EXPECT_TRUE(state.depthEnable && state.depthWrite);
-    EXPECT_EQ(state.depthFunc, RenderState::kCompareLessEqual);
-    EXPECT_EQ(state.ccwStencilFunc, RenderState::kCompareAlways);
-    for (const RenderState::Stage& stage : state.stages) {
-        EXPECT_EQ(stage.minMipFilter, RenderState::kMinLinearMipLinear);
-        EXPECT_EQ(stage.addressU, RenderState::kAddressWrap);
-        EXPECT_EQ(stage.borderColor, (Vector4{0, 1, 0, 1}));
-        EXPECT_EQ(stage.combineMode, RenderState::kCombineModulate);
-        EXPECT_EQ(stage.colorArg[0], RenderState::kArgTexture);
-        EXPECT_EQ(stage.colorArg[1], RenderState::kArgCurrent);
-        EXPECT_EQ(stage.colorArg[2], RenderState::kArgTextureFactor);
-        EXPECT_EQ(stage.alphaArgMod[0], RenderState::kArgAlphaReplicate);
-        EXPECT_EQ(stage.colorArgMod[0], 0);
-    }
-    EXPECT_TRUE(state.IsValid());
-}
-
 TEST(RenderStateBlocks, ChangesMarkTheBlockForRecordingAgain)
 {
     Ptr<RenderStateBlock> block = new RenderStateBlock();

@@ -356,42 +356,5 @@ TEST_F(SceneFile, TheHoldingSceneNodeBecomesTheParentWhateverTheStoredLinkSays)
     EXPECT_EQ(scene->GetChild(1)->Parent(), scene);
 }
 
-// Writes the sample scene as fuzzing seeds when ZEN_WRITE_SCENE_SEEDS names the corpus root
-// (tests/fuzz/corpus): one object record for ReadObjectFuzz and one scene file for
-// STRSceneCodecFuzz per seed.
-TEST_F(SceneFile, WriteFuzzSeeds)
-{
-    const char* corpus = std::getenv("ZEN_WRITE_SCENE_SEEDS");
-    if (!corpus)
-        GTEST_SKIP() << "set ZEN_WRITE_SCENE_SEEDS to the corpus folder to write seeds";
-    test::SampleScene scene = test::BuildSampleScene();
-    Ptr<Triangles> quad = test::MakeQuad("Quad", 1);
-    Ptr<SceneNode> tree = test::BuildTree(20, 4, 10);
-    const Bytes sample = Save(scene.root.Get());
-    // The other seeds stand alone: a node saved with a parent would carry its whole ancestry.
-    std::vector<Ptr<Node>> held;  // Detaching drops the slots' references.
-    for (Node* node : std::initializer_list<Node*>{scene.camera, scene.eye, scene.sun, scene.grid, scene.path}) {
-        held.emplace_back(node);
-        ASSERT_EQ(scene.root->DetachChild(node), kSuccess);
-    }
-    held.emplace_back(scene.sparks);
-    ASSERT_EQ(scene.group->DetachChild(scene.sparks), kSuccess);
-    const struct {
-        const char* name;
-        Object* root;
-    } seeds[] = {{"sample-scene", scene.root.Get()}, {"quad", quad.Get()}, {"tree", tree.Get()},
-                 {"camera", scene.camera}, {"light", scene.sun}, {"fp-camera", scene.eye},
-                 {"points", scene.sparks}, {"lines", scene.grid}, {"strip-lines", scene.path},
-                 {"buffer", scene.quad->Vertices()}, {"sphere", scene.quad->LocalBound()}};
-    for (const auto& seed : seeds) {
-        const Bytes file = seed.root == scene.root.Get() ? sample : Save(seed.root);
-        ASSERT_GT(file.size(), 12u);
-        std::ofstream(std::string(corpus) + "/STRSceneCodecFuzz/scene-" + seed.name + ".STR", std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-        std::ofstream(std::string(corpus) + "/ReadObjectFuzz/scene-" + seed.name + ".bin", std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data() + 12), static_cast<std::streamsize>(file.size() - 12));
-    }
-}
-
 }  // namespace
 }  // namespace zen

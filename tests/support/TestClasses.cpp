@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 
 namespace zen::test {
@@ -25,6 +26,12 @@ Result Thing::Load(Stream& stream)
     if (stream.ReadInt(value) != kSuccess || stream.ReadObject(child) != kSuccess || stream.ReadLink(link) != kSuccess)
         return kFailure;
     return kSuccess;
+}
+
+void Thing::VisitReferences(ReferenceVisitor& visitor)
+{
+    Object::VisitReferences(visitor);
+    visitor(child);
 }
 
 void TestController::Update(double elapsed)

@@ -13,9 +13,13 @@ class Thing : public Object {
     ZEN_DECLARE_CLASS
 
 public:
-    explicit Thing(const String& name = String()) : Object(name) {}
+    explicit Thing(const String& name = String()) : Object(name) { ++live; }
+    ~Thing() override { --live; }
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
+    void VisitReferences(ReferenceVisitor& visitor) override;  // The child.
+
+    static inline int32_t live = 0;  // Things in existence, for the tests that check nothing leaks.
 
     int32_t value = 0;
     Ptr<Thing> child;        // Owned.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 
 #include "engine/core/Crc32.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "support/RequiredTool.h"
 #include "support/TempFolder.h"
 #include "support/ToolRun.h"
 #include "tests/codecs/Rar2TestData.h"
@@ -133,14 +135,99 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
         EXPECT_TRUE(fs::is_directory(out / fs::u8path(Utf8(u8"Пустая"))));
         EXPECT_FALSE(fs::exists(fs::symlink_status(out / "link")));
 
-        if (fs::exists("/usr/bin/unar")) {
-            const std::string command = "/usr/bin/unar -q -f -D -o " + Quote(unarOut) + password + " " +
-                                        Quote(archive) + " > /dev/null 2>&1";
-            ASSERT_EQ(std::system(command.c_str()), 0);
-            for (const auto& [name, bytes] : files)
-                EXPECT_EQ(test::ReadBinaryFile((unarOut / fs::u8path(name)).string()), bytes) << name;
-        }
+        ZEN_REQUIRE_TOOL("unar", "the unar package (scripts/setup.sh)");
+        const std::string command = "unar -q -f -D -o " + Quote(unarOut) + password + " " + Quote(archive) +
+                                    " > /dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        for (const auto& [name, bytes] : files)
+            EXPECT_EQ(test::ReadBinaryFile((unarOut / fs::u8path(name)).string()), bytes) << name;
     }
+}
+
+// Every `step`-th regular file below `root` (sorted by path, links left out) whose size is at
+// most `maxSize`, copied to `target` under its path relative to `base`.
+size_t CopySelection(const fs::path& root, const fs::path& base, size_t wanted, uintmax_t maxSize,
+                     const fs::path& target)
+{
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file() && !it->is_symlink() && it->file_size() <= maxSize)
+            found.push_back(it->path());
+    std::sort(found.begin(), found.end());
+    const size_t step = std::max<size_t>(1, found.size() / std::max<size_t>(1, wanted));
+    size_t copied = 0;
+    for (size_t i = 0; i < found.size() && copied < wanted; i += step) {
+        const fs::path to = target / fs::relative(found[i], base);
+        fs::create_directories(to.parent_path());
+        if (fs::copy_file(found[i], to, error) && !error)
+            ++copied;
+    }
+    return copied;
+}
+
+// A folder of ordinary files of every kind a user packs (Perl's library as text, programs as
+// binaries, plus empty, constant, incompressible and long files) goes through `zen rar create`
+// and comes out of unar, and of our own extractor, byte for byte.
+TEST_F(RarTool, OrdinaryFilesComeOutOfUnarByteForByte)
+{
+    ZEN_REQUIRE_TOOL("unar", "the unar package (scripts/setup.sh)");
+    const fs::path source = folder / "source";
+    size_t picked = 0;
+    for (const char* library : {"/usr/share/perl", "/usr/share/perl5"})
+        picked += CopySelection(library, "/usr/share", 120, 1u << 20, source);
+    picked += CopySelection("/usr/bin", "/usr", 30, 1u << 20, source);
+    ASSERT_GE(picked, 200u) << "too few files found under /usr/share/perl* and /usr/bin";
+
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return static_cast<uint8_t>(state >> 24);
+    };
+    std::vector<uint8_t> noise(300000);
+    for (uint8_t& byte : noise)
+        byte = next();
+    std::string prose;
+    while (prose.size() < 200000)
+        prose += "line " + std::to_string(prose.size() % 977) + ": the keeper trims the wick at dusk\n";
+    const std::map<std::string, std::vector<uint8_t>> made = {
+        {"made/empty", {}},
+        {"made/one-byte", {0x5A}},
+        {"made/zeros", std::vector<uint8_t>(65536, 0)},
+        {"made/one-value-past-the-window", std::vector<uint8_t>((1u << 20) + 4099, 0xA7)},
+        {"made/noise", noise},
+        {"made/prose.txt", std::vector<uint8_t>(prose.begin(), prose.end())},
+    };
+    fs::create_directories(source / "made");
+    for (const auto& [name, bytes] : made)
+        WriteFile(source / name, bytes);
+
+    const fs::path archive = folder / "ordinary.rar";
+    ToolRun run = RunZen("rar create " + Quote(archive) + " " + Quote(source));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    run = test::RunCommand("unar -q -f -D -o " + Quote(folder / "unar-out") + " " + Quote(archive) + " 2>&1");
+    EXPECT_EQ(run.exitCode, 0) << run.output.substr(0, 2000);
+    run = RunZen("rar extract " + Quote(archive) + " " + Quote(folder / "zen-out"));
+    EXPECT_EQ(run.exitCode, 0) << run.output.substr(0, 2000);
+
+    size_t compared = 0;
+    std::vector<std::string> differing;
+    for (const auto& item : fs::recursive_directory_iterator(source)) {
+        if (!item.is_regular_file())
+            continue;
+        const fs::path relative = fs::relative(item.path(), source);
+        const std::vector<uint8_t> original = test::ReadBinaryFile(item.path().string());
+        for (const char* out : {"unar-out", "zen-out"}) {
+            const fs::path copy = folder / out / relative;
+            if (!fs::is_regular_file(copy) || test::ReadBinaryFile(copy.string()) != original)
+                differing.push_back(std::string(out) + ": " + relative.string());
+        }
+        ++compared;
+    }
+    EXPECT_EQ(compared, picked + made.size());
+    EXPECT_TRUE(differing.empty()) << differing.size() << " differ, first " << differing.front();
 }
 
 TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
