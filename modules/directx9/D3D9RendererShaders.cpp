@@ -1,10 +1,11 @@
 #include "modules/directx9/D3D9Renderer.h"
 
-#include <d3dx9shader.h>
-
-#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/core/MessageLog.h"
+#include "engine/render/ShaderAssembler.h"
 #include "engine/scene/PixelShader.h"
 #include "engine/scene/VertexShader.h"
 
@@ -20,21 +21,20 @@ IUnknown* D3D9Renderer::AssembleShader(Shader* shader)
             (*cached)->AddRef();
         return *cached;
     }
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    const HRESULT assembled =
-        D3DXAssembleShader(source.CStr(), source.Length(), nullptr, nullptr, 0, &code, &errors);
+    std::vector<uint32_t> code;
+    std::string message;
+    const Result assembled = ShaderAssembler::Assemble(std::string_view(source.CStr(), source.Length()), code, message);
     IUnknown* made = nullptr;
-    if (FAILED(assembled) || !code) {
+    if (assembled != kSuccess) {
         // The assembler's own text, shown once per program text (in a message box with an
         // empty caption where one may be shown); the shader stays unbound.
-        const char* text = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
-        std::string message(text, errors ? strnlen(text, errors->GetBufferSize()) : 0);
+        if (assembled == kOutOfMemory)
+            message = "out of memory";
         Error("Невозможно ассемблировать шейдер [%s]: %s", shader->Name().CStr(), message.c_str());
         if (MessageBoxesAllowed())
             MessageBoxA(nullptr, message.c_str(), "", MB_OK);
     } else {
-        const auto* words = static_cast<const DWORD*>(code->GetBufferPointer());
+        const auto* words = reinterpret_cast<const DWORD*>(code.data());
         HRESULT created = E_FAIL;
         if (shader->IsPixelShader()) {
             IDirect3DPixelShader9* pixel = nullptr;
@@ -50,10 +50,6 @@ IUnknown* D3D9Renderer::AssembleShader(Shader* shader)
             made = nullptr;
         }
     }
-    if (code)
-        code->Release();
-    if (errors)
-        errors->Release();
     // The cache keeps its own reference (or the failure, so it is not reported again).
     if (m_shaderCache.Insert(source, made) == kSuccess && made)
         made->AddRef();
