@@ -20,6 +20,20 @@ bool Listed(const Array<ShaderCatalog::Program>& programs, const String& source)
     return false;
 }
 
+// Appends the programs of `shaders` not listed yet. kSuccess or kOutOfMemory.
+Result Add(Array<ShaderCatalog::Program>& out, const String& owner, const Array<Object*>& shaders)
+{
+    for (uint32_t i = 0; i < shaders.Count(); ++i) {
+        auto* shader = static_cast<Shader*>(shaders[i]);
+        if (Listed(out, shader->Source()))
+            continue;
+        if (out.Append(ShaderCatalog::Program{owner, shader->Name(), shader->Source(), shader->IsPixelShader()}) !=
+            kSuccess)
+            return kOutOfMemory;
+    }
+    return kSuccess;
+}
+
 }  // namespace
 
 Result ShaderCatalog::Collect(Array<Program>& out)
@@ -28,12 +42,22 @@ Result ShaderCatalog::Collect(Array<Program>& out)
     if (ClassRegistry::TypeNames(names) != kSuccess)
         return kOutOfMemory;
     for (uint32_t n = 0; n < names.Count(); ++n) {
+        if (names[n] == Object::TYPE.Name())
+            continue;  // The root is abstract and says so in the log.
         const CreateFunction create = ClassRegistry::LookupCreator(names[n]);
         Object* made = nullptr;
         // Abstract classes refuse creation; they carry no programs of their own.
         if (!create || create(&made) != kSuccess || !made)
             continue;
         Ptr<Object> object(made);
+        if (object->IsDerivedFrom(&Shader::TYPE))
+            continue;  // A shader class made empty holds no program.
+        // Any class may hold programs of its own (controllers that draw into textures, say)
+        // and shows them to CollectByType; effects make theirs with their passes.
+        Array<Object*> held(4, 4);
+        object->CollectByType(&Shader::TYPE, held);
+        if (Add(out, names[n], held) != kSuccess)
+            return kOutOfMemory;
         if (!object->IsDerivedFrom(&Effect::TYPE))
             continue;
         auto* effect = static_cast<Effect*>(object.Get());
@@ -50,13 +74,8 @@ Result ShaderCatalog::Collect(Array<Program>& out)
             Array<Object*> shaders(4, 4);
             for (uint32_t p = 0; p < technique.PassCount(); ++p)
                 technique.GetPass(p)->CollectByType(&Shader::TYPE, shaders);
-            for (uint32_t s = 0; s < shaders.Count(); ++s) {
-                auto* shader = static_cast<Shader*>(shaders[s]);
-                if (Listed(out, shader->Source()))
-                    continue;
-                if (out.Append(Program{names[n], shader->Name(), shader->Source(), shader->IsPixelShader()}) != kSuccess)
-                    return kOutOfMemory;
-            }
+            if (Add(out, names[n], shaders) != kSuccess)
+                return kOutOfMemory;
         }
     }
     return kSuccess;

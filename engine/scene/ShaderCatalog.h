@@ -7,15 +7,16 @@
 
 namespace zen {
 
-// Every shader program the registered effect classes carry, found without a device: each
-// registered class deriving from ZEN.Effect is created through the class registry, the passes
-// of each of its techniques are built, and the shaders they hold are collected (a pass's
-// CollectByType visits its shaders). Effects added later are covered with no list to edit.
-// Needs the engine started (the classes register then).
+// Every shader program the registered classes carry, found without a device: each registered
+// class is created through the class registry and the shaders it shows to CollectByType are
+// collected; for classes deriving from ZEN.Effect the passes of each technique are built first
+// (a pass's CollectByType visits its shaders). Classes added later are covered with no list to
+// edit, provided a class that holds shaders outside passes visits them in CollectByType. Needs
+// the engine started (the classes register then).
 class ShaderCatalog {
 public:
     struct Program {
-        String effect;  // Type name of the first effect class found with this text.
+        String effect;  // Type name of the first class found with this text.
         String name;    // The shader's name.
         String source;  // Its assembly text.
         bool pixel;
