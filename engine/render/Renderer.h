@@ -185,6 +185,10 @@ public:
     bool MirrorCulling() const { return m_mirrorCulling; }
     void SetDepthEqual(bool equal) { m_depthEqual = equal; }  // Forces the depth test to "equal" while set.
     bool DepthEqual() const { return m_depthEqual; }
+    // Set while a post-render effect draws the scene into a letterbox band (75 % of the height);
+    // render-to-texture passes narrow their own viewport to the same band.
+    void SetLetterbox(bool letterbox) { m_letterbox = letterbox; }
+    bool Letterbox() const { return m_letterbox; }
 
     // State stack: lights a pass pushes before drawing and pops, one at a time, after it.
     // PushLightState puts the light on the stack and then calls PushLight; kInvalidArgument for
@@ -237,6 +241,7 @@ private:
     Pass* m_currentPass = nullptr;     // The pass being applied; not owned.
     bool m_mirrorCulling = false;
     bool m_depthEqual = false;
+    bool m_letterbox = false;
     Array<Light*> m_stateStack;        // Lights pushed by the pass being drawn; not owned.
     DeferredQueue m_deferred;
     Array<PostUpdateController*> m_postUpdates;  // This frame's; not owned (the scene holds them).
