@@ -110,6 +110,10 @@ public:
     virtual void BeginRenderTarget(Texture* texture) = 0;
     virtual void BeginRenderTarget(CubeTexture* texture, uint32_t face) = 0;
     virtual void EndRenderTarget() = 0;
+    // Whether the last BeginRenderTarget took effect (a device may refuse a target: no memory
+    // for it, a format it cannot render to); callers that would otherwise draw a texture nobody
+    // rendered fall back to drawing plainly.
+    virtual bool RenderTargetActive() const = 0;
     virtual uint32_t GetViewportWidth() const = 0;
     virtual uint32_t GetViewportHeight() const = 0;
     virtual void SetViewport(float x, float y, float width, float height) = 0;

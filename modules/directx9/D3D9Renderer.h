@@ -84,6 +84,7 @@ public:
     void BeginRenderTarget(Texture* texture) override;
     void BeginRenderTarget(CubeTexture* texture, uint32_t face) override;
     void EndRenderTarget() override;
+    bool RenderTargetActive() const override { return m_inTarget; }
     uint32_t GetViewportWidth() const override { return m_viewport.Width; }
     uint32_t GetViewportHeight() const override { return m_viewport.Height; }
     void SetViewport(float x, float y, float width, float height) override;

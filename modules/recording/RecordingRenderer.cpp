@@ -346,14 +346,19 @@ void RecordingRenderer::BeginRenderTarget(CubeTexture* texture, uint32_t face)
 
 void RecordingRenderer::BindTarget(BaseTexture* texture)
 {
+    m_inTarget = texture && m_device && !m_refuseTargets;
     // A device would hold the target now: the texture has a device copy until released.
-    if (texture && m_device) {
+    if (m_inTarget) {
         texture->Bind(this, 0, nullptr);
         texture->SetDirty(false);
     }
 }
 
-void RecordingRenderer::EndRenderTarget() { Record("EndRenderTarget"); }
+void RecordingRenderer::EndRenderTarget()
+{
+    m_inTarget = false;
+    Record("EndRenderTarget");
+}
 
 void RecordingRenderer::SetViewport(float x, float y, float width, float height)
 {

@@ -100,6 +100,9 @@ public:
     void BeginRenderTarget(Texture* texture) override;
     void BeginRenderTarget(CubeTexture* texture, uint32_t face) override;
     void EndRenderTarget() override;
+    bool RenderTargetActive() const override { return m_inTarget; }
+    // From now on render targets are refused (a device without them).
+    void RefuseRenderTargets(bool refuse) { m_refuseTargets = refuse; }
     uint32_t GetViewportWidth() const override { return m_viewportWidth; }
     uint32_t GetViewportHeight() const override { return m_viewportHeight; }
     void SetViewport(float x, float y, float width, float height) override;
@@ -137,6 +140,8 @@ private:
     Matrix4 m_textureTransforms[kTextureStages];
     uint32_t m_viewportWidth = 0, m_viewportHeight = 0;  // Pixels.
     Vector4 m_clearColor{0, 0, 0, 0};
+    bool m_inTarget = false;
+    bool m_refuseTargets = false;
     Vector4 m_vertexConstants[kConstantRegisters];
     Vector4 m_pixelConstants[kConstantRegisters];
 };
