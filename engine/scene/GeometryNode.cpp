@@ -149,6 +149,11 @@ void GeometryNode::Draw(Renderer* renderer)
     (void)renderer->AddDeferred(this, squaredDistance);
 }
 
+void GeometryNode::DrawPrimitives(Renderer* renderer)
+{
+    renderer->DrawCurrentGeometry();
+}
+
 void GeometryNode::DrawDeferred(Renderer* renderer)
 {
     if (renderer && m_effect && m_effect->IsEnabled())
@@ -181,7 +186,7 @@ void GeometryNode::DrawPasses(Renderer* renderer)
         // stay for the rest of its children.
         const uint32_t depth = renderer->StateDepth();
         if (m_effect->ApplyPass(i, renderer) == kSuccess)
-            renderer->DrawCurrentGeometry();
+            DrawPrimitives(renderer);
         while (renderer->StateDepth() > depth)
             (void)renderer->PopStateEntry();
     }

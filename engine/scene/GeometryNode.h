@@ -90,6 +90,9 @@ public:
 
 protected:
     GeometryNode();
+    // The draw call of one applied pass: the current geometry, indexed when it has indices.
+    // Nodes that rebuild their own unindexed vertices every frame draw them their way.
+    virtual void DrawPrimitives(Renderer* renderer);
 
 private:
     // The effect's passes derive their vertex layout from the buffers present: after a buffer

@@ -135,6 +135,9 @@ private:
         bool defaultPool = false;
         uint32_t bytes = 0;                   // Buffers: size of the device buffer.
         uint32_t span = 0;                    // Index buffers: largest index + 1.
+        // Queries: a measurement issued and not yet read back, and one begun and not ended.
+        bool queryPending = false;
+        bool queryOpen = false;
     };
 
     struct PointerHash {
