@@ -26,12 +26,16 @@ void RenderCubeTextureController::PostUpdate()
     if (!m_regenerate && m_done && cube->BoundRenderer() && !cube->IsDirty())
         return;
     const Ptr<Camera> kept = renderer->GetCamera();
-    Ptr<Camera> camera = new (std::nothrow) Camera;
-    if (!camera) {
-        Error("Недостаточно памяти для камеры кубической текстуры. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return;
+    // One camera serves every render: a cube regenerated every frame allocates nothing.
+    if (!m_camera) {
+        m_camera = new (std::nothrow) Camera;
+        if (!m_camera) {
+            Error("Недостаточно памяти для камеры кубической текстуры. Имя[%s] ID[%d]", m_name.CStr(), ID());
+            return;
+        }
+        m_camera->SetName(String("Cube Camera"));
     }
-    camera->SetName(String("Cube Camera"));
+    Camera* camera = m_camera.Get();
     const float nearDistance = kept ? kept->Near() : camera->Near();
     const float farDistance = kept ? kept->Far() : camera->Far();
     camera->SetFrustum(1.5707964f, nearDistance, farDistance);
@@ -43,7 +47,7 @@ void RenderCubeTextureController::PostUpdate()
         renderer->Clear(Renderer::kClearColor | Renderer::kClearDepth, kSceneClearColor, 1.0f, 0);
         camera->Update(0);
         camera->UpdateMatrices(1.0f);  // A face is square whatever viewport is current.
-        renderer->SetCamera(camera.Get());
+        renderer->SetCamera(camera);
         const uint32_t queued = renderer->Deferred().Count();
         m_nodes.Draw(renderer);
         renderer->FlushDeferredFrom(queued);

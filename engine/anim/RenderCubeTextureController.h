@@ -2,6 +2,7 @@
 #include "engine/anim/RenderTextureController.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector3.h"
+#include "engine/scene/Camera.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/NodeList.h"
 
@@ -45,6 +46,7 @@ private:
     bool m_regenerate = false;
     Ptr<Node> m_centre;
     bool m_done = false;  // All six faces rendered; not saved.
+    Ptr<Camera> m_camera;  // The 90-degree camera of the faces; made on first use, not saved.
 };
 
 }  // namespace zen
