@@ -110,6 +110,10 @@ public:
     virtual void BeginRenderTarget(Texture* texture) = 0;
     virtual void BeginRenderTarget(CubeTexture* texture, uint32_t face) = 0;
     virtual void EndRenderTarget() = 0;
+    // Whether the last BeginRenderTarget took effect (a device may refuse a target: no memory
+    // for it, a format it cannot render to); callers that would otherwise draw a texture nobody
+    // rendered fall back to drawing plainly.
+    virtual bool RenderTargetActive() const = 0;
     virtual uint32_t GetViewportWidth() const = 0;
     virtual uint32_t GetViewportHeight() const = 0;
     virtual void SetViewport(float x, float y, float width, float height) = 0;
@@ -185,6 +189,10 @@ public:
     bool MirrorCulling() const { return m_mirrorCulling; }
     void SetDepthEqual(bool equal) { m_depthEqual = equal; }  // Forces the depth test to "equal" while set.
     bool DepthEqual() const { return m_depthEqual; }
+    // Set while a post-render effect draws the scene into a letterbox band (75 % of the height);
+    // render-to-texture passes narrow their own viewport to the same band.
+    void SetLetterbox(bool letterbox) { m_letterbox = letterbox; }
+    bool Letterbox() const { return m_letterbox; }
 
     // State stack: lights a pass pushes before drawing and pops, one at a time, after it.
     // PushLightState puts the light on the stack and then calls PushLight; kInvalidArgument for
@@ -237,6 +245,7 @@ private:
     Pass* m_currentPass = nullptr;     // The pass being applied; not owned.
     bool m_mirrorCulling = false;
     bool m_depthEqual = false;
+    bool m_letterbox = false;
     Array<Light*> m_stateStack;        // Lights pushed by the pass being drawn; not owned.
     DeferredQueue m_deferred;
     Array<PostUpdateController*> m_postUpdates;  // This frame's; not owned (the scene holds them).

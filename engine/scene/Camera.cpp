@@ -39,7 +39,7 @@ void Camera::UpdateMatrices()
 void Camera::SetFixedMatrices(const Matrix4& view, const Matrix4& projection)
 {
     m_fixed = true;
-    StoreMatrices(view, projection);
+    SetMatrices(view, projection);
 }
 
 Matrix4 Camera::ScreenProjection()
@@ -50,7 +50,7 @@ Matrix4 Camera::ScreenProjection()
 void Camera::UpdateMatrices(float aspect)
 {
     if (m_fixed) {
-        StoreMatrices(m_view, m_projection);
+        SetMatrices(m_view, m_projection);
         return;
     }
     const bool usable = std::isfinite(m_fov) && std::isfinite(m_near) && std::isfinite(m_far) && m_fov > 0 &&
@@ -75,15 +75,15 @@ void Camera::UpdateMatrices(float aspect)
     const Vector3 r = Right(), u = Up(), f = Forward(), p = Position();
     const Matrix4 view = Matrix4::FromRows({r.x, u.x, f.x, 0}, {r.y, u.y, f.y, 0}, {r.z, u.z, f.z, 0},
                                            {-r.Dot(p), -u.Dot(p), -f.Dot(p), 1});
-    StoreMatrices(view, projection);
+    SetMatrices(view, projection);
 }
 
-void Camera::StoreMatrices(const Matrix4& view, const Matrix4& projection)
+void Camera::SetMatrices(const Matrix4& view, const Matrix4& projection, const Matrix4* cullingProjection)
 {
-    const Matrix4 viewProjection = view * projection;
     m_projection = projection;
     m_view = view;
-    m_viewProjection = viewProjection;
+    m_viewProjection = view * projection;
+    const Matrix4 viewProjection = cullingProjection ? view * *cullingProjection : m_viewProjection;
 
     // Planes: the corners of the clip volume carried back into the world.
     Matrix4 inverse;
@@ -100,6 +100,21 @@ void Camera::StoreMatrices(const Matrix4& view, const Matrix4& projection)
     m_planes[kRight] = Plane::Through(c[2], c[1], c[6]);
     m_planes[kTop] = Plane::Through(c[3], c[2], c[6]);
     m_planes[kBottom] = Plane::Through(c[1], c[0], c[5]);
+    // A mirroring view turns the corners' winding round: the normals would face outward.
+    const float handedness = view.m[0][0] * (view.m[1][1] * view.m[2][2] - view.m[1][2] * view.m[2][1]) -
+                             view.m[0][1] * (view.m[1][0] * view.m[2][2] - view.m[1][2] * view.m[2][0]) +
+                             view.m[0][2] * (view.m[1][0] * view.m[2][1] - view.m[1][1] * view.m[2][0]);
+    if (handedness < 0)
+        for (Plane& plane : m_planes) {
+            plane.normal = Vector3{-plane.normal.x, -plane.normal.y, -plane.normal.z};
+            plane.distance = -plane.distance;
+        }
+}
+
+void Camera::SetPlane(uint32_t index, const Plane& plane)
+{
+    if (index < kPlaneCount)
+        m_planes[index] = plane;
 }
 
 Result Camera::SetDirection(const Vector3& direction)

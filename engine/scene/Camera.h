@@ -31,6 +31,15 @@ public:
     // (0, pi), near <= 0, far <= near, or not finite) leave matrices and planes as they were.
     void UpdateMatrices();
     void UpdateMatrices(float aspect);
+    // Takes `view` and `projection` as they are (a mirrored view, an oblique near plane) and
+    // derives the view-projection and the planes from them; the next UpdateMatrices replaces
+    // them. Render-to-texture passes set them for their draw and put the old ones back. With
+    // `cullingProjection` the planes come from it instead (an oblique near plane tilts the far
+    // plane of its projection, which would cull what is plainly in view).
+    void SetMatrices(const Matrix4& view, const Matrix4& projection, const Matrix4* cullingProjection = nullptr);
+    // Replaces one culling plane (world space, normal inward) until the matrices change again:
+    // a water surface as the near plane of a reflection.
+    void SetPlane(uint32_t index, const Plane& plane);
 
     // Turns the camera to look along `direction` (Transform::LookRotation) by setting its local
     // rotation; the transform's flags are cleared. kInvalidArgument for a zero direction.
@@ -75,9 +84,6 @@ public:
     Result Load(Stream& stream) override;
 
 private:
-    // Stores the three matrices and derives the planes from the product (kept when singular).
-    void StoreMatrices(const Matrix4& view, const Matrix4& projection);
-
     float m_fov = kDefaultFov;
     float m_near = 0.1f;
     float m_far = 10000.0f;

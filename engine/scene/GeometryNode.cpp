@@ -150,6 +150,11 @@ void GeometryNode::Draw(Renderer* renderer)
     (void)renderer->AddDeferred(this, squaredDistance);
 }
 
+void GeometryNode::DrawPrimitives(Renderer* renderer)
+{
+    renderer->DrawCurrentGeometry();
+}
+
 void GeometryNode::DrawDeferred(Renderer* renderer)
 {
     if (renderer && m_effect && m_effect->IsEnabled())

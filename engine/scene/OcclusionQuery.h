@@ -7,8 +7,9 @@
 namespace zen {
 
 // A measurement of how many pixels a draw leaves visible ("ZEN.OcclusionQuery"): the renderer
-// mirrors it as a device query, made on the first BeginOcclusionQuery; EndOcclusionQuery waits
-// for the device and stores the count here. Not streamed.
+// mirrors it as a device query, made on the first BeginOcclusionQuery. The frame never waits
+// for the answer: EndOcclusionQuery stores the count when the device already has it, and until
+// then the count of the last completed measurement stays. Not streamed.
 class OcclusionQuery : public Object, public RenderResource {
     ZEN_DECLARE_CLASS
 

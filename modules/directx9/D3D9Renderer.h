@@ -84,6 +84,7 @@ public:
     void BeginRenderTarget(Texture* texture) override;
     void BeginRenderTarget(CubeTexture* texture, uint32_t face) override;
     void EndRenderTarget() override;
+    bool RenderTargetActive() const override { return m_inTarget; }
     uint32_t GetViewportWidth() const override { return m_viewport.Width; }
     uint32_t GetViewportHeight() const override { return m_viewport.Height; }
     void SetViewport(float x, float y, float width, float height) override;
@@ -134,6 +135,9 @@ private:
         bool defaultPool = false;
         uint32_t bytes = 0;                   // Buffers: size of the device buffer.
         uint32_t span = 0;                    // Index buffers: largest index + 1.
+        // Queries: a measurement issued and not yet read back, and one begun and not ended.
+        bool queryPending = false;
+        bool queryOpen = false;
     };
 
     struct PointerHash {

@@ -7,8 +7,10 @@
 #include "engine/core/Engine.h"
 #include "engine/core/Startup.h"
 #include "engine/modules/StaticModuleRegistration.h"
+#include "engine/scene/CubeTexture.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/Image.h"
+#include "engine/scene/Texture.h"
 
 namespace zen {
 namespace {
@@ -202,14 +204,32 @@ void RecordingRenderer::SetTexture(uint32_t stage, BaseTexture* texture)
 void RecordingRenderer::SetVertexShader(VertexShader* shader) { Record("SetVertexShader %s", Tag(shader).c_str()); }
 void RecordingRenderer::SetPixelShader(PixelShader* shader) { Record("SetPixelShader %s", Tag(shader).c_str()); }
 
-void RecordingRenderer::SetVertexShaderConstants(uint32_t firstRegister, const float*, uint32_t count)
+void RecordingRenderer::SetVertexShaderConstants(uint32_t firstRegister, const float* values, uint32_t count)
 {
+    KeepConstants(m_vertexConstants, firstRegister, values, count);
     Record("SetVertexShaderConstants %u %u", firstRegister, count);
 }
 
-void RecordingRenderer::SetPixelShaderConstants(uint32_t firstRegister, const float*, uint32_t count)
+void RecordingRenderer::SetPixelShaderConstants(uint32_t firstRegister, const float* values, uint32_t count)
 {
+    KeepConstants(m_pixelConstants, firstRegister, values, count);
     Record("SetPixelShaderConstants %u %u", firstRegister, count);
+}
+
+void RecordingRenderer::KeepConstants(Vector4* registers, uint32_t first, const float* values, uint32_t count)
+{
+    for (uint32_t i = 0; values && i < count && first + i < kConstantRegisters; ++i)
+        registers[first + i] = Vector4{values[i * 4], values[i * 4 + 1], values[i * 4 + 2], values[i * 4 + 3]};
+}
+
+Vector4 RecordingRenderer::VertexConstant(uint32_t index) const
+{
+    return index < kConstantRegisters ? m_vertexConstants[index] : Vector4{};
+}
+
+Vector4 RecordingRenderer::PixelConstant(uint32_t index) const
+{
+    return index < kConstantRegisters ? m_pixelConstants[index] : Vector4{};
 }
 
 void RecordingRenderer::SetStream(FloatBuffer* buffer, uint32_t stream) { RecordStream("Float", buffer, stream); }
@@ -315,14 +335,30 @@ void RecordingRenderer::PopState() { Record("PopState depth %u", StateDepth()); 
 void RecordingRenderer::BeginRenderTarget(Texture* texture)
 {
     Record("BeginRenderTarget %s", Tag(texture).c_str());
+    BindTarget(texture);
 }
 
 void RecordingRenderer::BeginRenderTarget(CubeTexture* texture, uint32_t face)
 {
     Record("BeginRenderTarget %s face %u", Tag(texture).c_str(), face);
+    BindTarget(texture);
 }
 
-void RecordingRenderer::EndRenderTarget() { Record("EndRenderTarget"); }
+void RecordingRenderer::BindTarget(BaseTexture* texture)
+{
+    m_inTarget = texture && m_device && !m_refuseTargets;
+    // A device would hold the target now: the texture has a device copy until released.
+    if (m_inTarget) {
+        texture->Bind(this, 0, nullptr);
+        texture->SetDirty(false);
+    }
+}
+
+void RecordingRenderer::EndRenderTarget()
+{
+    m_inTarget = false;
+    Record("EndRenderTarget");
+}
 
 void RecordingRenderer::SetViewport(float x, float y, float width, float height)
 {

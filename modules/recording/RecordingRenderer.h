@@ -100,6 +100,9 @@ public:
     void BeginRenderTarget(Texture* texture) override;
     void BeginRenderTarget(CubeTexture* texture, uint32_t face) override;
     void EndRenderTarget() override;
+    bool RenderTargetActive() const override { return m_inTarget; }
+    // From now on render targets are refused (a device without them).
+    void RefuseRenderTargets(bool refuse) { m_refuseTargets = refuse; }
     uint32_t GetViewportWidth() const override { return m_viewportWidth; }
     uint32_t GetViewportHeight() const override { return m_viewportHeight; }
     void SetViewport(float x, float y, float width, float height) override;
@@ -110,12 +113,19 @@ public:
 
     // The clear colour of the last Clear with the colour flag.
     const Vector4& ClearColor() const { return m_clearColor; }
+    // The last values written to a shader constant register (zero before; past the 256
+    // registers kept: zero).
+    Vector4 VertexConstant(uint32_t index) const;
+    Vector4 PixelConstant(uint32_t index) const;
 
 private:
     explicit RecordingRenderer(const Setup& setup);
 
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void RecordStream(const char* kind, const void* buffer, uint32_t stream);
+    void BindTarget(BaseTexture* texture);
+    static constexpr uint32_t kConstantRegisters = 256;
+    static void KeepConstants(Vector4* registers, uint32_t first, const float* values, uint32_t count);  // Marks a render target as held by this renderer.
 
     static constexpr uint32_t kTextureStages = 8;
 
@@ -130,6 +140,10 @@ private:
     Matrix4 m_textureTransforms[kTextureStages];
     uint32_t m_viewportWidth = 0, m_viewportHeight = 0;  // Pixels.
     Vector4 m_clearColor{0, 0, 0, 0};
+    bool m_inTarget = false;
+    bool m_refuseTargets = false;
+    Vector4 m_vertexConstants[kConstantRegisters];
+    Vector4 m_pixelConstants[kConstantRegisters];
 };
 
 }  // namespace zen

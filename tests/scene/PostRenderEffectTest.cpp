@@ -1,0 +1,354 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/core/ClassRegistry.h"
+#include "engine/core/Ptr.h"
+#include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/Bloom5PostRenderEffect.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/ColorEffect.h"
+#include "engine/scene/CustomGlowPostRenderEffect.h"
+#include "engine/scene/RipplePostRenderEffect.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/SepiaFilmPostRenderEffect.h"
+#include "engine/scene/SepiaPostRenderEffect.h"
+#include "modules/recording/RecordingRenderer.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+#include "support/RecordBytes.h"
+#include "support/SceneBuilder.h"
+
+// Post-render effects through the recording renderer: the children drawn once into the screen
+// texture, the texture drawn back over the screen, the letterbox band, the intermediate
+// targets, the fallbacks, and the stream forms.
+namespace zen {
+namespace {
+
+void PutFloat(std::vector<uint8_t>& bytes, float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    test::PutInt(bytes, bits);
+}
+
+class PostRender : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+        renderer = RecordingRenderer::Latest();
+        ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);  // Mode 0: 800 x 600.
+        camera = new Camera();
+        renderer->SetCamera(camera.Get());
+        root = new SceneNode();
+        Ptr<Triangles> quad = test::MakeQuad("Child", 1.0f);
+        test::Place(*quad, Vector3{0, 0, 5});
+        Ptr<ColorEffect> colour = new ColorEffect();
+        ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
+        ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
+    }
+    void TearDown() override
+    {
+        root = nullptr;
+        camera = nullptr;
+        EXPECT_EQ(ReleaseRenderer(), kSuccess);
+    }
+
+    void UseShaderVersion(uint32_t version)
+    {
+        RendererCapabilities caps = renderer->GetCapabilities();
+        caps.valid = true;
+        caps.vertexShaderVersion = caps.pixelShaderVersion = version;
+        renderer->SetDeviceCapabilities(caps);
+    }
+
+    void DrawFrame()
+    {
+        root->UpdateState(0.0, true);
+        renderer->ClearJournal();
+        ASSERT_EQ(renderer->StartFrame(), kSuccess);
+        root->DrawIfVisible(renderer);
+        renderer->FinishFrame();
+    }
+
+    std::vector<std::string> Lines(std::initializer_list<const char*> prefixes) const
+    {
+        std::vector<std::string> found;
+        for (const std::string& line : renderer->Journal())
+            for (const char* prefix : prefixes)
+                if (line.rfind(prefix, 0) == 0)
+                    found.push_back(line);
+        return found;
+    }
+
+    test::EngineScope engine;
+    RecordingRenderer* renderer = nullptr;
+    Ptr<Camera> camera;
+    Ptr<SceneNode> root;
+};
+
+TEST_F(PostRender, ChildrenGoIntoTheScreenTextureOnceAndComeBackAsOneQuad)
+{
+    Ptr<SepiaPostRenderEffect> sepia = new SepiaPostRenderEffect();
+    ASSERT_EQ(root->AddEffect(sepia.Get()), kSuccess);
+    DrawFrame();
+    Texture* screen = sepia->ScreenTexture();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->Name(), "Screen Texture");
+    EXPECT_EQ(screen->GetImage()->Name(), "Screen Image");
+    EXPECT_EQ(screen->GetImage()->Format(), Image::kR8G8B8A8);
+    EXPECT_EQ(screen->GetImage()->Width(), 800u);
+    EXPECT_EQ(screen->GetImage()->Height(), 600u);
+    const std::string tag = renderer->Tag(screen);
+    const std::vector<std::string> expected = {"BeginRenderTarget " + tag, "Clear 3 (0 0 0 1) 1 0",
+                                               "DrawCurrentGeometry [Child] 2", "EndRenderTarget",
+                                               "SetTexture 0 " + tag, "DrawNonIndexed 2"};
+    EXPECT_EQ(Lines({"BeginRenderTarget", "Clear", "DrawCurrentGeometry", "EndRenderTarget", "SetTexture 0",
+                     "DrawNonIndexed"}),
+              expected);
+    EXPECT_EQ(renderer->VertexConstant(0), (Vector4{1, 1, 1, 1}));  // The amount.
+    EXPECT_FLOAT_EQ(renderer->VertexConstant(1).x, 0.5f / 800);     // Half a texel.
+    EXPECT_FLOAT_EQ(renderer->VertexConstant(1).y, 0.5f / 600);
+
+    // Same viewport: the same texture; a new size: a new one of that size.
+    DrawFrame();
+    EXPECT_EQ(sepia->ScreenTexture(), screen);
+    renderer->SetViewport(0, 0, 320, 200);
+    DrawFrame();
+    ASSERT_NE(sepia->ScreenTexture(), nullptr);
+    EXPECT_EQ(sepia->ScreenTexture()->GetImage()->Width(), 320u);
+    EXPECT_EQ(sepia->ScreenTexture()->GetImage()->Height(), 200u);
+}
+
+TEST_F(PostRender, TheLetterboxDrawsIntoTheMiddleThreeQuartersAndRestoresTheViewport)
+{
+    Ptr<SepiaPostRenderEffect> sepia = new SepiaPostRenderEffect();
+    sepia->SetFilmFlag(true);
+    ASSERT_EQ(root->AddEffect(sepia.Get()), kSuccess);
+    bool letterboxSeen = false;
+    float aspectSeen = 0;
+    // A child that looks at the renderer while it is being drawn into the screen texture.
+    struct Probe : Node {
+        bool* seen;
+        float* aspect;
+        Camera* camera;
+        void DrawIfVisible(Renderer* r) override { Draw(r); }
+        void Draw(Renderer* r) override
+        {
+            *seen = r->Letterbox();
+            *aspect = camera->Aspect();
+        }
+    };
+    Ptr<Probe> probe = new Probe();
+    probe->seen = &letterboxSeen;
+    probe->aspect = &aspectSeen;
+    probe->camera = camera.Get();
+    ASSERT_EQ(root->AttachChild(probe.Get()), kSuccess);
+    DrawFrame();
+    EXPECT_EQ(Lines({"SetViewport"}), (std::vector<std::string>{"SetViewport 0 75 800 450", "SetViewport 0 0 800 600"}));
+    EXPECT_TRUE(letterboxSeen);
+    EXPECT_FLOAT_EQ(aspectSeen, 800.0f / 450.0f);
+    EXPECT_FALSE(renderer->Letterbox());
+    EXPECT_EQ(sepia->ScreenTexture()->GetImage()->Height(), 450u);
+    EXPECT_FLOAT_EQ(camera->Aspect(), 800.0f / 600.0f);
+}
+
+TEST_F(PostRender, WithoutTheShaderVersionsOrRenderTargetsTheChildrenAreDrawnPlainly)
+{
+    struct Case {
+        const char* what;
+        uint32_t version;
+        bool refuseTargets;
+        uint32_t viewportWidth;
+    };
+    const Case cases[] = {{"no shaders", 0, false, 800}, {"refused targets", 20, true, 800},
+                          {"empty viewport", 20, false, 0}};
+    for (const Case& c : cases) {
+        UseShaderVersion(c.version);
+        renderer->RefuseRenderTargets(c.refuseTargets);
+        renderer->SetViewport(0, 0, static_cast<float>(c.viewportWidth), 600);
+        Ptr<SceneNode> node = new SceneNode();
+        Ptr<Triangles> quad = test::MakeQuad("Plain", 1.0f);
+        test::Place(*quad, Vector3{0, 0, 5});
+        Ptr<ColorEffect> colour = new ColorEffect();
+        ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
+        ASSERT_EQ(node->AttachChild(quad.Get()), kSuccess);
+        Ptr<Bloom5PostRenderEffect> bloom = new Bloom5PostRenderEffect();
+        ASSERT_EQ(node->AddEffect(bloom.Get()), kSuccess);
+        root = node;
+        test::LogCapture log;
+        DrawFrame();
+        EXPECT_EQ(Lines({"DrawCurrentGeometry"}), std::vector<std::string>{"DrawCurrentGeometry [Plain] 2"}) << c.what;
+        EXPECT_TRUE(Lines({"DrawNonIndexed"}).empty()) << c.what;
+        if (c.viewportWidth == 0) {
+            EXPECT_TRUE(log.ContainsText("Неверный размер текстуры [Screen Texture]: 0x600")) << log.Joined();
+        }
+    }
+    renderer->RefuseRenderTargets(false);
+}
+
+TEST_F(PostRender, BloomShrinksBlursAndAddsTheBrightParts)
+{
+    Ptr<Bloom5PostRenderEffect> bloom = new Bloom5PostRenderEffect();
+    Bloom5PostRenderEffect::Parameters p;
+    p.downsample = 8;
+    p.threshold = 0.5f;
+    p.bloomIntensity = 2.0f;
+    p.tint = Vector4{1, 0.5f, 0.25f, 1};
+    bloom->SetParameters(p);
+    ASSERT_EQ(root->AddEffect(bloom.Get()), kSuccess);
+    DrawFrame();
+    Array<Object*> textures;
+    bloom->CollectByType(&Texture::TYPE, textures);
+    const std::vector<std::string> targets = Lines({"BeginRenderTarget"});
+    // Screen, downsample, then three blur rounds between the two small targets.
+    ASSERT_EQ(targets.size(), 5u);
+    EXPECT_EQ(targets[2], targets[4]);
+    EXPECT_NE(targets[1], targets[2]);
+    EXPECT_EQ(targets[1], targets[3]);
+    EXPECT_EQ(Lines({"DrawNonIndexed"}).size(), 5u);
+    // The composite adds the blurred image times tint and intensity.
+    EXPECT_EQ(renderer->PixelConstant(1), (Vector4{2, 1, 0.5f, 2}));
+    EXPECT_EQ(renderer->PixelConstant(0), (Vector4{1, 1, 1, 1}));
+}
+
+TEST_F(PostRender, GlowDrawsOnlyItsNodesIntoTheGlowTexture)
+{
+    Ptr<CustomGlowPostRenderEffect> glow = new CustomGlowPostRenderEffect();
+    Ptr<Triangles> lamp = test::MakeQuad("Lamp", 0.5f);
+    test::Place(*lamp, Vector3{1, 0, 6});
+    Ptr<ColorEffect> colour = new ColorEffect();
+    ASSERT_EQ(lamp->SetEffect(colour.Get()), kSuccess);
+    ASSERT_EQ(root->AttachChild(lamp.Get()), kSuccess);
+    ASSERT_EQ(glow->GlowNodes().Add(lamp.Get()), kSuccess);
+    glow->SetDivisor(2);
+    ASSERT_EQ(root->AddEffect(glow.Get()), kSuccess);
+    DrawFrame();
+    ASSERT_NE(glow->GlowTexture(), nullptr);
+    EXPECT_EQ(glow->GlowTexture()->Name(), "Screen Glow Texture");
+    const std::string glowTag = renderer->Tag(glow->GlowTexture());
+    const std::vector<std::string> lines = Lines({"BeginRenderTarget", "DrawCurrentGeometry"});
+    // Picture: both quads; glow texture: the lamp alone.
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "DrawCurrentGeometry [Child] 2");
+    EXPECT_EQ(lines[2], "DrawCurrentGeometry [Lamp] 2");
+    EXPECT_EQ(lines[3], "BeginRenderTarget " + glowTag);
+    EXPECT_EQ(lines[4], "DrawCurrentGeometry [Lamp] 2");
+    EXPECT_EQ(renderer->PixelConstant(1).x, 1.5f);
+}
+
+TEST_F(PostRender, RippleScrollsItsNormalMapWithTime)
+{
+    Ptr<RipplePostRenderEffect> ripple = new RipplePostRenderEffect();
+    Ptr<Texture> normals = new Texture(String("n"), new Image(String("ni"), Image::kR8G8B8, 4, 4));
+    ripple->SetNormalMap(normals.Get());
+    RipplePostRenderEffect::Parameters p;
+    p.scroll = Vector2{0.25f, -0.125f};
+    p.speed = 2.0f;
+    p.strength = 0.03f;
+    ripple->SetParameters(p);
+    ASSERT_EQ(root->AddEffect(ripple.Get()), kSuccess);
+    root->UpdateState(1.0, true);  // Two seconds of scroll at speed 2.
+    renderer->ClearJournal();
+    ASSERT_EQ(renderer->StartFrame(), kSuccess);
+    root->DrawIfVisible(renderer);
+    renderer->FinishFrame();
+    EXPECT_FLOAT_EQ(ripple->Time(), 2.0f);
+    EXPECT_FLOAT_EQ(renderer->VertexConstant(3).x, 0.5f);
+    EXPECT_FLOAT_EQ(renderer->VertexConstant(3).y, -0.25f);
+    EXPECT_FLOAT_EQ(renderer->PixelConstant(0).x, 0.03f);
+    EXPECT_EQ(Lines({"SetTexture 1"}), std::vector<std::string>{"SetTexture 1 " + renderer->Tag(normals.Get())});
+}
+
+// Stream forms: the bytes after the Object fields (name, no controllers).
+TEST_F(PostRender, StreamFormsOfEveryMember)
+{
+    struct Case {
+        const char* type;
+        std::vector<uint8_t> fields;
+    };
+    std::vector<uint8_t> sepia = {0};
+    PutFloat(sepia, 1.0f);
+    std::vector<uint8_t> film = sepia;
+    test::PutInt(film, 0xFFFFFFFFu);
+    test::PutInt(film, 0xFFFFFFFFu);
+    std::vector<uint8_t> bloom = {0};
+    for (float v : {0.6f, 2.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 4.0f})
+        PutFloat(bloom, v);
+    std::vector<uint8_t> ripple = {0};
+    test::PutInt(ripple, 0xFFFFFFFFu);
+    for (float v : {0.05f, 0.03f, 0.02f, 4.0f, 1.0f})
+        PutFloat(ripple, v);
+    std::vector<uint8_t> glow = {0};
+    PutFloat(glow, 1.5f);
+    PutFloat(glow, 1.0f);
+    test::PutInt(glow, 4);
+    test::PutInt(glow, 0);
+    const Case cases[] = {{"ZEN.SepiaPostRenderEffect", sepia},
+                          {"ZEN.SepiaFilmPostRenderEffect", film},
+                          {"ZEN.Bloom5PostRenderEffect", bloom},
+                          {"ZEN.RipplePostRenderEffect", ripple},
+                          {"ZEN.CustomGlowPostRenderEffect", glow}};
+    for (const Case& c : cases) {
+        ASSERT_NE(ClassRegistry::LookupCreator(String(c.type)), nullptr) << c.type;
+        Object* made = nullptr;
+        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&made), kSuccess);
+        Ptr<Object> object(made);
+        object->SetName(String("e"));
+        Stream out;
+        ASSERT_EQ(object->Save(out), kSuccess);
+        std::vector<uint8_t> expected;
+        test::PutString(expected, "e");
+        test::PutInt(expected, 0);
+        expected.insert(expected.end(), c.fields.begin(), c.fields.end());
+        EXPECT_EQ(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()), expected) << c.type;
+
+        // Read back, then each prefix shorter than the record fails with a message.
+        Object* again = nullptr;
+        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&again), kSuccess);
+        Ptr<Object> loaded(again);
+        struct In : Stream {
+            explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
+        };
+        In whole(expected);
+        EXPECT_EQ(loaded->Load(whole), kSuccess) << c.type;
+        for (size_t cut = expected.size() - c.fields.size(); cut < expected.size(); ++cut) {
+            In part(std::vector<uint8_t>(expected.begin(), expected.begin() + cut));
+            test::LogCapture log;
+            EXPECT_EQ(loaded->Load(part), kFailure) << c.type << " " << cut;
+            EXPECT_TRUE(log.ContainsText("Невозможно загрузить")) << c.type << " " << cut;
+        }
+    }
+}
+
+TEST_F(PostRender, FilmTexturesAndGlowNodesComeBack)
+{
+    Ptr<SepiaFilmPostRenderEffect> film = new SepiaFilmPostRenderEffect();
+    film->SetAmount(0.5f);
+    film->SetFilmFlag(true);
+    film->SetLinesTexture(new Texture(String("Lines"), new Image(String("li"), Image::kA8, 4, 4)));
+    film->SetGrainTexture(new Texture(String("Grain"), new Image(String("gi"), Image::kA8, 4, 4)));
+    Stream out;
+    ASSERT_EQ(out.WriteObject(film.Get()), kSuccess);
+    struct In : Stream {
+        explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
+    } in(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
+    Object* object = nullptr;
+    ASSERT_EQ(in.ReadObject(&object), kSuccess);
+    Ptr<Object> held(object);
+    ASSERT_TRUE(object->IsExactly(&SepiaFilmPostRenderEffect::TYPE));
+    auto* back = static_cast<SepiaFilmPostRenderEffect*>(object);
+    EXPECT_TRUE(back->FilmFlag());
+    EXPECT_EQ(back->Amount(), 0.5f);
+    ASSERT_NE(back->LinesTexture(), nullptr);
+    EXPECT_EQ(back->LinesTexture()->Name(), "Lines");
+    ASSERT_NE(back->GrainTexture(), nullptr);
+    EXPECT_EQ(back->FindByName(String("gi")), back->GrainTexture()->GetImage());
+}
+
+}  // namespace
+}  // namespace zen

@@ -1,0 +1,114 @@
+"""Post-render effects under Wine: scenes made by `zen.exe scene post-test` are drawn by
+`zen.exe render` through the DirectX9 renderer and the pictures are checked pixel by pixel:
+sepia tones a known grey and a known red into the colours its formula gives, the film flag
+leaves black bars of an eighth of the height above and below an unchanged band, and bloom turns
+a small white square into a halo that fades with distance."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, os.path.dirname(__file__))
+from harness import WineHarness, missing  # noqa: E402
+from test_render import read_bmp, windows_path  # noqa: E402
+
+HERE = os.path.dirname(__file__)
+BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
+
+WIDTH, HEIGHT = 320, 240
+
+
+def sepia(rgb, amount=1.0):
+    """The toned colour: luminance 0.299 r + 0.587 g + 0.184 b shifted by (80, 43, -23) / 255,
+    blended by the amount, each channel clamped to the displayable range."""
+    r, g, b = (c / 255 for c in rgb)
+    lum = r * 0.299 + g * 0.587 + b * 0.184
+    toned = (lum + 80 / 255, lum + 43 / 255, lum - 23 / 255)
+    out = []
+    for t, s in zip((r, g, b), toned):
+        s = min(max(s, 0.0), 1.0)
+        out.append(round(min(max((1 - amount) * t + amount * s, 0.0), 1.0) * 255))
+    return tuple(out)
+
+
+class PostRender(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        build = Path(BUILD_DIR).resolve()
+        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
+        if cls.zen_exe is None:
+            missing("zen.exe is not built")
+        cls.folder = Path(tempfile.mkdtemp(prefix="post-render-", dir=build))
+        cls.wine = WineHarness(BUILD_DIR)
+        cls.wine.open()
+        code, output = cls.zen("scene", "post-test", windows_path(cls.folder))
+        if code != 0:
+            raise RuntimeError(f"the post-render scenes were not made: {output}")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.close()
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    @classmethod
+    def zen(cls, *arguments, timeout=180):
+        with tempfile.TemporaryFile() as out:
+            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
+                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
+            out.seek(0)
+            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
+
+    def render(self, name):
+        shot, log = self.folder / f"{name}.bmp", self.folder / f"{name}.log"
+        code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "3", "--size",
+                                f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--log", windows_path(log))
+        self.assertEqual(code, 0, output)
+        width, height, rows = read_bmp(shot)
+        self.assertEqual((width, height), (WIDTH, HEIGHT))
+        lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+        self.assertFalse([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], lines)
+        return rows
+
+    def assertColor(self, rows, point, expected, what, tolerance=3):
+        column, row = point
+        actual = rows[row][column]
+        self.assertTrue(all(abs(a - e) <= tolerance for a, e in zip(actual, expected)),
+                        f"{what} at {point}: {actual}, expected {expected}")
+
+    def test_sepia_tones_grey_and_red_by_its_formula(self):
+        rows = self.render("Sepia")
+        cases = [((60, 120), (128, 128, 128), "grey"), ((260, 120), (255, 0, 0), "red"),
+                 ((20, 20), (128, 128, 128), "grey corner"), ((300, 220), (255, 0, 0), "red corner")]
+        for point, source, what in cases:
+            self.assertColor(rows, point, sepia(source), what)
+        self.assertEqual(sepia((128, 128, 128)), (217, 180, 114))  # Worked by hand as well.
+
+    def test_the_film_flag_leaves_black_bars_of_an_eighth_of_the_height(self):
+        rows = self.render("Letterbox")
+        bar = HEIGHT // 8
+        for row in (0, bar // 2, bar - 1, HEIGHT - bar, HEIGHT - 1):
+            for column in (10, 160, 310):
+                self.assertColor(rows, (column, row), (0, 0, 0), "bar", tolerance=0)
+        for row in (bar + 1, HEIGHT // 2, HEIGHT - bar - 2):
+            self.assertColor(rows, (60, row), (128, 128, 128), "grey band")
+            self.assertColor(rows, (260, row), (255, 0, 0), "red band")
+
+    def test_bloom_spreads_a_bright_square_into_a_fading_halo(self):
+        rows = self.render("Bloom")
+        centre = rows[HEIGHT // 2][WIDTH // 2]
+        self.assertEqual(centre, (255, 255, 255))
+        # The square's right edge lies about 7 pixels right of the centre; step outward.
+        glow = [rows[HEIGHT // 2][WIDTH // 2 + 7 + d][0] for d in (3, 6, 10, 15, 40)]
+        self.assertGreater(glow[0], 30, glow)
+        for nearer, farther in zip(glow, glow[1:]):
+            self.assertGreaterEqual(nearer, farther, glow)
+        self.assertGreater(glow[0], glow[3] + 20, glow)
+        self.assertLessEqual(glow[4], 3, glow)
+        self.assertEqual(rows[5][5], (0, 0, 0))
+
+
+if __name__ == "__main__":
+    unittest.main()
