@@ -1,4 +1,4 @@
-// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME]`:
+// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N] [--renderer NAME]`:
 // draws a scene file in a window the way the saver does and keeps the last frame as a picture.
 #include <cstdio>
 #include <cstdlib>
@@ -34,9 +34,11 @@ namespace {
 int RunRender(const std::vector<std::string>& arguments);
 
 CommandRegistration s_render({"render", "",
-                              "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME]",
+                              "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N] "
+                              "[--renderer NAME]",
                               "draw a scene in a window for N frames (its first camera, real elapsed time) and write "
-                              "the last frame as a 24-bit BMP; --fixed-function draws with the effects' fallbacks",
+                              "the last frame as a 24-bit BMP; --fixed-function draws with the effects' fallbacks, "
+                              "--shader-level 11 with shader model 1 at most",
                               &RunRender});
 
 constexpr uint32_t kMaxFrames = 100000;
@@ -56,6 +58,7 @@ struct Options {
     std::string shot;
     std::string renderer = "DirectX9";
     bool fixedFunction = false;  // Effects choose as if the device had no shaders.
+    uint32_t shaderLevel = 0;    // Non-zero: effects choose as if shaders went no higher.
 };
 
 // Whole decimal number within [low, high]; false otherwise.
@@ -93,6 +96,11 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
             options.shot = arguments[++i];
         } else if (word == "--fixed-function") {
             options.fixedFunction = true;
+        } else if (word == "--shader-level" && hasValue) {
+            if (!ParseNumber(arguments[++i], 1, 30, options.shaderLevel)) {
+                std::fprintf(stderr, "zen: --shader-level wants major x 10 + minor, such as 11 or 20\n");
+                return false;
+            }
         } else if (word == "--renderer" && hasValue) {
             options.renderer = arguments[++i];
         } else if (word.rfind("--", 0) == 0) {
@@ -233,6 +241,8 @@ int Render(const Options& options, const Reasons& reasons)
     Renderer* renderer = Renderer::Current();
     if (options.fixedFunction)
         renderer->LimitShaderVersion(0);
+    else if (options.shaderLevel != 0)
+        renderer->LimitShaderVersion(options.shaderLevel);
     const int32_t mode = WindowedMode(*renderer);
     if (mode < 0)
         return Fail(reasons, "the renderer offers no windowed display mode%s", "");

@@ -1,0 +1,84 @@
+#include "zen/GalleryEffects.h"
+
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/Texture1DL1PLEffect.h"
+#include "engine/scene/Texture1DLEffect.h"
+#include "engine/scene/TextureEffect.h"
+
+namespace zen::tool {
+namespace {
+
+const Vector4 kSpecular{0.6f, 0.6f, 0.6f, 1};
+constexpr float kPower = 24.0f;
+
+// Both meshes under one node, drawn with `effect`.
+Ptr<Node> Hold(GeometryNodeEffect* effect, Triangles* ball, Triangles* floor)
+{
+    Ptr<SceneNode> holder = new SceneNode();
+    holder->SetName(String("Subject"));
+    (void)ball->SetEffect(effect);
+    (void)floor->SetEffect(effect);
+    (void)holder->AttachChild(ball);
+    (void)holder->AttachChild(floor);
+    return holder;
+}
+
+// Bright material, white ambient response (the lights give the ambient level).
+template <class T>
+Ptr<T> Lit(const char* name)
+{
+    Ptr<T> effect = new T();
+    effect->SetName(String(name));
+    effect->SetMaterial(Vector4{0.9f, 0.9f, 0.9f, 1}, Vector4{1, 1, 1, 1}, kSpecular, Vector4{0, 0, 0, 1}, kPower);
+    return effect;
+}
+
+Ptr<Node> MakeTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<TextureEffect> effect = new TextureEffect();
+    effect->SetName(String("TextureEffect"));
+    effect->SetTexture(a.base);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<Texture1DLEffect> effect = Lit<Texture1DLEffect>("Texture1DL");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+// Blue-grey fog of density 0.08: half the colour is fog at about 8.7 units.
+Ptr<Node> MakeTexture1DLFog(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<Texture1DLEffect> effect = Lit<Texture1DLEffect>("Texture1DLFog");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    effect->SetFog(true, Vector4{0.2f, 0.3f, 0.6f, 1}, 0.08f, 2.0f);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeTexture1DL1PL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<Texture1DL1PLEffect> effect = Lit<Texture1DL1PLEffect>("Texture1DL1PL");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    effect->SetPointLight(a.lamp);
+    return Hold(effect.Get(), ball, floor);
+}
+
+}  // namespace
+
+const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
+{
+    static const std::vector<Entry> entries = {
+        {"Texture", &MakeTexture},
+        {"Texture1DL", &MakeTexture1DL},
+        {"Texture1DLFog", &MakeTexture1DLFog},
+        {"Texture1DL1PL", &MakeTexture1DL1PL},
+    };
+    return entries;
+}
+
+}  // namespace zen::tool
