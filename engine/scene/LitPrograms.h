@@ -103,3 +103,23 @@
     "mul r10.xyz, r9.x, c4\n"    \
     "mad r4.xyz, r10, r0, r4\n"  \
     "mad r4.xyz, r9.z, c5, r4\n"
+
+// Binormal B = N x T into r7 (vs_1_1 and vs_2_0), from the normal in v1 and the tangent in the
+// register named.
+#define ZEN_BINORMAL(tangent)                     \
+    "mul r7.xyz, v1.yzxw, " tangent ".zxyw\n"     \
+    "mad r7.xyz, -v1.zxyw, " tangent ".yzxw, r7\n"
+
+// The model-space vector in `from` carried into tangent space (T, B = r7, N = v1) and written
+// to `to`.
+#define ZEN_TO_TANGENT(to, from, tangent)          \
+    "dp3 " to ".x, " tangent ", " from "\n"        \
+    "dp3 " to ".y, r7, " from "\n"                 \
+    "dp3 " to ".z, v1, " from "\n"
+
+// The normal-map texel in r1 unpacked (x 2 - 1) and normalised into r1 (ps_2_0; c7 must hold
+// (0, 1, 2, -1)).
+#define ZEN_UNPACK_NORMAL         \
+    "mad r1.xyz, r1, c7.z, c7.w\n" \
+    "nrm r5.xyz, r1\n"            \
+    "mov r1.xyz, r5\n"

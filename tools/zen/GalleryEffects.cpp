@@ -1,5 +1,11 @@
 #include "zen/GalleryEffects.h"
 
+#include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/LightmapTextureEffect.h"
+#include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTextureEffect.h"
+#include "engine/scene/ReflectiveCubeTextureEffect.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
@@ -68,6 +74,63 @@ Ptr<Node> MakeTexture1DL1PL(const GalleryEffects::Assets& a, Triangles* ball, Tr
     return Hold(effect.Get(), ball, floor);
 }
 
+Ptr<Node> MakeNormalmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<NormalmapTextureEffect> effect = new NormalmapTextureEffect();
+    effect->SetName(String("NormalmapTexture"));
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeNormalmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<NormalmapTexture1DLEffect> effect = Lit<NormalmapTexture1DLEffect>("NormalmapTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeLightmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect();
+    effect->SetName(String("LightmapTexture"));
+    effect->SetTexture(a.base);
+    effect->SetLightmap(a.light);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeLightmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<LightmapTexture1DLEffect> effect = Lit<LightmapTexture1DLEffect>("LightmapTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetLightmap(a.light);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeReflectiveCubeTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ReflectiveCubeTextureEffect> effect = new ReflectiveCubeTextureEffect();
+    effect->SetName(String("ReflectiveCubeTexture"));
+    effect->SetTexture(a.base);
+    effect->SetCubeMap(a.sky);
+    effect->SetReflectivity(0.7f);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeGlossReflectiveCubeTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<GlossReflectiveCubeTextureEffect> effect = new GlossReflectiveCubeTextureEffect();
+    effect->SetName(String("GlossReflectiveCubeTexture"));
+    effect->SetTexture(a.base);
+    effect->SetCubeMap(a.sky);
+    effect->SetGlossMap(a.gloss);
+    effect->SetReflectivity(0.6f);
+    return Hold(effect.Get(), ball, floor);
+}
+
 }  // namespace
 
 const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
@@ -77,6 +140,12 @@ const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
         {"Texture1DL", &MakeTexture1DL},
         {"Texture1DLFog", &MakeTexture1DLFog},
         {"Texture1DL1PL", &MakeTexture1DL1PL},
+        {"NormalmapTexture", &MakeNormalmapTexture},
+        {"NormalmapTexture1DL", &MakeNormalmapTexture1DL},
+        {"LightmapTexture", &MakeLightmapTexture},
+        {"LightmapTexture1DL", &MakeLightmapTexture1DL},
+        {"ReflectiveCubeTexture", &MakeReflectiveCubeTexture},
+        {"GlossReflectiveCubeTexture", &MakeGlossReflectiveCubeTexture},
     };
     return entries;
 }

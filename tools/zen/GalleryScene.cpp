@@ -90,7 +90,7 @@ Ptr<Image> MakeNormalMap()
         const float r = std::sqrt(dx * dx + dy * dy);
         float sx = 0, sy = 0;
         if (r < 1) {
-            const float slope = -2.0f * std::sin(r * kPi / 2) * std::cos(r * kPi / 2) * (kPi / 2) * 1.5f;
+            const float slope = -2.0f * std::sin(r * kPi / 2) * std::cos(r * kPi / 2) * (kPi / 2) * 0.8f;
             sx = r > 0 ? slope * dx / r : 0;
             sy = r > 0 ? slope * dy / r : 0;
         }
