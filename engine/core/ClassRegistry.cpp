@@ -35,4 +35,14 @@ uint32_t ClassRegistry::Count()
     return Table().Count();
 }
 
+Result ClassRegistry::TypeNames(Array<String>& out)
+{
+    Result result = kSuccess;
+    Table().ForEach([&](const String& name, CreateFunction) {
+        result = out.Append(name);
+        return result != kSuccess;
+    });
+    return result;
+}
+
 }  // namespace zen

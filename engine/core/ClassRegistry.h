@@ -1,6 +1,7 @@
 #pragma once
 #include <new>
 
+#include "engine/core/Array.h"
 #include "engine/core/Result.h"
 #include "engine/core/String.h"
 
@@ -22,6 +23,9 @@ public:
     static Result Remove(const String& typeName);  // Always kSuccess.
     static CreateFunction LookupCreator(const String& typeName);  // Null when unknown.
     static uint32_t Count();
+    // Appends every registered type name (in no particular order), for code that visits every
+    // class of a kind. kSuccess or kOutOfMemory.
+    static Result TypeNames(Array<String>& out);
 };
 
 // Convenience for the per-class creation functions.

@@ -97,6 +97,25 @@ void GeometryNodeEffectPass::SetShaders(VertexShader* vertexShader, PixelShader*
     m_pixelShader = pixelShader;
 }
 
+Object* GeometryNodeEffectPass::FindByName(const String& name)
+{
+    if (Object* found = Pass::FindByName(name))
+        return found;
+    if (m_vertexShader)
+        if (Object* found = m_vertexShader->FindByName(name))
+            return found;
+    return m_pixelShader ? m_pixelShader->FindByName(name) : nullptr;
+}
+
+void GeometryNodeEffectPass::CollectByType(const Rtti* type, Array<Object*>& out)
+{
+    Pass::CollectByType(type, out);
+    if (m_vertexShader)
+        m_vertexShader->CollectByType(type, out);
+    if (m_pixelShader)
+        m_pixelShader->CollectByType(type, out);
+}
+
 Buffer* GeometryNodeEffectPass::SourceBuffer(const GeometryNode& node, uint32_t source, uint32_t set)
 {
     switch (source) {

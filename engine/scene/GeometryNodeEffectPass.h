@@ -54,6 +54,9 @@ public:
     VertexShader* GetVertexShader() const { return m_vertexShader.Get(); }
     PixelShader* GetPixelShader() const { return m_pixelShader.Get(); }
     bool UsesShaders() const { return m_vertexShader || m_pixelShader; }
+    // The search visits the pass's shaders too, so their programs can be found without a device.
+    Object* FindByName(const String& name) override;
+    void CollectByType(const Rtti* type, Array<Object*>& out) override;
 
     // Copies the effect's settings into the render state: wireframe; the material; alpha test
     // (function greater or equal); blending; culling; fog (exponential below or at exponent 2,

@@ -24,6 +24,12 @@ class RenderStateBlock;
 // state blocks, occlusion queries) is entered in the default-pool table; the others (vertex and
 // index buffers in the managed pool, shaders, vertex declarations) in the managed table. Each
 // mirrored scene object keeps a pointer to its table record as its RenderResource handle.
+//
+// The definitions are split by concern, one file each: D3D9Renderer.cpp (creation, device,
+// default pool, frame), ...Resources (the tables and handles), ...Buffers (vertex and index
+// buffers, streams), ...Textures, ...Shaders, ...Passes (passes and recorded render state),
+// ...Drawing (declarations and draw calls), ...Targets (render targets), ...Queries (occlusion
+// queries), ...Transforms (transforms, viewport, gamma and lights), ...Readback (ReadFrame).
 class D3D9Renderer : public Renderer {
 public:
     // "CreateRenderer" of the module: kFailure when `out` is null, when a renderer already

@@ -1,10 +1,10 @@
 #include "modules/directx9/D3D9TextureUpload.h"
 
-#include <d3dx9tex.h>
-
 #include <cstring>
+#include <type_traits>
 
 #include "engine/core/MessageLog.h"
+#include "engine/render/MipFilter.h"
 #include "engine/scene/VolumeImage.h"
 #include "modules/directx9/D3D9Pixels.h"
 
@@ -66,11 +66,115 @@ void ReportSystemCopy(const String& name)
     Error("Невозможно создать системную текстуру для обновления изображения текстуры [%s].", name.CStr());
 }
 
+// The filter's view of a texture format: 8-bit BGRA with sRGB colour, or 16-bit RGBA data.
+MipFilter::Layout FilterLayout(D3DFORMAT format)
+{
+    if (format == D3DFMT_A16B16G16R16)
+        return MipFilter::Layout{4, 2, 0};
+    return MipFilter::Layout{4, 1, 0x7};  // Blue, green, red in linear light; alpha as stored.
+}
+
+MipFilter::Level FilterLevel(const D3DLOCKED_RECT& locked, const D3DSURFACE_DESC& description)
+{
+    return MipFilter::Level{static_cast<uint8_t*>(locked.pBits), description.Width, description.Height, 1,
+                            static_cast<size_t>(locked.Pitch), 0};
+}
+
+MipFilter::Level FilterLevel(const D3DLOCKED_BOX& locked, const D3DVOLUME_DESC& description)
+{
+    return MipFilter::Level{static_cast<uint8_t*>(locked.pBits), description.Width, description.Height,
+                            description.Depth, static_cast<size_t>(locked.RowPitch),
+                            static_cast<size_t>(locked.SlicePitch)};
+}
+
+// Level `level` of a 2D texture (face -1) or of cube face `face`, filtered from the level above.
+template <class T>
+bool FilterSurfaceLevel(T* texture, int face, UINT level, D3DFORMAT format)
+{
+    D3DSURFACE_DESC above, below;
+    D3DLOCKED_RECT source, target;
+    HRESULT described, lockedSource, lockedTarget;
+    if constexpr (std::is_same_v<T, IDirect3DCubeTexture9>) {
+        const auto cubeFace = static_cast<D3DCUBEMAP_FACES>(face);
+        described = SUCCEEDED(texture->GetLevelDesc(level - 1, &above)) ? texture->GetLevelDesc(level, &below) : E_FAIL;
+        if (FAILED(described))
+            return false;
+        lockedSource = texture->LockRect(cubeFace, level - 1, &source, nullptr, D3DLOCK_READONLY);
+        lockedTarget = SUCCEEDED(lockedSource) ? texture->LockRect(cubeFace, level, &target, nullptr, 0) : E_FAIL;
+        const bool filtered = SUCCEEDED(lockedTarget) &&
+                              MipFilter::Reduce(FilterLayout(format), FilterLevel(source, above),
+                                                FilterLevel(target, below)) == kSuccess;
+        if (SUCCEEDED(lockedTarget))
+            texture->UnlockRect(cubeFace, level);
+        if (SUCCEEDED(lockedSource))
+            texture->UnlockRect(cubeFace, level - 1);
+        return filtered;
+    } else {
+        (void)face;
+        described = SUCCEEDED(texture->GetLevelDesc(level - 1, &above)) ? texture->GetLevelDesc(level, &below) : E_FAIL;
+        if (FAILED(described))
+            return false;
+        lockedSource = texture->LockRect(level - 1, &source, nullptr, D3DLOCK_READONLY);
+        lockedTarget = SUCCEEDED(lockedSource) ? texture->LockRect(level, &target, nullptr, 0) : E_FAIL;
+        const bool filtered = SUCCEEDED(lockedTarget) &&
+                              MipFilter::Reduce(FilterLayout(format), FilterLevel(source, above),
+                                                FilterLevel(target, below)) == kSuccess;
+        if (SUCCEEDED(lockedTarget))
+            texture->UnlockRect(level);
+        if (SUCCEEDED(lockedSource))
+            texture->UnlockRect(level - 1);
+        return filtered;
+    }
+}
+
+bool FilterVolumeLevel(IDirect3DVolumeTexture9* texture, UINT level, D3DFORMAT format)
+{
+    D3DVOLUME_DESC above, below;
+    if (FAILED(texture->GetLevelDesc(level - 1, &above)) || FAILED(texture->GetLevelDesc(level, &below)))
+        return false;
+    D3DLOCKED_BOX source, target;
+    const HRESULT lockedSource = texture->LockBox(level - 1, &source, nullptr, D3DLOCK_READONLY);
+    const HRESULT lockedTarget = SUCCEEDED(lockedSource) ? texture->LockBox(level, &target, nullptr, 0) : E_FAIL;
+    const bool filtered = SUCCEEDED(lockedTarget) && MipFilter::Reduce(FilterLayout(format), FilterLevel(source, above),
+                                                                       FilterLevel(target, below)) == kSuccess;
+    if (SUCCEEDED(lockedTarget))
+        texture->UnlockBox(level);
+    if (SUCCEEDED(lockedSource))
+        texture->UnlockBox(level - 1);
+    return filtered;
+}
+
+// Every lower level filtered from the one above it, down the chain.
+bool FilterLevels(IDirect3DTexture9* texture, D3DFORMAT format)
+{
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level)
+        if (!FilterSurfaceLevel(texture, -1, level, format))
+            return false;
+    return true;
+}
+
+bool FilterLevels(IDirect3DCubeTexture9* texture, D3DFORMAT format)
+{
+    for (int face = 0; face < 6; ++face)
+        for (UINT level = 1; level < texture->GetLevelCount(); ++level)
+            if (!FilterSurfaceLevel(texture, face, level, format))
+                return false;
+    return true;
+}
+
+bool FilterLevels(IDirect3DVolumeTexture9* texture, D3DFORMAT format)
+{
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level)
+        if (!FilterVolumeLevel(texture, level, format))
+            return false;
+    return true;
+}
+
 // Lower levels filtered from level 0, then the whole chain copied to the device's texture.
 template <class T>
-Result Finish(IDirect3DDevice9* device, T* system, T* target, const String& name)
+Result Finish(IDirect3DDevice9* device, T* system, T* target, D3DFORMAT format, const String& name)
 {
-    if (system->GetLevelCount() > 1 && FAILED(D3DXFilterTexture(system, nullptr, 0, D3DX_DEFAULT)))
+    if (system->GetLevelCount() > 1 && !FilterLevels(system, format))
         Warning("Невозможно построить мип-уровни текстуры [%s].", name.CStr());
     if (FAILED(device->UpdateTexture(system, target))) {
         Error("Невозможно обновить текстуру [%s].", name.CStr());
@@ -105,7 +209,7 @@ Result D3D9TextureUpload::Create2D(IDirect3DDevice9* device, const Image& image,
         Error("Невозможно создать текстуру [%s].", name.CStr());
         return kFailure;
     }
-    if (Finish(device, system.object, target.object, name) != kSuccess)
+    if (Finish(device, system.object, target.object, format, name) != kSuccess)
         return kFailure;
     *out = target.Take();
     return kSuccess;
@@ -141,7 +245,7 @@ Result D3D9TextureUpload::CreateCube(IDirect3DDevice9* device, const VolumeImage
         Error("Невозможно создать текстуру [%s].", name.CStr());
         return kFailure;
     }
-    if (Finish(device, system.object, target.object, name) != kSuccess)
+    if (Finish(device, system.object, target.object, format, name) != kSuccess)
         return kFailure;
     *out = target.Take();
     return kSuccess;
@@ -173,7 +277,7 @@ Result D3D9TextureUpload::CreateVolume(IDirect3DDevice9* device, const VolumeIma
         Error("Невозможно создать текстуру [%s].", name.CStr());
         return kFailure;
     }
-    if (Finish(device, system.object, target.object, name) != kSuccess)
+    if (Finish(device, system.object, target.object, format, name) != kSuccess)
         return kFailure;
     *out = target.Take();
     return kSuccess;

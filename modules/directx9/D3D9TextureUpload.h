@@ -12,7 +12,7 @@ class Image;
 class VolumeImage;
 
 // Builds device textures from images: the pixels go into a system-memory texture (converted by
-// D3D9Pixels, rows turned top-down), D3DX filters the lower mip levels there, and the device
+// D3D9Pixels, rows turned top-down), MipFilter makes the lower mip levels there, and the device
 // copies the whole chain into a texture of the default pool, which the caller enters in the
 // renderer's default-pool table. Mip levels: 0 for a full chain, else that many (1 for none).
 // Each function logs its failure ("Невозможно создать системную текстуру для обновления

@@ -1,0 +1,2 @@
+vs_4_0
+mov oPos, v0

@@ -1,0 +1,1 @@
+mov oPos, v0

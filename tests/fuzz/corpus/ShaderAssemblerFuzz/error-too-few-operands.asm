@@ -1,0 +1,3 @@
+ps_2_0
+dcl t0
+add r0, t0

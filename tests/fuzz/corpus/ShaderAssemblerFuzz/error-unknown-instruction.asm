@@ -1,0 +1,3 @@
+vs_1_1
+dcl_position v0
+mvo oPos, v0

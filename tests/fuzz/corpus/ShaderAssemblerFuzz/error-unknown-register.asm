@@ -1,0 +1,2 @@
+vs_1_1
+mov oPos, q0

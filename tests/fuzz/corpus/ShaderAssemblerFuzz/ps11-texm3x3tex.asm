@@ -1,0 +1,6 @@
+ps_1_1
+tex t0
+texm3x3pad t1, t0
+texm3x3pad t2, t0
+texm3x3tex t3, t0
+mov r0, t3
