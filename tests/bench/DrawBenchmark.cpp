@@ -80,6 +80,13 @@ void operator delete[](void* memory, const std::nothrow_t&) noexcept
 
 #pragma GCC diagnostic pop
 
+// The allocation count for the other benchmarks of this program (the replacements above serve
+// the whole program).
+uint64_t ZenBenchAllocations()
+{
+    return g_allocations;
+}
+
 namespace {
 
 using namespace zen;
