@@ -25,9 +25,11 @@ WIDTH, HEIGHT = 200, 150
 FOV = 0.7853982
 LEVELS = {"best": (), "sm1": ("--shader-level", "11"), "fixed": ("--fixed-function",)}
 # Effects whose pictures are lit by the gallery's sun (from the left).
-LIT = ["Texture1DL", "Texture1DLFog", "Texture1DL1PL", "NormalmapTexture1DL", "LightmapTexture1DL"]
+LIT = ["Texture1DL", "Texture1DLFog", "Texture1DL1PL", "NormalmapTexture1DL", "LightmapTexture1DL",
+       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL"]
 # Pairs (with, without): the first must differ from the second on the sphere.
-NORMAL_MAPPED = [("NormalmapTexture1DL", "Texture1DL"), ("NormalmapTexture", "Texture")]
+NORMAL_MAPPED = [("NormalmapTexture1DL", "Texture1DL"), ("NormalmapTexture", "Texture"),
+                 ("DarkmapNormalmapTexture1DL", "LightmapTexture1DL")]
 # Effects that show the gallery's cube map.
 REFLECTIVE = ["ReflectiveCubeTexture", "GlossReflectiveCubeTexture"]
 

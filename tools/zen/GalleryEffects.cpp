@@ -1,5 +1,6 @@
 #include "zen/GalleryEffects.h"
 
+#include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
 #include "engine/scene/LightmapTextureEffect.h"
@@ -10,6 +11,7 @@
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
+#include "engine/scene/VelvetTexture1DLEffect.h"
 
 namespace zen::tool {
 namespace {
@@ -131,6 +133,35 @@ Ptr<Node> MakeGlossReflectiveCubeTexture(const GalleryEffects::Assets& a, Triang
     return Hold(effect.Get(), ball, floor);
 }
 
+Ptr<Node> MakeVelvetTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<VelvetTexture1DLEffect> effect = Lit<VelvetTexture1DLEffect>("VelvetTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+// The light map serves as the dark map.
+Ptr<Node> MakeDarkmapNormalmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<DarkmapNormalmapTextureEffect> effect = new DarkmapNormalmapTextureEffect();
+    effect->SetName(String("DarkmapNormalmapTexture"));
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetDarkmap(a.light);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeDarkmapNormalmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<DarkmapNormalmapTexture1DLEffect> effect = Lit<DarkmapNormalmapTexture1DLEffect>("DarkmapNormalmapTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetDarkmap(a.light);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
 }  // namespace
 
 const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
@@ -146,6 +177,9 @@ const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
         {"LightmapTexture1DL", &MakeLightmapTexture1DL},
         {"ReflectiveCubeTexture", &MakeReflectiveCubeTexture},
         {"GlossReflectiveCubeTexture", &MakeGlossReflectiveCubeTexture},
+        {"VelvetTexture1DL", &MakeVelvetTexture1DL},
+        {"DarkmapNormalmapTexture", &MakeDarkmapNormalmapTexture},
+        {"DarkmapNormalmapTexture1DL", &MakeDarkmapNormalmapTexture1DL},
     };
     return entries;
 }
