@@ -81,8 +81,11 @@ bool Transform::LookRotation(const Vector3& direction, Quaternion& out)
     if (forward.LengthSquared() == 0 || !std::isfinite(forward.x + forward.y + forward.z))
         return false;
     Vector3 right = Vector3{0, 1, 0}.Cross(forward).Normalized();
-    if (right.LengthSquared() == 0)
-        right = {1, 0, 0};
+    if (right.LengthSquared() == 0) {
+        // Within a hair of straight up or down: the x axis, less its part along forward, so the
+        // axes stay orthonormal and the rotation still looks exactly along the direction.
+        right = (Vector3{1, 0, 0} - forward * forward.x).Normalized();
+    }
     const Vector3 up = forward.Cross(right).Normalized();
     out = Quaternion::FromAxes(right, up, forward);
     return true;

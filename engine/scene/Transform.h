@@ -40,7 +40,7 @@ struct Transform {
     // The rotation that turns the forward axis (0, 0, 1) onto `direction` with the world up
     // (0, 1, 0) kept upward: forward = normalise(direction), right = normalise(up x forward),
     // up = forward x right. Looking straight up or down, where up x forward vanishes, takes
-    // right = (1, 0, 0). False (and `out` untouched) for a zero or non-finite direction.
+    // right = (1, 0, 0) made orthogonal to forward. False (and `out` untouched) for a zero or non-finite direction.
     static bool LookRotation(const Vector3& direction, Quaternion& out);
 
     // The right, up and forward axes of the rotation (rows of its matrix, unscaled).

@@ -17,6 +17,7 @@
 #include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
+#include "AllocationCount.h"
 
 namespace {
 
@@ -76,6 +77,12 @@ void operator delete(void* memory, const std::nothrow_t&) noexcept
 void operator delete[](void* memory, const std::nothrow_t&) noexcept
 {
     std::free(memory);
+}
+
+// For the other benchmarks of the program (AllocationCount.h).
+uint64_t zen::bench::AllocationCount()
+{
+    return g_allocations;
 }
 
 #pragma GCC diagnostic pop

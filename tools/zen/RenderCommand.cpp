@@ -1,5 +1,6 @@
-// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N] [--renderer NAME]`:
-// draws a scene file in a window the way the saver does and keeps the last frame as a picture.
+// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N]
+// [--renderer NAME] [--step SECONDS] [--start SECONDS]`: draws a scene file in a window the way the
+// saver does and keeps the last frame as a picture.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include "platform/Platform.h"
 #include "zen/CommandTable.h"
 #include "zen/EngineSession.h"
+#include "zen/SceneClock.h"
 
 namespace zen::tool {
 namespace {
@@ -35,10 +37,12 @@ int RunRender(const std::vector<std::string>& arguments);
 
 CommandRegistration s_render({"render", "",
                               "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N] "
-                              "[--renderer NAME]",
-                              "draw a scene in a window for N frames (its first camera, real elapsed time) and write "
-                              "the last frame as a 24-bit BMP; --fixed-function draws with the effects' fallbacks, "
-                              "--shader-level 11 with shader model 1 at most",
+                              "[--renderer NAME] [--step SECONDS] [--start SECONDS]",
+                              "draw a scene in a window for N frames (the camera its director chooses, else its first "
+                              "camera; real elapsed time) and write the last frame as a 24-bit BMP; --fixed-function "
+                              "draws with the effects' fallbacks, --shader-level 11 with shader model 1 at most; "
+                              "--step advances each frame by exactly that much, --start first advances the scene to "
+                              "that time (with either, random choices are seeded the same each run)",
                               &RunRender});
 
 constexpr uint32_t kMaxFrames = 100000;
@@ -59,7 +63,13 @@ struct Options {
     std::string renderer = "DirectX9";
     bool fixedFunction = false;  // Effects choose as if the device had no shaders.
     uint32_t shaderLevel = 0;    // Non-zero: effects choose as if shaders went no higher.
+    double step = 0;             // Seconds per frame; 0: real elapsed time.
+    double start = 0;            // Scene time before the first drawn frame.
+    bool fixedTime = false;      // --step or --start given: the run is reproducible.
 };
+
+// Frames of the advance to --start when no --step is given.
+constexpr double kStartFrameSeconds = 1.0 / 60.0;
 
 // Whole decimal number within [low, high]; false otherwise.
 bool ParseNumber(const std::string& text, uint32_t low, uint32_t high, uint32_t& out)
@@ -103,6 +113,14 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
             }
         } else if (word == "--renderer" && hasValue) {
             options.renderer = arguments[++i];
+        } else if ((word == "--step" || word == "--start") && hasValue) {
+            double& value = word == "--step" ? options.step : options.start;
+            if (!ParseSeconds(arguments[++i].c_str(), value) || (word == "--step" && value == 0)) {
+                std::fprintf(stderr, "zen: %s wants seconds up to %g%s\n", word.c_str(), kMaxSceneSeconds,
+                             word == "--step" ? ", more than 0" : "");
+                return false;
+            }
+            options.fixedTime = true;
         } else if (word.rfind("--", 0) == 0) {
             std::fprintf(stderr, "zen: unknown or incomplete option %s\n", word.c_str());
             return false;
@@ -197,13 +215,15 @@ bool WriteShot(const std::string& path, Image* image, const Reasons& reasons)
 
 // Draws `frames` frames of `root` (skipped ones do not count) and reads the last one into
 // `shot` when given. kExitSuccess, or kExitFailure after telling why.
-int DrawFrames(Renderer& renderer, Node& root, uint32_t frames, Image* shot, const Reasons& reasons)
+// `step` > 0 advances each frame by exactly that many seconds instead of the real time.
+int DrawFrames(Renderer& renderer, Node& root, uint32_t frames, double step, Image* shot, const Reasons& reasons)
 {
     Timer timer;
     uint32_t drawn = 0, skipped = 0;
     while (drawn < frames) {
         (void)platform::PumpMessages();
-        root.UpdateState(timer.Delta(), true);
+        const double elapsed = timer.Delta();
+        root.UpdateState(step > 0 ? step : elapsed, true);
         renderer.Clear(Renderer::kClearColor | Renderer::kClearDepth, Vector4{0, 0, 0, 1}, 1.0f, 0);
         const Result begun = renderer.StartFrame();
         if (begun == kFailure) {
@@ -251,22 +271,29 @@ int Render(const Options& options, const Reasons& reasons)
         return Fail(reasons, "cannot open a %s window with a device", std::to_string(options.width) + "x" +
                                                                           std::to_string(options.height));
 
+    if (options.fixedTime)
+        FixRandomSeed();
     Ptr<Object> root;
     if (ReadSceneFile(options.scene, root) != kSuccess || !root)
         return Fail(reasons, "%s is not a readable scene file", options.scene);
     if (!root->IsDerivedFrom(&Node::TYPE))
         return Fail(reasons, "the root of %s is no node", options.scene);
 
+    // A scene with a director has made its shot's camera current while loading.
     Array<Object*> cameras(1, 4);
     root->CollectByType(&Camera::TYPE, cameras);
-    if (cameras.Count() > 0)
+    if (cameras.Count() > 0 && !renderer->GetCamera())
         renderer->SetCamera(static_cast<Camera*>(cameras[0]));
 
+    Node& scene = static_cast<Node&>(*root);
+    AdvanceScene(scene, renderer, options.start, options.step > 0 ? options.step : kStartFrameSeconds);
     Ptr<Image> shot = options.shot.empty() ? nullptr : new Image();
-    const int code = DrawFrames(*renderer, static_cast<Node&>(*root), options.frames, shot.Get(), reasons);
+    const int code = DrawFrames(*renderer, scene, options.frames, options.step, shot.Get(), reasons);
     if (code != kExitSuccess)
         return code;
     std::printf("drew %u frames of %s\n", options.frames, options.scene.c_str());
+    if (options.step > 0)
+        std::printf("scene time %g s\n", options.start + options.step * options.frames);
     return shot && !WriteShot(options.shot, shot.Get(), reasons) ? kExitFailure : kExitSuccess;
 }
 

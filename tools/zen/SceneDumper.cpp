@@ -19,6 +19,7 @@
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
+#include "zen/AnimationDump.h"
 
 namespace zen::tool {
 namespace {
@@ -157,6 +158,11 @@ std::string SceneDumper::Fields(Object* object)
         auto* sphere = static_cast<SphereBoundingVolume*>(object);
         text += " center=" + Vec(sphere->GetCenter()) + Format(" radius=%g", sphere->Radius());
     }
+    text += AnimationFields(object, [this](Object* part) { return Reference(part); });
+    if (m_showWorld && object->IsDerivedFrom(&Node::TYPE)) {
+        const Transform& world = static_cast<Node*>(object)->WorldTransform();
+        text += world.isIdentity ? std::string(" world=identity") : " world:" + TransformText(world);
+    }
     return text;
 }
 
@@ -164,6 +170,7 @@ void SceneDumper::DumpParts(Object* object, int depth)
 {
     for (uint32_t i = object->ControllerCount(); i-- > 0;)
         DumpObject(object->GetController(i), "controller: ", depth);
+    DumpAnimationParts(object, [&](Object* part, const std::string& label) { DumpObject(part, label, depth); });
     if (object->IsDerivedFrom(&GeometryNode::TYPE)) {
         auto* geometry = static_cast<GeometryNode*>(object);
         if (geometry->GetEffect())

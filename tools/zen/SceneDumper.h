@@ -21,6 +21,8 @@ public:
     explicit SceneDumper(std::FILE* out) : m_out(out) {}
 
     void Dump(Object* root);
+    // Also print each node's world transform (after the scene was advanced).
+    void SetShowWorld(bool show) { m_showWorld = show; }
 
 private:
     // One line for `object` under `label` at `depth`, then its parts one level deeper.
@@ -32,6 +34,7 @@ private:
 
     std::FILE* m_out;
     std::unordered_map<const Object*, int> m_numbers;  // Object -> its number, from 1.
+    bool m_showWorld = false;
 };
 
 }  // namespace zen::tool

@@ -1,0 +1,335 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "anim/AnimTestSupport.h"
+#include "engine/anim/AmbientLightAnimationController.h"
+#include "engine/anim/BoolAnimation.h"
+#include "engine/anim/CameraActivateAnimationController.h"
+#include "engine/anim/ColorAnimation.h"
+#include "engine/anim/ColorAnimationController.h"
+#include "engine/anim/DiffuseLightAnimationController.h"
+#include "engine/anim/NodeAnimation.h"
+#include "engine/anim/NodeAnimationController.h"
+#include "engine/anim/SpecularLightAnimationController.h"
+#include "engine/anim/TextureAnimation.h"
+#include "engine/anim/TextureAnimationController.h"
+#include "engine/anim/TextureKeyframe.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/ColorEffect.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/TextureEffect.h"
+#include "modules/recording/RecordingRenderer.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+
+// The animation controllers that write into their owners: node paths through a scene update,
+// colours of effects and lights, texture flip-books, and the camera-activated switches.
+namespace zen {
+namespace {
+
+using test::Frame;
+
+struct Pose {
+    double t;
+    Vector3 translation;
+    Quaternion rotation;
+};
+
+// 90 degrees about y, and 45 (half way).
+const Quaternion kQuarterTurnY{0, 0.70710678f, 0, 0.70710678f};
+const Quaternion kEighthTurnY{0, 0.38268343f, 0, 0.92387953f};
+
+Ptr<NodeAnimation> NodePath(const char* name, std::initializer_list<std::pair<double, Pose>> keys)
+{
+    return test::MakeAnimation<NodeAnimation, NodeKeyframe, Pose>(name, keys, [](NodeKeyframe& key, const Pose& pose) {
+        key.translation = pose.translation;
+        key.rotation = pose.rotation;
+    });
+}
+
+void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+void ExpectSameRotation(const Quaternion& actual, const Quaternion& expected)
+{
+    // q and -q are the same rotation.
+    const float dot = actual.x * expected.x + actual.y * expected.y + actual.z * expected.z + actual.w * expected.w;
+    EXPECT_NEAR(std::fabs(dot), 1.0f, 1e-5f);
+}
+
+// A scene root at (0, 0, 10) with a child node carrying a node animation controller.
+struct PathScene {
+    Ptr<SceneNode> root{new SceneNode()};
+    Ptr<SceneNode> mover{new SceneNode()};
+    Ptr<NodeAnimationController> controller{new NodeAnimationController()};
+
+    PathScene()
+    {
+        root->LocalTransform().SetTranslation({0, 0, 10});
+        EXPECT_EQ(root->AttachChild(mover.Get()), kSuccess);
+        EXPECT_EQ(mover->SetController(controller.Get()), kSuccess);
+    }
+    void Advance(double seconds) { root->UpdateState(seconds, true); }
+};
+
+TEST(NodeAnimationController, FollowsTheKeyframedPathAndWrapsWithTheTrack)
+{
+    // Keys at 0 (origin, no turn) and 0.5 ((10, 0, 0), a quarter turn about y); a 4 s track.
+    PathScene scene;
+    Ptr<NodeAnimation> path = NodePath("path", {{0.0, {0, {0, 0, 0}, {}}}, {0.5, {0, {10, 0, 0}, kQuarterTurnY}}});
+    scene.controller->SetTrackPeriod(4);
+    ASSERT_EQ(scene.controller->AddFrame(Frame(path.Get(), 0, 1)), kSuccess);
+    struct Step {
+        double elapsed;
+        Vector3 world;
+        Quaternion rotation;
+    };
+    const Step steps[] = {
+        {1.0, {5, 0, 10}, kEighthTurnY},       // 0.25: half way from key 0 to key 1.
+        {1.0, {10, 0, 10}, kQuarterTurnY},     // 0.5: on key 1.
+        {1.0, {5, 0, 10}, kEighthTurnY},       // 0.75: half way back round the wrap to key 0.
+        {1.5, {2.5, 0, 10}, Quaternion{0, 0.19509032f, 0, 0.98078528f}},  // 1.125 wraps to 0.125.
+    };
+    for (const Step& step : steps) {
+        scene.Advance(step.elapsed);
+        SCOPED_TRACE(scene.controller->TrackPosition());
+        ExpectNear(scene.mover->WorldTransform().translation, step.world);
+        ExpectSameRotation(scene.mover->WorldTransform().rotation, step.rotation);
+        EXPECT_TRUE(scene.mover->UpdatesWorldTransform());
+        EXPECT_FALSE(scene.mover->LocalTransform().isIdentity);
+    }
+}
+
+TEST(NodeAnimationController, EasesBetweenTwoOverlappingClips)
+{
+    // Clip A holds the origin over [0, 0.6], clip B holds (10, 0, 0) over [0.5, 1]; across the
+    // overlap B's weight is w = (position - 0.5) / 0.1. Each stage moves the value the node
+    // already has (the previous frame's) towards its own by its weight, so with x the previous
+    // value the new one is (x + (0 - x)(1 - w)) + (10 - that) w:
+    //   0.52 (w 0.2): from 0 -> 0 -> 2;  0.55 (w 0.5): from 2 -> 1 -> 5.5;
+    //   0.58 (w 0.8): from 5.5 -> 4.4 -> 8.88;  0.6 (w 1): 10.
+    PathScene scene;
+    Ptr<NodeAnimation> here = NodePath("here", {{0.0, {0, {0, 0, 0}, {}}}});
+    Ptr<NodeAnimation> there = NodePath("there", {{0.0, {0, {10, 0, 0}, kQuarterTurnY}}});
+    scene.controller->SetTrackPeriod(10);
+    ASSERT_EQ(scene.controller->AddFrame(Frame(here.Get(), 0, 0.6)), kSuccess);
+    ASSERT_EQ(scene.controller->AddFrame(Frame(there.Get(), 0.5, 1)), kSuccess);
+    struct Step {
+        double elapsed;
+        float x;
+    };
+    const Step steps[] = {{4.0, 0}, {1.0, 0}, {0.2, 2}, {0.3, 5.5f}, {0.3, 8.88f}, {0.2, 10}, {1.0, 10}};
+    for (const Step& step : steps) {
+        scene.Advance(step.elapsed);
+        SCOPED_TRACE(scene.controller->TrackPosition());
+        ExpectNear(scene.mover->WorldTransform().translation, {step.x, 0, 10}, 1e-4f);
+    }
+}
+
+TEST(NodeAnimationController, InactiveOrWithoutANodeOwnerChangesNothing)
+{
+    PathScene scene;
+    Ptr<NodeAnimation> path = NodePath("path", {{0.0, {0, {7, 0, 0}, {}}}});
+    scene.controller->SetTrackPeriod(1);
+    ASSERT_EQ(scene.controller->AddFrame(Frame(path.Get(), 0, 1)), kSuccess);
+    scene.controller->SetActive(false);
+    scene.Advance(0.5);
+    ExpectNear(scene.mover->WorldTransform().translation, {0, 0, 10});
+    EXPECT_EQ(scene.controller->TrackPosition(), 0.0);
+
+    Ptr<ColorEffect> notANode(new ColorEffect());
+    Ptr<NodeAnimationController> stray(new NodeAnimationController());
+    stray->SetTrackPeriod(1);
+    ASSERT_EQ(stray->AddFrame(Frame(path.Get(), 0, 1)), kSuccess);
+    ASSERT_EQ(notANode->SetController(stray.Get()), kSuccess);
+    stray->Update(0.5);  // Nothing to write into: no crash, the track still runs.
+    EXPECT_EQ(stray->TrackPosition(), 0.5);
+}
+
+Ptr<ColorAnimation> ColorKeys(std::initializer_list<std::pair<double, Vector4>> keys)
+{
+    return test::MakeAnimation<ColorAnimation, ColorKeyframe, Vector4>(
+        "colour", keys, [](ColorKeyframe& key, const Vector4& value) { key.color = value; });
+}
+
+TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
+{
+    // Keys black at 0 and (1, 0.5, 0.25, 1) at 0.5; at 0.125 a quarter of the way.
+    Ptr<ColorAnimation> glow = ColorKeys({{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
+    const Vector4 expected{0.25f, 0.125f, 0.0625f, 0.25f};
+    auto play = [&](AnimationController& controller) {
+        controller.SetTrackPeriod(8);
+        ASSERT_EQ(controller.AddFrame(Frame(glow.Get(), 0, 1)), kSuccess);
+        controller.Update(1);
+    };
+    auto expectColor = [](const Vector4& actual, const Vector4& wanted) {
+        EXPECT_NEAR(actual.x, wanted.x, 1e-6);
+        EXPECT_NEAR(actual.y, wanted.y, 1e-6);
+        EXPECT_NEAR(actual.z, wanted.z, 1e-6);
+        EXPECT_NEAR(actual.w, wanted.w, 1e-6);
+    };
+
+    Ptr<ColorEffect> effect(new ColorEffect());
+    Ptr<ColorAnimationController> effectColor(new ColorAnimationController());
+    ASSERT_EQ(effect->SetController(effectColor.Get()), kSuccess);
+    play(*effectColor);
+    expectColor(effect->Color(), expected);
+
+    const Vector4 ambient{0.1f, 0.1f, 0.1f, 1}, diffuse{0.2f, 0.2f, 0.2f, 1}, specular{0.3f, 0.3f, 0.3f, 1};
+    Ptr<AnimationController> lightControllers[] = {new AmbientLightAnimationController(),
+                                                   new DiffuseLightAnimationController(),
+                                                   new SpecularLightAnimationController()};
+    for (int which = 0; which < 3; ++which) {
+        SCOPED_TRACE(which);
+        Ptr<Light> light(new Light(Light::kPoint));
+        light->SetColors(ambient, diffuse, specular);
+        ASSERT_EQ(light->SetController(lightControllers[which].Get()), kSuccess);
+        play(*lightControllers[which]);
+        expectColor(light->Ambient(), which == 0 ? expected : ambient);
+        expectColor(light->Diffuse(), which == 1 ? expected : diffuse);
+        expectColor(light->Specular(), which == 2 ? expected : specular);
+    }
+
+    // A light controller on an effect writes nothing.
+    Ptr<ColorEffect> other(new ColorEffect());
+    Ptr<DiffuseLightAnimationController> misplaced(new DiffuseLightAnimationController());
+    ASSERT_EQ(other->SetController(misplaced.Get()), kSuccess);
+    play(*misplaced);
+    expectColor(other->Color(), {1, 1, 1, 1});
+}
+
+TEST(TextureAnimationController, ShowsTheTextureOfTheKeyInForce)
+{
+    Ptr<Texture> pictures[] = {new Texture(), new Texture(), new Texture()};
+    Ptr<TextureAnimation> flipBook(new TextureAnimation());
+    for (int i = 0; i < 3; ++i) {
+        auto* key = static_cast<TextureKeyframe*>(flipBook->NewKeyframe());
+        key->time = i / 3.0;
+        key->texture = pictures[i].Get();
+        ASSERT_EQ(flipBook->AppendKeyframe(key), kSuccess);
+    }
+    Ptr<TextureEffect> effect(new TextureEffect());
+    Ptr<TextureAnimationController> controller(new TextureAnimationController());
+    ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
+    controller->SetTrackPeriod(3);
+    ASSERT_EQ(controller->AddFrame(Frame(flipBook.Get(), 0, 1)), kSuccess);
+    struct Step {
+        double elapsed;
+        int picture;
+    };
+    // Positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7.
+    const Step steps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
+    for (const Step& step : steps) {
+        controller->Update(step.elapsed);
+        SCOPED_TRACE(controller->TrackPosition());
+        EXPECT_EQ(effect->GetTexture(), pictures[step.picture].Get());
+    }
+}
+
+// --- Camera-activated switches ----------------------------------------------------------------
+
+class CameraActivate : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+        renderer = Renderer::Current();
+        flight->SetTrackPeriod(10);
+        ASSERT_EQ(camera->SetController(flight.Get()), kSuccess);
+        ASSERT_EQ(camera->SetController(activate.Get()), kSuccess);
+        activate->SetCameraAnimation(flight.Get());
+        activate->SetTargetAnimation(targetFlight.Get());
+        ASSERT_EQ(activate->AddController(switched.Get()), kSuccess);
+        // On between 0.25 and 0.5 of the flight.
+        Ptr<BoolAnimation> window = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
+            "window", {{0.0, false}, {0.25, true}, {0.5, false}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+        ASSERT_EQ(activate->AddFrame(Frame(window.Get(), 0, 1)), kSuccess);
+        activate->SetTrackPeriod(1000);  // Its own period never matters: it follows the flight.
+        switched->SetTrackPeriod(5);
+    }
+    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
+
+    test::EngineScope engine;
+    Renderer* renderer = nullptr;
+    Ptr<Camera> camera{new Camera()};
+    Ptr<Camera> otherCamera{new Camera()};
+    Ptr<AnimationController> flight{new AnimationController()};
+    Ptr<AnimationController> targetFlight{new AnimationController()};
+    Ptr<CameraActivateAnimationController> activate{new CameraActivateAnimationController()};
+    Ptr<AnimationController> switched{new AnimationController()};
+};
+
+TEST_F(CameraActivate, FollowsTheFlightAndSwitchesItsControllers)
+{
+    renderer->SetCamera(camera.Get());
+    struct Step {
+        double elapsed;
+        bool on;
+    };
+    // The activate controller is the newest, so it runs before the flight advances: it sees
+    // the flight's position of the previous frame: 0, 0.2, 0.4, 0.5 (off again), 0.6.
+    const Step steps[] = {{2.0, false}, {2.0, false}, {1.0, true}, {1.0, false}, {1.0, false}};
+    for (const Step& step : steps) {
+        camera->UpdateControllers(step.elapsed);
+        SCOPED_TRACE(flight->TrackPosition());
+        EXPECT_EQ(activate->TrackPosition(), flight->TrackPosition() - step.elapsed / 10);
+        EXPECT_EQ(switched->IsActive(), step.on);
+        EXPECT_TRUE(flight->IsActive());
+        EXPECT_TRUE(targetFlight->IsActive());
+    }
+}
+
+TEST_F(CameraActivate, AnotherCameraStopsTheFlightsAndRewindsTheControllersOnce)
+{
+    renderer->SetCamera(camera.Get());
+    camera->UpdateControllers(3.0);
+    camera->UpdateControllers(0.5);  // Flight at 0.35: the switch is on.
+    ASSERT_TRUE(switched->IsActive());
+    switched->Update(1.0);
+    ASSERT_NEAR(switched->TrackPosition(), 0.2, 1e-12);
+
+    renderer->SetCamera(otherCamera.Get());
+    camera->UpdateControllers(1.0);
+    EXPECT_FALSE(flight->IsActive());
+    EXPECT_FALSE(targetFlight->IsActive());
+    EXPECT_EQ(flight->TrackPosition(), 0.0);
+    EXPECT_FALSE(switched->IsActive());
+    EXPECT_EQ(switched->TrackPosition(), 0.0);
+
+    // Once rewound, a later frame leaves the listed controllers alone.
+    switched->SetTrackPosition(0.7);
+    camera->UpdateControllers(1.0);
+    EXPECT_EQ(switched->TrackPosition(), 0.7);
+}
+
+TEST_F(CameraActivate, StreamsItsLinksAfterTheTrack)
+{
+    Ptr<CameraActivateAnimationController> back =
+        test::LoadedRecord<CameraActivateAnimationController>(test::SavedRecord(activate.Get()));
+    ASSERT_TRUE(back);
+    ASSERT_TRUE(back->CameraAnimation());
+    ASSERT_TRUE(back->TargetAnimation());
+    EXPECT_EQ(back->CameraAnimation()->TrackPeriod(), 10.0);
+    ASSERT_EQ(back->ControlledCount(), 1u);
+    EXPECT_EQ(back->GetControlled(0)->TrackPeriod(), 5.0);
+    EXPECT_EQ(back->FrameCount(), 1u);
+
+    // Without a flight it does nothing at all.
+    Ptr<CameraActivateAnimationController> idle(new CameraActivateAnimationController());
+    ASSERT_EQ(otherCamera->SetController(idle.Get()), kSuccess);
+    renderer->SetCamera(otherCamera.Get());
+    idle->SetTrackPosition(0.5);
+    idle->Update(1.0);
+    EXPECT_EQ(idle->TrackPosition(), 0.5);
+}
+
+}  // namespace
+}  // namespace zen

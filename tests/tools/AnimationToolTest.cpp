@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "anim/AnimTestSupport.h"
+#include "engine/anim/NodeAnimation.h"
+#include "engine/anim/NodeAnimationController.h"
+#include "engine/anim/ScreensaverController.h"
+#include "engine/anim/TargetCameraController.h"
+#include "engine/core/Ptr.h"
+#include "engine/modules/CodecManager.h"
+#include "engine/modules/ModuleManager.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/vfs/File.h"
+#include "modules/codecs/STRSceneCodec.h"
+#include "support/EngineScope.h"
+#include "support/TempFolder.h"
+#include "support/ToolRun.h"
+
+// The tools on an animated scene: `zen scene dump` shows the animation classes and, with --at,
+// where everything stands after that much scene time; `zen render` takes fixed steps.
+namespace zen {
+namespace {
+
+using test::RunZen;
+using test::ToolRun;
+
+// The line of `output` where the node `name` is printed in full; empty when there is none.
+std::string LineOf(const std::string& output, const std::string& name)
+{
+    const size_t at = output.find("\"" + name + "\" parent=");
+    if (at == std::string::npos)
+        return {};
+    const size_t begin = output.rfind('\n', at) + 1;
+    return output.substr(begin, output.find('\n', at) - begin);
+}
+
+// Root with a node flown along x (keys (0, 0, 0) at 0 and (10, 0, 0) at 0.5, a 4 s track) and
+// a camera that a director shows and that looks at the flown node.
+bool SaveAnimatedScene(const std::string& path)
+{
+    test::EngineScope engine;
+    Codec* codec = nullptr;
+    if (ModuleManager::LoadModule(String("STRSceneCodec")) != kSuccess ||
+        CodecManager::LoadCodec(String("STRSceneCodec"), &codec) != kSuccess)
+        return false;
+    Ptr<SceneNode> root(new SceneNode());
+    root->SetName(String("Root"));
+    Ptr<SceneNode> mover(new SceneNode());
+    mover->SetName(String("Mover"));
+    Ptr<NodeAnimation> path0 = test::MakeAnimation<NodeAnimation, NodeKeyframe, float>(
+        "Path", {{0.0, 0.0f}, {0.5, 10.0f}}, [](NodeKeyframe& key, float x) { key.translation = {x, 0, 0}; });
+    Ptr<NodeAnimationController> flight(new NodeAnimationController());
+    flight->SetTrackPeriod(4);
+    (void)flight->AddAnimation(path0.Get());
+    (void)flight->AddFrame(test::Frame(path0.Get(), 0, 1));
+    (void)mover->SetController(flight.Get());
+    Ptr<Camera> camera(new Camera());
+    camera->SetName(String("Eye"));
+    camera->LocalTransform().SetTranslation({5, 0, -10});
+    Ptr<TargetCameraController> aim(new TargetCameraController());
+    aim->SetTarget(mover.Get());
+    (void)camera->SetController(aim.Get());
+    Ptr<ScreensaverController> director(new ScreensaverController());
+    director->SetName(String("Director"));
+    (void)director->AddSet(camera.Get(), 0.5, 30);
+    (void)root->AttachChild(mover.Get());
+    (void)root->AttachChild(camera.Get());
+    (void)root->SetController(director.Get());
+    File file{String(path)};
+    return static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()) == kSuccess;
+}
+
+TEST(AnimationTools, DumpShowsTracksTargetsAndSets)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("animated.STR");
+    ASSERT_TRUE(SaveAnimatedScene(path));
+    const ToolRun dump = RunZen("scene dump " + path);
+    ASSERT_EQ(dump.exitCode, 0) << dump.output;
+    for (const char* text : {
+             "controller: #2 ZEN.ScreensaverController \"Director\" active set[0]=(ZEN.Camera \"Eye\" fade-in=0.5 "
+             "duration=4)\n",  // The target's 4 s flight is the shorter.
+             "ZEN.NodeAnimationController \"\" active period=4 frame[0]=(ZEN.NodeAnimation \"Path\" 0..1 repeat)\n",
+             "animation: #", "ZEN.NodeAnimation \"Path\" keys=2 times=0..0.5\n",
+             "ZEN.TargetCameraController \"\" active target=#",
+         })
+        EXPECT_NE(dump.output.find(text), std::string::npos) << text << "\n--- output:\n" << dump.output;
+    EXPECT_EQ(dump.output.find("world"), std::string::npos);
+}
+
+TEST(AnimationTools, DumpAtATimeShowsWhereTheNodesStand)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("animated.STR");
+    ASSERT_TRUE(SaveAnimatedScene(path));
+    struct Case {
+        const char* at;
+        const char* world;
+    };
+    // 1 s is a quarter of the track: half way to the key at 0.5. 3.5 s is 0.875: a quarter of
+    // the way back round the wrap. 6 s wraps to 0.5.
+    const Case cases[] = {
+        {"1", " world: translation=(5, 0, 0)"},
+        {"3.5", " world: translation=(2.5, 0, 0)"},
+        {"6", " world: translation=(10, 0, 0)"},
+        {"0", " world: translation=(0, 0, 0)"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun dump = RunZen("scene dump " + path + " --at " + c.at);
+        ASSERT_EQ(dump.exitCode, 0) << dump.output;
+        EXPECT_NE(dump.output.find(std::string("at ") + c.at + " s\n"), std::string::npos) << dump.output;
+        EXPECT_NE(LineOf(dump.output, "Mover").find(c.world), std::string::npos) << c.at << "\n" << dump.output;
+    }
+    // The camera stays where it is; at 1 s it looks at the mover at (5, 0, 0), straight along
+    // +z, so its world rotation is the identity (not printed).
+    const ToolRun at1 = RunZen("scene dump " + path + " --at 1");
+    const std::string eye = LineOf(at1.output, "Eye");
+    EXPECT_NE(eye.find(" world: translation=(5, 0, -10)"), std::string::npos) << at1.output;
+    EXPECT_EQ(eye.find("rotation=(0, 0, 0, 1)"), std::string::npos) << eye;
+
+    for (const char* bad : {"--at -1", "--at x", "--at", "--at 1e9"}) {
+        const ToolRun refused = RunZen("scene dump " + path + " " + bad);
+        EXPECT_EQ(refused.exitCode, 2) << bad << "\n" << refused.output;
+    }
+}
+
+TEST(AnimationTools, RenderTakesFixedSteps)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("animated.STR");
+    ASSERT_TRUE(SaveAnimatedScene(path));
+    const ToolRun run = RunZen("render " + path + " --frames 4 --size 64x48 --renderer Recording --step 0.25 --start 1");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("drew 4 frames"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("scene time 2 s"), std::string::npos) << run.output;
+    for (const char* bad : {"--step 0", "--step -1", "--start x", "--step"}) {
+        const ToolRun refused =
+            RunZen("render " + path + " --frames 1 --size 64x48 --renderer Recording " + std::string(bad));
+        EXPECT_EQ(refused.exitCode, 2) << bad << "\n" << refused.output;
+    }
+}
+
+}  // namespace
+}  // namespace zen

@@ -1,0 +1,325 @@
+// A Windows program for the Wine stage: a mesh skinned to two bones drawn through the
+// "DirectX9" renderer twice, once deformed on the processor by the skin controller and once by a
+// skinning vertex program reading the controller's palette, and once undeformed, each frame read
+// back. The two skinned pictures must agree; the undeformed one must not.
+//
+//   SkinProbe.exe OUT LOG
+//
+// OUT gets "open <result>", then "skin <mean difference processor/program> <mean difference
+// processor/undeformed> <lit pixels processor> <lit pixels program>" (differences over every
+// channel of every pixel, 0-255), "close", "release" and "done".
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/anim/SkinController.h"
+#include "engine/core/Engine.h"
+#include "engine/core/FileMessageOutput.h"
+#include "engine/core/MessageLog.h"
+#include "engine/core/Ptr.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/GeometryNodeEffectPass.h"
+#include "engine/scene/IntBuffer.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/Technique.h"
+#include "engine/scene/Texture.h"
+#include "engine/scene/TextureEffect.h"
+#include "engine/scene/Triangles.h"
+#include "engine/scene/Vector2Buffer.h"
+#include "engine/scene/Vector3Buffer.h"
+#include "engine/scene/Vector4Buffer.h"
+#include "tests/wine/programs/ProbeOutput.h"
+
+namespace {
+
+using namespace zen;
+using probe::Line;
+
+constexpr uint32_t kSide = 128;
+constexpr uint32_t kColumns = 16, kRows = 4;  // Cells of the grid.
+
+// Skinning in the vertex program: each of the four weighted bones transforms the position
+// through its three palette registers (c16 + 3 x index, via a0), the results are summed by
+// weight, then the clip position from c0-c3; texture coordinates pass through, the colour
+// comes from c8. Inputs: position, TEXCOORD0 (texture), TEXCOORD1 (weights), TEXCOORD2
+// (bone indices).
+constexpr const char* kSkinningProgram =
+    "vs_2_0\n"
+    "dcl_position v0\n"
+    "dcl_texcoord0 v1\n"
+    "dcl_texcoord1 v2\n"
+    "dcl_texcoord2 v3\n"
+    "mul r2, v3, c208.y\n"
+    "mova a0.x, r2.x\n"
+    "dp4 r0.x, v0, c[a0.x + 16]\n"
+    "dp4 r0.y, v0, c[a0.x + 17]\n"
+    "dp4 r0.z, v0, c[a0.x + 18]\n"
+    "mul r1.xyz, r0.xyz, v2.x\n"
+    "mova a0.x, r2.y\n"
+    "dp4 r0.x, v0, c[a0.x + 16]\n"
+    "dp4 r0.y, v0, c[a0.x + 17]\n"
+    "dp4 r0.z, v0, c[a0.x + 18]\n"
+    "mad r1.xyz, r0.xyz, v2.y, r1.xyz\n"
+    "mova a0.x, r2.z\n"
+    "dp4 r0.x, v0, c[a0.x + 16]\n"
+    "dp4 r0.y, v0, c[a0.x + 17]\n"
+    "dp4 r0.z, v0, c[a0.x + 18]\n"
+    "mad r1.xyz, r0.xyz, v2.z, r1.xyz\n"
+    "mova a0.x, r2.w\n"
+    "dp4 r0.x, v0, c[a0.x + 16]\n"
+    "dp4 r0.y, v0, c[a0.x + 17]\n"
+    "dp4 r0.z, v0, c[a0.x + 18]\n"
+    "mad r1.xyz, r0.xyz, v2.w, r1.xyz\n"
+    "mov r1.w, c208.z\n"
+    "mul r0, r1.x, c0\n"
+    "mad r0, r1.y, c1, r0\n"
+    "mad r0, r1.z, c2, r0\n"
+    "mad oPos, r1.w, c3, r0\n"
+    "mov oT0, v1\n"
+    "mov oD0, c8\n";
+
+constexpr const char* kTexturePixelProgram =
+    "ps.1.1\n"
+    "tex t0\n"
+    "mul r0, t0, v0\n";
+
+// The texture effect with the skinning vertex program: weights and indices come in as texture
+// coordinate sets 1 and 2, the palette from the skin controller on the node drawn.
+class SkinnedTextureEffect : public TextureEffect {
+public:
+    Result CreatePasses(uint32_t technique, Technique& out) override
+    {
+        Ptr<GeometryNodeEffectPass> pass =
+            CreateColorPass(technique, "SkinProbe.vs", kSkinningProgram, "SkinProbe.ps", kTexturePixelProgram);
+        if (!pass || pass->AddInput(VertexElement::kTexCoords, 0) != kSuccess ||
+            pass->AddInput(VertexElement::kTexCoords, 1) != kSuccess ||
+            pass->AddInput(VertexElement::kTexCoords, 2) != kSuccess)
+            return kOutOfMemory;
+        return out.AddPass(pass.Get());
+    }
+    Result BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node) override
+    {
+        const Result bound = TextureEffect::BindPass(pass, renderer, node);
+        SkinController* skin = SkinController::Find(&node);
+        if (bound != kSuccess || !skin)
+            return kFailure;
+        return skin->WritePaletteConstants(renderer);
+    }
+};
+
+// A checkerboard of 8 x 8 cells, 64 pixels a side.
+Ptr<Texture> Checker()
+{
+    Ptr<Image> image = new Image(String("checker"), Image::kR8G8B8, 64, 64);
+    for (uint32_t y = 0; y < 64; ++y)
+        for (uint32_t x = 0; x < 64; ++x) {
+            const bool light = ((x / 8) + (y / 8)) % 2 == 0;
+            uint8_t* p = image->Data() + (y * 64 + x) * 3;
+            p[0] = light ? 240 : 40;
+            p[1] = light ? 200 : 90;
+            p[2] = light ? 60 : 160;
+        }
+    return new Texture(String("Checker"), image.Get());
+}
+
+// A strip from x = -1.6 to 1.6, y = -0.6 to 0.6, at depth 2 in the bind pose; the left half
+// hangs on bone 0, the right half on bone 1, the middle column on both.
+struct Strip {
+    Ptr<Vector3Buffer> vertices;
+    Ptr<Vector2Buffer> coords;
+    Ptr<Vector4Buffer> weights;
+    Ptr<Vector4Buffer> indices;
+    Ptr<IntBuffer> triangles;
+};
+
+Strip MakeStrip()
+{
+    Strip strip;
+    const uint32_t across = kColumns + 1, count = across * (kRows + 1);
+    strip.vertices = new Vector3Buffer(count);
+    strip.coords = new Vector2Buffer(count);
+    strip.weights = new Vector4Buffer(count);
+    strip.indices = new Vector4Buffer(count);
+    for (uint32_t row = 0; row <= kRows; ++row)
+        for (uint32_t column = 0; column <= kColumns; ++column) {
+            const uint32_t i = row * across + column;
+            const float u = static_cast<float>(column) / kColumns, v = static_cast<float>(row) / kRows;
+            strip.vertices->Data()[i] = {-1.6f + 3.2f * u, -0.6f + 1.2f * v, 2};
+            strip.coords->Data()[i] = {u * 4, v};
+            const float right = column * 2 < kColumns ? 0.0f : column * 2 == kColumns ? 0.5f : 1.0f;
+            strip.weights->Data()[i] = {1 - right, right, 0, 0};
+            strip.indices->Data()[i] = {0, 1, 0, 0};
+        }
+    strip.triangles = new IntBuffer(kColumns * kRows * 6);
+    int32_t* out = strip.triangles->Data();
+    for (uint32_t row = 0; row < kRows; ++row)
+        for (uint32_t column = 0; column < kColumns; ++column) {
+            // Clockwise as seen from the camera at the origin (y up, x right).
+            const int32_t a = static_cast<int32_t>(row * across + column), b = a + 1;
+            const int32_t c = a + static_cast<int32_t>(across), d = c + 1;
+            const int32_t cell[6] = {c, d, b, c, b, a};
+            for (int k = 0; k < 6; ++k)
+                *out++ = cell[k];
+        }
+    return strip;
+}
+
+// A mesh over the strip's buffers: its own copy of the vertices (the processor path writes
+// into them), the shared coordinates, weights and indices.
+Ptr<Triangles> MakeMesh(const Strip& strip, TextureEffect* effect)
+{
+    Ptr<Triangles> mesh = new Triangles();
+    Ptr<Vector3Buffer> vertices = new Vector3Buffer(strip.vertices->GetCount());
+    for (uint32_t i = 0; i < vertices->GetCount(); ++i)
+        vertices->Data()[i] = strip.vertices->Data()[i];
+    mesh->SetVertices(vertices.Get());
+    (void)mesh->SetTexCoords(0, strip.coords.Get());
+    (void)mesh->SetTexCoords(1, strip.weights.Get());
+    (void)mesh->SetTexCoords(2, strip.indices.Get());
+    mesh->SetIndices(strip.triangles.Get());
+    mesh->UpdateGeometry(false, false);
+    (void)mesh->SetEffect(effect);
+    return mesh;
+}
+
+struct Picture {
+    Ptr<Image> image = new Image();
+    bool read = false;
+};
+
+Picture Draw(Renderer& renderer, SceneNode& root, Node& mesh)
+{
+    Picture picture;
+    root.UpdateState(0.0, true);
+    renderer.Clear(Renderer::kClearColor | Renderer::kClearDepth, Vector4{0, 0, 0, 1}, 1.0f, 0);
+    if (renderer.StartFrame() != kSuccess) {
+        renderer.FinishFrame();
+        return picture;
+    }
+    mesh.DrawIfVisible(&renderer);
+    renderer.FlushDeferred();
+    picture.read = renderer.ReadFrame(picture.image.Get()) == kSuccess;
+    renderer.FinishFrame();
+    return picture;
+}
+
+double MeanDifference(const Picture& a, const Picture& b)
+{
+    if (!a.read || !b.read || a.image->GetDataSize() != b.image->GetDataSize() || !a.image->Data())
+        return 1000;
+    const uint32_t size = a.image->GetDataSize();
+    double sum = 0;
+    for (uint32_t i = 0; i < size; ++i)
+        sum += std::abs(static_cast<int>(a.image->Data()[i]) - static_cast<int>(b.image->Data()[i]));
+    return sum / size;
+}
+
+uint32_t LitPixels(const Picture& picture)
+{
+    if (!picture.read || !picture.image->Data())
+        return 0;
+    uint32_t lit = 0;
+    const uint8_t* p = picture.image->Data();
+    for (uint32_t i = 0; i + 2 < picture.image->GetDataSize(); i += 3)
+        lit += (p[i] | p[i + 1] | p[i + 2]) != 0;
+    return lit;
+}
+
+int Run()
+{
+    Renderer::SetMessageBoxesAllowed(false);
+    if (LoadRenderer(String("DirectX9")) != kSuccess)
+        return 1;
+    Renderer* renderer = Renderer::Current();
+    int32_t mode = -1;
+    for (uint32_t i = 0; i < renderer->DisplayModeCount(); ++i)
+        if (!renderer->GetDisplayMode(i)->fullscreen && renderer->GetDisplayMode(i)->colorBits == 32) {
+            mode = static_cast<int32_t>(i);
+            break;
+        }
+    Line("open %d", mode < 0 ? -1
+                             : renderer->Open(static_cast<uint32_t>(mode), String("Brightfold Skin Probe"), nullptr, 0,
+                                              0, kSide, kSide));
+    {
+        Ptr<Camera> camera = new Camera();
+        camera->SetFrustum(1.5707964f, 0.1f, 100.0f);
+        renderer->SetCamera(camera.Get());
+
+        // Bone 0 stays; bone 1 turns the right half 40 degrees about the strip's middle (the
+        // z axis through (0, 0, 2)) and lifts it: its bind transform takes the bind pose to the
+        // joint, its world transform turns about the joint and puts it back.
+        Ptr<SceneNode> root = new SceneNode();
+        Ptr<SceneNode> bones[2] = {new SceneNode(), new SceneNode()};
+        for (auto& bone : bones)
+            (void)root->AttachChild(bone.Get());
+        const float half = 0.34906585f;  // 20 degrees.
+        bones[1]->LocalTransform().SetRotation({0, 0, std::sin(half), std::cos(half)});
+        bones[1]->LocalTransform().SetTranslation({0, 0.2f, 2});
+        Transform toJoint;
+        toJoint.SetTranslation({0, 0, -2});
+
+        const Strip strip = MakeStrip();
+        Ptr<Texture> checker = Checker();
+        Ptr<TextureEffect> plain[2] = {new TextureEffect(), new TextureEffect()};
+        for (auto& effect : plain)
+            effect->SetTexture(checker.Get());
+        Ptr<SkinnedTextureEffect> skinned = new SkinnedTextureEffect();
+        skinned->SetTexture(checker.Get());
+
+        auto skinOf = [&](bool onProcessor) {
+            Ptr<SkinController> skin = new SkinController();
+            (void)skin->AddBone(bones[0].Get(), Transform());
+            (void)skin->AddBone(bones[1].Get(), toJoint);
+            skin->SetBindVertices(strip.vertices.Get());
+            skin->SetWeights(strip.weights.Get());
+            skin->SetIndices(strip.indices.Get());
+            skin->SetActive(onProcessor);
+            return skin;
+        };
+
+        Ptr<Triangles> processorMesh = MakeMesh(strip, plain[0].Get());
+        (void)processorMesh->SetController(skinOf(true).Get());
+        (void)root->AttachChild(processorMesh.Get());
+        Ptr<Triangles> programMesh = MakeMesh(strip, skinned.Get());
+        (void)programMesh->SetController(skinOf(false).Get());
+        (void)root->AttachChild(programMesh.Get());
+        Ptr<Triangles> bindMesh = MakeMesh(strip, plain[1].Get());
+        (void)root->AttachChild(bindMesh.Get());
+
+        const Picture processor = Draw(*renderer, *root, *processorMesh);
+        const Picture program = Draw(*renderer, *root, *programMesh);
+        const Picture bind = Draw(*renderer, *root, *bindMesh);
+        Line("skin %.3f %.3f %u %u", MeanDifference(processor, program), MeanDifference(processor, bind),
+             LitPixels(processor), LitPixels(program));
+        renderer->SetCamera(nullptr);
+    }
+    Line("close %d", renderer->Close());
+    Line("release %d", ReleaseRenderer());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: SkinProbe OUT LOG\n");
+        return 2;
+    }
+    if (!probe::OpenOutput(argv[1]))
+        return 2;
+    Ptr<FileMessageOutput> log(new FileMessageOutput(String(argv[2])));
+    (void)RegisterOutput(log.Get());
+    if (EngineInitialize() != kSuccess)
+        return 1;
+    const int result = Run();
+    (void)EngineShutdown();
+    Line("done");
+    (void)UnregisterOutput(log.Get());
+    probe::CloseOutput();
+    return result;
+}
