@@ -47,7 +47,7 @@ constexpr const char* kPixelProgram20 =
     ZEN_LIT_PIXEL_1DL
     "mov oC0, r4\n";
 
-constexpr const char* kVertexProgram11 =
+constexpr const char* kVertexProgram11Text =
     "vs_1_1\n"
     "dcl_position v0\n"
     "dcl_normal v1\n"
@@ -64,7 +64,7 @@ constexpr const char* kVertexProgram11 =
     "mov oD0.w, c8.w\n"
     "mov oD1, r11\n";
 
-constexpr const char* kPixelProgram11 =
+constexpr const char* kPixelProgram11Text =
     "ps.1.1\n"
     "tex t0\n"
     "tex t1\n"
@@ -74,6 +74,9 @@ constexpr const char* kPixelProgram11 =
     "add r0.rgb, r0, v1\n";
 
 }  // namespace
+
+const char* const NormalmapTexture1DLEffect::kVertexProgram11 = kVertexProgram11Text;
+const char* const NormalmapTexture1DLEffect::kPixelProgram11 = kPixelProgram11Text;
 
 Result NormalmapTexture1DLEffect::CreatePasses(uint32_t technique, Technique& out)
 {

@@ -16,6 +16,10 @@ class NormalmapTexture1DLEffect : public NormalmapTextureEffect {
 public:
     NormalmapTexture1DLEffect() = default;
 
+    // The per-vertex programs (technique 1), which the parallax effects fall back to.
+    static const char* const kVertexProgram11;
+    static const char* const kPixelProgram11;
+
     Light* GetLight() const { return m_lighting.Directional(); }
     void SetLight(Light* light) { m_lighting.SetDirectional(light); }
 

@@ -14,6 +14,7 @@
 #include "engine/scene/Image.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/ParallaxTexture1DLEffect.h"
 #include "engine/scene/ShaderCatalog.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
@@ -60,6 +61,8 @@ const Row kCatalog[] = {
     {"ZEN.VelvetTexture1DLEffect", "ZEN.Texture1DLEffect"},
     {"ZEN.DarkmapNormalmapTextureEffect", "ZEN.NormalmapTextureEffect"},
     {"ZEN.DarkmapNormalmapTexture1DLEffect", "ZEN.DarkmapNormalmapTextureEffect"},
+    {"ZEN.ParallaxTextureEffect", "ZEN.NormalmapTextureEffect"},
+    {"ZEN.ParallaxTexture1DLEffect", "ZEN.ParallaxTextureEffect"},
 };
 
 class EffectCatalog : public ::testing::Test {
@@ -112,6 +115,10 @@ protected:
         }
         if (object.IsDerivedFrom(&DarkmapNormalmapTexture1DLEffect::TYPE))
             static_cast<DarkmapNormalmapTexture1DLEffect&>(object).SetLight(sun.Get());
+        if (object.IsDerivedFrom(&ParallaxTextureEffect::TYPE))
+            static_cast<ParallaxTextureEffect&>(object).SetParallax(0.125f, 0.0625f);
+        if (object.IsDerivedFrom(&ParallaxTexture1DLEffect::TYPE))
+            static_cast<ParallaxTexture1DLEffect&>(object).SetLight(sun.Get());
         if (object.IsDerivedFrom(&LightmapTextureEffect::TYPE)) {
             static_cast<LightmapTextureEffect&>(object).SetLightmap(map.Get());
             (void)static_cast<LightmapTextureEffect&>(object).SetLightmapSet(5);
@@ -159,6 +166,13 @@ protected:
         }
         if (object.IsDerivedFrom(&LightmapTexture1DLEffect::TYPE)) {
             EXPECT_EQ(name(static_cast<LightmapTexture1DLEffect&>(object).GetLight()), "Sun");
+        }
+        if (object.IsDerivedFrom(&ParallaxTextureEffect::TYPE)) {
+            EXPECT_EQ(static_cast<ParallaxTextureEffect&>(object).ParallaxScale(), 0.125f);
+            EXPECT_EQ(static_cast<ParallaxTextureEffect&>(object).ParallaxBias(), 0.0625f);
+        }
+        if (object.IsDerivedFrom(&ParallaxTexture1DLEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<ParallaxTexture1DLEffect&>(object).GetLight()), "Sun");
         }
         if (object.IsDerivedFrom(&ReflectiveCubeTextureEffect::TYPE)) {
             EXPECT_EQ(name(static_cast<ReflectiveCubeTextureEffect&>(object).GetCubeMap()), "S");

@@ -26,7 +26,7 @@ FOV = 0.7853982
 LEVELS = {"best": (), "sm1": ("--shader-level", "11"), "fixed": ("--fixed-function",)}
 # Effects whose pictures are lit by the gallery's sun (from the left).
 LIT = ["Texture1DL", "Texture1DLFog", "Texture1DL1PL", "NormalmapTexture1DL", "LightmapTexture1DL",
-       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL"]
+       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL", "ParallaxTexture1DL"]
 # Pairs (with, without): the first must differ from the second on the sphere.
 NORMAL_MAPPED = [("NormalmapTexture1DL", "Texture1DL"), ("NormalmapTexture", "Texture"),
                  ("DarkmapNormalmapTexture1DL", "LightmapTexture1DL")]

@@ -6,6 +6,7 @@
 #include "engine/scene/LightmapTextureEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
 #include "engine/scene/NormalmapTextureEffect.h"
+#include "engine/scene/ParallaxTexture1DLEffect.h"
 #include "engine/scene/ReflectiveCubeTextureEffect.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
@@ -162,6 +163,24 @@ Ptr<Node> MakeDarkmapNormalmapTexture1DL(const GalleryEffects::Assets& a, Triang
     return Hold(effect.Get(), ball, floor);
 }
 
+Ptr<Node> MakeParallaxTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ParallaxTextureEffect> effect = new ParallaxTextureEffect();
+    effect->SetName(String("ParallaxTexture"));
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeParallaxTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ParallaxTexture1DLEffect> effect = Lit<ParallaxTexture1DLEffect>("ParallaxTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
 }  // namespace
 
 const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
@@ -178,6 +197,8 @@ const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
         {"ReflectiveCubeTexture", &MakeReflectiveCubeTexture},
         {"GlossReflectiveCubeTexture", &MakeGlossReflectiveCubeTexture},
         {"VelvetTexture1DL", &MakeVelvetTexture1DL},
+        {"ParallaxTexture", &MakeParallaxTexture},
+        {"ParallaxTexture1DL", &MakeParallaxTexture1DL},
         {"DarkmapNormalmapTexture", &MakeDarkmapNormalmapTexture},
         {"DarkmapNormalmapTexture1DL", &MakeDarkmapNormalmapTexture1DL},
     };
