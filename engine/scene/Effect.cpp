@@ -43,6 +43,14 @@ Result Effect::AddTechnique(uint32_t vertexShaderVersion, uint32_t pixelShaderVe
     return kSuccess;
 }
 
+void Effect::RemoveTechniques()
+{
+    for (Technique* technique : m_techniques)
+        delete technique;
+    m_techniques.Clear();
+    m_current = nullptr;
+}
+
 void Effect::RebuildTechniques()
 {
     m_current = nullptr;

@@ -55,6 +55,8 @@ protected:
     // For constructors: appends a technique needing the given shader versions (major x 10 +
     // minor; 0 for none). kOutOfMemory (logged) when it cannot be had.
     Result AddTechnique(uint32_t vertexShaderVersion, uint32_t pixelShaderVersion);
+    // For constructors of effects that replace their base's techniques: drops them all.
+    void RemoveTechniques();
     // Drops every technique's passes and the choice, for a setting the passes are built from
     // (a texture-coordinate set): the next GetPassCount chooses and builds again.
     void RebuildTechniques();

@@ -50,6 +50,15 @@ Result GeometryNodeEffect::BindPass(GeometryNodeEffectPass&, Renderer&, Geometry
     return kSuccess;
 }
 
+Result GeometryNodeEffect::ReportProblem(Problem problem, const char* detail)
+{
+    if ((m_reported & problem) == 0) {
+        m_reported |= problem;
+        Error("Эффект не рисует узел: %s. Имя[%s] ID[%d]", detail ? detail : "", Name().CStr(), ID());
+    }
+    return kFailure;
+}
+
 void GeometryNodeEffect::PreparePasses()
 {
     Technique* technique = CurrentTechnique();

@@ -42,6 +42,19 @@ public:
     // textures and constants. kSuccess lets the pass draw.
     virtual Result BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node);
 
+    // Bad input met while drawing: a texture the effect needs is missing, a light is missing or
+    // of the wrong kind, or the geometry lacks a buffer a pass reads. The node is then not drawn,
+    // and each kind of problem is logged once per effect (an error line naming the effect and
+    // `detail`), not every frame. Returns kFailure for the pass to hand on.
+    enum Problem : uint32_t {
+        kProblemMissingBuffer = 1u << 0,
+        kProblemMissingTexture = 1u << 1,
+        kProblemMissingLight = 1u << 2,
+        kProblemWrongLight = 1u << 3,
+    };
+    Result ReportProblem(Problem problem, const char* detail);
+    bool HasReported(Problem problem) const { return (m_reported & problem) != 0; }
+
     // Settings
     bool Wireframe() const { return m_wireframe; }
     void SetWireframe(bool wireframe);
@@ -119,6 +132,7 @@ private:
     bool m_cullEnable = true;
     bool m_wrap[kWrapStages] = {true, true, true, true, true, true, true, true};
     GeometryNode* m_owner = nullptr;  // Not owned: the node holds this effect.
+    uint32_t m_reported = 0;          // Problem bits already logged.
 };
 
 }  // namespace zen

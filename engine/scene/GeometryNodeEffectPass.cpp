@@ -1,5 +1,7 @@
 #include "engine/scene/GeometryNodeEffectPass.h"
 
+#include <new>
+
 #include "engine/core/Matrix4.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -57,6 +59,25 @@ void BindStream(Renderer& renderer, Buffer* buffer, uint8_t type, uint32_t strea
 }  // namespace
 
 GeometryNodeEffectPass::GeometryNodeEffectPass(GeometryNodeEffect* effect) : m_effect(effect) {}
+
+Ptr<GeometryNodeEffectPass> GeometryNodeEffectPass::Create(GeometryNodeEffect* effect, const char* vertexName,
+                                                           const char* vertexProgram, const char* pixelName,
+                                                           const char* pixelProgram)
+{
+    Ptr<GeometryNodeEffectPass> pass = new (std::nothrow) GeometryNodeEffectPass(effect);
+    if (!pass || pass->AddInput(VertexElement::kVertices) != kSuccess)
+        return nullptr;
+    if (vertexProgram || pixelProgram) {
+        Ptr<VertexShader> vertexShader =
+            vertexProgram ? new (std::nothrow) VertexShader(String(vertexName), String(vertexProgram)) : nullptr;
+        Ptr<PixelShader> pixelShader =
+            pixelProgram ? new (std::nothrow) PixelShader(String(pixelName), String(pixelProgram)) : nullptr;
+        if ((vertexProgram && !vertexShader) || (pixelProgram && !pixelShader))
+            return nullptr;
+        pass->SetShaders(vertexShader.Get(), pixelShader.Get());
+    }
+    return pass;
+}
 
 Result GeometryNodeEffectPass::AddInput(VertexElement::Source source, uint32_t set, bool required)
 {
@@ -209,7 +230,8 @@ Result GeometryNodeEffectPass::Apply(Renderer* renderer)
         return kFailure;
     VertexLayout layout;
     if (!BuildLayout(*node, layout))
-        return kFailure;
+        return m_effect->ReportProblem(GeometryNodeEffect::kProblemMissingBuffer,
+                                       "у геометрии нет буфера, который читает проход");
     SetLayout(layout);
     BindStreams(*renderer, *node);
     renderer->SetIndices(node->Indices());

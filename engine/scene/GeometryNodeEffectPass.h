@@ -33,6 +33,13 @@ public:
     // `effect` owns the pass through its technique (a plain back-pointer).
     explicit GeometryNodeEffectPass(GeometryNodeEffect* effect = nullptr);
 
+    // A pass of `effect` that reads the positions and runs the two programs (source texts; the
+    // names identify them in the renderer's log), or the fixed-function pipeline when both
+    // texts are null. Null when out of memory.
+    static Ptr<GeometryNodeEffectPass> Create(GeometryNodeEffect* effect, const char* vertexName,
+                                              const char* vertexProgram, const char* pixelName,
+                                              const char* pixelProgram);
+
     GeometryNodeEffect* Effect() const { return m_effect; }
     void DetachEffect() { m_effect = nullptr; }  // The effect is going.
 

@@ -1,6 +1,7 @@
-// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME]
-// [--step SECONDS] [--start SECONDS] [--seed N]`: draws a scene file in a window the way the saver
-// does and keeps the last frame as a picture. With a fixed step the picture is the same on every run.
+// `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N]
+// [--renderer NAME] [--step SECONDS] [--start SECONDS] [--seed N]`: draws a scene file in a window the
+// way the saver does and keeps the last frame as a picture. With a fixed step the picture is the same
+// on every run.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -37,13 +38,14 @@ namespace {
 int RunRender(const std::vector<std::string>& arguments);
 
 CommandRegistration s_render({"render", "",
-                              "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--renderer NAME] "
-                              "[--step SECONDS] [--start SECONDS] [--seed N]",
+                              "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N] "
+                              "[--renderer NAME] [--step SECONDS] [--start SECONDS] [--seed N]",
                               "draw a scene in a window for N frames (the camera its director chooses, else its first "
                               "camera; real elapsed time) and write the last frame as a 24-bit BMP; --fixed-function "
-                              "draws with the effects' fallbacks; --step advances each frame by exactly that much, "
-                              "--start first advances the scene to that time (with either, random choices are seeded "
-                              "the same each run, or with N given by --seed)",
+                              "draws with the effects' fallbacks, --shader-level 11 with shader model 1 at most; "
+                              "--step advances each frame by exactly that much, --start first advances the scene to "
+                              "that time (with either, random choices are seeded the same each run, or with N given "
+                              "by --seed)",
                               &RunRender});
 
 constexpr uint32_t kMaxFrames = 100000;
@@ -60,6 +62,7 @@ struct Options {
     std::string shot;
     std::string renderer = "DirectX9";
     bool fixedFunction = false;  // Effects choose as if the device had no shaders.
+    uint32_t shaderLevel = 0;    // Non-zero: effects choose as if shaders went no higher.
     double step = 0;             // Seconds per frame; 0: real elapsed time.
     double start = 0;            // Scene time before the first drawn frame.
     bool fixedTime = false;      // --step or --start given: the run is reproducible.
@@ -105,6 +108,11 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
             options.shot = arguments[++i];
         } else if (word == "--fixed-function") {
             options.fixedFunction = true;
+        } else if (word == "--shader-level" && hasValue) {
+            if (!ParseNumber(arguments[++i], 1, 30, options.shaderLevel)) {
+                std::fprintf(stderr, "zen: --shader-level wants major x 10 + minor, such as 11 or 20\n");
+                return false;
+            }
         } else if (word == "--renderer" && hasValue) {
             options.renderer = arguments[++i];
         } else if ((word == "--step" || word == "--start") && hasValue) {
@@ -234,6 +242,8 @@ int Render(const Options& options, const Reasons& reasons)
     Renderer* renderer = Renderer::Current();
     if (options.fixedFunction)
         renderer->LimitShaderVersion(0);
+    else if (options.shaderLevel != 0)
+        renderer->LimitShaderVersion(options.shaderLevel);
     const int32_t mode = WindowedMode(*renderer);
     if (mode < 0)
         return Fail(reasons, "the renderer offers no windowed display mode%s", "");

@@ -24,6 +24,13 @@
 #include "engine/scene/SpriteEffect.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Triangles.h"
+#include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
+#include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/ParallaxTexture1DLEffect.h"
+#include "engine/scene/Texture1DL1PLEffect.h"
+#include "engine/scene/Texture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
@@ -228,6 +235,45 @@ std::string SceneDumper::Fields(Object* object)
     return text;
 }
 
+// The maps and lights the catalogue's effects link to (a light already listed in the scene
+// shows as a reference).
+void SceneDumper::DumpEffectLinks(Object* object, int depth)
+{
+    const struct {
+        const Rtti* type;
+        const char* label;
+        Object* (*get)(Object*);
+    } links[] = {
+        {&Texture1DLEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<Texture1DLEffect*>(o)->GetLight(); }},
+        {&Texture1DL1PLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<Texture1DL1PLEffect*>(o)->GetLight(); }},
+        {&Texture1DL1PLEffect::TYPE, "point-light: ",
+         [](Object* o) -> Object* { return static_cast<Texture1DL1PLEffect*>(o)->GetPointLight(); }},
+        {&NormalmapTextureEffect::TYPE, "normal-map: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapTextureEffect*>(o)->GetNormalMap(); }},
+        {&NormalmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&ParallaxTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<ParallaxTexture1DLEffect*>(o)->GetLight(); }},
+        {&DarkmapNormalmapTextureEffect::TYPE, "dark-map: ",
+         [](Object* o) -> Object* { return static_cast<DarkmapNormalmapTextureEffect*>(o)->GetDarkmap(); }},
+        {&DarkmapNormalmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<DarkmapNormalmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&LightmapTextureEffect::TYPE, "light-map: ",
+         [](Object* o) -> Object* { return static_cast<LightmapTextureEffect*>(o)->GetLightmap(); }},
+        {&LightmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<LightmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&ReflectiveCubeTextureEffect::TYPE, "cube-map: ",
+         [](Object* o) -> Object* { return static_cast<ReflectiveCubeTextureEffect*>(o)->GetCubeMap(); }},
+        {&GlossReflectiveCubeTextureEffect::TYPE, "gloss-map: ",
+         [](Object* o) -> Object* { return static_cast<GlossReflectiveCubeTextureEffect*>(o)->GetGlossMap(); }},
+    };
+    for (const auto& link : links)
+        if (object->IsDerivedFrom(link.type))
+            if (Object* linked = link.get(object))
+                DumpObject(linked, link.label, depth);
+}
+
 void SceneDumper::DumpParts(Object* object, int depth)
 {
     for (uint32_t i = object->ControllerCount(); i-- > 0;)
@@ -268,6 +314,7 @@ void SceneDumper::DumpParts(Object* object, int depth)
     // Pictures: the texture of a texture effect, the image of each texture.
     if (object->IsDerivedFrom(&TextureEffect::TYPE))
         DumpObject(static_cast<TextureEffect*>(object)->GetTexture(), "texture: ", depth);
+    DumpEffectLinks(object, depth);
     if (object->IsDerivedFrom(&Texture::TYPE))
         DumpObject(static_cast<Texture*>(object)->GetImage(), "image: ", depth);
     if (object->IsDerivedFrom(&TextureFont2::TYPE))

@@ -27,6 +27,7 @@ public:
 private:
     // One line for `object` under `label` at `depth`, then its parts one level deeper.
     void DumpObject(Object* object, const std::string& label, int depth);
+    void DumpEffectLinks(Object* object, int depth);
     void DumpParts(Object* object, int depth);
     std::string Fields(Object* object);
     std::string Reference(Object* object);  // "#n" or a description of an object not met yet.

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/core/ClassRegistry.h"
+#include "engine/core/Ptr.h"
+#include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/CubeTexture.h"
+#include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
+#include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/Image.h"
+#include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/ParallaxTexture1DLEffect.h"
+#include "engine/scene/ShaderCatalog.h"
+#include "engine/scene/Texture1DL1PLEffect.h"
+#include "engine/scene/Texture1DLEffect.h"
+#include "engine/scene/VelvetTexture1DLEffect.h"
+#include "engine/scene/VolumeImage.h"
+#include "modules/recording/RecordingRenderer.h"
+#include "support/EngineScope.h"
+#include "support/LogCapture.h"
+
+// The catalogue's effects as classes: each is registered under its type name with the base the
+// catalogue gives it, streams back to the same bytes with every link set, fails cleanly on every
+// shortened record, and has every program of every technique among the programs the shader
+// catalogue assembles.
+namespace zen {
+namespace {
+
+class ByteStream : public Stream {
+public:
+    explicit ByteStream(const std::vector<uint8_t>& bytes) { AdoptBuffer(std::vector<uint8_t>(bytes)); }
+};
+
+std::vector<uint8_t> Saved(Object* object)
+{
+    Stream stream;
+    EXPECT_EQ(stream.WriteObject(object), kSuccess);
+    return std::vector<uint8_t>(stream.Data(), stream.Data() + stream.Position());
+}
+
+struct Row {
+    const char* type;
+    const char* base;
+};
+
+// Type names and bases as the catalogue lists them.
+const Row kCatalog[] = {
+    {"ZEN.Texture1DLEffect", "ZEN.TextureEffect"},
+    {"ZEN.Texture1DL1PLEffect", "ZEN.TextureEffect"},
+    {"ZEN.NormalmapTextureEffect", "ZEN.TextureEffect"},
+    {"ZEN.NormalmapTexture1DLEffect", "ZEN.NormalmapTextureEffect"},
+    {"ZEN.LightmapTextureEffect", "ZEN.TextureEffect"},
+    {"ZEN.LightmapTexture1DLEffect", "ZEN.LightmapTextureEffect"},
+    {"ZEN.ReflectiveCubeTextureEffect", "ZEN.TextureEffect"},
+    {"ZEN.GlossReflectiveCubeTextureEffect", "ZEN.ReflectiveCubeTextureEffect"},
+    {"ZEN.VelvetTexture1DLEffect", "ZEN.Texture1DLEffect"},
+    {"ZEN.DarkmapNormalmapTextureEffect", "ZEN.NormalmapTextureEffect"},
+    {"ZEN.DarkmapNormalmapTexture1DLEffect", "ZEN.DarkmapNormalmapTextureEffect"},
+    {"ZEN.ParallaxTextureEffect", "ZEN.NormalmapTextureEffect"},
+    {"ZEN.ParallaxTexture1DLEffect", "ZEN.ParallaxTextureEffect"},
+};
+
+class EffectCatalog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+        texture = new Texture(String("T"), new Image(String("t"), Image::kR8G8B8, 2, 2));
+        map = new Texture(String("M"), new Image(String("m"), Image::kR8G8B8, 2, 2));
+        sky = new CubeTexture(String("S"), new VolumeImage(String("s"), Image::kR8G8B8, 2, 2, 6));
+        sun = new Light(Light::kDirectional);
+        sun->SetName(String("Sun"));
+        lamp = new Light(Light::kPoint);
+        lamp->SetName(String("Lamp"));
+    }
+    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
+
+    Ptr<Object> Create(const char* type)
+    {
+        CreateFunction create = ClassRegistry::LookupCreator(String(type));
+        Object* object = nullptr;
+        if (!create || create(&object) != kSuccess || !object)
+            return nullptr;
+        return Ptr<Object>(object);
+    }
+
+    // Every link and setting of `object` given a value other than its default.
+    void Fill(Object& object)
+    {
+        auto* effect = static_cast<TextureEffect*>(&object);
+        effect->SetName(String("Effect"));
+        effect->SetTexture(texture.Get());
+        effect->SetColor(Vector4{0.25f, 0.5f, 0.75f, 1});
+        (void)effect->SetTexCoordSet(2);
+        if (object.IsDerivedFrom(&Texture1DLEffect::TYPE))
+            static_cast<Texture1DLEffect&>(object).SetLight(sun.Get());
+        if (object.IsDerivedFrom(&Texture1DL1PLEffect::TYPE)) {
+            static_cast<Texture1DL1PLEffect&>(object).SetLight(sun.Get());
+            static_cast<Texture1DL1PLEffect&>(object).SetPointLight(lamp.Get());
+        }
+        if (object.IsDerivedFrom(&NormalmapTextureEffect::TYPE)) {
+            static_cast<NormalmapTextureEffect&>(object).SetNormalMap(map.Get());
+            (void)static_cast<NormalmapTextureEffect&>(object).SetNormalMapSet(3);
+        }
+        if (object.IsDerivedFrom(&NormalmapTexture1DLEffect::TYPE))
+            static_cast<NormalmapTexture1DLEffect&>(object).SetLight(sun.Get());
+        if (object.IsDerivedFrom(&DarkmapNormalmapTextureEffect::TYPE)) {
+            static_cast<DarkmapNormalmapTextureEffect&>(object).SetDarkmap(map.Get());
+            (void)static_cast<DarkmapNormalmapTextureEffect&>(object).SetDarkmapSet(4);
+        }
+        if (object.IsDerivedFrom(&DarkmapNormalmapTexture1DLEffect::TYPE))
+            static_cast<DarkmapNormalmapTexture1DLEffect&>(object).SetLight(sun.Get());
+        if (object.IsDerivedFrom(&ParallaxTextureEffect::TYPE))
+            static_cast<ParallaxTextureEffect&>(object).SetParallax(0.125f, 0.0625f);
+        if (object.IsDerivedFrom(&ParallaxTexture1DLEffect::TYPE))
+            static_cast<ParallaxTexture1DLEffect&>(object).SetLight(sun.Get());
+        if (object.IsDerivedFrom(&LightmapTextureEffect::TYPE)) {
+            static_cast<LightmapTextureEffect&>(object).SetLightmap(map.Get());
+            (void)static_cast<LightmapTextureEffect&>(object).SetLightmapSet(5);
+        }
+        if (object.IsDerivedFrom(&LightmapTexture1DLEffect::TYPE))
+            static_cast<LightmapTexture1DLEffect&>(object).SetLight(sun.Get());
+        if (object.IsDerivedFrom(&ReflectiveCubeTextureEffect::TYPE)) {
+            static_cast<ReflectiveCubeTextureEffect&>(object).SetCubeMap(sky.Get());
+            static_cast<ReflectiveCubeTextureEffect&>(object).SetReflectivity(0.25f);
+        }
+        if (object.IsDerivedFrom(&GlossReflectiveCubeTextureEffect::TYPE)) {
+            static_cast<GlossReflectiveCubeTextureEffect&>(object).SetGlossMap(map.Get());
+            (void)static_cast<GlossReflectiveCubeTextureEffect&>(object).SetGlossMapSet(6);
+        }
+    }
+
+    // What Fill set, read back from a loaded copy.
+    static void ExpectFilled(Object& object)
+    {
+        auto name = [](Object* linked) { return linked ? linked->Name().Std() : std::string("none"); };
+        if (object.IsDerivedFrom(&Texture1DLEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<Texture1DLEffect&>(object).GetLight()), "Sun");
+        }
+        if (object.IsDerivedFrom(&Texture1DL1PLEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<Texture1DL1PLEffect&>(object).GetLight()), "Sun");
+            EXPECT_EQ(name(static_cast<Texture1DL1PLEffect&>(object).GetPointLight()), "Lamp");
+        }
+        if (object.IsDerivedFrom(&NormalmapTextureEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<NormalmapTextureEffect&>(object).GetNormalMap()), "M");
+            EXPECT_EQ(static_cast<NormalmapTextureEffect&>(object).NormalMapSet(), 3u);
+        }
+        if (object.IsDerivedFrom(&NormalmapTexture1DLEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<NormalmapTexture1DLEffect&>(object).GetLight()), "Sun");
+        }
+        if (object.IsDerivedFrom(&DarkmapNormalmapTextureEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<DarkmapNormalmapTextureEffect&>(object).GetDarkmap()), "M");
+            EXPECT_EQ(static_cast<DarkmapNormalmapTextureEffect&>(object).DarkmapSet(), 4u);
+        }
+        if (object.IsDerivedFrom(&DarkmapNormalmapTexture1DLEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<DarkmapNormalmapTexture1DLEffect&>(object).GetLight()), "Sun");
+        }
+        if (object.IsDerivedFrom(&LightmapTextureEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<LightmapTextureEffect&>(object).GetLightmap()), "M");
+            EXPECT_EQ(static_cast<LightmapTextureEffect&>(object).LightmapSet(), 5u);
+        }
+        if (object.IsDerivedFrom(&LightmapTexture1DLEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<LightmapTexture1DLEffect&>(object).GetLight()), "Sun");
+        }
+        if (object.IsDerivedFrom(&ParallaxTextureEffect::TYPE)) {
+            EXPECT_EQ(static_cast<ParallaxTextureEffect&>(object).ParallaxScale(), 0.125f);
+            EXPECT_EQ(static_cast<ParallaxTextureEffect&>(object).ParallaxBias(), 0.0625f);
+        }
+        if (object.IsDerivedFrom(&ParallaxTexture1DLEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<ParallaxTexture1DLEffect&>(object).GetLight()), "Sun");
+        }
+        if (object.IsDerivedFrom(&ReflectiveCubeTextureEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<ReflectiveCubeTextureEffect&>(object).GetCubeMap()), "S");
+            EXPECT_EQ(static_cast<ReflectiveCubeTextureEffect&>(object).Reflectivity(), 0.25f);
+        }
+        if (object.IsDerivedFrom(&GlossReflectiveCubeTextureEffect::TYPE)) {
+            EXPECT_EQ(name(static_cast<GlossReflectiveCubeTextureEffect&>(object).GetGlossMap()), "M");
+            EXPECT_EQ(static_cast<GlossReflectiveCubeTextureEffect&>(object).GlossMapSet(), 6u);
+        }
+        EXPECT_EQ(static_cast<ColorEffect&>(object).Color(), (Vector4{0.25f, 0.5f, 0.75f, 1}));
+    }
+
+    test::EngineScope engine;
+    Ptr<Texture> texture, map;
+    Ptr<CubeTexture> sky;
+    Ptr<Light> sun, lamp;
+};
+
+TEST_F(EffectCatalog, EachClassIsRegisteredWithItsBase)
+{
+    for (const Row& row : kCatalog) {
+        SCOPED_TRACE(row.type);
+        Ptr<Object> object = Create(row.type);
+        ASSERT_TRUE(object);
+        EXPECT_EQ(object->GetRtti()->Name().Std(), row.type);
+        ASSERT_TRUE(object->GetRtti()->Base());
+        EXPECT_EQ(object->GetRtti()->Base()->Name().Std(), row.base);
+    }
+}
+
+TEST_F(EffectCatalog, EveryFieldComesBackAndTheRecordSavesToTheSameBytes)
+{
+    for (const Row& row : kCatalog) {
+        SCOPED_TRACE(row.type);
+        Ptr<Object> object = Create(row.type);
+        ASSERT_TRUE(object);
+        Fill(*object);
+        const std::vector<uint8_t> bytes = Saved(object.Get());
+        // The default object saves differently: every field set above is in the record.
+        EXPECT_NE(Saved(Create(row.type).Get()), bytes);
+
+        ByteStream in(bytes);
+        Ptr<Object> loaded;
+        ASSERT_EQ(in.ReadObject(loaded), kSuccess);
+        ASSERT_TRUE(loaded && loaded->IsExactly(object->GetRtti()));
+        // Object IDs are new on loading; the record keeps its length.
+        EXPECT_EQ(Saved(loaded.Get()).size(), bytes.size());
+        ExpectFilled(*loaded);
+        auto* effect = static_cast<TextureEffect*>(loaded.Get());
+        EXPECT_EQ(effect->TexCoordSet(), 2u);
+        ASSERT_TRUE(effect->GetTexture());
+        EXPECT_EQ(effect->GetTexture()->Name().Std(), "T");
+
+        // Every shortened record fails, with an error line, and never succeeds.
+        for (size_t cut = 1; cut < bytes.size(); cut += 3) {
+            ByteStream shortened(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+            test::LogCapture log;
+            Ptr<Object> broken;
+            EXPECT_NE(shortened.ReadObject(broken), kSuccess) << cut;
+        }
+    }
+}
+
+TEST_F(EffectCatalog, WriteFuzzSeeds)
+{
+    const char* corpus = std::getenv("ZEN_WRITE_EFFECT_SEEDS");
+    if (!corpus)
+        GTEST_SKIP() << "set ZEN_WRITE_EFFECT_SEEDS to the corpus folder to write seeds";
+    for (const Row& row : kCatalog) {
+        Ptr<Object> object = Create(row.type);
+        ASSERT_TRUE(object);
+        Fill(*object);
+        const std::vector<uint8_t> bytes = Saved(object.Get());
+        std::string name = std::string(row.type).substr(4);  // Without "ZEN.".
+        std::ofstream(std::string(corpus) + "/ReadObjectFuzz/effect-" + name + ".bin", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+}
+
+TEST_F(EffectCatalog, EveryTechniqueProgramIsAmongTheAssembledOnes)
+{
+    Array<ShaderCatalog::Program> programs(16, 16);
+    ASSERT_EQ(ShaderCatalog::Collect(programs), kSuccess);
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < programs.Count(); ++i)
+        names.emplace_back(programs[i].source.CStr());  // Texts shared by effects are listed once.
+    auto* renderer = RecordingRenderer::Latest();
+    for (const Row& row : kCatalog) {
+        for (uint32_t level : {20u, 11u}) {
+            SCOPED_TRACE(std::string(row.type) + " " + std::to_string(level));
+            renderer->LimitShaderVersion(level);
+            Ptr<Object> object = Create(row.type);
+            auto* effect = static_cast<GeometryNodeEffect*>(object.Get());
+            ASSERT_EQ(effect->GetPassCount(), 1u);
+            auto* pass = static_cast<GeometryNodeEffectPass*>(effect->CurrentTechnique()->GetPass(0));
+            ASSERT_TRUE(pass->UsesShaders());
+            for (Shader* shader : {static_cast<Shader*>(pass->GetVertexShader()),
+                                   static_cast<Shader*>(pass->GetPixelShader())}) {
+                ASSERT_TRUE(shader);
+                EXPECT_NE(std::find(names.begin(), names.end(), shader->Source().Std()), names.end())
+                    << shader->Name().Std();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zen

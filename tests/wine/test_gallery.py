@@ -1,0 +1,169 @@
+"""The effect catalogue under Wine: `zen.exe scene gallery` writes one scene per effect (a lit
+sphere above a floor), `zen.exe render` draws each with the effect's best technique, with shader
+model 1 at most and with the fixed-function fallback, and the pictures are measured: the lit side
+of the sphere is brighter than the other, the fallbacks' mean colour stays near the best
+technique's, a normal map changes the shading, a cube map's colours show in a reflective effect,
+fog tints with distance; no log line reports an error (a shader that does not assemble would).
+The best pictures are put together in gallery.png next to the build for a look."""
+import math
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, os.path.dirname(__file__))
+from harness import WineHarness, missing  # noqa: E402
+from test_render import read_bmp, windows_path  # noqa: E402
+
+HERE = os.path.dirname(__file__)
+BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
+
+WIDTH, HEIGHT = 200, 150
+FOV = 0.7853982
+LEVELS = {"best": (), "sm1": ("--shader-level", "11"), "fixed": ("--fixed-function",)}
+# Effects whose pictures are lit by the gallery's sun (from the left).
+LIT = ["Texture1DL", "Texture1DLFog", "Texture1DL1PL", "NormalmapTexture1DL", "LightmapTexture1DL",
+       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL", "ParallaxTexture1DL"]
+# Pairs (with, without): the first must differ from the second on the sphere.
+NORMAL_MAPPED = [("NormalmapTexture1DL", "Texture1DL"), ("NormalmapTexture", "Texture"),
+                 ("DarkmapNormalmapTexture1DL", "LightmapTexture1DL")]
+# Effects that show the gallery's cube map.
+REFLECTIVE = ["ReflectiveCubeTexture", "GlossReflectiveCubeTexture"]
+
+
+def project(x, y, z):
+    y_scale = 1.0 / math.tan(FOV / 2)
+    x_scale = y_scale / (WIDTH / HEIGHT)
+    return int((x * x_scale / z + 1) / 2 * WIDTH), int((1 - y * y_scale / z) / 2 * HEIGHT)
+
+
+def ball_pixels(rows, x_from=-1.0, x_to=1.0):
+    """The pixels inside the sphere's outline (centre (0, 0, 5), radius 1, shrunk a little to keep
+    off the edge) whose x, in the sphere's own units, lies in [x_from, x_to)."""
+    cx, cy = project(0, 0, 5)
+    radius = (project(1, 0, 5)[0] - cx) * 0.85
+    out = []
+    for row in range(int(cy - radius), int(cy + radius) + 1):
+        for column in range(int(cx - radius), int(cx + radius) + 1):
+            dx, dy = (column - cx) / radius, (row - cy) / radius
+            if dx * dx + dy * dy < 1 and x_from <= dx < x_to:
+                out.append(rows[row][column])
+    return out
+
+
+def mean(pixels):
+    n = max(len(pixels), 1)
+    return tuple(sum(p[i] for p in pixels) / n for i in range(3))
+
+
+def brightness(pixels):
+    return sum(mean(pixels)) / 3
+
+
+class Gallery(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        build = Path(BUILD_DIR).resolve()
+        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
+        if cls.zen_exe is None:
+            missing("zen.exe is not built")
+        cls.folder = Path(tempfile.mkdtemp(prefix="gallery-", dir=build))
+        cls.wine = WineHarness(BUILD_DIR)
+        cls.wine.open()
+        code, output = cls.zen("scene", "gallery", windows_path(cls.folder))
+        if code != 0:
+            raise RuntimeError(f"the gallery was not made: {output}")
+        cls.scenes = sorted(p.stem for p in cls.folder.glob("*.STR"))
+        cls.pictures = {}
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.close()
+        best = [cls.folder / f"{name}-best.bmp" for name in cls.scenes if (cls.folder / f"{name}-best.bmp").exists()]
+        if best and shutil.which("montage"):
+            subprocess.run(["montage", *map(str, best), "-tile", "6x", "-geometry", "+2+2", "-label", "%t",
+                            str(Path(BUILD_DIR).resolve() / "gallery.png")], capture_output=True)
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    @classmethod
+    def zen(cls, *arguments, timeout=180):
+        with tempfile.TemporaryFile() as out:
+            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
+                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
+            out.seek(0)
+            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
+
+    def picture(self, name, level):
+        """Rows of the scene `name` drawn at `level` ("best", "sm1", "fixed"); the log must hold no
+        error line."""
+        key = (name, level)
+        if key not in self.pictures:
+            shot, log = self.folder / f"{name}-{level}.bmp", self.folder / f"{name}-{level}.log"
+            code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "3", "--size",
+                                    f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--log", windows_path(log),
+                                    *LEVELS[level])
+            self.assertEqual(code, 0, output)
+            lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+            errors = [line for line in lines if line.startswith(("ERROR", "CRITICAL"))]
+            self.assertEqual(errors, [], f"{name} at {level}")
+            self.pictures[key] = read_bmp(shot)[2]
+        return self.pictures[key]
+
+    def test_every_scene_draws_its_sphere_at_every_level(self):
+        self.assertGreaterEqual(len(self.scenes), 4)
+        for name in self.scenes:
+            for level in LEVELS:
+                with self.subTest(scene=name, level=level):
+                    rows = self.picture(name, level)
+                    self.assertGreater(brightness(ball_pixels(rows)), 20, "the sphere is drawn")
+
+    def test_the_lit_side_is_brighter(self):
+        for name in LIT:
+            for level in LEVELS:
+                with self.subTest(scene=name, level=level):
+                    rows = self.picture(name, level)
+                    lit, dark = brightness(ball_pixels(rows, -1, -0.3)), brightness(ball_pixels(rows, 0.3, 1))
+                    self.assertGreater(lit, dark * 1.5 + 10, f"lit {lit:.0f}, unlit {dark:.0f}")
+
+    def test_fallbacks_keep_the_mean_colour(self):
+        for name in self.scenes:
+            best = mean(ball_pixels(self.picture(name, "best")))
+            for level in ("sm1", "fixed"):
+                with self.subTest(scene=name, level=level):
+                    other = mean(ball_pixels(self.picture(name, level)))
+                    self.assertTrue(all(abs(a - b) <= 40 for a, b in zip(best, other)), f"{best} and {other}")
+
+    def test_a_normal_map_changes_the_shading(self):
+        for bumped, plain in NORMAL_MAPPED:
+            with self.subTest(scene=bumped):
+                a, b = ball_pixels(self.picture(bumped, "best")), ball_pixels(self.picture(plain, "best"))
+                differing = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > 24)
+                self.assertGreater(differing, len(a) // 10)
+
+    def test_reflective_effects_show_the_cube_map(self):
+        for name in REFLECTIVE:
+            with self.subTest(scene=name):
+                pixels = ball_pixels(self.picture(name, "best"))
+                saturated = [p for p in pixels if max(p) - min(p) > 60]
+                self.assertGreater(len(saturated), len(pixels) // 4)
+
+    def test_fog_tints_with_distance(self):
+        # The floor left of the sphere, near and far: fog (0.2, 0.3, 0.6) x 255 at density 0.08.
+        for level in LEVELS:
+            with self.subTest(level=level):
+                fogged, clear = self.picture("Texture1DLFog", level), self.picture("Texture1DL", level)
+                fog = (51, 76, 153)
+                for x, z in ((-1.8, 4.0), (-5.0, 20.0)):
+                    column, row = project(x, -1.5, z)
+                    f = math.exp(-0.08 * z)
+                    seen, plain = fogged[row][column], clear[row][column]
+                    expected = tuple(f * p + (1 - f) * c for p, c in zip(plain, fog))
+                    self.assertTrue(all(abs(s - e) <= 30 for s, e in zip(seen, expected)),
+                                    f"z {z}: {seen}, expected {expected} from {plain}")
+
+
+if __name__ == "__main__":
+    unittest.main()

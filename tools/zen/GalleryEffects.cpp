@@ -1,0 +1,208 @@
+#include "zen/GalleryEffects.h"
+
+#include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
+#include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/LightmapTextureEffect.h"
+#include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTextureEffect.h"
+#include "engine/scene/ParallaxTexture1DLEffect.h"
+#include "engine/scene/ReflectiveCubeTextureEffect.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/Texture1DL1PLEffect.h"
+#include "engine/scene/Texture1DLEffect.h"
+#include "engine/scene/TextureEffect.h"
+#include "engine/scene/VelvetTexture1DLEffect.h"
+
+namespace zen::tool {
+namespace {
+
+const Vector4 kSpecular{0.6f, 0.6f, 0.6f, 1};
+constexpr float kPower = 24.0f;
+
+// Both meshes under one node, drawn with `effect`.
+Ptr<Node> Hold(GeometryNodeEffect* effect, Triangles* ball, Triangles* floor)
+{
+    Ptr<SceneNode> holder = new SceneNode();
+    holder->SetName(String("Subject"));
+    (void)ball->SetEffect(effect);
+    (void)floor->SetEffect(effect);
+    (void)holder->AttachChild(ball);
+    (void)holder->AttachChild(floor);
+    return holder;
+}
+
+// Bright material, white ambient response (the lights give the ambient level).
+template <class T>
+Ptr<T> Lit(const char* name)
+{
+    Ptr<T> effect = new T();
+    effect->SetName(String(name));
+    effect->SetMaterial(Vector4{0.9f, 0.9f, 0.9f, 1}, Vector4{1, 1, 1, 1}, kSpecular, Vector4{0, 0, 0, 1}, kPower);
+    return effect;
+}
+
+Ptr<Node> MakeTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<TextureEffect> effect = new TextureEffect();
+    effect->SetName(String("TextureEffect"));
+    effect->SetTexture(a.base);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<Texture1DLEffect> effect = Lit<Texture1DLEffect>("Texture1DL");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+// Blue-grey fog of density 0.08: half the colour is fog at about 8.7 units.
+Ptr<Node> MakeTexture1DLFog(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<Texture1DLEffect> effect = Lit<Texture1DLEffect>("Texture1DLFog");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    effect->SetFog(true, Vector4{0.2f, 0.3f, 0.6f, 1}, 0.08f, 2.0f);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeTexture1DL1PL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<Texture1DL1PLEffect> effect = Lit<Texture1DL1PLEffect>("Texture1DL1PL");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    effect->SetPointLight(a.lamp);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeNormalmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<NormalmapTextureEffect> effect = new NormalmapTextureEffect();
+    effect->SetName(String("NormalmapTexture"));
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeNormalmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<NormalmapTexture1DLEffect> effect = Lit<NormalmapTexture1DLEffect>("NormalmapTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeLightmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect();
+    effect->SetName(String("LightmapTexture"));
+    effect->SetTexture(a.base);
+    effect->SetLightmap(a.light);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeLightmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<LightmapTexture1DLEffect> effect = Lit<LightmapTexture1DLEffect>("LightmapTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetLightmap(a.light);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeReflectiveCubeTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ReflectiveCubeTextureEffect> effect = new ReflectiveCubeTextureEffect();
+    effect->SetName(String("ReflectiveCubeTexture"));
+    effect->SetTexture(a.base);
+    effect->SetCubeMap(a.sky);
+    effect->SetReflectivity(0.7f);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeGlossReflectiveCubeTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<GlossReflectiveCubeTextureEffect> effect = new GlossReflectiveCubeTextureEffect();
+    effect->SetName(String("GlossReflectiveCubeTexture"));
+    effect->SetTexture(a.base);
+    effect->SetCubeMap(a.sky);
+    effect->SetGlossMap(a.gloss);
+    effect->SetReflectivity(0.6f);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeVelvetTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<VelvetTexture1DLEffect> effect = Lit<VelvetTexture1DLEffect>("VelvetTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+// The light map serves as the dark map.
+Ptr<Node> MakeDarkmapNormalmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<DarkmapNormalmapTextureEffect> effect = new DarkmapNormalmapTextureEffect();
+    effect->SetName(String("DarkmapNormalmapTexture"));
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetDarkmap(a.light);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeDarkmapNormalmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<DarkmapNormalmapTexture1DLEffect> effect = Lit<DarkmapNormalmapTexture1DLEffect>("DarkmapNormalmapTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetDarkmap(a.light);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeParallaxTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ParallaxTextureEffect> effect = new ParallaxTextureEffect();
+    effect->SetName(String("ParallaxTexture"));
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeParallaxTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ParallaxTexture1DLEffect> effect = Lit<ParallaxTexture1DLEffect>("ParallaxTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+}  // namespace
+
+const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
+{
+    static const std::vector<Entry> entries = {
+        {"Texture", &MakeTexture},
+        {"Texture1DL", &MakeTexture1DL},
+        {"Texture1DLFog", &MakeTexture1DLFog},
+        {"Texture1DL1PL", &MakeTexture1DL1PL},
+        {"NormalmapTexture", &MakeNormalmapTexture},
+        {"NormalmapTexture1DL", &MakeNormalmapTexture1DL},
+        {"LightmapTexture", &MakeLightmapTexture},
+        {"LightmapTexture1DL", &MakeLightmapTexture1DL},
+        {"ReflectiveCubeTexture", &MakeReflectiveCubeTexture},
+        {"GlossReflectiveCubeTexture", &MakeGlossReflectiveCubeTexture},
+        {"VelvetTexture1DL", &MakeVelvetTexture1DL},
+        {"ParallaxTexture", &MakeParallaxTexture},
+        {"ParallaxTexture1DL", &MakeParallaxTexture1DL},
+        {"DarkmapNormalmapTexture", &MakeDarkmapNormalmapTexture},
+        {"DarkmapNormalmapTexture1DL", &MakeDarkmapNormalmapTexture1DL},
+    };
+    return entries;
+}
+
+}  // namespace zen::tool
