@@ -193,11 +193,6 @@ void GeometryNode::DrawPasses(Renderer* renderer)
     }
 }
 
-void GeometryNode::DrawPrimitives(Renderer* renderer)
-{
-    renderer->DrawCurrentGeometry();
-}
-
 void GeometryNode::UpdateWorldBound()
 {
     if (m_updateWorldBound && m_localBound && m_worldBound)
