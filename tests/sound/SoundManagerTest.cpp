@@ -2,6 +2,9 @@
 // audio library (resource "BASS" 108 of the native platform), written to a temporary file.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +14,7 @@
 #include "platform/PosixTestHooks.h"
 #include "sound/SoundTestSupport.h"
 #include "support/LogCapture.h"
+#include "support/TempFolder.h"
 
 namespace zen {
 namespace {
@@ -34,13 +38,29 @@ size_t LibraryCopies()
     return count;
 }
 
+// Each test has a temporary folder of its own, so the copies other tests running at the same
+// time make are not counted.
 class SoundManagerTest : public ::testing::Test {
 protected:
+    SoundManagerTest()
+    {
+        if (const char* previous = std::getenv("TMPDIR"))
+            m_previous = previous;
+        setenv("TMPDIR", m_folder.Root().c_str(), 1);
+    }
     ~SoundManagerTest() override
     {
         (void)SoundManager::Terminate();
         platform::posix::ResetTypedResource("BASS", 108);
+        if (m_previous.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", m_previous.c_str(), 1);
     }
+
+private:
+    test::TempFolder m_folder;
+    std::string m_previous;
 };
 
 TEST_F(SoundManagerTest, LoadsTheLibraryResolvesEveryEntryPointAndOpensTheDevice)
