@@ -46,15 +46,16 @@ def read_ppm(path):
     return int(fields[1]), int(fields[2]), data[at + 1:]
 
 
-def scene_shown(pixels):
-    """The stand-in scene's lit green floor fills the band above the bottom of the screen."""
+def loading_screen_shown(pixels):
+    """The loading screen's bottom-left corner picture ("Loading...", about 500 bright pixels in
+    its 256 x 64 cell) is there; the night scene leaves that corner dark."""
     width, height, rgb = pixels
-    green = 0
-    for y in range(height - 160, height - 90, 7):
-        row = rgb[y * width * 3:(y + 1) * width * 3]
-        for x in range(0, len(row), 21):
-            green += row[x + 1] > 100 and row[x] < 90 and row[x + 2] < 90
-    return green > 300
+    bright = 0
+    for y in range(height - 64, height):
+        row = rgb[y * width * 3:(y * width + 256) * 3]
+        for x in range(0, len(row), 3):
+            bright += row[x] + row[x + 1] + row[x + 2] > 450
+    return bright > 250
 
 
 def white_pixels(pixels, left, top, right, bottom):
@@ -185,9 +186,10 @@ class SaverLifecycle(unittest.TestCase):
             window = self.wine.window_id("Lighthouse 3D Screensaver")
             self.assertIsNotNone(window)
             # The loading screen stays until the first frame of the scene is presented: wait for
-            # the stand-in scene's green floor.
+            # it to give way.
             path = shot or (Path(BUILD_DIR).resolve() / "saver-shot.png")
-            self.assertTrue(_wait_until(lambda: self.wine.screenshot(path) and scene_shown(read_ppm(path)), 90))
+            self.assertTrue(_wait_until(
+                lambda: self.wine.screenshot(path) and not loading_screen_shown(read_ppm(path)), 90))
             pixels = read_ppm(path)
             self.wine.xdotool("windowfocus", "--sync", window)
             self.wine.xdotool("key", "Escape")
@@ -241,9 +243,9 @@ class SaverLifecycle(unittest.TestCase):
         self.wine.delete_key()
         pixels = self.run_full_screen(32)
         # The clock (on by default) is white glyphs at the bottom right; the frame counter (off)
-        # leaves the top left to the scene.
+        # leaves the top left to the scene (where a bright star may show a white pixel or two).
         self.assertGreater(white_pixels(pixels, 640, 690, 1024, 768), 200)
-        self.assertEqual(white_pixels(pixels, 0, 0, 200, 70), 0)
+        self.assertLess(white_pixels(pixels, 0, 0, 200, 70), 40)
 
     def test_frame_counter_shows_top_left_when_wanted(self):
         self.wine.delete_key()
@@ -254,8 +256,8 @@ class SaverLifecycle(unittest.TestCase):
             pixels = self.run_full_screen(32)
         finally:
             self.wine.delete_key()
-        self.assertGreater(white_pixels(pixels, 0, 0, 200, 70), 20)
-        self.assertEqual(white_pixels(pixels, 640, 690, 1024, 768), 0)
+        self.assertGreater(white_pixels(pixels, 0, 0, 200, 70), 100)
+        self.assertLess(white_pixels(pixels, 640, 690, 1024, 768), 40)
 
     def test_run_mode_in_a_wanted_16_bit_mode_restores_the_desktop(self):
         self.wine.delete_key()
