@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/core/MessageLog.h"
+#include "engine/scene/Bloom5PostRenderEffect.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/TextureEffect.h"
@@ -15,6 +16,7 @@
 #include "tools/scene/Headland.h"
 #include "tools/scene/NightLight.h"
 #include "tools/scene/Shots.h"
+#include "tools/scene/Spray.h"
 #include "tools/scene/SkyPictures.h"
 #include "tools/scene/Tower.h"
 
@@ -140,6 +142,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Texture* slate = materials.Add("slate.jpg", &Cottage::SlatePicture);
     Texture* window = materials.Add("window.tga", &Cottage::WindowPicture);
     Texture* gull = materials.Add("gull.tga", &Birds::Picture);
+    Texture* droplet = materials.Add("spray.tga", &Spray::Picture);
     if (materials.Failed())
         return kFailure;
 
@@ -147,6 +150,24 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     scene->SetName(String("Root"));
     const Vector3 towerBase = Headland::TowerBase();
 
+    // Everything seen lies under "World", whose bloom gives the lamp, its beams and the moon
+    // their glow; cameras, targets, the director and the sounds stay at the root.
+    Ptr<SceneNode> world = new SceneNode();
+    world->SetName(String("World"));
+    {
+        Ptr<Bloom5PostRenderEffect> bloom = new Bloom5PostRenderEffect();
+        bloom->SetName(String("Glow"));
+        Bloom5PostRenderEffect::Parameters glow;
+        glow.threshold = 0.72f;
+        glow.brightScale = 1.6f;
+        glow.blurSpread = 1.5f;
+        glow.bloomIntensity = 0.85f;
+        glow.tint = {1.0f, 0.93f, 0.8f, 1};
+        bloom->SetParameters(glow);
+        if (world->AddEffect(bloom.Get()) != kSuccess)
+            return kFailure;
+    }
+    (void)scene->AttachChild(world.Get());
     if (Shots::Add(*scene) != kSuccess) {
         Error("Не удалось построить планы камер сцены.");
         return kFailure;
@@ -165,7 +186,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         MeshBuilder dome = model::Primitives::Sphere(kSkyRadius, 48, 24);
         dome.Flip();
         Ptr<Triangles> node = MakeMesh("Sky", dome, MakeEffect("SkyEffect", sky, Look::kFogless).Get());
-        (void)scene->AttachChild(node.Get());
+        (void)world->AttachChild(node.Get());
     }
     // The moon: its disc and halo on a quad far out along the moon's direction, facing us.
     {
@@ -178,14 +199,14 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)Transform::LookRotation(NightLight::MoonDirection(), facing);
         node->LocalTransform().SetRotation(facing);
         node->LocalTransform().SetTranslation(NightLight::MoonDirection() * (kSkyRadius * 0.8f));
-        (void)scene->AttachChild(node.Get());
+        (void)world->AttachChild(node.Get());
     }
     // The sea: one large plane at y = 0, its picture repeated every 56 m.
     {
         MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 56.0f);
-        (void)scene->AttachChild(MakeMesh("Sea", water, MakeEffect("SeaEffect", sea, Look::kSolid).Get()).Get());
+        (void)world->AttachChild(MakeMesh("Sea", water, MakeEffect("SeaEffect", sea, Look::kSolid).Get()).Get());
     }
-    (void)scene->AttachChild(
+    (void)world->AttachChild(
         MakeMesh("Headland", Headland::Mesh(), MakeEffect("HeadlandEffect", ground, Look::kSolid).Get()).Get());
 
     // The lighthouse.
@@ -217,7 +238,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)rotor->AttachChild(ahead.Get());
         (void)rotor->AttachChild(behind.Get());
         (void)lighthouse->AttachChild(rotor.Get());
-        (void)scene->AttachChild(lighthouse.Get());
+        (void)world->AttachChild(lighthouse.Get());
     }
 
     // The keeper's cottage, turned a little towards the tower.
@@ -233,10 +254,14 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         AddShadedParts(*cottage, "Chimney", Cottage::Chimney(), wall, turn);
         (void)cottage->AttachChild(
             MakeMesh("Windows", Cottage::Windows(), MakeEffect("WindowEffect", window, Look::kFogless).Get()).Get());
-        (void)scene->AttachChild(cottage.Get());
+        (void)world->AttachChild(cottage.Get());
     }
 
-    if (Birds::Add(*scene, gull) != kSuccess) {
+    if (Spray::Add(*world, droplet) != kSuccess) {
+        Error("Не удалось добавить брызги.");
+        return kFailure;
+    }
+    if (Birds::Add(*world, gull) != kSuccess) {
         Error("Не удалось добавить птиц.");
         return kFailure;
     }
