@@ -1,7 +1,7 @@
 #include "app/SceneSaver.h"
 
-#include "engine/core/Array.h"
 #include "engine/anim/ScreensaverController.h"
+#include "engine/core/Array.h"
 #include "engine/core/MessageLog.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/render/Renderer.h"
@@ -12,6 +12,9 @@
 #include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/Triangles.h"
+#include "engine/sound/SoundManager.h"
+#include "engine/sound/SoundNode.h"
+#include "engine/sound/SoundNode2.h"
 #include "engine/vfs/FileManager.h"
 
 namespace brightfold {
@@ -150,8 +153,44 @@ int SceneSaver::CreateData()
         return 1;
     }
     AdoptScene(root);
-    // The sound nodes are tuned to the Music and SFX settings here by the audio layer.
+    TuneSounds(CurrentSettings().music, CurrentSettings().sfx);
     return 0;
+}
+
+void SceneSaver::TuneSounds(bool music, bool sfx)
+{
+    if (!m_scene)
+        return;
+    if (!sfx) {
+        // Every sound but the music falls silent and stops. The alternating nodes (gulls) are
+        // sound effects too: left alone they would go on calling with effects switched off.
+        zen::Array<zen::Object*> nodes;
+        m_scene->CollectByType(&zen::SoundNode::TYPE, nodes);
+        for (uint32_t i = 0; i < nodes.Count(); ++i) {
+            auto* node = static_cast<zen::SoundNode*>(nodes[i]);
+            if (node->Name() == "Music")
+                continue;
+            node->SetVolume(0);
+            node->SetPlaying(false);
+            if (node->Channel())
+                zen::SoundManager::ChannelStop(node->Channel());
+        }
+        zen::Array<zen::Object*> alternating;
+        m_scene->CollectByType(&zen::SoundNode2::TYPE, alternating);
+        for (uint32_t i = 0; i < alternating.Count(); ++i) {
+            auto* node = static_cast<zen::SoundNode2*>(alternating[i]);
+            node->SetVolume(0);
+            for (uint32_t channel : {node->ChannelA(), node->ChannelB()})
+                if (channel)
+                    zen::SoundManager::ChannelStop(channel);
+        }
+    }
+    if (!music) {
+        // The music is only muted, not stopped.
+        zen::Object* found = m_scene->FindByName(zen::String("Music"));
+        if (found && found->IsDerivedFrom(&zen::SoundNode::TYPE))
+            static_cast<zen::SoundNode*>(found)->SetVolume(0);
+    }
 }
 
 void SceneSaver::AdoptScene(zen::Object* root)

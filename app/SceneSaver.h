@@ -47,6 +47,10 @@ protected:
     // Takes `root` as the scene: drops the shadow-map effects when the device cannot sample
     // depth and finds the director (the first screensaver controller in it).
     void AdoptScene(zen::Object* root);
+    // The user's sound settings applied to the scene: without sound effects every sound node but
+    // the one named "Music" is silenced and stopped (the alternating ones too); without music
+    // that node is silenced but goes on.
+    void TuneSounds(bool music, bool sfx);
     zen::ScreensaverController* Director() const { return m_director; }
 
     // The fade of the current shot (ShotFadeAlpha with the director's times); 0 without one.
