@@ -4,6 +4,10 @@
 #include <functional>
 #include <string>
 
+#include "engine/anim/AnimationFrame.h"
+#include "engine/anim/ColorAnimation.h"
+#include "engine/anim/ColorAnimationController.h"
+#include "engine/anim/ColorKeyframe.h"
 #include "engine/core/MessageLog.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
 #include "engine/scene/Light.h"
@@ -218,7 +222,31 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         Ptr<TextureEffect> ironEffect = MakeEffect("IronEffect", iron, Look::kSolid, {0.9f, 0.9f, 1.0f, 1});
         (void)lighthouse->AttachChild(MakeMesh("Railing", Tower::Railing(), ironEffect.Get()).Get());
         (void)lighthouse->AttachChild(MakeMesh("LanternRoof", Tower::Roof(), ironEffect.Get()).Get());
-        (void)lighthouse->AttachChild(MakeMesh("Lamp", Tower::Lamp(), MakeEffect("LampEffect", lamp, Look::kFogless).Get()).Get());
+        // The lamp brightens each time one of the two beams sweeps past the front of the lens.
+        Ptr<TextureEffect> lampEffect = MakeEffect("LampEffect", lamp, Look::kFogless);
+        {
+            Ptr<ColorAnimation> pulse = new ColorAnimation();
+            pulse->SetName(String("LampPulse"));
+            for (int k = 0; k < 4; ++k) {
+                auto* key = static_cast<ColorKeyframe*>(pulse->NewKeyframe());
+                key->time = k / 4.0;
+                const float level = k % 2 == 0 ? 1.0f : 0.78f;
+                key->color = {level, level, level, 1};
+                (void)pulse->AppendKeyframe(key);
+            }
+            Ptr<ColorAnimationController> glow = new ColorAnimationController();
+            glow->SetName(String("LampGlow"));
+            (void)glow->AddAnimation(pulse.Get());
+            AnimationFrame frame;
+            frame.animation = pulse;
+            frame.start = 0;
+            frame.end = 1;
+            frame.mode = AnimationFrame::kRepeat;
+            if (glow->AddFrame(frame) != kSuccess || lampEffect->SetController(glow.Get()) != kSuccess)
+                return kFailure;
+            glow->SetTrackPeriod(12.0);
+        }
+        (void)lighthouse->AttachChild(MakeMesh("Lamp", Tower::Lamp(), lampEffect.Get()).Get());
         Ptr<Triangles> glazing = MakeMesh("Lantern", Tower::Glazing(), MakeEffect("GlassEffect", glass, Look::kGlass).Get());
         glazing->LocalTransform().SetTranslation({0, Tower::kGalleryHeight + 0.35f, 0});
         (void)lighthouse->AttachChild(glazing.Get());

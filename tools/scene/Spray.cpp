@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/particles/IntervalParticleSystemController.h"
 #include "engine/particles/SphereVolumeEmitter.h"
 #include "engine/particles/SpriteParticleSystem.h"
 #include "engine/scene/SpriteEffect.h"
@@ -34,8 +35,9 @@ Result Spray::Add(SceneNode& parent, Texture* texture)
         const char* name;
         Vector3 at;
         float interval;
-    } places[] = {{"SprayTip", tower + Vector3{6, -24.5f, 70}, 0.12f},
-                  {"SprayWest", tower + Vector3{-60, -24.5f, -18}, 0.16f}};
+        float period;
+    } places[] = {{"SprayTip", tower + Vector3{6, -24.5f, 70}, 0.12f, 3.5f},
+                  {"SprayWest", tower + Vector3{-60, -24.5f, -18}, 0.16f, 4.3f}};
     for (const Place& place : places) {
         Ptr<SpriteParticleSystem> spray = new SpriteParticleSystem();
         spray->SetName(String(place.name));
@@ -66,6 +68,13 @@ Result Spray::Add(SceneNode& parent, Texture* texture)
         rocks->SetAngles(0.0f, 0.55f);  // Up from the waterline, in a cone.
         spray->SetEmitter(rocks.Get());
         if (spray->SetEffect(look.Get()) != kSuccess)
+            return kFailure;
+        // The spray flies while a wave breaks, then rests: bursts for a second and a half of
+        // every few seconds, each place at its own pace.
+        Ptr<IntervalParticleSystemController> waves = new IntervalParticleSystemController();
+        waves->SetName(String((std::string(place.name) + "Waves").c_str()));
+        waves->SetTiming(place.period, 1.5f);
+        if (spray->SetController(waves.Get()) != kSuccess)
             return kFailure;
         (void)parent.AttachChild(spray.Get());
     }
