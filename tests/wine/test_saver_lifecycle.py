@@ -6,7 +6,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import REGISTRY_PATH, WineHarness, _wait_until  # noqa: E402
+from harness import REGISTRY_PATH, WineHarness, _wait_until, missing  # noqa: E402
 
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(os.path.dirname(__file__), "../../build/windows"))
 
@@ -139,12 +139,16 @@ class SaverLifecycle(unittest.TestCase):
         self.assertEqual(self.wine.registry_values()["ShowFPS"], ("REG_DWORD", 5))
 
     def test_configure_mode_reaches_the_settings_dialog(self):
+        # The dialog is cancelled by a second program (FindWindow and BM_CLICK), the reliable way
+        # to drive a dialog under Wine; a key sent through X can miss a dialog without focus.
+        driver = Path(BUILD_DIR).resolve() / "DialogDriver.exe"
+        if not driver.exists():
+            missing(f"{driver}")
+        out = Path(BUILD_DIR).resolve() / "lifecycle-dialog-out.txt"
         process = self.wine.start("/c")
         try:
-            window = self.wine.window_id("Lighthouse 3D Screensaver Settings")
-            self.assertIsNotNone(window)
-            self.wine.xdotool("windowfocus", "--sync", window)
-            self.wine.xdotool("key", "Escape")  # Cancel.
+            cancelled = self.wine.run(f"Z:{str(out)}".replace("/", "\\"), "cancel", program=driver, timeout=120)
+            self.assertEqual(cancelled.exit_code, 0)
         finally:
             result = self.wine.wait(process, 120)
         self.assertFalse(result.timed_out)
