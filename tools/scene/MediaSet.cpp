@@ -26,7 +26,9 @@ bool EndsWith(const std::string& name, const char* suffix)
     return name.size() >= s.size() && name.compare(name.size() - s.size(), s.size(), s) == 0;
 }
 
-Result EncodePicture(const Image& image, std::vector<uint8_t>& bytes)
+}  // namespace
+
+Result MediaSet::EncodePicture(const Image& image, std::vector<uint8_t>& bytes)
 {
     const std::string name = image.FileName().Std();
     const Image* picture = &image;
@@ -39,6 +41,8 @@ Result EncodePicture(const Image& image, std::vector<uint8_t>& bytes)
     Error("Неизвестный формат изображения [%s].", name.c_str());
     return kFailure;
 }
+
+namespace {
 
 // The scene codec writes to a file: a private temporary one, read back and removed.
 Result EncodeScene(SceneNode* root, std::vector<uint8_t>& bytes)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/core/Result.h"
+#include "engine/scene/Image.h"
 
 namespace zen::scene {
 
@@ -20,6 +21,8 @@ public:
 
     // The scene first, then the pictures in the order the scene met them, then the sounds.
     [[nodiscard]] static Result MakeAll(std::vector<File>& files);
+    // A picture encoded by the engine's codec for its file name's extension (.tga, .jpg, .bmp).
+    [[nodiscard]] static Result EncodePicture(const Image& image, std::vector<uint8_t>& bytes);
     // The files as a RAR 2.0 archive (each entry compressed where that makes it smaller).
     [[nodiscard]] static Result Pack(const std::vector<File>& files, std::vector<uint8_t>& archive);
 };

@@ -19,12 +19,11 @@
 #include "engine/scene/Camera.h"
 #include "engine/vfs/File.h"
 #include "modules/codecs/BMPImageCodec.h"
-#include "modules/codecs/JPGImageCodec.h"
-#include "modules/codecs/TGAImageCodec.h"
 #include "tools/art/Canvas.h"
 #include "tools/art/Lettering.h"
 #include "tools/art/PngWriter.h"
 #include "tools/scene/LighthouseScene.h"
+#include "tools/scene/MediaSet.h"
 #include "tools/scene/Shots.h"
 #include "zen/CommandTable.h"
 #include "zen/EngineSession.h"
@@ -57,17 +56,6 @@ std::vector<uint8_t> ReadBytes(const fs::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-Result EncodePicture(const Image& image, std::vector<uint8_t>& bytes)
-{
-    const std::string name = image.FileName().Std();
-    const std::string extension = name.size() > 4 ? name.substr(name.size() - 4) : "";
-    if (extension == ".tga")
-        return TGAImageCodec::EncodeBytes(&image, bytes);
-    if (extension == ".jpg")
-        return JPGImageCodec::EncodeBytes(&image, bytes);
-    return BMPImageCodec::EncodeBytes(&image, bytes);
-}
-
 // The scene files of the shots, each with a director that plays that shot alone, and the
 // pictures they name.
 bool WriteShotScenes(const fs::path& folder)
@@ -83,7 +71,7 @@ bool WriteShotScenes(const fs::path& folder)
     }
     for (const Ptr<Image>& picture : pictures) {
         std::vector<uint8_t> bytes;
-        if (EncodePicture(*picture, bytes) != kSuccess || !WriteBytes(folder / picture->FileName().Std(), bytes)) {
+        if (scene::MediaSet::EncodePicture(*picture, bytes) != kSuccess || !WriteBytes(folder / picture->FileName().Std(), bytes)) {
             std::fprintf(stderr, "zen: cannot write %s\n", picture->FileName().CStr());
             return false;
         }
