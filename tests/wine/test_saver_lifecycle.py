@@ -180,9 +180,10 @@ class SaverLifecycle(unittest.TestCase):
         self.assertFalse(any("Создание системного окна" in line or "VERTEXPROCESSING" in line
                              for line in result.lines), result.log)
 
-    def run_full_screen(self, expect_color_bits, shot=None):
-        """Runs /s until the scene shows, takes a screenshot (to `shot` when given), ends the run
-        with a key press and returns the screenshot's pixels."""
+    def run_full_screen(self, expect_color_bits, shot=None, ready=None):
+        """Runs /s until the scene shows (and `ready(pixels)` holds, when given), takes a
+        screenshot (to `shot` when given), ends the run with a key press and returns the
+        screenshot's pixels."""
         process = self.wine.start("/s")
         pixels = None
         try:
@@ -192,8 +193,12 @@ class SaverLifecycle(unittest.TestCase):
             # The loading screen stays until the first frame of the scene is presented: wait for
             # it to give way.
             path = shot or (Path(BUILD_DIR).resolve() / "saver-shot.png")
-            self.assertTrue(_wait_until(
-                lambda: self.wine.screenshot(path) and not loading_screen_shown(read_ppm(path)), 90))
+            def scene_shown():
+                if not self.wine.screenshot(path):
+                    return False
+                shown = read_ppm(path)
+                return not loading_screen_shown(shown) and (ready is None or ready(shown))
+            self.assertTrue(_wait_until(scene_shown, 90))
             pixels = read_ppm(path)
             self.wine.xdotool("windowfocus", "--sync", window)
             self.wine.xdotool("key", "Escape")
@@ -257,7 +262,9 @@ class SaverLifecycle(unittest.TestCase):
         self.wine.set_dword("ShowFPS", 1)
         self.wine.set_dword("ShowTime", 0)
         try:
-            pixels = self.run_full_screen(32)
+            # The first frames may still count "0" (one narrow glyph): wait for the counter to
+            # have measured a rate before reading it.
+            pixels = self.run_full_screen(32, ready=lambda shown: white_pixels(shown, 0, 0, 200, 70) > 100)
         finally:
             self.wine.delete_key()
         self.assertGreater(white_pixels(pixels, 0, 0, 200, 70), 100)
