@@ -41,7 +41,7 @@ bool ContactSheet::Add(int index, const std::string& name, const std::filesystem
     const int top = kGap + (index / m_columns) * (m_thumbHeight + kLabel + kGap);
     m_sheet.Draw(thumb.Resampled(m_thumbWidth, m_thumbHeight), left, top);
     art::TextStyle style;
-    style.capHeight = 14;
+    style.capHeight = m_thumbWidth >= 320 ? 14 : 9;  // Long effect names under small pictures.
     art::Lettering::Draw(m_sheet, name, {static_cast<float>(left + 4), static_cast<float>(top + m_thumbHeight + 20)},
                          art::Align::kLeft, style);
     return true;
