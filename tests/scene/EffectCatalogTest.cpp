@@ -333,8 +333,11 @@ TEST_F(EffectCatalog, EveryTechniqueProgramIsAmongTheAssembledOnes)
             ASSERT_EQ(effect->GetPassCount(), 1u);
             auto* pass = static_cast<GeometryNodeEffectPass*>(effect->CurrentTechnique()->GetPass(0));
             ASSERT_TRUE(pass->UsesShaders());
-            for (Shader* shader : {static_cast<Shader*>(pass->GetVertexShader()),
-                                   static_cast<Shader*>(pass->GetPixelShader())}) {
+            // The skinned variant too, where the technique has one.
+            std::vector<Shader*> shaders = {pass->GetVertexShader(), pass->GetPixelShader()};
+            if (pass->GetSkinnedVertexShader())
+                shaders.push_back(pass->GetSkinnedVertexShader());
+            for (Shader* shader : shaders) {
                 ASSERT_TRUE(shader);
                 EXPECT_NE(std::find(names.begin(), names.end(), shader->Source().Std()), names.end())
                     << shader->Name().Std();
