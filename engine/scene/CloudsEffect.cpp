@@ -7,6 +7,7 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
+#include "engine/scene/EffectTextures.h"
 #include "engine/scene/Texture.h"
 
 namespace zen {
@@ -110,6 +111,7 @@ void CloudsEffect::Update(double time)
     if (std::isfinite(time) && time > 0)
         m_time = std::fmod(m_time + time, kTimeWrap);
     ColorEffect::Update(time);
+    EffectTextures::Update(time, {GetEffectTexture()});
 }
 
 Result CloudsEffect::CreatePasses(uint32_t technique, Technique& out)

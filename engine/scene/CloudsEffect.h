@@ -12,7 +12,7 @@ namespace zen {
 // ps_2_0; technique 1: vs_1_1 + ps.1.1 (without the darkening; sharpness up to 4); technique 2:
 // fixed function, the colour with the texture's density as alpha, still (over a blended
 // destination it adds its colour by that density). A missing texture draws nothing (logged
-// once). Update(elapsed) moves the layers. Stream form: the colour effect's fields, then the
+// once). Update(elapsed) moves the layers and runs the texture's controllers. Stream form: the colour effect's fields, then the
 // parameters (six float32: wind velocity u and v, the second layer's scale, coverage,
 // sharpness, shade; one message).
 class CloudsEffect : public ColorEffect {

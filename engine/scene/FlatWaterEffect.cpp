@@ -7,6 +7,7 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
+#include "engine/scene/EffectTextures.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/LitPrograms.h"
 #include "engine/scene/VolumeImage.h"
@@ -249,6 +250,7 @@ void FlatWaterEffect::Update(double time)
     if (std::isfinite(time) && time > 0)
         m_time = std::fmod(m_time + time, kTimeWrap);
     ParallaxTextureEffect::Update(time);
+    EffectTextures::Update(time, {GetTexture(), GetNormalMap(), m_cubeMap.Get(), m_refraction.Get(), m_reflection.Get()});
 }
 
 Ptr<GeometryNodeEffectPass> FlatWaterEffect::CreateWaterPass(uint32_t technique, bool lit)

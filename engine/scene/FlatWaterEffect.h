@@ -15,7 +15,7 @@ namespace zen {
 // projected reflection); technique 1: vs_1_1 + ps.1.1, the flat surface with Fresnel and the
 // screen position per vertex (t0 texture, t1 cube, t2 refraction, t3 reflection); technique 2:
 // fixed function, the texture mixed with the cube's mean colour. A missing texture, normal map,
-// cube, refraction or reflection draws nothing (logged once). Update(elapsed) moves the waves.
+// cube, refraction or reflection draws nothing (logged once). Update(elapsed) moves the waves and runs the textures' controllers.
 // Stream form: the parallax effect's fields, the cube (link to a ZEN.CubeTexture), the
 // refraction and the reflection (links to ZEN.Textures), then the wave parameters (nine float32:
 // both layers' velocities, the second layer's scale, bumpiness, distortion, Fresnel R0,

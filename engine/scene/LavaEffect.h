@@ -9,7 +9,7 @@ namespace zen {
 // brightness. Self-lit: no light, fog as the other effects. Inputs: positions and the texture's
 // coordinate set. Technique 0: vs_2_0 + ps_2_0; technique 1: vs_1_1 + ps.1.1 (no warp);
 // technique 2: fixed function, the texture x colour, still. A missing texture draws nothing
-// (logged once). Update(elapsed) moves it. Stream form: the texture effect's fields, then the
+// (logged once). Update(elapsed) moves it and runs the texture's controllers. Stream form: the texture effect's fields, then the
 // parameters (six float32: flow velocity u and v, the slow layer's scale, warp, pulse rate,
 // glow; one message).
 class LavaEffect : public TextureEffect {

@@ -4,6 +4,7 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
+#include "engine/scene/EffectTextures.h"
 #include "engine/scene/GeometryNode.h"
 
 namespace zen {
@@ -15,6 +16,12 @@ namespace {
 enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 
 }  // namespace
+
+void ReflectiveRefractiveQuietFlatWaterEffect::Update(double time)
+{
+    NormalmapTextureEffect::Update(time);
+    EffectTextures::Update(time, {GetTexture(), GetNormalMap(), m_water.Reflection(), m_water.Refraction()});
+}
 
 Result ReflectiveRefractiveQuietFlatWaterEffect::CreatePasses(uint32_t technique, Technique& out)
 {
