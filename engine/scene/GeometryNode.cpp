@@ -127,7 +127,9 @@ void GeometryNode::UpdateGeometry(bool normals, bool tangents)
 void GeometryNode::Update(double time)
 {
     Node::Update(time);
-    if (m_effect)
+    // A shared effect moves on once per update pass, from the node that holds it as owner
+    // (any holder when none does), so its animation and controllers keep their pace.
+    if (m_effect && (m_effect->Owner() == this || !m_effect->Owner()))
         m_effect->Update(time);
 }
 

@@ -15,7 +15,12 @@
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CubeTexture.h"
+#include "engine/scene/CloudsEffect.h"
+#include "engine/scene/FlatWater1DLEffect.h"
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/GrassEffect.h"
+#include "engine/scene/LavaEffect.h"
+#include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
@@ -83,6 +88,37 @@ const std::vector<std::pair<const char*, Factory>>& Effects()
              auto* e = new GlossReflectiveCubeTextureEffect();
              e->SetCubeMap(s.sky.Get());
              e->SetGlossMap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"ReflectiveRefractiveQuietFlatWater",
+         [](const Scene& s) {
+             auto* e = new ReflectiveRefractiveQuietFlatWaterEffect();
+             e->SetNormalMap(s.texture.Get());
+             e->SetReflection(s.texture.Get());
+             e->SetRefraction(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"FlatWater1DL",
+         [](const Scene& s) {
+             auto* e = new FlatWater1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetNormalMap(s.texture.Get());
+             e->SetCubeMap(s.sky.Get());
+             e->SetReflection(s.texture.Get());
+             e->SetRefraction(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"Clouds",
+         [](const Scene& s) -> Ptr<GeometryNodeEffect> {
+             auto* e = new CloudsEffect();
+             e->SetEffectTexture(s.texture.Get());
+             return e;
+         }},
+        {"Lava", [](const Scene& s) { return Textured(s, new LavaEffect()); }},
+        {"Grass",
+         [](const Scene& s) {
+             auto* e = new GrassEffect();
+             e->SetLight(s.sun.Get());
              return Textured(s, e);
          }},
     };

@@ -13,6 +13,7 @@
 #include "engine/scene/Texture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VelvetTexture1DLEffect.h"
+#include "zen/GalleryNatureEffects.h"
 
 namespace zen::tool {
 namespace {
@@ -201,6 +202,15 @@ const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
         {"ParallaxTexture1DL", &MakeParallaxTexture1DL},
         {"DarkmapNormalmapTexture", &MakeDarkmapNormalmapTexture},
         {"DarkmapNormalmapTexture1DL", &MakeDarkmapNormalmapTexture1DL},
+        {"ReflectiveQuietFlatWater", &GalleryNatureEffects::MakeReflectiveQuietFlatWater},
+        {"ReflectiveRefractiveQuietFlatWater", &GalleryNatureEffects::MakeReflectiveRefractiveQuietFlatWater},
+        {"FlatWater", &GalleryNatureEffects::MakeFlatWater},
+        {"FlatWater1DL", &GalleryNatureEffects::MakeFlatWater1DL},
+        {"Clouds", &GalleryNatureEffects::MakeClouds},
+        {"CloudsBall", &GalleryNatureEffects::MakeCloudsBall},
+        {"Lava", &GalleryNatureEffects::MakeLava},
+        {"Grass", &GalleryNatureEffects::MakeGrass},
+        {"GrassUnlit", &GalleryNatureEffects::MakeGrassUnlit},
     };
     return entries;
 }

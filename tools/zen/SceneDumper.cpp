@@ -32,6 +32,11 @@
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
+#include "engine/scene/CloudsEffect.h"
+#include "engine/scene/FlatWater1DLEffect.h"
+#include "engine/scene/GrassEffect.h"
+#include "engine/scene/ReflectiveQuietFlatWaterEffect.h"
+#include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
 #include "engine/sound/SoundNode.h"
@@ -267,6 +272,20 @@ void SceneDumper::DumpEffectLinks(Object* object, int depth)
          [](Object* o) -> Object* { return static_cast<ReflectiveCubeTextureEffect*>(o)->GetCubeMap(); }},
         {&GlossReflectiveCubeTextureEffect::TYPE, "gloss-map: ",
          [](Object* o) -> Object* { return static_cast<GlossReflectiveCubeTextureEffect*>(o)->GetGlossMap(); }},
+        {&ReflectiveQuietFlatWaterEffect::TYPE, "reflection: ",
+         [](Object* o) -> Object* { return static_cast<ReflectiveQuietFlatWaterEffect*>(o)->GetReflection(); }},
+        {&ReflectiveRefractiveQuietFlatWaterEffect::TYPE, "reflection: ",
+         [](Object* o) -> Object* { return static_cast<ReflectiveRefractiveQuietFlatWaterEffect*>(o)->GetReflection(); }},
+        {&ReflectiveRefractiveQuietFlatWaterEffect::TYPE, "refraction: ",
+         [](Object* o) -> Object* { return static_cast<ReflectiveRefractiveQuietFlatWaterEffect*>(o)->GetRefraction(); }},
+        {&FlatWaterEffect::TYPE, "cube-map: ", [](Object* o) -> Object* { return static_cast<FlatWaterEffect*>(o)->GetCubeMap(); }},
+        {&FlatWaterEffect::TYPE, "refraction: ",
+         [](Object* o) -> Object* { return static_cast<FlatWaterEffect*>(o)->GetRefraction(); }},
+        {&FlatWaterEffect::TYPE, "reflection: ",
+         [](Object* o) -> Object* { return static_cast<FlatWaterEffect*>(o)->GetReflection(); }},
+        {&FlatWater1DLEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<FlatWater1DLEffect*>(o)->GetLight(); }},
+        {&CloudsEffect::TYPE, "texture: ", [](Object* o) -> Object* { return static_cast<CloudsEffect*>(o)->GetEffectTexture(); }},
+        {&GrassEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<GrassEffect*>(o)->GetLight(); }},
     };
     for (const auto& link : links)
         if (object->IsDerivedFrom(link.type))
