@@ -15,7 +15,7 @@ namespace {
 
 enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 
-constexpr const char* kVertexProgram20 =
+constexpr const char* kVertexProgram20Text =
     "vs_2_0\n"
     "dcl_position v0\n"
     "dcl_normal v1\n"
@@ -32,7 +32,7 @@ constexpr const char* kVertexProgram20 =
     "add r3, c17, -v0\n"
     ZEN_TO_TANGENT("oT3", "r3", "v2");
 
-constexpr const char* kPixelProgram20 =
+constexpr const char* kPixelProgram20Text =
     "ps_2_0\n"
     "def c7, 0, 1, 2, -1\n"
     "dcl t0.xy\n"
@@ -53,7 +53,7 @@ constexpr const char* kPixelProgram20 =
     ZEN_LIT_PIXEL_1DL
     "mov oC0, r4\n";
 
-constexpr const char* kVertexProgram11 =
+constexpr const char* kVertexProgram11Text =
     "vs_1_1\n"
     "dcl_position v0\n"
     "dcl_normal v1\n"
@@ -72,7 +72,7 @@ constexpr const char* kVertexProgram11 =
     "mov oD0.w, c8.w\n"
     "mov oD1, r11\n";
 
-constexpr const char* kPixelProgram11 =
+constexpr const char* kPixelProgram11Text =
     "ps.1.1\n"
     "tex t0\n"
     "tex t1\n"
@@ -85,15 +85,20 @@ constexpr const char* kPixelProgram11 =
 
 }  // namespace
 
+const char* const DarkmapNormalmapTexture1DLEffect::kVertexProgram20 = kVertexProgram20Text;
+const char* const DarkmapNormalmapTexture1DLEffect::kPixelProgram20 = kPixelProgram20Text;
+const char* const DarkmapNormalmapTexture1DLEffect::kVertexProgram11 = kVertexProgram11Text;
+const char* const DarkmapNormalmapTexture1DLEffect::kPixelProgram11 = kPixelProgram11Text;
+
 Result DarkmapNormalmapTexture1DLEffect::CreatePasses(uint32_t technique, Technique& out)
 {
     Ptr<GeometryNodeEffectPass> pass;
     if (technique == kPixelTechnique)
-        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs20", kVertexProgram20, "DarkmapNormalmapTexture1DL.ps20",
-                              kPixelProgram20);
+        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs20", kVertexProgram20Text, "DarkmapNormalmapTexture1DL.ps20",
+                              kPixelProgram20Text);
     else if (technique == kVertexTechnique)
-        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs11", kVertexProgram11, "DarkmapNormalmapTexture1DL.ps11",
-                              kPixelProgram11);
+        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs11", kVertexProgram11Text, "DarkmapNormalmapTexture1DL.ps11",
+                              kPixelProgram11Text);
     else
         pass = CreateBumpPass(nullptr, nullptr, nullptr, nullptr);
     if (!pass || pass->AddInput(VertexElement::kTexCoords, DarkmapSet()) != kSuccess)

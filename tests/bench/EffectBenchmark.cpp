@@ -21,9 +21,13 @@
 #include "engine/scene/GrassEffect.h"
 #include "engine/scene/LavaEffect.h"
 #include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
+#include "engine/scene/GlossmapTexture1DLEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
@@ -119,6 +123,43 @@ const std::vector<std::pair<const char*, Factory>>& Effects()
          [](const Scene& s) {
              auto* e = new GrassEffect();
              e->SetLight(s.sun.Get());
+             return Textured(s, e);
+         }},
+        {"NormalmapLightmapTexture1DL",
+         [](const Scene& s) {
+             auto* e = new NormalmapLightmapTexture1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetNormalMap(s.texture.Get());
+             e->SetLightmap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"ParallaxLightmapTexture1DL",
+         [](const Scene& s) {
+             auto* e = new ParallaxLightmapTexture1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetNormalMap(s.texture.Get());
+             e->SetLightmap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"GlossmapTexture",
+         [](const Scene& s) {
+             auto* e = new GlossmapTextureEffect();
+             e->SetGlossMap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"GlossmapTexture1DL",
+         [](const Scene& s) {
+             auto* e = new GlossmapTexture1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetGlossMap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"NormalmapTexture1DL1PL",
+         [](const Scene& s) {
+             auto* e = new NormalmapTexture1DL1PLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetPointLight(s.lamp.Get());
+             e->SetNormalMap(s.texture.Get());
              return Textured(s, e);
          }},
     };

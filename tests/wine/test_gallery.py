@@ -26,10 +26,15 @@ FOV = 0.7853982
 LEVELS = {"best": (), "sm1": ("--shader-level", "11"), "fixed": ("--fixed-function",)}
 # Effects whose pictures are lit by the gallery's sun (from the left).
 LIT = ["Texture1DL", "Texture1DLFog", "Texture1DL1PL", "NormalmapTexture1DL", "LightmapTexture1DL",
-       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL", "ParallaxTexture1DL"]
+       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL", "ParallaxTexture1DL", "NormalmapLightmapTexture1DL",
+       "ParallaxLightmapTexture1DL", "GlossmapTexture1DL", "NormalmapTexture1DL1PL"]
 # Pairs (with, without): the first must differ from the second on the sphere.
 NORMAL_MAPPED = [("NormalmapTexture1DL", "Texture1DL"), ("NormalmapTexture", "Texture"),
-                 ("DarkmapNormalmapTexture1DL", "LightmapTexture1DL")]
+                 ("DarkmapNormalmapTexture1DL", "LightmapTexture1DL"),
+                 ("NormalmapLightmapTexture1DL", "LightmapTexture1DL"), ("NormalmapLightmapTexture", "LightmapTexture"),
+                 ("ParallaxLightmapTexture1DL", "LightmapTexture1DL"), ("NormalmapTexture1DL1PL", "Texture1DL1PL")]
+# Pairs (with a gloss map, without): the gloss map's stripes change the highlight.
+GLOSSED = [("GlossmapTexture", "Texture"), ("GlossmapTexture1DL", "Texture1DL")]
 # Effects that show the gallery's cube map.
 REFLECTIVE = ["ReflectiveCubeTexture", "GlossReflectiveCubeTexture"]
 
@@ -142,6 +147,14 @@ class Gallery(unittest.TestCase):
                 a, b = ball_pixels(self.picture(bumped, "best")), ball_pixels(self.picture(plain, "best"))
                 differing = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > 24)
                 self.assertGreater(differing, len(a) // 10)
+
+    def test_a_gloss_map_changes_the_highlight(self):
+        for glossed, plain in GLOSSED:
+            for level in ("best", "sm1"):
+                with self.subTest(scene=glossed, level=level):
+                    a, b = ball_pixels(self.picture(glossed, level)), ball_pixels(self.picture(plain, level))
+                    differing = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > 24)
+                    self.assertGreater(differing, len(a) // 25)
 
     def test_reflective_effects_show_the_cube_map(self):
         for name in REFLECTIVE:

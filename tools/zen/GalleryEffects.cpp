@@ -2,10 +2,14 @@
 
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/GlossmapTexture1DLEffect.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
 #include "engine/scene/LightmapTextureEffect.h"
+#include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
 #include "engine/scene/NormalmapTextureEffect.h"
+#include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/scene/ParallaxTexture1DLEffect.h"
 #include "engine/scene/ReflectiveCubeTextureEffect.h"
 #include "engine/scene/SceneNode.h"
@@ -182,6 +186,68 @@ Ptr<Node> MakeParallaxTexture1DL(const GalleryEffects::Assets& a, Triangles* bal
     return Hold(effect.Get(), ball, floor);
 }
 
+// The light-mapped relief effects: base, normal map and light map (and the sun when lit).
+template <class T>
+Ptr<Node> MakeRelief(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor, const char* name, bool lit)
+{
+    Ptr<T> effect = lit ? Lit<T>(name) : Ptr<T>(new T());
+    effect->SetName(String(name));
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetLightmap(a.light);
+    if constexpr (requires { effect->SetLight(a.sun); })
+        effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeNormalmapLightmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    return MakeRelief<NormalmapLightmapTextureEffect>(a, ball, floor, "NormalmapLightmapTexture", false);
+}
+
+Ptr<Node> MakeNormalmapLightmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    return MakeRelief<NormalmapLightmapTexture1DLEffect>(a, ball, floor, "NormalmapLightmapTexture1DL", true);
+}
+
+Ptr<Node> MakeParallaxLightmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    return MakeRelief<ParallaxLightmapTextureEffect>(a, ball, floor, "ParallaxLightmapTexture", false);
+}
+
+Ptr<Node> MakeParallaxLightmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    return MakeRelief<ParallaxLightmapTexture1DLEffect>(a, ball, floor, "ParallaxLightmapTexture1DL", true);
+}
+
+// The gloss stripes glint under a white highlight.
+Ptr<Node> MakeGlossmapTexture(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<GlossmapTextureEffect> effect = Lit<GlossmapTextureEffect>("GlossmapTexture");
+    effect->SetTexture(a.base);
+    effect->SetGlossMap(a.gloss);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeGlossmapTexture1DL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<GlossmapTexture1DLEffect> effect = Lit<GlossmapTexture1DLEffect>("GlossmapTexture1DL");
+    effect->SetTexture(a.base);
+    effect->SetGlossMap(a.gloss);
+    effect->SetLight(a.sun);
+    return Hold(effect.Get(), ball, floor);
+}
+
+Ptr<Node> MakeNormalmapTexture1DL1PL(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<NormalmapTexture1DL1PLEffect> effect = Lit<NormalmapTexture1DL1PLEffect>("NormalmapTexture1DL1PL");
+    effect->SetTexture(a.base);
+    effect->SetNormalMap(a.normal);
+    effect->SetLight(a.sun);
+    effect->SetPointLight(a.lamp);
+    return Hold(effect.Get(), ball, floor);
+}
+
 }  // namespace
 
 const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
@@ -211,6 +277,13 @@ const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
         {"Lava", &GalleryNatureEffects::MakeLava},
         {"Grass", &GalleryNatureEffects::MakeGrass},
         {"GrassUnlit", &GalleryNatureEffects::MakeGrassUnlit},
+        {"NormalmapLightmapTexture", &MakeNormalmapLightmapTexture},
+        {"NormalmapLightmapTexture1DL", &MakeNormalmapLightmapTexture1DL},
+        {"ParallaxLightmapTexture", &MakeParallaxLightmapTexture},
+        {"ParallaxLightmapTexture1DL", &MakeParallaxLightmapTexture1DL},
+        {"GlossmapTexture", &MakeGlossmapTexture},
+        {"GlossmapTexture1DL", &MakeGlossmapTexture1DL},
+        {"NormalmapTexture1DL1PL", &MakeNormalmapTexture1DL1PL},
     };
     return entries;
 }

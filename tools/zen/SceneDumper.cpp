@@ -26,8 +26,12 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/GlossmapTexture1DLEffect.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/scene/ParallaxTexture1DLEffect.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
@@ -286,6 +290,22 @@ void SceneDumper::DumpEffectLinks(Object* object, int depth)
         {&FlatWater1DLEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<FlatWater1DLEffect*>(o)->GetLight(); }},
         {&CloudsEffect::TYPE, "texture: ", [](Object* o) -> Object* { return static_cast<CloudsEffect*>(o)->GetEffectTexture(); }},
         {&GrassEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<GrassEffect*>(o)->GetLight(); }},
+        {&NormalmapLightmapTextureEffect::TYPE, "normal-map: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapLightmapTextureEffect*>(o)->GetNormalMap(); }},
+        {&NormalmapLightmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapLightmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&ParallaxLightmapTextureEffect::TYPE, "normal-map: ",
+         [](Object* o) -> Object* { return static_cast<ParallaxLightmapTextureEffect*>(o)->GetNormalMap(); }},
+        {&ParallaxLightmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<ParallaxLightmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&GlossmapTextureEffect::TYPE, "gloss-map: ",
+         [](Object* o) -> Object* { return static_cast<GlossmapTextureEffect*>(o)->GetGlossMap(); }},
+        {&GlossmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<GlossmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&NormalmapTexture1DL1PLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapTexture1DL1PLEffect*>(o)->GetLight(); }},
+        {&NormalmapTexture1DL1PLEffect::TYPE, "point-light: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapTexture1DL1PLEffect*>(o)->GetPointLight(); }},
     };
     for (const auto& link : links)
         if (object->IsDerivedFrom(link.type))
