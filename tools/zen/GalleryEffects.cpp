@@ -249,6 +249,8 @@ Ptr<Node> MakeNormalmapTexture1DL1PL(const GalleryEffects::Assets& a, Triangles*
     effect->SetLight(a.sun);
     effect->SetPointLight(a.lamp);
     return Hold(effect.Get(), ball, floor);
+}
+
 // The scene-node effects' subject: the sphere and floor lit (Texture1DL) by a sun of their own
 // shining steeply along (0.5, -1, 0.3), so a shadow of the sphere falls on the floor in view,
 // centred near (0.75, -1.5, 5.45). The meshes hang below "Receivers", which carries `effect`;
