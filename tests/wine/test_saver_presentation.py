@@ -21,6 +21,7 @@ WIDTH, HEIGHT = 1024, 768
 TITLE = "Lighthouse 3D Screensaver"
 CLEAN_END = ["INFO. Работа скринсейвера завершена корректно.", "INFO. Окна скринсейвера удалены.",
              "INFO. Скринсейвер завершил работу.", "INFO. Конец лога."]
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 # The scene above the clock, where a fade shows.
 SCENE_AREA = (0, 0, WIDTH, 640)
 
@@ -76,14 +77,16 @@ class SaverPresentation(unittest.TestCase):
         self.assertTrue(_wait_until(readable, timeout, 0), f"the clock reads {found.get('read')!r}")
         return found["moment"], found["shot"]
 
-    def start_saver(self, **settings):
+    def start_saver(self, dpi=None, **settings):
         self.wine.delete_key()
         self.wine.run("/a", timeout=120)  # Writes the defaults.
         for name, value in settings.items():
             self.wine.set_dword(name, value)
-        process = self.wine.start("/s")
         self.addCleanup(self.wine.delete_key)
-        return process
+        if dpi:
+            self.wine.reg("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+            self.addCleanup(self.wine.reg, "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
+        return self.wine.start("/s")
 
     def end_cleanly(self, process):
         result = self.wine.wait(process, 120)
@@ -100,8 +103,10 @@ class SaverPresentation(unittest.TestCase):
                   if line.startswith("ERROR.") and not line.startswith("ERROR. Невозможно инициализировать звук.")]
         self.assertFalse(errors, result.log)
 
-    def test_loading_screen_then_the_12_hour_clock_and_a_click_ends_the_run(self):
-        process = self.start_saver()
+    def test_at_144_dpi_loading_screen_then_the_12_hour_clock_and_a_click_ends_the_run(self):
+        # At 144 DPI (Wine's LogPixels) the saver still draws every pixel of the screen: the
+        # pictures and glyphs are read back at their own pixel sizes.
+        process = self.start_saver(dpi=144)
         try:
             # The first picture on the screen is the loading screen.
             first = {}
@@ -129,6 +134,9 @@ class SaverPresentation(unittest.TestCase):
             self.read_clock(hour24=False)
             window = self.wine.window_id(TITLE)
             self.assertIsNotNone(window)
+            geometry = self.wine.xdotool("getwindowgeometry", window).stdout
+            self.assertIn("Position: 0,0", geometry)
+            self.assertIn(f"Geometry: {WIDTH}x{HEIGHT}", geometry)
             for x, y in ((200, 200), (260, 240), (320, 280)):  # Moves alone do not end this run.
                 self.wine.xdotool("mousemove", "--window", window, str(x), str(y))
             self.read_clock(hour24=False)

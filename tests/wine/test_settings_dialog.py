@@ -104,6 +104,40 @@ class SettingsDialog(unittest.TestCase):
         self.drive("click:1063", "ok")
         self.assertEqual(self.registry(), dict(DEFAULTS, **self.DESKTOP))
 
+    def test_gamma_trackbar_shows_the_setting_and_saves_where_it_is_moved(self):
+        # -60 as the registry keeps it (a DWORD holding the two's complement).
+        self.fresh_registry(Gamma=(1 << 32) - 60)
+        lines, _ = self.drive("gamma", "track:1046:-100", "gamma", "track:1046:100", "gamma", "track:1046:-1",
+                              "gamma", "ok")
+        self.assertEqual([line for line in lines if line.startswith("gamma|")],
+                         ["gamma|-100 100 -60|40%", "gamma|-100 100 -100|0%", "gamma|-100 100 100|200%",
+                          "gamma|-100 100 -1|99%"])
+        self.assertEqual(self.registry()["Gamma"], (1 << 32) - 1)
+
+    def test_at_144_dpi_the_dialog_grows_and_stays_on_the_screen(self):
+        self.fresh_registry()
+        self.wine.reg("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+        try:
+            lines, _ = self.drive("rects", "cancel")
+        finally:
+            self.wine.reg("delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+        rects = {}
+        for line in lines:
+            parts = line.split("|")
+            if parts[0] in ("screen", "window", "client"):
+                rects[parts[0]] = [int(value) for value in parts[1].split()]
+            elif parts[0] == "rect":
+                rects[int(parts[1])] = [int(value) for value in parts[2].split()]
+        width, height = rects["screen"]
+        left, top, right, bottom = rects["window"]
+        self.assertEqual(right - left, 590 * 144 // 96)  # Laid out in pixels at 96 DPI, scaled.
+        self.assertTrue(0 <= left and right <= width and 0 <= top and bottom <= height, rects)
+        client = rects["client"]
+        controls = {key: value for key, value in rects.items() if isinstance(key, int)}
+        self.assertIn(2, controls)
+        for control, (l, t, r, b) in controls.items():
+            self.assertTrue(client[0] <= l < r <= client[2] and client[1] <= t < b <= client[3], (control, rects))
+
     def test_about_box_shows_its_eight_texts(self):
         self.fresh_registry()
         lines, _ = self.drive("about", "cancel")
