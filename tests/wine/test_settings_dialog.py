@@ -1,12 +1,16 @@
 """The settings dialog of /c driven by a second program (DialogDriver.exe: FindWindow, WM_GETTEXT,
 BM_CLICK, trackbar messages) and the registry values it leaves behind."""
 import os
+import re
+import subprocess
 import sys
+import tempfile
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, _wait_until, missing  # noqa: E402
+from harness import WineHarness, _wait_until, host_zen, missing  # noqa: E402
+from screen_reading import Picture, difference  # noqa: E402
 
 BUILD_DIR = Path(os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(os.path.dirname(__file__), "../../build/windows")))
 TEXTS = Path(__file__).resolve().parents[2] / "content" / "texts" / "Messages.txt"
@@ -144,6 +148,49 @@ class SettingsDialog(unittest.TestCase):
         self.assertIn("about|" + self.texts["Mes_About_Title"], lines)
         for n in range(8):
             self.assertIn(f"{1040 + n}|" + self.texts[f"Mes_About_String{n + 1}"], lines)
+
+    def test_preview_picture_is_drawn_inside_its_parent(self):
+        # The parent is made in the saver's own process (PreviewProbe.exe runs the saver's entry
+        # on a second thread): under Wine what a child window of another process's window
+        # paints never reaches the screen.
+        probe, zen = BUILD_DIR.resolve() / "PreviewProbe.exe", host_zen(BUILD_DIR)
+        if not probe.exists() or not zen.exists():
+            missing(f"{probe} and the native zen {zen}")
+        out, flag = BUILD_DIR.resolve() / "preview-out.txt", BUILD_DIR.resolve() / "preview-close.flag"
+        for path in (out, flag):
+            if path.exists():
+                path.unlink()
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run([str(zen), "content", "pictures", folder, "preview.bmp"], check=True,
+                           stdout=subprocess.DEVNULL, timeout=300)
+            # The system's bitmap loader scales by taking the nearest pixel.
+            expected = Picture.command([str(Path(folder) / "preview.bmp"), "-sample", "152x112!"])
+        windows = lambda path: "Z:" + str(path).replace("/", "\\")  # noqa: E731
+        process = self.wine.start("/p", "#" * 20, windows(out), windows(flag), program=probe)
+        try:
+            window = self.wine.window_id("Preview Probe")
+            self.assertIsNotNone(window)
+            geometry = self.wine.xdotool("getwindowgeometry", window).stdout
+            x, y = (int(value) for value in re.search(r"Position: (\d+),(\d+)", geometry).groups())
+            self.assertIn("Geometry: 152x112", geometry)
+            shot = {}
+
+            def painted():
+                path = self.wine.screenshot(BUILD_DIR.resolve() / "preview-shot.png")
+                shot["picture"] = Picture.command([str(path), "-crop", f"152x112+{x}+{y}", "+repage"])
+                return shot["picture"].mean_level(0, 0, 152, 112, 2) > 10
+
+            self.assertTrue(_wait_until(painted, 120, 0.2))
+            placed = difference(shot["picture"], expected, 0, 0, 152, 112, step=1)
+            self.assertLess(placed, 2)  # Pixel for pixel, at the parent's client origin.
+            # The comparison tells pictures apart: the same one a few rows off differs plainly.
+            self.assertGreater(difference(shot["picture"], expected, 0, 0, 152, 100, dy=12, step=1), 10)
+        finally:
+            flag.write_text("close")
+            result = self.wine.wait(process, 120)
+        self.assertFalse(result.timed_out, result.log)
+        self.assertEqual(out.read_text().splitlines()[-1], "saver 0")
+        self.assertEqual(result.lines[-1], "INFO. Конец лога.")
 
     def test_preview_runs_inside_its_parent_and_ends_when_the_parent_goes(self):
         out = BUILD_DIR.resolve() / "parent-out.txt"
