@@ -9,7 +9,6 @@
 
 #include "app/Saver.h"
 #include "engine/core/MessageLog.h"
-#include "platform/Platform.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Image.h"
@@ -22,6 +21,7 @@
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/vfs/FileManager.h"
+#include "platform/Platform.h"
 
 namespace brightfold {
 namespace {
