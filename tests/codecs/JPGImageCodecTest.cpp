@@ -118,18 +118,6 @@ protected:
     test::TempFolder folder;
 };
 
-TEST_F(JPGImageCodecTest, IsTheImageCodecForJpegExtensions)
-{
-    for (const char* name : {"a.JPG", "a.jpg", "a.Jpg", "a.JPEG", "a.jpeg", "a.Jpeg"}) {
-        MemoryFile file{String(name)};
-        zen::Codec* codec = CodecManager::FindCodecForFile(&file);
-        ASSERT_NE(codec, nullptr) << name;
-        EXPECT_EQ(codec->Name(), "JPGImageCodec");
-    }
-    MemoryFile other{String("a.JPeG")};
-    EXPECT_EQ(CodecManager::FindCodecForFile(&other), nullptr);
-}
-
 // Colour pictures of every usual kind (chroma subsampled or not, baseline or progressive) and
 // grey ones, made by ImageMagick: the decode must show what ImageMagick shows.
 TEST_F(JPGImageCodecTest, ReadsColourAndGreyPicturesAsImageMagickDoes)

@@ -86,20 +86,6 @@ TEST(STRSceneCodecVersion, NumbersBelowTheEngineVersionAreRefused)
     EXPECT_FALSE(STRSceneCodec::IsVersionSupported(214749, 0, 0));
 }
 
-TEST_F(STRSceneCodecTest, IsTheSceneCodecForItsExtensions)
-{
-    ASSERT_NE(codec, nullptr);
-    EXPECT_EQ(codec->Name(), String("STRSceneCodec"));
-    EXPECT_EQ(codec->GetType(), static_cast<uint32_t>(Codec::kSceneCodec));
-    EXPECT_EQ(codec->GetModule(), ModuleManager::FindModule(String("STRSceneCodec")));
-    for (const char* name : {"Main.STR", "Main.str", "Main.Str"}) {
-        MemoryFile file{String(name)};
-        EXPECT_EQ(CodecManager::FindCodecForFile(&file), codec) << name;
-    }
-    MemoryFile other(String("Main.sTR"));
-    EXPECT_EQ(CodecManager::FindCodecForFile(&other), nullptr);
-}
-
 TEST_F(STRSceneCodecTest, OldVersionsAreRefusedBeforeAnyObjectIsRead)
 {
     MemoryFile* old = SceneFile("Old.STR", SceneBytes(0, 1, 1));
@@ -291,18 +277,6 @@ TEST_F(STRSceneCodecTest, ASceneWhoseRootIsNullIsAFailure)
     EXPECT_EQ(Load(empty, scene), kFailure);  // ...but there is no scene to give the caller.
     EXPECT_EQ(log.Lines().back(), "ERROR. Неудачна загрузка сцены из файла [Empty.STR].");
     delete empty;
-}
-
-TEST_F(STRSceneCodecTest, AnUnknownTypeFailsTheLoad)
-{
-    std::vector<uint8_t> bytes = SceneBytes(0, 1, 2);
-    bytes[12 + 4 + 4] = 'X';  // Header, ID, name length: "ZEN.Thing" -> "XEN.Thing"
-    MemoryFile* file = SceneFile("Alien.STR", bytes);
-    test::LogCapture log;
-    Ptr<Object> scene;
-    EXPECT_EQ(Load(file, scene), kFailure);
-    EXPECT_TRUE(log.Contains("ERROR. Невозможно найти функцию создания объекта. RTTI[XEN.Thing] ID[40]")) << log.Joined();
-    delete file;
 }
 
 }  // namespace
