@@ -14,7 +14,7 @@
 #include "engine/particles/TrianglesEmitter.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/SpriteEffect.h"
-#include "particles/ParticleTestStreams.h"
+#include "support/RecordBytes.h"
 #include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
 
