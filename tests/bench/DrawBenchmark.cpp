@@ -18,7 +18,6 @@
 #include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
-#include "AllocationCount.h"
 
 namespace {
 
@@ -87,13 +86,6 @@ uint64_t zen::bench::AllocationCount()
 }
 
 #pragma GCC diagnostic pop
-
-// The allocation count for the other benchmarks of this program (the replacements above serve
-// the whole program).
-uint64_t ZenBenchAllocations()
-{
-    return g_allocations;
-}
 
 namespace {
 
