@@ -112,21 +112,6 @@ TEST(Rar2Robustness, FlippedBitsFailOnlyTheEntryTheyHit)
     }
 }
 
-TEST(Rar2Robustness, RandomDamageAnywhereNeverCrashes)
-{
-    std::mt19937 random(99);
-    for (const char* name : kArchives) {
-        const std::vector<uint8_t> whole = ReadBinaryFile(Rar2DataPath(name));
-        for (int round = 0; round < 40; ++round) {
-            std::vector<uint8_t> bytes = whole;
-            const uint32_t flips = 1 + random() % 16;
-            for (uint32_t f = 0; f < flips; ++f)
-                bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
-            (void)ExtractStatuses(bytes, nullptr, "password");
-        }
-    }
-}
-
 // A compressed stream whose one table gives the literal 'A' and "repeat the last match" one bit
 // each; the last match is still empty, so repeating it produces nothing.
 std::vector<uint8_t> StreamOfEmptyRepeats(uint32_t repeats)

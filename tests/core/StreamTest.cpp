@@ -173,23 +173,6 @@ TEST_F(StreamObjects, AnObjectOfTheWrongTypeInATypedFieldIsRefused)
     EXPECT_FALSE(field);
 }
 
-TEST_F(StreamObjects, TruncatedRecordsFailCleanlyAtEveryLength)
-{
-    Ptr<test::Thing> root(new test::Thing(String("root")));
-    root->child = new test::Thing(String("child"));
-    root->child->link = root.Get();
-    Stream out;
-    ASSERT_EQ(out.WriteObject(root.Get()), kSuccess);
-    const std::vector<uint8_t> full = Bytes(out, out.Position());
-    for (size_t cut = 0; cut < full.size(); ++cut) {
-        ByteStream in(std::vector<uint8_t>(full.begin(), full.begin() + cut));
-        Object* read = nullptr;
-        EXPECT_NE(in.ReadObject(&read), kSuccess) << "cut at " << cut;
-        EXPECT_EQ(read, nullptr);
-    }
-    root->child->link = nullptr;
-}
-
 TEST_F(StreamObjects, EveryReferenceIsLoggedWithItsRecord)
 {
     Ptr<test::Thing> thing(new test::Thing(String("a")));

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/core/ClassRegistry.h"
 #include "engine/core/Random.h"
 #include "engine/particles/PointEmitter.h"
 #include "engine/particles/SphereVolumeEmitter.h"
@@ -221,6 +222,17 @@ TEST(TrianglesEmitter, WithoutAMeshRefusesAndItsSystemEmitsNothing)
         system.Update(0.5);
     EXPECT_EQ(system.LiveCount(), 0u);
     EXPECT_EQ(system.AllocatedCount(), 0u);  // A refused birth takes nothing from the pool.
+}
+
+// A file naming the emitter base gets nothing: it has no way to place a particle.
+TEST(Emitter, TheBaseClassIsAbstract)
+{
+    test::EngineScope engine;
+    CreateFunction create = ClassRegistry::LookupCreator(String("ZEN.Emitter"));
+    ASSERT_NE(create, nullptr);
+    Object* none = nullptr;
+    EXPECT_NE(create(&none), kSuccess);
+    EXPECT_EQ(none, nullptr);
 }
 
 // The point emitter's record: Object fields, maxAngle, minAngle; loading clamps (maximum
