@@ -28,7 +28,7 @@
 #include "support/TempFolder.h"
 
 // A scene with every animation class through the scene file and back: the same classes, the
-// same links, and the same motion afterwards. It also writes the fuzzers' seeds on request.
+// same links, and the same motion afterwards.
 namespace zen {
 namespace {
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCount.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
@@ -34,8 +35,6 @@
 #include "engine/scene/VolumeImage.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
-
-uint64_t ZenBenchAllocations();
 
 namespace {
 
@@ -200,10 +199,10 @@ void ApplyPass(benchmark::State& state, const Factory& factory, uint32_t shaderL
         if (!apply()) {  // The technique is chosen and the pass built once.
             state.SkipWithError("the pass did not apply");
         } else {
-            const uint64_t before = ZenBenchAllocations();
+            const uint64_t before = zen::bench::AllocationCount();
             for (auto _ : state)
                 benchmark::DoNotOptimize(apply());
-            const auto allocations = static_cast<double>(ZenBenchAllocations() - before);
+            const auto allocations = static_cast<double>(zen::bench::AllocationCount() - before);
             state.counters["allocations"] = allocations / static_cast<double>(state.iterations());
             if (allocations > 0)
                 state.SkipWithError("a pass allocated memory");
