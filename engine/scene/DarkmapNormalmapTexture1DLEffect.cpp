@@ -1,11 +1,14 @@
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 
+#include <new>
+
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/LitPrograms.h"
+#include "engine/scene/SkinPrograms.h"
 
 namespace zen {
 
@@ -31,6 +34,35 @@ constexpr const char* kVertexProgram20Text =
     ZEN_TO_TANGENT("oT2", "c16", "v2")
     "add r3, c17, -v0\n"
     ZEN_TO_TANGENT("oT3", "r3", "v2");
+
+// The same for a mesh its skin deforms: position, normal and tangent through the bone palette
+// into the world, where the light and the eye are given on skinned draws; then into the
+// skinned tangent space (T r6, B r7, N r10).
+constexpr const char* kSkinnedVertexProgram20 =
+    "vs_2_0\n"
+    "dcl_position v0\n"
+    "dcl_normal v1\n"
+    "dcl_tangent v2\n"
+    "dcl_texcoord0 v3\n"
+    "dcl_texcoord1 v4\n"
+    "dcl_texcoord2 v5\n"
+    "dcl_blendweight v6\n"
+    "dcl_blendindices v7\n"
+    ZEN_SKIN("v6", "v7")
+    ZEN_SKIN_TANGENT("v6", "v2")
+    ZEN_SKIN_POSITION_FOG
+    "mov oT0, v3\n"
+    "mov oT1, v4\n"
+    "mov oT4, v5\n"
+    "mul r7.xyz, r10.yzxw, r6.zxyw\n"
+    "mad r7.xyz, -r10.zxyw, r6.yzxw, r7\n"
+    "dp3 oT2.x, r6, c16\n"
+    "dp3 oT2.y, r7, c16\n"
+    "dp3 oT2.z, r10, c16\n"
+    "add r3, c17, -r9\n"
+    "dp3 oT3.x, r6, r3\n"
+    "dp3 oT3.y, r7, r3\n"
+    "dp3 oT3.z, r10, r3\n";
 
 constexpr const char* kPixelProgram20Text =
     "ps_2_0\n"
@@ -103,6 +135,13 @@ Result DarkmapNormalmapTexture1DLEffect::CreatePasses(uint32_t technique, Techni
         pass = CreateBumpPass(nullptr, nullptr, nullptr, nullptr);
     if (!pass || pass->AddInput(VertexElement::kTexCoords, DarkmapSet()) != kSuccess)
         return kOutOfMemory;
+    if (technique == kPixelTechnique) {
+        Ptr<VertexShader> skinned = new (std::nothrow)
+            VertexShader(String("DarkmapNormalmapTexture1DL.skinned.vs20"), String(kSkinnedVertexProgram20));
+        if (!skinned)
+            return kOutOfMemory;
+        pass->SetSkinnedVertexShader(skinned.Get());
+    }
     return out.AddPass(pass.Get());
 }
 
@@ -127,7 +166,7 @@ Result DarkmapNormalmapTexture1DLEffect::BindPass(GeometryNodeEffectPass& pass, 
     }
     if (BindTextures(renderer) != kSuccess || BindDarkmap(renderer, 2) != kSuccess)
         return kFailure;
-    m_lighting.WriteConstants(renderer, *this, Color(), node, false, true);
+    m_lighting.WriteConstants(renderer, *this, Color(), node, false, true, pass.IsSkinnedDraw());
     return kSuccess;
 }
 

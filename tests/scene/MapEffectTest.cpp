@@ -8,10 +8,12 @@
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/GlossmapTexture1DLEffect.h"
+#include "engine/scene/Camera.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
+#include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
@@ -305,6 +307,62 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
             << log.Joined();
         EXPECT_EQ(renderer->StateDepth(), 0u);
     }
+}
+
+// Blended catalogue effects keep their blending through their own render states and send their
+// nodes to the back-to-front queue: the opaque node first, then the blended ones farthest first,
+// each drawn with its blending pass (one effect shared by two nodes included).
+TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
+{
+    LimitShaders(20);
+    Ptr<SceneNode> root = new SceneNode();
+    Ptr<Camera> camera = new Camera();  // At the origin, looking along +z.
+    renderer->SetCamera(camera.Get());
+    const Maps maps = Inputs();
+    Ptr<GeometryNodeEffect> twoLights = Kinds()[6].make(maps), gloss = Kinds()[5].make(maps),
+                            relief = Kinds()[0].make(maps), wall = Kinds()[1].make(maps);
+    for (GeometryNodeEffect* effect : {twoLights.Get(), gloss.Get(), relief.Get()})
+        ASSERT_EQ(effect->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendInverseSourceAlpha),
+                  kSuccess);
+    const struct {
+        const char* name;
+        float z;
+        GeometryNodeEffect* effect;
+    } nodes[] = {{"Near", 5, twoLights.Get()}, {"Wall", 30, wall.Get()},   {"Middle", 12, relief.Get()},
+                 {"Far", 20, gloss.Get()},     {"Behind", 16, relief.Get()}};
+    std::vector<Ptr<Triangles>> quads;
+    for (const auto& node : nodes) {
+        Ptr<Triangles> quad = test::MakeQuad(node.name, 1.0f);
+        ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
+        test::Place(*quad, Vector3{0, 0, node.z});
+        ASSERT_EQ(quad->SetEffect(node.effect), kSuccess);
+        ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
+        quads.push_back(quad);
+    }
+    root->UpdateState(0.0, true);
+    renderer->ClearJournal();
+    ASSERT_EQ(renderer->StartFrame(), kSuccess);
+    root->DrawIfVisible(renderer);
+    renderer->FinishFrame();
+
+    std::vector<std::string> order;
+    std::string lastPass;
+    for (const std::string& line : renderer->Journal()) {
+        if (line.rfind("SetPass ", 0) == 0)
+            lastPass = line.substr(8);
+        if (line.rfind("DrawCurrentGeometry [", 0) != 0)
+            continue;
+        const std::string name = line.substr(21, line.find(']') - 21);
+        order.push_back(name);
+        for (const auto& node : nodes)
+            if (name == node.name) {
+                Pass* pass = node.effect->CurrentTechnique()->GetPass(0);
+                EXPECT_EQ(lastPass, renderer->Tag(pass)) << name;
+                EXPECT_EQ(pass->RenderStates()->State().alphaBlendEnable, node.effect != wall.Get()) << name;
+            }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"Wall", "Far", "Behind", "Middle", "Near"}));
+    renderer->SetCamera(nullptr);
 }
 
 }  // namespace
