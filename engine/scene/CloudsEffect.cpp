@@ -164,6 +164,7 @@ Result CloudsEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, 
         const float pixel[8] = {p.coverage, p.sharpness, p.shade, 0, color.x, color.y, color.z, color.w};
         renderer.SetPixelShaderConstants(8, pixel, 2);
     } else {
+        renderer.SetTexture(1, texture);  // "tex t1" reads stage 1: the second layer.
         const float quarter = std::min(p.sharpness * 0.25f, 1.0f);
         const float pixel[12] = {0, 0, 0, 2.0f / 3, 0, 0, 0, p.coverage, 0, 0, 0, quarter};
         renderer.SetPixelShaderConstants(1, pixel, 3);

@@ -19,7 +19,15 @@ void FlatWater1DLEffect::PreparePass(GeometryNodeEffectPass& pass, RenderState& 
 {
     if (pass.UsesShaders())
         return;
-    // Stage 0: the texture x the lit colour; stage 1: the cube's mean mixed in.
+    // Stage 0: the texture x the colour lit (the colour folded into the material, the device
+    // having one texture factor); stage 1: the cube's mean mixed in.
+    const Vector4& c = Color();
+    for (Vector4* m : {&state.diffuse, &state.ambient, &state.emissive}) {
+        m->x *= c.x;
+        m->y *= c.y;
+        m->z *= c.z;
+    }
+    state.diffuse.w *= c.w;
     state.stages[0].combineMode = RenderState::kCombineModulate;
     PrepareFixedReflection(state, 1);
 }

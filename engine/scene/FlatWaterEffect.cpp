@@ -302,8 +302,19 @@ void FlatWaterEffect::PrepareFixedReflection(RenderState& state, uint32_t stage)
 
 void FlatWaterEffect::PreparePass(GeometryNodeEffectPass& pass, RenderState& state)
 {
-    if (!pass.UsesShaders())
-        PrepareFixedReflection(state, 0);
+    if (pass.UsesShaders())
+        return;
+    // texture x (colour x (1 - share) + the cube's mean x share): one stage, the one factor.
+    RenderState::Stage& stage = state.stages[0];
+    stage.combineMode = RenderState::kCombineCustom;
+    stage.colorOp = stage.alphaOp = RenderState::kCombineMultiply;
+    stage.colorArg[0] = stage.alphaArg[0] = RenderState::kArgTexture;
+    stage.colorArg[1] = stage.alphaArg[1] = RenderState::kArgTextureFactor;
+    stage.colorArgMod[0] = stage.colorArgMod[1] = stage.alphaArgMod[0] = stage.alphaArgMod[1] = 0;
+    const Vector4& c = Color();
+    const float share = kFixedReflection;
+    stage.textureFactor = Vector4{c.x * (1 - share) + m_cubeMean.x * share, c.y * (1 - share) + m_cubeMean.y * share,
+                                  c.z * (1 - share) + m_cubeMean.z * share, c.w};
 }
 
 Result FlatWaterEffect::BindWater(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node, bool lit)

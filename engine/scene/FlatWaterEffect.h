@@ -14,7 +14,7 @@ namespace zen {
 // Technique 0: vs_2_0 + ps_2_0 (s0 texture, s1 normal map, s2 sky cube, s3 refraction, s4
 // projected reflection); technique 1: vs_1_1 + ps.1.1, the flat surface with Fresnel and the
 // screen position per vertex (t0 texture, t1 cube, t2 refraction, t3 reflection); technique 2:
-// fixed function, the texture mixed with the cube's mean colour. A missing texture, normal map,
+// fixed function, the texture x the colour with the cube's mean colour mixed into it. A missing texture, normal map,
 // cube, refraction or reflection draws nothing (logged once). Update(elapsed) moves the waves and runs the textures' controllers.
 // Stream form: the parallax effect's fields, the cube (link to a ZEN.CubeTexture), the
 // refraction and the reflection (links to ZEN.Textures), then the wave parameters (nine float32:

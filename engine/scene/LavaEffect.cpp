@@ -130,6 +130,7 @@ Result LavaEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, Ge
         const float pixel[8] = {p.warp, 0, 0, 0, c.x * pulse, c.y * pulse, c.z * pulse, c.w};
         renderer.SetPixelShaderConstants(8, pixel, 2);
     } else {
+        renderer.SetTexture(1, GetTexture());  // "tex t1" reads stage 1: the slow layer.
         auto half = [pulse](float v) { return std::fmin(v * pulse * 0.5f, 1.0f); };
         const float pixel[4] = {half(c.x), half(c.y), half(c.z), std::fmin(c.w * 0.5f, 1.0f)};
         renderer.SetPixelShaderConstants(0, pixel, 1);

@@ -19,7 +19,11 @@
 namespace zen::tool {
 namespace {
 
-constexpr float kWaterLevel = -1.5f;
+constexpr float kFloorLevel = -1.5f;
+// The water scenes lift the floor (as water) and the sphere by this much, so that the sphere's
+// mirror image comes into the picture's lower edge.
+constexpr float kWaterLift = 0.5f;
+constexpr float kWaterLevel = kFloorLevel + kWaterLift;
 constexpr uint32_t kTargetSide = 256;  // Reflection and refraction pictures.
 constexpr uint32_t kNoiseSide = 128;   // Generated pictures.
 const Vector4 kWaterColor{0.16f, 0.32f, 0.4f, 1};
@@ -85,6 +89,8 @@ Ptr<Node> HoldWater(const GalleryEffects::Assets& a, GeometryNodeEffect* water, 
     holder->SetName(String("Subject"));
     (void)ball->SetEffect(plain.Get());
     (void)floor->SetEffect(water);
+    ball->LocalTransform().SetTranslation(Vector3{0, kWaterLift, 5});
+    floor->LocalTransform().SetTranslation(Vector3{0, kWaterLift, 0});
     (void)holder->AttachChild(level);
     (void)holder->AttachChild(ball);
     (void)holder->AttachChild(floor);
@@ -166,11 +172,11 @@ Ptr<Triangles> MakeBlades()
             const float x = -4 + 8.0f * (static_cast<float>(column) + j1) / kColumns;
             const float z = 3 + 6.0f * (static_cast<float>(row) + j2) / kRows;
             const float height = 0.35f + 0.3f * j2, lean = 0.15f * (j1 - 0.5f);
-            const Vector3 corners[3] = {{x - 0.04f, kWaterLevel, z}, {x + 0.04f, kWaterLevel, z},
-                                        {x + lean, kWaterLevel + height, z}};
+            const Vector3 corners[3] = {{x - 0.04f, kFloorLevel, z}, {x + 0.04f, kFloorLevel, z},
+                                        {x + lean, kFloorLevel + height, z}};
             for (int k = 0; k < 3; ++k, ++v) {
                 positions->Data()[v] = corners[k];
-                coords->Data()[v] = Vector2{corners[k].x / 2, (corners[k].y - kWaterLevel) * 2};
+                coords->Data()[v] = Vector2{corners[k].x / 2, (corners[k].y - kFloorLevel) * 2};
                 sway->Data()[v] = Vector2{k == 2 ? 1.0f : 0.0f, j1};
                 indices->Data()[v] = static_cast<int32_t>(v);
             }

@@ -5,8 +5,9 @@
 namespace zen::tool {
 
 // The gallery scenes of the water, cloud, lava and grass effects. The water scenes make the
-// gallery's floor the water, level at y = -1.5, with the sphere above it textured plainly so
-// that its reflection can be found; the reflection and refraction pictures are drawn each frame
+// gallery's floor the water and lift it and the sphere by 0.5 (water level y = -1, sphere
+// centre (0, 0.5, 5), textured plainly) so that the sphere's mirror image reaches into the
+// picture's lower edge; the reflection and refraction pictures are drawn each frame
 // by the screen-space controllers stored with the scene.
 class GalleryNatureEffects {
 public:
