@@ -127,7 +127,9 @@ void GeometryNode::UpdateGeometry(bool normals, bool tangents)
 void GeometryNode::Update(double time)
 {
     Node::Update(time);
-    if (m_effect)
+    // A shared effect moves on once per update pass, from the node that holds it as owner
+    // (any holder when none does), so its animation and controllers keep their pace.
+    if (m_effect && (m_effect->Owner() == this || !m_effect->Owner()))
         m_effect->Update(time);
 }
 
@@ -135,6 +137,16 @@ void GeometryNode::Draw(Renderer* renderer)
 {
     if (!renderer || !m_effect || !m_effect->IsEnabled())
         return;
+    if (Pass* override = renderer->OverridePass()) {
+        if (!m_effect->IsBlended()) {
+            renderer->SetCurrentGeometry(this);
+            renderer->SetCurrentPass(override);
+            renderer->SetPass(override);
+            if (override->Apply(renderer) == kSuccess)
+                DrawPrimitives(renderer);
+        }
+        return;
+    }
     if (!m_effect->IsBlended()) {
         DrawPasses(renderer);
         return;

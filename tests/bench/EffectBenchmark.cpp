@@ -10,12 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCount.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CubeTexture.h"
+#include "engine/scene/CloudsEffect.h"
+#include "engine/scene/FlatWater1DLEffect.h"
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/GrassEffect.h"
+#include "engine/scene/LavaEffect.h"
+#include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
 #include "engine/scene/GlossmapTexture1DLEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
@@ -29,8 +35,6 @@
 #include "engine/scene/VolumeImage.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
-
-uint64_t ZenBenchAllocations();
 
 namespace {
 
@@ -87,6 +91,37 @@ const std::vector<std::pair<const char*, Factory>>& Effects()
              auto* e = new GlossReflectiveCubeTextureEffect();
              e->SetCubeMap(s.sky.Get());
              e->SetGlossMap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"ReflectiveRefractiveQuietFlatWater",
+         [](const Scene& s) {
+             auto* e = new ReflectiveRefractiveQuietFlatWaterEffect();
+             e->SetNormalMap(s.texture.Get());
+             e->SetReflection(s.texture.Get());
+             e->SetRefraction(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"FlatWater1DL",
+         [](const Scene& s) {
+             auto* e = new FlatWater1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetNormalMap(s.texture.Get());
+             e->SetCubeMap(s.sky.Get());
+             e->SetReflection(s.texture.Get());
+             e->SetRefraction(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"Clouds",
+         [](const Scene& s) -> Ptr<GeometryNodeEffect> {
+             auto* e = new CloudsEffect();
+             e->SetEffectTexture(s.texture.Get());
+             return e;
+         }},
+        {"Lava", [](const Scene& s) { return Textured(s, new LavaEffect()); }},
+        {"Grass",
+         [](const Scene& s) {
+             auto* e = new GrassEffect();
+             e->SetLight(s.sun.Get());
              return Textured(s, e);
          }},
         {"NormalmapLightmapTexture1DL",
@@ -164,10 +199,10 @@ void ApplyPass(benchmark::State& state, const Factory& factory, uint32_t shaderL
         if (!apply()) {  // The technique is chosen and the pass built once.
             state.SkipWithError("the pass did not apply");
         } else {
-            const uint64_t before = ZenBenchAllocations();
+            const uint64_t before = zen::bench::AllocationCount();
             for (auto _ : state)
                 benchmark::DoNotOptimize(apply());
-            const auto allocations = static_cast<double>(ZenBenchAllocations() - before);
+            const auto allocations = static_cast<double>(zen::bench::AllocationCount() - before);
             state.counters["allocations"] = allocations / static_cast<double>(state.iterations());
             if (allocations > 0)
                 state.SkipWithError("a pass allocated memory");

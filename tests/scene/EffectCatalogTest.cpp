@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -297,22 +295,6 @@ TEST_F(EffectCatalog, EveryFieldComesBackAndTheRecordSavesToTheSameBytes)
             Ptr<Object> broken;
             EXPECT_NE(shortened.ReadObject(broken), kSuccess) << cut;
         }
-    }
-}
-
-TEST_F(EffectCatalog, WriteFuzzSeeds)
-{
-    const char* corpus = std::getenv("ZEN_WRITE_EFFECT_SEEDS");
-    if (!corpus)
-        GTEST_SKIP() << "set ZEN_WRITE_EFFECT_SEEDS to the corpus folder to write seeds";
-    for (const Row& row : kCatalog) {
-        Ptr<Object> object = Create(row.type);
-        ASSERT_TRUE(object);
-        Fill(*object);
-        const std::vector<uint8_t> bytes = Saved(object.Get());
-        std::string name = std::string(row.type).substr(4);  // Without "ZEN.".
-        std::ofstream(std::string(corpus) + "/ReadObjectFuzz/effect-" + name + ".bin", std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 }
 

@@ -28,14 +28,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
 using test::CallsStarting;
-constexpr uint32_t kNull = 0xFFFFFFFF;
-
-void PutFloat(Bytes& bytes, float value)
-{
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, 4);
-    test::PutInt(bytes, bits);
-}
+using test::PutFloat;
 
 std::string Format(const char* format, const Vector3& a, const Vector3& b)
 {
@@ -170,9 +163,7 @@ TEST_F(SoundNodeTest, StreamsItsFieldsInOrderAndLoadsItsSound)
     EXPECT_EQ(Bytes(written.end() - static_cast<long>(tail.size()), written.end()), tail);
 
     m_device->ClearCalls();
-    struct Reader : Stream {
-        explicit Reader(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
-    } reader(written);
+    test::ByteStream reader(written);
     Object* loaded = nullptr;
     ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);
     Ptr<SoundNode> copy(static_cast<SoundNode*>(loaded));
@@ -222,9 +213,7 @@ TEST_F(SoundNodeTest, MissingDamagedAndForeignFilesLeaveASilentNode)
     auto at = std::search(written.begin(), written.end(), name.begin(), name.end());
     ASSERT_NE(at, written.end());
     *at = 'g';
-    struct Reader : Stream {
-        explicit Reader(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
-    } reader(written);
+    test::ByteStream reader(written);
     test::LogCapture log;
     Object* loaded = nullptr;
     ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);
@@ -303,9 +292,7 @@ TEST_F(SoundNodeTest, AnAlternatingNodeStreamsItsFieldsInOrder)
     PutFloat(tail, 0.75f);
     EXPECT_EQ(Bytes(written.end() - static_cast<long>(tail.size()), written.end()), tail);
 
-    struct Reader : Stream {
-        explicit Reader(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
-    } reader(written);
+    test::ByteStream reader(written);
     Object* loaded = nullptr;
     test::LogCapture log;
     ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);

@@ -238,6 +238,82 @@ class Gallery(unittest.TestCase):
                     self.assertTrue(all(abs(s - e) <= 30 for s, e in zip(seen, expected)),
                                     f"z {z}: {seen}, expected {expected} from {plain}")
 
+    # --- Water, clouds, lava, grass ---------------------------------------------------------
+
+    def timed(self, name, start, level="best"):
+        """Rows of `name` drawn with a fixed step of 1/30 s after the scene ran `start` seconds."""
+        key = (name, level, start)
+        if key not in self.pictures:
+            shot = self.folder / f"{name}-{level}-{start}.bmp"
+            code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "2", "--size",
+                                    f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--step", "0.0333333",
+                                    "--start", str(start), "--seed", "7", *LEVELS[level])
+            self.assertEqual(code, 0, output)
+            self.pictures[key] = read_bmp(shot)[2]
+        return self.pictures[key]
+
+    def test_water_mirrors_the_sphere(self):
+        # The water scenes lift the water to y = -1 and the sphere to (0, 0.5, 5): its mirror
+        # image, centred at (0, -2.5, 5), shows at the picture's lower edge. There the water is
+        # brighter than beside it, where it mirrors only the dark (or the sky cube's far faces).
+        _, top = project(0, -1.5, 5)
+        rows = range(top + 3, HEIGHT - 1)
+        for name in ("ReflectiveQuietFlatWater", "ReflectiveRefractiveQuietFlatWater", "FlatWater1DL"):
+            with self.subTest(scene=name):
+                picture = self.picture(name, "best")
+                cx, _ = project(0, 0, 5)
+                half = (project(0.4, 0, 5)[0] - cx)
+                under = [picture[r][c] for r in rows for c in range(cx - half, cx + half)]
+                beside = [picture[r][c] for r in rows for c in range(cx - 5 * half, cx - 3 * half)]
+                self.assertGreater(brightness(under), brightness(beside) + 15,
+                                   f"under {mean(under)}, beside {mean(beside)}")
+
+    def test_open_water_shows_the_sky_cube(self):
+        # Far water, seen at a grazing angle, mirrors mostly the cube (its +y blue and +z magenta
+        # faces): saturated colours, where the quiet water (no cube) stays a dark tint.
+        _, horizon = project(0, 0, 1000)
+        band = [(r, c) for r in range(horizon + 2, horizon + 12) for c in range(5, WIDTH - 5)]
+        for name, least in (("FlatWater", 0.5), ("FlatWater1DL", 0.5)):
+            with self.subTest(scene=name):
+                picture = self.picture(name, "best")
+                saturated = [1 for r, c in band if max(picture[r][c]) - min(picture[r][c]) > 60]
+                self.assertGreater(len(saturated), least * len(band))
+        quiet = self.picture("ReflectiveQuietFlatWater", "best")
+        self.assertLess(sum(1 for r, c in band if max(quiet[r][c]) - min(quiet[r][c]) > 60), len(band) // 4)
+
+    def test_lava_and_clouds_move_with_time(self):
+        for name in ("Lava", "Clouds", "FlatWater1DL"):
+            with self.subTest(scene=name):
+                a, b = self.timed(name, 0), self.timed(name, 3)
+                if name == "FlatWater1DL":  # The water below the horizon.
+                    region = [(r, c) for r in range(HEIGHT // 2 + 4, HEIGHT) for c in range(WIDTH)]
+                    pa, pb = [a[r][c] for r, c in region], [b[r][c] for r, c in region]
+                else:
+                    pa, pb = ball_pixels(a), ball_pixels(b)
+                changed = sum(1 for p, q in zip(pa, pb) if max(abs(p[i] - q[i]) for i in range(3)) > 12)
+                self.assertGreater(changed, len(pa) // 5)
+
+    def test_grass_lit_by_the_sun_takes_its_share_of_the_light(self):
+        # Facing up, lit by a sun 15 degrees high (height 0.268) with ambient 0.3: the colour x
+        # (0.3 + 0.9 x 0.268) = 0.54 of the unlit picture's, at every level.
+        for level in LEVELS:
+            with self.subTest(level=level):
+                lit, unlit = brightness(ball_pixels(self.picture("Grass", level))), \
+                    brightness(ball_pixels(self.picture("GrassUnlit", level)))
+                self.assertAlmostEqual(lit / unlit, 0.54, delta=0.08)
+
+    def test_blended_clouds_draw_back_to_front(self):
+        # The floor's clouds lie behind the sphere's lower half: drawn first, they show through
+        # the sphere's thin cloud there, which they could not if the sphere came first (its depth
+        # would hide them).
+        for level in ("best", "sm1"):
+            with self.subTest(level=level):
+                over, alone = self.picture("Clouds", level), self.picture("CloudsBall", level)
+                cx, cy = project(0, 0, 5)
+                a = [over[r][c] for r in range(cy + 4, cy + 14) for c in range(cx - 6, cx + 6)]
+                b = [alone[r][c] for r in range(cy + 4, cy + 14) for c in range(cx - 6, cx + 6)]
+                self.assertGreater(brightness(a), brightness(b) + 10, f"{mean(a)} over the floor, {mean(b)} alone")
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -17,6 +17,10 @@
 #include "engine/scene/Texture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/VelvetTexture1DLEffect.h"
+#include "zen/GalleryNatureEffects.h"
+#include "engine/anim/RenderShadowmapEffectController.h"
+#include "engine/scene/ProjectedCausticEffect.h"
+#include "engine/scene/ShadowmapEffect.h"
 
 namespace zen::tool {
 namespace {
@@ -247,6 +251,65 @@ Ptr<Node> MakeNormalmapTexture1DL1PL(const GalleryEffects::Assets& a, Triangles*
     return Hold(effect.Get(), ball, floor);
 }
 
+// The scene-node effects' subject: the sphere and floor lit (Texture1DL) by a sun of their own
+// shining steeply along (0.5, -1, 0.3), so a shadow of the sphere falls on the floor in view,
+// centred near (0.75, -1.5, 5.45). The meshes hang below "Receivers", which carries `effect`;
+// the sun sits beside it under "Subject".
+Ptr<Node> Receive(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor, SceneNodeEffect* effect)
+{
+    Ptr<Light> sun = new Light(Light::kDirectional);
+    sun->SetName(String("Steep sun"));
+    sun->SetColors(Vector4{0.3f, 0.3f, 0.3f, 1}, Vector4{1, 1, 1, 1}, Vector4{1, 1, 1, 1});
+    (void)sun->SetDirection(Vector3{0.5f, -1, 0.3f});
+    Ptr<Texture1DLEffect> lit = Lit<Texture1DLEffect>("ReceiversLit");
+    lit->SetTexture(a.base);
+    lit->SetLight(sun.Get());
+    Ptr<SceneNode> receivers = new SceneNode();
+    receivers->SetName(String("Receivers"));
+    (void)ball->SetEffect(lit.Get());
+    (void)floor->SetEffect(lit.Get());
+    (void)receivers->AttachChild(ball);
+    (void)receivers->AttachChild(floor);
+    if (effect) {
+        if (effect->IsDerivedFrom(&ShadowmapEffect::TYPE))
+            static_cast<ShadowmapEffect*>(effect)->SetLight(sun.Get());
+        (void)receivers->AddEffect(effect);
+    }
+    Ptr<SceneNode> holder = new SceneNode();
+    holder->SetName(String("Subject"));
+    (void)holder->AttachChild(sun.Get());
+    (void)holder->AttachChild(receivers.Get());
+    return holder;
+}
+
+Ptr<Node> MakeReceiversPlain(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    return Receive(a, ball, floor, nullptr);
+}
+
+Ptr<Node> MakeShadowmap(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ShadowmapEffect> shadow = new ShadowmapEffect();
+    shadow->SetName(String("Shadowmap"));
+    Ptr<RenderShadowmapEffectController> controller = new RenderShadowmapEffectController();
+    controller->SetName(String("Shadow map"));
+    (void)shadow->SetController(controller.Get());
+    return Receive(a, ball, floor, shadow.Get());
+}
+
+// On the floor only: half a picture per world unit, drifting one unit every two seconds.
+Ptr<Node> MakeProjectedCaustic(const GalleryEffects::Assets& a, Triangles* ball, Triangles* floor)
+{
+    Ptr<ProjectedCausticEffect> caustic = new ProjectedCausticEffect();
+    caustic->SetName(String("ProjectedCaustic"));
+    caustic->SetCaustic(a.caustic);
+    caustic->SetColor(Vector4{0.45f, 0.6f, 0.7f, 1});
+    caustic->SetScale(0.5f);
+    caustic->SetSpeed(0.5f);
+    (void)caustic->Receivers().Add(floor);
+    return Receive(a, ball, floor, caustic.Get());
+}
+
 }  // namespace
 
 const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
@@ -267,6 +330,15 @@ const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
         {"ParallaxTexture1DL", &MakeParallaxTexture1DL},
         {"DarkmapNormalmapTexture", &MakeDarkmapNormalmapTexture},
         {"DarkmapNormalmapTexture1DL", &MakeDarkmapNormalmapTexture1DL},
+        {"ReflectiveQuietFlatWater", &GalleryNatureEffects::MakeReflectiveQuietFlatWater},
+        {"ReflectiveRefractiveQuietFlatWater", &GalleryNatureEffects::MakeReflectiveRefractiveQuietFlatWater},
+        {"FlatWater", &GalleryNatureEffects::MakeFlatWater},
+        {"FlatWater1DL", &GalleryNatureEffects::MakeFlatWater1DL},
+        {"Clouds", &GalleryNatureEffects::MakeClouds},
+        {"CloudsBall", &GalleryNatureEffects::MakeCloudsBall},
+        {"Lava", &GalleryNatureEffects::MakeLava},
+        {"Grass", &GalleryNatureEffects::MakeGrass},
+        {"GrassUnlit", &GalleryNatureEffects::MakeGrassUnlit},
         {"NormalmapLightmapTexture", &MakeNormalmapLightmapTexture},
         {"NormalmapLightmapTexture1DL", &MakeNormalmapLightmapTexture1DL},
         {"ParallaxLightmapTexture", &MakeParallaxLightmapTexture},
@@ -274,6 +346,9 @@ const std::vector<GalleryEffects::Entry>& GalleryEffects::Entries()
         {"GlossmapTexture", &MakeGlossmapTexture},
         {"GlossmapTexture1DL", &MakeGlossmapTexture1DL},
         {"NormalmapTexture1DL1PL", &MakeNormalmapTexture1DL1PL},
+        {"ReceiversPlain", &MakeReceiversPlain},
+        {"Shadowmap", &MakeShadowmap},
+        {"ProjectedCaustic", &MakeProjectedCaustic},
     };
     return entries;
 }

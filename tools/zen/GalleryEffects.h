@@ -22,6 +22,9 @@ public:
         Texture* light = nullptr;    // A light map, bright at the top.
         Texture* gloss = nullptr;    // Shiny and matt stripes.
         Texture* caustic = nullptr;
+        Texture* waves = nullptr;    // Crossing swells (a normal map).
+        Texture* clouds = nullptr;   // Cloud density (grey).
+        Texture* lava = nullptr;     // Glowing cracks.
         CubeTexture* sky = nullptr;  // One plain colour per face.
         Light* sun = nullptr;        // Directional.
         Light* lamp = nullptr;       // Point.

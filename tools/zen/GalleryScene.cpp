@@ -24,6 +24,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/CubeTexture.h"
 #include "zen/GalleryEffects.h"
+#include "zen/GalleryNatureEffects.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Light.h"
@@ -295,6 +296,11 @@ bool WriteScenes(const std::filesystem::path& folder)
     Ptr<Image> base = MakeBase(), normal = MakeNormalMap(), light = MakeLightMap(), gloss = MakeGlossMap(),
                caustic = MakeCaustic();
     Ptr<VolumeImage> sky = MakeSky();
+    Ptr<Image> waves = GalleryNatureEffects::MakeWaves(), clouds = GalleryNatureEffects::MakeCloudDensity(),
+               lava = GalleryNatureEffects::MakeLavaPicture();
+    for (Image* image : {waves.Get(), clouds.Get(), lava.Get()})
+        if (!WritePicture(folder, image, "BMPImageCodec"))
+            return kExitFailure;
     for (Image* image : {base.Get(), normal.Get(), light.Get(), gloss.Get(), caustic.Get()})
         if (!WritePicture(folder, image, "BMPImageCodec"))
             return false;
@@ -323,6 +329,12 @@ bool WriteScenes(const std::filesystem::path& folder)
     assets.light = lightTexture.Get();
     assets.gloss = glossTexture.Get();
     assets.caustic = causticTexture.Get();
+    Ptr<Texture> wavesTexture = new Texture(String("Waves"), waves.Get());
+    Ptr<Texture> cloudsTexture = new Texture(String("Cloud density"), clouds.Get());
+    Ptr<Texture> lavaTexture = new Texture(String("Lava"), lava.Get());
+    assets.waves = wavesTexture.Get();
+    assets.clouds = cloudsTexture.Get();
+    assets.lava = lavaTexture.Get();
     assets.sky = skyTexture.Get();
     assets.sun = sun.Get();
     assets.lamp = lamp.Get();
