@@ -218,6 +218,31 @@ TEST_F(NaturePrograms, LavaGlowsByTheProductOfItsLayersAndThePulse)
                1e-5f, "glow");
 }
 
+// Shader model 1: no warp, the same product and pulse, and the colour's alpha kept through the
+// doublings the program needs to stay within its constant range.
+TEST_F(NaturePrograms, LavaAtShaderModelOneKeepsTheGlowAndTheAlpha)
+{
+    renderer->LimitShaderVersion(11);
+    Ptr<LavaEffect> lava = new LavaEffect();
+    lava->SetTexture(texture.Get());
+    lava->SetColor(Vector4{0.8f, 0.5f, 0.2f, 0.5f});
+    lava->SetParameters(LavaEffect::Parameters{{0.02f, 0.035f}, 0.5f, 0.04f, 0.25f, 0.3f});
+    lava->Update(1.0);  // Pulse 1.3.
+    Ptr<Triangles> quad = test::MakeQuad("Lava", 1);
+    ASSERT_EQ(quad->SetEffect(lava.Get()), kSuccess);
+    quad->Draw(renderer);
+    ShaderRunner run(Program(*lava, true));
+    run.Set("c0", renderer->PixelConstant(0));
+    run.SetSampler([](uint32_t stage, const Vector4&) {
+        return stage == 0 ? Vector4{0.6f, 0.5f, 0.4f, 1} : Vector4{0.7f, 0.4f, 0.5f, 0.8f};
+    });
+    ASSERT_TRUE(run.Run()) << run.Error();
+    const Vector4 out = run.Get("oC0");
+    EXPECT_NEAR(out.x, 0.6f * 0.7f * 2 * 0.8f * 1.3f, 1e-5f);  // As at shader model 2: doubled.
+    EXPECT_NEAR(out.y, 0.5f * 0.4f * 2 * 0.5f * 1.3f, 1e-5f);
+    EXPECT_NEAR(out.w, 0.8f * 0.5f, 1e-5f);
+}
+
 TEST_F(NaturePrograms, TheGrassVertexProgramSwaysAsTheEffectSays)
 {
     Ptr<GrassEffect> grass = new GrassEffect();
