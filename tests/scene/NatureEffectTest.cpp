@@ -416,6 +416,11 @@ TEST_F(NatureEffects, AnEffectSharedByNodesMovesOncePerUpdate)
     root->UpdateState(0.5, true);
     root->UpdateState(0.25, true);
     EXPECT_DOUBLE_EQ(lava->LavaTime(), 0.75);
+    // The owner (the last to attach) goes: another holder takes over, still once per update.
+    ASSERT_EQ(root->DetachChild(root->GetChild(2)), kSuccess);
+    root->UpdateState(0.125, true);
+    root->UpdateState(0.125, true);
+    EXPECT_DOUBLE_EQ(lava->LavaTime(), 1.0);
 }
 
 }  // namespace
