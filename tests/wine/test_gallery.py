@@ -3,7 +3,9 @@ sphere above a floor), `zen.exe render` draws each with the effect's best techni
 model 1 at most and with the fixed-function fallback, and the pictures are measured: the lit side
 of the sphere is brighter than the other, the fallbacks' mean colour stays near the best
 technique's, a normal map changes the shading, a cube map's colours show in a reflective effect,
-fog tints with distance; no log line reports an error (a shader that does not assemble would).
+fog tints with distance; the water mirrors the sphere and the sky cube, clouds and lava move with time,
+grass takes its share of the sun, blended clouds draw back to front; no log line reports an error
+(a shader that does not assemble would).
 The best pictures are put together in gallery.png next to the build for a look."""
 import math
 import os
@@ -208,6 +210,18 @@ class Gallery(unittest.TestCase):
                 self.assertGreater(len(saturated), least * len(band))
         quiet = self.picture("ReflectiveQuietFlatWater", "best")
         self.assertLess(sum(1 for r, c in band if max(quiet[r][c]) - min(quiet[r][c]) > 60), len(band) // 4)
+
+    def test_shader_model_1_water_keeps_the_best_mean(self):
+        # On the water between the sphere and its mirror image. (The fixed-function water has no
+        # view-dependent reflection: it keeps only the colour, with the cube's mean mixed in.)
+        _, first = project(0, -1, 7.5)
+        _, last = project(0, -1, 4.2)
+        band = [(r, c) for r in range(first, last) for c in range(0, WIDTH, 2)]
+        for name in ("ReflectiveQuietFlatWater", "ReflectiveRefractiveQuietFlatWater", "FlatWater", "FlatWater1DL"):
+            with self.subTest(scene=name):
+                best, sm1 = self.picture(name, "best"), self.picture(name, "sm1")
+                a, b = mean([best[r][c] for r, c in band]), mean([sm1[r][c] for r, c in band])
+                self.assertTrue(all(abs(x - y) <= 40 for x, y in zip(a, b)), f"{a} and {b}")
 
     def test_lava_and_clouds_move_with_time(self):
         for name in ("Lava", "Clouds", "FlatWater1DL"):
