@@ -3,9 +3,7 @@ sphere above a floor), `zen.exe render` draws each with the effect's best techni
 model 1 at most and with the fixed-function fallback, and the pictures are measured: the lit side
 of the sphere is brighter than the other, the fallbacks' mean colour stays near the best
 technique's, a normal map changes the shading, a cube map's colours show in a reflective effect,
-fog tints with distance; the water mirrors the sphere and the sky cube, clouds and lava move with time,
-grass takes its share of the sun, blended clouds draw back to front; no log line reports an error
-(a shader that does not assemble would).
+fog tints with distance; no log line reports an error (a shader that does not assemble would).
 The best pictures are put together in gallery.png next to the build for a look."""
 import math
 import os
