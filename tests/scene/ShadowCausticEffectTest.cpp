@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -135,7 +137,7 @@ TEST_F(Receivers, TheMapIsDrawnBeforeTheFrameThenChildrenThenTheShadowOverThem)
     ASSERT_NE(map, nullptr);
     EXPECT_EQ(map->Name(), "Shadow Map Texture");
     EXPECT_EQ(map->GetImage()->Name(), "Shadow Map Image");
-    EXPECT_EQ(map->GetImage()->Format(), Image::kA16B16G16R16);
+    EXPECT_EQ(map->GetImage()->Format(), Image::kR8G8B8A8);
     EXPECT_EQ(map->GetImage()->Width(), ShadowmapEffect::kDefaultMapSize);
     const std::string tag = renderer->Tag(map);
     const std::vector<std::string> expected = {
@@ -173,18 +175,22 @@ TEST_F(Receivers, TheMapCoordinatesPutTheBoundsCentreMidMapAndTheBiasTowardsTheL
     const Matrix4 constants = Matrix4::FromRows(renderer->VertexConstant(4), renderer->VertexConstant(5),
                                                 renderer->VertexConstant(6), renderer->VertexConstant(7));
     const Matrix4 map = inverse * constants;
-    // Orthographic over the bound from r to 3r: the centre at depth 1/2, less the bias over 2r.
+    // Orthographic over the bound, four texels wider at each side (p = r (1 + 8 / 1024)): depths
+    // over the widened sphere, the centre half way, less the bias and two texels over 2p.
+    const float p = r * (1 + 8.0f / ShadowmapEffect::kDefaultMapSize);
+    const float offset = 0.25f + 2 * (2 * p / ShadowmapEffect::kDefaultMapSize);
+    const float range = 2 * p;
     const Vector3 mid = Project(map, c);
     EXPECT_NEAR(mid.x, 0.5f, 1e-5f);
     EXPECT_NEAR(mid.y, 0.5f, 1e-5f);
-    EXPECT_NEAR(mid.z, 0.5f - 0.25f / (2 * r), 1e-5f);
-    // One radius towards the light: the nearest depth; across it, a map edge.
+    EXPECT_NEAR(mid.z, (p - offset) / range, 1e-5f);
+    // One radius towards the light: p - r from the nearest depth; across, short of the edge.
     const Vector3 d = Vector3{0, -1, 0.2f};
     const float n = std::sqrt(1.04f);
     const Vector3 near = Project(map, Vector3{c.x - d.x / n * r, c.y - d.y / n * r, c.z - d.z / n * r});
-    EXPECT_NEAR(near.z, -0.25f / (2 * r), 1e-5f);
+    EXPECT_NEAR(near.z, (p - r - offset) / range, 1e-5f);
     const Vector3 edge = Project(map, Vector3{c.x + r, c.y, c.z});  // World x is the light's right.
-    EXPECT_NEAR(edge.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(edge.x, 0.5f + 0.5f * r / p, 1e-5f);
     EXPECT_NEAR(edge.y, 0.5f, 1e-5f);
 }
 
@@ -196,6 +202,8 @@ TEST(ShadowmapLightView, HandComputedPoints)
         Vector3 direction, position;  // The light's.
         Vector3 point;                // World point...
         Vector3 clip;                 // ...and where it lands (x, y, depth after the divide).
+        float sceneRadius = 2;        // Of a scene sphere around `sceneCenter`...
+        Vector3 sceneCenter{1, 2, 3}; // ...(by default the casters' own).
     };
     const Vector3 c{1, 2, 3};
     const float r = 2;
@@ -218,6 +226,13 @@ TEST(ShadowmapLightView, HandComputedPoints)
         // (1, 2, 3) + 2 x: 6 away along the axis, 2 across: 2/6 x cot(asin(1/3)) = 2/3 x sqrt(8).
         // Depth at distance 6 between near 4 and far 8: 8/4 - 32/(4 x 6) = 2/3.
         {"point, across", Light::kPoint, {0, 0, 1}, {1, 8, 3}, {3, 2, 3}, {0.9428090f, 0, 0.6666667f}},
+        // A scene reaching 6 below the casters' centre: depths along the light run from -4 to 10
+        // (from 2 to 16 from the eye); across, still the casters' 2.
+        {"down, deep scene top", Light::kDirectional, {0, -1, 0}, {}, {1, 4, 3}, {0, 0, 0}, 6, {1, -4, 3}},
+        {"down, deep scene centre", Light::kDirectional, {0, -1, 0}, {}, c, {0, 0, 1 / 7.0f}, 6, {1, -4, 3}},
+        {"down, deep scene floor", Light::kDirectional, {0, -1, 0}, {}, {5, -10, 3}, {2, 0, 1}, 6, {1, -4, 3}},
+        // A point light: far reaches the scene's bottom, 12 + 6 away: 18/14 - 72/(14 x 6) at the centre.
+        {"point, deep scene", Light::kPoint, {0, 0, 1}, {1, 8, 3}, c, {0, 0, 0.4285714f}, 6, {1, -4, 3}},
     };
     for (const Case& k : cases) {
         Light light(k.type);
@@ -225,7 +240,7 @@ TEST(ShadowmapLightView, HandComputedPoints)
         light.LocalTransform().SetTranslation(k.position);
         light.UpdateState(0, true);
         Matrix4 view, projection;
-        ASSERT_TRUE(ShadowmapEffect::LightView(light, c, r, view, projection)) << k.what;
+        ASSERT_TRUE(ShadowmapEffect::LightView(light, c, r, k.sceneCenter, k.sceneRadius, view, projection)) << k.what;
         const Vector3 got = Project(view * projection, k.point);
         EXPECT_NEAR(got.x, k.clip.x, 1e-5f) << k.what;
         EXPECT_NEAR(got.y, k.clip.y, 1e-5f) << k.what;
@@ -235,8 +250,10 @@ TEST(ShadowmapLightView, HandComputedPoints)
     point.LocalTransform().SetTranslation(c);
     point.UpdateState(0, true);
     Matrix4 view, projection;
-    EXPECT_FALSE(ShadowmapEffect::LightView(point, c, r, view, projection));  // At the centre: no view.
-    EXPECT_FALSE(ShadowmapEffect::LightView(*new Light(Light::kDirectional), c, 0, view, projection));
+    EXPECT_FALSE(ShadowmapEffect::LightView(point, c, r, c, r, view, projection));  // At the centre: no view.
+    const Light sun(Light::kDirectional);
+    EXPECT_FALSE(ShadowmapEffect::LightView(sun, c, 0, c, r, view, projection));  // No casters.
+    EXPECT_FALSE(ShadowmapEffect::LightView(sun, c, r, c, NAN, view, projection));
 }
 
 TEST_F(Receivers, WithoutMapTheChildrenAreDrawnOncePlainly)
@@ -513,6 +530,47 @@ TEST(ReceiverStreamForms, TheControllerKeepsItsCasters)
     auto* back = static_cast<RenderShadowmapEffectController*>(loaded->GetController(0));
     ASSERT_EQ(back->Casters().Count(), 1u);
     EXPECT_EQ(back->Casters().Get(0)->Name(), "Caster");
+}
+
+// Seeds for the object reader's fuzzer: each effect with everything it links to.
+TEST(ReceiverStreamForms, WriteFuzzSeeds)
+{
+    const char* corpus = std::getenv("ZEN_WRITE_EFFECT_SEEDS");
+    if (!corpus)
+        GTEST_SKIP() << "set ZEN_WRITE_EFFECT_SEEDS to the corpus folder to write seeds";
+    test::EngineScope engine;
+    Ptr<Light> sun = new Light(Light::kSpot);
+    Ptr<Triangles> caster = test::MakeQuad("Caster", 1.0f);
+    Ptr<ShadowmapEffect> shadow = new ShadowmapEffect();
+    shadow->SetLight(sun.Get());
+    Ptr<RenderShadowmapEffectController> controller = new RenderShadowmapEffectController();
+    ASSERT_EQ(controller->Casters().Add(caster.Get()), kSuccess);
+    ASSERT_EQ(shadow->SetController(controller.Get()), kSuccess);
+    Ptr<Image> picture = new Image(String("c.bmp"), Image::kR8G8B8, 2, 2);
+    Ptr<Texture> frames[2] = {new Texture(String("A"), picture.Get()), new Texture(String("B"), picture.Get())};
+    Ptr<TextureAnimation> animation = new TextureAnimation();
+    for (int i = 0; i < 2; ++i) {
+        auto* key = static_cast<TextureKeyframe*>(animation->NewKeyframe());
+        key->time = i / 2.0;
+        key->texture = frames[i].Get();
+        ASSERT_EQ(animation->AppendKeyframe(key), kSuccess);
+    }
+    Ptr<ProjectedCausticEffect> caustic = new ProjectedCausticEffect();
+    caustic->SetCaustic(frames[0].Get());
+    ASSERT_EQ(caustic->Receivers().Add(caster.Get()), kSuccess);
+    Ptr<ProjectedCausticAnimationController> flipbook = new ProjectedCausticAnimationController();
+    ASSERT_EQ(flipbook->AddFrame(test::Frame(animation.Get(), 0, 1)), kSuccess);
+    ASSERT_EQ(caustic->SetController(flipbook.Get()), kSuccess);
+    const struct {
+        const char* file;
+        Object* object;
+    } seeds[] = {{"effect-ShadowmapEffect.bin", shadow.Get()}, {"effect-ProjectedCausticEffect.bin", caustic.Get()}};
+    for (const auto& seed : seeds) {
+        Stream out;
+        ASSERT_EQ(out.WriteObject(seed.object), kSuccess);
+        std::ofstream(std::string(corpus) + "/ReadObjectFuzz/" + seed.file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(out.Data()), static_cast<std::streamsize>(out.Position()));
+    }
 }
 
 TEST(ReceiverPrograms, EveryProgramIsInTheCatalogue)
