@@ -87,12 +87,13 @@ void ProjectedCausticEffect::DrawOverlay(Renderer& renderer)
     Camera* camera = renderer.GetCamera();
     if (!camera || !m_caustic || !m_caustic->GetImage() || !PreparePass())
         return;
-    Array<GeometryNode*> receivers{16, 16};
+    std::vector<GeometryNode*>& receivers = m_nodes;
+    receivers.clear();
     if (m_receivers.Count() > 0) {
         for (uint32_t i = 0; i < m_receivers.Count(); ++i)
-            ProjectionPass::CollectOpaque(m_receivers.Get(i), receivers);
+            ProjectionPass::CollectOpaque(m_receivers.Get(i), receivers, m_pending);
     } else {
-        ProjectionPass::CollectOpaque(Owner(), receivers);
+        ProjectionPass::CollectOpaque(Owner(), receivers, m_pending);
     }
     const Matrix4 projection = ProjectionMatrix();
     m_pass->SetStageTexture(m_caustic.Get());

@@ -107,6 +107,29 @@ Matrix4 LookAlong(const Vector3& eye, const Vector3& forward)
                              Vector4{-Dot(right, eye), -Dot(upward, eye), -Dot(forward, eye), 1});
 }
 
+// Grows the sphere (`center`, `radius`; a negative radius: none yet) to take in another, as the
+// sphere bounds merge.
+void MergeSphere(Vector3& center, float& radius, const Vector3& otherCenter, float otherRadius)
+{
+    if (radius < 0) {
+        center = otherCenter;
+        radius = otherRadius;
+        return;
+    }
+    const Vector3 d{otherCenter.x - center.x, otherCenter.y - center.y, otherCenter.z - center.z};
+    const float dr = otherRadius - radius;
+    const float lengthSquared = Dot(d, d);
+    if (dr * dr < lengthSquared) {
+        const float length = std::sqrt(lengthSquared);
+        const float t = (length + dr) / (2 * length);
+        center = Vector3{center.x + d.x * t, center.y + d.y * t, center.z + d.z * t};
+        radius = (length + radius + otherRadius) * 0.5f;
+    } else if (dr >= 0) {
+        center = otherCenter;
+        radius = otherRadius;
+    }
+}
+
 }  // namespace
 
 ShadowmapEffect::ShadowmapEffect() : ReceiverEffect(20, 20)
@@ -224,31 +247,26 @@ Result ShadowmapEffect::RenderMap(Renderer& renderer, const NodeList* casters)
 
     // The map covers the casters alone, so a few casters over a wide floor keep their detail;
     // its depths reach through everything below the node, so no receiver falls past its end.
-    Array<GeometryNode*> drawn{16, 16};
+    std::vector<GeometryNode*>& drawn = m_nodes;
+    drawn.clear();
     if (casters && casters->Count() > 0) {
         for (uint32_t i = 0; i < casters->Count(); ++i)
-            ProjectionPass::CollectOpaque(casters->Get(i), drawn);
+            ProjectionPass::CollectOpaque(casters->Get(i), drawn, m_pending);
     } else {
-        ProjectionPass::CollectOpaque(owner, drawn);
+        ProjectionPass::CollectOpaque(owner, drawn, m_pending);
     }
-    SphereBoundingVolume reach;
-    bool first = true;
+    Vector3 center{};
+    float radius = -1;  // None yet.
     for (GeometryNode* node : drawn) {
         const BoundingVolume* part = node->WorldBound();
-        if (!part || !part->IsDerivedFrom(&SphereBoundingVolume::TYPE))
-            continue;
-        if (first)
-            (void)reach.CopyFrom(part);
-        else
-            (void)reach.Merge(part);
-        first = false;
+        if (part && part->IsDerivedFrom(&SphereBoundingVolume::TYPE))
+            MergeSphere(center, radius, part->GetCenter(), static_cast<const SphereBoundingVolume*>(part)->Radius());
     }
     // Four texels of room at each side: sampling clamps to the edge texels, which must stay
     // clear, or a caster touching the border would repeat out to infinity.
-    const float across = reach.Radius() * (1 + 8.0f / static_cast<float>(m_mapSize));
+    const float across = radius * (1 + 8.0f / static_cast<float>(m_mapSize));
     Matrix4 view, projection;
-    if (first || !LightView(*m_light, reach.GetCenter(), across, scene->GetCenter(), scene->Radius(), view,
-                            projection))
+    if (radius < 0 || !LightView(*m_light, center, across, scene->GetCenter(), scene->Radius(), view, projection))
         return kFailure;
     if (!PreparePasses())
         return kOutOfMemory;
@@ -271,8 +289,7 @@ Result ShadowmapEffect::RenderMap(Renderer& renderer, const NodeList* casters)
     // becomes a depth step: exact for the orthographic box, taken at the casters' centre for a
     // perspective.
     m_lightViewProjection = view * projection;
-    const Vector3 c = reach.GetCenter();
-    const float centerDepth = view.Transform(Vector4{c.x, c.y, c.z, 1}).z;
+    const float centerDepth = view.Transform(Vector4{center.x, center.y, center.z, 1}).z;
     const float texel = 2.0f / (projection.m[0][0] * static_cast<float>(m_mapSize)) *
                         (projection.m[2][3] == 0 ? 1.0f : std::fmax(centerDepth, 0.0f));
     const float offset = m_bias + 2 * texel;
@@ -303,8 +320,9 @@ void ShadowmapEffect::DrawOverlay(Renderer& renderer)
     Camera* camera = renderer.GetCamera();
     if (!camera || !MapReady() || !PreparePasses())
         return;
-    Array<GeometryNode*> receivers{16, 16};
-    ProjectionPass::CollectOpaque(Owner(), receivers);
+    std::vector<GeometryNode*>& receivers = m_nodes;
+    receivers.clear();
+    ProjectionPass::CollectOpaque(Owner(), receivers, m_pending);
     m_shadowPass->SetStageTexture(m_map.Get());
     m_shadowPass->SetPixelConstant(m_shadowColor);
     for (GeometryNode* node : receivers)

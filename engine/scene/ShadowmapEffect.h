@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "engine/core/Matrix4.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector4.h"
@@ -91,6 +92,8 @@ private:
     Vector4 m_shadowColor{0.4f, 0.4f, 0.4f, 1};
     Ptr<Texture> m_map;  // "Shadow Map Texture" over "Shadow Map Image".
     Ptr<ProjectionPass> m_depthPass, m_shadowPass;
+    std::vector<GeometryNode*> m_nodes;  // This frame's casters or receivers (room kept).
+    std::vector<Node*> m_pending;        // The walk's list (room kept).
     Matrix4 m_lightViewProjection;
     Matrix4 m_mapMatrix;  // Light view x projection x texel mapping (and the bias).
     bool m_drawn = false;
