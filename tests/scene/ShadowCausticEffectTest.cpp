@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,7 +18,6 @@
 #include "engine/scene/ShaderCatalog.h"
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/SphereBoundingVolume.h"
-#include "engine/scene/TextureEffect.h"
 #include "anim/AnimTestSupport.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
@@ -299,7 +296,10 @@ TEST_F(Receivers, WithoutMapTheChildrenAreDrawnOncePlainly)
         }
         EXPECT_EQ(Lines({"EndRenderTarget"}).size(), c.mapDrawn ? 1u : 0u) << c.what;
         EXPECT_EQ(Lines({"DrawCurrentGeometry"}).size(), c.mapDrawn ? 4u : 2u) << c.what;
-        EXPECT_EQ(log.ContainsText("Нет источника света для теневой карты"), !c.light) << c.what;
+        int reported = 0;  // Once, not every frame.
+        for (const std::string& line : log.Lines())
+            reported += line.find("Нет источника света для теневой карты") != std::string::npos;
+        EXPECT_EQ(reported, c.light ? 0 : 1) << c.what;
         if (c.lostMap) {  // The next frame draws the map anew and the shadow with it.
             DrawFrame();
             EXPECT_EQ(Lines({"DrawCurrentGeometry"}).size(), 6u);
@@ -307,19 +307,6 @@ TEST_F(Receivers, WithoutMapTheChildrenAreDrawnOncePlainly)
         TearDown();
     }
     SetUp();  // For the fixture's own TearDown.
-}
-
-TEST_F(Receivers, MissingLightIsReportedOnceNotEveryFrame)
-{
-    Ptr<ShadowmapEffect> shadow = AddShadow();
-    shadow->SetLight(nullptr);
-    test::LogCapture log;
-    for (int i = 0; i < 3; ++i)
-        DrawFrame();
-    int count = 0;
-    for (const std::string& line : log.Lines())
-        count += line.find("Нет источника света для теневой карты") != std::string::npos;
-    EXPECT_EQ(count, 1);
 }
 
 TEST(ShadowmapEffectSettings, MapSizesOutsideTheRangeAreRefused)
@@ -388,7 +375,7 @@ TEST_F(Receivers, TheCausticIsAddedOverItsReceiversAndDrifts)
     EXPECT_EQ(Lines({"DrawCurrentGeometry"}).size(), 2u);
 }
 
-TEST(ProjectedCausticAnimation, ShowsTheCausticOfTheKeyInForceAndLeavesOtherOwnersAlone)
+TEST(ProjectedCausticAnimation, ShowsTheCausticOfTheKeyInForce)
 {
     Ptr<Texture> pictures[3] = {new Texture(), new Texture(), new Texture()};
     Ptr<TextureAnimation> animation = new TextureAnimation();
@@ -412,15 +399,6 @@ TEST(ProjectedCausticAnimation, ShowsTheCausticOfTheKeyInForceAndLeavesOtherOwne
         effect->Update(step.elapsed);  // The effect's update runs its controllers.
         EXPECT_EQ(effect->GetCaustic(), pictures[step.picture].Get()) << controller->TrackPosition();
     }
-    Ptr<TextureEffect> other = new TextureEffect();
-    Ptr<Texture> base = new Texture();
-    other->SetTexture(base.Get());
-    Ptr<ProjectedCausticAnimationController> stray = new ProjectedCausticAnimationController();
-    ASSERT_EQ(other->SetController(stray.Get()), kSuccess);
-    stray->SetTrackPeriod(3);
-    ASSERT_EQ(stray->AddFrame(test::Frame(animation.Get(), 0, 1)), kSuccess);
-    stray->Update(1.5);
-    EXPECT_EQ(other->GetTexture(), base.Get());
 }
 
 TEST(ReceiverStreamForms, FieldsAfterTheObjectFields)
@@ -530,47 +508,6 @@ TEST(ReceiverStreamForms, TheControllerKeepsItsCasters)
     auto* back = static_cast<RenderShadowmapEffectController*>(loaded->GetController(0));
     ASSERT_EQ(back->Casters().Count(), 1u);
     EXPECT_EQ(back->Casters().Get(0)->Name(), "Caster");
-}
-
-// Seeds for the object reader's fuzzer: each effect with everything it links to.
-TEST(ReceiverStreamForms, WriteFuzzSeeds)
-{
-    const char* corpus = std::getenv("ZEN_WRITE_EFFECT_SEEDS");
-    if (!corpus)
-        GTEST_SKIP() << "set ZEN_WRITE_EFFECT_SEEDS to the corpus folder to write seeds";
-    test::EngineScope engine;
-    Ptr<Light> sun = new Light(Light::kSpot);
-    Ptr<Triangles> caster = test::MakeQuad("Caster", 1.0f);
-    Ptr<ShadowmapEffect> shadow = new ShadowmapEffect();
-    shadow->SetLight(sun.Get());
-    Ptr<RenderShadowmapEffectController> controller = new RenderShadowmapEffectController();
-    ASSERT_EQ(controller->Casters().Add(caster.Get()), kSuccess);
-    ASSERT_EQ(shadow->SetController(controller.Get()), kSuccess);
-    Ptr<Image> picture = new Image(String("c.bmp"), Image::kR8G8B8, 2, 2);
-    Ptr<Texture> frames[2] = {new Texture(String("A"), picture.Get()), new Texture(String("B"), picture.Get())};
-    Ptr<TextureAnimation> animation = new TextureAnimation();
-    for (int i = 0; i < 2; ++i) {
-        auto* key = static_cast<TextureKeyframe*>(animation->NewKeyframe());
-        key->time = i / 2.0;
-        key->texture = frames[i].Get();
-        ASSERT_EQ(animation->AppendKeyframe(key), kSuccess);
-    }
-    Ptr<ProjectedCausticEffect> caustic = new ProjectedCausticEffect();
-    caustic->SetCaustic(frames[0].Get());
-    ASSERT_EQ(caustic->Receivers().Add(caster.Get()), kSuccess);
-    Ptr<ProjectedCausticAnimationController> flipbook = new ProjectedCausticAnimationController();
-    ASSERT_EQ(flipbook->AddFrame(test::Frame(animation.Get(), 0, 1)), kSuccess);
-    ASSERT_EQ(caustic->SetController(flipbook.Get()), kSuccess);
-    const struct {
-        const char* file;
-        Object* object;
-    } seeds[] = {{"effect-ShadowmapEffect.bin", shadow.Get()}, {"effect-ProjectedCausticEffect.bin", caustic.Get()}};
-    for (const auto& seed : seeds) {
-        Stream out;
-        ASSERT_EQ(out.WriteObject(seed.object), kSuccess);
-        std::ofstream(std::string(corpus) + "/ReadObjectFuzz/" + seed.file, std::ios::binary)
-            .write(reinterpret_cast<const char*>(out.Data()), static_cast<std::streamsize>(out.Position()));
-    }
 }
 
 TEST(ReceiverPrograms, EveryProgramIsInTheCatalogue)
