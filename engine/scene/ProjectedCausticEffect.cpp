@@ -55,6 +55,7 @@ bool ProjectedCausticEffect::PreparePass()
     if (!m_pass)
         return false;
     RenderState& state = m_pass->RenderStates()->Edit();
+    state.cullEnable = false;  // Over whichever sides the children drew; the depth test sorts it.
     state.alphaBlendEnable = true;
     state.srcBlend = RenderState::kBlendOne;
     state.destBlend = RenderState::kBlendOne;

@@ -218,6 +218,7 @@ bool ShadowmapEffect::PreparePasses()
         if (!m_shadowPass)
             return false;
         RenderState& state = m_shadowPass->RenderStates()->Edit();
+        state.cullEnable = false;  // Over whichever sides the children drew; the depth test sorts it.
         state.alphaBlendEnable = true;
         state.srcBlend = RenderState::kBlendZero;
         state.destBlend = RenderState::kBlendSourceColor;

@@ -156,6 +156,7 @@ TEST_F(Receivers, TheMapIsDrawnBeforeTheFrameThenChildrenThenTheShadowOverThem)
     EXPECT_EQ(state.destBlend, RenderState::kBlendSourceColor);
     EXPECT_FALSE(state.depthWrite);
     EXPECT_EQ(state.depthFunc, RenderState::kCompareLessEqual);
+    EXPECT_FALSE(state.cullEnable);  // Over both sides, as the children may have drawn them.
 }
 
 TEST_F(Receivers, TheMapCoordinatesPutTheBoundsCentreMidMapAndTheBiasTowardsTheLight)
@@ -350,6 +351,7 @@ TEST_F(Receivers, TheCausticIsAddedOverItsReceiversAndDrifts)
     EXPECT_EQ(state.srcBlend, RenderState::kBlendOne);
     EXPECT_EQ(state.destBlend, RenderState::kBlendOne);
     EXPECT_FALSE(state.depthWrite);
+    EXPECT_FALSE(state.cullEnable);
 
     // Coordinates of world points after 0.25 s: x and z times the scale, drifting by
     // speed x time x scale = 0.25 texture widths along (1, 0.6).
