@@ -18,6 +18,12 @@ namespace {
 
 // Never reset: the first ten moves of the process are ignored, however slowly they come.
 int32_t g_mouseMoveBudget = 10;
+// Where the pointer was at the last move message. The window system sends move messages that
+// move nothing (one when the window appears under the resting pointer, others when windows
+// change under it), so only a message at a new place counts, and the first one only tells
+// where the pointer rests.
+bool g_pointerKnown = false;
+uint32_t g_pointerX = 0, g_pointerY = 0;
 
 constexpr int kCustomDataResource = 134;
 constexpr int kMediaResource = 227;
@@ -71,6 +77,7 @@ int32_t Saver::MouseMoveBudget()
 void Saver::ResetMouseMoveBudgetForTesting()
 {
     g_mouseMoveBudget = 10;
+    g_pointerKnown = false;
 }
 
 // --- Lifecycle ------------------------------------------------------------------------------
@@ -234,10 +241,16 @@ int Saver::HandleInput(const InputEvent& event)
             m_running = false;
         break;
     case InputEvent::kMouse:
-        if (event.kind == InputEvent::kPressed)
+        if (event.kind == InputEvent::kPressed) {
             m_running = false;
-        else if (event.kind == InputEvent::kMoved && m_store.Current().exitOnMouseMove && --g_mouseMoveBudget < 0)
-            m_running = false;
+        } else if (event.kind == InputEvent::kMoved) {
+            const bool moved = g_pointerKnown && (event.code != g_pointerX || event.value != g_pointerY);
+            g_pointerKnown = true;
+            g_pointerX = event.code;
+            g_pointerY = event.value;
+            if (moved && m_store.Current().exitOnMouseMove && --g_mouseMoveBudget < 0)
+                m_running = false;
+        }
         break;
     case InputEvent::kSystem:
         if (event.kind == InputEvent::kClosed && event.code == 0)

@@ -21,6 +21,7 @@
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/vfs/FileManager.h"
+#include "platform/Platform.h"
 
 namespace brightfold {
 namespace {
@@ -196,6 +197,11 @@ int Saver::ShowLoadingScreen()
             DrawOverlayQuad();
         }
         renderer->FinishFrame();
+        // Wine shows a full-screen window's new contents only once its thread looks at its
+        // messages again, which the scene's loading would otherwise put off until the first
+        // frame: the loading screen would never be seen. The input this dispatches is queued
+        // for the frame loop as usual.
+        platform::PumpMessages();
     } else if (begun != zen::kFailure) {
         zen::Error("Неудачно начало рендеринга.");
         return 1;

@@ -2,9 +2,10 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) and runs them.
 #   scripts/fuzz.sh --corpus-only      every target over its seed corpus once (a regression run)
 #   scripts/fuzz.sh [SECONDS] [NAME]   fuzz each target (or just NAME) for SECONDS (default 600)
-#   scripts/fuzz.sh --write-scene-seeds  rewrites the scene seeds of ReadObjectFuzz and
-#                                        STRSceneCodecFuzz from the unit tests' sample scenes
-#                                        (after a change to what scene classes store)
+#   scripts/fuzz.sh --write-scene-seeds  rewrites the object-record seeds of ReadObjectFuzz,
+#                                        STRSceneCodecFuzz and ParticleSystemFuzz from the unit
+#                                        tests' sample scenes, and a default record of every
+#                                        registered class (after a change to what classes store)
 # New inputs go to build/fuzz/found/<target>/; crashes are written to the current folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."

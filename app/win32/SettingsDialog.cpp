@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -189,8 +190,13 @@ void SettingsDialog::Refresh(Saver& saver, HWND dialog)
     const zen::Renderer* renderer = zen::Renderer::Current();
     if (g_centre && renderer && renderer->DesktopModeIndex() >= 0) {
         const zen::DisplayMode& desktop = *renderer->GetDisplayMode(static_cast<uint32_t>(renderer->DesktopModeIndex()));
-        SetWindowPos(dialog, nullptr, static_cast<int>((desktop.width - 530u) / 2),
-                     static_cast<int>((desktop.height - 440u) / 2), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        // The dialog's size grows with the DPI, so the size it is centred by grows with it
+        // (otherwise at 144 DPI its right and bottom edges leave the screen); on a screen
+        // smaller than that it starts at the top left corner instead of far outside.
+        const int dpi = DialogDpi(dialog);
+        const int x = (static_cast<int>(desktop.width) - MulDiv(530, dpi, 96)) / 2;
+        const int y = (static_cast<int>(desktop.height) - MulDiv(440, dpi, 96)) / 2;
+        SetWindowPos(dialog, nullptr, std::max(x, 0), std::max(y, 0), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         g_centre = false;
     }
     FillModes(saver, dialog);

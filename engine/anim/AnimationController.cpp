@@ -8,6 +8,7 @@
 #include "engine/anim/FloatKeyframe.h"
 #include "engine/anim/Interpolation.h"
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 
 namespace zen {
@@ -290,6 +291,17 @@ Result AnimationController::Load(Stream& stream)
     m_frames = std::move(frames);
     m_trackPeriod = period;
     return kSuccess;
+}
+
+void AnimationController::VisitReferences(ReferenceVisitor& visitor)
+{
+    Controller::VisitReferences(visitor);
+    for (Ptr<Animation>& animation : m_animations)
+        visitor(animation);
+    for (BlendStage& stage : m_stages)
+        visitor(stage.animation);
+    for (AnimationFrame& frame : m_frames)
+        visitor(frame.animation);
 }
 
 }  // namespace zen

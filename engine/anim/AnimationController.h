@@ -80,6 +80,7 @@ public:
     // Search continues into the animations.
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Animations, stages, frames.
 
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;

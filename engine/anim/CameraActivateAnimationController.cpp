@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -126,6 +127,15 @@ Result CameraActivateAnimationController::Load(Stream& stream)
     m_targetAnimation = targetAnimation;
     m_controllers = std::move(controllers);
     return kSuccess;
+}
+
+void CameraActivateAnimationController::VisitReferences(ReferenceVisitor& visitor)
+{
+    AnimationController::VisitReferences(visitor);
+    for (Ptr<AnimationController>& controller : m_controllers)
+        visitor(controller);
+    visitor(m_cameraAnimation);
+    visitor(m_targetAnimation);
 }
 
 }  // namespace zen

@@ -30,6 +30,7 @@ public:
     uint32_t ControlledCount() const { return m_controllers.Count(); }
     AnimationController* GetControlled(uint32_t index) const;
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Also the three controllers.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 

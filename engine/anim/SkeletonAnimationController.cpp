@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 
 namespace zen {
@@ -121,6 +122,13 @@ Result SkeletonAnimationController::Load(Stream& stream)
     }
     m_boneControllers = std::move(controllers);
     return kSuccess;
+}
+
+void SkeletonAnimationController::VisitReferences(ReferenceVisitor& visitor)
+{
+    AnimationController::VisitReferences(visitor);
+    for (Ptr<AnimationController>& controller : m_boneControllers)
+        visitor(controller);
 }
 
 }  // namespace zen

@@ -32,6 +32,7 @@ public:
     uint32_t BoneControllerCount() const { return m_boneControllers.Count(); }
     AnimationController* GetBoneController(uint32_t index) const;
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Also the bone controllers.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 

@@ -37,6 +37,15 @@ Vector3 TransformDirection(const Matrix4& m, const Vector3& n)
             n.x * m.m[0][2] + n.y * m.m[1][2] + n.z * m.m[2][2]};
 }
 
+// The skin the vertex programs apply on `node`: its skin controller while inactive.
+const SkinPalette* FindProgramSkin(const Object& node)
+{
+    const SkinController* skin = SkinController::Find(&node);
+    return skin && !skin->IsActive() ? skin : nullptr;
+}
+
+const bool g_finderSet = (SkinPalette::SetFinder(&FindProgramSkin), true);
+
 }  // namespace
 
 SkinController::SkinController()
@@ -104,6 +113,22 @@ Result SkinController::WritePaletteConstants(Renderer& renderer) const
     }
     const float info[4] = {static_cast<float>(kPaletteRegister), 3.0f, 1.0f, 0.0f};
     renderer.SetVertexShaderConstants(kPaletteInfoRegister, info, 1);
+    return kSuccess;
+}
+
+Result SkinController::WritePalette(Renderer& renderer, uint32_t firstRegister) const
+{
+    const uint32_t bones = m_palette.Count();
+    if (bones == 0 || firstRegister + 3 * bones > kInfoRegister || !CheckBindings(false))
+        return kFailure;
+    for (uint32_t i = 0; i < bones; ++i) {
+        float columns[12];
+        PaletteRegisters(i, columns);
+        renderer.SetVertexShaderConstants(firstRegister + 3 * i, columns, 3);
+    }
+    const float last = static_cast<float>(bones - 1);
+    const float info[8] = {static_cast<float>(firstRegister), 3.0f, 1.0f, 0.0f, last, last, last, last};
+    renderer.SetVertexShaderConstants(kInfoRegister, info, 2);
     return kSuccess;
 }
 

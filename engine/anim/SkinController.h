@@ -6,6 +6,7 @@
 #include "engine/core/Matrix4.h"
 #include "engine/core/Ptr.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/SkinPalette.h"
 #include "engine/scene/Transform.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
@@ -32,7 +33,7 @@ class Renderer;
 // Stream form after the controller block: bone count (uint32), the bone links, the bind
 // transforms (40 bytes each), then the weights, indices, bind vertices, bind normals and bind
 // tangents links.
-class SkinController : public Controller {
+class SkinController : public Controller, public SkinPalette {
     ZEN_DECLARE_CLASS
 
 public:
@@ -74,6 +75,11 @@ public:
     // Writes the palette (one call per bone) and its info register into the vertex-program
     // constants. kFailure with more bones than the programs hold.
     Result WritePaletteConstants(Renderer& renderer) const;
+
+    // The skinning effects' view (SkinPalette; found on a node while the controller is inactive).
+    Vector4Buffer* BlendWeights() const override { return m_weights.Get(); }
+    Vector4Buffer* BlendIndices() const override { return m_indices.Get(); }
+    Result WritePalette(Renderer& renderer, uint32_t firstRegister) const override;
 
     // True when the bindings can be read safely (see above). With `log`, the first problem
     // found is written to the log.

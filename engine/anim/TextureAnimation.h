@@ -11,6 +11,7 @@ public:
     TextureAnimation() = default;
     Keyframe* NewKeyframe() const override;
     Keyframe::Kind KeyframeKind() const override;
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Also each key's texture.
 };
 
 }  // namespace zen

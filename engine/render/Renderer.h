@@ -193,6 +193,10 @@ public:
     // render-to-texture passes narrow their own viewport to the same band.
     void SetLetterbox(bool letterbox) { m_letterbox = letterbox; }
     bool Letterbox() const { return m_letterbox; }
+    // While set, opaque geometry is drawn with this one pass instead of its effect's passes, and
+    // blended geometry is left out (a depth-of-field effect's depth pass). Not owned.
+    void SetOverridePass(Pass* pass) { m_overridePass = pass; }
+    Pass* OverridePass() const { return m_overridePass; }
 
     // State stack: lights a pass pushes before drawing and pops, one at a time, after it.
     // PushLightState puts the light on the stack and then calls PushLight; kInvalidArgument for
@@ -246,6 +250,7 @@ private:
     bool m_mirrorCulling = false;
     bool m_depthEqual = false;
     bool m_letterbox = false;
+    Pass* m_overridePass = nullptr;    // See SetOverridePass; not owned.
     Array<Light*> m_stateStack;        // Lights pushed by the pass being drawn; not owned.
     DeferredQueue m_deferred;
     Array<PostUpdateController*> m_postUpdates;  // This frame's; not owned (the scene holds them).

@@ -7,13 +7,18 @@ namespace zen {
 // buffer, each in its own stream. A pass derives it from the buffers of the geometry it draws
 // and the renderer turns it into a device vertex declaration, rebuilt whenever it changes.
 struct VertexElement {
-    // The geometry buffer the stream is bound from.
-    enum Source : uint8_t { kVertices, kNormals, kColors, kTangents, kPointSizes, kTexCoords, kSourceCount };
+    // The geometry buffer the stream is bound from: the node's own, or (kSkinWeights,
+    // kSkinIndices) those of the skin that deforms it in the vertex program.
+    enum Source : uint8_t {
+        kVertices, kNormals, kColors, kTangents, kPointSizes, kTexCoords, kSkinWeights, kSkinIndices, kSourceCount
+    };
     // Data type on the device. Colours travel as packed 8-bit ARGB (what fixed-function vertex
     // colour takes); an IntBuffer stream carries four packed bytes per vertex.
     enum Type : uint8_t { kFloat1, kFloat2, kFloat3, kFloat4, kColor, kUByte4, kTypeCount };
     // Meaning for the shader inputs and the fixed-function pipeline.
-    enum Usage : uint8_t { kPosition, kNormal, kDiffuse, kTangent, kPointSize, kTexCoord, kBlendIndices, kUsageCount };
+    enum Usage : uint8_t {
+        kPosition, kNormal, kDiffuse, kTangent, kPointSize, kTexCoord, kBlendIndices, kBlendWeight, kUsageCount
+    };
 
     uint8_t stream = 0;      // Device stream index.
     uint8_t source = kVertices;

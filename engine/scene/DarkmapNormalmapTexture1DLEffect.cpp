@@ -1,11 +1,14 @@
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 
+#include <new>
+
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/LitPrograms.h"
+#include "engine/scene/SkinPrograms.h"
 
 namespace zen {
 
@@ -15,7 +18,7 @@ namespace {
 
 enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 
-constexpr const char* kVertexProgram20 =
+constexpr const char* kVertexProgram20Text =
     "vs_2_0\n"
     "dcl_position v0\n"
     "dcl_normal v1\n"
@@ -32,7 +35,36 @@ constexpr const char* kVertexProgram20 =
     "add r3, c17, -v0\n"
     ZEN_TO_TANGENT("oT3", "r3", "v2");
 
-constexpr const char* kPixelProgram20 =
+// The same for a mesh its skin deforms: position, normal and tangent through the bone palette
+// into the world, where the light and the eye are given on skinned draws; then into the
+// skinned tangent space (T r6, B r7, N r10).
+constexpr const char* kSkinnedVertexProgram20 =
+    "vs_2_0\n"
+    "dcl_position v0\n"
+    "dcl_normal v1\n"
+    "dcl_tangent v2\n"
+    "dcl_texcoord0 v3\n"
+    "dcl_texcoord1 v4\n"
+    "dcl_texcoord2 v5\n"
+    "dcl_blendweight v6\n"
+    "dcl_blendindices v7\n"
+    ZEN_SKIN("v6", "v7")
+    ZEN_SKIN_TANGENT("v6", "v2")
+    ZEN_SKIN_POSITION_FOG
+    "mov oT0, v3\n"
+    "mov oT1, v4\n"
+    "mov oT4, v5\n"
+    "mul r7.xyz, r10.yzxw, r6.zxyw\n"
+    "mad r7.xyz, -r10.zxyw, r6.yzxw, r7\n"
+    "dp3 oT2.x, r6, c16\n"
+    "dp3 oT2.y, r7, c16\n"
+    "dp3 oT2.z, r10, c16\n"
+    "add r3, c17, -r9\n"
+    "dp3 oT3.x, r6, r3\n"
+    "dp3 oT3.y, r7, r3\n"
+    "dp3 oT3.z, r10, r3\n";
+
+constexpr const char* kPixelProgram20Text =
     "ps_2_0\n"
     "def c7, 0, 1, 2, -1\n"
     "dcl t0.xy\n"
@@ -53,7 +85,7 @@ constexpr const char* kPixelProgram20 =
     ZEN_LIT_PIXEL_1DL
     "mov oC0, r4\n";
 
-constexpr const char* kVertexProgram11 =
+constexpr const char* kVertexProgram11Text =
     "vs_1_1\n"
     "dcl_position v0\n"
     "dcl_normal v1\n"
@@ -72,7 +104,7 @@ constexpr const char* kVertexProgram11 =
     "mov oD0.w, c8.w\n"
     "mov oD1, r11\n";
 
-constexpr const char* kPixelProgram11 =
+constexpr const char* kPixelProgram11Text =
     "ps.1.1\n"
     "tex t0\n"
     "tex t1\n"
@@ -85,19 +117,31 @@ constexpr const char* kPixelProgram11 =
 
 }  // namespace
 
+const char* const DarkmapNormalmapTexture1DLEffect::kVertexProgram20 = kVertexProgram20Text;
+const char* const DarkmapNormalmapTexture1DLEffect::kPixelProgram20 = kPixelProgram20Text;
+const char* const DarkmapNormalmapTexture1DLEffect::kVertexProgram11 = kVertexProgram11Text;
+const char* const DarkmapNormalmapTexture1DLEffect::kPixelProgram11 = kPixelProgram11Text;
+
 Result DarkmapNormalmapTexture1DLEffect::CreatePasses(uint32_t technique, Technique& out)
 {
     Ptr<GeometryNodeEffectPass> pass;
     if (technique == kPixelTechnique)
-        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs20", kVertexProgram20, "DarkmapNormalmapTexture1DL.ps20",
-                              kPixelProgram20);
+        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs20", kVertexProgram20Text, "DarkmapNormalmapTexture1DL.ps20",
+                              kPixelProgram20Text);
     else if (technique == kVertexTechnique)
-        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs11", kVertexProgram11, "DarkmapNormalmapTexture1DL.ps11",
-                              kPixelProgram11);
+        pass = CreateBumpPass("DarkmapNormalmapTexture1DL.vs11", kVertexProgram11Text, "DarkmapNormalmapTexture1DL.ps11",
+                              kPixelProgram11Text);
     else
         pass = CreateBumpPass(nullptr, nullptr, nullptr, nullptr);
     if (!pass || pass->AddInput(VertexElement::kTexCoords, DarkmapSet()) != kSuccess)
         return kOutOfMemory;
+    if (technique == kPixelTechnique) {
+        Ptr<VertexShader> skinned = new (std::nothrow)
+            VertexShader(String("DarkmapNormalmapTexture1DL.skinned.vs20"), String(kSkinnedVertexProgram20));
+        if (!skinned)
+            return kOutOfMemory;
+        pass->SetSkinnedVertexShader(skinned.Get());
+    }
     return out.AddPass(pass.Get());
 }
 
@@ -122,7 +166,7 @@ Result DarkmapNormalmapTexture1DLEffect::BindPass(GeometryNodeEffectPass& pass, 
     }
     if (BindTextures(renderer) != kSuccess || BindDarkmap(renderer, 2) != kSuccess)
         return kFailure;
-    m_lighting.WriteConstants(renderer, *this, Color(), node, false, true);
+    m_lighting.WriteConstants(renderer, *this, Color(), node, false, true, pass.IsSkinnedDraw());
     return kSuccess;
 }
 

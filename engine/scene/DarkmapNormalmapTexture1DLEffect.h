@@ -19,6 +19,13 @@ public:
     Light* GetLight() const { return m_lighting.Directional(); }
     void SetLight(Light* light) { m_lighting.SetDirectional(light); }
 
+    // The programs of techniques 0 and 1, which the light-mapped relief effects share (a light
+    // map multiplies as the dark map does).
+    static const char* const kVertexProgram20;
+    static const char* const kPixelProgram20;
+    static const char* const kVertexProgram11;
+    static const char* const kPixelProgram11;
+
     Result CreatePasses(uint32_t technique, Technique& out) override;
     void PreparePass(GeometryNodeEffectPass& pass, RenderState& state) override;
     Result BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node) override;

@@ -15,7 +15,7 @@ namespace {
 
 enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 
-constexpr const char* kVertexProgram20 =
+constexpr const char* kVertexProgram20Text =
     "vs_2_0\n"
     "dcl_position v0\n"
     "dcl_texcoord0 v1\n"
@@ -26,7 +26,7 @@ constexpr const char* kVertexProgram20 =
     "mov oT1, v2\n"
     "mov oT2, v3\n";
 
-constexpr const char* kPixelProgram20 =
+constexpr const char* kPixelProgram20Text =
     "ps_2_0\n"
     "def c7, 0, 1, 2, -1\n"
     "def c9, 0.5, 0.5, 1, 0\n"
@@ -47,7 +47,7 @@ constexpr const char* kPixelProgram20 =
     "mul r0, r0, v0\n"
     "mov oC0, r0\n";
 
-constexpr const char* kVertexProgram11 =
+constexpr const char* kVertexProgram11Text =
     "vs_1_1\n"
     "dcl_position v0\n"
     "dcl_texcoord0 v1\n"
@@ -58,7 +58,7 @@ constexpr const char* kVertexProgram11 =
     "mov oT1, v2\n"
     "mov oT2, v3\n";
 
-constexpr const char* kPixelProgram11 =
+constexpr const char* kPixelProgram11Text =
     "ps.1.1\n"
     "def c1, 0.5, 0.5, 1, 0\n"
     "tex t0\n"
@@ -70,6 +70,11 @@ constexpr const char* kPixelProgram11 =
     "mul r0, r0, v0\n";
 
 }  // namespace
+
+const char* const DarkmapNormalmapTextureEffect::kVertexProgram20 = kVertexProgram20Text;
+const char* const DarkmapNormalmapTextureEffect::kPixelProgram20 = kPixelProgram20Text;
+const char* const DarkmapNormalmapTextureEffect::kVertexProgram11 = kVertexProgram11Text;
+const char* const DarkmapNormalmapTextureEffect::kPixelProgram11 = kPixelProgram11Text;
 
 Result DarkmapNormalmapTextureEffect::SetDarkmapSet(uint32_t set)
 {
@@ -86,11 +91,11 @@ Result DarkmapNormalmapTextureEffect::CreatePasses(uint32_t technique, Technique
 {
     Ptr<GeometryNodeEffectPass> pass;
     if (technique == kPixelTechnique)
-        pass = GeometryNodeEffectPass::Create(this, "DarkmapNormalmapTexture.vs20", kVertexProgram20,
-                                              "DarkmapNormalmapTexture.ps20", kPixelProgram20);
+        pass = GeometryNodeEffectPass::Create(this, "DarkmapNormalmapTexture.vs20", kVertexProgram20Text,
+                                              "DarkmapNormalmapTexture.ps20", kPixelProgram20Text);
     else if (technique == kVertexTechnique)
-        pass = GeometryNodeEffectPass::Create(this, "DarkmapNormalmapTexture.vs11", kVertexProgram11,
-                                              "DarkmapNormalmapTexture.ps11", kPixelProgram11);
+        pass = GeometryNodeEffectPass::Create(this, "DarkmapNormalmapTexture.vs11", kVertexProgram11Text,
+                                              "DarkmapNormalmapTexture.ps11", kPixelProgram11Text);
     else
         pass = GeometryNodeEffectPass::Create(this, nullptr, nullptr, nullptr, nullptr);
     if (!pass || pass->AddInput(VertexElement::kTexCoords, TexCoordSet()) != kSuccess)

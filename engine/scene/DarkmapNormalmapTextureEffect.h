@@ -21,6 +21,13 @@ public:
     uint32_t DarkmapSet() const { return m_darkmapSet; }
     Result SetDarkmapSet(uint32_t set);  // kInvalidArgument past 7; the passes are built again.
 
+    // The programs of techniques 0 and 1, which the light-mapped relief effects share (a light
+    // map multiplies as the dark map does).
+    static const char* const kVertexProgram20;
+    static const char* const kPixelProgram20;
+    static const char* const kVertexProgram11;
+    static const char* const kPixelProgram11;
+
     Result CreatePasses(uint32_t technique, Technique& out) override;
     void PreparePass(GeometryNodeEffectPass& pass, RenderState& state) override;
     Result BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node) override;

@@ -63,10 +63,10 @@ Result EffectLighting::Check(GeometryNodeEffect& effect, bool point) const
 
 void EffectLighting::ComputeConstants(const GeometryNodeEffect& effect, const Vector4& color, const GeometryNode& node,
                                       const Vector4* eye, bool point, Vector4 (&vertex)[kVertexRegisterCount],
-                                      Vector4 (&pixel)[kPixelRegisterCount]) const
+                                      Vector4 (&pixel)[kPixelRegisterCount], bool worldSpace) const
 {
-    Matrix4 toModel;
-    if (!node.WorldTransform().ToMatrix().Inverse(toModel))
+    Matrix4 toModel = Matrix4::Identity();
+    if (!worldSpace && !node.WorldTransform().ToMatrix().Inverse(toModel))
         toModel = Matrix4::Identity();
     const DeviceLight sun = m_directional ? m_directional->ToDeviceLight() : DeviceLight{};
     const DeviceLight lamp = point && m_point ? m_point->ToDeviceLight() : DeviceLight{};
@@ -113,7 +113,7 @@ void EffectLighting::ComputeConstants(const GeometryNodeEffect& effect, const Ve
 }
 
 void EffectLighting::WriteConstants(Renderer& renderer, const GeometryNodeEffect& effect, const Vector4& color,
-                                    const GeometryNode& node, bool point, bool pixel) const
+                                    const GeometryNode& node, bool point, bool pixel, bool worldSpace) const
 {
     Vector4 vertex[kVertexRegisterCount];
     Vector4 pixelValues[kPixelRegisterCount];
@@ -123,7 +123,7 @@ void EffectLighting::WriteConstants(Renderer& renderer, const GeometryNodeEffect
         const Vector3 position = camera->Position();
         eye = Vector4{position.x, position.y, position.z, 1};
     }
-    ComputeConstants(effect, color, node, &eye, point, vertex, pixelValues);
+    ComputeConstants(effect, color, node, &eye, point, vertex, pixelValues, worldSpace);
     renderer.SetVertexShaderConstants(kFirstVertexRegister, &vertex[0].x, kVertexRegisterCount);
     if (pixel)
         renderer.SetPixelShaderConstants(0, &pixelValues[0].x, kPixelRegisterCount);

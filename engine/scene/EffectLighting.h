@@ -54,13 +54,15 @@ public:
     Result Check(GeometryNodeEffect& effect, bool point) const;
 
     // The constants above for `node` seen from the renderer's camera, the colour `color`
-    // scaling the lit result. `pixel` also writes the per-pixel programs' constants.
+    // scaling the lit result. `pixel` also writes the per-pixel programs' constants. With
+    // `worldSpace` (a skinned draw, whose vertices the palette carries into the world) the
+    // directions and positions stay in world space instead of the node's model space.
     void WriteConstants(Renderer& renderer, const GeometryNodeEffect& effect, const Vector4& color,
-                        const GeometryNode& node, bool point, bool pixel) const;
+                        const GeometryNode& node, bool point, bool pixel, bool worldSpace = false) const;
     // The values without a renderer (what WriteConstants writes): vertex c8-c19, pixel c0-c6.
     void ComputeConstants(const GeometryNodeEffect& effect, const Vector4& color, const GeometryNode& node,
                           const Vector4* eye, bool point, Vector4 (&vertex)[kVertexRegisterCount],
-                          Vector4 (&pixel)[kPixelRegisterCount]) const;
+                          Vector4 (&pixel)[kPixelRegisterCount], bool worldSpace = false) const;
 
     // Fixed function: the lights on the renderer's state stack (the pass's caller pops them).
     Result PushLights(Renderer& renderer, bool point) const;

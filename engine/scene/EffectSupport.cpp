@@ -1,5 +1,7 @@
 #include "engine/scene/EffectSupport.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "engine/core/MessageLog.h"
@@ -7,6 +9,7 @@
 #include "engine/scene/CubeTexture.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/GeometryNodeEffect.h"
+#include "engine/scene/Image.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/VolumeTexture.h"
 
@@ -25,6 +28,29 @@ Result EffectSupport::CheckTexture(GeometryNodeEffect& effect, const BaseTexture
     std::snprintf(detail, sizeof detail, "нет изображения: %s", what);
     const GeometryNodeEffect::Problem problem = GeometryNodeEffect::kProblemMissingTexture;
     return effect.ReportProblem(problem, detail);
+}
+
+float EffectSupport::ReliefMean(const Texture* normalMap)
+{
+    const Image* image = normalMap ? normalMap->GetImage() : nullptr;
+    const uint32_t format = image ? image->Format() : 0;
+    if (!image || !image->Data() || (format != Image::kR8G8B8 && format != Image::kR8G8B8A8))
+        return 1.0f;
+    const uint32_t step = format == Image::kR8G8B8 ? 3 : 4;
+    const uint64_t count = static_cast<uint64_t>(image->Width()) * image->Height();
+    if (count == 0)
+        return 1.0f;
+    double sum = 0;
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint8_t* texel = image->Data() + i * step;
+        double n[3];
+        for (int c = 0; c < 3; ++c)
+            n[c] = texel[c] / 255.0 * 2 - 1;
+        const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        if (length > 0)
+            sum += std::max(0.0, (0.5 * n[0] + 0.5 * n[1] + n[2]) / length);
+    }
+    return static_cast<float>(sum / static_cast<double>(count));
 }
 
 void EffectSupport::PrepareLitStages(RenderState& state, const Vector4& color)

@@ -13,6 +13,7 @@
 namespace zen {
 
 class GeometryNodeEffect;
+class Texture;
 class Object;
 class Rtti;
 class String;
@@ -25,6 +26,11 @@ public:
     // kSuccess when `texture` is there with an image; otherwise `effect` reports a missing
     // texture (once), naming `what` ("текстура", "карта нормалей", ...), and kFailure.
     static Result CheckTexture(GeometryNodeEffect& effect, const BaseTexture* texture, const char* what = "текстура");
+
+    // The relief factor N . (0.5, 0.5, 1) of a normal map (texels n x 0.5 + 0.5, 8-bit RGB or
+    // RGBA) averaged over its texels: what the unlit relief effects scale the plain texture by
+    // when they fall back to the fixed-function pipeline. 1 (a flat map) without an image.
+    static float ReliefMean(const Texture* normalMap);
 
     // Fixed function, lit: stage 0 texture x lit colour, stage 1 x `color` (specular is added
     // by the pipeline after the stages).

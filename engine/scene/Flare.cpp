@@ -143,6 +143,8 @@ void Flare::DrawMeasured(Renderer* renderer, bool deferred)
 void Flare::Draw(Renderer* renderer)
 {
     // A blended flare only queues itself here; it is measured when the queue draws it.
+    if (renderer && renderer->OverridePass())
+        return;  // A light, not a surface: no part of a depth pass.
     const bool queued = GetEffect() && GetEffect()->IsBlended();
     if (queued) {
         GeometryNode::Draw(renderer);

@@ -140,6 +140,16 @@ void GeometryNode::Draw(Renderer* renderer)
 {
     if (!renderer || !m_effect || !m_effect->IsEnabled())
         return;
+    if (Pass* override = renderer->OverridePass()) {
+        if (!m_effect->IsBlended()) {
+            renderer->SetCurrentGeometry(this);
+            renderer->SetCurrentPass(override);
+            renderer->SetPass(override);
+            if (override->Apply(renderer) == kSuccess)
+                DrawPrimitives(renderer);
+        }
+        return;
+    }
     if (!m_effect->IsBlended()) {
         DrawPasses(renderer);
         return;

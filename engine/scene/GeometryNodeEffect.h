@@ -51,6 +51,7 @@ public:
         kProblemMissingTexture = 1u << 1,
         kProblemMissingLight = 1u << 2,
         kProblemWrongLight = 1u << 3,
+        kProblemSkin = 1u << 4,  // A skin the vertex program cannot apply.
     };
     Result ReportProblem(Problem problem, const char* detail);
     bool HasReported(Problem problem) const { return (m_reported & problem) != 0; }

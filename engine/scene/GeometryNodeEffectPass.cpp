@@ -7,6 +7,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/GeometryNodeEffect.h"
+#include "engine/scene/SkinPalette.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
 
@@ -19,7 +20,8 @@ namespace {
 // The device meaning of each source, in VertexElement::Source order.
 constexpr VertexElement::Usage kUsages[] = {VertexElement::kPosition, VertexElement::kNormal,
                                             VertexElement::kDiffuse,  VertexElement::kTangent,
-                                            VertexElement::kPointSize, VertexElement::kTexCoord};
+                                            VertexElement::kPointSize, VertexElement::kTexCoord,
+                                            VertexElement::kBlendWeight, VertexElement::kBlendIndices};
 static_assert(sizeof kUsages / sizeof kUsages[0] == VertexElement::kSourceCount, "one usage per source");
 
 // The device type of a buffer's elements; false for a kind no stream takes.
@@ -97,12 +99,20 @@ void GeometryNodeEffectPass::SetShaders(VertexShader* vertexShader, PixelShader*
     m_pixelShader = pixelShader;
 }
 
+void GeometryNodeEffectPass::SetSkinnedVertexShader(VertexShader* vertexShader)
+{
+    m_skinnedVertexShader = vertexShader;
+}
+
 Object* GeometryNodeEffectPass::FindByName(const String& name)
 {
     if (Object* found = Pass::FindByName(name))
         return found;
     if (m_vertexShader)
         if (Object* found = m_vertexShader->FindByName(name))
+            return found;
+    if (m_skinnedVertexShader)
+        if (Object* found = m_skinnedVertexShader->FindByName(name))
             return found;
     return m_pixelShader ? m_pixelShader->FindByName(name) : nullptr;
 }
@@ -114,6 +124,8 @@ void GeometryNodeEffectPass::CollectByType(const Rtti* type, Array<Object*>& out
         m_vertexShader->CollectByType(type, out);
     if (m_pixelShader)
         m_pixelShader->CollectByType(type, out);
+    if (m_skinnedVertexShader)
+        m_skinnedVertexShader->CollectByType(type, out);
 }
 
 Buffer* GeometryNodeEffectPass::SourceBuffer(const GeometryNode& node, uint32_t source, uint32_t set)
@@ -125,6 +137,13 @@ Buffer* GeometryNodeEffectPass::SourceBuffer(const GeometryNode& node, uint32_t 
     case VertexElement::kTangents: return node.Tangents();
     case VertexElement::kPointSizes: return node.PointSizes();
     case VertexElement::kTexCoords: return node.TexCoords(set);
+    case VertexElement::kSkinWeights:
+    case VertexElement::kSkinIndices: {
+        const SkinPalette* skin = SkinPalette::Find(node);
+        if (!skin)
+            return nullptr;
+        return source == VertexElement::kSkinWeights ? skin->BlendWeights() : skin->BlendIndices();
+    }
     default: return nullptr;
     }
 }
@@ -172,11 +191,14 @@ void GeometryNodeEffectPass::Invalidate()
 
 // --- Apply ----------------------------------------------------------------------------------
 
-bool GeometryNodeEffectPass::BuildLayout(const GeometryNode& node, VertexLayout& layout) const
+bool GeometryNodeEffectPass::BuildLayout(const GeometryNode& node, VertexLayout& layout, bool skinned) const
 {
+    // A skinned draw reads the skin's weights and indices after the pass's own inputs.
+    constexpr Input kSkinInputs[2] = {{VertexElement::kSkinWeights, 0, true}, {VertexElement::kSkinIndices, 0, true}};
     uint8_t texCoordIndex = 0;
-    for (uint32_t i = 0; i < m_inputCount; ++i) {
-        const Input& input = m_inputs[i];
+    const uint32_t count = m_inputCount + (skinned ? 2 : 0);
+    for (uint32_t i = 0; i < count; ++i) {
+        const Input& input = i < m_inputCount ? m_inputs[i] : kSkinInputs[i - m_inputCount];
         Buffer* buffer = SourceBuffer(node, input.source, input.set);
         VertexElement element;
         if (!buffer || buffer->GetCount() == 0 || !ElementType(*buffer, element.type)) {
@@ -203,10 +225,11 @@ void GeometryNodeEffectPass::BindStreams(Renderer& renderer, const GeometryNode&
     }
 }
 
-void GeometryNodeEffectPass::BindTransforms(Renderer& renderer, const GeometryNode& node) const
+void GeometryNodeEffectPass::BindTransforms(Renderer& renderer, const GeometryNode& node, bool skinned) const
 {
     const Camera* camera = renderer.GetCamera();
-    const Matrix4 world = node.WorldTransform().ToMatrix();
+    // The palette already carries skinned vertices into the world.
+    const Matrix4 world = skinned ? Matrix4::Identity() : node.WorldTransform().ToMatrix();
     const Matrix4 view = camera ? camera->View() : Matrix4::Identity();
     const Matrix4 projection = camera ? camera->Projection() : Matrix4::Identity();
     if (!m_vertexShader) {
@@ -228,16 +251,21 @@ Result GeometryNodeEffectPass::Apply(Renderer* renderer)
     GeometryNode* node = renderer->CurrentGeometry();
     if (!node)
         return kFailure;
+    const SkinPalette* skin = m_skinnedVertexShader ? SkinPalette::Find(*node) : nullptr;
+    m_skinnedDraw = skin != nullptr;
     VertexLayout layout;
-    if (!BuildLayout(*node, layout))
+    if (!BuildLayout(*node, layout, m_skinnedDraw))
         return m_effect->ReportProblem(GeometryNodeEffect::kProblemMissingBuffer,
                                        "у геометрии нет буфера, который читает проход");
     SetLayout(layout);
     BindStreams(*renderer, *node);
     renderer->SetIndices(node->Indices());
-    renderer->SetVertexShader(m_vertexShader.Get());
+    renderer->SetVertexShader(m_skinnedDraw ? m_skinnedVertexShader.Get() : m_vertexShader.Get());
     renderer->SetPixelShader(m_pixelShader.Get());
-    BindTransforms(*renderer, *node);
+    BindTransforms(*renderer, *node, m_skinnedDraw);
+    if (skin && skin->WritePalette(*renderer, kSkinPaletteRegister) != kSuccess)
+        return m_effect->ReportProblem(GeometryNodeEffect::kProblemSkin,
+                                       "скин не помещается в программу или его привязки неверны");
     return m_effect->BindPass(*this, *renderer, *node);
 }
 

@@ -29,6 +29,7 @@ public:
     static constexpr uint32_t kWorldViewProjectionRegister = 0;
     static constexpr uint32_t kWorldViewRegister = 4;
     static constexpr uint32_t kEffectRegister = 8;  // First register the effect's own values use.
+    static constexpr uint32_t kSkinPaletteRegister = 24;  // The bone palette of skinned draws.
 
     // `effect` owns the pass through its technique (a plain back-pointer).
     explicit GeometryNodeEffectPass(GeometryNodeEffect* effect = nullptr);
@@ -54,6 +55,15 @@ public:
     VertexShader* GetVertexShader() const { return m_vertexShader.Get(); }
     PixelShader* GetPixelShader() const { return m_pixelShader.Get(); }
     bool UsesShaders() const { return m_vertexShader || m_pixelShader; }
+    // A vertex program that also skins (vs_2_0 reading BLENDWEIGHT and BLENDINDICES and the
+    // palette, SkinPalette): drawn instead of the plain one for a node whose skin leaves the
+    // deformation to the programs. Such a draw reads the skin's weights and indices after the
+    // pass's inputs, sets c0-c7 without the node's world transform (the palette carries the
+    // vertices into the world) and writes the palette from kSkinPaletteRegister.
+    void SetSkinnedVertexShader(VertexShader* vertexShader);
+    VertexShader* GetSkinnedVertexShader() const { return m_skinnedVertexShader.Get(); }
+    // Whether the last Apply drew skinned (the effect's lighting is then in world space).
+    bool IsSkinnedDraw() const { return m_skinnedDraw; }
     // The search visits the pass's shaders too, so their programs can be found without a device.
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
@@ -78,13 +88,15 @@ private:
     };
 
     // Builds the layout of `node`'s buffers; false when a required one is missing or empty.
-    bool BuildLayout(const GeometryNode& node, VertexLayout& layout) const;
+    bool BuildLayout(const GeometryNode& node, VertexLayout& layout, bool skinned) const;
     void BindStreams(Renderer& renderer, const GeometryNode& node) const;
-    void BindTransforms(Renderer& renderer, const GeometryNode& node) const;
+    void BindTransforms(Renderer& renderer, const GeometryNode& node, bool skinned) const;
 
     GeometryNodeEffect* m_effect;  // Not owned (see the constructor).
     Ptr<VertexShader> m_vertexShader;
     Ptr<PixelShader> m_pixelShader;
+    Ptr<VertexShader> m_skinnedVertexShader;
+    bool m_skinnedDraw = false;
     Input m_inputs[VertexLayout::kMaxElements] = {};
     uint32_t m_inputCount = 0;
 };

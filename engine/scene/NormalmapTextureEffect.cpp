@@ -78,26 +78,7 @@ NormalmapTextureEffect::NormalmapTextureEffect()
 void NormalmapTextureEffect::SetNormalMap(Texture* texture)
 {
     m_normalMap = texture;
-    // The relief factor N . (0.5, 0.5, 1) averaged over the texels (flat: 1).
-    m_reliefMean = 1.0f;
-    const Image* image = texture ? texture->GetImage() : nullptr;
-    const uint32_t format = image ? image->Format() : 0;
-    if (image && image->Data() && (format == Image::kR8G8B8 || format == Image::kR8G8B8A8)) {
-        const uint32_t step = format == Image::kR8G8B8 ? 3 : 4;
-        const uint64_t count = static_cast<uint64_t>(image->Width()) * image->Height();
-        double sum = 0;
-        for (uint64_t i = 0; i < count; ++i) {
-            const uint8_t* texel = image->Data() + i * step;
-            double n[3];
-            for (int c = 0; c < 3; ++c)
-                n[c] = texel[c] / 255.0 * 2 - 1;
-            const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-            if (length > 0)
-                sum += std::max(0.0, (0.5 * n[0] + 0.5 * n[1] + n[2]) / length);
-        }
-        if (count > 0)
-            m_reliefMean = static_cast<float>(sum / static_cast<double>(count));
-    }
+    m_reliefMean = EffectSupport::ReliefMean(texture);
     PreparePasses();
 }
 

@@ -221,7 +221,9 @@ void SceneNode::Update(double time)
 
 void SceneNode::Draw(Renderer* renderer)
 {
-    if (!m_effects) {
+    // An override pass (a depth pass) wants the bare geometry: the effects' passes would change
+    // targets and programs under it.
+    if (!m_effects || (renderer && renderer->OverridePass())) {
         DrawChildren(renderer);
         return;
     }

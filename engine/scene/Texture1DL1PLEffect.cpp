@@ -1,11 +1,14 @@
 #include "engine/scene/Texture1DL1PLEffect.h"
 
+#include <new>
+
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/LitPrograms.h"
+#include "engine/scene/SkinPrograms.h"
 
 namespace zen {
 
@@ -26,6 +29,23 @@ constexpr const char* kVertexProgram20 =
     "mov oT2.xyz, c16\n"
     "add oT3.xyz, c17, -v0\n"
     "add oT4.xyz, c18, -v0\n";
+
+// The same for a mesh its skin deforms: the bind pose through the bone palette into the world,
+// where the lights and the eye are given on skinned draws.
+constexpr const char* kSkinnedVertexProgram20 =
+    "vs_2_0\n"
+    "dcl_position v0\n"
+    "dcl_normal v1\n"
+    "dcl_texcoord v2\n"
+    "dcl_blendweight v3\n"
+    "dcl_blendindices v4\n"
+    ZEN_SKIN("v3", "v4")
+    ZEN_SKIN_POSITION_FOG
+    "mov oT0, v2\n"
+    "mov oT1.xyz, r10\n"
+    "mov oT2.xyz, c16\n"
+    "add oT3.xyz, c17, -r9\n"
+    "add oT4.xyz, c18, -r9\n";
 
 constexpr const char* kPixelProgram20 =
     "ps_2_0\n"
@@ -86,6 +106,13 @@ Result Texture1DL1PLEffect::CreatePasses(uint32_t technique, Technique& out)
     if (!pass || pass->AddInput(VertexElement::kNormals) != kSuccess ||
         pass->AddInput(VertexElement::kTexCoords, TexCoordSet()) != kSuccess)
         return kOutOfMemory;
+    if (technique == kPixelTechnique) {
+        Ptr<VertexShader> skinned =
+            new (std::nothrow) VertexShader(String("Texture1DL1PL.skinned.vs20"), String(kSkinnedVertexProgram20));
+        if (!skinned)
+            return kOutOfMemory;
+        pass->SetSkinnedVertexShader(skinned.Get());
+    }
     return out.AddPass(pass.Get());
 }
 
@@ -102,7 +129,7 @@ Result Texture1DL1PLEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& ren
     renderer.SetTexture(0, GetTexture());
     if (!pass.UsesShaders())
         return m_lighting.PushLights(renderer, true);
-    m_lighting.WriteConstants(renderer, *this, Color(), node, true, true);
+    m_lighting.WriteConstants(renderer, *this, Color(), node, true, true, pass.IsSkinnedDraw());
     return kSuccess;
 }
 

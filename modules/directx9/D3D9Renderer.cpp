@@ -161,6 +161,13 @@ void D3D9Renderer::ReleaseDevice()
     }
     m_device->Release();
     m_device = nullptr;
+    if (m_desktopRampKept) {
+        if (HDC screen = GetDC(nullptr)) {
+            SetDeviceGammaRamp(screen, &m_desktopRamp);
+            ReleaseDC(nullptr, screen);
+        }
+        m_desktopRampKept = false;
+    }
     m_stage = Stage::kDirect3D;
     SetCapabilities(RendererCapabilities{});
 }

@@ -189,6 +189,8 @@ private:
     IDirect3D9* m_direct3d = nullptr;        // Owned reference; null when Direct3DCreate9 failed.
     IDirect3DDevice9* m_device = nullptr;    // Owned reference; null without a device.
     D3DPRESENT_PARAMETERS m_presentation{};  // Of the current device (reused by a reset).
+    D3DGAMMARAMP m_desktopRamp{};             // The screen's ramp before our first change...
+    bool m_desktopRampKept = false;           // ...when it could be read; put back with the device.
     D3D9ModeList m_modeList;                 // The device formats behind the base's mode records.
     uint32_t m_modeIndex = 0;                // Mode of the current device.
     D3D9Capabilities m_capabilities;

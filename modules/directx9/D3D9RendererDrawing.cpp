@@ -25,7 +25,7 @@ constexpr D3DDECLTYPE kDeclTypes[] = {D3DDECLTYPE_FLOAT1, D3DDECLTYPE_FLOAT2,   
 static_assert(sizeof kDeclTypes / sizeof kDeclTypes[0] == VertexElement::kTypeCount, "one device type per element type");
 constexpr D3DDECLUSAGE kDeclUsages[] = {D3DDECLUSAGE_POSITION,  D3DDECLUSAGE_NORMAL,   D3DDECLUSAGE_COLOR,
                                         D3DDECLUSAGE_TANGENT,   D3DDECLUSAGE_PSIZE,    D3DDECLUSAGE_TEXCOORD,
-                                        D3DDECLUSAGE_BLENDINDICES};
+                                        D3DDECLUSAGE_BLENDINDICES, D3DDECLUSAGE_BLENDWEIGHT};
 static_assert(sizeof kDeclUsages / sizeof kDeclUsages[0] == VertexElement::kUsageCount,
               "one device usage per element usage");
 

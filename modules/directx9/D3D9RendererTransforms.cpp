@@ -108,6 +108,14 @@ void D3D9Renderer::SetGammaRamp(const uint16_t* ramp)
 {
     if (!ramp || !m_device)
         return;
+    // The ramp is the whole screen's, and nothing puts the desktop's back when the device goes:
+    // keep it before the first change so that releasing the device can restore it.
+    if (!m_desktopRampKept) {
+        if (HDC screen = GetDC(nullptr)) {
+            m_desktopRampKept = GetDeviceGammaRamp(screen, &m_desktopRamp) != FALSE;
+            ReleaseDC(nullptr, screen);
+        }
+    }
     D3DGAMMARAMP deviceRamp;
     static_assert(sizeof deviceRamp == 3 * 256 * sizeof(uint16_t), "red, green and blue, 256 entries each");
     std::copy(ramp, ramp + 256, deviceRamp.red);

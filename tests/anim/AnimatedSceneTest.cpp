@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -29,7 +28,7 @@
 #include "support/TempFolder.h"
 
 // A scene with every animation class through the scene file and back: the same classes, the
-// same links, and the same motion afterwards. It also writes the fuzzers' seeds on request.
+// same links, and the same motion afterwards.
 namespace zen {
 namespace {
 
@@ -151,57 +150,6 @@ TEST_F(AnimatedSceneFile, KeepsEveryClassAndMovesTheSameAfterLoading)
     auto* tip = static_cast<Node*>(copy.FindByName(String("Tip")));
     auto* goal = static_cast<Node*>(copy.FindByName(String("Goal")));
     EXPECT_LT((tip->WorldTransform().translation - goal->WorldTransform().translation).Length(), 35.0f);
-}
-
-// ZEN_WRITE_SCENE_SEEDS=<tests/fuzz/corpus> writes the scene and some of its controllers alone
-// as seeds of the scene-file and object-record fuzzers.
-TEST_F(AnimatedSceneFile, WriteFuzzSeeds)
-{
-    const char* corpus = std::getenv("ZEN_WRITE_SCENE_SEEDS");
-    if (!corpus)
-        GTEST_SKIP() << "set ZEN_WRITE_SCENE_SEEDS to the corpus folder to write seeds";
-    Ptr<SceneNode> scene = test::BuildAnimatedScene();
-    auto write = [corpus](const std::string& path, const Bytes& bytes, size_t skip) {
-        std::ofstream(std::string(corpus) + path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data() + skip), static_cast<std::streamsize>(bytes.size() - skip));
-    };
-    const Bytes whole = Save(scene.Get());
-    write("/STRSceneCodecFuzz/scene-animated.STR", whole, 0);
-    write("/ReadObjectFuzz/scene-animated.bin", whole, 12);
-    // Records that stand alone, made of nodes without parents (a node's parent link would carry
-    // its whole ancestry along).
-    Ptr<Camera> cameras[2] = {new Camera(), new Camera()};
-    Ptr<SceneNode> loose[3] = {new SceneNode(), new SceneNode(), new SceneNode()};
-    Ptr<NodeAnimationController> flight(new NodeAnimationController());
-    Ptr<NodeAnimation> path = test::MakeAnimation<NodeAnimation, NodeKeyframe, float>(
-        "p", {{0.0, 0.0f}, {0.25, 1.0f}, {0.75, 2.0f}}, [](NodeKeyframe& key, float x) { key.translation = {x, 0, 0}; });
-    (void)flight->AddAnimation(path.Get());
-    (void)flight->AddFrame(test::Frame(path.Get(), 0, 0.6, AnimationFrame::kClamp, 2, 0.5));
-    (void)flight->AddFrame(test::Frame(path.Get(), 0.4, 1, AnimationFrame::kPingPong, 3));
-    flight->SetTrackPeriod(5);
-    (void)cameras[0]->SetController(flight.Get());
-    Ptr<ScreensaverController> director(new ScreensaverController());
-    (void)director->AddSet(cameras[0].Get(), 1, 10);
-    (void)director->AddSet(cameras[1].Get(), 0.5, 4);
-    Ptr<SkinController> skin(new SkinController());
-    (void)skin->AddBone(loose[0].Get(), Transform());
-    (void)skin->AddBone(loose[1].Get(), Transform());
-    skin->SetBindVertices(test::MakeVector3Buffer({{0, 0, 0}, {1, 0, 0}}).Get());
-    skin->SetWeights(test::MakeVector4Buffer({{1, 0, 0, 0}, {0.5f, 0.5f, 0, 0}}).Get());
-    skin->SetIndices(test::MakeVector4Buffer({{0, 0, 0, 0}, {0, 1, 0, 0}}).Get());
-    Ptr<IKController> ik(new IKController());
-    for (Ptr<SceneNode>& node : loose)
-        (void)ik->AddChainNode(node.Get());
-    const struct {
-        const char* name;
-        Object* object;
-    } parts[] = {{"node-animation", flight.Get()}, {"director", director.Get()}, {"skin", skin.Get()},
-                 {"ik", ik.Get()}, {"texture-flipbook", scene->FindByName(String("Slides"))}};
-    for (const auto& part : parts) {
-        const Bytes record = test::SavedRecord(part.object);
-        ASSERT_FALSE(record.empty()) << part.name;
-        write(std::string("/ReadObjectFuzz/anim-") + part.name + ".bin", record, 0);
-    }
 }
 
 }  // namespace

@@ -146,16 +146,6 @@ TEST(AnimationKinds, EachMakesItsKeyKindAndRefusesOthers)
     }
 }
 
-TEST(AnimationKinds, KeyDefaults)
-{
-    const NodeKeyframe node;
-    EXPECT_EQ(node.translation, (Vector3{0, 0, 0}));
-    EXPECT_EQ(node.rotation, (Quaternion{0, 0, 0, 1}));
-    EXPECT_EQ(node.scale, (Vector3{1, 1, 1}));
-    EXPECT_TRUE(BoolKeyframe().value);
-    EXPECT_EQ(TextureKeyframe().texture.Get(), nullptr);
-}
-
 TEST(AnimationKinds, AppendRefusesTimesOutOfOrderOrNotFinite)
 {
     Ptr<FloatAnimation> animation = FloatKeys({{0.2, 1.0f}});

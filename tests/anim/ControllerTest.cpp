@@ -14,10 +14,7 @@
 namespace zen {
 namespace {
 
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(std::vector<uint8_t> bytes) { AdoptBuffer(std::move(bytes)); }
-};
+using test::ByteStream;
 
 // Accepts writes until `budget` bytes have gone, then refuses every write.
 class ShortStream : public Stream {

@@ -364,7 +364,7 @@ TEST(SkeletonAnimationController, ListingItselfDoesNotRecurseAndStreamsItsBones)
 
 // --- Inverse kinematics ---------------------------------------------------------------------------
 
-// A chain of three joints along x, 40 apart, with the effector 40 past the last (length 120),
+// A chain of three joints along x, kSegment apart, with the effector kSegment past the last (reach 180),
 // and a target node.
 constexpr float kSegment = 60;
 constexpr float kReach = 3 * kSegment;
@@ -450,7 +450,7 @@ TEST_F(InverseKinematics, AnUnreachableTargetStretchesTheChainTowardsItWithoutNa
     arm.root->UpdateState(0, true);
     const Vector3 tip = arm.effector->WorldTransform().translation;
     ASSERT_TRUE(std::isfinite(tip.x) && std::isfinite(tip.y) && std::isfinite(tip.z));
-    // Stretched: 120 from the root, pointing at the target.
+    // Stretched: the whole reach from the root, pointing at the target.
     EXPECT_NEAR(tip.Length(), kReach, 0.5f);
     const Vector3 towards = Vector3{300, 200, 0}.Normalized();
     EXPECT_GT(tip.Normalized().Dot(towards), 0.999f);

@@ -210,13 +210,23 @@ TEST_F(SaverLifecycle, InputEndsTheRunByTheExitRule)
         runningAfter({E::kMouse, E::kMoved, 5, 5});
     EXPECT_TRUE(saver->IsRunning());
     EXPECT_EQ(Saver::MouseMoveBudget(), 10);
-    // ...and with it on, the eleventh move of the process ends the saver.
+    // ...and with it on, the eleventh move of the process ends the saver. A move message that
+    // leaves the pointer where it was is no move, and the process's first one only tells where
+    // the pointer rests (the window system sends one as the window appears).
     saver->Settings().Current().exitOnMouseMove = true;
-    for (int i = 0; i < 10; ++i) {
-        runningAfter({E::kMouse, E::kMoved, 5, 5});
-        EXPECT_TRUE(saver->IsRunning()) << i;
+    Saver::ResetMouseMoveBudgetForTesting();
+    const struct {
+        uint32_t x, y;
+        int32_t budget;
+    } moves[] = {{300, 200, 10}, {300, 200, 10}, {301, 200, 9}, {301, 200, 9}, {301, 201, 8}, {0, 201, 7},
+                 {0, 0, 6},      {65535, 0, 5},  {5, 5, 4},     {6, 5, 3},     {7, 5, 2},     {8, 5, 1},
+                 {9, 5, 0},      {9, 5, 0}};
+    for (const auto& move : moves) {
+        runningAfter({E::kMouse, E::kMoved, move.x, move.y});
+        EXPECT_TRUE(saver->IsRunning()) << move.x << "," << move.y;
+        EXPECT_EQ(Saver::MouseMoveBudget(), move.budget) << move.x << "," << move.y;
     }
-    runningAfter({E::kMouse, E::kMoved, 5, 5});
+    runningAfter({E::kMouse, E::kMoved, 9, 6});  // The eleventh.
     EXPECT_FALSE(saver->IsRunning());
     EXPECT_NE(saver->journal.find("OnInput"), std::string::npos);
     EXPECT_EQ(saver->DestroySaver(), 0);

@@ -12,6 +12,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SceneNodeEffect.h"
+#include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/Texture.h"
 #include "modules/codecs/Rar2Writer.h"
 #include "modules/recording/RecordingRenderer.h"
@@ -79,16 +80,6 @@ TEST(SceneSaverFade, ShotEndsFadeToBlack)
             << "fade " << c.fade << " start " << c.fadeInStart << " duration " << c.duration << " t " << c.time;
 }
 
-// A stand-in for the shadow-map effect: its type record carries the engine's name without
-// registering a creation function, so it never collides with the real class.
-class ShadowStandIn : public zen::SceneNodeEffect {
-public:
-    static const zen::Rtti TYPE;
-    const zen::Rtti* GetRtti() const override { return &TYPE; }
-    zen::Result CreatePasses(uint32_t, zen::Technique&) override { return zen::kSuccess; }
-};
-const zen::Rtti ShadowStandIn::TYPE("ZEN.ShadowmapEffect", &zen::SceneNodeEffect::TYPE);
-
 class OtherSceneEffect : public zen::SceneNodeEffect {
 public:
     zen::Result CreatePasses(uint32_t, zen::Technique&) override { return zen::kSuccess; }
@@ -99,7 +90,7 @@ TEST(SceneSaverData, ShadowMapEffectsLeaveEveryNodeTheOthersStay)
     zen::Ptr<zen::SceneNode> root(new zen::SceneNode);
     zen::Ptr<zen::SceneNode> child(new zen::SceneNode);
     ASSERT_EQ(root->AttachChild(child.Get()), zen::kSuccess);
-    zen::Ptr<ShadowStandIn> shadowA(new ShadowStandIn), shadowB(new ShadowStandIn);
+    zen::Ptr<zen::ShadowmapEffect> shadowA(new zen::ShadowmapEffect), shadowB(new zen::ShadowmapEffect);
     zen::Ptr<OtherSceneEffect> other(new OtherSceneEffect);
     ASSERT_EQ(root->AddEffect(shadowA.Get()), zen::kSuccess);
     ASSERT_EQ(root->AddEffect(other.Get()), zen::kSuccess);
@@ -401,6 +392,25 @@ TEST_F(SaverPresentation, DirectorShotsFadeTheSceneAndASingleShotNever)
     renderer->ClearJournal();
     EXPECT_EQ(saver->Render(), 0);
     EXPECT_TRUE(QuadDraws(renderer->Journal(), 1024, 768).empty());
+    saver->AdoptScene(nullptr);
+}
+
+TEST_F(SaverPresentation, ShadowMapEffectsGoOnlyWhenTheDeviceHasNoShadowMaps)
+{
+    ASSERT_EQ(saver->CreateSaver(), 0);
+    RecordingRenderer* renderer = RecordingRenderer::Latest();
+    for (const bool hardware : {false, true}) {
+        zen::RendererCapabilities caps = renderer->GetCapabilities();
+        caps.hardwareShadowMaps = hardware;
+        renderer->SetDeviceCapabilities(caps);
+        zen::Ptr<zen::SceneNode> root(new zen::SceneNode), below(new zen::SceneNode);
+        ASSERT_EQ(root->AttachChild(below.Get()), zen::kSuccess);
+        zen::Ptr<zen::ShadowmapEffect> shadow(new zen::ShadowmapEffect);
+        ASSERT_EQ(below->AddEffect(shadow.Get()), zen::kSuccess);
+        saver->AdoptScene(root.Get());
+        EXPECT_EQ(below->EffectCount(), hardware ? 1u : 0u) << hardware;
+        EXPECT_EQ(shadow->Owner(), hardware ? below.Get() : nullptr) << hardware;
+    }
     saver->AdoptScene(nullptr);
 }
 

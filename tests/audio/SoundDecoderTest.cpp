@@ -2,7 +2,6 @@
 // (libvorbisenc, lame), and against damaged and foreign bytes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "audio/AudioError.h"
@@ -10,6 +9,7 @@
 #include "audio/SoundDecoder.h"
 #include "TestPaths.h"
 #include "codecs/ImageTestSupport.h"
+#include "support/RequiredTool.h"
 #include "support/SoundFiles.h"
 
 namespace zen::audio {
@@ -31,21 +31,6 @@ Samples DecodeAll(SoundDecoder& decoder)
     }
     return out;
 }
-
-bool InCi()
-{
-    const char* ci = std::getenv("CI");
-    return ci && std::strcmp(ci, "true") == 0;
-}
-
-#define REQUIRE_LAME()                                                             \
-    do {                                                                           \
-        if (!test::LameAvailable()) {                                              \
-            if (InCi())                                                            \
-                FAIL() << "the lame encoder is missing (scripts/setup.sh installs it)"; \
-            GTEST_SKIP() << "the lame encoder is not installed";                   \
-        }                                                                          \
-    } while (0)
 
 struct VorbisCase {
     uint32_t rate;
@@ -77,7 +62,7 @@ TEST(VorbisDecoder, DecodesToTheSamplesTheEncoderWasGiven)
 
 TEST(Mp3Decoder, DecodesToTheSamplesLameWasGivenWithinItsDelay)
 {
-    REQUIRE_LAME();
+    ZEN_REQUIRE_TOOL("lame", "the lame package (scripts/setup.sh)");
     const VorbisCase cases[] = {{44100, 1, 440}, {44100, 2, 1000}, {48000, 2, 700}, {22050, 1, 300}};
     for (const VorbisCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.channels << " channels");

@@ -18,64 +18,30 @@
 #include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
-#include "AllocationCount.h"
 
 namespace {
 
 uint64_t g_allocations = 0;  // Every operator new of the process (one thread).
 
-void* Allocate(std::size_t size)
-{
-    ++g_allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-
 }  // namespace
 
-// The replacements pair operator new with malloc and operator delete with free; GCC takes the
-// free in a replaced delete for a mismatch.
+// The C++ library's other forms of new and delete (arrays, nothrow) call these, so replacing
+// them counts every allocation. GCC takes the free in a replaced delete for a mismatch.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 void* operator new(std::size_t size)
 {
-    if (void* memory = Allocate(size))
+    ++g_allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
         return memory;
     throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
 }
 void operator delete(void* memory) noexcept
 {
     std::free(memory);
 }
-void operator delete[](void* memory) noexcept
-{
-    std::free(memory);
-}
 void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete(void* memory, const std::nothrow_t&) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, const std::nothrow_t&) noexcept
 {
     std::free(memory);
 }
@@ -87,13 +53,6 @@ uint64_t zen::bench::AllocationCount()
 }
 
 #pragma GCC diagnostic pop
-
-// The allocation count for the other benchmarks of this program (the replacements above serve
-// the whole program).
-uint64_t ZenBenchAllocations()
-{
-    return g_allocations;
-}
 
 namespace {
 

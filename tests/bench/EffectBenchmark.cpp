@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCount.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
@@ -21,17 +22,19 @@
 #include "engine/scene/GrassEffect.h"
 #include "engine/scene/LavaEffect.h"
 #include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
+#include "engine/scene/GlossmapTexture1DLEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
-
-uint64_t ZenBenchAllocations();
 
 namespace {
 
@@ -121,6 +124,43 @@ const std::vector<std::pair<const char*, Factory>>& Effects()
              e->SetLight(s.sun.Get());
              return Textured(s, e);
          }},
+        {"NormalmapLightmapTexture1DL",
+         [](const Scene& s) {
+             auto* e = new NormalmapLightmapTexture1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetNormalMap(s.texture.Get());
+             e->SetLightmap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"ParallaxLightmapTexture1DL",
+         [](const Scene& s) {
+             auto* e = new ParallaxLightmapTexture1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetNormalMap(s.texture.Get());
+             e->SetLightmap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"GlossmapTexture",
+         [](const Scene& s) {
+             auto* e = new GlossmapTextureEffect();
+             e->SetGlossMap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"GlossmapTexture1DL",
+         [](const Scene& s) {
+             auto* e = new GlossmapTexture1DLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetGlossMap(s.texture.Get());
+             return Textured(s, e);
+         }},
+        {"NormalmapTexture1DL1PL",
+         [](const Scene& s) {
+             auto* e = new NormalmapTexture1DL1PLEffect();
+             e->SetLight(s.sun.Get());
+             e->SetPointLight(s.lamp.Get());
+             e->SetNormalMap(s.texture.Get());
+             return Textured(s, e);
+         }},
     };
     return effects;
 }
@@ -159,10 +199,10 @@ void ApplyPass(benchmark::State& state, const Factory& factory, uint32_t shaderL
         if (!apply()) {  // The technique is chosen and the pass built once.
             state.SkipWithError("the pass did not apply");
         } else {
-            const uint64_t before = ZenBenchAllocations();
+            const uint64_t before = zen::bench::AllocationCount();
             for (auto _ : state)
                 benchmark::DoNotOptimize(apply());
-            const auto allocations = static_cast<double>(ZenBenchAllocations() - before);
+            const auto allocations = static_cast<double>(zen::bench::AllocationCount() - before);
             state.counters["allocations"] = allocations / static_cast<double>(state.iterations());
             if (allocations > 0)
                 state.SkipWithError("a pass allocated memory");

@@ -1,6 +1,6 @@
 // Image codecs: decoding throughput of a 1024 × 1024 texture, in megabytes of decoded pixels per
-// second (the bytes_per_second column), for JPEG (baseline at the codec's quality, progressive),
-// TGA (raw and run-length) and BMP, plus the JPEG encoder; and a whole load through the file
+// second (the bytes_per_second column), for JPEG (baseline at the codec's quality) and TGA (raw
+// and run-length), plus the JPEG encoder; and a whole load through the file
 // path the program takes (memory file, codec lookup, decode).
 #include <benchmark/benchmark.h>
 
@@ -13,7 +13,6 @@
 #include "engine/modules/ModuleManager.h"
 #include "engine/scene/Image.h"
 #include "engine/vfs/MemoryFile.h"
-#include "modules/codecs/BMPImageCodec.h"
 #include "modules/codecs/JPGImageCodec.h"
 #include "modules/codecs/TGAImageCodec.h"
 
@@ -97,14 +96,6 @@ void JpegDecodeBaseline(benchmark::State& state)
 }
 BENCHMARK(JpegDecodeBaseline)->Unit(benchmark::kMillisecond);
 
-void JpegDecodeGrey(benchmark::State& state)
-{
-    std::vector<uint8_t> bytes;
-    (void)JPGImageCodec::EncodeBytes(MakeTexture(Image::kA8).Get(), bytes);
-    RunDecode(state, &JPGImageCodec::DecodeBytes, bytes);
-}
-BENCHMARK(JpegDecodeGrey)->Unit(benchmark::kMillisecond);
-
 void JpegEncode(benchmark::State& state)
 {
     Ptr<Image> image = MakeTexture(Image::kR8G8B8);
@@ -128,27 +119,11 @@ void TgaDecodeRaw(benchmark::State& state)
 }
 BENCHMARK(TgaDecodeRaw)->Unit(benchmark::kMillisecond);
 
-void TgaDecodeRaw24(benchmark::State& state)
-{
-    std::vector<uint8_t> bytes;
-    (void)TGAImageCodec::EncodeBytes(MakeTexture(Image::kR8G8B8).Get(), bytes);
-    RunDecode(state, &TGAImageCodec::DecodeBytes, bytes);
-}
-BENCHMARK(TgaDecodeRaw24)->Unit(benchmark::kMillisecond);
-
 void TgaDecodeRunLength(benchmark::State& state)
 {
     RunDecode(state, &TGAImageCodec::DecodeBytes, RunLengthTga(*MakeTexture(Image::kR8G8B8A8)));
 }
 BENCHMARK(TgaDecodeRunLength)->Unit(benchmark::kMillisecond);
-
-void BmpDecode(benchmark::State& state)
-{
-    std::vector<uint8_t> bytes;
-    (void)BMPImageCodec::EncodeBytes(MakeTexture(Image::kR8G8B8).Get(), bytes);
-    RunDecode(state, &BMPImageCodec::DecodeBytes, bytes);
-}
-BENCHMARK(BmpDecode)->Unit(benchmark::kMillisecond);
 
 // The program's path: a memory file from an archive, the codec found by extension, the file
 // opened (its bytes copied into the stream buffer) and decoded.

@@ -86,12 +86,6 @@ void BM_Rar2UnpackLz(benchmark::State& state)
 }
 BENCHMARK(BM_Rar2UnpackLz);
 
-void BM_Rar2UnpackLzBest(benchmark::State& state)
-{
-    UnpackEntry(state, "sharpcompress_Rar2_dirs_nested_m5.rar", 2);  // exe\test.exe, 44 KB.
-}
-BENCHMARK(BM_Rar2UnpackLzBest);
-
 void BM_Rar2UnpackAudio(benchmark::State& state)
 {
     UnpackEntry(state, "junrar_BoatModernEnglish_audio_unpack20.rar", 0);

@@ -51,16 +51,6 @@ protected:
     test::TempFolder folder;
 };
 
-TEST_F(CUBEImageCodecTest, IsTheImageCodecForCubeExtensions)
-{
-    for (const char* name : {"sky.CUBE", "sky.cube", "sky.Cube"}) {
-        MemoryFile file{String(name)};
-        Codec* codec = CodecManager::FindCodecForFile(&file);
-        ASSERT_NE(codec, nullptr) << name;
-        EXPECT_EQ(codec->Name(), "CUBEImageCodec");
-    }
-}
-
 TEST_F(CUBEImageCodecTest, SixFacesBecomeSixSlicesInFileOrder)
 {
     Ptr<VolumeImage> cube = new VolumeImage();

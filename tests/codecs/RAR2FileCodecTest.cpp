@@ -78,24 +78,6 @@ protected:
     RAR2FileCodec* codec = nullptr;
 };
 
-TEST_F(RAR2FileCodecTest, IsTheArchiveCodecForRar2Files)
-{
-    ASSERT_NE(codec, nullptr);
-    EXPECT_EQ(codec->GetType(), Codec::kFileCodec);
-    EXPECT_EQ(codec->Name(), "RAR2FileCodec");
-    ASSERT_NE(codec->GetModule(), nullptr);
-    MemoryFile media{String("Media.rar2")};
-    MemoryFile upper{String("MEDIA.RAR2")};
-    MemoryFile mixed{String("Media.Rar2")};
-    MemoryFile other{String("Media.rar")};
-    MemoryFile odd{String("Media.rAR2")};
-    EXPECT_EQ(CodecManager::FindCodecForFile(&media), codec);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&upper), codec);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&mixed), codec);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&other), nullptr);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&odd), nullptr);
-}
-
 TEST_F(RAR2FileCodecTest, AttachedResourceGivesEveryFileOfTheArchive)
 {
     platform::posix::SetMediaResource(kArchiveResource,

@@ -112,21 +112,6 @@ TEST(Rar2Robustness, FlippedBitsFailOnlyTheEntryTheyHit)
     }
 }
 
-TEST(Rar2Robustness, RandomDamageAnywhereNeverCrashes)
-{
-    std::mt19937 random(99);
-    for (const char* name : kArchives) {
-        const std::vector<uint8_t> whole = ReadBinaryFile(Rar2DataPath(name));
-        for (int round = 0; round < 40; ++round) {
-            std::vector<uint8_t> bytes = whole;
-            const uint32_t flips = 1 + random() % 16;
-            for (uint32_t f = 0; f < flips; ++f)
-                bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
-            (void)ExtractStatuses(bytes, nullptr, "password");
-        }
-    }
-}
-
 // A compressed stream whose one table gives the literal 'A' and "repeat the last match" one bit
 // each; the last match is still empty, so repeating it produces nothing.
 std::vector<uint8_t> StreamOfEmptyRepeats(uint32_t repeats)
@@ -187,33 +172,43 @@ TEST(Rar2Robustness, AWindowHandedOnReadsAsFreshZeros)
     }
 }
 
-TEST(Rar2Robustness, CodesThatProduceNothingCannotLoopForEver)
+// Streams whose one table gives 'A' as "0" and "repeat the (still empty) last match" as "1".
+TEST(Rar2Robustness, StreamsThatCannotProduceTheSizeFailAtOnce)
 {
-    const std::vector<uint8_t> packed = StreamOfEmptyRepeats(5000);
+    const std::vector<uint8_t> table = StreamOfEmptyRepeats(0);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> packed;
+        uint32_t size;
+        Result expected;
+        const char* output;  // Null: no output expected.
+    } cases[] = {
+        // Ten zero bits of the padding the writer ends on give ten 'A's...
+        {"the literal table alone", table, 10, kSuccess, "AAAAAAAAAA"},
+        // ...but not far past the end: a few bytes of made-up zeros at most.
+        {"far past the end", table, 1000, kFailure, nullptr},
+        {"codes that produce nothing", StreamOfEmptyRepeats(5000), 1000, kFailure, nullptr},
+        {"a size the data cannot hold", table, 0xFFFFFFF0u, kFailure, nullptr},
+        {"nothing to produce from no data", {}, 0, kSuccess, ""},
+        // With data but nothing to produce, the stream's table is still read (and must be valid).
+        {"nothing to produce from a bad table", std::vector<uint8_t>(8, 0), 0, kFailure, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rar2Unpacker unpacker;
+        std::vector<uint8_t> out{1, 2, 3};
+        const uint8_t none = 0;
+        EXPECT_EQ(unpacker.Unpack(c.packed.empty() ? &none : c.packed.data(), static_cast<uint32_t>(c.packed.size()),
+                                  c.size, false, out),
+                  c.expected);
+        if (c.output) {
+            EXPECT_EQ(std::string(out.begin(), out.end()), c.output);
+        }
+    }
+    // The impossible size is refused before anything is allocated for it.
     Rar2Unpacker unpacker;
     std::vector<uint8_t> out;
-    EXPECT_EQ(unpacker.Unpack(packed.data(), static_cast<uint32_t>(packed.size()), 1000, false, out), kFailure);
-}
-
-TEST(Rar2Robustness, LiteralTableAloneDecodes)
-{
-    // The same table: "0" is 'A'. Ten zero bits give ten 'A's (from the padding the writer ends on).
-    std::vector<uint8_t> packed = StreamOfEmptyRepeats(0);
-    Rar2Unpacker unpacker;
-    std::vector<uint8_t> out;
-    ASSERT_EQ(unpacker.Unpack(packed.data(), static_cast<uint32_t>(packed.size()), 10, false, out), kSuccess);
-    EXPECT_EQ(std::string(out.begin(), out.end()), "AAAAAAAAAA");
-    // But not far past the end: a few bytes of made-up zeros at most.
-    EXPECT_EQ(unpacker.Unpack(packed.data(), static_cast<uint32_t>(packed.size()), 1000, false, out), kFailure);
-}
-
-TEST(Rar2Robustness, SizesTheDataCannotHoldFailAtOnce)
-{
-    const std::vector<uint8_t> packed = StreamOfEmptyRepeats(0);
-    Rar2Unpacker unpacker;
-    std::vector<uint8_t> out;
-    EXPECT_EQ(unpacker.Unpack(packed.data(), static_cast<uint32_t>(packed.size()), 0xFFFFFFF0u, false, out), kFailure);
-    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(unpacker.Unpack(table.data(), static_cast<uint32_t>(table.size()), 0xFFFFFFF0u, false, out), kFailure);
     EXPECT_EQ(out.capacity(), 0u);
 }
 
@@ -513,24 +508,6 @@ TEST(Rar2Name, CodePages)
     EXPECT_FALSE(Rar2Name::FromUtf8("\xE2\xA5", wide));  // CP866 bytes are not UTF-8.
     EXPECT_FALSE(Rar2Name::FromUtf8("\xC0\xAF", wide));  // Overlong "/".
     EXPECT_EQ(wide.find(u'/'), std::u16string::npos);
-}
-
-}  // namespace
-}  // namespace zen::test
-
-namespace zen::test {
-namespace {
-
-TEST(Rar2Robustness, EmptyCompressedEntryNeedsNoStream)
-{
-    Rar2Unpacker unpacker;
-    std::vector<uint8_t> out{1, 2, 3};
-    const uint8_t nothing = 0;
-    EXPECT_EQ(unpacker.Unpack(&nothing, 0, 0, false, out), kSuccess);
-    EXPECT_TRUE(out.empty());
-    // With data but nothing to produce, the stream's table is still read (and must be valid).
-    const std::vector<uint8_t> garbage(8, 0);
-    EXPECT_EQ(unpacker.Unpack(garbage.data(), 8, 0, false, out), kFailure);
 }
 
 }  // namespace

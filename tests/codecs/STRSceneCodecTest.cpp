@@ -86,20 +86,6 @@ TEST(STRSceneCodecVersion, NumbersBelowTheEngineVersionAreRefused)
     EXPECT_FALSE(STRSceneCodec::IsVersionSupported(214749, 0, 0));
 }
 
-TEST_F(STRSceneCodecTest, IsTheSceneCodecForItsExtensions)
-{
-    ASSERT_NE(codec, nullptr);
-    EXPECT_EQ(codec->Name(), String("STRSceneCodec"));
-    EXPECT_EQ(codec->GetType(), static_cast<uint32_t>(Codec::kSceneCodec));
-    EXPECT_EQ(codec->GetModule(), ModuleManager::FindModule(String("STRSceneCodec")));
-    for (const char* name : {"Main.STR", "Main.str", "Main.Str"}) {
-        MemoryFile file{String(name)};
-        EXPECT_EQ(CodecManager::FindCodecForFile(&file), codec) << name;
-    }
-    MemoryFile other(String("Main.sTR"));
-    EXPECT_EQ(CodecManager::FindCodecForFile(&other), nullptr);
-}
-
 TEST_F(STRSceneCodecTest, OldVersionsAreRefusedBeforeAnyObjectIsRead)
 {
     MemoryFile* old = SceneFile("Old.STR", SceneBytes(0, 1, 1));
@@ -165,100 +151,6 @@ TEST_F(STRSceneCodecTest, SaveRefusesNullArgumentsAndUnwritableFiles)
     EXPECT_EQ(codec->Load(&memory, nullptr), kInvalidArgument);
 }
 
-// root -> a (child), root.link -> root; a -> b (child), a.link -> root; b.link -> a; one
-// controller shared by root and b.
-Ptr<Thing> MakeGraph()
-{
-    Ptr<Thing> root(new Thing(String("Root")));
-    Ptr<Thing> a(new Thing(String("A")));
-    Ptr<Thing> b(new Thing(String("B")));
-    Ptr<test::TestController> shared(new test::TestController(String("Spin")));
-    Ptr<test::TestController> own(new test::TestController(String("Own")));
-    shared->SetActive(false);
-    root->value = 1;
-    a->value = 2;
-    b->value = 3;
-    root->child = a;
-    root->link = root.Get();
-    a->child = b;
-    a->link = root.Get();
-    b->link = a.Get();
-    EXPECT_EQ(root->SetController(own.Get()), kSuccess);
-    EXPECT_EQ(root->SetController(shared.Get()), kSuccess);
-    EXPECT_EQ(b->SetController(shared.Get()), kSuccess);
-    return root;
-}
-
-void ExpectSameShape(Object* loaded)
-{
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_TRUE(loaded->IsExactly(&Thing::TYPE));
-    auto* root = static_cast<Thing*>(loaded);
-    EXPECT_EQ(root->Name(), String("Root"));
-    EXPECT_EQ(root->value, 1);
-    EXPECT_EQ(root->link, root);
-    Thing* a = root->child.Get();
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->Name(), String("A"));
-    EXPECT_EQ(a->value, 2);
-    EXPECT_EQ(a->link, root);
-    Thing* b = a->child.Get();
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->value, 3);
-    EXPECT_EQ(b->link, a);
-    EXPECT_EQ(b->child.Get(), nullptr);
-    ASSERT_EQ(root->ControllerCount(), 2u);
-    EXPECT_EQ(root->GetController(0)->Name(), String("Spin"));  // Newest first, as saved.
-    EXPECT_EQ(root->GetController(1)->Name(), String("Own"));
-    EXPECT_FALSE(root->GetController(0)->IsActive());
-    ASSERT_EQ(b->ControllerCount(), 1u);
-    EXPECT_EQ(b->GetController(0), root->GetController(0));  // Shared, not copied.
-}
-
-TEST_F(STRSceneCodecTest, SharedObjectsAndCyclesRoundTripOnDiskAndInMemory)
-{
-    std::string pattern = ::testing::TempDir() + "zen_str_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    Directory folder{String(pattern)};
-    auto* disk = new File(String("Graph.STR"));
-    ASSERT_EQ(folder.AttachFile(disk), kSuccess);
-    {
-        Ptr<Thing> graph = MakeGraph();
-        ASSERT_EQ(codec->Save(disk, graph.Get()), kSuccess);
-    }
-
-    Ptr<Object> fromDisk;
-    ASSERT_EQ(Load(disk, fromDisk), kSuccess);
-    ExpectSameShape(fromDisk.Get());
-
-    // The same bytes from a memory file, as the scene comes out of an archive.
-    ASSERT_EQ(disk->Open(File::kRead), kSuccess);
-    MemoryFile* memory = new MemoryFile(String("Graph.STR"));
-    ASSERT_EQ(memory->CopyData(disk->Data(), disk->GetSize()), kSuccess);
-    ASSERT_EQ(disk->Close(), kSuccess);
-    Ptr<Object> fromMemory;
-    ASSERT_EQ(Load(memory, fromMemory), kSuccess);
-    ExpectSameShape(fromMemory.Get());
-    EXPECT_NE(fromMemory.Get(), fromDisk.Get());
-    delete memory;
-
-    std::remove(disk->GetPath().CStr());
-    rmdir(pattern.c_str());
-}
-
-TEST_F(STRSceneCodecTest, TruncatedScenesFailAtEveryLength)
-{
-    std::vector<uint8_t> whole = SceneBytes(0, 1, 2);
-    for (size_t length = 0; length < whole.size(); ++length) {
-        MemoryFile* cut = SceneFile("Cut.STR", std::vector<uint8_t>(whole.begin(), whole.begin() + length));
-        Ptr<Object> scene;
-        EXPECT_EQ(Load(cut, scene), kFailure) << length;
-        EXPECT_FALSE(scene) << length;
-        EXPECT_FALSE(cut->IsOpen());
-        delete cut;
-    }
-}
-
 TEST_F(STRSceneCodecTest, LoadSceneNeedsAFileAndASceneCodec)
 {
     test::LogCapture log;
@@ -291,18 +183,6 @@ TEST_F(STRSceneCodecTest, ASceneWhoseRootIsNullIsAFailure)
     EXPECT_EQ(Load(empty, scene), kFailure);  // ...but there is no scene to give the caller.
     EXPECT_EQ(log.Lines().back(), "ERROR. Неудачна загрузка сцены из файла [Empty.STR].");
     delete empty;
-}
-
-TEST_F(STRSceneCodecTest, AnUnknownTypeFailsTheLoad)
-{
-    std::vector<uint8_t> bytes = SceneBytes(0, 1, 2);
-    bytes[12 + 4 + 4] = 'X';  // Header, ID, name length: "ZEN.Thing" -> "XEN.Thing"
-    MemoryFile* file = SceneFile("Alien.STR", bytes);
-    test::LogCapture log;
-    Ptr<Object> scene;
-    EXPECT_EQ(Load(file, scene), kFailure);
-    EXPECT_TRUE(log.Contains("ERROR. Невозможно найти функцию создания объекта. RTTI[XEN.Thing] ID[40]")) << log.Joined();
-    delete file;
 }
 
 }  // namespace

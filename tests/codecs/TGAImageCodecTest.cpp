@@ -61,18 +61,6 @@ protected:
     test::TempFolder folder;
 };
 
-TEST_F(TGAImageCodecTest, IsTheImageCodecForTgaExtensions)
-{
-    for (const char* name : {"a.TGA", "a.tga", "a.Tga"}) {
-        MemoryFile file{String(name)};
-        Codec* codec = CodecManager::FindCodecForFile(&file);
-        ASSERT_NE(codec, nullptr) << name;
-        EXPECT_EQ(codec->Name(), "TGAImageCodec");
-    }
-    MemoryFile other{String("a.tGA")};
-    EXPECT_EQ(CodecManager::FindCodecForFile(&other), nullptr);
-}
-
 // Raw and run-length pictures of 24 and 32 bits, starting at the bottom-left or the top-left
 // corner, made by ImageMagick: the decode must show what ImageMagick shows, bottom row first.
 TEST_F(TGAImageCodecTest, ReadsImageMagickPicturesOfEveryKindAndOrigin)

@@ -8,6 +8,7 @@
 #include "engine/core/Stream.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/TestClasses.h"
 
 // Object records that fail while the objects they describe are still being loaded. Whatever a
@@ -41,10 +42,7 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(std::vector<uint8_t> bytes) { AdoptBuffer(std::move(bytes)); }
-};
+using test::ByteStream;
 
 constexpr uint32_t kNull = 0xFFFFFFFFu;
 
@@ -58,22 +56,6 @@ TEST(StreamFailure, AWrongTypedReferenceToAnObjectBeingLoadedFailsCleanly)
     EXPECT_EQ(stream.ReadObject(&out), kFailure);
     EXPECT_EQ(out, nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить контроллер объекта. Имя[Self]")) << log.Joined();
-}
-
-TEST(StreamFailure, APartReferringBackToItsOwnerFailsCleanly)
-{
-    test::EngineScope engine;
-    // Outer owns Inner; Inner owns Outer again (by ID) and then the data ends.
-    ByteStream stream(Bytes()
-                          .Record(5, "ZEN.Thing", "Outer", 0)
-                          .U32(1)
-                          .Record(6, "ZEN.Thing", "Inner", 0)
-                          .U32(2)
-                          .U32(5)
-                          .Take());
-    Object* out = nullptr;
-    EXPECT_EQ(stream.ReadObject(&out), kFailure);
-    EXPECT_EQ(out, nullptr);
 }
 
 TEST(StreamFailure, ALoadedObjectIsHandedOutUnreferenced)

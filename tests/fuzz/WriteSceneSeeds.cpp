@@ -1,6 +1,9 @@
 // Writes the seed inputs of the object-graph fuzz targets from the sample scenes the unit tests
 // build: for each, a scene file for STRSceneCodecFuzz (version header and one object record) and
-// the bare record for ReadObjectFuzz. Run by `scripts/fuzz.sh --write-scene-seeds`:
+// the bare record for ReadObjectFuzz; the animated scene's controllers and the particle systems
+// as records of their own; and the default record of every registered class, so a class added
+// later is among the seeds as soon as the seeds are written again. Run after a change to what
+// classes store, by `scripts/fuzz.sh --write-scene-seeds`:
 //     WriteSceneSeeds CORPUS_ROOT     (tests/fuzz/corpus)
 #include <cstdio>
 #include <fstream>
@@ -8,9 +11,29 @@
 #include <string>
 #include <vector>
 
+#include "anim/AnimTestSupport.h"
+#include "anim/AnimatedScene.h"
+#include "engine/anim/BoolKeyframe.h"
+#include "engine/anim/GenParticlesAnimation.h"
+#include "engine/anim/IKController.h"
+#include "engine/anim/NodeAnimation.h"
+#include "engine/anim/NodeAnimationController.h"
+#include "engine/anim/ScreensaverController.h"
+#include "engine/anim/SkinController.h"
+#include "engine/core/ClassRegistry.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
+#include "engine/particles/Foliage.h"
+#include "engine/particles/GenParticlesAnimationController.h"
+#include "engine/particles/IntervalParticleSystemController.h"
+#include "engine/particles/NodeParticleSystem.h"
+#include "engine/particles/SphereVolumeEmitter.h"
+#include "engine/particles/SpriteParticleSystem.h"
+#include "engine/particles/TrianglesEmitter.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/ColorEffect.h"
+#include "engine/scene/SpriteEffect.h"
 #include "support/SceneBuilder.h"
 
 namespace {
@@ -37,7 +60,7 @@ bool WriteFile(const std::string& path, const uint8_t* data, size_t size)
     return static_cast<bool>(out);
 }
 
-int WriteSeeds(const std::string& corpus)
+int WriteSampleSceneSeeds(const std::string& corpus)
 {
     test::SampleScene scene = test::BuildSampleScene();
     Ptr<Triangles> quad = test::MakeQuad("Quad", 1);
@@ -80,6 +103,153 @@ int WriteSeeds(const std::string& corpus)
     return 0;
 }
 
+bool WriteRecord(const std::string& path, Object* object)
+{
+    const test::Bytes record = test::SavedRecord(object);
+    if (record.empty() || !WriteFile(path, record.data(), record.size())) {
+        std::fprintf(stderr, "WriteSceneSeeds: cannot write %s\n", path.c_str());
+        return false;
+    }
+    std::printf("%s (%zu bytes)\n", path.c_str(), record.size());
+    return true;
+}
+
+// The animated scene whole, and its controllers as records that stand alone: nodes without
+// parents, since a node's parent link would carry its whole ancestry along.
+int WriteAnimationSeeds(const std::string& corpus)
+{
+    Ptr<SceneNode> scene = test::BuildAnimatedScene();
+    std::vector<uint8_t> whole;
+    if (!SaveScene(scene.Get(), whole) ||
+        !WriteFile(corpus + "/STRSceneCodecFuzz/scene-animated.STR", whole.data(), whole.size()) ||
+        !WriteFile(corpus + "/ReadObjectFuzz/scene-animated.bin", whole.data() + 12, whole.size() - 12))
+        return 1;
+    Ptr<Camera> cameras[2] = {new Camera(), new Camera()};
+    Ptr<SceneNode> loose[3] = {new SceneNode(), new SceneNode(), new SceneNode()};
+    Ptr<NodeAnimationController> flight(new NodeAnimationController());
+    Ptr<NodeAnimation> path = test::MakeAnimation<NodeAnimation, NodeKeyframe, float>(
+        "p", {{0.0, 0.0f}, {0.25, 1.0f}, {0.75, 2.0f}}, [](NodeKeyframe& key, float x) { key.translation = {x, 0, 0}; });
+    (void)flight->AddAnimation(path.Get());
+    (void)flight->AddFrame(test::Frame(path.Get(), 0, 0.6, AnimationFrame::kClamp, 2, 0.5));
+    (void)flight->AddFrame(test::Frame(path.Get(), 0.4, 1, AnimationFrame::kPingPong, 3));
+    flight->SetTrackPeriod(5);
+    (void)cameras[0]->SetController(flight.Get());
+    Ptr<ScreensaverController> director(new ScreensaverController());
+    (void)director->AddSet(cameras[0].Get(), 1, 10);
+    (void)director->AddSet(cameras[1].Get(), 0.5, 4);
+    Ptr<SkinController> skin(new SkinController());
+    (void)skin->AddBone(loose[0].Get(), Transform());
+    (void)skin->AddBone(loose[1].Get(), Transform());
+    skin->SetBindVertices(test::MakeVector3Buffer({{0, 0, 0}, {1, 0, 0}}).Get());
+    skin->SetWeights(test::MakeVector4Buffer({{1, 0, 0, 0}, {0.5f, 0.5f, 0, 0}}).Get());
+    skin->SetIndices(test::MakeVector4Buffer({{0, 0, 0, 0}, {0, 1, 0, 0}}).Get());
+    Ptr<IKController> ik(new IKController());
+    for (Ptr<SceneNode>& node : loose)
+        (void)ik->AddChainNode(node.Get());
+    const struct {
+        const char* name;
+        Object* object;
+    } parts[] = {{"node-animation", flight.Get()}, {"director", director.Get()}, {"skin", skin.Get()},
+                 {"ik", ik.Get()}, {"texture-flipbook", scene->FindByName(String("Slides"))}};
+    for (const auto& part : parts)
+        if (!part.object || !WriteRecord(corpus + "/ReadObjectFuzz/anim-" + part.name + ".bin", part.object))
+            return 1;
+    return 0;
+}
+
+// One record per particle system, emitter and emission controller, for both object fuzzers.
+int WriteParticleSeeds(const std::string& corpus)
+{
+    ParticleSystem::Parameters p;
+    p.intervalBase = 0.05f;
+    p.intervalRandom = 0.02f;
+    p.burstBase = 5;
+    p.burstRandom = 2;
+    p.speedRandom = 0.5f;
+    p.accelerationBase = {0, -2, 0};
+    p.lifetimeBase = 0.5f;
+    p.lifetimeRandom = 0.25f;
+
+    Ptr<SpriteParticleSystem> rain = new SpriteParticleSystem();
+    (void)rain->SetMaxParticles(200);
+    (void)rain->SetParameters(p);
+    Ptr<SphereVolumeEmitter> cloud = new SphereVolumeEmitter();
+    cloud->SetRadius(2);
+    rain->SetEmitter(cloud.Get());
+    (void)rain->SetEffect(new SpriteEffect());
+    Ptr<IntervalParticleSystemController> gusts = new IntervalParticleSystemController();
+    (void)rain->SetController(gusts.Get());
+
+    Ptr<Triangles> leaf = test::MakeQuad("Leaf", 1);
+    (void)leaf->SetEffect(new ColorEffect());
+    Ptr<NodeParticleSystem> leaves = new NodeParticleSystem();
+    (void)leaves->SetMaxParticles(50);
+    (void)leaves->SetParameters(p);
+    (void)leaves->SetModel(leaf.Get());
+    Ptr<GenParticlesAnimation> track = new GenParticlesAnimation();
+    for (double time : {0.0, 0.5}) {
+        auto* key = static_cast<BoolKeyframe*>(track->NewKeyframe());
+        key->time = time;
+        key->value = time == 0.0;
+        (void)track->AppendKeyframe(key);
+    }
+    Ptr<GenParticlesAnimationController> switcher = new GenParticlesAnimationController();
+    switcher->SetTrackPeriod(1.0);
+    (void)switcher->AddAnimation(track.Get());
+    AnimationFrame frame;
+    frame.animation = track;
+    frame.end = 1;
+    (void)switcher->AddFrame(frame);
+    (void)leaves->SetController(switcher.Get());
+
+    Ptr<Foliage> grass = new Foliage();
+    (void)grass->SetMaxParticles(64);
+    (void)grass->SetParameters(p);
+    Ptr<TrianglesEmitter> ground = new TrianglesEmitter();
+    ground->SetTriangles(test::MakeGrid("Ground", 3, 2).Get());
+    grass->SetEmitter(ground.Get());
+    (void)grass->SetEffect(new SpriteEffect());
+
+    // A system with no pause between bursts: the update's burst cap is what ends it.
+    Ptr<SpriteParticleSystem> torrent = new SpriteParticleSystem();
+    (void)torrent->SetMaxParticles(4000);
+    ParticleSystem::Parameters flood = p;
+    flood.intervalBase = flood.intervalRandom = 0.0f;
+    (void)torrent->SetParameters(flood);
+
+    const struct {
+        const char* name;
+        Object* root;
+    } seeds[] = {{"sprite-rain", rain.Get()}, {"zero-interval", torrent.Get()}, {"node-leaves", leaves.Get()},
+                 {"foliage-grass", grass.Get()}, {"sphere-emitter", cloud.Get()}, {"triangles-emitter", ground.Get()},
+                 {"interval-controller", gusts.Get()}, {"gen-particles-controller", switcher.Get()}};
+    for (const auto& seed : seeds)
+        for (const char* target : {"ParticleSystemFuzz", "ReadObjectFuzz"})
+            if (!WriteRecord(corpus + "/" + target + "/particles-" + seed.name + ".bin", seed.root))
+                return 1;
+    return 0;
+}
+
+// The default record of every class that can be made by its type name.
+int WriteClassSeeds(const std::string& corpus)
+{
+    Array<String> names(64, 64);
+    if (ClassRegistry::TypeNames(names) != kSuccess)
+        return 1;
+    for (uint32_t i = 0; i < names.Count(); ++i) {
+        Object* made = nullptr;
+        const CreateFunction create = ClassRegistry::LookupCreator(names[i]);
+        if (!create || create(&made) != kSuccess || !made)
+            continue;  // Abstract.
+        const Ptr<Object> object(made);
+        const std::string name = names[i].Std();
+        const std::string bare = name.rfind("ZEN.", 0) == 0 ? name.substr(4) : name;
+        if (!WriteRecord(corpus + "/ReadObjectFuzz/class-" + bare + ".bin", object.Get()))
+            return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -92,7 +262,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "WriteSceneSeeds: the engine did not start\n");
         return 1;
     }
-    const int result = WriteSeeds(argv[1]);
+    const std::string corpus = argv[1];
+    int result = 0;
+    for (int (*write)(const std::string&) : {WriteSampleSceneSeeds, WriteAnimationSeeds, WriteParticleSeeds, WriteClassSeeds})
+        if (result == 0)
+            result = write(corpus);
     (void)EngineShutdown();
     return result;
 }

@@ -42,19 +42,6 @@ protected:
     ~ModuleTable() override { EXPECT_EQ(ModuleManager::Terminate(), kSuccess); }
 };
 
-TEST(ModuleManager, StartAndStopLines)
-{
-    test::LogCapture log;
-    EXPECT_EQ(ModuleManager::Initialize(), kSuccess);
-    EXPECT_EQ(ModuleManager::Terminate(), kSuccess);
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                               "INFO. Инициализация менеджера модулей.",
-                               "INFO. Менеджер модулей инициализирован.",
-                               "INFO. Завершение работы менеджера модулей.",
-                               "INFO. Менеджер модулей завершил работу.",
-                           }));
-}
-
 TEST_F(ModuleTable, RegisteringNullOrATakenName)
 {
     StaticModule* first = MakeModule("Renderer");

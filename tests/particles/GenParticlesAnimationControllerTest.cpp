@@ -7,7 +7,7 @@
 #include "engine/particles/GenParticlesAnimationController.h"
 #include "engine/particles/SpriteParticleSystem.h"
 #include "engine/scene/SceneNode.h"
-#include "particles/ParticleTestStreams.h"
+#include "anim/AnimTestSupport.h"
 #include "support/EngineScope.h"
 
 // The bool track of the gen-particles controller switches emission on and off at its keys.
@@ -17,23 +17,12 @@ namespace {
 // A track of `period` seconds with one frame over all of it playing keys at the given times.
 Ptr<GenParticlesAnimationController> MakeController(double period, std::initializer_list<std::pair<double, bool>> keys)
 {
-    Ptr<GenParticlesAnimation> animation = new GenParticlesAnimation();
-    animation->SetName(String("Spray"));
-    for (const auto& [time, value] : keys) {
-        auto* key = static_cast<BoolKeyframe*>(animation->NewKeyframe());
-        key->time = time;
-        key->value = value;
-        EXPECT_EQ(animation->AppendKeyframe(key), kSuccess);
-    }
+    Ptr<GenParticlesAnimation> animation = test::MakeAnimation<GenParticlesAnimation, BoolKeyframe, bool>(
+        "Spray", keys, [](BoolKeyframe& key, bool value) { key.value = value; });
     Ptr<GenParticlesAnimationController> controller = new GenParticlesAnimationController();
     controller->SetTrackPeriod(period);
     EXPECT_EQ(controller->AddAnimation(animation.Get()), kSuccess);
-    AnimationFrame frame;
-    frame.animation = animation;
-    frame.start = 0;
-    frame.end = 1;
-    frame.mode = AnimationFrame::kRepeat;
-    EXPECT_EQ(controller->AddFrame(frame), kSuccess);
+    EXPECT_EQ(controller->AddFrame(test::Frame(animation.Get(), 0, 1)), kSuccess);
     return controller;
 }
 
@@ -61,30 +50,6 @@ TEST(GenParticlesAnimationController, TheBoolTrackSwitchesEmission)
         }
         EXPECT_EQ(seen, c.expected);
     }
-}
-
-// Births follow the track: with bursts every 0.1 s, none while the key in force is false.
-TEST(GenParticlesAnimationController, BirthsOnlyWhileTheTrackSaysOn)
-{
-    SpriteParticleSystem system;
-    ASSERT_EQ(system.SetMaxParticles(10000), kSuccess);
-    ParticleSystem::Parameters p;
-    p.intervalBase = 0.1f;
-    p.burstBase = 1;
-    p.lifetimeBase = 1000.0f;
-    ASSERT_EQ(system.SetParameters(p), kSuccess);
-    Ptr<GenParticlesAnimationController> controller = MakeController(4.0, {{0.0, true}, {0.5, false}});
-    ASSERT_EQ(system.SetController(controller.Get()), kSuccess);
-    uint32_t before = 0;
-    for (int frame = 1; frame <= 320; ++frame) {
-        system.Update(0.05);
-        if (controller->TrackPosition() > 0.5 + 1e-9) {
-            ASSERT_EQ(system.LiveCount(), before) << frame;
-        }
-        before = system.LiveCount();
-    }
-    // Two seconds on in every four, ten births a second, four cycles.
-    EXPECT_NEAR(system.LiveCount(), 80.0, 6.0);
 }
 
 TEST(GenParticlesAnimationController, LeavesOtherOwnersAloneAndRoundTrips)

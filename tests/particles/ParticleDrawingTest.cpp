@@ -19,7 +19,7 @@
 #include "engine/scene/Texture.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "modules/recording/RecordingRenderer.h"
-#include "particles/ParticleTestStreams.h"
+#include "support/RecordBytes.h"
 #include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
 

@@ -8,7 +8,7 @@
 #include "engine/particles/PointEmitter.h"
 #include "engine/particles/SphereVolumeEmitter.h"
 #include "engine/particles/SpriteParticleSystem.h"
-#include "particles/ParticleTestStreams.h"
+#include "support/RecordBytes.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/CustomGlowPostRenderEffect.h"
+#include "engine/scene/DOFPostRenderEffect.h"
 #include "engine/scene/RipplePostRenderEffect.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SepiaFilmPostRenderEffect.h"
@@ -264,6 +267,76 @@ TEST_F(PostRender, RippleScrollsItsNormalMapWithTime)
     EXPECT_EQ(Lines({"SetTexture 1"}), std::vector<std::string>{"SetTexture 1 " + renderer->Tag(normals.Get())});
 }
 
+TEST_F(PostRender, DepthOfFieldDrawsTheOpaqueChildrenAgainIntoTheDepthTexture)
+{
+    Ptr<DOFPostRenderEffect> dof = new DOFPostRenderEffect();
+    DOFPostRenderEffect::Parameters p;
+    p.focalDistance = 5;
+    p.focalRange = 1;
+    p.falloff = 4;
+    p.maxBlur = 0.75f;
+    dof->SetParameters(p);
+    Ptr<Triangles> glass = test::MakeQuad("Glass", 0.5f);
+    test::Place(*glass, Vector3{0, 0, 4});
+    Ptr<ColorEffect> blended = new ColorEffect();
+    ASSERT_EQ(blended->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendInverseSourceAlpha), kSuccess);
+    ASSERT_EQ(glass->SetEffect(blended.Get()), kSuccess);
+    ASSERT_EQ(root->AttachChild(glass.Get()), kSuccess);
+    ASSERT_EQ(root->AddEffect(dof.Get()), kSuccess);
+    DrawFrame();
+    ASSERT_NE(dof->DepthTexture(), nullptr);
+    EXPECT_EQ(dof->DepthTexture()->Name(), "Screen Depth Texture");
+    EXPECT_EQ(dof->DepthTexture()->GetImage()->Name(), "Screen Depth Image");
+    EXPECT_EQ(dof->DepthTexture()->GetImage()->Width(), 800u);
+    ASSERT_NE(dof->BlurredTexture(), nullptr);
+    EXPECT_EQ(dof->BlurredTexture()->GetImage()->Width(), 200u);
+    const std::string depthTag = renderer->Tag(dof->DepthTexture());
+    const std::vector<std::string> lines =
+        Lines({"BeginRenderTarget", "EndRenderTarget", "Clear", "DrawCurrentGeometry"});
+    // The picture holds both quads; the depth target only the opaque one, and the override
+    // pass is gone afterwards.
+    const std::vector<std::string> expected = {
+        lines[0], "Clear 3 (0 0 0 1) 1 0", "DrawCurrentGeometry [Child] 2", "DrawCurrentGeometry [Glass] 2",
+        "EndRenderTarget", "BeginRenderTarget " + depthTag, "Clear 3 (1 0 0 1) 1 0",
+        "DrawCurrentGeometry [Child] 2", "EndRenderTarget"};
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + expected.size()), expected);
+    EXPECT_EQ(renderer->OverridePass(), nullptr);
+    // Composite: far / falloff, focus / falloff, range / falloff, most blur; the depth at stage 2.
+    const float far = camera->Far();
+    EXPECT_EQ(renderer->PixelConstant(0), (Vector4{far / 4, 1.25f, 0.25f, 0.75f}));
+    EXPECT_EQ(Lines({"SetTexture 2"}).back(), "SetTexture 2 " + depthTag);
+    EXPECT_EQ(Lines({"DrawNonIndexed"}).size(), 5u);  // Downsample, three blurs, composite.
+}
+
+TEST(DepthOfField, BlurGrowsOutsideTheFocalRangeOverTheFalloff)
+{
+    test::EngineScope engine;
+    struct Case {
+        float focus, range, falloff, most, depth, blur;
+    };
+    const float nan = std::nanf("");
+    const Case cases[] = {
+        {10, 2, 4, 1, 10, 0},       {10, 2, 4, 1, 12, 0},      {10, 2, 4, 1, 13, 0.25f},
+        {10, 2, 4, 1, 7, 0.25f},    {10, 2, 4, 1, 16, 1},      {10, 2, 4, 1, 100, 1},
+        {10, 2, 4, 0.5f, 14, 0.25f}, {10, 2, 4, 3, 100, 1},    // Most blur clamped to 1.
+        {10, -1, 4, 1, 13, 0.25f},  // A negative range counts as the default 2.
+        {10, 2, 0, 1, 12.01f, 1},   // No falloff: a hard step.
+        {nan, 2, 10, 1, 17, 0.5f},  {10, 2, nan, 1, 17, 0.5f}, // Not a number: the defaults.
+    };
+    for (const Case& c : cases) {
+        Ptr<DOFPostRenderEffect> dof = new DOFPostRenderEffect();
+        dof->SetParameters({c.focus, c.range, 1.0f, c.falloff, c.most});
+        EXPECT_NEAR(dof->BlurAt(c.depth), c.blur, 1e-5f)
+            << c.focus << " " << c.range << " " << c.falloff << " " << c.most << " at " << c.depth;
+        // The composite's constants give the same blur from depth / far.
+        float k[4];
+        dof->CompositeConstants(100.0f, k);
+        const float fromShader = std::clamp(std::fabs(c.depth / 100.0f * k[0] - k[1]) - k[2], 0.0f, 1.0f) * k[3];
+        EXPECT_NEAR(fromShader, c.blur, 1e-4f) << c.depth;
+    }
+}
+
 // Stream forms: the bytes after the Object fields (name, no controllers).
 TEST_F(PostRender, StreamFormsOfEveryMember)
 {
@@ -279,6 +352,9 @@ TEST_F(PostRender, StreamFormsOfEveryMember)
     std::vector<uint8_t> bloom = {0};
     for (float v : {0.6f, 2.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 4.0f})
         PutFloat(bloom, v);
+    std::vector<uint8_t> dof = {0};
+    for (float v : {10.0f, 2.0f, 1.5f, 10.0f, 1.0f})
+        PutFloat(dof, v);
     std::vector<uint8_t> ripple = {0};
     test::PutInt(ripple, 0xFFFFFFFFu);
     for (float v : {0.05f, 0.03f, 0.02f, 4.0f, 1.0f})
@@ -291,6 +367,7 @@ TEST_F(PostRender, StreamFormsOfEveryMember)
     const Case cases[] = {{"ZEN.SepiaPostRenderEffect", sepia},
                           {"ZEN.SepiaFilmPostRenderEffect", film},
                           {"ZEN.Bloom5PostRenderEffect", bloom},
+                          {"ZEN.DOFPostRenderEffect", dof},
                           {"ZEN.RipplePostRenderEffect", ripple},
                           {"ZEN.CustomGlowPostRenderEffect", glow}};
     for (const Case& c : cases) {

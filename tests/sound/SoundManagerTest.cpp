@@ -6,10 +6,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "TestPaths.h"
+#include "codecs/ImageTestSupport.h"
 #include "engine/sound/SoundManager.h"
 #include "platform/PosixTestHooks.h"
 #include "sound/SoundTestSupport.h"
@@ -18,12 +17,6 @@
 
 namespace zen {
 namespace {
-
-std::vector<uint8_t> FileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Temporary files of the manager's pattern ("bas" + six characters) in the temporary folder.
 size_t LibraryCopies()
@@ -125,7 +118,7 @@ TEST_F(SoundManagerTest, ALibraryThatCannotBeHadFailsTheStartAndEveryCallStaysQu
         {"no resource", 0, {}, {error + "Невозможно найти ресурс [bass.dll].", cannotLoad}},
         {"an empty resource", 1, {}, {error + "Размер ресурса [bass.dll] равен 0.", cannotLoad}},
         {"bytes that are no library", 2, noise, {cannotLoad}},
-        {"a library of another kind", 2, FileBytes(std::string(ZEN_TEST_MODULE_DIR) + "/ZenTestModule.dll"),
+        {"a library of another kind", 2, test::ReadFileBytes(std::string(ZEN_TEST_MODULE_DIR) + "/ZenTestModule.dll"),
          {"ERROR. Версия библиотеки BASS не совпадает."}},
     };
     for (const Case& c : cases) {

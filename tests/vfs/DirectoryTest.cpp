@@ -219,15 +219,6 @@ TEST_F(DirectoryTree, ADirectoryCannotContainItself)
     EXPECT_EQ(root.FindFile(String("deep.bmp")), deep);
 }
 
-TEST(Directory, ConstructionWithAParentAttaches)
-{
-    test::LogCapture log;
-    Directory root(String("Root"));
-    Directory* child = new Directory(String("Child"), &root);
-    EXPECT_EQ(child->Parent(), &root);
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"INFO. Директория [Child] добавлена к директории [Root]."}));
-}
-
 TEST(Directory, DestroyingDetachesAndDestroysEverythingBelow)
 {
     int destroyed = 0;

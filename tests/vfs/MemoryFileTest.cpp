@@ -57,16 +57,6 @@ TEST(MemoryFile, ReadingWorksOnACopyThatCloseDrops)
     delete file;
 }
 
-TEST(MemoryFile, SizeOfAClosedFileIsItsDataSize)
-{
-    MemoryFile* file = WithText("s.txt", "1234567");
-    test::LogCapture log;
-    EXPECT_EQ(file->GetSize(), 7u);
-    EXPECT_FALSE(file->IsOpen());
-    EXPECT_TRUE(log.Lines().empty());
-    delete file;
-}
-
 TEST(MemoryFile, DetachedDataOutlivesTheFile)
 {
     MemoryFile* file = WithText("d.txt", "keep");

@@ -4,8 +4,11 @@ model 1 at most and with the fixed-function fallback, and the pictures are measu
 of the sphere is brighter than the other, the fallbacks' mean colour stays near the best
 technique's, a normal map changes the shading, a cube map's colours show in a reflective effect,
 fog tints with distance; no log line reports an error (a shader that does not assemble would).
-The best pictures are put together in gallery.png next to the build for a look."""
+`zen.exe scene gallery --sheet` draws the best pictures itself and lays them out on gallery.png,
+which is checked cell by cell against the pictures and copied next to the build for a look."""
 import math
+import struct
+import zlib
 import os
 import shutil
 import subprocess
@@ -26,10 +29,15 @@ FOV = 0.7853982
 LEVELS = {"best": (), "sm1": ("--shader-level", "11"), "fixed": ("--fixed-function",)}
 # Effects whose pictures are lit by the gallery's sun (from the left).
 LIT = ["Texture1DL", "Texture1DLFog", "Texture1DL1PL", "NormalmapTexture1DL", "LightmapTexture1DL",
-       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL", "ParallaxTexture1DL"]
+       "VelvetTexture1DL", "DarkmapNormalmapTexture1DL", "ParallaxTexture1DL", "NormalmapLightmapTexture1DL",
+       "ParallaxLightmapTexture1DL", "GlossmapTexture1DL", "NormalmapTexture1DL1PL"]
 # Pairs (with, without): the first must differ from the second on the sphere.
 NORMAL_MAPPED = [("NormalmapTexture1DL", "Texture1DL"), ("NormalmapTexture", "Texture"),
-                 ("DarkmapNormalmapTexture1DL", "LightmapTexture1DL")]
+                 ("DarkmapNormalmapTexture1DL", "LightmapTexture1DL"),
+                 ("NormalmapLightmapTexture1DL", "LightmapTexture1DL"), ("NormalmapLightmapTexture", "LightmapTexture"),
+                 ("ParallaxLightmapTexture1DL", "LightmapTexture1DL"), ("NormalmapTexture1DL1PL", "Texture1DL1PL")]
+# Pairs (with a gloss map, without): the gloss map's stripes change the highlight.
+GLOSSED = [("GlossmapTexture", "Texture"), ("GlossmapTexture1DL", "Texture1DL")]
 # Effects that show the gallery's cube map.
 REFLECTIVE = ["ReflectiveCubeTexture", "GlossReflectiveCubeTexture"]
 
@@ -54,6 +62,43 @@ def ball_pixels(rows, x_from=-1.0, x_to=1.0):
     return out
 
 
+def read_png(path):
+    """(width, height, rows top-down of (r, g, b) tuples) of an 8-bit RGB, non-interlaced PNG."""
+    data = Path(path).read_bytes()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
+    position, idat, header = 8, b"", None
+    while position < len(data):
+        length, kind = struct.unpack_from(">I4s", data, position)
+        body = data[position + 8:position + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        position += 12 + length
+    width, height, depth, color, _, _, interlace = header
+    assert depth == 8 and color == 2 and interlace == 0, header
+    raw, stride, rows, previous = zlib.decompress(idat), width * 3, [], bytearray(width * 3)
+    for y in range(height):
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
+        for i in range(stride):
+            left = line[i - 3] if i >= 3 else 0
+            up, corner = previous[i], previous[i - 3] if i >= 3 else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
+        rows.append([tuple(line[3 * x:3 * x + 3]) for x in range(width)])
+        previous = line
+    return width, height, rows
+
+
 def mean(pixels):
     n = max(len(pixels), 1)
     return tuple(sum(p[i] for p in pixels) / n for i in range(3))
@@ -73,19 +118,23 @@ class Gallery(unittest.TestCase):
         cls.folder = Path(tempfile.mkdtemp(prefix="gallery-", dir=build))
         cls.wine = WineHarness(BUILD_DIR)
         cls.wine.open()
-        code, output = cls.zen("scene", "gallery", windows_path(cls.folder))
+        # The scenes and, drawn by the tool itself with the best technique, their pictures
+        # (<name>.bmp) and the contact sheet; one log for all of it.
+        cls.gallery_log = cls.folder / "gallery.log"
+        code, output = cls.zen("--log", windows_path(cls.gallery_log), "scene", "gallery", windows_path(cls.folder),
+                               "--sheet", "--size", f"{WIDTH}x{HEIGHT}", timeout=1200)
         if code != 0:
             raise RuntimeError(f"the gallery was not made: {output}")
         cls.scenes = sorted(p.stem for p in cls.folder.glob("*.STR"))
+        cls.order = [line.split("/")[-1].split("\\")[-1][:-4] for line in output.splitlines()
+                     if line.startswith("wrote ") and line.endswith(".STR")]
         cls.pictures = {}
 
     @classmethod
     def tearDownClass(cls):
         cls.wine.close()
-        best = [cls.folder / f"{name}-best.bmp" for name in cls.scenes if (cls.folder / f"{name}-best.bmp").exists()]
-        if best and shutil.which("montage"):
-            subprocess.run(["montage", *map(str, best), "-tile", "6x", "-geometry", "+2+2", "-label", "%t",
-                            str(Path(BUILD_DIR).resolve() / "gallery.png")], capture_output=True)
+        if (cls.folder / "gallery.png").exists():
+            shutil.copyfile(cls.folder / "gallery.png", Path(BUILD_DIR).resolve() / "gallery.png")
         shutil.rmtree(cls.folder, ignore_errors=True)
 
     @classmethod
@@ -100,6 +149,8 @@ class Gallery(unittest.TestCase):
         """Rows of the scene `name` drawn at `level` ("best", "sm1", "fixed"); the log must hold no
         error line."""
         key = (name, level)
+        if key not in self.pictures and level == "best":
+            self.pictures[key] = read_bmp(self.folder / f"{name}.bmp")[2]
         if key not in self.pictures:
             shot, log = self.folder / f"{name}-{level}.bmp", self.folder / f"{name}-{level}.log"
             code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "3", "--size",
@@ -111,6 +162,21 @@ class Gallery(unittest.TestCase):
             self.assertEqual(errors, [], f"{name} at {level}")
             self.pictures[key] = read_bmp(shot)[2]
         return self.pictures[key]
+
+    def test_the_tool_draws_every_scene_without_an_error_and_lays_them_out_on_the_sheet(self):
+        lines = self.gallery_log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+        self.assertEqual([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], [])
+        self.assertEqual(sorted(self.order), self.scenes)
+        width, height, sheet = read_png(self.folder / "gallery.png")
+        columns, gap, label = 6, 8, 28
+        rows = (len(self.order) + columns - 1) // columns
+        self.assertEqual((width, height), (columns * (WIDTH + gap) + gap, rows * (HEIGHT + label + gap) + gap))
+        for index, name in enumerate(self.order):
+            with self.subTest(scene=name):
+                left, top = gap + index % columns * (WIDTH + gap), gap + index // columns * (HEIGHT + label + gap)
+                cell = [row[left:left + WIDTH] for row in sheet[top:top + HEIGHT]]
+                on_sheet, drawn = mean(ball_pixels(cell)), mean(ball_pixels(self.picture(name, "best")))
+                self.assertTrue(all(abs(a - b) <= 3 for a, b in zip(on_sheet, drawn)), f"{on_sheet} and {drawn}")
 
     def test_every_scene_draws_its_sphere_at_every_level(self):
         self.assertGreaterEqual(len(self.scenes), 4)
@@ -142,6 +208,14 @@ class Gallery(unittest.TestCase):
                 a, b = ball_pixels(self.picture(bumped, "best")), ball_pixels(self.picture(plain, "best"))
                 differing = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > 24)
                 self.assertGreater(differing, len(a) // 10)
+
+    def test_a_gloss_map_changes_the_highlight(self):
+        for glossed, plain in GLOSSED:
+            for level in ("best", "sm1"):
+                with self.subTest(scene=glossed, level=level):
+                    a, b = ball_pixels(self.picture(glossed, level)), ball_pixels(self.picture(plain, level))
+                    differing = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > 24)
+                    self.assertGreater(differing, len(a) // 25)
 
     def test_reflective_effects_show_the_cube_map(self):
         for name in REFLECTIVE:

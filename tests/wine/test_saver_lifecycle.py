@@ -191,13 +191,15 @@ class SaverLifecycle(unittest.TestCase):
             window = self.wine.window_id("Lighthouse 3D Screensaver")
             self.assertIsNotNone(window)
             # The loading screen stays until the first frame of the scene is presented: wait for
-            # it to give way.
+            # it to give way. It can reach the screen after the log says the saver is made, so
+            # a screen still black is not the scene either.
             path = shot or (Path(BUILD_DIR).resolve() / "saver-shot.png")
             def scene_shown():
                 if not self.wine.screenshot(path):
                     return False
                 shown = read_ppm(path)
-                return not loading_screen_shown(shown) and (ready is None or ready(shown))
+                return (max(shown[2][::331]) >= 8 and not loading_screen_shown(shown) and
+                        (ready is None or ready(shown)))
             self.assertTrue(_wait_until(scene_shown, 90))
             pixels = read_ppm(path)
             self.wine.xdotool("windowfocus", "--sync", window)

@@ -1,12 +1,16 @@
 """The settings dialog of /c driven by a second program (DialogDriver.exe: FindWindow, WM_GETTEXT,
 BM_CLICK, trackbar messages) and the registry values it leaves behind."""
 import os
+import re
+import subprocess
 import sys
+import tempfile
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, _wait_until, missing  # noqa: E402
+from harness import WineHarness, _wait_until, host_zen, missing  # noqa: E402
+from screen_reading import Picture, difference  # noqa: E402
 
 BUILD_DIR = Path(os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(os.path.dirname(__file__), "../../build/windows")))
 TEXTS = Path(__file__).resolve().parents[2] / "content" / "texts" / "Messages.txt"
@@ -104,12 +108,89 @@ class SettingsDialog(unittest.TestCase):
         self.drive("click:1063", "ok")
         self.assertEqual(self.registry(), dict(DEFAULTS, **self.DESKTOP))
 
+    def test_gamma_trackbar_shows_the_setting_and_saves_where_it_is_moved(self):
+        # -60 as the registry keeps it (a DWORD holding the two's complement).
+        self.fresh_registry(Gamma=(1 << 32) - 60)
+        lines, _ = self.drive("gamma", "track:1046:-100", "gamma", "track:1046:100", "gamma", "track:1046:-1",
+                              "gamma", "ok")
+        self.assertEqual([line for line in lines if line.startswith("gamma|")],
+                         ["gamma|-100 100 -60|40%", "gamma|-100 100 -100|0%", "gamma|-100 100 100|200%",
+                          "gamma|-100 100 -1|99%"])
+        self.assertEqual(self.registry()["Gamma"], (1 << 32) - 1)
+
+    def test_at_144_dpi_the_dialog_grows_and_stays_on_the_screen(self):
+        self.fresh_registry()
+        self.wine.reg("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+        try:
+            lines, _ = self.drive("rects", "cancel")
+        finally:
+            self.wine.reg("delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+        rects = {}
+        for line in lines:
+            parts = line.split("|")
+            if parts[0] in ("screen", "window", "client"):
+                rects[parts[0]] = [int(value) for value in parts[1].split()]
+            elif parts[0] == "rect":
+                rects[int(parts[1])] = [int(value) for value in parts[2].split()]
+        width, height = rects["screen"]
+        left, top, right, bottom = rects["window"]
+        self.assertEqual(right - left, 590 * 144 // 96)  # Laid out in pixels at 96 DPI, scaled.
+        self.assertTrue(0 <= left and right <= width and 0 <= top and bottom <= height, rects)
+        client = rects["client"]
+        controls = {key: value for key, value in rects.items() if isinstance(key, int)}
+        self.assertIn(2, controls)
+        for control, (l, t, r, b) in controls.items():
+            self.assertTrue(client[0] <= l < r <= client[2] and client[1] <= t < b <= client[3], (control, rects))
+
     def test_about_box_shows_its_eight_texts(self):
         self.fresh_registry()
         lines, _ = self.drive("about", "cancel")
         self.assertIn("about|" + self.texts["Mes_About_Title"], lines)
         for n in range(8):
             self.assertIn(f"{1040 + n}|" + self.texts[f"Mes_About_String{n + 1}"], lines)
+
+    def test_preview_picture_is_drawn_inside_its_parent(self):
+        # The parent is made in the saver's own process (PreviewProbe.exe runs the saver's entry
+        # on a second thread): under Wine what a child window of another process's window
+        # paints never reaches the screen.
+        probe, zen = BUILD_DIR.resolve() / "PreviewProbe.exe", host_zen(BUILD_DIR)
+        if not probe.exists() or not zen.exists():
+            missing(f"{probe} and the native zen {zen}")
+        out, flag = BUILD_DIR.resolve() / "preview-out.txt", BUILD_DIR.resolve() / "preview-close.flag"
+        for path in (out, flag):
+            if path.exists():
+                path.unlink()
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run([str(zen), "content", "pictures", folder, "preview.bmp"], check=True,
+                           stdout=subprocess.DEVNULL, timeout=300)
+            # The system's bitmap loader scales by taking the nearest pixel.
+            expected = Picture.command([str(Path(folder) / "preview.bmp"), "-sample", "152x112!"])
+        windows = lambda path: "Z:" + str(path).replace("/", "\\")  # noqa: E731
+        process = self.wine.start("/p", "#" * 20, windows(out), windows(flag), program=probe)
+        try:
+            window = self.wine.window_id("Preview Probe")
+            self.assertIsNotNone(window)
+            geometry = self.wine.xdotool("getwindowgeometry", window).stdout
+            x, y = (int(value) for value in re.search(r"Position: (\d+),(\d+)", geometry).groups())
+            self.assertIn("Geometry: 152x112", geometry)
+            shot = {}
+
+            def painted():
+                path = self.wine.screenshot(BUILD_DIR.resolve() / "preview-shot.png")
+                shot["picture"] = Picture.command([str(path), "-crop", f"152x112+{x}+{y}", "+repage"])
+                return shot["picture"].mean_level(0, 0, 152, 112, 2) > 10
+
+            self.assertTrue(_wait_until(painted, 120, 0.2))
+            placed = difference(shot["picture"], expected, 0, 0, 152, 112, step=1)
+            self.assertLess(placed, 2)  # Pixel for pixel, at the parent's client origin.
+            # The comparison tells pictures apart: the same one a few rows off differs plainly.
+            self.assertGreater(difference(shot["picture"], expected, 0, 0, 152, 100, dy=12, step=1), 10)
+        finally:
+            flag.write_text("close")
+            result = self.wine.wait(process, 120)
+        self.assertFalse(result.timed_out, result.log)
+        self.assertEqual(out.read_text().splitlines()[-1], "saver 0")
+        self.assertEqual(result.lines[-1], "INFO. Конец лога.")
 
     def test_preview_runs_inside_its_parent_and_ends_when_the_parent_goes(self):
         out = BUILD_DIR.resolve() / "parent-out.txt"

@@ -2,7 +2,8 @@
 once skinned on the processor by the skin controller and once by a skinning vertex program that
 reads the controller's bone palette. The two pictures must agree to within rounding (mean absolute
 difference below 2 on 0-255) while the undeformed mesh looks clearly different, so the check would
-notice a program that ignored the bones."""
+notice a program that ignored the bones. The same holds for the lit effects' skinned programs
+(Texture1DL1PL, DarkmapNormalmapTexture1DL), whose normals turn with the bones."""
 import os
 import sys
 import unittest
@@ -52,6 +53,15 @@ class Skinning(unittest.TestCase):
         # The strip covers a good part of the 128 x 128 picture in both.
         self.assertGreater(int(lit_processor), 3000, skin)
         self.assertLess(abs(int(lit_processor) - int(lit_program)), 200, skin)
+        # The lit effects' skinned programs (position, normal and, dark-mapped, tangent through the
+        # palette, lit in world space) against the processor's deformed vertices and normals.
+        lit = {line.split()[1]: line.split()[2:] for line in lines if line.startswith("lit ")}
+        self.assertEqual(sorted(lit), ["DarkmapNormalmapTexture1DL", "Texture1DL1PL"], lines)
+        for effect, (same, bent, pixels) in lit.items():
+            with self.subTest(effect=effect):
+                self.assertLess(float(same), 2.0, f"{effect}: {lit[effect]}\n{engine_log}")
+                self.assertGreater(float(bent), 3.0, f"{effect}: {lit[effect]}")
+                self.assertGreater(int(pixels), 3000, f"{effect}: {lit[effect]}")
 
 
 if __name__ == "__main__":

@@ -3,12 +3,9 @@
 // archive; for each shot a copy of the scene file whose director holds that shot alone goes into
 // FOLDER (beside the pictures), `zen render` draws it with a fixed time step from the shot's
 // middle, and the frames are laid out, labelled, on FOLDER/gallery.png.
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,14 +15,11 @@
 #include "engine/modules/SceneCodec.h"
 #include "engine/scene/Camera.h"
 #include "engine/vfs/File.h"
-#include "modules/codecs/BMPImageCodec.h"
-#include "tools/art/Canvas.h"
-#include "tools/art/Lettering.h"
-#include "tools/art/PngWriter.h"
 #include "tools/scene/LighthouseScene.h"
 #include "tools/scene/MediaSet.h"
 #include "tools/scene/Shots.h"
 #include "zen/CommandTable.h"
+#include "zen/ContactSheet.h"
 #include "zen/EngineSession.h"
 
 namespace zen::tool {
@@ -48,12 +42,6 @@ bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
-}
-
-std::vector<uint8_t> ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The scene files of the shots, each with a director that plays that shot alone, and the
@@ -134,10 +122,7 @@ int RunGallery(const std::vector<std::string>& arguments)
 
     const Command* render = CommandTable::Find("render", "");
     const std::vector<scene::Shots::Shot>& shots = scene::Shots::All();
-    const int rows = (static_cast<int>(shots.size()) + kColumns - 1) / kColumns;
-    const int thumbWidth = width / 2, thumbHeight = height / 2, label = 28, gap = 8;
-    art::Canvas sheet(kColumns * (thumbWidth + gap) + gap, rows * (thumbHeight + label + gap) + gap,
-                      art::Color(0.06f, 0.06f, 0.07f));
+    ContactSheet sheet(static_cast<int>(shots.size()), kColumns, width / 2, height / 2);
     for (size_t i = 0; i < shots.size(); ++i) {
         const std::string name = shots[i].name;
         const fs::path scenePath = folder / (name + ".STR"), shotPath = folder / (name + ".bmp");
@@ -153,31 +138,12 @@ int RunGallery(const std::vector<std::string>& arguments)
             std::fprintf(stderr, "zen: the shot %s could not be drawn\n", name.c_str());
             return kExitFailure;
         }
-        const std::vector<uint8_t> bytes = ReadBytes(shotPath);
-        Ptr<Image> frame = new Image();
-        if (BMPImageCodec::DecodeBytes(bytes.data(), static_cast<uint32_t>(bytes.size()), String(name.c_str()),
-                                       frame.Get()) != kSuccess ||
-            frame->Format() != Image::kR8G8B8) {
+        if (!sheet.Add(static_cast<int>(i), name, shotPath)) {
             std::fprintf(stderr, "zen: the picture of the shot %s cannot be read\n", name.c_str());
             return kExitFailure;
         }
-        art::Canvas picture(static_cast<int>(frame->Width()), static_cast<int>(frame->Height()));
-        picture.Shade([&](art::Vec2 c, art::Color) {
-            const uint32_t x = static_cast<uint32_t>(c.x), y = frame->Height() - 1 - static_cast<uint32_t>(c.y);
-            const uint8_t* p = frame->Data() + (static_cast<size_t>(y) * frame->Width() + x) * 3;
-            return art::Color(p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
-        });
-        const int column = static_cast<int>(i) % kColumns, row = static_cast<int>(i) / kColumns;
-        const int left = gap + column * (thumbWidth + gap), top = gap + row * (thumbHeight + label + gap);
-        sheet.Draw(picture.Resampled(thumbWidth, thumbHeight), left, top);
-        art::TextStyle style;
-        style.capHeight = 14;
-        art::Lettering::Draw(sheet, name, {static_cast<float>(left + 4), static_cast<float>(top + thumbHeight + 20)},
-                             art::Align::kLeft, style);
     }
-    Ptr<Image> image = sheet.ToImage(Image::kR8G8B8, String("gallery.png"));
-    std::vector<uint8_t> png;
-    if (!image || art::PngWriter::Encode(*image, png) != kSuccess || !WriteBytes(folder / "gallery.png", png)) {
+    if (!sheet.Write(folder / "gallery.png")) {
         std::fprintf(stderr, "zen: cannot write %s/gallery.png\n", folderName.c_str());
         return kExitFailure;
     }

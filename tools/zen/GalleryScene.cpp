@@ -36,6 +36,7 @@
 #include "engine/scene/VolumeImage.h"
 #include "engine/vfs/File.h"
 #include "zen/CommandTable.h"
+#include "zen/ContactSheet.h"
 #include "zen/EngineSession.h"
 
 namespace zen::tool {
@@ -43,15 +44,17 @@ namespace {
 
 int RunGallery(const std::vector<std::string>& arguments);
 
-CommandRegistration s_gallery({"scene", "gallery", "FOLDER",
+CommandRegistration s_gallery({"scene", "gallery", "FOLDER [--sheet [--size WxH] [--renderer NAME]]",
                                "write a scene per effect of the catalogue (a lit sphere above a floor) and the "
-                               "pictures they use",
+                               "pictures they use; with --sheet also draw each with the renderer and lay them out "
+                               "on FOLDER/gallery.png",
                                &RunGallery});
 
 constexpr float kPi = 3.14159265f;
 constexpr uint32_t kSide = 64;           // Flat pictures.
 constexpr uint32_t kCubeSide = 32;       // Each cube face.
 constexpr uint32_t kSegments = 40, kRings = 24;
+constexpr int kSheetColumns = 6;
 
 // --- Pictures -----------------------------------------------------------------------------------
 
@@ -284,16 +287,11 @@ Ptr<SceneNode> BuildScene(const GalleryEffects::Entry& entry, const GalleryEffec
     return root;
 }
 
-int RunGallery(const std::vector<std::string>& arguments)
+bool WriteScenes(const std::filesystem::path& folder)
 {
-    if (arguments.size() != 1)
-        return PrintUsage(*CommandTable::Find("scene", "gallery"));
-    const std::filesystem::path folder(arguments[0]);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
     EngineSession engine;
     if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec", "BMPImageCodec", "CUBEImageCodec"}))
-        return kExitFailure;
+        return false;
 
     Ptr<Image> base = MakeBase(), normal = MakeNormalMap(), light = MakeLightMap(), gloss = MakeGlossMap(),
                caustic = MakeCaustic();
@@ -305,9 +303,9 @@ int RunGallery(const std::vector<std::string>& arguments)
             return kExitFailure;
     for (Image* image : {base.Get(), normal.Get(), light.Get(), gloss.Get(), caustic.Get()})
         if (!WritePicture(folder, image, "BMPImageCodec"))
-            return kExitFailure;
+            return false;
     if (!WritePicture(folder, sky.Get(), "CUBEImageCodec"))
-        return kExitFailure;
+        return false;
 
     Ptr<Light> sun = new Light(Light::kDirectional);
     sun->SetName(String("Sun"));
@@ -348,11 +346,74 @@ int RunGallery(const std::vector<std::string>& arguments)
         File file{String(scene)};
         if (codec->Save(&file, root.Get()) != kSuccess) {
             std::fprintf(stderr, "zen: cannot write %s\n", scene.c_str());
-            return kExitFailure;
+            return false;
         }
         std::printf("wrote %s\n", scene.c_str());
     }
-    return kExitSuccess;
+    return true;
+}
+
+// Each scene drawn by `zen render` with the renderer this tool runs with (the best technique
+// the device takes), the pictures laid out on FOLDER/gallery.png.
+bool DrawSheet(const std::filesystem::path& folder, int width, int height, const std::string& renderer)
+{
+    const Command* render = CommandTable::Find("render", "");
+    const std::vector<GalleryEffects::Entry>& entries = GalleryEffects::Entries();
+    ContactSheet sheet(static_cast<int>(entries.size()), kSheetColumns, width, height);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string name = entries[i].name;
+        const std::filesystem::path scene = folder / (name + ".STR"), picture = folder / (name + ".bmp");
+        std::vector<std::string> words = {scene.string(), "--frames", "3", "--size",
+                                          std::to_string(width) + "x" + std::to_string(height), "--shot",
+                                          picture.string()};
+        if (!renderer.empty())
+            words.insert(words.end(), {"--renderer", renderer});
+        if (!render || render->run(words) != kExitSuccess) {
+            std::fprintf(stderr, "zen: the scene %s could not be drawn\n", name.c_str());
+            return false;
+        }
+        if (!sheet.Add(static_cast<int>(i), name, picture)) {
+            std::fprintf(stderr, "zen: the picture of %s cannot be read\n", name.c_str());
+            return false;
+        }
+    }
+    if (!sheet.Write(folder / "gallery.png")) {
+        std::fprintf(stderr, "zen: cannot write %s\n", (folder / "gallery.png").string().c_str());
+        return false;
+    }
+    std::printf("%zu scenes drawn, laid out on %s\n", entries.size(), (folder / "gallery.png").string().c_str());
+    return true;
+}
+
+int RunGallery(const std::vector<std::string>& arguments)
+{
+    std::string folderName, renderer;
+    bool sheet = false;
+    int width = 200, height = 150;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& word = arguments[i];
+        if (word == "--sheet") {
+            sheet = true;
+        } else if (word == "--size" && i + 1 < arguments.size()) {
+            if (std::sscanf(arguments[++i].c_str(), "%dx%d", &width, &height) != 2 || width < 64 || height < 48 ||
+                width > 2048 || height > 2048)
+                return PrintUsage(*CommandTable::Find("scene", "gallery"));
+        } else if (word == "--renderer" && i + 1 < arguments.size()) {
+            renderer = arguments[++i];
+        } else if (folderName.empty() && !word.empty() && word[0] != '-') {
+            folderName = word;
+        } else {
+            return PrintUsage(*CommandTable::Find("scene", "gallery"));
+        }
+    }
+    if (folderName.empty())
+        return PrintUsage(*CommandTable::Find("scene", "gallery"));
+    const std::filesystem::path folder(folderName);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!WriteScenes(folder))
+        return kExitFailure;
+    return !sheet || DrawSheet(folder, width, height, renderer) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace

@@ -26,8 +26,12 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/GlossmapTexture1DLEffect.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/NormalmapTexture1DLEffect.h"
+#include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/scene/ParallaxTexture1DLEffect.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
@@ -39,6 +43,9 @@
 #include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
+#include "engine/scene/ProjectedCausticEffect.h"
+#include "engine/scene/ShadowmapEffect.h"
+#include "engine/anim/RenderShadowmapEffectController.h"
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
 #include "engine/text/Font.h"
@@ -147,6 +154,21 @@ std::string SceneDumper::Fields(Object* object)
         text += Format(" slots=%u increment=%u", scene->ChildCount(), scene->ChildIncrement());
         if (scene->EffectCount() > 0)
             text += Format(" effects=%u", scene->EffectCount());
+    }
+    if (object->IsDerivedFrom(&ShadowmapEffect::TYPE)) {
+        auto* shadow = static_cast<ShadowmapEffect*>(object);
+        text += Format(" map=%u bias=%g shadow=", shadow->MapSize(), shadow->Bias()) + Vec(shadow->ShadowColor());
+    }
+    if (object->IsDerivedFrom(&ProjectedCausticEffect::TYPE)) {
+        auto* caustic = static_cast<ProjectedCausticEffect*>(object);
+        text += " color=" + Vec(caustic->Color()) + Format(" scale=%g speed=%g", caustic->Scale(), caustic->Speed());
+        if (caustic->Receivers().Count() > 0)
+            text += Format(" receivers=%u", caustic->Receivers().Count());
+    }
+    if (object->IsDerivedFrom(&RenderShadowmapEffectController::TYPE)) {
+        auto* controller = static_cast<RenderShadowmapEffectController*>(object);
+        if (controller->Casters().Count() > 0)
+            text += Format(" casters=%u", controller->Casters().Count());
     }
     if (object->IsDerivedFrom(&Camera::TYPE)) {
         auto* camera = static_cast<Camera*>(object);
@@ -286,6 +308,25 @@ void SceneDumper::DumpEffectLinks(Object* object, int depth)
         {&FlatWater1DLEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<FlatWater1DLEffect*>(o)->GetLight(); }},
         {&CloudsEffect::TYPE, "texture: ", [](Object* o) -> Object* { return static_cast<CloudsEffect*>(o)->GetEffectTexture(); }},
         {&GrassEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<GrassEffect*>(o)->GetLight(); }},
+        {&NormalmapLightmapTextureEffect::TYPE, "normal-map: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapLightmapTextureEffect*>(o)->GetNormalMap(); }},
+        {&NormalmapLightmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapLightmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&ParallaxLightmapTextureEffect::TYPE, "normal-map: ",
+         [](Object* o) -> Object* { return static_cast<ParallaxLightmapTextureEffect*>(o)->GetNormalMap(); }},
+        {&ParallaxLightmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<ParallaxLightmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&GlossmapTextureEffect::TYPE, "gloss-map: ",
+         [](Object* o) -> Object* { return static_cast<GlossmapTextureEffect*>(o)->GetGlossMap(); }},
+        {&GlossmapTexture1DLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<GlossmapTexture1DLEffect*>(o)->GetLight(); }},
+        {&NormalmapTexture1DL1PLEffect::TYPE, "light: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapTexture1DL1PLEffect*>(o)->GetLight(); }},
+        {&NormalmapTexture1DL1PLEffect::TYPE, "point-light: ",
+         [](Object* o) -> Object* { return static_cast<NormalmapTexture1DL1PLEffect*>(o)->GetPointLight(); }},
+        {&ShadowmapEffect::TYPE, "light: ", [](Object* o) -> Object* { return static_cast<ShadowmapEffect*>(o)->GetLight(); }},
+        {&ProjectedCausticEffect::TYPE, "caustic: ",
+         [](Object* o) -> Object* { return static_cast<ProjectedCausticEffect*>(o)->GetCaustic(); }},
     };
     for (const auto& link : links)
         if (object->IsDerivedFrom(link.type))

@@ -2,7 +2,10 @@
 //   DialogDriver OUT STEP...
 // Steps, in order: "texts" writes the dialog's caption and control texts ("id|text") and the
 // mode list ("mode|text"); "click:ID" clicks a button; "track:ID:POS" moves a trackbar and
-// tells the dialog; "about" opens the About box, writes its caption and texts and closes it;
+// tells the dialog; "rects" writes the screen's size ("screen|w h"), the dialog's window and
+// client rectangles on the screen ("window|l t r b", "client|l t r b") and each control's
+// ("rect|id|l t r b"); "gamma" writes the gamma trackbar's range and position and the text
+// beside it ("gamma|min max position|text"); "about" opens the About box, writes its caption and texts and closes it;
 // "ok" and "cancel" end the dialog. Every line of OUT is flushed at once; "done" ends it.
 //   DialogDriver OUT parent FLAG
 // instead makes a 152 x 112 window to hold a preview ("hwnd|<number>"), and destroys it as
@@ -11,6 +14,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,10 +23,12 @@
 
 namespace {
 
+// A dialog exists, hidden, while it initialises its controls; it is shown only then.
 HWND WaitForWindow(const char* title, int seconds)
 {
     for (int i = 0; i < seconds * 20; ++i) {
-        if (HWND window = FindWindowA(nullptr, title))
+        HWND window = FindWindowA(nullptr, title);
+        if (window && IsWindowVisible(window))
             return window;
         Sleep(50);
     }
@@ -39,6 +45,22 @@ std::string Text(HWND window)
 BOOL CALLBACK WriteChild(HWND child, LPARAM)
 {
     probe::Line("%d|%s", GetDlgCtrlID(child), Text(child).c_str());
+    return TRUE;
+}
+
+void WriteRect(const char* what, const RECT& r)
+{
+    probe::Line("%s|%ld %ld %ld %ld", what, r.left, r.top, r.right, r.bottom);
+}
+
+BOOL CALLBACK WriteChildRect(HWND child, LPARAM)
+{
+    RECT r;
+    if (GetWindowRect(child, &r)) {
+        char what[32];
+        std::snprintf(what, sizeof what, "rect|%d", GetDlgCtrlID(child));
+        WriteRect(what, r);
+    }
     return TRUE;
 }
 
@@ -101,6 +123,21 @@ int main(int argc, char** argv)
                 WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
                 probe::Line("mode|%s", text);
             }
+        } else if (step == "rects") {
+            probe::Line("screen|%d %d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            RECT r;
+            GetWindowRect(dialog, &r);
+            WriteRect("window", r);
+            GetClientRect(dialog, &r);
+            MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&r), 2);
+            WriteRect("client", r);
+            EnumChildWindows(dialog, &WriteChildRect, 0);
+        } else if (step == "gamma") {
+            HWND trackbar = GetDlgItem(dialog, 1046);
+            probe::Line("gamma|%ld %ld %ld|%s", static_cast<long>(SendMessageA(trackbar, TBM_GETRANGEMIN, 0, 0)),
+                        static_cast<long>(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0)),
+                        static_cast<long>(SendMessageA(trackbar, TBM_GETPOS, 0, 0)),
+                        Text(GetDlgItem(dialog, 11118)).c_str());
         } else if (step.rfind("click:", 0) == 0) {
             SendMessageA(GetDlgItem(dialog, std::atoi(step.c_str() + 6)), BM_CLICK, 0, 0);
         } else if (step.rfind("track:", 0) == 0) {

@@ -7,7 +7,11 @@
 //
 // OUT gets "open <result>", then "skin <mean difference processor/program> <mean difference
 // processor/undeformed> <lit pixels processor> <lit pixels program>" (differences over every
-// channel of every pixel, 0-255), "close", "release" and "done".
+// channel of every pixel, 0-255), then for each lit effect with a skinned program
+// ("Texture1DL1PL", "DarkmapNormalmapTexture1DL"), a strip whose right half turns away about
+// the vertical axis and is lit by a sun and a lamp, "lit <effect> <mean difference
+// processor/program> <mean difference processor/undeformed> <lit pixels program>", then
+// "close", "release" and "done".
 #include <windows.h>
 
 #include <cmath>
@@ -22,11 +26,13 @@
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Technique.h"
 #include "engine/scene/Texture.h"
+#include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
@@ -229,6 +235,99 @@ uint32_t LitPixels(const Picture& picture)
     return lit;
 }
 
+// A flat normal map (every texel straight out of the surface).
+Ptr<Texture> FlatNormals()
+{
+    Ptr<Image> image = new Image(String("flat"), Image::kR8G8B8, 4, 4);
+    for (uint32_t i = 0; i < 16; ++i) {
+        image->Data()[i * 3] = image->Data()[i * 3 + 1] = 128;
+        image->Data()[i * 3 + 2] = 255;
+    }
+    return new Texture(String("Flat"), image.Get());
+}
+
+// The lit effects' skinned programs against the processor: the strip with normals (facing the
+// camera) and tangents, its right half on bone 1, which turns 30 degrees about the vertical
+// axis through the strip's middle, lit by a sun shining into the screen and a lamp in front.
+void CompareLit(Renderer& renderer, const Strip& strip, Texture* checker)
+{
+    Ptr<SceneNode> root = new SceneNode();
+    Ptr<SceneNode> bones[2] = {new SceneNode(), new SceneNode()};
+    for (auto& bone : bones)
+        (void)root->AttachChild(bone.Get());
+    const float half = 0.26179939f;  // 15 degrees.
+    bones[1]->LocalTransform().SetRotation({0, std::sin(half), 0, std::cos(half)});
+    bones[1]->LocalTransform().SetTranslation({0, 0, 2});
+    Transform toJoint;
+    toJoint.SetTranslation({0, 0, -2});
+    Ptr<Light> sun = new Light(Light::kDirectional);
+    sun->SetColors(Vector4{0.2f, 0.2f, 0.2f, 1}, Vector4{0.9f, 0.9f, 0.9f, 1}, Vector4{1, 1, 1, 1});
+    (void)sun->SetDirection(Vector3{0.5f, 0, 1});
+    Ptr<Light> lamp = new Light(Light::kPoint);
+    lamp->SetColors(Vector4{0, 0, 0, 1}, Vector4{0.8f, 0.5f, 0.2f, 1}, Vector4{0, 0, 0, 1});
+    lamp->SetAttenuation(Vector3{1, 0.5f, 0}, true);
+    lamp->LocalTransform().SetTranslation({-1, 0.3f, 1});
+    (void)root->AttachChild(sun.Get());
+    (void)root->AttachChild(lamp.Get());
+    Ptr<Texture> flat = FlatNormals();
+
+    const uint32_t count = strip.vertices->GetCount();
+    Ptr<Vector3Buffer> bindNormals = new Vector3Buffer(count), tangents = new Vector3Buffer(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        bindNormals->Data()[i] = {0, 0, -1};
+        tangents->Data()[i] = {1, 0, 0};
+    }
+    Ptr<Texture1DL1PLEffect> twoLights = new Texture1DL1PLEffect();
+    twoLights->SetTexture(checker);
+    twoLights->SetLight(sun.Get());
+    twoLights->SetPointLight(lamp.Get());
+    Ptr<DarkmapNormalmapTexture1DLEffect> darkmapped = new DarkmapNormalmapTexture1DLEffect();
+    darkmapped->SetTexture(checker);
+    darkmapped->SetNormalMap(flat.Get());
+    darkmapped->SetDarkmap(checker);
+    (void)darkmapped->SetDarkmapSet(0);
+    darkmapped->SetLight(sun.Get());
+    GeometryNodeEffect* effects[2] = {twoLights.Get(), darkmapped.Get()};
+    const char* names[2] = {"Texture1DL1PL", "DarkmapNormalmapTexture1DL"};
+    for (int e = 0; e < 2; ++e) {
+        Ptr<Triangles> meshes[3];
+        for (int m = 0; m < 3; ++m) {
+            meshes[m] = new Triangles();
+            Ptr<Vector3Buffer> vertices = new Vector3Buffer(count), normals = new Vector3Buffer(count);
+            for (uint32_t i = 0; i < count; ++i) {
+                vertices->Data()[i] = strip.vertices->Data()[i];
+                normals->Data()[i] = bindNormals->Data()[i];
+            }
+            meshes[m]->SetVertices(vertices.Get());
+            meshes[m]->SetNormals(normals.Get());
+            meshes[m]->SetTangents(tangents.Get());
+            (void)meshes[m]->SetTexCoords(0, strip.coords.Get());
+            meshes[m]->SetIndices(strip.triangles.Get());
+            meshes[m]->UpdateGeometry(false, false);
+            (void)meshes[m]->SetEffect(effects[e]);
+            (void)root->AttachChild(meshes[m].Get());
+            if (m == 2)
+                continue;  // Undeformed.
+            Ptr<SkinController> skin = new SkinController();
+            (void)skin->AddBone(bones[0].Get(), Transform());
+            (void)skin->AddBone(bones[1].Get(), toJoint);
+            skin->SetBindVertices(strip.vertices.Get());
+            skin->SetBindNormals(bindNormals.Get());
+            skin->SetWeights(strip.weights.Get());
+            skin->SetIndices(strip.indices.Get());
+            skin->SetActive(m == 0);
+            (void)meshes[m]->SetController(skin.Get());
+        }
+        const Picture processor = Draw(renderer, *root, *meshes[0]);
+        const Picture program = Draw(renderer, *root, *meshes[1]);
+        const Picture bind = Draw(renderer, *root, *meshes[2]);
+        Line("lit %s %.3f %.3f %u", names[e], MeanDifference(processor, program), MeanDifference(processor, bind),
+             LitPixels(program));
+        for (auto& mesh : meshes)
+            (void)root->DetachChild(mesh.Get());
+    }
+}
+
 int Run()
 {
     Renderer::SetMessageBoxesAllowed(false);
@@ -295,6 +394,7 @@ int Run()
         const Picture bind = Draw(*renderer, *root, *bindMesh);
         Line("skin %.3f %.3f %u %u", MeanDifference(processor, program), MeanDifference(processor, bind),
              LitPixels(processor), LitPixels(program));
+        CompareLit(*renderer, strip, checker.Get());
         renderer->SetCamera(nullptr);
     }
     Line("close %d", renderer->Close());

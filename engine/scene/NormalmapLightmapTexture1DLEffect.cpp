@@ -1,0 +1,89 @@
+#include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
+
+#include "engine/core/MessageLog.h"
+#include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
+#include "engine/scene/EffectSupport.h"
+
+namespace zen {
+
+ZEN_IMPLEMENT_CLASS(NormalmapLightmapTexture1DLEffect, NormalmapLightmapTextureEffect, kStartupSceneClasses)
+
+namespace {
+
+enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
+
+}  // namespace
+
+Result NormalmapLightmapTexture1DLEffect::CreatePasses(uint32_t technique, Technique& out)
+{
+    using Programs = DarkmapNormalmapTexture1DLEffect;
+    Ptr<GeometryNodeEffectPass> pass;
+    if (technique == kPixelTechnique)
+        pass = Relief().CreatePass(*this, "NormalmapLightmapTexture1DL.vs20", Programs::kVertexProgram20,
+                             "NormalmapLightmapTexture1DL.ps20", Programs::kPixelProgram20, true);
+    else if (technique == kVertexTechnique)
+        pass = Relief().CreatePass(*this, "NormalmapLightmapTexture1DL.vs11", Programs::kVertexProgram11,
+                             "NormalmapLightmapTexture1DL.ps11", Programs::kPixelProgram11, true);
+    else
+        pass = Relief().CreatePass(*this, nullptr, nullptr, nullptr, nullptr, true);
+    return pass ? out.AddPass(pass.Get()) : kOutOfMemory;
+}
+
+void NormalmapLightmapTexture1DLEffect::PreparePass(GeometryNodeEffectPass& pass, RenderState& state)
+{
+    if (pass.UsesShaders())
+        return;
+    EffectSupport::PrepareLitStages(state, Color());
+    state.stages[2] = state.stages[1];
+    EffectSupport::PrepareStage(state, 1, RenderState::kCombineMultiply);
+}
+
+Result NormalmapLightmapTexture1DLEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer,
+                                                   GeometryNode& node)
+{
+    if (m_lighting.Check(*this, false) != kSuccess || Relief().Bind(*this, renderer, pass.UsesShaders()) != kSuccess)
+        return kFailure;
+    if (!pass.UsesShaders())
+        return m_lighting.PushLights(renderer, false);
+    m_lighting.WriteConstants(renderer, *this, Color(), node, false, true);
+    return kSuccess;
+}
+
+Object* NormalmapLightmapTexture1DLEffect::FindByName(const String& name)
+{
+    if (Object* found = NormalmapLightmapTextureEffect::FindByName(name))
+        return found;
+    return EffectSupport::FindIn(GetLight(), name);
+}
+
+void NormalmapLightmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
+{
+    NormalmapLightmapTextureEffect::CollectByType(type, out);
+    EffectSupport::CollectIn(GetLight(), type, out);
+}
+
+Result NormalmapLightmapTexture1DLEffect::Save(Stream& stream)
+{
+    if (NormalmapLightmapTextureEffect::Save(stream) != kSuccess) {
+        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
+        return kFailure;
+    }
+    return EffectSupport::SaveLight(*this, stream, GetLight());
+}
+
+Result NormalmapLightmapTexture1DLEffect::Load(Stream& stream)
+{
+    if (NormalmapLightmapTextureEffect::Load(stream) != kSuccess) {
+        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
+        return kFailure;
+    }
+    Ptr<Light> light;
+    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
+        return kFailure;
+    SetLight(light.Get());
+    return kSuccess;
+}
+
+}  // namespace zen
