@@ -1,6 +1,7 @@
 """Render-to-texture controllers, flares and lens flares under Wine: scenes made by `zen.exe scene
 rtt-test` are drawn by `zen.exe render` through the DirectX9 renderer at a fixed step and the
-pictures are checked pixel by pixel: each cube-map face sees the wall it faces, a flare behind
+pictures are checked pixel by pixel: a planar reflection mirrors a red ball below the horizon,
+refraction raises the underwater floor, each cube-map face sees the wall it faces, a flare behind
 a wall is measured at 0 pixels and one before it is seen, lens reflections lie on the line
 through the screen centre and fade towards the edge, and the wave normal map is drawn."""
 import os
@@ -25,6 +26,10 @@ WIDTH, HEIGHT = 320, 240
 def screen(x, y):
     """Pixel (column, row) of a point in screen units (-1..1, y up)."""
     return round((x + 1) / 2 * WIDTH - 0.5), round((1 - y) / 2 * HEIGHT - 0.5)
+
+
+def is_red(pixel):
+    return pixel[0] > 150 and pixel[1] < 60 and pixel[2] < 60
 
 
 class RenderTexture(unittest.TestCase):
@@ -65,6 +70,36 @@ class RenderTexture(unittest.TestCase):
         lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
         self.assertFalse([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], lines)
         return rows, output
+
+    def red_rows(self, rows, columns):
+        return [r for r in range(HEIGHT) if any(is_red(rows[r][c]) for c in columns)]
+
+    def test_the_reflection_mirrors_the_ball_below_the_horizon(self):
+        rows, _ = self.render("Reflection")
+        red = [(c, r) for r in range(HEIGHT) for c in range(WIDTH) if is_red(rows[r][c])]
+        above = [p for p in red if p[1] < HEIGHT // 2]
+        below = [p for p in red if p[1] >= HEIGHT // 2]
+        # The ball: 0.1207 of the half height above the middle (row 105.5), radius about 11.6
+        # pixels; its mirror image 0.6036 below (row 192.4), the same size.
+        for found, row in ((above, 105.5), (below, 192.4)):
+            self.assertGreater(len(found), 250, (row, len(found)))
+            centre_row = sum(p[1] for p in found) / len(found)
+            centre_column = sum(p[0] for p in found) / len(found)
+            self.assertLess(abs(centre_row - row), 3, (row, centre_row))
+            self.assertLess(abs(centre_column - 159.5), 2, centre_column)
+            self.assertTrue(all(abs(p[1] - row) <= 15 and abs(p[0] - 159.5) <= 15 for p in found), row)
+        self.assertLess(abs(len(above) - len(below)), len(above) // 4, (len(above), len(below)))
+
+    def test_refraction_raises_the_floor_under_the_water(self):
+        rows, _ = self.render("Refraction")
+        red = self.red_rows(rows, range(150, 170))
+        # Seen through the water the stripe spans rows 166-176; where it lies it would span
+        # 173-184.
+        self.assertTrue(red, "no stripe")
+        self.assertLessEqual(abs(min(red) - 166), 2, red)
+        self.assertLessEqual(abs(max(red) - 176), 2, red)
+        self.assertFalse([r for r in red if r >= 180], red)
+        self.assertFalse([r for r in self.red_rows(rows, range(0, WIDTH, 4)) if r < HEIGHT // 2], "red above")
 
     def test_each_face_of_the_cube_map_sees_the_wall_it_faces(self):
         rows, _ = self.render("Cube")

@@ -106,8 +106,8 @@ Ptr<Triangles> Face(const char* name, const Vector3& centre, const Vector3& look
     return face;
 }
 
-// A quad just beyond the near plane over the screen rectangle x left..right, y bottom..top
-// (screen units -1..1), showing `texture` at the same screen position.
+// A quad just beyond the near plane of a camera at the origin over the screen rectangle x
+// left..right, y bottom..top (screen units -1..1), showing `texture` at the same screen position.
 Ptr<Triangles> Screen(const char* name, Texture* texture, float left, float right, float bottom, float top)
 {
     constexpr float kDistance = 1.0f;
@@ -173,7 +173,11 @@ Ptr<SceneNode> Water(const char* name, RenderScreenspaceTextureController* contr
     (void)controller->Nodes().Add(subject);
     Ptr<Texture> target = Target(name, 256);
     (void)target->SetController(controller);
-    (void)root->AttachChild(Screen("Surface", target.Get(), -1, 1, -1, 0).Get());
+    Ptr<Triangles> surface = Screen("Surface", target.Get(), -1, 1, -1, 0);
+    Transform before;  // Before the eye, as the camera sees the screen.
+    before.SetTranslation(Vector3{0, 1, 0});
+    surface->SetLocalTransform(before);
+    (void)root->AttachChild(surface.Get());
     return root;
 }
 
