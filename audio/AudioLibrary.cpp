@@ -170,7 +170,10 @@ bool AudioLibrary::Set3DPosition(const AudioVector*, const AudioVector*, const A
         return false;
     // The listener stays at the origin (streams are placed relative to it by the caller);
     // only its orientation turns. Position and velocity are accepted and not used.
-    if (front && top) {
+    // A listener that has not turned since the last frame costs the device nothing: the
+    // saver sets it every frame, and most shots hold the camera's heading for seconds.
+    auto same = [](const AudioVector& a, const AudioVector& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
+    if (front && top && !(same(*front, m_front) && same(*top, m_top))) {
         m_front = *front;
         m_top = *top;
         m_pendingListener = true;

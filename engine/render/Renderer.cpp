@@ -195,6 +195,7 @@ void Renderer::FinishFrame()
     FlushDeferred();
     m_currentGeometry = nullptr;
     EndFrame();
+    ++m_frameNumber;
 }
 
 // --- State stack ------------------------------------------------------------------------------

@@ -172,6 +172,9 @@ public:
     Result StartFrame();
     // Flushes the deferred queue, drops the current geometry, then ends and presents the frame.
     void FinishFrame();
+    // Frames finished so far (FinishFrame calls): what the scene is updated for is frame
+    // FrameNumber() + 1.
+    uint32_t FrameNumber() const { return m_frameNumber; }
 
     // The camera the scene is drawn from (a counted reference). Setting one makes all six of
     // its planes active for culling again. Without one, StartFrame makes a default camera.
@@ -250,6 +253,7 @@ private:
     bool m_mirrorCulling = false;
     bool m_depthEqual = false;
     bool m_letterbox = false;
+    uint32_t m_frameNumber = 0;
     Pass* m_overridePass = nullptr;    // See SetOverridePass; not owned.
     Array<Light*> m_stateStack;        // Lights pushed by the pass being drawn; not owned.
     DeferredQueue m_deferred;

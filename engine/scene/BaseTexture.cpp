@@ -2,6 +2,7 @@
 
 #include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
+#include "engine/render/Renderer.h"
 
 namespace zen {
 
@@ -11,6 +12,17 @@ BaseTexture::~BaseTexture()
 {
     if (Renderer* renderer = BoundRenderer())
         renderer->ReleaseTexture(this);
+}
+
+void BaseTexture::UpdateForFrame(double time)
+{
+    if (const Renderer* renderer = Renderer::Current()) {
+        const uint32_t frame = renderer->FrameNumber() + 1;
+        if (m_updatedFrame == frame)
+            return;
+        m_updatedFrame = frame;
+    }
+    Update(time);
 }
 
 void BaseTexture::Update(double time)

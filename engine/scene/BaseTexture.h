@@ -19,6 +19,10 @@ public:
 
     // Runs the attached controllers (generators, render-to-texture) with `time` seconds.
     virtual void Update(double time);
+    // Update as the effects that use the texture call it while the scene is updated: once per
+    // frame of the current renderer however many effects share the texture (without a renderer,
+    // every call).
+    void UpdateForFrame(double time);
 
     // Mip levels of the device texture; 0 means a full chain down to 1 × 1.
     int32_t MipLevels() const { return m_mipLevels; }
@@ -36,6 +40,7 @@ protected:
 
 private:
     int32_t m_mipLevels = 0;
+    uint32_t m_updatedFrame = 0;  // 1 + the renderer's frame number of the last UpdateForFrame.
 };
 
 }  // namespace zen

@@ -51,15 +51,17 @@ constexpr const char* kPixelProgram20 =
     "mul r4.w, c9.w, r2.x\n"
     "mov oC0, r4\n";
 
-// c1.a 2/3, c2.a the coverage, c3.a the sharpness / 4.
+// c1.a 2/3, c2.a the coverage, c3.a the sharpness / 4, c4 the shade; the colour in v0.
 constexpr const char* kPixelProgram11 =
     "ps.1.1\n"
+    "def c5, 1, 1, 1, 1\n"
     "tex t0\n"
     "tex t1\n"
-    "mov r0.rgb, v0\n"
     "lrp r0.a, c1, t0, t1\n"
     "sub r0.a, r0, c2\n"
     "mul_x4_sat r0.a, r0, c3\n"
+    "mad r1.rgb, -r0.a, c4, c5\n"
+    "mul r0.rgb, v0, r1\n"
     "mul r0.a, r0, v0\n";
 
 float Clamp01(float value)
@@ -166,8 +168,8 @@ Result CloudsEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, 
     } else {
         renderer.SetTexture(1, texture);  // "tex t1" reads stage 1: the second layer.
         const float quarter = std::min(p.sharpness * 0.25f, 1.0f);
-        const float pixel[12] = {0, 0, 0, 2.0f / 3, 0, 0, 0, p.coverage, 0, 0, 0, quarter};
-        renderer.SetPixelShaderConstants(1, pixel, 3);
+        const float pixel[16] = {0, 0, 0, 2.0f / 3, 0, 0, 0, p.coverage, 0, 0, 0, quarter, p.shade, p.shade, p.shade, 0};
+        renderer.SetPixelShaderConstants(1, pixel, 4);
     }
     return kSuccess;
 }

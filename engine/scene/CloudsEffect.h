@@ -9,7 +9,7 @@ namespace zen {
 // sharpened, is the cloud's opacity, and its colour is the effect's colour darkened where the
 // cloud is thick. Meant to be blended (the effect's blending, which also sends the node to the
 // back-to-front queue). Inputs: positions and texture coordinates (set 0). Technique 0: vs_2_0 +
-// ps_2_0; technique 1: vs_1_1 + ps.1.1 (without the darkening; sharpness up to 4); technique 2:
+// ps_2_0; technique 1: vs_1_1 + ps.1.1 (sharpness up to 4); technique 2:
 // fixed function, the colour with the texture's density as alpha, still (over a blended
 // destination it adds its colour by that density). A missing texture draws nothing (logged
 // once). Update(elapsed) moves the layers and runs the texture's controllers. Stream form: the colour effect's fields, then the

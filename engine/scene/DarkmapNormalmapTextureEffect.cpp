@@ -166,4 +166,11 @@ Result DarkmapNormalmapTextureEffect::Load(Stream& stream)
     return SetDarkmapSet(set);
 }
 
+void DarkmapNormalmapTextureEffect::UpdateTextures(double time)
+{
+    NormalmapTextureEffect::UpdateTextures(time);
+    if (m_darkmap)
+        m_darkmap->UpdateForFrame(time);
+}
+
 }  // namespace zen

@@ -41,6 +41,9 @@ protected:
     // kSuccess when the dark map is there (else reported); binds it to `stage`.
     Result BindDarkmap(Renderer& renderer, uint32_t stage);
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<Texture> m_darkmap;
     uint32_t m_darkmapSet = 1;

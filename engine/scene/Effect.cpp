@@ -20,7 +20,10 @@ Effect::~Effect()
 void Effect::Update(double time)
 {
     UpdateControllers(time);
+    UpdateTextures(time);
 }
+
+void Effect::UpdateTextures(double) {}
 
 void Effect::OnAttach(Object*) {}
 

@@ -21,7 +21,7 @@ class Effect : public Object {
 public:
     ~Effect() override;
 
-    // Per-frame update: the effect's controllers.
+    // Per-frame update: the effect's controllers, then UpdateTextures.
     virtual void Update(double time);
     // Notifications, nothing here: the effect was attached to `owner` (null: detached), and a
     // technique was chosen (its passes were just invalidated).
@@ -51,6 +51,9 @@ public:
     Technique* GetTechnique(uint32_t index) const;
 
 protected:
+    // The textures the effect draws with run their own controllers (generators, render-to-texture
+    // controllers) through BaseTexture::UpdateForFrame; nothing here.
+    virtual void UpdateTextures(double time);
     Effect();
     // For constructors: appends a technique needing the given shader versions (major x 10 +
     // minor; 0 for none). kOutOfMemory (logged) when it cannot be had.

@@ -127,9 +127,12 @@ void GeometryNode::UpdateGeometry(bool normals, bool tangents)
 void GeometryNode::Update(double time)
 {
     Node::Update(time);
-    // A shared effect moves on once per update pass, from the node that holds it as owner
-    // (any holder when none does), so its animation and controllers keep their pace.
-    if (m_effect && (m_effect->Owner() == this || !m_effect->Owner()))
+    // A shared effect moves on once per update pass, from the node that holds it as owner (the
+    // first holder to update takes that part when its owner has gone), so its animation and
+    // controllers keep their pace.
+    if (m_effect && !m_effect->Owner())
+        m_effect->OnAttach(this);
+    if (m_effect && m_effect->Owner() == this)
         m_effect->Update(time);
 }
 

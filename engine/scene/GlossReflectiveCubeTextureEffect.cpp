@@ -120,4 +120,11 @@ Result GlossReflectiveCubeTextureEffect::Load(Stream& stream)
     return SetGlossMapSet(set);
 }
 
+void GlossReflectiveCubeTextureEffect::UpdateTextures(double time)
+{
+    ReflectiveCubeTextureEffect::UpdateTextures(time);
+    if (m_glossMap)
+        m_glossMap->UpdateForFrame(time);
+}
+
 }  // namespace zen

@@ -28,6 +28,9 @@ public:
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<Texture> m_glossMap;
     uint32_t m_glossMapSet = 1;

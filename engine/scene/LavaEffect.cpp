@@ -45,7 +45,7 @@ constexpr const char* kPixelProgram20 =
     "mul r0, r0, c9\n"
     "mov oC0, r0\n";
 
-// c0 the colour x pulse / 2 (constants of these programs stay within 1).
+// c0 the colour x pulse / 2, alpha / 4 (constants of these programs stay within 1).
 constexpr const char* kPixelProgram11 =
     "ps.1.1\n"
     "tex t0\n"
@@ -132,7 +132,8 @@ Result LavaEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, Ge
     } else {
         renderer.SetTexture(1, GetTexture());  // "tex t1" reads stage 1: the slow layer.
         auto half = [pulse](float v) { return std::fmin(v * pulse * 0.5f, 1.0f); };
-        const float pixel[4] = {half(c.x), half(c.y), half(c.z), std::fmin(c.w * 0.5f, 1.0f)};
+        // Alpha goes through both doublings: a quarter of it keeps the texture's alpha x colour's.
+        const float pixel[4] = {half(c.x), half(c.y), half(c.z), c.w * 0.25f};
         renderer.SetPixelShaderConstants(0, pixel, 1);
     }
     return kSuccess;

@@ -121,4 +121,11 @@ Result LightmapTextureEffect::Load(Stream& stream)
     return SetLightmapSet(set);
 }
 
+void LightmapTextureEffect::UpdateTextures(double time)
+{
+    TextureEffect::UpdateTextures(time);
+    if (m_lightmap)
+        m_lightmap->UpdateForFrame(time);
+}
+
 }  // namespace zen

@@ -36,6 +36,9 @@ protected:
     // stages 0 and `lightmapStage`.
     Result BindTextures(Renderer& renderer, uint32_t lightmapStage);
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<Texture> m_lightmap;
     uint32_t m_lightmapSet = 1;

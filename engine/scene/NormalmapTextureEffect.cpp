@@ -199,4 +199,11 @@ Result NormalmapTextureEffect::Load(Stream& stream)
     return SetNormalMapSet(set);
 }
 
+void NormalmapTextureEffect::UpdateTextures(double time)
+{
+    TextureEffect::UpdateTextures(time);
+    if (m_normalMap)
+        m_normalMap->UpdateForFrame(time);
+}
+
 }  // namespace zen

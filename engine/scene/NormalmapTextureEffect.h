@@ -46,6 +46,9 @@ protected:
 
     EffectLighting m_lighting;  // The lit subclasses' lights.
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<Texture> m_normalMap;
     uint32_t m_normalMapSet = 0;

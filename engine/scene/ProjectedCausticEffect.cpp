@@ -55,6 +55,7 @@ bool ProjectedCausticEffect::PreparePass()
     if (!m_pass)
         return false;
     RenderState& state = m_pass->RenderStates()->Edit();
+    state.cullEnable = false;  // Over whichever sides the children drew; the depth test sorts it.
     state.alphaBlendEnable = true;
     state.srcBlend = RenderState::kBlendOne;
     state.destBlend = RenderState::kBlendOne;
@@ -87,12 +88,13 @@ void ProjectedCausticEffect::DrawOverlay(Renderer& renderer)
     Camera* camera = renderer.GetCamera();
     if (!camera || !m_caustic || !m_caustic->GetImage() || !PreparePass())
         return;
-    Array<GeometryNode*> receivers{16, 16};
+    std::vector<GeometryNode*>& receivers = m_nodes;
+    receivers.clear();
     if (m_receivers.Count() > 0) {
         for (uint32_t i = 0; i < m_receivers.Count(); ++i)
-            ProjectionPass::CollectOpaque(m_receivers.Get(i), receivers);
+            ProjectionPass::CollectOpaque(m_receivers.Get(i), receivers, m_pending);
     } else {
-        ProjectionPass::CollectOpaque(Owner(), receivers);
+        ProjectionPass::CollectOpaque(Owner(), receivers, m_pending);
     }
     const Matrix4 projection = ProjectionMatrix();
     m_pass->SetStageTexture(m_caustic.Get());

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "engine/core/Matrix4.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector4.h"
@@ -65,6 +66,8 @@ private:
     NodeList m_receivers;
     double m_clock = 0;  // Seconds of drift; wrapped so the offset keeps its precision.
     Ptr<ProjectionPass> m_pass;
+    std::vector<GeometryNode*> m_nodes;  // This frame's receivers (room kept).
+    std::vector<Node*> m_pending;        // The walk's list (room kept).
 };
 
 }  // namespace zen

@@ -1,5 +1,6 @@
 #include "engine/scene/ProjectionPass.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -73,11 +74,13 @@ Result ProjectionPass::Draw(Renderer& renderer, GeometryNode& node, const Matrix
     return kSuccess;
 }
 
-void ProjectionPass::CollectOpaque(Node* root, Array<GeometryNode*>& out, uint32_t limit)
+void ProjectionPass::CollectOpaque(Node* root, std::vector<GeometryNode*>& out, std::vector<Node*>& pending,
+                                   uint32_t limit)
 {
+    pending.clear();
     if (!root)
         return;
-    std::vector<Node*> pending{root};
+    pending.push_back(root);
     uint32_t visited = 0;
     while (!pending.empty() && visited < limit) {
         Node* node = pending.back();
@@ -87,8 +90,8 @@ void ProjectionPass::CollectOpaque(Node* root, Array<GeometryNode*>& out, uint32
             auto* geometry = static_cast<GeometryNode*>(node);
             const GeometryNodeEffect* effect = geometry->GetEffect();
             if (geometry->GetPrimitiveType() == GeometryNode::kTriangles && effect && effect->IsEnabled() &&
-                !effect->IsBlended() && out.IndexOf(geometry) == Array<GeometryNode*>::kNotFound)
-                (void)out.Append(geometry);
+                !effect->IsBlended() && std::find(out.begin(), out.end(), geometry) == out.end())
+                out.push_back(geometry);
         } else if (node->IsDerivedFrom(&SceneNode::TYPE)) {
             auto* scene = static_cast<SceneNode*>(node);
             for (uint32_t i = scene->ChildCount(); i-- > 0;)  // Reversed: popped in index order.

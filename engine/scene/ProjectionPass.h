@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "engine/core/Array.h"
 #include "engine/core/Matrix4.h"
 #include "engine/core/Ptr.h"
@@ -46,7 +47,9 @@ public:
     // Appends the triangle geometry below `root` (itself included) that the ordinary draw shows
     // opaque: an enabled effect that does not blend. Each node once, in tree order; the walk
     // stops at `limit` nodes (shared subtrees would otherwise be listed once per holder).
-    static void CollectOpaque(Node* root, Array<GeometryNode*>& out, uint32_t limit = 65536);
+    // `pending` is the walk's own list, kept by the caller so a frame's walk reuses its room.
+    static void CollectOpaque(Node* root, std::vector<GeometryNode*>& out, std::vector<Node*>& pending,
+                              uint32_t limit = 65536);
 
     // A pass of `vertexProgram` and `pixelProgram` named `name`; null when out of memory.
     static Ptr<ProjectionPass> Make(const char* name, const char* vertexProgram, const char* pixelProgram);

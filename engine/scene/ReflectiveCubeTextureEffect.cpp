@@ -162,4 +162,11 @@ Result ReflectiveCubeTextureEffect::Load(Stream& stream)
     return kSuccess;
 }
 
+void ReflectiveCubeTextureEffect::UpdateTextures(double time)
+{
+    TextureEffect::UpdateTextures(time);
+    if (m_cubeMap)
+        m_cubeMap->UpdateForFrame(time);
+}
+
 }  // namespace zen

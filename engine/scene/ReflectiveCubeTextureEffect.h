@@ -44,6 +44,9 @@ protected:
 
     EffectLighting m_lighting;  // Eye and fog only.
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<CubeTexture> m_cubeMap;
     float m_reflectivity = 0.5f;

@@ -131,4 +131,11 @@ void RipplePostRenderEffect::CollectByType(const Rtti* type, Array<Object*>& out
         m_normalMap->CollectByType(type, out);
 }
 
+void RipplePostRenderEffect::UpdateTextures(double time)
+{
+    PostRenderEffect::UpdateTextures(time);
+    if (m_normalMap)
+        m_normalMap->UpdateForFrame(time);
+}
+
 }  // namespace zen

@@ -42,6 +42,9 @@ public:
 protected:
     void Composite(Renderer& renderer) override;
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<Texture> m_normalMap;
     Parameters m_parameters;

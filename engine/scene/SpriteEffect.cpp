@@ -108,4 +108,11 @@ Result SpriteEffect::Load(Stream& stream)
     return kSuccess;
 }
 
+void SpriteEffect::UpdateTextures(double time)
+{
+    GeometryNodeEffect::UpdateTextures(time);
+    if (m_texture)
+        m_texture->UpdateForFrame(time);
+}
+
 }  // namespace zen

@@ -48,6 +48,9 @@ public:
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<Texture> m_texture;
     double m_clock = 0.0;  // Seconds of updates.

@@ -122,4 +122,11 @@ void TextureEffect::VisitReferences(ReferenceVisitor& visitor)
     visitor(m_texture);
 }
 
+void TextureEffect::UpdateTextures(double time)
+{
+    ColorEffect::UpdateTextures(time);
+    if (m_texture)
+        m_texture->UpdateForFrame(time);
+}
+
 }  // namespace zen

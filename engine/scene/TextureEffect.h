@@ -37,6 +37,9 @@ public:
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
+protected:
+    void UpdateTextures(double time) override;
+
 private:
     Ptr<Texture> m_texture;
     uint32_t m_texCoordSet = 0;

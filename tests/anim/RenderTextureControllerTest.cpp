@@ -18,6 +18,13 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/CubeTexture.h"
+#include "engine/scene/DarkmapNormalmapTextureEffect.h"
+#include "engine/scene/GlossReflectiveCubeTextureEffect.h"
+#include "engine/scene/LightmapTextureEffect.h"
+#include "engine/scene/NormalmapTextureEffect.h"
+#include "engine/scene/RipplePostRenderEffect.h"
+#include "engine/scene/SpriteEffect.h"
+#include "engine/scene/TextureEffect.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/VolumeImage.h"
@@ -103,6 +110,57 @@ protected:
 };
 
 // --- Waves ------------------------------------------------------------------------------------
+
+TEST_F(RenderTextures, EffectsRunTheirTexturesControllersOncePerFrame)
+{
+    using Attach = void (*)(Effect&, Texture*);
+    const struct {
+        const char* type;
+        Attach attach;
+    } cases[] = {
+        {"ZEN.TextureEffect", [](Effect& e, Texture* t) { static_cast<TextureEffect&>(e).SetTexture(t); }},
+        {"ZEN.NormalmapTextureEffect", [](Effect& e, Texture* t) { static_cast<NormalmapTextureEffect&>(e).SetNormalMap(t); }},
+        {"ZEN.LightmapTextureEffect", [](Effect& e, Texture* t) { static_cast<LightmapTextureEffect&>(e).SetLightmap(t); }},
+        {"ZEN.DarkmapNormalmapTextureEffect",
+         [](Effect& e, Texture* t) { static_cast<DarkmapNormalmapTextureEffect&>(e).SetDarkmap(t); }},
+        {"ZEN.GlossReflectiveCubeTextureEffect",
+         [](Effect& e, Texture* t) { static_cast<GlossReflectiveCubeTextureEffect&>(e).SetGlossMap(t); }},
+        {"ZEN.SpriteEffect", [](Effect& e, Texture* t) { static_cast<SpriteEffect&>(e).SetTexture(t); }},
+        {"ZEN.RipplePostRenderEffect", [](Effect& e, Texture* t) { static_cast<RipplePostRenderEffect&>(e).SetNormalMap(t); }},
+    };
+    for (const auto& c : cases) {
+        Ptr<RenderWavesTextureController> waves = new RenderWavesTextureController;
+        Ptr<Texture> water = new Texture(String("Water"), new Image(String("wi"), Image::kR8G8B8A8, 8, 8));
+        ASSERT_EQ(water->SetController(waves.Get()), kSuccess);
+        Ptr<Effect> effects[2];
+        for (Ptr<Effect>& effect : effects) {
+            Object* made = nullptr;
+            ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&made), kSuccess) << c.type;
+            effect = static_cast<Effect*>(made);
+            c.attach(*effect, water.Get());
+        }
+        // Two effects share the texture: its controllers run once for the frame ahead.
+        effects[0]->Update(0.25);
+        effects[1]->Update(0.25);
+        EXPECT_FLOAT_EQ(waves->Time(), 0.25f) << c.type;
+        StartFrame();
+        renderer->FinishFrame();
+        effects[1]->Update(0.5);
+        effects[0]->Update(0.5);
+        EXPECT_FLOAT_EQ(waves->Time(), 0.75f) << c.type;
+        StartFrame();
+        renderer->FinishFrame();
+    }
+    // The cube map of a reflective effect as well.
+    Ptr<RenderCubeTextureController> room = new RenderCubeTextureController;
+    Ptr<CubeTexture> sky = new CubeTexture(String("Sky"), new VolumeImage(String("si"), Image::kR8G8B8A8, 8, 8, 6));
+    ASSERT_EQ(sky->SetController(room.Get()), kSuccess);
+    Ptr<ReflectiveCubeTextureEffect> chrome = new ReflectiveCubeTextureEffect;
+    chrome->SetCubeMap(sky.Get());
+    chrome->Update(0.1);
+    StartFrame();
+    EXPECT_EQ(Lines({"BeginRenderTarget"}).size(), 6u);
+}
 
 TEST_F(RenderTextures, WavesDrawTheNoiseSliceAtTimeTimesSpeedIntoTheOwner)
 {

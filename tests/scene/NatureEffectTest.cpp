@@ -286,9 +286,23 @@ TEST_F(NatureEffects, ConstantsCarryTheTimeTheColourAndTheParameters)
     EXPECT_EQ(renderer->PixelConstant(8), (Vector4{0.25f, 0.5f, 0.75f, 1}));
     EXPECT_EQ(renderer->PixelConstant(9), (Vector4{0.04f, 0.02f, 0.98f, 0.5f}));
     EXPECT_EQ(renderer->PixelConstant(11).x, 0.8f);
-    // The fixed-function technique mixes in the cube's mean: (90, 180, 90) / 255.
+    // The fixed-function technique mixes in the cube's mean, (90, 180, 90) / 255, by 0.35:
+    // red 0.25 x 0.65 + 0.3529 x 0.35.
     EXPECT_NEAR(water->CubeMean().x, 90 / 255.0f, 1e-6f);
     EXPECT_NEAR(water->CubeMean().y, 180 / 255.0f, 1e-6f);
+    // Fog on the water: the vertex program's factor 2^(depth x c9.x), c9.x = -density x log2(e).
+    water->SetFog(true, Vector4{0.1f, 0.2f, 0.3f, 1}, 0.05f, 2);
+    ASSERT_EQ(Draw(water.Get()), 1);
+    EXPECT_NEAR(renderer->VertexConstant(9).x, -0.05f * 1.44269504f, 1e-6f);
+    EXPECT_TRUE(water->CurrentTechnique()->GetPass(0)->RenderStates()->State().fogEnable);
+    renderer->LimitShaderVersion(0);
+    Ptr<FlatWaterEffect> still = static_cast<FlatWaterEffect*>(Filled("ZEN.FlatWaterEffect").Get());
+    still->SetColor(Vector4{0.25f, 0.5f, 0.75f, 1});
+    ASSERT_EQ(still->GetPassCount(), 1u);
+    const Vector4 factor = still->CurrentTechnique()->GetPass(0)->RenderStates()->State().stages[0].textureFactor;
+    EXPECT_NEAR(factor.x, 0.25f * 0.65f + 90 / 255.0f * 0.35f, 1e-5f);
+    EXPECT_NEAR(factor.z, 0.75f * 0.65f + 90 / 255.0f * 0.35f, 1e-5f);
+    renderer->LimitShaderVersion(20);
 
     Ptr<LavaEffect> lava = new LavaEffect();
     lava->SetTexture(texture.Get());
@@ -402,6 +416,11 @@ TEST_F(NatureEffects, AnEffectSharedByNodesMovesOncePerUpdate)
     root->UpdateState(0.5, true);
     root->UpdateState(0.25, true);
     EXPECT_DOUBLE_EQ(lava->LavaTime(), 0.75);
+    // The owner (the last to attach) goes: another holder takes over, still once per update.
+    ASSERT_EQ(root->DetachChild(root->GetChild(2)), kSuccess);
+    root->UpdateState(0.125, true);
+    root->UpdateState(0.125, true);
+    EXPECT_DOUBLE_EQ(lava->LavaTime(), 1.0);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 `zen.exe render` through the DirectX9 renderer and the pictures are checked pixel by pixel:
 sepia tones a known grey and a known red into the colours its formula gives, the film flag
 leaves black bars of an eighth of the height above and below an unchanged band, and bloom turns
-a small white square into a halo that fades with distance."""
+a small white square into a halo that fades with distance, depth of field keeps the focal plane
+sharp and blurs the far one, ripples wave a straight edge, a glow stays around its own nodes,
+and old film tones and darkens one band."""
 import os
 import shutil
 import subprocess
@@ -61,10 +63,10 @@ class PostRender(unittest.TestCase):
             out.seek(0)
             return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
 
-    def render(self, name):
+    def render(self, name, *extra):
         shot, log = self.folder / f"{name}.bmp", self.folder / f"{name}.log"
         code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "3", "--size",
-                                f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--log", windows_path(log))
+                                f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--log", windows_path(log), *extra)
         self.assertEqual(code, 0, output)
         width, height, rows = read_bmp(shot)
         self.assertEqual((width, height), (WIDTH, HEIGHT))
@@ -108,6 +110,65 @@ class PostRender(unittest.TestCase):
         self.assertGreater(glow[0], glow[3] + 20, glow)
         self.assertLessEqual(glow[4], 3, glow)
         self.assertEqual(rows[5][5], (0, 0, 0))
+
+    def test_depth_of_field_keeps_the_focal_plane_sharp_and_blurs_the_far_one(self):
+        rows = self.render("DOF")
+        middle = rows[HEIGHT // 2]
+        # Red channel across each edge, 3 pixels either side: the in-focus edge (column 131)
+        # keeps its full step, the far one (column 189) is spread into a ramp.
+        near = [middle[c][0] for c in range(128, 135)]
+        far = [middle[c][0] for c in range(180, 199)]
+        self.assertGreaterEqual(near[0], 250, near)
+        self.assertLessEqual(near[-1], 5, near)
+        self.assertLess(abs(far[6] - far[12]), 140, far)
+        self.assertGreaterEqual(sum(1 for v in far if 25 <= v <= 230), 6, far)
+        for lower, higher in zip(far, far[1:]):
+            self.assertLessEqual(lower, higher + 2, far)
+        # Inside each rectangle the colour stays, and the blurred one lights the black beside it.
+        self.assertEqual(middle[80], (255, 255, 255))
+        self.assertGreaterEqual(min(middle[260]), 245, middle[260])
+        self.assertGreater(middle[183][0], 10, far)
+        self.assertLessEqual(middle[140][0], 3, near)
+
+    def test_ripples_wave_the_straight_edge_between_the_walls(self):
+        rows = self.render("Ripple", "--step", "0.25")
+        edges = []
+        for row in range(10, HEIGHT - 10, 4):
+            line = rows[row]
+            edges.append(next(c for c in range(WIDTH) if line[c][1] < 64 and line[c][0] > 200))
+            self.assertColor(rows, (40, row), (128, 128, 128), "grey far from the edge", tolerance=2)
+            self.assertColor(rows, (280, row), (255, 0, 0), "red far from the edge", tolerance=2)
+        # Without ripples every row would turn red at column 160; the normal map moves it by up
+        # to about 0.03 x 0.8 of the width, each way.
+        self.assertGreaterEqual(max(edges) - min(edges), 6, edges)
+        self.assertTrue(all(148 <= e <= 172 for e in edges), edges)
+        self.assertGreater(len(set(edges)), 3, edges)
+
+    def test_the_glow_surrounds_only_its_own_node(self):
+        rows = self.render("Glow")
+        middle = rows[HEIGHT // 2]
+        self.assertEqual(middle[WIDTH // 2], (255, 255, 255))
+        self.assertColor(rows, (40, HEIGHT // 2), (128, 128, 128), "grey wall")
+        halo = [middle[WIDTH // 2 + 7 + d][0] for d in (3, 6, 10, 40)]
+        self.assertGreater(halo[0], 30, halo)
+        self.assertGreater(halo[0], halo[2], halo)
+        self.assertLessEqual(halo[3], 3, halo)
+        # Beside the grey wall's edge (column 73) it stays black: the wall does not glow.
+        self.assertEqual([middle[c] for c in (78, 82, 90)], [(0, 0, 0)] * 3)
+
+    def test_old_film_tones_the_picture_and_darkens_one_band(self):
+        rows = self.render("Film", "--step", "0.1", "--seed", "7")
+        toned = sepia((128, 128, 128))
+        half = tuple(round(c * 128 / 255) for c in toned)
+        line = rows[HEIGHT // 2]
+        dark = [c for c in range(WIDTH) if line[c][0] < toned[0] - 40]
+        self.assertTrue(12 <= len(dark) <= 20, dark)
+        self.assertEqual(dark, list(range(dark[0], dark[0] + len(dark))), dark)
+        self.assertColor(rows, (dark[len(dark) // 2], HEIGHT // 2), half, "the band", tolerance=4)
+        for column in (c for c in range(0, WIDTH, 8) if c not in dark and all(abs(c - d) > 2 for d in dark)):
+            self.assertColor(rows, (column, HEIGHT // 2), toned, "toned")
+        # The band runs the full height.
+        self.assertColor(rows, (dark[len(dark) // 2], 5), half, "the band's top", tolerance=4)
 
 
 if __name__ == "__main__":

@@ -293,6 +293,7 @@ Ptr<Node> MakeShadowmap(const GalleryEffects::Assets& a, Triangles* ball, Triang
     shadow->SetName(String("Shadowmap"));
     Ptr<RenderShadowmapEffectController> controller = new RenderShadowmapEffectController();
     controller->SetName(String("Shadow map"));
+    (void)controller->Casters().Add(ball);  // The map holds the sphere alone, sharply.
     (void)shadow->SetController(controller.Get());
     return Receive(a, ball, floor, shadow.Get());
 }

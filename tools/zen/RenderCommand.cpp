@@ -20,6 +20,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/WindowLayer.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/Flare.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/Node.h"
 #include "engine/vfs/Directory.h"
@@ -279,6 +280,11 @@ int Render(const Options& options, const Reasons& reasons)
     std::printf("drew %u frames of %s\n", options.frames, options.scene.c_str());
     if (options.step > 0)
         std::printf("scene time %g s\n", options.start + options.step * options.frames);
+    // What each flare's occlusion query saw in the last measured frame.
+    Array<Object*> flares(1, 4);
+    root->CollectByType(&Flare::TYPE, flares);
+    for (uint32_t i = 0; i < flares.Count(); ++i)
+        std::printf("flare %s: %u pixels\n", flares[i]->Name().CStr(), static_cast<Flare*>(flares[i])->VisiblePixels());
     return shot && !WriteShot(options.shot, shot.Get(), reasons) ? kExitFailure : kExitSuccess;
 }
 
