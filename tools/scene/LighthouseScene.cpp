@@ -10,13 +10,16 @@
 #include "engine/anim/ColorKeyframe.h"
 #include "engine/core/MessageLog.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
+#include "engine/scene/DarkmapNormalmapTextureEffect.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/TextureEffect.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/model/Primitives.h"
 #include "tools/scene/Birds.h"
+#include "tools/scene/Boat.h"
 #include "tools/scene/Cottage.h"
+#include "tools/scene/Flares.h"
 #include "tools/scene/Headland.h"
 #include "tools/scene/NightLight.h"
 #include "tools/scene/Shots.h"
@@ -130,13 +133,15 @@ void AddShadedParts(SceneNode& parent, const char* name, const MeshBuilder& mesh
 }  // namespace
 
 Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures,
-                              const std::vector<SceneSounds::Sound>* sounds)
+                              const std::vector<SceneSounds::Sound>* sounds, std::vector<Messages::Text>* texts)
 {
     Materials materials(pictures);
     Texture* sky = materials.Add("sky.tga", &SkyPictures::Sky);
     Texture* moon = materials.Add("moon.tga", &SkyPictures::Moon);
     Texture* sea = materials.Add("sea.tga", &SkyPictures::Sea);
     Texture* ground = materials.Add("headland.jpg", &Headland::Picture);
+    Texture* groundRelief = materials.Add("headland_normal.tga", &Headland::NormalPicture);
+    Texture* groundLight = materials.Add("headland_light.jpg", &Headland::LightPicture);
     Texture* tower = materials.Add("tower.tga", &Tower::BodyPicture);
     Texture* glass = materials.Add("glass.tga", &Tower::GlassPicture);
     Texture* iron = materials.Add("iron.tga", &Tower::IronPicture);
@@ -147,6 +152,8 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Texture* window = materials.Add("window.tga", &Cottage::WindowPicture);
     Texture* gull = materials.Add("gull.tga", &Birds::Picture);
     Texture* droplet = materials.Add("spray.tga", &Spray::Picture);
+    Texture* glow = materials.Add("glow.tga", &Flares::GlowPicture);
+    Texture* ghost = materials.Add("ghost.tga", &Flares::GhostPicture);
     if (materials.Failed())
         return kFailure;
 
@@ -210,8 +217,23 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 56.0f);
         (void)world->AttachChild(MakeMesh("Sea", water, MakeEffect("SeaEffect", sea, Look::kSolid).Get()).Get());
     }
-    (void)world->AttachChild(
-        MakeMesh("Headland", Headland::Mesh(), MakeEffect("HeadlandEffect", ground, Look::kSolid).Get()).Get());
+    // The ground: its colours, the relief finer than the mesh and the baked moonlight with the
+    // shadows of the ridge, all three over the same coordinates.
+    {
+        Ptr<DarkmapNormalmapTextureEffect> effect = new DarkmapNormalmapTextureEffect();
+        effect->SetName(String("HeadlandEffect"));
+        effect->SetTexture(ground);
+        effect->SetNormalMap(groundRelief);
+        effect->SetDarkmap(groundLight);
+        const art::Color horizon = NightLight::kHorizon;
+        effect->SetFog(true, Vector4{horizon.r, horizon.g, horizon.b, 1}, NightLight::kFogDensity, 1.0f);
+        if (effect->SetNormalMapSet(0) != kSuccess || effect->SetDarkmapSet(0) != kSuccess)
+            return kFailure;
+        Ptr<Triangles> node = Headland::Mesh().Build("Headland");
+        if (!node || node->SetEffect(effect.Get()) != kSuccess)
+            return kFailure;
+        (void)world->AttachChild(node.Get());
+    }
 
     // The lighthouse.
     {
@@ -265,9 +287,13 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         behind->LocalTransform().SetRotation(Quaternion{0, 1, 0, 0});
         (void)rotor->AttachChild(ahead.Get());
         (void)rotor->AttachChild(behind.Get());
+        if (Flares::Add(*world, *rotor, glow, ghost) != kSuccess)
+            return kFailure;
         (void)lighthouse->AttachChild(rotor.Get());
         (void)world->AttachChild(lighthouse.Get());
     }
+    if (Boat::Add(*world, iron, glow) != kSuccess)
+        return kFailure;
 
     // The keeper's cottage, turned a little towards the tower.
     {
@@ -296,6 +322,16 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     if (sounds && SceneSounds::Add(*scene, *sounds) != kSuccess) {
         Error("Не удалось добавить звуки сцены.");
         return kFailure;
+    }
+    // The messages go last, so that they are drawn over everything else.
+    {
+        Ptr<Image> font;
+        std::vector<Messages::Text> files;
+        if (Messages::Make(font, files) != kSuccess || Messages::Add(*scene, *font, files) != kSuccess)
+            return kFailure;
+        pictures.push_back(font);
+        if (texts)
+            *texts = std::move(files);
     }
     root = scene;
     return kSuccess;
