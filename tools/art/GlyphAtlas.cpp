@@ -18,7 +18,7 @@
 #pragma GCC diagnostic ignored "-Wunused-function"
 #define STBTT_STATIC
 #define STB_TRUETYPE_IMPLEMENTATION
-#include <stb/stb_truetype.h>
+#include <stb_truetype.h>
 #pragma GCC diagnostic pop
 
 #include "tools/art/Canvas.h"
@@ -33,7 +33,7 @@ Result GlyphAtlas::Make(const std::vector<uint8_t>& font, float pixelHeight, int
     stbtt_fontinfo info;
     const int offset = font.size() >= 12 ? stbtt_GetFontOffsetForIndex(font.data(), 0) : -1;
     if (offset < 0 || !stbtt_InitFont(&info, font.data(), offset)) {
-        Error("Не удалось прочитать шрифт TrueType (%zu байт).", font.size());
+        Error("Не удалось прочитать шрифт TrueType (%u байт).", static_cast<unsigned>(font.size()));
         return kFailure;
     }
     const float scale = stbtt_ScaleForPixelHeight(&info, pixelHeight);
@@ -120,8 +120,8 @@ std::string GlyphAtlas::Parameters() const
 {
     std::string text;
     char line[160];
-    std::snprintf(line, sizeof line, "ascent = %d\ndescent = %d\nheight = %d\nxOffset = %d\nyOffset = %d\nnumChars = %zu\n",
-                  m_ascent, m_descent, m_ascent + m_descent, kMargin, 0, m_glyphs.size());
+    std::snprintf(line, sizeof line, "ascent = %d\ndescent = %d\nheight = %d\nxOffset = %d\nyOffset = %d\nnumChars = %d\n",
+                  m_ascent, m_descent, m_ascent + m_descent, kMargin, 0, static_cast<int>(m_glyphs.size()));
     text += line;
     for (const Glyph& glyph : m_glyphs) {
         std::snprintf(line, sizeof line, "char = %d; A = 0; B = %d; C = 0; x = %d; y = %d;\n", glyph.code,

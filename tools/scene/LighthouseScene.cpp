@@ -1,6 +1,7 @@
 #include "tools/scene/LighthouseScene.h"
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -8,6 +9,9 @@
 #include "engine/anim/ColorAnimation.h"
 #include "engine/anim/ColorAnimationController.h"
 #include "engine/anim/ColorKeyframe.h"
+#include "engine/anim/TextureAnimation.h"
+#include "engine/anim/TextureAnimationController.h"
+#include "engine/anim/TextureKeyframe.h"
 #include "engine/core/MessageLog.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
 #include "engine/scene/DarkmapNormalmapTextureEffect.h"
@@ -212,10 +216,42 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         node->LocalTransform().SetTranslation(NightLight::MoonDirection() * (kSkyRadius * 0.8f));
         (void)world->AttachChild(node.Get());
     }
-    // The sea: one large plane at y = 0, its picture repeated every 56 m.
+    // The sea: one large plane at y = 0, its picture repeated every 56 m, its waves moving on
+    // through a cycle of pictures.
     {
         MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 56.0f);
-        (void)world->AttachChild(MakeMesh("Sea", water, MakeEffect("SeaEffect", sea, Look::kSolid).Get()).Get());
+        Ptr<TextureEffect> seaEffect = MakeEffect("SeaEffect", sea, Look::kSolid);
+        Ptr<TextureAnimation> waves = new TextureAnimation();
+        waves->SetName(String("SeaWaves"));
+        for (int k = 0; k < SkyPictures::kSeaFrames; ++k) {
+            Texture* frame = sea;
+            if (k > 0) {
+                char name[32];
+                std::snprintf(name, sizeof name, "sea%02d.jpg", k);
+                frame = materials.Add(name, [k](const char* file) {
+                    return SkyPictures::SeaAt(file, static_cast<float>(k) / SkyPictures::kSeaFrames);
+                });
+                if (!frame)
+                    return kFailure;
+            }
+            auto* key = static_cast<TextureKeyframe*>(waves->NewKeyframe());
+            key->time = static_cast<double>(k) / SkyPictures::kSeaFrames;
+            key->texture = frame;
+            if (waves->AppendKeyframe(key) != kSuccess)
+                return kFailure;
+        }
+        Ptr<TextureAnimationController> swell = new TextureAnimationController();
+        swell->SetName(String("SeaSwell"));
+        AnimationFrame frame;
+        frame.animation = waves;
+        frame.start = 0;
+        frame.end = 1;
+        frame.mode = AnimationFrame::kRepeat;
+        if (swell->AddAnimation(waves.Get()) != kSuccess || swell->AddFrame(frame) != kSuccess ||
+            seaEffect->SetController(swell.Get()) != kSuccess)
+            return kFailure;
+        swell->SetTrackPeriod(2.0 * SkyPictures::kSeaFrames);
+        (void)world->AttachChild(MakeMesh("Sea", water, seaEffect.Get()).Get());
     }
     // The ground: its colours, the relief finer than the mesh and the baked moonlight with the
     // shadows of the ridge, all three over the same coordinates.
