@@ -73,7 +73,7 @@ std::string Messages::Configuration()
     for (const Note& note : kNotes) {
         text += "  <Message><Name>";
         text += note.name;
-        text += "</Name><Position>0.04, 0.05</Position><Size>0.44, 0.16</Size>"
+        text += "</Name><Position>0.04, 0.05</Position><Size>0.46, 0.2</Size>"
                 "<BackColor>0.02, 0.04, 0.08, 0.45</BackColor><Borders>0.016, 0.02, 0.016, 0.02</Borders><Value>{Title}";
         text += note.title;
         text += "\n{Body}";
