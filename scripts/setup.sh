@@ -9,6 +9,8 @@ packages=(
   libjpeg62-turbo-dev libstb-dev python3 pkg-config ccache
   # Encoders: the scene's synthesised sounds (the content tool) and the decoder tests' files
   libvorbis-dev lame
+  # The messages' texture font is rasterised from DejaVu Sans
+  fonts-dejavu-core
   # Windows build
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev
   # Running and looking at the Windows build

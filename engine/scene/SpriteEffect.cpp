@@ -24,6 +24,12 @@ void SpriteEffect::SetTexture(Texture* texture)
     PreparePasses();
 }
 
+void SpriteEffect::OnAttach(Object* owner)
+{
+    GeometryNodeEffect::OnAttach(owner);
+    PreparePasses();
+}
+
 void SpriteEffect::Update(double time)
 {
     GeometryNodeEffect::Update(time);

@@ -21,6 +21,9 @@ class SpriteEffect : public GeometryNodeEffect {
     ZEN_DECLARE_CLASS
 
 public:
+    // Whether the owner draws point sprites is known only once it is attached: the passes are
+    // prepared again then.
+    void OnAttach(Object* owner) override;
     SpriteEffect();
 
     Texture* GetTexture() const { return m_texture.Get(); }

@@ -1,6 +1,7 @@
 #include "tools/scene/LighthouseScene.h"
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -8,15 +9,21 @@
 #include "engine/anim/ColorAnimation.h"
 #include "engine/anim/ColorAnimationController.h"
 #include "engine/anim/ColorKeyframe.h"
+#include "engine/anim/TextureAnimation.h"
+#include "engine/anim/TextureAnimationController.h"
+#include "engine/anim/TextureKeyframe.h"
 #include "engine/core/MessageLog.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
+#include "engine/scene/DarkmapNormalmapTextureEffect.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/TextureEffect.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/model/Primitives.h"
 #include "tools/scene/Birds.h"
+#include "tools/scene/Boat.h"
 #include "tools/scene/Cottage.h"
+#include "tools/scene/Flares.h"
 #include "tools/scene/Headland.h"
 #include "tools/scene/NightLight.h"
 #include "tools/scene/Shots.h"
@@ -130,13 +137,15 @@ void AddShadedParts(SceneNode& parent, const char* name, const MeshBuilder& mesh
 }  // namespace
 
 Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures,
-                              const std::vector<SceneSounds::Sound>* sounds)
+                              const std::vector<SceneSounds::Sound>* sounds, std::vector<Messages::Text>* texts)
 {
     Materials materials(pictures);
     Texture* sky = materials.Add("sky.tga", &SkyPictures::Sky);
     Texture* moon = materials.Add("moon.tga", &SkyPictures::Moon);
     Texture* sea = materials.Add("sea.tga", &SkyPictures::Sea);
     Texture* ground = materials.Add("headland.jpg", &Headland::Picture);
+    Texture* groundRelief = materials.Add("headland_normal.tga", &Headland::NormalPicture);
+    Texture* groundLight = materials.Add("headland_light.jpg", &Headland::LightPicture);
     Texture* tower = materials.Add("tower.tga", &Tower::BodyPicture);
     Texture* glass = materials.Add("glass.tga", &Tower::GlassPicture);
     Texture* iron = materials.Add("iron.tga", &Tower::IronPicture);
@@ -147,6 +156,8 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Texture* window = materials.Add("window.tga", &Cottage::WindowPicture);
     Texture* gull = materials.Add("gull.tga", &Birds::Picture);
     Texture* droplet = materials.Add("spray.tga", &Spray::Picture);
+    Texture* glow = materials.Add("glow.tga", &Flares::GlowPicture);
+    Texture* ghost = materials.Add("ghost.tga", &Flares::GhostPicture);
     if (materials.Failed())
         return kFailure;
 
@@ -205,13 +216,60 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         node->LocalTransform().SetTranslation(NightLight::MoonDirection() * (kSkyRadius * 0.8f));
         (void)world->AttachChild(node.Get());
     }
-    // The sea: one large plane at y = 0, its picture repeated every 56 m.
+    // The sea: one large plane at y = 0, its picture repeated every 56 m, its waves moving on
+    // through a cycle of pictures.
     {
         MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 56.0f);
-        (void)world->AttachChild(MakeMesh("Sea", water, MakeEffect("SeaEffect", sea, Look::kSolid).Get()).Get());
+        Ptr<TextureEffect> seaEffect = MakeEffect("SeaEffect", sea, Look::kSolid);
+        Ptr<TextureAnimation> waves = new TextureAnimation();
+        waves->SetName(String("SeaWaves"));
+        for (int k = 0; k < SkyPictures::kSeaFrames; ++k) {
+            Texture* frame = sea;
+            if (k > 0) {
+                char name[32];
+                std::snprintf(name, sizeof name, "sea%02d.jpg", k);
+                frame = materials.Add(name, [k](const char* file) {
+                    return SkyPictures::SeaAt(file, static_cast<float>(k) / SkyPictures::kSeaFrames);
+                });
+                if (!frame)
+                    return kFailure;
+            }
+            auto* key = static_cast<TextureKeyframe*>(waves->NewKeyframe());
+            key->time = static_cast<double>(k) / SkyPictures::kSeaFrames;
+            key->texture = frame;
+            if (waves->AppendKeyframe(key) != kSuccess)
+                return kFailure;
+        }
+        Ptr<TextureAnimationController> swell = new TextureAnimationController();
+        swell->SetName(String("SeaSwell"));
+        AnimationFrame frame;
+        frame.animation = waves;
+        frame.start = 0;
+        frame.end = 1;
+        frame.mode = AnimationFrame::kRepeat;
+        if (swell->AddAnimation(waves.Get()) != kSuccess || swell->AddFrame(frame) != kSuccess ||
+            seaEffect->SetController(swell.Get()) != kSuccess)
+            return kFailure;
+        swell->SetTrackPeriod(2.0 * SkyPictures::kSeaFrames);
+        (void)world->AttachChild(MakeMesh("Sea", water, seaEffect.Get()).Get());
     }
-    (void)world->AttachChild(
-        MakeMesh("Headland", Headland::Mesh(), MakeEffect("HeadlandEffect", ground, Look::kSolid).Get()).Get());
+    // The ground: its colours, the relief finer than the mesh and the baked moonlight with the
+    // shadows of the ridge, all three over the same coordinates.
+    {
+        Ptr<DarkmapNormalmapTextureEffect> effect = new DarkmapNormalmapTextureEffect();
+        effect->SetName(String("HeadlandEffect"));
+        effect->SetTexture(ground);
+        effect->SetNormalMap(groundRelief);
+        effect->SetDarkmap(groundLight);
+        const art::Color horizon = NightLight::kHorizon;
+        effect->SetFog(true, Vector4{horizon.r, horizon.g, horizon.b, 1}, NightLight::kFogDensity, 1.0f);
+        if (effect->SetNormalMapSet(0) != kSuccess || effect->SetDarkmapSet(0) != kSuccess)
+            return kFailure;
+        Ptr<Triangles> node = Headland::Mesh().Build("Headland");
+        if (!node || node->SetEffect(effect.Get()) != kSuccess)
+            return kFailure;
+        (void)world->AttachChild(node.Get());
+    }
 
     // The lighthouse.
     {
@@ -265,9 +323,13 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         behind->LocalTransform().SetRotation(Quaternion{0, 1, 0, 0});
         (void)rotor->AttachChild(ahead.Get());
         (void)rotor->AttachChild(behind.Get());
+        if (Flares::Add(*world, *rotor, glow, ghost) != kSuccess)
+            return kFailure;
         (void)lighthouse->AttachChild(rotor.Get());
         (void)world->AttachChild(lighthouse.Get());
     }
+    if (Boat::Add(*world, iron, glow) != kSuccess)
+        return kFailure;
 
     // The keeper's cottage, turned a little towards the tower.
     {
@@ -296,6 +358,16 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     if (sounds && SceneSounds::Add(*scene, *sounds) != kSuccess) {
         Error("Не удалось добавить звуки сцены.");
         return kFailure;
+    }
+    // The messages go last, so that they are drawn over everything else.
+    {
+        Ptr<Image> font;
+        std::vector<Messages::Text> files;
+        if (Messages::Make(font, files) != kSuccess || Messages::Add(*scene, *font, files) != kSuccess)
+            return kFailure;
+        pictures.push_back(font);
+        if (texts)
+            *texts = std::move(files);
     }
     root = scene;
     return kSuccess;

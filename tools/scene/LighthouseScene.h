@@ -5,6 +5,7 @@
 #include "engine/core/Result.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/SceneNode.h"
+#include "tools/scene/Messages.h"
 #include "tools/scene/SceneSounds.h"
 
 namespace zen::scene {
@@ -18,9 +19,11 @@ public:
     static constexpr const char* kSceneFile = "Main.STR";
 
     // `sounds` are the sound files (name and content) the sound nodes are made from; without
-    // them the scene is built silent.
+    // them the scene is built silent. `texts` receives the text files the scene reads beside
+    // its pictures (the on-screen messages' configuration and font parameters).
     [[nodiscard]] static Result Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pictures,
-                                      const std::vector<SceneSounds::Sound>* sounds = nullptr);
+                                      const std::vector<SceneSounds::Sound>* sounds = nullptr,
+                                      std::vector<Messages::Text>* texts = nullptr);
 };
 
 }  // namespace zen::scene

@@ -89,7 +89,8 @@ Result MediaSet::MakeAll(std::vector<File>& files)
         named.push_back({sound.name, sound.bytes});
     Ptr<SceneNode> root;
     std::vector<Ptr<Image>> pictures;
-    if (LighthouseScene::Build(root, pictures, &named) != kSuccess)
+    std::vector<Messages::Text> texts;
+    if (LighthouseScene::Build(root, pictures, &named, &texts) != kSuccess)
         return kFailure;
     std::vector<File> out;
     out.push_back({LighthouseScene::kSceneFile, {}});
@@ -105,6 +106,8 @@ Result MediaSet::MakeAll(std::vector<File>& files)
         }
         out.push_back(std::move(file));
     }
+    for (const Messages::Text& text : texts)
+        out.push_back({text.name, std::vector<uint8_t>(text.bytes.begin(), text.bytes.end())});
     for (sound::SoundSet::File& sound : sounds)
         out.push_back({sound.name, std::move(sound.bytes)});
     files = std::move(out);

@@ -19,7 +19,8 @@ public:
         std::vector<uint8_t> bytes;
     };
 
-    // The scene first, then the pictures in the order the scene met them, then the sounds.
+    // The scene first, then the pictures in the order the scene met them, the text files the
+    // scene reads (messages and font), then the sounds.
     [[nodiscard]] static Result MakeAll(std::vector<File>& files);
     // A picture encoded by the engine's codec for its file name's extension (.tga, .jpg, .bmp).
     [[nodiscard]] static Result EncodePicture(const Image& image, std::vector<uint8_t>& bytes);

@@ -104,7 +104,7 @@ Ptr<Image> SkyPictures::Moon(const char* fileName)
     return canvas.ToImage(Image::kR8G8B8A8, String(fileName));
 }
 
-Ptr<Image> SkyPictures::Sea(const char* fileName)
+Ptr<Image> SkyPictures::SeaAt(const char* fileName, float phase)
 {
     const int s = kSeaSize;
     art::Canvas canvas(s, s);
@@ -113,8 +113,8 @@ Ptr<Image> SkyPictures::Sea(const char* fileName)
     canvas.Shade([&](art::Vec2 c, Color) {
         const float u = c.x / static_cast<float>(s), v = c.y / static_cast<float>(s);
         // Long swells run across the picture; short chop rides on them.
-        const float longWaves = swell.Fractal(u, v * 3, 3);
-        const float shortWaves = chop.Fractal(u * 2, v, 3);
+        const float longWaves = swell.Fractal(u + phase, v * 3, 3);
+        const float shortWaves = chop.Fractal(u * 2, v + phase, 3);
         const float crest = std::pow(std::clamp(0.5f * longWaves + 0.6f * shortWaves, 0.0f, 1.0f), 5.0f);
         const Color deep(0.018f, 0.040f, 0.065f);
         const Color lit(0.05f, 0.10f, 0.14f);

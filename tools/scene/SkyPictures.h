@@ -15,7 +15,11 @@ public:
 
     static Ptr<Image> Sky(const char* fileName);
     static Ptr<Image> Moon(const char* fileName);
-    static Ptr<Image> Sea(const char* fileName);
+    static Ptr<Image> Sea(const char* fileName) { return SeaAt(fileName, 0.0f); }
+    // The sea with its waves moved on by `phase` (0-1) of their cycle: the swell one picture
+    // across, the chop one picture down, so that phase 1 is phase 0 again.
+    static Ptr<Image> SeaAt(const char* fileName, float phase);
+    static constexpr int kSeaFrames = 16;
 };
 
 }  // namespace zen::scene

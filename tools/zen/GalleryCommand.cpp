@@ -53,7 +53,8 @@ bool WriteShotScenes(const fs::path& folder)
         return false;
     Ptr<SceneNode> root;
     std::vector<Ptr<Image>> pictures;
-    if (scene::LighthouseScene::Build(root, pictures) != kSuccess) {
+    std::vector<scene::Messages::Text> texts;
+    if (scene::LighthouseScene::Build(root, pictures, nullptr, &texts) != kSuccess) {
         std::fprintf(stderr, "zen: the scene could not be made (see the log)\n");
         return false;
     }
@@ -61,6 +62,12 @@ bool WriteShotScenes(const fs::path& folder)
         std::vector<uint8_t> bytes;
         if (scene::MediaSet::EncodePicture(*picture, bytes) != kSuccess || !WriteBytes(folder / picture->FileName().Std(), bytes)) {
             std::fprintf(stderr, "zen: cannot write %s\n", picture->FileName().CStr());
+            return false;
+        }
+    }
+    for (const scene::Messages::Text& text : texts) {
+        if (!WriteBytes(folder / text.name, std::vector<uint8_t>(text.bytes.begin(), text.bytes.end()))) {
+            std::fprintf(stderr, "zen: cannot write %s\n", text.name.c_str());
             return false;
         }
     }

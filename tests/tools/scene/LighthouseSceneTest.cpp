@@ -16,6 +16,7 @@
 #include "engine/scene/Texture.h"
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
+#include "engine/text/LearnSystem.h"
 #include "engine/vfs/FileManager.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
@@ -115,8 +116,26 @@ TEST_F(LighthouseSceneTest, MediaArchiveLoadsAsTheSaverLoadsIt)
         used.insert(node->FileNameA().Std());
         used.insert(node->FileNameB().Std());
     }
+    // ... and the messages their configuration, which names the font's picture and parameters.
+    const std::vector<LearnSystem*> learning = Collect<LearnSystem>(*root);
+    ASSERT_EQ(learning.size(), 1u);
+    used.insert(learning[0]->ConfigFile().Std());
+    for (const MediaSet::File& file : files)
+        if (file.name == learning[0]->ConfigFile().Std())
+            for (const MediaSet::File& named : files)
+                if (std::string(file.bytes.begin(), file.bytes.end()).find(">" + named.name + "<") != std::string::npos)
+                    used.insert(named.name);
     for (size_t i = 1; i < files.size(); ++i)
         EXPECT_TRUE(used.count(files[i].name)) << files[i].name << " is packed but nothing in the scene uses it";
+    // The messages loaded with their font, and each is tied to a camera the director flies.
+    EXPECT_EQ(learning[0]->FontCount(), 1u);
+    EXPECT_GE(learning[0]->Messages().size(), 8u);
+    EXPECT_GE(learning[0]->Activators().size(), 5u);
+    for (const LearnActivator& activator : learning[0]->Activators()) {
+        const Object* camera = root->FindByName(String(activator.camera.c_str()));
+        EXPECT_TRUE(camera && camera->IsDerivedFrom(&Camera::TYPE)) << activator.camera;
+        EXPECT_FALSE(activator.messages.empty()) << activator.camera;
+    }
     const SoundNode* music = dynamic_cast<const SoundNode*>(root->FindByName(String("Music")));
     ASSERT_NE(music, nullptr);
     EXPECT_TRUE(music->Loops());

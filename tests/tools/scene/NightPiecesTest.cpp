@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "support/TempFolder.h"
+#include "support/ToolRun.h"
+#include "tools/model/KeyframePath.h"
+#include "tools/scene/Boat.h"
+#include "tools/scene/Flares.h"
+#include "tools/scene/Headland.h"
+#include "tools/scene/NightLight.h"
+
+namespace zen::scene {
+namespace {
+
+// The ground's baked light at places whose light can be worked out by hand: on the level pad
+// under the lamp (facing straight up, open to the moon) it is sky light + moonlight x the
+// moon's height (0.34 / 0.9988) + the lamp's 0.55 (the windows' glow is 48 m off, nothing).
+TEST(HeadlandMaps, LightOnTheTowerPadIsWorkedOutByHand)
+{
+    const Vector3 tower = Headland::TowerBase();
+    const float moonUp = 0.34f / std::sqrt(0.42f * 0.42f + 0.34f * 0.34f + 0.84f * 0.84f);
+    const art::Color light = Headland::Light(tower.x, tower.z);
+    const art::Color expected{0.20f + 0.78f * moonUp + 1.0f * 0.55f, 0.25f + 0.86f * moonUp + 0.78f * 0.55f,
+                              0.36f + 1.0f * moonUp + 0.45f * 0.55f};
+    EXPECT_NEAR(light.r, expected.r, 0.01f);
+    EXPECT_NEAR(light.g, expected.g, 0.01f);
+    EXPECT_NEAR(light.b, expected.b, 0.01f);
+    EXPECT_FLOAT_EQ(Headland::MoonShadow(tower.x, tower.z), 1.0f);
+    // The relief on the level pad is flat.
+    const Vector3 relief = Headland::ReliefNormal(tower.x, tower.z);
+    EXPECT_GT(relief.z, 0.999f);
+}
+
+// The moon stands low over the sea to the west (-x, +z): the sea bed just off the eastern foot
+// of the cliffs lies in the headland's shadow, the same off the western foot in the moonlight.
+TEST(HeadlandMaps, TheRidgeShadowsTheEastAndNotTheWest)
+{
+    struct Place {
+        const char* name;
+        float x, z;
+        float shadow;  // Expected MoonShadow, within 0.05.
+    } places[] = {
+        {"east foot", 60, -40, 0},
+        {"west foot", -60, -40, 1},
+        {"open sea ahead", 0, 170, 1},
+        {"grass top", 10, -60, 1},
+    };
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.name);
+        EXPECT_NEAR(Headland::MoonShadow(place.x, place.z), place.shadow, 0.05f);
+    }
+}
+
+TEST(LampFlares, PeakAsEachBeamPasses)
+{
+    const struct {
+        float phase, level;
+    } cases[] = {{0.0f, 1.0f}, {0.5f, 1.0f}, {1.0f, 1.0f}, {0.25f, 0.25f}, {0.75f, 0.25f},
+                 // A half-turn phase of 0.045 is one standard deviation off the peak.
+                 {0.0225f, 0.25f + 0.75f * std::exp(-0.5f)}, {0.4775f, 0.25f + 0.75f * std::exp(-0.5f)}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(Flares::BeamPass(c.phase), c.level, 1e-4f) << c.phase;
+}
+
+// The boat's loop stays out at sea: over deep water, well away from the headland, all the way.
+TEST(Boat, SailsOnlyOverDeepWater)
+{
+    const std::vector<Vector3> course = Boat::Course();
+    const Vector3 tower = Headland::TowerBase();
+    for (int i = 0; i < 400; ++i) {
+        const Vector3 p = model::KeyframePath::PointAt(course, static_cast<float>(i) / 400, true);
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(p.y, 0.0f);
+        EXPECT_LT(Headland::Height(p.x, p.z), -5.0f);
+        EXPECT_GT(std::hypot(p.x - tower.x, p.z - tower.z), 450.0f);
+    }
+}
+
+// What `zen scene dump` shows of the shipped Main.STR: the classes the show is made of.
+TEST(ShippedScene, DumpListsTheShowsParts)
+{
+    test::TempFolder folder;
+    const test::ToolRun media = test::RunZen("content media " + folder.Path("Media.rar2") + " --files " + folder.Path("files"));
+    ASSERT_EQ(media.exitCode, 0) << media.output;
+    const test::ToolRun dump = test::RunZen("scene dump " + folder.Path("files/Main.STR"));
+    ASSERT_EQ(dump.exitCode, 0) << dump.output;
+    std::set<std::string> effectsAndControllers;
+    std::map<std::string, int> count;
+    const std::regex kind(R"(#\d+ (ZEN\.[A-Za-z0-9]+))");
+    for (std::sregex_iterator it(dump.output.begin(), dump.output.end(), kind), end; it != end; ++it) {
+        const std::string name = (*it)[1];
+        ++count[name];
+        if (std::regex_search(name, std::regex("(Effect|Controller)$")))
+            effectsAndControllers.insert(name);
+    }
+    EXPECT_GE(effectsAndControllers.size(), 15u);
+    EXPECT_GE(count["ZEN.SpriteParticleSystem"], 2);
+    EXPECT_GE(count["ZEN.SoundNode"] + count["ZEN.SoundNode2"], 4);
+    EXPECT_EQ(count["ZEN.LearnSystem"], 1);
+    EXPECT_EQ(count["ZEN.ScreensaverController"], 1);
+    EXPECT_NE(dump.output.find("set[7]="), std::string::npos) << "fewer than eight sets";
+    EXPECT_NE(dump.output.find("messages=9 activators=8"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zen::scene
