@@ -40,10 +40,14 @@ void RenderCubeTextureController::PostUpdate()
     const float farDistance = kept ? kept->Far() : camera->Far();
     camera->SetFrustum(1.5707964f, nearDistance, farDistance);
     camera->LocalTransform().SetTranslation(m_centre ? m_centre->WorldTransform().translation : Vector3{0, 0, 0});
-    for (uint32_t face = 0; face < 6; ++face) {
+    bool refused = false;
+    for (uint32_t face = 0; face < 6 && !refused; ++face) {
         const FaceAxes& axes = kFaces[face];
         camera->LocalTransform().SetRotation(Quaternion::FromAxes(axes.right, axes.up, axes.look));
         renderer->BeginRenderTarget(cube, face);
+        refused = !renderer->RenderTargetActive();
+        if (refused)
+            break;  // Logged by the renderer: nothing is drawn over the screen instead.
         renderer->Clear(Renderer::kClearColor | Renderer::kClearDepth, kSceneClearColor, 1.0f, 0);
         camera->Update(0);
         camera->UpdateMatrices(1.0f);  // A face is square whatever viewport is current.
@@ -54,7 +58,7 @@ void RenderCubeTextureController::PostUpdate()
         renderer->EndRenderTarget();
     }
     renderer->SetCamera(kept.Get());
-    m_done = true;
+    m_done = !refused;
 }
 
 Result RenderCubeTextureController::Save(Stream& stream)

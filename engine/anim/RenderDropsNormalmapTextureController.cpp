@@ -152,6 +152,10 @@ bool RenderDropsNormalmapTextureController::PrepareHeights(Renderer& renderer, T
         }
         m_heights[i]->SetMipLevels(1);
         renderer.BeginRenderTarget(m_heights[i].Get());
+        if (!renderer.RenderTargetActive()) {
+            m_heights[0] = m_heights[1] = nullptr;  // Refused (logged): tried again next frame.
+            return false;
+        }
         renderer.Clear(Renderer::kClearColor, kRestingHeight, 1.0f, 0);
         renderer.EndRenderTarget();
     }
@@ -164,7 +168,7 @@ void RenderDropsNormalmapTextureController::DrawDrops(Renderer& renderer, uint32
     if (count == 0)
         return;
     renderer.BeginRenderTarget(m_heights[m_current].Get());
-    if (m_dropPass->Begin(renderer, m_fan.Get()) == kSuccess) {
+    if (renderer.RenderTargetActive() && m_dropPass->Begin(renderer, m_fan.Get()) == kSuccess) {
         for (uint32_t i = 0; i < count; ++i) {
             const float r = Spread(m_parameters.dropRadius, m_parameters.radiusSpread);
             const float radius[4] = {r, r, 0, 0};
@@ -191,6 +195,8 @@ void RenderDropsNormalmapTextureController::DrawSteps(Renderer& renderer, uint32
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t next = 1 - m_current;
         renderer.BeginRenderTarget(m_heights[next].Get());
+        if (!renderer.RenderTargetActive())
+            return;
         if (m_stepPass->Begin(renderer, m_quad.Get()) == kSuccess) {
             renderer.SetTexture(0, m_heights[m_current].Get());
             renderer.SetVertexShaderConstants(0, texel, 1);
@@ -207,6 +213,8 @@ void RenderDropsNormalmapTextureController::DrawSteps(Renderer& renderer, uint32
 void RenderDropsNormalmapTextureController::DrawNormals(Renderer& renderer, Texture& target)
 {
     renderer.BeginRenderTarget(&target);
+    if (!renderer.RenderTargetActive())
+        return;
     renderer.Clear(Renderer::kClearColor | Renderer::kClearDepth, Vector4{0, 0, 0, 0}, 1.0f, 0);
     if (m_normalPass->Begin(renderer, m_quad.Get()) == kSuccess) {
         const Image* image = m_heights[m_current]->GetImage();

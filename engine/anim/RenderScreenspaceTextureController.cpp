@@ -89,6 +89,8 @@ void RenderScreenspaceTextureController::PostUpdate()
     const Matrix4 view = camera->View();
     const Matrix4 projection = camera->Projection();
     renderer->BeginRenderTarget(target);
+    if (!renderer->RenderTargetActive())
+        return;  // Refused (logged by the renderer): nothing is drawn over the screen instead.
     renderer->Clear(Renderer::kClearColor | Renderer::kClearDepth, kSceneClearColor, 1.0f, 0);
     const bool letterbox = renderer->Letterbox();
     const uint32_t width = renderer->GetViewportWidth(), fullHeight = renderer->GetViewportHeight();

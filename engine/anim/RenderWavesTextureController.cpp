@@ -60,6 +60,8 @@ void RenderWavesTextureController::PostUpdate()
     if (!EnsureColorTarget(*target))
         return;
     renderer->BeginRenderTarget(target);
+    if (!renderer->RenderTargetActive())
+        return;  // Refused (logged by the renderer): nothing is drawn over the screen instead.
     renderer->Clear(Renderer::kClearColor, Vector4{0, 0, 0, 0}, 1.0f, 1);
     if (m_pass->Begin(*renderer, m_quad.Get()) == kSuccess) {
         renderer->SetTexture(0, m_noise.Get());

@@ -130,6 +130,7 @@ TEST_F(RenderTextures, EffectsRunTheirTexturesControllersOncePerFrame)
     };
     for (const auto& c : cases) {
         Ptr<RenderWavesTextureController> waves = new RenderWavesTextureController;
+        waves->SetNoiseTexture(new VolumeTexture(String("n"), new VolumeImage(String("nv"), Image::kA8, 4, 4, 2)));
         Ptr<Texture> water = new Texture(String("Water"), new Image(String("wi"), Image::kR8G8B8A8, 8, 8));
         ASSERT_EQ(water->SetController(waves.Get()), kSuccess);
         Ptr<Effect> effects[2];
@@ -160,6 +161,48 @@ TEST_F(RenderTextures, EffectsRunTheirTexturesControllersOncePerFrame)
     chrome->Update(0.1);
     StartFrame();
     EXPECT_EQ(Lines({"BeginRenderTarget"}).size(), 6u);
+}
+
+TEST_F(RenderTextures, ARefusedTargetLeavesTheScreenAlone)
+{
+    UseShaderVersion(20);
+    renderer->RefuseRenderTargets(true);
+    Ptr<Triangles> marker = Marker("Marker", Vector3{0, -2, 10});
+    Ptr<Node> water = new Node();
+    water->UpdateState(0.0, true);
+    Ptr<RenderWavesTextureController> waves = new RenderWavesTextureController;
+    waves->SetNoiseTexture(new VolumeTexture(String("n"), new VolumeImage(String("nv"), Image::kA8, 4, 4, 2)));
+    Ptr<RenderDropsNormalmapTextureController> drops = new RenderDropsNormalmapTextureController;
+    Ptr<RenderScreenspaceReflectTextureController> reflect = new RenderScreenspaceReflectTextureController;
+    Ptr<RenderScreenspaceRefractTextureController> refract = new RenderScreenspaceRefractTextureController;
+    Ptr<RenderCubeTextureController> cube = new RenderCubeTextureController;
+    for (RenderScreenspaceTextureController* c : {static_cast<RenderScreenspaceTextureController*>(reflect.Get()),
+                                                  static_cast<RenderScreenspaceTextureController*>(refract.Get())}) {
+        c->SetPlaneNode(water.Get());
+        ASSERT_EQ(c->Nodes().Add(marker.Get()), kSuccess);
+    }
+    ASSERT_EQ(cube->Nodes().Add(marker.Get()), kSuccess);
+    const struct {
+        const char* what;
+        Controller* controller;
+    } cases[] = {{"waves", waves.Get()}, {"drops", drops.Get()}, {"reflect", reflect.Get()}, {"refract", refract.Get()}};
+    for (const auto& c : cases) {
+        Ptr<Texture> target = new Texture(String("t"), new Image(String("ti"), Image::kR8G8B8A8, 16, 16));
+        ASSERT_EQ(target->SetController(c.controller), kSuccess);
+        target->Update(0.5);
+        StartFrame();
+        EXPECT_TRUE(Lines({"Clear", "Draw"}).empty()) << c.what;
+        target->RemoveControllers();
+    }
+    Ptr<CubeTexture> sky = new CubeTexture(String("Sky"), new VolumeImage(String("si"), Image::kR8G8B8A8, 8, 8, 6));
+    ASSERT_EQ(sky->SetController(cube.Get()), kSuccess);
+    sky->Update(0);
+    StartFrame();
+    EXPECT_TRUE(Lines({"Clear", "Draw"}).empty());
+    EXPECT_EQ(Lines({"BeginRenderTarget"}).size(), 1u);
+    EXPECT_EQ(renderer->GetCamera(), camera.Get());
+    EXPECT_FALSE(cube->IsDone());  // Tried again next frame.
+    renderer->RefuseRenderTargets(false);
 }
 
 TEST_F(RenderTextures, WavesDrawTheNoiseSliceAtTimeTimesSpeedIntoTheOwner)

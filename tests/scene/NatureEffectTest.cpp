@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -215,10 +213,6 @@ TEST_F(NatureEffects, EachIsRegisteredStreamsBackWholeAndFailsCleanlyWhenCut)
             Ptr<Object> broken;
             EXPECT_NE(shortened.ReadObject(broken), kSuccess) << cut;
         }
-        if (const char* corpus = std::getenv("ZEN_WRITE_EFFECT_SEEDS"))
-            std::ofstream(std::string(corpus) + "/ReadObjectFuzz/effect-" + std::string(row.type).substr(4) + ".bin",
-                          std::ios::binary)
-                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 }
 

@@ -237,7 +237,7 @@ Ptr<Image> GalleryNatureEffects::MakeCloudDensity()
 {
     static const Swell kSwells[] = {{1, 2, 0.22f, 0.3f}, {-3, 1, 0.16f, 1.1f}, {4, 5, 0.1f, 2.3f}, {-7, 6, 0.07f, 0.7f},
                                     {9, -11, 0.05f, 1.9f}, {15, 13, 0.03f, 2.6f}};
-    Ptr<Image> image = new Image(String("clouds.bmp"), Image::kA8, kPictureSide, kPictureSide);
+    Ptr<Image> image = new Image(String("cloud-density.bmp"), Image::kA8, kPictureSide, kPictureSide);
     for (uint32_t y = 0; y < kPictureSide; ++y)
         for (uint32_t x = 0; x < kPictureSide; ++x) {
             float h, dx, dy;
@@ -253,7 +253,7 @@ Ptr<Image> GalleryNatureEffects::MakeLavaPicture()
 {
     static const Swell kA[] = {{2, 1, 1, 0}, {-1, 3, 0.6f, 1}, {5, 2, 0.3f, 2}};
     static const Swell kB[] = {{1, -2, 1, 0.5f}, {3, 2, 0.6f, 2.5f}, {-4, 5, 0.3f, 1.5f}};
-    Ptr<Image> image = new Image(String("lava.bmp"), Image::kR8G8B8, kPictureSide, kPictureSide);
+    Ptr<Image> image = new Image(String("lava-cracks.bmp"), Image::kR8G8B8, kPictureSide, kPictureSide);
     for (uint32_t y = 0; y < kPictureSide; ++y)
         for (uint32_t x = 0; x < kPictureSide; ++x) {
             float a, b, dx, dy;

@@ -12,8 +12,9 @@ namespace zen::tool {
 class GalleryNatureEffects {
 public:
     // The pictures these effects need beyond the gallery's own, each tiling: waves.bmp (a normal
-    // map of a few crossing swells), clouds.bmp (grey: cloud density, read as alpha) and
-    // lava.bmp (glowing cracks in dark crust).
+    // map of a few crossing swells), cloud-density.bmp (grey: cloud density, read as alpha) and
+    // lava-cracks.bmp (glowing cracks in dark crust); named apart from the scenes, whose drawn
+    // pictures take the scene's name.
     static Ptr<Image> MakeWaves();
     static Ptr<Image> MakeCloudDensity();
     static Ptr<Image> MakeLavaPicture();
