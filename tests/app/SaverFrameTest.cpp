@@ -106,53 +106,45 @@ TEST_F(SaverFrame, SkippedFramesAreNotDrawnAndTheRunGoesOn)
     EXPECT_FALSE(log.ContainsText("Неудачно начало рендеринга."));
 }
 
-TEST_F(SaverFrame, AFrameThatCannotBeginEndsTheRun)
+TEST_F(SaverFrame, EveryFrameIsClearedAndPresentedUntilAStepFails)
 {
-    zen::test::LogCapture log;
-    saver->frames = 10;
-    saver->failAt = 2;  // After the second frame the renderer has no frame to give.
-    EXPECT_EQ(saver->RunFrameLoop(), 1);
-    EXPECT_EQ(saver->draws, 2);
-    EXPECT_EQ(saver->updates, 3);
-    EXPECT_TRUE(log.Contains("ERROR. Неудачно начало рендеринга."));
-}
-
-TEST_F(SaverFrame, AllFramesDrawnWhenTheDeviceStaysUsable)
-{
-    renderer->ClearJournal();
-    EXPECT_EQ(saver->RunFrameLoop(), 0);
-    EXPECT_EQ(saver->draws, 3);
-    EXPECT_EQ(saver->updates, 3);
-    // Each frame clears colour and depth to opaque black, depth 1 and stencil 0 first.
-    EXPECT_EQ(Count("Clear 3 (0 0 0 1) 1 0"), 3);
-    EXPECT_EQ(Count("BeginFrame"), 3);
-    EXPECT_EQ(Count("EndFrame"), 3);
-}
-
-TEST_F(SaverFrame, AFailingUpdateOrDrawEndsTheRunInThatFrame)
-{
-    {
+    struct Case {
+        const char* what;
+        int failAt, failUpdateAt, failRenderAt;
+        int result, updates, draws, cleared, begun, presented;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"all frames drawn", -1, -1, -1, 0, 3, 3, 3, 3, 3, nullptr},
+        // After the second frame the renderer has no frame to give.
+        {"no frame to begin", 2, -1, -1, 1, 3, 2, 3, 2, 2, "ERROR. Неудачно начало рендеринга."},
+        // The failing frame is neither cleared nor begun.
+        {"update fails", -1, 2, -1, 1, 2, 1, 1, 1, 1, "ERROR. Неудачно обновление сцены."},
+        // The failed frame is not presented.
+        {"draw fails", -1, -1, 2, 1, 2, 2, 2, 2, 1, "ERROR. Неудачен рендеринг."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         zen::test::LogCapture log;
-        saver->frames = 10;
-        saver->failUpdateAt = 2;
+        zen::Ptr<FrameSaver> run(new FrameSaver);
+        run->frames = c.result == 0 ? 3 : 10;
+        run->failAt = c.failAt;
+        run->failUpdateAt = c.failUpdateAt;
+        run->failRenderAt = c.failRenderAt;
+        run->SetRunning();
+        renderer->SetFrameResult(zen::kSuccess);
         renderer->ClearJournal();
-        EXPECT_EQ(saver->RunFrameLoop(), 1);
-        EXPECT_TRUE(log.Contains("ERROR. Неудачно обновление сцены.")) << log.Joined();
-        EXPECT_EQ(saver->draws, 1);  // The failing frame is neither cleared nor begun.
-        EXPECT_EQ(Count("BeginFrame"), 1);
-        EXPECT_EQ(Count("EndFrame"), 1);
+        EXPECT_EQ(run->RunFrameLoop(), c.result);
+        EXPECT_EQ(run->updates, c.updates);
+        EXPECT_EQ(run->draws, c.draws);
+        // Each frame clears colour and depth to opaque black, depth 1 and stencil 0 first.
+        EXPECT_EQ(Count("Clear 3 (0 0 0 1) 1 0"), c.cleared);
+        EXPECT_EQ(Count("BeginFrame"), c.begun);
+        EXPECT_EQ(Count("EndFrame"), c.presented);
+        if (c.line) {
+            EXPECT_TRUE(log.Contains(c.line)) << log.Joined();
+        }
     }
-    zen::test::LogCapture log;
-    zen::Ptr<FrameSaver> drawing(new FrameSaver);
-    drawing->frames = 10;
-    drawing->failRenderAt = 2;
-    drawing->SetRunning();
-    renderer->ClearJournal();
-    EXPECT_EQ(drawing->RunFrameLoop(), 1);
-    EXPECT_TRUE(log.Contains("ERROR. Неудачен рендеринг.")) << log.Joined();
-    EXPECT_EQ(drawing->updates, 2);
-    EXPECT_EQ(Count("BeginFrame"), 2);
-    EXPECT_EQ(Count("EndFrame"), 1);  // The failed frame is not presented.
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
 
 // Texture fonts: glyph tables read from parameter files (hand-computed texture rectangles and
@@ -251,11 +252,6 @@ TEST_F(Fonts, GridFontGivesEveryByteItsCell)
     EXPECT_FLOAT_EQ(t[8].y, 7.0f / 16);
 }
 
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(const std::vector<uint8_t>& bytes) { AdoptBuffer(std::vector<uint8_t>(bytes)); }
-};
-
 TEST_F(Fonts, StreamRecordRoundTripsAndRereadsTheParameterFile)
 {
     Ptr<TextureFont2> font = MakeFont();
@@ -263,16 +259,9 @@ TEST_F(Fonts, StreamRecordRoundTripsAndRereadsTheParameterFile)
     font->SetScale(0.07f, 0.05f);
     font->SetSpacing(0.003f);
     font->SetColour(Vector4{0.25f, 0.5f, 0.75f, 1.0f});
-    Stream out;
-    ASSERT_EQ(out.WriteObject(font.Get()), kSuccess);
-    const std::vector<uint8_t> bytes(out.Data(), out.Data() + out.Position());
-
-    ByteStream in(bytes);
-    Object* object = nullptr;
-    ASSERT_EQ(in.ReadObject(&object), kSuccess);
-    Ptr<Object> keep(object);
-    ASSERT_TRUE(object->IsExactly(&TextureFont2::TYPE));
-    auto* loaded = static_cast<TextureFont2*>(object);
+    const test::Bytes bytes = test::SavedRecord(font.Get());
+    Ptr<TextureFont2> loaded = test::LoadedRecord<TextureFont2>(bytes);
+    ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->MaxChars(), 40u);
     EXPECT_EQ(loaded->GetMesh().Slots(), 40u);
     EXPECT_FLOAT_EQ(loaded->ScaleX(), 0.07f);
@@ -287,10 +276,10 @@ TEST_F(Fonts, StreamRecordRoundTripsAndRereadsTheParameterFile)
     // Cut anywhere inside the font's own fields, the record fails with the font's message.
     for (size_t cut = bytes.size() - 8; cut < bytes.size(); ++cut) {
         test::LogCapture log;
-        ByteStream partial(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
-        Object* broken = nullptr;
-        EXPECT_NE(partial.ReadObject(&broken), kSuccess) << cut;
-        EXPECT_EQ(broken, nullptr);
+        Result read = kSuccess;
+        EXPECT_EQ(test::LoadedRecord<Object>(test::Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)), &read),
+                  nullptr);
+        EXPECT_NE(read, kSuccess) << cut;
         EXPECT_TRUE(log.ContainsText("Невозможно загрузить файл настроек шрифта.")) << cut << log.Joined();
     }
 }

@@ -19,6 +19,7 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
 
 // On-screen messages: the tag language, the fade timeline, the camera rule and a whole
@@ -344,25 +345,14 @@ TEST_F(LearnSystems, StreamRecordCarriesTheFileNameAndReloadsIt)
 {
     Ptr<LearnSystem> learn(new LearnSystem);
     learn->SetConfigFile(String("learn.xml"));
-    Stream out;
-    ASSERT_EQ(out.WriteObject(learn.Get()), kSuccess);
-    std::vector<uint8_t> bytes(out.Data(), out.Data() + out.Position());
-    class ByteStream : public Stream {
-    public:
-        explicit ByteStream(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-    } in(bytes);
-    Object* object = nullptr;
-    ASSERT_EQ(in.ReadObject(&object), kSuccess);
-    Ptr<Object> keep(object);
-    ASSERT_TRUE(object->IsExactly(&LearnSystem::TYPE));
-    auto* loaded = static_cast<LearnSystem*>(object);
+    const test::Bytes bytes = test::SavedRecord(learn.Get());
+    Ptr<LearnSystem> loaded = test::LoadedRecord<LearnSystem>(bytes);
+    ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->ConfigFile(), String("learn.xml"));
     EXPECT_EQ(loaded->Messages().size(), 4u);
     // The name is the record's last field: cut short, the record fails with its message.
     test::LogCapture log;
-    ByteStream cut(std::vector<uint8_t>(bytes.begin(), bytes.end() - 3));
-    Object* broken = nullptr;
-    EXPECT_NE(cut.ReadObject(&broken), kSuccess);
+    EXPECT_EQ(test::LoadedRecord<Object>(test::Bytes(bytes.begin(), bytes.end() - 3)), nullptr);
     EXPECT_TRUE(log.ContainsText("Невозможно загрузить файл конфигурации обучающей системы.")) << log.Joined();
 }
 

@@ -47,6 +47,24 @@ bool SaveScene(const std::string& path, const std::function<Ptr<Node>()>& build)
     return static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()) == kSuccess;
 }
 
+// Dumps a scene of a root "Root" that fill gives its children, and checks that each fragment
+// is in the output.
+void ExpectDumpShows(const std::function<void(SceneNode&)>& fill, std::initializer_list<const char*> fragments)
+{
+    const test::TempFolder folder;
+    const std::string path = folder.Path("scene.STR");
+    ASSERT_TRUE(SaveScene(path, [&] {
+        Ptr<SceneNode> root = new SceneNode();
+        root->SetName(String("Root"));
+        fill(*root);
+        return Ptr<Node>(root.Get());
+    }));
+    const test::ToolRun dump = test::RunZen("scene dump " + path);
+    EXPECT_EQ(dump.exitCode, 0) << dump.output;
+    for (const char* fragment : fragments)
+        EXPECT_NE(dump.output.find(fragment), std::string::npos) << fragment << "\n--- output:\n" << dump.output;
+}
+
 TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
 {
     const test::TempFolder folder;
@@ -78,158 +96,121 @@ TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
 
 TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)
 {
-    const test::TempFolder folder;
-    const std::string path = folder.Path("textured.STR");
-    ASSERT_TRUE(SaveScene(path, [] {
-        Ptr<SceneNode> root = new SceneNode();
-        root->SetName(String("Root"));
-        Ptr<Image> image = new Image(String("Glow"), Image::kR8G8B8A8, 8, 4);
-        Ptr<Texture> texture = new Texture(String("GlowTexture"), image.Get());
-        texture->SetMipLevels(3);
-        for (const char* name : {"A", "B"}) {
-            Ptr<Triangles> mesh = test::MakeQuad(name, 1);
-            Ptr<TextureEffect> effect = new TextureEffect();
-            effect->SetName(String(std::string("Effect") + name));
-            effect->SetTexture(texture.Get());
-            EXPECT_EQ(mesh->SetEffect(effect.Get()), kSuccess);
-            EXPECT_EQ(root->AttachChild(mesh.Get()), kSuccess);
-        }
-        return Ptr<Node>(root.Get());
-    }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    const std::string& output = dump.output;
-    EXPECT_EQ(dump.exitCode, 0) << output;
-    for (const char* line : {
-             "texture: #", "ZEN.Texture \"GlowTexture\" mip-levels=3\n",
-             "image: #", "ZEN.Image \"Glow\" size=8x4 format=1\n",
-             "texture: -> #",  // The second effect shares the texture.
-         })
-        EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
+    ExpectDumpShows(
+        [](SceneNode& root) {
+            Ptr<Texture> texture = new Texture(String("GlowTexture"), new Image(String("Glow"), Image::kR8G8B8A8, 8, 4));
+            texture->SetMipLevels(3);
+            for (const char* name : {"A", "B"}) {
+                Ptr<Triangles> mesh = test::MakeQuad(name, 1);
+                Ptr<TextureEffect> effect = new TextureEffect();
+                effect->SetName(String(std::string("Effect") + name));
+                effect->SetTexture(texture.Get());
+                EXPECT_EQ(mesh->SetEffect(effect.Get()), kSuccess);
+                EXPECT_EQ(root.AttachChild(mesh.Get()), kSuccess);
+            }
+        },
+        {
+            "texture: #", "ZEN.Texture \"GlowTexture\" mip-levels=3\n",
+            "image: #", "ZEN.Image \"Glow\" size=8x4 format=1\n",
+            "texture: -> #",  // The second effect shares the texture.
+        });
 }
 
 // Particle systems show their pool and values, their emitter and what it emits from, node
 // systems their model, sprite effects their texture, interval controllers their timing.
 TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
 {
-    const test::TempFolder folder;
-    const std::string path = folder.Path("particles.STR");
-    ASSERT_TRUE(SaveScene(path, [] {
-        Ptr<SceneNode> root = new SceneNode();
-        root->SetName(String("Root"));
-        Ptr<SpriteParticleSystem> rain = new SpriteParticleSystem();
-        rain->SetName(String("Rain"));
-        EXPECT_EQ(rain->SetMaxParticles(300), kSuccess);
-        ParticleSystem::Parameters p;
-        p.intervalBase = 0.25f;
-        p.burstBase = 6;
-        p.burstRandom = 2;
-        p.accelerationBase = {0, -9, 0};
-        EXPECT_EQ(rain->SetParameters(p), kSuccess);
-        Ptr<SphereVolumeEmitter> cloud = new SphereVolumeEmitter();
-        cloud->SetName(String("Cloud"));
-        cloud->SetRadius(2.5f);
-        rain->SetEmitter(cloud.Get());
-        Ptr<SpriteEffect> drops = new SpriteEffect();
-        drops->SetName(String("Drops"));
-        drops->SetTexture(new Texture(String("DropTexture"), new Image(String("Drop"), Image::kA8, 4, 4)));
-        EXPECT_EQ(rain->SetEffect(drops.Get()), kSuccess);
-        Ptr<IntervalParticleSystemController> gusts = new IntervalParticleSystemController();
-        gusts->SetName(String("Gusts"));
-        gusts->SetTiming(3.0f, 1.0f);
-        EXPECT_EQ(rain->SetController(gusts.Get()), kSuccess);
+    ExpectDumpShows(
+        [](SceneNode& root) {
+            Ptr<SpriteParticleSystem> rain = new SpriteParticleSystem();
+            rain->SetName(String("Rain"));
+            EXPECT_EQ(rain->SetMaxParticles(300), kSuccess);
+            ParticleSystem::Parameters p;
+            p.intervalBase = 0.25f;
+            p.burstBase = 6;
+            p.burstRandom = 2;
+            p.accelerationBase = {0, -9, 0};
+            EXPECT_EQ(rain->SetParameters(p), kSuccess);
+            Ptr<SphereVolumeEmitter> cloud = new SphereVolumeEmitter();
+            cloud->SetName(String("Cloud"));
+            cloud->SetRadius(2.5f);
+            rain->SetEmitter(cloud.Get());
+            Ptr<SpriteEffect> drops = new SpriteEffect();
+            drops->SetName(String("Drops"));
+            drops->SetTexture(new Texture(String("DropTexture"), new Image(String("Drop"), Image::kA8, 4, 4)));
+            EXPECT_EQ(rain->SetEffect(drops.Get()), kSuccess);
+            Ptr<IntervalParticleSystemController> gusts = new IntervalParticleSystemController();
+            gusts->SetName(String("Gusts"));
+            gusts->SetTiming(3.0f, 1.0f);
+            EXPECT_EQ(rain->SetController(gusts.Get()), kSuccess);
 
-        Ptr<Triangles> leaf = test::MakeQuad("Leaf", 0.5f);
-        Ptr<NodeParticleSystem> leaves = new NodeParticleSystem();
-        leaves->SetName(String("Leaves"));
-        EXPECT_EQ(leaves->SetModel(leaf.Get()), kSuccess);
-        Ptr<Foliage> grass = new Foliage();
-        grass->SetName(String("Grass"));
-        Ptr<TrianglesEmitter> ground = new TrianglesEmitter();
-        ground->SetName(String("Ground"));
-        ground->SetTriangles(leaf.Get());
-        grass->SetEmitter(ground.Get());
-        for (Node* child : {static_cast<Node*>(rain.Get()), static_cast<Node*>(leaves.Get()),
-                            static_cast<Node*>(grass.Get())})
-            EXPECT_EQ(root->AttachChild(child), kSuccess);
-        return Ptr<Node>(root.Get());
-    }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    const std::string& output = dump.output;
-    EXPECT_EQ(dump.exitCode, 0) << output;
-    for (const char* line : {
-             "ZEN.SpriteParticleSystem \"Rain\" parent=#1 translation=(0, 0, 0) pool=300 interval=0.25+-0 burst=6+-2 "
-             "speed=1+-0 lifetime=5+-0 size=1+-0..1+-0 color=(0, 0, 0, 1)..(1, 1, 1, 0) acceleration=(0, -9, 0)\n",
-             "controller: #", "ZEN.IntervalParticleSystemController \"Gusts\" active period=3 on=1\n",
-             "effect: #", "ZEN.SpriteEffect \"Drops\"\n",
-             "texture: #", "ZEN.Texture \"DropTexture\"",
-             "emitter: #", "ZEN.SphereVolumeEmitter \"Cloud\" angles=0..3.14159 radius=2.5\n",
-             "ZEN.NodeParticleSystem \"Leaves\"",
-             "model: #", "ZEN.Triangles \"Leaf\"",
-             "ZEN.Foliage \"Grass\"",
-             "ZEN.TrianglesEmitter \"Ground\" angles=0..3.14159\n",
-             "triangles: -> #",  // The foliage's emitter shares the leaves' model.
-             "ZEN.PointEmitter \"\" angles=0..3.14159\n",  // The node system's own default emitter.
-         })
-        EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
+            Ptr<Triangles> leaf = test::MakeQuad("Leaf", 0.5f);
+            Ptr<NodeParticleSystem> leaves = new NodeParticleSystem();
+            leaves->SetName(String("Leaves"));
+            EXPECT_EQ(leaves->SetModel(leaf.Get()), kSuccess);
+            Ptr<Foliage> grass = new Foliage();
+            grass->SetName(String("Grass"));
+            Ptr<TrianglesEmitter> ground = new TrianglesEmitter();
+            ground->SetName(String("Ground"));
+            ground->SetTriangles(leaf.Get());
+            grass->SetEmitter(ground.Get());
+            for (Node* child : {static_cast<Node*>(rain.Get()), static_cast<Node*>(leaves.Get()),
+                                static_cast<Node*>(grass.Get())})
+                EXPECT_EQ(root.AttachChild(child), kSuccess);
+        },
+        {
+            "ZEN.SpriteParticleSystem \"Rain\" parent=#1 translation=(0, 0, 0) pool=300 interval=0.25+-0 burst=6+-2 "
+            "speed=1+-0 lifetime=5+-0 size=1+-0..1+-0 color=(0, 0, 0, 1)..(1, 1, 1, 0) acceleration=(0, -9, 0)\n",
+            "controller: #", "ZEN.IntervalParticleSystemController \"Gusts\" active period=3 on=1\n",
+            "effect: #", "ZEN.SpriteEffect \"Drops\"\n",
+            "texture: #", "ZEN.Texture \"DropTexture\"",
+            "emitter: #", "ZEN.SphereVolumeEmitter \"Cloud\" angles=0..3.14159 radius=2.5\n",
+            "ZEN.NodeParticleSystem \"Leaves\"",
+            "model: #", "ZEN.Triangles \"Leaf\"",
+            "ZEN.Foliage \"Grass\"",
+            "ZEN.TrianglesEmitter \"Ground\" angles=0..3.14159\n",
+            "triangles: -> #",  // The foliage's emitter shares the leaves' model.
+            "ZEN.PointEmitter \"\" angles=0..3.14159\n",  // The node system's own default emitter.
+        });
 }
-
-}  // namespace
-}  // namespace zen
-
-namespace zen {
-namespace {
 
 TEST(SceneDumpTool, ShowsSoundNodesWithTheirFilesAndSettings)
 {
-    const test::TempFolder folder;
-    const std::string path = folder.Path("sounds.STR");
-    ASSERT_TRUE(SaveScene(path, [] {
-        Ptr<SceneNode> root = new SceneNode();
-        root->SetName(String("Root"));
-        test::AddSoundFile("surf.ogg", test::EncodeVorbis(test::MakeTone(22050, 1, 0.1, 300), 0.4f));
-        Ptr<SoundNode> surf = new SoundNode();
-        surf->SetName(String("Surf"));
-        surf->SetLoop(true);
-        surf->SetVolume(70);
-        surf->SetMinDistance(4);
-        EXPECT_EQ(surf->SetSound(FileManager::FindFile(String("surf.ogg")), true), kSuccess);
-        Ptr<SoundNode2> gulls = new SoundNode2();
-        gulls->SetName(String("Gulls"));
-        gulls->SetInterval(3, 1);
-        EXPECT_EQ(gulls->SetSounds(String("gull1.ogg"), String("gull2.ogg")), kSuccess);
-        EXPECT_EQ(root->AttachChild(surf.Get()), kSuccess);
-        EXPECT_EQ(root->AttachChild(gulls.Get()), kSuccess);
-        return Ptr<Node>(root.Get());
-    }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    EXPECT_EQ(dump.exitCode, 0) << dump.output;
-    for (const char* fragment : {
-             "ZEN.SoundNode \"Surf\" parent=#1 translation=(0, 0, 0) file=\"surf.ogg\" positional loop playing "
-             "volume=70 min-distance=4\n",
-             "ZEN.SoundNode2 \"Gulls\" parent=#1 translation=(0, 0, 0) files=(\"gull1.ogg\", \"gull2.ogg\") volume=100 "
-             "min-distance=3.40282e+38 interval=3+-1\n",
-         })
-        EXPECT_NE(dump.output.find(fragment), std::string::npos) << fragment << "\n--- output:\n" << dump.output;
+    ExpectDumpShows(
+        [](SceneNode& root) {
+            test::AddSoundFile("surf.ogg", test::EncodeVorbis(test::MakeTone(22050, 1, 0.1, 300), 0.4f));
+            Ptr<SoundNode> surf = new SoundNode();
+            surf->SetName(String("Surf"));
+            surf->SetLoop(true);
+            surf->SetVolume(70);
+            surf->SetMinDistance(4);
+            EXPECT_EQ(surf->SetSound(FileManager::FindFile(String("surf.ogg")), true), kSuccess);
+            Ptr<SoundNode2> gulls = new SoundNode2();
+            gulls->SetName(String("Gulls"));
+            gulls->SetInterval(3, 1);
+            EXPECT_EQ(gulls->SetSounds(String("gull1.ogg"), String("gull2.ogg")), kSuccess);
+            EXPECT_EQ(root.AttachChild(surf.Get()), kSuccess);
+            EXPECT_EQ(root.AttachChild(gulls.Get()), kSuccess);
+        },
+        {
+            "ZEN.SoundNode \"Surf\" parent=#1 translation=(0, 0, 0) file=\"surf.ogg\" positional loop playing "
+            "volume=70 min-distance=4\n",
+            "ZEN.SoundNode2 \"Gulls\" parent=#1 translation=(0, 0, 0) files=(\"gull1.ogg\", \"gull2.ogg\") volume=100 "
+            "min-distance=3.40282e+38 interval=3+-1\n",
+        });
 }
 
 TEST(SceneDumpTool, ShowsOnScreenMessageNodesWithTheirConfiguration)
 {
-    const test::TempFolder folder;
-    const std::string path = folder.Path("learn.STR");
-    ASSERT_TRUE(SaveScene(path, [] {
-        Ptr<SceneNode> root = new SceneNode();
-        root->SetName(String("Root"));
-        Ptr<LearnSystem> learn = new LearnSystem();
-        learn->SetName(String("Tips"));
-        learn->SetConfigFile(String("Tips.xml"));  // Not in this file tree: nothing loads.
-        EXPECT_EQ(root->AttachChild(learn.Get()), kSuccess);
-        return Ptr<Node>(root.Get());
-    }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    EXPECT_EQ(dump.exitCode, 0) << dump.output;
-    const char* line = "  [0] #2 ZEN.LearnSystem \"Tips\" parent=#1 translation=(0, 0, 0) config=\"Tips.xml\" textures=0 "
-                       "fonts=0 styles=0 messages=0 activators=0\n";
-    EXPECT_NE(dump.output.find(line), std::string::npos) << dump.output;
+    ExpectDumpShows(
+        [](SceneNode& root) {
+            Ptr<LearnSystem> learn = new LearnSystem();
+            learn->SetName(String("Tips"));
+            learn->SetConfigFile(String("Tips.xml"));  // Not in this file tree: nothing loads.
+            EXPECT_EQ(root.AttachChild(learn.Get()), kSuccess);
+        },
+        {"  [0] #2 ZEN.LearnSystem \"Tips\" parent=#1 translation=(0, 0, 0) config=\"Tips.xml\" textures=0 "
+         "fonts=0 styles=0 messages=0 activators=0\n"});
 }
 
 }  // namespace
