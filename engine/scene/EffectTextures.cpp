@@ -13,7 +13,7 @@ void EffectTextures::Update(double time, std::initializer_list<BaseTexture*> tex
         for (auto before = textures.begin(); before != it && !seen; ++before)
             seen = *before == *it;
         if (!seen)
-            (*it)->Update(time);
+            (*it)->UpdateForFrame(time);
     }
 }
 

@@ -250,7 +250,7 @@ void FlatWaterEffect::Update(double time)
     if (std::isfinite(time) && time > 0)
         m_time = std::fmod(m_time + time, kTimeWrap);
     ParallaxTextureEffect::Update(time);
-    EffectTextures::Update(time, {GetTexture(), GetNormalMap(), m_cubeMap.Get(), m_refraction.Get(), m_reflection.Get()});
+    EffectTextures::Update(time, {m_cubeMap.Get(), m_refraction.Get(), m_reflection.Get()});
 }
 
 Ptr<GeometryNodeEffectPass> FlatWaterEffect::CreateWaterPass(uint32_t technique, bool lit)

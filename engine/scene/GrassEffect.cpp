@@ -6,7 +6,6 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
-#include "engine/scene/EffectTextures.h"
 #include "engine/scene/GeometryNode.h"
 
 namespace zen {
@@ -114,7 +113,6 @@ void GrassEffect::Update(double time)
     if (std::isfinite(time) && time > 0)
         m_time = std::fmod(m_time + time, kTimeWrap);
     TextureEffect::Update(time);
-    EffectTextures::Update(time, {GetTexture()});
 }
 
 Result GrassEffect::CreatePasses(uint32_t technique, Technique& out)

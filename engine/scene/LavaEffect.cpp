@@ -6,7 +6,6 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
-#include "engine/scene/EffectTextures.h"
 
 namespace zen {
 
@@ -95,7 +94,6 @@ void LavaEffect::Update(double time)
     if (std::isfinite(time) && time > 0)
         m_time = std::fmod(m_time + time, kTimeWrap);
     TextureEffect::Update(time);
-    EffectTextures::Update(time, {GetTexture()});
 }
 
 Result LavaEffect::CreatePasses(uint32_t technique, Technique& out)

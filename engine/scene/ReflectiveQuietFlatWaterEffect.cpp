@@ -20,7 +20,7 @@ enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 void ReflectiveQuietFlatWaterEffect::Update(double time)
 {
     NormalmapTextureEffect::Update(time);
-    EffectTextures::Update(time, {GetTexture(), GetNormalMap(), m_water.Reflection()});
+    EffectTextures::Update(time, {m_water.Reflection()});
 }
 
 Result ReflectiveQuietFlatWaterEffect::CreatePasses(uint32_t technique, Technique& out)

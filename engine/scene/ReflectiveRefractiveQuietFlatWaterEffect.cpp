@@ -20,7 +20,7 @@ enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 void ReflectiveRefractiveQuietFlatWaterEffect::Update(double time)
 {
     NormalmapTextureEffect::Update(time);
-    EffectTextures::Update(time, {GetTexture(), GetNormalMap(), m_water.Reflection(), m_water.Refraction()});
+    EffectTextures::Update(time, {m_water.Reflection(), m_water.Refraction()});
 }
 
 Result ReflectiveRefractiveQuietFlatWaterEffect::CreatePasses(uint32_t technique, Technique& out)
