@@ -4,6 +4,7 @@ colours and brightness, not a blank or single-colour frame), no two shots may lo
 contact sheet must be a PNG that ImageMagick reads at the expected size. The embedded media
 archive must be the one the build made."""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -84,6 +85,23 @@ class SceneGallery(unittest.TestCase):
                 diff = [abs(luminance(pa[y][x]) - luminance(pb[y][x]))
                         for y in range(0, HEIGHT, 4) for x in range(0, WIDTH, 4)]
                 self.assertGreater(sum(diff) / len(diff), 6, f"{a} and {b} look the same")
+
+    def test_the_moon_flare_glows_at_its_full_size(self):
+        # The Moonpath at its middle on a 1024 x 768 screen: the moon's glow (520 m across,
+        # 1900 m out) is about 200 pixels wide there, far more than the 64 x 64 pixels of a point
+        # sprite held to the device's default limit; the render reports the pixels it covered.
+        with tempfile.TemporaryFile() as out:
+            code = subprocess.run(["wine", str(self.zen_exe), "render", windows_path(self.folder / "Moonpath.STR"),
+                                   "--frames", "2", "--size", "1024x768", "--step", str(1 / 30), "--start",
+                                   str(10 - 1 / 30)], env=self.wine.env, stdout=out, stderr=subprocess.STDOUT,
+                                  timeout=300).returncode
+            out.seek(0)
+            output = out.read().decode("utf-8", "replace")
+        self.assertEqual(code, 0, output)
+        moon = re.findall(r"flare MoonFlare: (\d+) pixels", output)
+        self.assertEqual(len(moon), 1, output)
+        self.assertGreater(int(moon[0]), 150 * 150, output)
+        self.assertLess(int(moon[0]), 260 * 260, output)
 
     def test_contact_sheet_is_a_png(self):
         if not shutil.which("identify"):

@@ -9,12 +9,13 @@
 #include "engine/anim/ColorAnimation.h"
 #include "engine/anim/ColorAnimationController.h"
 #include "engine/anim/ColorKeyframe.h"
-#include "engine/anim/TextureAnimation.h"
-#include "engine/anim/TextureAnimationController.h"
-#include "engine/anim/TextureKeyframe.h"
+#include "engine/anim/RenderScreenspaceReflectTextureController.h"
+#include "engine/anim/RenderScreenspaceRefractTextureController.h"
 #include "engine/core/MessageLog.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
+#include "engine/scene/CubeTexture.h"
 #include "engine/scene/DarkmapNormalmapTextureEffect.h"
+#include "engine/scene/FlatWater1DLEffect.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/TextureEffect.h"
@@ -216,42 +217,58 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         node->LocalTransform().SetTranslation(NightLight::MoonDirection() * (kSkyRadius * 0.8f));
         (void)world->AttachChild(node.Get());
     }
-    // The sea: one large plane at y = 0, its picture repeated every 56 m, its waves moving on
-    // through a cycle of pictures.
+    // The sea: one large plane at y = 0 whose two drifting layers of wave relief tilt it; it
+    // mirrors the sky and the moon from the cube, what stands above it (the headland, the
+    // lighthouse and its lamp, the boat) from a picture drawn mirrored each frame, and shows the
+    // sea bed near the shore through the surface; the moon's glitter lies along its path.
+    Ptr<RenderScreenspaceReflectTextureController> mirrored = new RenderScreenspaceReflectTextureController();
+    Ptr<RenderScreenspaceRefractTextureController> beneath = new RenderScreenspaceRefractTextureController();
     {
-        MeshBuilder water = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 56.0f);
-        Ptr<TextureEffect> seaEffect = MakeEffect("SeaEffect", sea, Look::kSolid);
-        Ptr<TextureAnimation> waves = new TextureAnimation();
-        waves->SetName(String("SeaWaves"));
-        for (int k = 0; k < SkyPictures::kSeaFrames; ++k) {
-            Texture* frame = sea;
-            if (k > 0) {
-                char name[32];
-                std::snprintf(name, sizeof name, "sea%02d.jpg", k);
-                frame = materials.Add(name, [k](const char* file) {
-                    return SkyPictures::SeaAt(file, static_cast<float>(k) / SkyPictures::kSeaFrames);
-                });
-                if (!frame)
-                    return kFailure;
-            }
-            auto* key = static_cast<TextureKeyframe*>(waves->NewKeyframe());
-            key->time = static_cast<double>(k) / SkyPictures::kSeaFrames;
-            key->texture = frame;
-            if (waves->AppendKeyframe(key) != kSuccess)
-                return kFailure;
-        }
-        Ptr<TextureAnimationController> swell = new TextureAnimationController();
-        swell->SetName(String("SeaSwell"));
-        AnimationFrame frame;
-        frame.animation = waves;
-        frame.start = 0;
-        frame.end = 1;
-        frame.mode = AnimationFrame::kRepeat;
-        if (swell->AddAnimation(waves.Get()) != kSuccess || swell->AddFrame(frame) != kSuccess ||
-            seaEffect->SetController(swell.Get()) != kSuccess)
+        Texture* relief = materials.Add("sea_normal.tga", &SkyPictures::SeaNormals);
+        Ptr<Image> skyPicture = sky ? sky->GetImage() : nullptr;
+        Ptr<VolumeImage> cubeImage = skyPicture ? SkyPictures::SkyCube("sky.cube", *skyPicture) : nullptr;
+        if (!relief || !cubeImage) {
+            Error("Не удалось нарисовать изображения моря.");
             return kFailure;
-        swell->SetTrackPeriod(2.0 * SkyPictures::kSeaFrames);
-        (void)world->AttachChild(MakeMesh("Sea", water, seaEffect.Get()).Get());
+        }
+        cubeImage->SetFileName(String("sky.cube"));
+        pictures.push_back(cubeImage);
+        Ptr<CubeTexture> skyCube = new CubeTexture(String("sky.cube"), cubeImage.Get());
+        auto screenPicture = [](const char* name, RenderScreenspaceTextureController* controller, uint32_t side) {
+            Ptr<Texture> picture = new Texture(String(name), new Image(String(name), Image::kR8G8B8A8, side, side));
+            controller->SetName(String(name));
+            (void)picture->SetController(controller);
+            return picture;
+        };
+        Ptr<FlatWater1DLEffect> water = new FlatWater1DLEffect();
+        water->SetName(String("SeaEffect"));
+        water->SetTexture(sea);
+        water->SetColor(Vector4{0.9f, 0.95f, 1.0f, 1});
+        water->SetMaterial(Vector4{1, 1, 1, 1}, Vector4{1, 1, 1, 1}, Vector4{0.9f, 0.95f, 1.0f, 1},
+                           Vector4{0, 0, 0, 1}, 90);
+        water->SetNormalMap(relief);
+        water->SetCubeMap(skyCube.Get());
+        water->SetReflection(screenPicture("SeaReflection", mirrored.Get(), 512).Get());
+        water->SetRefraction(screenPicture("SeaRefraction", beneath.Get(), 256).Get());
+        water->SetLight(moonlight.Get());
+        FlatWaterEffect::Waves waves;
+        waves.velocity1[0] = 0.018f, waves.velocity1[1] = 0.007f;
+        waves.velocity2[0] = -0.011f, waves.velocity2[1] = 0.015f;
+        waves.scale2 = 3.1f;
+        waves.bumpiness = 0.8f;
+        waves.distortion = 0.025f;
+        waves.fresnelBias = 0.03f;
+        waves.clarity = 0.55f;
+        water->SetWaves(waves);
+        const art::Color horizon = NightLight::kHorizon;
+        water->SetFog(true, Vector4{horizon.r, horizon.g, horizon.b, 1}, NightLight::kFogDensity, 1.0f);
+        if (water->SetNormalMapSet(0) != kSuccess)
+            return kFailure;
+        MeshBuilder plane = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 24, 24, 1.0f / 40.0f);
+        Ptr<Triangles> node = plane.Build("Sea");
+        if (!node || node->SetEffect(water.Get()) != kSuccess)
+            return kFailure;
+        (void)world->AttachChild(node.Get());
     }
     // The ground: its colours, the relief finer than the mesh and the baked moonlight with the
     // shadows of the ridge, all three over the same coordinates.
@@ -269,6 +286,8 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         if (!node || node->SetEffect(effect.Get()) != kSuccess)
             return kFailure;
         (void)world->AttachChild(node.Get());
+        (void)mirrored->Nodes().Add(node.Get());
+        (void)beneath->Nodes().Add(node.Get());
     }
 
     // The lighthouse.
@@ -327,6 +346,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
             return kFailure;
         (void)lighthouse->AttachChild(rotor.Get());
         (void)world->AttachChild(lighthouse.Get());
+        (void)mirrored->Nodes().Add(lighthouse.Get());
     }
     if (Boat::Add(*world, iron, glow) != kSuccess)
         return kFailure;

@@ -11,6 +11,7 @@
 #include "engine/modules/SceneCodec.h"
 #include "engine/vfs/File.h"
 #include "modules/codecs/BMPImageCodec.h"
+#include "modules/codecs/CUBEImageCodec.h"
 #include "modules/codecs/JPGImageCodec.h"
 #include "modules/codecs/Rar2Writer.h"
 #include "modules/codecs/TGAImageCodec.h"
@@ -38,6 +39,8 @@ Result MediaSet::EncodePicture(const Image& image, std::vector<uint8_t>& bytes)
         return JPGImageCodec::EncodeBytes(picture, bytes);
     if (EndsWith(name, ".bmp"))
         return BMPImageCodec::EncodeBytes(picture, bytes);
+    if (EndsWith(name, ".cube"))
+        return CUBEImageCodec::EncodeBytes(picture, bytes);
     Error("Неизвестный формат изображения [%s].", name.c_str());
     return kFailure;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "tools/art/Canvas.h"
 #include "tools/art/Random.h"
@@ -123,6 +124,118 @@ Ptr<Image> SkyPictures::SeaAt(const char* fileName, float phase)
         return sea;
     });
     return canvas.ToImage(Image::kR8G8B8, String(fileName));
+}
+
+namespace {
+
+// The sky picture's colour along `d` (0-1 per channel), bilinear, wrapping around the azimuth.
+Color SkyAlong(const Image& sky, const Vector3& d)
+{
+    const int w = static_cast<int>(sky.Width()), h = static_cast<int>(sky.Height());
+    const uint32_t bytes = Image::BytesPerPixel(sky.Format());
+    float u = std::atan2(d.z, d.x) / (2 * kPi);
+    if (u < 0)
+        u += 1.0f;
+    const float v = std::acos(std::clamp(d.y, -1.0f, 1.0f)) / kPi;
+    const float x = u * static_cast<float>(w) - 0.5f, y = std::clamp(v * static_cast<float>(h) - 0.5f, 0.0f, h - 1.0f);
+    const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
+    const float fx = x - static_cast<float>(x0), fy = y - static_cast<float>(y0);
+    float rgb[3] = {0, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+        const int px = ((x0 + (k & 1)) % w + w) % w, py = std::min(y0 + (k >> 1), h - 1);
+        const float weight = ((k & 1) ? fx : 1 - fx) * ((k >> 1) ? fy : 1 - fy);
+        const uint8_t* p = sky.Data() + (static_cast<size_t>(py) * static_cast<size_t>(w) + static_cast<size_t>(px)) * bytes;
+        for (int c = 0; c < 3; ++c)
+            rgb[c] += weight * p[c] / 255.0f;
+    }
+    return Color(rgb[0], rgb[1], rgb[2]);
+}
+
+uint8_t ToByte(float value)
+{
+    return static_cast<uint8_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
+}
+
+}  // namespace
+
+Vector3 SkyPictures::CubeDirection(int face, float x, float y, int size)
+{
+    const float s = 2 * (x + 0.5f) / static_cast<float>(size) - 1, t = 2 * (y + 0.5f) / static_cast<float>(size) - 1;
+    Vector3 d;
+    switch (face) {
+    case 0: d = {1, -t, -s}; break;
+    case 1: d = {-1, -t, s}; break;
+    case 2: d = {s, 1, t}; break;
+    case 3: d = {s, -1, -t}; break;
+    case 4: d = {s, -t, 1}; break;
+    default: d = {-s, -t, -1}; break;
+    }
+    return d.Normalized();
+}
+
+Ptr<Image> SkyPictures::SeaNormals(const char* fileName)
+{
+    const int s = kWaveSize;
+    // Swells along the wind and chop across it, each a whole number of cycles over the tile.
+    const TileNoise swell(0x5EAu, 4);
+    const TileNoise chop(0xC40Bu, 16);
+    std::vector<float> height(static_cast<size_t>(s) * static_cast<size_t>(s));
+    for (int y = 0; y < s; ++y)
+        for (int x = 0; x < s; ++x) {
+            const float u = (x + 0.5f) / static_cast<float>(s), v = (y + 0.5f) / static_cast<float>(s);
+            height[static_cast<size_t>(y * s + x)] = 1.0f * swell.Fractal(u, v * 3, 3) + 0.45f * chop.Fractal(u * 2, v, 3);
+        }
+    auto at = [&](int x, int y) { return height[static_cast<size_t>(((y + s) % s) * s + (x + s) % s)]; };
+    Ptr<Image> image = new Image(String(fileName), Image::kR8G8B8, static_cast<uint32_t>(s), static_cast<uint32_t>(s));
+    if (!image->Data())
+        return nullptr;
+    constexpr float kRelief = 9.0f;  // Height units per picture width against the slope seen.
+    for (int y = 0; y < s; ++y)
+        for (int x = 0; x < s; ++x) {
+            const float dx = (at(x + 1, y) - at(x - 1, y)) * 0.5f * kRelief;
+            const float dy = (at(x, y + 1) - at(x, y - 1)) * 0.5f * kRelief;
+            const Vector3 n = Vector3{-dx, -dy, 1}.Normalized();
+            uint8_t* p = image->Data() + static_cast<size_t>(y * s + x) * 3;
+            p[0] = ToByte(n.x * 0.5f + 0.5f);
+            p[1] = ToByte(n.y * 0.5f + 0.5f);
+            p[2] = ToByte(n.z * 0.5f + 0.5f);
+        }
+    return image;
+}
+
+Ptr<VolumeImage> SkyPictures::SkyCube(const char* fileName, const Image& sky)
+{
+    if (!sky.Data() || sky.Width() == 0 || sky.Height() == 0 || Image::BytesPerPixel(sky.Format()) < 3)
+        return nullptr;
+    const int n = kCubeSize;
+    Ptr<VolumeImage> cube = new VolumeImage(String(fileName), Image::kR8G8B8, n, n, 6);
+    const Vector3 moon = NightLight::MoonDirection();
+    // The moon's disc as the dome's moon shows it: 57 m across at 1920 m.
+    constexpr float kMoonRadius = 0.0297f;
+    constexpr int kSamples = 3;  // Per texel and axis: the stars are finer than a texel.
+    for (int face = 0; face < 6; ++face) {
+        uint8_t* slice = cube->Slice(static_cast<uint32_t>(face));
+        if (!slice)
+            return nullptr;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                float rgb[3] = {0, 0, 0};
+                for (int j = 0; j < kSamples; ++j)
+                    for (int i = 0; i < kSamples; ++i) {
+                        const Vector3 d = CubeDirection(face, x - 0.5f + (i + 0.5f) / kSamples,
+                                                        y - 0.5f + (j + 0.5f) / kSamples, n);
+                        Color c = SkyAlong(sky, d);
+                        const float apart = std::acos(std::clamp(d.Dot(moon), -1.0f, 1.0f));
+                        const float disc = 1.0f - art::SmoothStep(kMoonRadius * 0.9f, kMoonRadius, apart);
+                        c = art::Mix(c, Color(0.98f, 0.96f, 0.88f), disc);
+                        rgb[0] += c.r, rgb[1] += c.g, rgb[2] += c.b;
+                    }
+                uint8_t* p = slice + static_cast<size_t>(y * n + x) * 3;
+                for (int k = 0; k < 3; ++k)
+                    p[k] = ToByte(rgb[k] / (kSamples * kSamples));
+            }
+    }
+    return cube;
 }
 
 }  // namespace zen::scene

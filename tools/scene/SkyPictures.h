@@ -1,6 +1,8 @@
 #pragma once
 #include "engine/core/Ptr.h"
+#include "engine/core/Vector3.h"
 #include "engine/scene/Image.h"
+#include "engine/scene/VolumeImage.h"
 
 namespace zen::scene {
 
@@ -20,6 +22,18 @@ public:
     // across, the chop one picture down, so that phase 1 is phase 0 again.
     static Ptr<Image> SeaAt(const char* fileName, float phase);
     static constexpr int kSeaFrames = 16;
+
+    // The sea's relief as a tangent-space normal map (n * 0.5 + 0.5 in RGB, +z up out of the
+    // water): swells and chop that tile without a seam, for the water's drifting layers.
+    static constexpr int kWaveSize = 256;
+    static Ptr<Image> SeaNormals(const char* fileName);
+    // The sky seen from the middle of the sea as a cube map (faces +x, -x, +y, -y, +z, -z, each
+    // looked at from inside the way the device samples them), drawn from `sky` (the dome's
+    // picture) with the moon's disc added where it hangs, so that the water mirrors both.
+    static constexpr int kCubeSize = 128;
+    static Ptr<VolumeImage> SkyCube(const char* fileName, const Image& sky);
+    // The direction from the cube's centre through texel (x, y) of `face`.
+    static Vector3 CubeDirection(int face, float x, float y, int size);
 };
 
 }  // namespace zen::scene

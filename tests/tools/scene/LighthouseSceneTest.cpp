@@ -8,6 +8,7 @@
 #include "engine/anim/ScreensaverController.h"
 #include "engine/core/Array.h"
 #include "engine/modules/CodecManager.h"
+#include "engine/scene/CubeTexture.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/scene/Camera.h"
@@ -37,7 +38,7 @@ class LighthouseSceneTest : public ::testing::Test {
 protected:
     LighthouseSceneTest()
     {
-        for (const char* name : {"RAR2FileCodec", "STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec"}) {
+        for (const char* name : {"RAR2FileCodec", "STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec", "CUBEImageCodec"}) {
             EXPECT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
             Codec* codec = nullptr;
             EXPECT_EQ(CodecManager::LoadCodec(String(name), &codec), kSuccess) << name;
@@ -107,6 +108,14 @@ TEST_F(LighthouseSceneTest, MediaArchiveLoadsAsTheSaverLoadsIt)
         EXPECT_GT(image->Width(), 0u) << image->FileName().Std();
         EXPECT_EQ(image->Width() & (image->Width() - 1), 0u) << image->FileName().Std();
         EXPECT_EQ(image->Height() & (image->Height() - 1), 0u) << image->FileName().Std();
+        used.insert(image->FileName().Std());
+    }
+    // ... the sky's cube its six faces ...
+    for (CubeTexture* cube : Collect<CubeTexture>(*root)) {
+        Image* image = cube->GetImage(false);
+        ASSERT_NE(image, nullptr) << cube->Name().Std();
+        EXPECT_EQ(image->Depth(), 6u) << image->FileName().Std();
+        EXPECT_EQ(image->Width(), image->Height()) << image->FileName().Std();
         used.insert(image->FileName().Std());
     }
     // ... and every sound a sound node.
