@@ -25,7 +25,6 @@ constexpr float kFloorLevel = -1.5f;
 constexpr float kWaterLift = 0.5f;
 constexpr float kWaterLevel = kFloorLevel + kWaterLift;
 constexpr uint32_t kTargetSide = 256;  // Reflection and refraction pictures.
-constexpr uint32_t kNoiseSide = 128;   // Generated pictures.
 const Vector4 kWaterColor{0.16f, 0.32f, 0.4f, 1};
 
 // Water at the floor's height (the screen-space controllers take the level from a node).
