@@ -7,6 +7,8 @@
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
 #include "engine/sound/SoundNodeAnimationController.h"
+#include "engine/vfs/Directory.h"
+#include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "tools/scene/Headland.h"
 
@@ -40,6 +42,41 @@ Ptr<SoundNode> MakeNode(const std::vector<SceneSounds::Sound>& sounds, const cha
     result->SetVolume(volume);
     result->SetMinDistance(minDistance);
     result->LocalTransform().SetTranslation(where);
+    return result;
+}
+
+// The alternating node looks its two calls up by name in the file system, as it does when a scene
+// loads; the calls exist only in memory here, so they are lent to the file system's root meanwhile.
+Result LendAndSetSounds(SoundNode2& node, const std::vector<SceneSounds::Sound>& sounds, const char* fileA,
+                        const char* fileB)
+{
+    Directory* root = FileManager::Root();
+    if (!root)
+        return kFailure;
+    std::vector<MemoryFile*> lent;
+    Result result = kSuccess;
+    for (const char* file : {fileA, fileB}) {
+        const SceneSounds::Sound* sound = Find(sounds, file);
+        if (!sound) {
+            Error("Звук [%s] для узла [%s] не сделан.", file, node.Name().CStr());
+            result = kFailure;
+            break;
+        }
+        auto* data = new MemoryFile{String(file)};
+        if (data->CopyData(sound->bytes.data(), static_cast<uint32_t>(sound->bytes.size())) != kSuccess ||
+            root->AttachFile(data) != kSuccess) {
+            delete data;
+            result = kFailure;
+            break;
+        }
+        lent.push_back(data);
+    }
+    if (result == kSuccess)
+        result = node.SetSounds(String(fileA), String(fileB));
+    for (MemoryFile* data : lent) {
+        (void)root->DetachFile(data);
+        delete data;
+    }
     return result;
 }
 
@@ -88,8 +125,9 @@ Result SceneSounds::Add(SceneNode& root, const std::vector<Sound>& sounds)
     // Gulls over the western cliffs, one of two calls every few seconds.
     Ptr<SoundNode2> gulls = new SoundNode2();
     gulls->SetName(String("Gulls"));
-    (void)gulls->SetSounds(String("gull1.ogg"), String("gull2.ogg"));
     gulls->SetPositional(true);
+    if (LendAndSetSounds(*gulls, sounds, "gull1.ogg", "gull2.ogg") != kSuccess)
+        return kFailure;
     gulls->SetMinDistance(18.0f);
     gulls->SetVolume(80);
     gulls->SetInterval(7.0f, 3.0f);
