@@ -363,6 +363,11 @@ TEST_F(ParticleDrawing, FoliageSwaysAboutItsAnchorsAndNeverDies)
     EXPECT_EQ(foliage->LiveCount(), 16u);  // Full and nobody died.
     EXPECT_EQ(foliage->DrawCount(), 16u);
     EXPECT_NEAR(effect->Clock(), 4.0, 1e-9);
+    // An amplitude that is not a number leaves every particle at its anchor.
+    effect->SetFogRange(INFINITY, 3.0f);
+    DrawFrame(0.1);
+    for (const Particle* q = foliage->FirstLive(); q; q = q->next)
+        EXPECT_EQ(q->position, q->acceleration);
 }
 
 // The sine table: whole degrees of the radians (truncated), wrapped into 0..359; values from
