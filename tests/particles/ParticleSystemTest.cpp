@@ -192,18 +192,11 @@ TEST(ParticleSystem, PoolNeverExceedsItsSizeAndReusesDeadSlots)
     }
 }
 
-TEST(ParticleSystem, EmptyPoolOrStoppedEmissionBearsNothing)
+// While emission is stopped the clock stands: the first update after restarting bursts once,
+// not for all the stopped time. (A pool of 0 bearing nothing is in the record's bad values.)
+TEST(ParticleSystem, StoppedEmissionHoldsTheBurstClock)
 {
     Parameters p;
-    p.intervalBase = 0.01f;
-    Ptr<ParticleSystem> none = MakeSystem(0, p);
-    for (int i = 0; i < 100; ++i)
-        none->Update(0.1);
-    EXPECT_EQ(none->LiveCount(), 0u);
-    EXPECT_EQ(none->AllocatedCount(), 0u);
-
-    // While stopped the clock stands: the first update after restarting bursts once, not for
-    // all the stopped time.
     p.intervalBase = 1.0f;
     p.burstBase = 1;
     p.lifetimeBase = 100.0f;
@@ -331,21 +324,10 @@ TEST(ParticleSystem, SettersRefuseWhatWouldBreakIt)
     EXPECT_EQ(system.SetMaxParticles(-1), kInvalidArgument);
     EXPECT_EQ(system.SetMaxParticles(ParticleSystem::kMaxPoolSize + 1), kInvalidArgument);
     EXPECT_EQ(system.SetMaxParticles(ParticleSystem::kMaxPoolSize), kSuccess);
+    // A vector component that is not finite (the scalar cases are in the record's bad values).
     Parameters p;
-    p.lifetimeBase = -1.0f;
-    EXPECT_EQ(system.SetParameters(p), kInvalidArgument);
-    p = Parameters{};
-    p.speedRandom = NAN;
-    EXPECT_EQ(system.SetParameters(p), kInvalidArgument);
-    p = Parameters{};
     p.accelerationBase.y = INFINITY;
     EXPECT_EQ(system.SetParameters(p), kInvalidArgument);
-    p = Parameters{};
-    p.intervalBase = -2.0f;
-    p.burstRandom = -3;
-    EXPECT_EQ(system.SetParameters(p), kSuccess);
-    EXPECT_EQ(system.GetParameters().intervalBase, 0.0f);
-    EXPECT_EQ(system.GetParameters().burstRandom, 0);
 
     // A smaller pool kills the oldest particles beyond it.
     Ptr<ParticleSystem> full = MakeSystem(100, Parameters{});
@@ -499,6 +481,7 @@ TEST(ParticleSystemStream, BadValuesLoadAsASystemThatEmitsNothingOrAreClamped)
         for (int i = 0; i < 20; ++i)
             loaded->Update(0.5);
         EXPECT_EQ(loaded->LiveCount(), 0u) << c.what;
+        EXPECT_EQ(loaded->AllocatedCount(), 0u) << c.what;
         EXPECT_EQ(loaded->Vertices(), nullptr) << c.what;
     }
     // Negative interval and burst values load as 0.
