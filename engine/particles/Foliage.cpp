@@ -48,6 +48,10 @@ void Foliage::Update(double time)
             phase = sprite->SwayPhase();
         }
     }
+    // An amplitude that is not a finite number (an effect's value read from a file) would turn
+    // every position into NaN and the bound with them: the foliage stands still instead.
+    if (!std::isfinite(amplitude))
+        amplitude = 0.0f;
     for (Particle* particle = LiveList(); particle; particle = particle->next) {
         particle->position =
             particle->acceleration + particle->velocity * (amplitude * SinDegrees(phase + particle->age));

@@ -275,23 +275,18 @@ TEST(PointEmitter, StreamFormAndLoadClamps)
     }
 }
 
-TEST(SphereVolumeEmitter, RoundTripsItsRadiusAndRefusesNonNumbers)
+// The radius ends the record (its round trip is in the particle system's): one that is not a
+// number loads as 0 with a warning; a cut record fails with the radius's message.
+TEST(SphereVolumeEmitter, RefusesARadiusThatIsNotANumberOrIsCut)
 {
     test::EngineScope engine;
     SphereVolumeEmitter emitter;
     emitter.SetRadius(2.5f);
-    emitter.SetAngles(0.1f, 0.3f);
     test::Bytes bytes = test::SavedRecord(&emitter);
-    Ptr<SphereVolumeEmitter> back = test::LoadedRecord<SphereVolumeEmitter>(bytes);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->Radius(), 2.5f);
-    EXPECT_EQ(back->MaxAngle(), 0.3f);
-    EXPECT_EQ(back->MinAngle(), 0.1f);
-
     const float nan = NAN;
     std::memcpy(bytes.data() + bytes.size() - 4, &nan, 4);
     test::LogCapture log;
-    back = test::LoadedRecord<SphereVolumeEmitter>(bytes);
+    Ptr<SphereVolumeEmitter> back = test::LoadedRecord<SphereVolumeEmitter>(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->Radius(), 0.0f);
     EXPECT_TRUE(log.ContainsText("Недопустимый радиус эмиттера"));

@@ -9,7 +9,6 @@
 #include "support/RecordBytes.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
-#include "support/RecordBytes.h"
 
 // The on/off cycle of emission: on while fmod(clock, period) <= onTime, and its stream form.
 namespace zen {

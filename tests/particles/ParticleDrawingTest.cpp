@@ -363,9 +363,15 @@ TEST_F(ParticleDrawing, FoliageSwaysAboutItsAnchorsAndNeverDies)
     EXPECT_EQ(foliage->LiveCount(), 16u);  // Full and nobody died.
     EXPECT_EQ(foliage->DrawCount(), 16u);
     EXPECT_NEAR(effect->Clock(), 4.0, 1e-9);
+    // An amplitude that is not a number leaves every particle at its anchor.
+    effect->SetFogRange(INFINITY, 3.0f);
+    DrawFrame(0.1);
+    for (const Particle* q = foliage->FirstLive(); q; q = q->next)
+        EXPECT_EQ(q->position, q->acceleration);
 }
 
-// The sine table: whole degrees of the radians, wrapped into 0..359 (values from the sine).
+// The sine table: whole degrees of the radians (truncated), wrapped into 0..359; values from
+// the sine of those whole degrees. Not-a-number, infinite and huge inputs stay in range.
 TEST(Foliage, SinDegreesReadsWholeDegreesFromTheTable)
 {
     const struct {
@@ -373,28 +379,20 @@ TEST(Foliage, SinDegreesReadsWholeDegreesFromTheTable)
         float expected;
     } cases[] = {
         {0.0f, 0.0f},
-        {1.5707964f, 1.0f},                    // 90 degrees.
-        {0.5f, 0.46947156f},                   // 28.6 degrees -> sin 28.
-        {-1.5707964f, -1.0f},                  // -90 -> 270.
-        {-0.5f, -0.46947156f},                 // -28 -> 332.
-        {6.2831855f + 0.5f, 0.46947156f},      // 388.6 -> 28.
-        {100.0f, -0.50000000f},                // 5729.578 -> 5729 -> 329 degrees: sin = -0.515...
+        {1.5707964f, 1.0f},               // 90 degrees.
+        {0.5f, 0.46947156f},              // 28.6 degrees -> sin 28.
+        {-1.5707964f, -1.0f},             // -90 -> 270.
+        {-0.5f, -0.46947156f},            // -28 -> 332.
+        {6.2831855f + 0.5f, 0.46947156f}, // 388.6 -> 28.
+        {100.0f, -0.51503807f},           // 5729.578 -> 5729 -> 329 degrees.
         {NAN, 0.0f},
         {INFINITY, 0.0f},
-        {1e30f, 0.0f},                         // Finite; whatever whole degree it lands on is in range.
+        {-INFINITY, 0.0f},
     };
-    for (const auto& c : cases) {
-        const float value = Foliage::SinDegrees(c.radians);
-        if (std::isnan(c.radians) || std::isinf(c.radians)) {
-            EXPECT_EQ(value, 0.0f);
-        } else if (c.radians == 100.0f) {
-            EXPECT_NEAR(value, std::sin(329.0 * 3.14159265358979 / 180), 1e-6);
-        } else if (c.radians == 1e30f) {
-            EXPECT_LE(std::fabs(value), 1.0f);
-        } else {
-            EXPECT_NEAR(value, c.expected, 1e-6f) << c.radians;
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_NEAR(Foliage::SinDegrees(c.radians), c.expected, 1e-6f) << c.radians;
+    for (float huge : {1e30f, -3e38f})  // Beyond any integer: still a table entry.
+        EXPECT_LE(std::fabs(Foliage::SinDegrees(huge)), 1.0f);
 }
 
 }  // namespace

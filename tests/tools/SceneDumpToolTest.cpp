@@ -6,7 +6,10 @@
 #include "engine/core/Ptr.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
+#include "engine/anim/BoolKeyframe.h"
+#include "engine/anim/GenParticlesAnimation.h"
 #include "engine/particles/Foliage.h"
+#include "engine/particles/GenParticlesAnimationController.h"
 #include "engine/particles/IntervalParticleSystemController.h"
 #include "engine/particles/NodeParticleSystem.h"
 #include "engine/particles/SphereVolumeEmitter.h"
@@ -23,6 +26,7 @@
 #include "engine/text/LearnSystem.h"
 #include "engine/vfs/File.h"
 #include "modules/codecs/STRSceneCodec.h"
+#include "anim/AnimTestSupport.h"
 #include "sound/SoundTestSupport.h"
 #include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
@@ -148,6 +152,13 @@ TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
             Ptr<NodeParticleSystem> leaves = new NodeParticleSystem();
             leaves->SetName(String("Leaves"));
             EXPECT_EQ(leaves->SetModel(leaf.Get()), kSuccess);
+            Ptr<GenParticlesAnimation> fall = test::MakeAnimation<GenParticlesAnimation, BoolKeyframe, bool>(
+                "Fall", {{0.0, true}, {0.5, false}}, [](BoolKeyframe& key, bool value) { key.value = value; });
+            Ptr<GenParticlesAnimationController> autumn = new GenParticlesAnimationController();
+            autumn->SetName(String("Autumn"));
+            EXPECT_EQ(autumn->AddAnimation(fall.Get()), kSuccess);
+            EXPECT_EQ(autumn->AddFrame(test::Frame(fall.Get(), 0, 1)), kSuccess);
+            EXPECT_EQ(leaves->SetController(autumn.Get()), kSuccess);
             Ptr<Foliage> grass = new Foliage();
             grass->SetName(String("Grass"));
             Ptr<TrianglesEmitter> ground = new TrianglesEmitter();
@@ -166,6 +177,8 @@ TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
             "texture: #", "ZEN.Texture \"DropTexture\"",
             "emitter: #", "ZEN.SphereVolumeEmitter \"Cloud\" angles=0..3.14159 radius=2.5\n",
             "ZEN.NodeParticleSystem \"Leaves\"",
+            "controller: #", "ZEN.GenParticlesAnimationController \"Autumn\" active",
+            "animation: #", "ZEN.GenParticlesAnimation \"Fall\" keys=2 times=0..0.5\n",
             "model: #", "ZEN.Triangles \"Leaf\"",
             "ZEN.Foliage \"Grass\"",
             "ZEN.TrianglesEmitter \"Ground\" angles=0..3.14159\n",
