@@ -438,6 +438,43 @@ TEST_F(InverseKinematics, TheEffectorApproachesAReachableTargetEveryFrame)
     }
 }
 
+TEST_F(InverseKinematics, OneStepTurnsEachJointByItsColumnDotTheError)
+{
+    // A joint at (0, 0, 5) under a root turned a quarter about x, its effector 10 along the
+    // joint's x, the target 10 along the world's y from the joint: a = (10, 0, 0),
+    // b = (0, 10, 0), e = (-10, 10, 0), axis z, column (0, 10, 0), angle 100 * 0.00001 = 0.001
+    // about the world's z. The local rotation is that turn seen from the turned root.
+    Ptr<SceneNode> root(new SceneNode()), joint(new SceneNode()), tip(new SceneNode()), goal(new SceneNode());
+    Ptr<SceneNode> world(new SceneNode());
+    ASSERT_EQ(world->AttachChild(root.Get()), kSuccess);
+    ASSERT_EQ(root->AttachChild(joint.Get()), kSuccess);
+    ASSERT_EQ(joint->AttachChild(tip.Get()), kSuccess);
+    ASSERT_EQ(world->AttachChild(goal.Get()), kSuccess);
+    const Quaternion quarterX{0.70710678f, 0, 0, 0.70710678f};  // Takes y to z and z to -y.
+    root->LocalTransform().SetRotation(quarterX);
+    joint->LocalTransform().SetTranslation({0, 5, 0});  // (0, 0, 5) in the world.
+    joint->LocalTransform().SetRotation({-0.70710678f, 0, 0, 0.70710678f});  // Unturned in the world.
+    tip->LocalTransform().SetTranslation({10, 0, 0});
+    goal->LocalTransform().SetTranslation({0, 10, 5});
+    Ptr<IKController> ik(new IKController());
+    ASSERT_EQ(ik->AddChainNode(tip.Get()), kSuccess);
+    ASSERT_EQ(ik->AddChainNode(joint.Get()), kSuccess);
+    ASSERT_EQ(goal->SetController(ik.Get()), kSuccess);
+    world->UpdateState(0.016, true);
+    ASSERT_EQ(renderer->StartFrame(), kSuccess);
+    // Local = inverse(quarterX) * turn(z, 0.001) = (-r, 0, 0, r) * (0, 0, sin h, cos h) with
+    // h = 0.0005 and r = 0.70710678: (-r cos h, r sin h, r sin h, r cos h).
+    const float h = 0.0005f, r = 0.70710678f;
+    const Quaternion expected{-r * std::cos(h), r * std::sin(h), r * std::sin(h), r * std::cos(h)};
+    const Quaternion got = joint->LocalTransform().rotation;
+    EXPECT_NEAR(got.x, expected.x, 1e-6f);
+    EXPECT_NEAR(got.y, expected.y, 1e-7f);
+    EXPECT_NEAR(got.z, expected.z, 1e-7f);
+    EXPECT_NEAR(got.w, expected.w, 1e-6f);
+    world->UpdateState(0, true);
+    EXPECT_NEAR(tip->WorldTransform().translation.y, 10 * std::sin(0.001f), 1e-5f);
+}
+
 TEST_F(InverseKinematics, AnUnreachableTargetStretchesTheChainTowardsItWithoutNaN)
 {
     Arm arm({300, 200, 0});
