@@ -106,14 +106,14 @@ struct PathScene {
     }
 };
 
-class NodePaths : public ::testing::Test {
+class DrawnAnimation : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess); }
     void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
     test::EngineScope engine;
 };
 
-TEST_F(NodePaths, FollowsTheKeyframedPathAndWrapsWithTheTrack)
+TEST_F(DrawnAnimation, FollowsTheKeyframedPathAndWrapsWithTheTrack)
 {
     // Keys at 0 (origin, no turn) and 0.5 ((10, 0, 0), a quarter turn about y); a 4 s track.
     PathScene scene;
@@ -141,7 +141,7 @@ TEST_F(NodePaths, FollowsTheKeyframedPathAndWrapsWithTheTrack)
     }
 }
 
-TEST_F(NodePaths, EasesBetweenTwoOverlappingClips)
+TEST_F(DrawnAnimation, EasesBetweenTwoOverlappingClips)
 {
     // Clip A holds the origin over [0, 0.6], clip B holds (10, 0, 0) over [0.5, 1]; across the
     // overlap B's weight is w = (position - 0.5) / 0.1. Each stage moves the value the node
@@ -167,7 +167,7 @@ TEST_F(NodePaths, EasesBetweenTwoOverlappingClips)
     }
 }
 
-TEST_F(NodePaths, InactiveOrWithoutANodeOwnerChangesNothing)
+TEST_F(DrawnAnimation, InactiveOrWithoutANodeOwnerChangesNothing)
 {
     PathScene scene;
     Ptr<NodeAnimation> path = NodePath("path", {{0.0, {0, {7, 0, 0}, {}}}});
@@ -238,8 +238,11 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
     expectColor(other->Color(), {1, 1, 1, 1});
 }
 
-TEST(TextureAnimationController, ShowsTheTextureOfTheKeyInForce)
+TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
 {
+    // Three pictures keyed at 0, 1/3 and 2/3 of a 3 s track on the quad's texture effect; each
+    // frame's draw binds the key in force to stage 0.
+    PathScene scene;
     Ptr<Texture> pictures[] = {new Texture(), new Texture(), new Texture()};
     Ptr<TextureAnimation> flipBook(new TextureAnimation());
     for (int i = 0; i < 3; ++i) {
@@ -249,10 +252,12 @@ TEST(TextureAnimationController, ShowsTheTextureOfTheKeyInForce)
         ASSERT_EQ(flipBook->AppendKeyframe(key), kSuccess);
     }
     Ptr<TextureEffect> effect(new TextureEffect());
+    ASSERT_EQ(scene.mover->SetEffect(effect.Get()), kSuccess);
     Ptr<TextureAnimationController> controller(new TextureAnimationController());
     ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
     controller->SetTrackPeriod(3);
     ASSERT_EQ(controller->AddFrame(Frame(flipBook.Get(), 0, 1)), kSuccess);
+    RecordingRenderer* renderer = RecordingRenderer::Latest();
     struct Step {
         double elapsed;
         int picture;
@@ -260,9 +265,10 @@ TEST(TextureAnimationController, ShowsTheTextureOfTheKeyInForce)
     // Positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7.
     const Step steps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
     for (const Step& step : steps) {
-        controller->Update(step.elapsed);
+        scene.Advance(step.elapsed);
         SCOPED_TRACE(controller->TrackPosition());
-        EXPECT_EQ(effect->GetTexture(), pictures[step.picture].Get());
+        const std::vector<std::string>& journal = renderer->Journal();
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "SetTexture 0 " + renderer->Tag(pictures[step.picture].Get())), 1);
     }
 }
 
