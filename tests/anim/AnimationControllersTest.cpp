@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "anim/AnimTestSupport.h"
 #include "engine/anim/AmbientLightAnimationController.h"
@@ -22,9 +25,11 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/TextureEffect.h"
+#include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/SceneBuilder.h"
 
 // The animation controllers that write into their owners: node paths through a scene update,
 // colours of effects and lights, texture flip-books, and the camera-activated switches.
@@ -65,22 +70,50 @@ void ExpectSameRotation(const Quaternion& actual, const Quaternion& expected)
     EXPECT_NEAR(std::fabs(dot), 1.0f, 1e-5f);
 }
 
-// A scene root at (0, 0, 10) with a child node carrying a node animation controller.
+// A scene root at (0, 0, 10) with a quad carrying a node animation controller, drawn through
+// the recording renderer by a camera 30 units behind the root, unturned: the path is checked
+// where the renderer receives it, the translation row of the draw's world-view matrix (the
+// vertex program's registers 4-7), which is the quad's world position less the camera's.
 struct PathScene {
     Ptr<SceneNode> root{new SceneNode()};
-    Ptr<SceneNode> mover{new SceneNode()};
+    Ptr<Triangles> mover = test::MakeQuad("Mover", 1);
+    Ptr<Camera> camera{new Camera()};
     Ptr<NodeAnimationController> controller{new NodeAnimationController()};
 
     PathScene()
     {
         root->LocalTransform().SetTranslation({0, 0, 10});
+        camera->LocalTransform().SetTranslation({0, 0, -30});
+        EXPECT_EQ(mover->SetEffect(Ptr<ColorEffect>(new ColorEffect()).Get()), kSuccess);
         EXPECT_EQ(root->AttachChild(mover.Get()), kSuccess);
+        EXPECT_EQ(root->AttachChild(camera.Get()), kSuccess);
         EXPECT_EQ(mover->SetController(controller.Get()), kSuccess);
     }
-    void Advance(double seconds) { root->UpdateState(seconds, true); }
+    // One frame: the update, then the scene drawn; where the drawn quad stands in the world.
+    Vector3 Advance(double seconds)
+    {
+        root->UpdateState(seconds, true);
+        RecordingRenderer* renderer = RecordingRenderer::Latest();
+        renderer->SetCamera(camera.Get());
+        renderer->ClearJournal();
+        EXPECT_EQ(renderer->StartFrame(), kSuccess);
+        root->DrawIfVisible(renderer);
+        renderer->FinishFrame();
+        const std::vector<std::string>& journal = renderer->Journal();
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "DrawCurrentGeometry [Mover] 2"), 1);
+        const Vector4 row = renderer->VertexConstant(7);
+        return Vector3{row.x, row.y, row.z} + Vector3{0, 0, -20};
+    }
 };
 
-TEST(NodeAnimationController, FollowsTheKeyframedPathAndWrapsWithTheTrack)
+class DrawnAnimation : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess); }
+    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
+    test::EngineScope engine;
+};
+
+TEST_F(DrawnAnimation, FollowsTheKeyframedPathAndWrapsWithTheTrack)
 {
     // Keys at 0 (origin, no turn) and 0.5 ((10, 0, 0), a quarter turn about y); a 4 s track.
     PathScene scene;
@@ -99,16 +132,16 @@ TEST(NodeAnimationController, FollowsTheKeyframedPathAndWrapsWithTheTrack)
         {1.5, {2.5, 0, 10}, Quaternion{0, 0.19509032f, 0, 0.98078528f}},  // 1.125 wraps to 0.125.
     };
     for (const Step& step : steps) {
-        scene.Advance(step.elapsed);
+        const Vector3 drawn = scene.Advance(step.elapsed);
         SCOPED_TRACE(scene.controller->TrackPosition());
-        ExpectNear(scene.mover->WorldTransform().translation, step.world);
+        ExpectNear(drawn, step.world, 1e-4f);
         ExpectSameRotation(scene.mover->WorldTransform().rotation, step.rotation);
         EXPECT_TRUE(scene.mover->UpdatesWorldTransform());
         EXPECT_FALSE(scene.mover->LocalTransform().isIdentity);
     }
 }
 
-TEST(NodeAnimationController, EasesBetweenTwoOverlappingClips)
+TEST_F(DrawnAnimation, EasesBetweenTwoOverlappingClips)
 {
     // Clip A holds the origin over [0, 0.6], clip B holds (10, 0, 0) over [0.5, 1]; across the
     // overlap B's weight is w = (position - 0.5) / 0.1. Each stage moves the value the node
@@ -128,21 +161,20 @@ TEST(NodeAnimationController, EasesBetweenTwoOverlappingClips)
     };
     const Step steps[] = {{4.0, 0}, {1.0, 0}, {0.2, 2}, {0.3, 5.5f}, {0.3, 8.88f}, {0.2, 10}, {1.0, 10}};
     for (const Step& step : steps) {
-        scene.Advance(step.elapsed);
+        const Vector3 drawn = scene.Advance(step.elapsed);
         SCOPED_TRACE(scene.controller->TrackPosition());
-        ExpectNear(scene.mover->WorldTransform().translation, {step.x, 0, 10}, 1e-4f);
+        ExpectNear(drawn, {step.x, 0, 10}, 1e-4f);
     }
 }
 
-TEST(NodeAnimationController, InactiveOrWithoutANodeOwnerChangesNothing)
+TEST_F(DrawnAnimation, InactiveOrWithoutANodeOwnerChangesNothing)
 {
     PathScene scene;
     Ptr<NodeAnimation> path = NodePath("path", {{0.0, {0, {7, 0, 0}, {}}}});
     scene.controller->SetTrackPeriod(1);
     ASSERT_EQ(scene.controller->AddFrame(Frame(path.Get(), 0, 1)), kSuccess);
     scene.controller->SetActive(false);
-    scene.Advance(0.5);
-    ExpectNear(scene.mover->WorldTransform().translation, {0, 0, 10});
+    ExpectNear(scene.Advance(0.5), {0, 0, 10});
     EXPECT_EQ(scene.controller->TrackPosition(), 0.0);
 
     Ptr<ColorEffect> notANode(new ColorEffect());
@@ -206,8 +238,11 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
     expectColor(other->Color(), {1, 1, 1, 1});
 }
 
-TEST(TextureAnimationController, ShowsTheTextureOfTheKeyInForce)
+TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
 {
+    // Three pictures keyed at 0, 1/3 and 2/3 of a 3 s track on the quad's texture effect; each
+    // frame's draw binds the key in force to stage 0.
+    PathScene scene;
     Ptr<Texture> pictures[] = {new Texture(), new Texture(), new Texture()};
     Ptr<TextureAnimation> flipBook(new TextureAnimation());
     for (int i = 0; i < 3; ++i) {
@@ -217,10 +252,12 @@ TEST(TextureAnimationController, ShowsTheTextureOfTheKeyInForce)
         ASSERT_EQ(flipBook->AppendKeyframe(key), kSuccess);
     }
     Ptr<TextureEffect> effect(new TextureEffect());
+    ASSERT_EQ(scene.mover->SetEffect(effect.Get()), kSuccess);
     Ptr<TextureAnimationController> controller(new TextureAnimationController());
     ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
     controller->SetTrackPeriod(3);
     ASSERT_EQ(controller->AddFrame(Frame(flipBook.Get(), 0, 1)), kSuccess);
+    RecordingRenderer* renderer = RecordingRenderer::Latest();
     struct Step {
         double elapsed;
         int picture;
@@ -228,9 +265,10 @@ TEST(TextureAnimationController, ShowsTheTextureOfTheKeyInForce)
     // Positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7.
     const Step steps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
     for (const Step& step : steps) {
-        controller->Update(step.elapsed);
+        scene.Advance(step.elapsed);
         SCOPED_TRACE(controller->TrackPosition());
-        EXPECT_EQ(effect->GetTexture(), pictures[step.picture].Get());
+        const std::vector<std::string>& journal = renderer->Journal();
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "SetTexture 0 " + renderer->Tag(pictures[step.picture].Get())), 1);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "engine/anim/ColorAnimation.h"
 #include "engine/anim/FloatAnimation.h"
 #include "engine/anim/GenParticlesAnimation.h"
+#include "engine/anim/Interpolation.h"
 #include "engine/anim/NodeAnimation.h"
 #include "engine/anim/SoundNodeAnimation.h"
 #include "engine/anim/TextureAnimation.h"
@@ -116,6 +117,41 @@ TEST(BlendStageEvaluate, WithoutAnimationOrKeysNothingMoves)
     EXPECT_EQ(stage.keyIndex, 7u);
     EXPECT_DOUBLE_EQ(stage.fraction, 0.25);
     EXPECT_FALSE(stage.HasKeys(Keyframe::kFloat));
+}
+
+// --- Spherical interpolation -----------------------------------------------------------------------
+
+TEST(Slerp, TurnsAlongTheShorterArc)
+{
+    // sin 22.5 = 0.38268343, cos 22.5 = 0.92387953: an eighth turn has half-angle 22.5 degrees.
+    const Quaternion identity{0, 0, 0, 1};
+    const Quaternion quarterY{0, 0.70710678f, 0, 0.70710678f};
+    const Quaternion negatedQuarterY{0, -0.70710678f, 0, -0.70710678f};  // The same rotation.
+    struct Case {
+        const char* what;
+        Quaternion p, q;
+        float t;
+        Quaternion expected;
+    };
+    const Case cases[] = {
+        {"half way to a quarter turn", identity, quarterY, 0.5f, {0, 0.38268343f, 0, 0.92387953f}},
+        // d < 0: p sin(theta/2)/sin theta - q sin(theta/2)/sin theta with theta = 45 degrees.
+        {"the same turn written negated goes the short way", identity, negatedQuarterY, 0.5f,
+         {0, 0.38268343f, 0, 0.92387953f}},
+        // d = 0, theta = 90 degrees: weights sin 67.5 and sin 22.5 of a half turn about z.
+        {"a quarter of a half turn", identity, {0, 0, 1, 0}, 0.25f, {0, 0, 0.38268343f, 0.92387953f}},
+        {"the end of the way", quarterY, identity, 1.0f, identity},
+        {"rotations within float precision give p", quarterY, {0, 0.70710683f, 0, 0.70710673f}, 0.5f, quarterY},
+        {"opposite signs of one rotation give p", quarterY, negatedQuarterY, 0.5f, quarterY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Quaternion r = Slerp(c.t, c.p, c.q);
+        EXPECT_NEAR(r.x, c.expected.x, 1e-6f);
+        EXPECT_NEAR(r.y, c.expected.y, 1e-6f);
+        EXPECT_NEAR(r.z, c.expected.z, 1e-6f);
+        EXPECT_NEAR(r.w, c.expected.w, 1e-6f);
+    }
 }
 
 // --- Kinds ---------------------------------------------------------------------------------------

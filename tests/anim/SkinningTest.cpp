@@ -134,10 +134,6 @@ TEST(SkinController, InactiveItOnlyKeepsThePaletteForTheVertexPrograms)
     // The constants the programs read: three columns per bone from c16, then (16, 3, 1, 0).
     float registers[12];
     scene.skin->PaletteRegisters(1, registers);
-    const Matrix4& m = scene.skin->Palette()[1];
-    for (int column = 0; column < 3; ++column)
-        for (int row = 0; row < 4; ++row)
-            EXPECT_EQ(registers[column * 4 + row], m.m[row][column]);
     // dp4 of the bind-pose root (2, 0, 0, 1) with each register gives the bone's (0, 2, 0).
     const float root[4] = {2, 0, 0, 1};
     const float expected[3] = {0, 2, 0};
@@ -341,7 +337,7 @@ TEST(SkeletonAnimationController, PlaysANamedAnimationOnEveryBone)
     }
 }
 
-TEST(SkeletonAnimationController, ListingItselfDoesNotRecurseAndStreamsItsBones)
+TEST(SkeletonAnimationController, ListingItselfDoesNotRecurse)
 {
     test::EngineScope engine;
     Skeleton s;
@@ -351,15 +347,6 @@ TEST(SkeletonAnimationController, ListingItselfDoesNotRecurseAndStreamsItsBones)
     s.skeleton->Reset();
     EXPECT_EQ(s.skeleton->TrackPosition(), 0.0);
     s.skeleton->ClearBoneControllers();  // Lets go of itself.
-
-    Ptr<SkeletonAnimationController> plain(new SkeletonAnimationController());
-    ASSERT_EQ(plain->AddBoneController(s.controllers[0].Get()), kSuccess);
-    ASSERT_EQ(plain->AddBoneController(s.controllers[1].Get()), kSuccess);
-    Ptr<SkeletonAnimationController> back = test::LoadedRecord<SkeletonAnimationController>(test::SavedRecord(plain.Get()));
-    ASSERT_TRUE(back);
-    ASSERT_EQ(back->BoneControllerCount(), 2u);
-    EXPECT_EQ(back->GetBoneController(1)->AnimationCount(), 2u);
-    EXPECT_FALSE(back->GetBoneController(0)->IsActive());
 }
 
 // --- Inverse kinematics ---------------------------------------------------------------------------
@@ -442,6 +429,43 @@ TEST_F(InverseKinematics, TheEffectorApproachesAReachableTargetEveryFrame)
     }
 }
 
+TEST_F(InverseKinematics, OneStepTurnsEachJointByItsColumnDotTheError)
+{
+    // A joint at (0, 0, 5) under a root turned a quarter about x, its effector 10 along the
+    // joint's x, the target 10 along the world's y from the joint: a = (10, 0, 0),
+    // b = (0, 10, 0), e = (-10, 10, 0), axis z, column (0, 10, 0), angle 100 * 0.00001 = 0.001
+    // about the world's z. The local rotation is that turn seen from the turned root.
+    Ptr<SceneNode> root(new SceneNode()), joint(new SceneNode()), tip(new SceneNode()), goal(new SceneNode());
+    Ptr<SceneNode> world(new SceneNode());
+    ASSERT_EQ(world->AttachChild(root.Get()), kSuccess);
+    ASSERT_EQ(root->AttachChild(joint.Get()), kSuccess);
+    ASSERT_EQ(joint->AttachChild(tip.Get()), kSuccess);
+    ASSERT_EQ(world->AttachChild(goal.Get()), kSuccess);
+    const Quaternion quarterX{0.70710678f, 0, 0, 0.70710678f};  // Takes y to z and z to -y.
+    root->LocalTransform().SetRotation(quarterX);
+    joint->LocalTransform().SetTranslation({0, 5, 0});  // (0, 0, 5) in the world.
+    joint->LocalTransform().SetRotation({-0.70710678f, 0, 0, 0.70710678f});  // Unturned in the world.
+    tip->LocalTransform().SetTranslation({10, 0, 0});
+    goal->LocalTransform().SetTranslation({0, 10, 5});
+    Ptr<IKController> ik(new IKController());
+    ASSERT_EQ(ik->AddChainNode(tip.Get()), kSuccess);
+    ASSERT_EQ(ik->AddChainNode(joint.Get()), kSuccess);
+    ASSERT_EQ(goal->SetController(ik.Get()), kSuccess);
+    world->UpdateState(0.016, true);
+    ASSERT_EQ(renderer->StartFrame(), kSuccess);
+    // Local = inverse(quarterX) * turn(z, 0.001) = (-r, 0, 0, r) * (0, 0, sin h, cos h) with
+    // h = 0.0005 and r = 0.70710678: (-r cos h, r sin h, r sin h, r cos h).
+    const float h = 0.0005f, r = 0.70710678f;
+    const Quaternion expected{-r * std::cos(h), r * std::sin(h), r * std::sin(h), r * std::cos(h)};
+    const Quaternion got = joint->LocalTransform().rotation;
+    EXPECT_NEAR(got.x, expected.x, 1e-6f);
+    EXPECT_NEAR(got.y, expected.y, 1e-7f);
+    EXPECT_NEAR(got.z, expected.z, 1e-7f);
+    EXPECT_NEAR(got.w, expected.w, 1e-6f);
+    world->UpdateState(0, true);
+    EXPECT_NEAR(tip->WorldTransform().translation.y, 10 * std::sin(0.001f), 1e-5f);
+}
+
 TEST_F(InverseKinematics, AnUnreachableTargetStretchesTheChainTowardsItWithoutNaN)
 {
     Arm arm({300, 200, 0});
@@ -473,19 +497,6 @@ TEST_F(InverseKinematics, CloseEnoughInactiveOrEmptyChangesNothing)
     Ptr<SceneNode> alone(new SceneNode());
     ASSERT_EQ(alone->SetController(empty.Get()), kSuccess);
     empty->PostUpdate();
-
-    // The stream form: count and links (nodes without parents, so the record stands alone).
-    Ptr<IKController> loose(new IKController());
-    loose->SetActive(false);
-    Ptr<SceneNode> nodes[3] = {new SceneNode(), new SceneNode(), new SceneNode()};
-    for (auto& node : nodes)
-        ASSERT_EQ(loose->AddChainNode(node.Get()), kSuccess);
-    ASSERT_EQ(loose->AddChainNode(nullptr), kInvalidArgument);
-    Ptr<IKController> back = test::LoadedRecord<IKController>(test::SavedRecord(loose.Get()));
-    ASSERT_TRUE(back);
-    ASSERT_EQ(back->ChainLength(), 3u);
-    EXPECT_NE(back->GetChainNode(2), nullptr);
-    EXPECT_FALSE(back->IsActive());
 }
 
 }  // namespace

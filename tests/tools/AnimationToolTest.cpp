@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "anim/AnimTestSupport.h"
+#include "anim/AnimatedScene.h"
 #include "engine/anim/NodeAnimation.h"
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/ScreensaverController.h"
@@ -36,15 +38,11 @@ std::string LineOf(const std::string& output, const std::string& name)
     return output.substr(begin, output.find('\n', at) - begin);
 }
 
-// Root with a node flown along x (keys (0, 0, 0) at 0 and (10, 0, 0) at 0.5, a 4 s track) and
-// a camera that a director shows and that looks at the flown node.
-bool SaveAnimatedScene(const std::string& path)
+// Root with a node flown along x (keys (0, 0, 0) at 0 and (10, 0, 0) at 0.5, a 4 s track, the
+// path played by a clip without being listed by name) and a camera that a director shows and
+// that looks at the flown node.
+Ptr<SceneNode> FlightScene()
 {
-    test::EngineScope engine;
-    Codec* codec = nullptr;
-    if (ModuleManager::LoadModule(String("STRSceneCodec")) != kSuccess ||
-        CodecManager::LoadCodec(String("STRSceneCodec"), &codec) != kSuccess)
-        return false;
     Ptr<SceneNode> root(new SceneNode());
     root->SetName(String("Root"));
     Ptr<SceneNode> mover(new SceneNode());
@@ -53,7 +51,6 @@ bool SaveAnimatedScene(const std::string& path)
         "Path", {{0.0, 0.0f}, {0.5, 10.0f}}, [](NodeKeyframe& key, float x) { key.translation = {x, 0, 0}; });
     Ptr<NodeAnimationController> flight(new NodeAnimationController());
     flight->SetTrackPeriod(4);
-    (void)flight->AddAnimation(path0.Get());
     (void)flight->AddFrame(test::Frame(path0.Get(), 0, 1));
     (void)mover->SetController(flight.Get());
     Ptr<Camera> camera(new Camera());
@@ -68,33 +65,78 @@ bool SaveAnimatedScene(const std::string& path)
     (void)root->AttachChild(mover.Get());
     (void)root->AttachChild(camera.Get());
     (void)root->SetController(director.Get());
+    return root;
+}
+
+bool SaveScene(const std::string& path, Ptr<SceneNode> (*build)())
+{
+    test::EngineScope engine;
+    Codec* codec = nullptr;
+    if (ModuleManager::LoadModule(String("STRSceneCodec")) != kSuccess ||
+        CodecManager::LoadCodec(String("STRSceneCodec"), &codec) != kSuccess)
+        return false;
+    Ptr<SceneNode> root = build();
     File file{String(path)};
     return static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()) == kSuccess;
 }
 
-TEST(AnimationTools, DumpShowsTracksTargetsAndSets)
+TEST(AnimationTools, DumpShowsEveryAnimationClassWithItsLinksAndParts)
 {
     const test::TempFolder folder;
-    const std::string path = folder.Path("animated.STR");
-    ASSERT_TRUE(SaveAnimatedScene(path));
-    const ToolRun dump = RunZen("scene dump " + path);
-    ASSERT_EQ(dump.exitCode, 0) << dump.output;
-    for (const char* text : {
-             "controller: #2 ZEN.ScreensaverController \"Director\" active set[0]=(ZEN.Camera \"Eye\" fade-in=0.5 "
-             "duration=4)\n",  // The target's 4 s flight is the shorter.
-             "ZEN.NodeAnimationController \"\" active period=4 frame[0]=(ZEN.NodeAnimation \"Path\" 0..1 repeat)\n",
-             "animation: #", "ZEN.NodeAnimation \"Path\" keys=2 times=0..0.5\n",
-             "ZEN.TargetCameraController \"\" active target=#",
-         })
-        EXPECT_NE(dump.output.find(text), std::string::npos) << text << "\n--- output:\n" << dump.output;
-    EXPECT_EQ(dump.output.find("world"), std::string::npos);
+    struct Case {
+        Ptr<SceneNode> (*build)();
+        std::vector<const char*> texts;
+    };
+    const Case cases[] = {
+        {&FlightScene,
+         {"controller: #2 ZEN.ScreensaverController \"Director\" active set[0]=(ZEN.Camera \"Eye\" fade-in=0.5 "
+          "duration=4)\n",  // The target's 4 s flight is the shorter.
+          "ZEN.NodeAnimationController \"\" active period=4 frame[0]=(ZEN.NodeAnimation \"Path\" 0..1 repeat)\n",
+          "  frame[0] animation: #5 ZEN.NodeAnimation \"Path\" keys=2 times=0..0.5\n",
+          "ZEN.TargetCameraController \"\" active target=#3\n"}},
+        // Numbers in the order the dump meets the objects: Root #1, the skeleton #2, the
+        // director #3, Mover #4, Eye's flight #9, Bone0 #47, Bone1 #50, Joint0..Tip #63..#66.
+        {&test::BuildAnimatedScene,
+         {"#2 ZEN.SkeletonAnimationController \"\" active period=2 bone-controllers=[ZEN.NodeAnimationController "
+          "\"\", ZEN.NodeAnimationController \"\"]\n",
+          "#3 ZEN.ScreensaverController \"Director\" active set[0]=(ZEN.Camera \"Eye\" fade-in=1 duration=",
+          "frame[1]=(ZEN.NodeAnimation \"Up\" 0.5..1 ping-pong scale=2 offset=0.25)\n",
+          "ZEN.CameraActivateAnimationController \"\" active period=0 frame[0]=(ZEN.BoolAnimation \"Window\" 0..1 "
+          "repeat) camera-animation=#9 target-animation=null switches=[ZEN.ColorAnimationController \"\"]\n",
+          "ZEN.BoolAnimation \"Window\" keys=3 times=0..0.7\n",
+          "ZEN.TargetLightController \"\" active target=#4\n",
+          "ZEN.AmbientLightAnimationController \"\" active period=5 frame[0]=(ZEN.ColorAnimation \"SunAmbient\" 0..1 clamp)",
+          "ZEN.DiffuseLightAnimationController \"\" active period=6",
+          "ZEN.SpecularLightAnimationController \"\" active period=7",
+          "ZEN.ColorAnimationController \"\" active period=3",
+          "ZEN.TextureAnimationController \"\" active period=4 frame[0]=(ZEN.TextureAnimation \"Slides\" 0..1 clamp)",
+          "key[1] texture: #39 ZEN.Texture \"Cosine\"",
+          "  controller: #37 ZEN.SinTextureController \"\" active\n",
+          "  controller: #40 ZEN.CosTextureController \"\" active\n",
+          "ZEN.NodeAnimationController \"\" inactive period=2",
+          "ZEN.SkinController \"\" active bones=[#47, #50]\n",
+          "  weights: #55 ZEN.Vector4Buffer \"\" count=4\n",
+          "  bone-indices: #56 ZEN.Vector4Buffer \"\" count=4\n",
+          "  bind-vertices: #57 ZEN.Vector3Buffer \"\" count=4\n",
+          "ZEN.IKController \"\" active chain=[#66, #65, #64, #63]\n",
+          "ZEN.ClockHourController \"\" active\n", "ZEN.ClockMinuteController \"\" active\n"}},
+    };
+    for (const Case& c : cases) {
+        const std::string path = folder.Path("animated.STR");
+        ASSERT_TRUE(SaveScene(path, c.build));
+        const ToolRun dump = RunZen("scene dump " + path);
+        ASSERT_EQ(dump.exitCode, 0) << dump.output;
+        for (const char* text : c.texts)
+            EXPECT_NE(dump.output.find(text), std::string::npos) << text << "\n--- output:\n" << dump.output;
+        EXPECT_EQ(dump.output.find("world"), std::string::npos);
+    }
 }
 
 TEST(AnimationTools, DumpAtATimeShowsWhereTheNodesStand)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("animated.STR");
-    ASSERT_TRUE(SaveAnimatedScene(path));
+    ASSERT_TRUE(SaveScene(path, &FlightScene));
     struct Case {
         const char* at;
         const char* world;
@@ -130,7 +172,7 @@ TEST(AnimationTools, RenderTakesFixedSteps)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("animated.STR");
-    ASSERT_TRUE(SaveAnimatedScene(path));
+    ASSERT_TRUE(SaveScene(path, &FlightScene));
     const ToolRun run = RunZen("render " + path + " --frames 4 --size 64x48 --renderer Recording --step 0.25 --start 1");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("drew 4 frames"), std::string::npos) << run.output;

@@ -12,6 +12,7 @@
 #include "engine/anim/SkinController.h"
 #include "engine/anim/TargetCameraController.h"
 #include "engine/anim/TargetLightController.h"
+#include "engine/anim/TextureKeyframe.h"
 
 namespace zen::tool {
 namespace {
@@ -95,17 +96,6 @@ std::string AnimationFields(Object* object, const ReferenceText& reference)
     if (object->IsDerivedFrom(&SkinController::TYPE)) {
         auto* skin = static_cast<SkinController*>(object);
         text += ReferenceList("bones", skin->BoneCount(), [skin](uint32_t i) { return skin->GetBone(i); }, reference);
-        const struct {
-            const char* name;
-            Object* buffer;
-        } buffers[] = {{"weights", skin->Weights()},
-                       {"indices", skin->Indices()},
-                       {"bind-vertices", skin->BindVertices()},
-                       {"bind-normals", skin->BindNormals()},
-                       {"bind-tangents", skin->BindTangents()}};
-        for (const auto& buffer : buffers)
-            if (buffer.buffer)
-                text += Format(" %s=", buffer.name) + reference(buffer.buffer);
     }
     if (object->IsDerivedFrom(&IKController::TYPE)) {
         auto* ik = static_cast<IKController*>(object);
@@ -116,11 +106,46 @@ std::string AnimationFields(Object* object, const ReferenceText& reference)
 
 void DumpAnimationParts(Object* object, const DumpPart& dump)
 {
+    if (object->IsDerivedFrom(&SkinController::TYPE)) {
+        // The skin's buffers belong to it alone: shown in full below it, like a mesh's.
+        auto* skin = static_cast<SkinController*>(object);
+        const struct {
+            const char* label;
+            Object* buffer;
+        } buffers[] = {{"weights: ", skin->Weights()},
+                       {"bone-indices: ", skin->Indices()},
+                       {"bind-vertices: ", skin->BindVertices()},
+                       {"bind-normals: ", skin->BindNormals()},
+                       {"bind-tangents: ", skin->BindTangents()}};
+        for (const auto& part : buffers)
+            if (part.buffer)
+                dump(part.buffer, part.label);
+        return;
+    }
+    if (object->IsDerivedFrom(&Animation::TYPE)) {
+        // A flip-book's pictures (and whatever fills them) hang from its keys alone.
+        auto* animation = static_cast<Animation*>(object);
+        if (animation->KeyframeKind() != Keyframe::kTexture)
+            return;
+        for (uint32_t i = 0; i < animation->KeyframeCount(); ++i)
+            dump(static_cast<TextureKeyframe*>(animation->GetKeyframe(i))->texture.Get(), Format("key[%u] texture: ", i));
+        return;
+    }
     if (!object->IsDerivedFrom(&AnimationController::TYPE))
         return;
     auto* controller = static_cast<AnimationController*>(object);
     for (uint32_t i = 0; i < controller->AnimationCount(); ++i)
         dump(controller->GetAnimation(i), "animation: ");
+    // A clip may play an animation the controller does not list by name; its keys would
+    // otherwise appear nowhere.
+    for (uint32_t i = 0; i < controller->FrameCount(); ++i) {
+        Animation* played = controller->GetFrame(i)->animation.Get();
+        bool listed = !played;
+        for (uint32_t j = 0; j < controller->AnimationCount() && !listed; ++j)
+            listed = controller->GetAnimation(j) == played;
+        if (!listed)
+            dump(played, Format("frame[%u] animation: ", i));
+    }
 }
 
 }  // namespace zen::tool

@@ -18,7 +18,9 @@ using DumpPart = std::function<void(Object* part, const std::string& label)>;
 
 // " key=value" fields of `object` when it is one of the animation classes; empty otherwise.
 std::string AnimationFields(Object* object, const ReferenceText& reference);
-// The animations owned by an animation controller, each through `dump`.
+// The parts shown in full below an animation object, each through `dump`: an animation
+// controller's animations (and those its clips play without listing them), a texture
+// animation's pictures, a skin controller's weight, index and bind-pose buffers.
 void DumpAnimationParts(Object* object, const DumpPart& dump);
 
 }  // namespace zen::tool
