@@ -125,7 +125,7 @@ TEST_F(SoundManagerTest, ALibraryThatCannotBeHadFailsTheStartAndEveryCallStaysQu
     std::vector<uint8_t> noise(5000, 0x90);
     struct Case {
         const char* what;
-        int resource;  // 0 missing, 1 empty, 2 bytes, 3 the library but no temporary folder.
+        int resource;  // 0 missing, 1 empty, 2 bytes, 3 the library but no temporary folder, 4 unloadable.
         std::vector<uint8_t> bytes;
         std::vector<std::string> lines;
     };
@@ -133,6 +133,7 @@ TEST_F(SoundManagerTest, ALibraryThatCannotBeHadFailsTheStartAndEveryCallStaysQu
         {"no resource", 0, {}, {error + "Невозможно найти ресурс [bass.dll].", cannotLoad}},
         {"an empty resource", 1, {}, {error + "Размер ресурса [bass.dll] равен 0.", cannotLoad}},
         {"bytes that are no library", 2, noise, {cannotLoad}},
+        {"a resource that cannot be locked", 4, {}, {error + "Невозможно залочить ресурс [bass.dll].", cannotLoad}},
         {"no temporary folder", 3, {}, {error + "Невозможно создать временный файл [bass.dll].", cannotLoad}},
         {"a library of another kind", 2, test::ReadFileBytes(std::string(ZEN_TEST_MODULE_DIR) + "/ZenTestModule.dll"),
          {"ERROR. Версия библиотеки BASS не совпадает."}},
@@ -143,6 +144,8 @@ TEST_F(SoundManagerTest, ALibraryThatCannotBeHadFailsTheStartAndEveryCallStaysQu
             platform::posix::RemoveTypedResource("BASS", 108);
         else if (c.resource < 3)
             platform::posix::SetTypedResource("BASS", 108, c.bytes);
+        else if (c.resource == 4)
+            platform::posix::SetTypedResourceUnloadable("BASS", 108);
         const size_t copiesBefore = LibraryCopies();
         test::LogCapture log;
         if (c.resource == 3)
