@@ -14,7 +14,8 @@ struct FrameHeader {
     uint32_t version = 0;  // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5.
     uint32_t sampleRate = 0;
     uint32_t length = 0;   // Bytes of the whole frame, header included.
-    uint32_t sideInfo = 0; // Bytes from the frame's start to its main data: header, CRC, side info.
+    uint32_t sideInfo = 0; // Bytes of the header and the side information.
+    bool crc = false;      // A 16-bit checksum follows the header.
 };
 
 // The layer III decoder's own delay, in frames: the encoder's delay in a LAME tag leaves it out.
@@ -47,7 +48,8 @@ bool ParseFrameHeader(const uint8_t* data, size_t size, size_t at, FrameHeader& 
     header.sampleRate = kRates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
     const uint32_t bitrate = kBitrates[mpeg1 ? 1 : 0][bitrateIndex] * 1000;
     header.length = (mpeg1 ? 144 : 72) * bitrate / header.sampleRate + padding;
-    header.sideInfo = 4 + (crc ? 2 : 0) + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    header.sideInfo = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    header.crc = crc;
     return true;
 }
 
@@ -81,8 +83,17 @@ EncoderTag ReadEncoderTag(const uint8_t* data, size_t size, size_t at, const Fra
     EncoderTag tag;
     tag.audioStart = at;
     const size_t end = at + frame.length;
+    auto isTag = [&](size_t x) {
+        return x + 8 <= end && (std::memcmp(data + x, "Xing", 4) == 0 || std::memcmp(data + x, "Info", 4) == 0);
+    };
+    // LAME puts its tag right after the side information even in a frame with a checksum;
+    // other encoders may leave room for the checksum first.
+    if (end > size)
+        return tag;
     size_t x = at + frame.sideInfo;
-    if (end > size || x + 8 > end || (std::memcmp(data + x, "Xing", 4) != 0 && std::memcmp(data + x, "Info", 4) != 0))
+    if (!isTag(x) && frame.crc)
+        x += 2;
+    if (!isTag(x))
         return tag;
     tag.audioStart = end;
     const uint32_t flags = Be32(data + x + 4);
