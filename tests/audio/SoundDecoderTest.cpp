@@ -153,6 +153,10 @@ TEST(SoundDecoder, RefusesDamagedForeignAndUnplayableBytes)
     // decoder's own parser would follow into a write before its buffer.
     const std::vector<uint8_t> commentPastPacket =
         test::ReadFileBytes(std::string(ZEN_TESTDATA_DIR) + "/sound/vorbis-comment-length-past-packet.ogg");
+    // Found by fuzzing too: a codebook of thousands of dimensions over a few entries, whose size
+    // the decoder works out through powers far past any int.
+    const std::vector<uint8_t> codebookPastInt =
+        test::ReadFileBytes(std::string(ZEN_TESTDATA_DIR) + "/sound/vorbis-codebook-dimensions-past-int.ogg");
 
     struct Case {
         const char* name;
@@ -165,6 +169,7 @@ TEST(SoundDecoder, RefusesDamagedForeignAndUnplayableBytes)
         {"Ogg magic alone", {'O', 'g', 'g', 'S'}, 0},
         {"Ogg with a damaged set-up header", oggBadSetup, 0},
         {"Ogg whose comment lengths run past the packet", commentPastPacket, kErrorCorrupt},
+        {"Ogg whose codebook size runs past an int", codebookPastInt, kErrorCorrupt},
         {"Ogg at 1 Hz", VorbisWithIdentification(1, 1), kErrorFormat},
         {"Ogg at 4 GHz", VorbisWithIdentification(1, 0xFFFFFFF0u), kErrorFormat},
         {"Ogg with 200 channels", VorbisWithIdentification(200, 44100), 0},
