@@ -8,7 +8,9 @@ namespace zen::audio {
 // MPEG audio layer III through dr_mp3. dr_mp3 would take the first sync word it finds anywhere
 // in the bytes as the start of a sound, so Open first insists on a layer III frame header at
 // the start (after an ID3v2 tag) and, when the file is long enough, a second one right after
-// the first frame: a picture or a text file is then refused as another format.
+// the first frame: a picture or a text file is then refused as another format. An encoder's
+// tag frame is skipped, and with a LAME tag the encoder's delay and padding are cut off, so the
+// sound is exactly as long as what was encoded.
 class Mp3Decoder : public SoundDecoder {
 public:
     ~Mp3Decoder() override;
@@ -26,6 +28,9 @@ private:
     Mp3Decoder() = default;
 
     std::unique_ptr<State> m_state;  // dr_mp3's decoder (about 16 KB).
+    uint64_t m_skip = 0;             // Decoded frames before the sound starts.
+    uint64_t m_length = 0;           // Frames of the sound.
+    uint64_t m_position = 0;         // Frames read since the start.
 };
 
 }  // namespace zen::audio

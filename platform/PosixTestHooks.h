@@ -18,6 +18,8 @@ void SetResourceUnloadable(int id, bool unloadable);
 void SetTypedResource(const char* type, int id, const std::vector<uint8_t>& bytes);
 void RemoveTypedResource(const char* type, int id);
 void ResetTypedResource(const char* type, int id);
+// The next lookups of that resource find it but cannot load it (until Reset).
+void SetTypedResourceUnloadable(const char* type, int id);
 // Where the native build's audio library lies.
 const char* NativeAudioLibraryPath();
 

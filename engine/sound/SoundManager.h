@@ -33,8 +33,8 @@ public:
     // The listener turns with the camera: front and top in world axes, then applied.
     static void SetListener(const Vector3& front, const Vector3& top);
 
-    // The library's calls the scene makes (Part of the sound nodes' work). Handles are 0 for
-    // "none"; the bool results are the library's.
+    // The library's calls the sound nodes make. Handles are 0 for "none"; the bool results are
+    // the library's.
     static bool IsLoaded();
     static uint32_t StreamCreate(const void* data, uint32_t length, uint32_t flags);  // 0 on failure.
     static void StreamFree(uint32_t handle);

@@ -69,6 +69,13 @@ std::set<std::pair<std::string, int>>& HiddenResources()
     return hidden;
 }
 
+// Resources a test made unloadable: found, but they cannot be loaded.
+std::set<std::pair<std::string, int>>& UnloadableResources()
+{
+    static std::set<std::pair<std::string, int>> unloadable;
+    return unloadable;
+}
+
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -140,6 +147,8 @@ ResourceLookup FindTypedResource(const char* type, int id, const void** data, ui
         return FindMediaResource(id, data, size);
     if (HiddenResources().count({type, id}))
         return ResourceLookup::kNotFound;
+    if (UnloadableResources().count({type, id}))
+        return ResourceLookup::kNotLoadable;
     auto& typed = TypedResources();
     auto found = typed.find({type, id});
     if (found == typed.end()) {
@@ -304,6 +313,12 @@ void ResetTypedResource(const char* type, int id)
 {
     TypedResources().erase({type, id});
     HiddenResources().erase({type, id});
+    UnloadableResources().erase({type, id});
+}
+
+void SetTypedResourceUnloadable(const char* type, int id)
+{
+    UnloadableResources().insert({type, id});
 }
 
 void SetMediaResource(int id, const std::vector<uint8_t>& bytes)

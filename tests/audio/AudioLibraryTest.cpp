@@ -65,19 +65,6 @@ TEST_F(AudioLibraryTest, WithoutADeviceEveryCallFailsQuietly)
     EXPECT_EQ(m_library->DeviceDescription(m_library->Device()), nullptr);
 }
 
-TEST_F(AudioLibraryTest, InitialisesOnceAndRefusesASecondInit)
-{
-    ASSERT_TRUE(m_library->Init(-1, 44100, AudioLibrary::kInit3D, nullptr));
-    EXPECT_EQ(m_library->Device(), 1u);
-    EXPECT_STREQ(m_library->DeviceDescription(1), "Recording");
-    EXPECT_FALSE(m_library->Init(-1, 44100, AudioLibrary::kInit3D, reinterpret_cast<void*>(0x1234)));
-    EXPECT_EQ(m_library->ErrorCode(), kErrorAlready);
-    EXPECT_FALSE(m_library->Init(7, 44100, 0, nullptr));
-    ASSERT_TRUE(m_library->Free());
-    EXPECT_FALSE(m_library->Free());
-    EXPECT_EQ(m_library->ErrorCode(), kErrorNotInitialized);
-}
-
 TEST_F(AudioLibraryTest, VolumeIsTheChannelsTimesTheGlobalStreamVolume)
 {
     ASSERT_TRUE(m_library->Init(-1, 44100, AudioLibrary::kInit3D, nullptr));

@@ -51,8 +51,9 @@ protected:
             setenv("TMPDIR", m_previous.c_str(), 1);
     }
 
-private:
     test::TempFolder m_folder;
+
+private:
     std::string m_previous;
 };
 
@@ -86,6 +87,20 @@ TEST_F(SoundManagerTest, LoadsTheLibraryResolvesEveryEntryPointAndOpensTheDevice
         EXPECT_EQ(getConfig(5), v.read) << "SetVolume(" << v.set << ")";
     }
 
+    // The entry points the library only carries fail with its "not available" code (10).
+    using ErrorGetCode = int32_t (*)();
+    auto errorCode = reinterpret_cast<ErrorGetCode>(platform::FindLibrarySymbol(SoundManager::LibraryHandle(),
+                                                                                 "BASS_ErrorGetCode"));
+    for (const char* name : {"BASS_MusicLoad", "BASS_ChannelGetLevel", "BASS_RecordInit"}) {
+        using Carried = uintptr_t (*)();
+        auto carried = reinterpret_cast<Carried>(platform::FindLibrarySymbol(SoundManager::LibraryHandle(), name));
+        ASSERT_NE(carried, nullptr) << name;
+        EXPECT_EQ(carried(), 0u) << name;
+        EXPECT_EQ(errorCode(), 10) << name;
+        SoundManager::SetVolume(100);  // A call that succeeds clears the code again.
+        EXPECT_EQ(errorCode(), 0) << name;
+    }
+
     // A second device start (the saver's, with its window) is refused by the library and said
     // once; the same refusal again is not repeated.
     log.Clear();
@@ -110,7 +125,7 @@ TEST_F(SoundManagerTest, ALibraryThatCannotBeHadFailsTheStartAndEveryCallStaysQu
     std::vector<uint8_t> noise(5000, 0x90);
     struct Case {
         const char* what;
-        int resource;  // 0 missing, 1 empty, 2 bytes.
+        int resource;  // 0 missing, 1 empty, 2 bytes, 3 the library but no temporary folder, 4 unloadable.
         std::vector<uint8_t> bytes;
         std::vector<std::string> lines;
     };
@@ -118,6 +133,8 @@ TEST_F(SoundManagerTest, ALibraryThatCannotBeHadFailsTheStartAndEveryCallStaysQu
         {"no resource", 0, {}, {error + "Невозможно найти ресурс [bass.dll].", cannotLoad}},
         {"an empty resource", 1, {}, {error + "Размер ресурса [bass.dll] равен 0.", cannotLoad}},
         {"bytes that are no library", 2, noise, {cannotLoad}},
+        {"a resource that cannot be locked", 4, {}, {error + "Невозможно залочить ресурс [bass.dll].", cannotLoad}},
+        {"no temporary folder", 3, {}, {error + "Невозможно создать временный файл [bass.dll].", cannotLoad}},
         {"a library of another kind", 2, test::ReadFileBytes(std::string(ZEN_TEST_MODULE_DIR) + "/ZenTestModule.dll"),
          {"ERROR. Версия библиотеки BASS не совпадает."}},
     };
@@ -125,11 +142,16 @@ TEST_F(SoundManagerTest, ALibraryThatCannotBeHadFailsTheStartAndEveryCallStaysQu
         SCOPED_TRACE(c.what);
         if (c.resource == 0)
             platform::posix::RemoveTypedResource("BASS", 108);
-        else
+        else if (c.resource < 3)
             platform::posix::SetTypedResource("BASS", 108, c.bytes);
+        else if (c.resource == 4)
+            platform::posix::SetTypedResourceUnloadable("BASS", 108);
         const size_t copiesBefore = LibraryCopies();
         test::LogCapture log;
+        if (c.resource == 3)
+            setenv("TMPDIR", (m_folder.Root() / "missing").c_str(), 1);
         EXPECT_EQ(SoundManager::Initialize(), kFailure);
+        setenv("TMPDIR", m_folder.Root().c_str(), 1);
         std::vector<std::string> expected{"INFO. Инициализация менеджера звука."};
         expected.insert(expected.end(), c.lines.begin(), c.lines.end());
         EXPECT_EQ(log.Lines(), expected);
