@@ -57,9 +57,7 @@ protected:
 
 void ExpectNear(const Vector3& a, const Vector3& b, const char* what)
 {
-    EXPECT_NEAR(a.x, b.x, 1e-5) << what;
-    EXPECT_NEAR(a.y, b.y, 1e-5) << what;
-    EXPECT_NEAR(a.z, b.z, 1e-5) << what;
+    test::ExpectNear(a, b, 1e-5f, what);
 }
 
 TEST_F(Flares, AQuadFlareSpansTheCameraDiagonalsAroundItsPosition)

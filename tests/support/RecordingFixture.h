@@ -13,20 +13,9 @@
 #include "engine/scene/SceneNode.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
+#include "support/Near.h"
 
 namespace zen::test {
-
-// Each component of `actual` within `tolerance` of `expected`'s (w too unless `withW` is false).
-inline void ExpectNear(const Vector4& actual, const Vector4& expected, float tolerance, const std::string& what,
-                       bool withW = true)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
-    EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
-    if (withW) {
-        EXPECT_NEAR(actual.w, expected.w, tolerance) << what;
-    }
-}
 
 // A test with the engine started and the recording renderer loaded; the renderer goes after
 // the test (with the scene and camera a test may have set), before the fixture's own members.
