@@ -30,6 +30,7 @@
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
+#include "support/Near.h"
 
 // The animation controllers that write into their owners: node paths through a scene update,
 // colours of effects and lights, texture flip-books, and the camera-activated switches.
@@ -56,12 +57,7 @@ Ptr<NodeAnimation> NodePath(const char* name, std::initializer_list<std::pair<do
     });
 }
 
-void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+using test::ExpectNear;
 
 void ExpectSameRotation(const Quaternion& actual, const Quaternion& expected)
 {

@@ -12,10 +12,7 @@
 #include "engine/anim/RenderScreenspaceRefractTextureController.h"
 #include "engine/anim/RenderWavesTextureController.h"
 #include "engine/core/ClassRegistry.h"
-#include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/CubeTexture.h"
 #include "engine/scene/DarkmapNormalmapTextureEffect.h"
@@ -25,14 +22,13 @@
 #include "engine/scene/RipplePostRenderEffect.h"
 #include "engine/scene/SpriteEffect.h"
 #include "engine/scene/TextureEffect.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/StreamForm.h"
 #include "support/SceneBuilder.h"
 
 // The controllers that render into their texture at the start of the frame, through the
@@ -42,28 +38,14 @@ namespace {
 
 using test::PutFloat;
 
-class RenderTextures : public ::testing::Test {
+class RenderTextures : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);
         camera = new Camera();
         renderer->SetCamera(camera.Get());
-    }
-    void TearDown() override
-    {
-        camera = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
-    }
-
-    void UseShaderVersion(uint32_t version)
-    {
-        RendererCapabilities caps = renderer->GetCapabilities();
-        caps.valid = true;
-        caps.vertexShaderVersion = caps.pixelShaderVersion = version;
-        renderer->SetDeviceCapabilities(caps);
     }
 
     // Runs the frame start (the registered controllers) with a fresh journal.
@@ -71,16 +53,6 @@ protected:
     {
         renderer->ClearJournal();
         ASSERT_EQ(renderer->StartFrame(), kSuccess);
-    }
-
-    std::vector<std::string> Lines(std::initializer_list<const char*> prefixes) const
-    {
-        std::vector<std::string> found;
-        for (const std::string& line : renderer->Journal())
-            for (const char* prefix : prefixes)
-                if (line.rfind(prefix, 0) == 0)
-                    found.push_back(line);
-        return found;
     }
 
     // A small coloured quad at `at`, its state up to date.
@@ -93,10 +65,6 @@ protected:
         quad->UpdateState(0.0, true);
         return quad;
     }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
-    Ptr<Camera> camera;
 };
 
 // --- Waves ------------------------------------------------------------------------------------
@@ -598,21 +566,8 @@ TEST_F(RenderTextures, StreamFormsAfterTheControllerBlock)
                           {"ZEN.RenderCubeTextureController", cube},
                           {"ZEN.RenderScreenspaceReflectTextureController", planar},
                           {"ZEN.RenderScreenspaceRefractTextureController", planar}};
-    for (const Case& c : cases) {
-        Object* made = nullptr;
-        ASSERT_NE(ClassRegistry::LookupCreator(String(c.type)), nullptr) << c.type;
-        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&made), kSuccess);
-        Ptr<Object> object(made);
-        object->SetName(String("r"));
-        Stream out;
-        ASSERT_EQ(object->Save(out), kSuccess);
-        std::vector<uint8_t> expected;
-        test::PutString(expected, "r");
-        test::PutInt(expected, 0);
-        expected.push_back(1);
-        expected.insert(expected.end(), c.fields.begin(), c.fields.end());
-        EXPECT_EQ(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()), expected) << c.type;
-    }
+    for (const Case& c : cases)
+        test::ExpectStreamForm(c.type, c.fields, false, {1});
 }
 
 TEST_F(RenderTextures, WavesStreamTheirNoiseTextureAndFindIt)

@@ -4,16 +4,11 @@
 #include <string>
 
 #include "engine/anim/SkinController.h"
-#include "engine/core/Ptr.h"
-#include "engine/render/Renderer.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 #include "engine/scene/Image.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 
@@ -26,12 +21,11 @@
 namespace zen {
 namespace {
 
-class SkinnedEffects : public ::testing::Test {
+class SkinnedEffects : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         texture = new Texture(String("T"), new Image(String("t"), Image::kR8G8B8, 2, 2));
         sun = new Light(Light::kDirectional);
         lamp = new Light(Light::kPoint);
@@ -64,13 +58,7 @@ protected:
     void TearDown() override
     {
         renderer->SetCamera(nullptr);
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
-    }
-    void LimitShaders(uint32_t version)
-    {
-        RendererCapabilities capabilities = renderer->GetCapabilities();
-        capabilities.vertexShaderVersion = capabilities.pixelShaderVersion = version;
-        renderer->SetDeviceCapabilities(capabilities);
+        RecordingFixture::TearDown();
     }
     Ptr<GeometryNodeEffect> Effect(bool darkmapped)
     {
@@ -91,35 +79,16 @@ protected:
     int Draw(int frames = 1)
     {
         root->UpdateState(0.0, true);
-        renderer->ClearJournal();
-        for (int i = 0; i < frames; ++i)
-            mesh->Draw(renderer);
-        int draws = 0;
-        for (const std::string& line : renderer->Journal())
-            draws += line.rfind("DrawCurrentGeometry [Mesh]", 0) == 0;
-        return draws;
-    }
-    bool Journaled(const std::string& line) const
-    {
-        for (const std::string& entry : renderer->Journal())
-            if (entry == line)
-                return true;
-        return false;
+        return Draws(*mesh, frames);
     }
     static void ExpectNear(const Vector4& actual, const Vector4& expected, const std::string& what)
     {
-        EXPECT_NEAR(actual.x, expected.x, 1e-4f) << what;
-        EXPECT_NEAR(actual.y, expected.y, 1e-4f) << what;
-        EXPECT_NEAR(actual.z, expected.z, 1e-4f) << what;
-        EXPECT_NEAR(actual.w, expected.w, 1e-4f) << what;
+        test::ExpectNear(actual, expected, 1e-4f, what);
     }
 
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
     Ptr<Texture> texture;
     Ptr<Light> sun, lamp;
-    Ptr<Camera> camera;
-    Ptr<SceneNode> root, bones[2];
+    Ptr<SceneNode> bones[2];
     Ptr<Triangles> mesh;
     Ptr<SkinController> skin;
 };
@@ -139,7 +108,7 @@ TEST_F(SkinnedEffects, AProgramSkinnedMeshIsDrawnThroughThePaletteInWorldSpace)
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.darkmapped ? "dark-mapped" : "two lights") + " at " + std::to_string(row.level) +
                      (row.onProcessor ? " on the processor" : " in the program"));
-        LimitShaders(row.level);
+        UseShaderVersion(row.level);
         skin->SetActive(row.onProcessor);
         Ptr<GeometryNodeEffect> effect = Effect(row.darkmapped);
         ASSERT_EQ(mesh->SetEffect(effect.Get()), kSuccess);
@@ -179,7 +148,7 @@ TEST_F(SkinnedEffects, AProgramSkinnedMeshIsDrawnThroughThePaletteInWorldSpace)
 
 TEST_F(SkinnedEffects, ASkinTheProgramCannotApplyDrawsNothingAndIsLoggedOnce)
 {
-    LimitShaders(20);
+    UseShaderVersion(20);
     // A weighted slot naming a third bone, which the skin does not have.
     skin->SetIndices(test::MakeVector4Buffer({{0, 1, 0, 0}, {2, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}}).Get());
     Ptr<GeometryNodeEffect> effect = Effect(false);

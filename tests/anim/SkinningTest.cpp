@@ -22,6 +22,7 @@
 #include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
 #include "support/SceneBuilder.h"
+#include "support/Near.h"
 
 // Skinning on the processor and the palette for the vertex programs, the skeleton controller's
 // fan-out to the bones, and the inverse-kinematics step.
@@ -30,12 +31,7 @@ namespace {
 
 using test::Bytes;
 
-void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+using test::ExpectNear;
 
 // A mesh skinned to two bones:
 //   bone 0: world translation (1, 0, 0); bind transform identity.

@@ -10,17 +10,13 @@
 #include "engine/particles/NodeParticleSystem.h"
 #include "engine/particles/PointEmitter.h"
 #include "engine/particles/SpriteParticleSystem.h"
-#include "engine/render/Renderer.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/SpriteEffect.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Vector2Buffer.h"
-#include "modules/recording/RecordingRenderer.h"
 #include "support/RecordBytes.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 
 // What particle systems hand the renderer: point-sprite buffers or camera-facing quads, the
@@ -30,22 +26,15 @@ namespace {
 
 using Parameters = ParticleSystem::Parameters;
 
-class ParticleDrawing : public ::testing::Test {
+class ParticleDrawing : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         camera = new Camera();  // At the origin, looking along +z.
         renderer->SetCamera(camera.Get());
         root = new SceneNode();
         Random::Seed(1);
-    }
-    void TearDown() override
-    {
-        root = nullptr;
-        camera = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
     }
     void SetPointSprites(bool on)
     {
@@ -75,27 +64,6 @@ protected:
         EXPECT_EQ(root->AttachChild(system.Get()), kSuccess);
         return system;
     }
-    void DrawFrame(double elapsed)
-    {
-        root->UpdateState(elapsed, true);
-        renderer->ClearJournal();
-        ASSERT_EQ(renderer->StartFrame(), kSuccess);
-        root->DrawIfVisible(renderer);
-        renderer->FinishFrame();
-    }
-    std::vector<std::string> Lines(const char* prefix) const
-    {
-        std::vector<std::string> found;
-        for (const std::string& line : renderer->Journal())
-            if (line.rfind(prefix, 0) == 0)
-                found.push_back(line);
-        return found;
-    }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
-    Ptr<Camera> camera;
-    Ptr<SceneNode> root;
 };
 
 // Point sprites: one vertex, colour and size per live particle in list order, exactly the live
@@ -120,15 +88,15 @@ TEST_F(ParticleDrawing, PointSpritesWriteOneVertexPerLiveParticle)
         EXPECT_EQ(system->Colors()->Data()[i], (Vector4{1, 0.5f, 0.25f, 1}));
         EXPECT_EQ(system->PointSizes()->Data()[i], 0.5f);
     }
-    EXPECT_EQ(Lines("DrawNonIndexed"), std::vector<std::string>{"DrawNonIndexed 7"});
-    EXPECT_TRUE(Lines("DrawCurrentGeometry").empty());
-    const std::vector<std::string> worlds = Lines("SetWorld");
+    EXPECT_EQ(Lines({"DrawNonIndexed"}), std::vector<std::string>{"DrawNonIndexed 7"});
+    EXPECT_TRUE(Lines({"DrawCurrentGeometry"}).empty());
+    const std::vector<std::string> worlds = Lines({"SetWorld"});
     ASSERT_EQ(worlds.size(), 1u);
     EXPECT_EQ(worlds[0], "SetWorld [ 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1 ]");
     // The effect's pass turns point sprites on and reads positions, colours and sizes.
     RenderStateBlock* block = system->GetEffect()->CurrentTechnique()->GetPass(0)->RenderStates();
     EXPECT_TRUE(block->State().pointSprites);
-    EXPECT_EQ(Lines("SetStream").size(), 3u);
+    EXPECT_EQ(Lines({"SetStream"}).size(), 3u);
     // The node's transform is back after drawing; the bound holds the particles.
     EXPECT_EQ(system->WorldTransform().translation, (Vector3{0, 0, 10}));
     EXPECT_EQ(system->WorldBound()->GetCenter(), (Vector3{0, 1, 10}));
@@ -148,7 +116,7 @@ TEST_F(ParticleDrawing, WithoutPointSpritesEachParticleIsACameraFacingQuad)
     ASSERT_EQ(system->Vertices()->GetCount(), 60u);
     ASSERT_EQ(system->LiveCount(), 2u);
     EXPECT_EQ(system->DrawCount(), 4u);
-    EXPECT_EQ(Lines("DrawNonIndexed"), std::vector<std::string>{"DrawNonIndexed 4"});
+    EXPECT_EQ(Lines({"DrawNonIndexed"}), std::vector<std::string>{"DrawNonIndexed 4"});
     // Camera axes R = (1,0,0), U = (0,1,0): D1 = (0.3536, 0.3536, 0), D2 = (0.3536, -0.3536, 0).
     const float h = 0.5f * 0.70710678f * 0.5f;  // size 0.5 x half of the unit diagonal.
     const Vector3 p{0, 0, 10};                    // Born this frame: not yet moved.
@@ -208,15 +176,15 @@ TEST_F(ParticleDrawing, BlendedSpritesAreDrawnFromTheDeferredQueue)
     SetPointSprites(true);
     Ptr<SpriteParticleSystem> system = AddSprites(20, 5, true);
     DrawFrame(0.2);
-    EXPECT_EQ(Lines("DrawNonIndexed"), std::vector<std::string>{"DrawNonIndexed 5"});
-    const std::vector<std::string> worlds = Lines("SetWorld");
+    EXPECT_EQ(Lines({"DrawNonIndexed"}), std::vector<std::string>{"DrawNonIndexed 5"});
+    const std::vector<std::string> worlds = Lines({"SetWorld"});
     ASSERT_EQ(worlds.size(), 1u);
     EXPECT_EQ(worlds[0], "SetWorld [ 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1 ]");
     // An empty system draws nothing at all.
     system->Clear();
     system->SetEmissionStopped(true);
     DrawFrame(0.2);
-    EXPECT_TRUE(Lines("DrawNonIndexed").empty());
+    EXPECT_TRUE(Lines({"DrawNonIndexed"}).empty());
 }
 
 // The sprite effect: vertex colour times the texture (the colour alone without one), and its
@@ -234,7 +202,7 @@ TEST_F(ParticleDrawing, SpriteEffectCombinesColourAndTextureAndRoundTrips)
     EXPECT_EQ(plain.colorArg[0], RenderState::kArgDiffuse);
     EXPECT_EQ(plain.alphaArg[0], RenderState::kArgDiffuse);
     EXPECT_EQ(plain.alphaArgMod[0], 0);
-    EXPECT_TRUE(Lines("SetTexture 0 null").size() == 1);
+    EXPECT_TRUE(Lines({"SetTexture 0 null"}).size() == 1);
 
     Ptr<Texture> texture = new Texture();
     texture->SetName(String("Drop"));
@@ -245,7 +213,7 @@ TEST_F(ParticleDrawing, SpriteEffectCombinesColourAndTextureAndRoundTrips)
     EXPECT_EQ(textured.colorArg[1], RenderState::kArgDiffuse);
     EXPECT_EQ(textured.alphaOp, RenderState::kCombineMultiply);
     DrawFrame(0.1);
-    EXPECT_EQ(Lines("SetTexture 0 #").size(), 1u);
+    EXPECT_EQ(Lines({"SetTexture 0 #"}).size(), 1u);
 
     effect->SetName(String("Glow"));
     effect->SetFogRange(0.3f, 2.0f);
@@ -295,10 +263,10 @@ TEST_F(ParticleDrawing, NodeParticlesDrawTheModelOncePerParticle)
     DrawFrame(0.5);  // Born at (0, 0, 10).
     DrawFrame(1.0);  // Moved to (0, 1, 10); a second one born at (0, 0, 10).
     ASSERT_EQ(system->LiveCount(), 2u);
-    const std::vector<std::string> draws = Lines("DrawCurrentGeometry");
+    const std::vector<std::string> draws = Lines({"DrawCurrentGeometry"});
     ASSERT_EQ(draws.size(), 2u);
     EXPECT_EQ(draws[0], "DrawCurrentGeometry [Leaf] 2");
-    const std::vector<std::string> worlds = Lines("SetWorld");
+    const std::vector<std::string> worlds = Lines({"SetWorld"});
     ASSERT_EQ(worlds.size(), 2u);
     // Newest first: scale 2 at (0, 0, 10), then at (0, 1, 10).
     EXPECT_EQ(worlds[0], "SetWorld [ 2 0 0 0 | 0 2 0 0 | 0 0 2 0 | 0 0 10 1 ]");

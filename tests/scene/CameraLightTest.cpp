@@ -8,16 +8,12 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "support/SceneBuilder.h"
+#include "support/Near.h"
 
 namespace zen {
 namespace {
 
-void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+using test::ExpectNear;
 
 TEST(Camera, AspectDividesTheHorizontalScale)
 {

@@ -4,17 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Ptr.h"
-#include "engine/render/Renderer.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/Light.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/TextureEffect.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
@@ -89,22 +84,15 @@ public:
     }
 };
 
-class DrawPath : public ::testing::Test {
+class DrawPath : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         root = new SceneNode();
         root->SetName(String("Root"));
         camera = new Camera();  // At the origin, looking along +z.
         renderer->SetCamera(camera.Get());
-    }
-    void TearDown() override
-    {
-        root = nullptr;
-        camera = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
     }
 
     // A 2 x 2 quad at distance z in front of the camera, drawn with a colour effect.
@@ -120,32 +108,7 @@ protected:
         return quad;
     }
 
-    // One frame as the program draws it.
-    void DrawFrame()
-    {
-        root->UpdateState(0.0, true);
-        renderer->ClearJournal();
-        ASSERT_EQ(renderer->StartFrame(), kSuccess);
-        root->DrawIfVisible(renderer);
-        renderer->FinishFrame();
-    }
-
-    // The journal lines that start with one of `prefixes`, in order.
-    std::vector<std::string> Lines(std::initializer_list<const char*> prefixes) const
-    {
-        std::vector<std::string> found;
-        for (const std::string& line : renderer->Journal())
-            for (const char* prefix : prefixes)
-                if (line.rfind(prefix, 0) == 0)
-                    found.push_back(line);
-        return found;
-    }
     std::vector<std::string> Draws() const { return Lines({"DrawCurrentGeometry"}); }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
-    Ptr<SceneNode> root;
-    Ptr<Camera> camera;
 };
 
 // --- Geometry nodes -----------------------------------------------------------------------------

@@ -4,16 +4,13 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/RenderStateBlock.h"
 #include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/TextureEffect.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/SceneBuilder.h"
@@ -25,28 +22,22 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
-};
+using test::ByteStream;
+using test::PutFloat;
 
 Bytes Saved(Object* object)
 {
-    Stream stream;
-    EXPECT_EQ(stream.WriteObject(object), kSuccess);
-    return Bytes(stream.Data(), stream.Data() + stream.Position());
+    const Bytes bytes = test::SavedRecord(object);
+    EXPECT_FALSE(bytes.empty());
+    return bytes;
 }
 
 template <class T>
 Ptr<T> Loaded(const Bytes& bytes)
 {
-    ByteStream stream(bytes);
-    Object* object = nullptr;
-    if (stream.ReadObject(&object) != kSuccess || !object)
-        return nullptr;
-    Ptr<Object> keep(object);
-    EXPECT_TRUE(object->IsExactly(&T::TYPE));
-    return Ptr<T>(static_cast<T*>(object));
+    Ptr<T> object = test::LoadedRecord<T>(bytes);
+    EXPECT_TRUE(!object || object->IsExactly(&T::TYPE));
+    return object;
 }
 
 // Bytes of the geometry-node effect's own fields (before the texture link), after Object's.
@@ -58,18 +49,7 @@ size_t WrapByteOf(const Bytes& colorEffect)
     return colorEffect.size() - (kEffectFieldBytes + 4 + 16);
 }
 
-class Effects : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
-    }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
-};
+using Effects = test::RecordingFixture;
 
 // --- Render state blocks ------------------------------------------------------------------------
 
@@ -162,13 +142,6 @@ TEST_F(Effects, TheStreamFormStoresWrapFlagsInvertedAndReadsAnyLowBlendBitAsBlen
     ASSERT_TRUE(back);
     EXPECT_FALSE(back->IsBlended());
     EXPECT_FALSE(back->CullEnabled());
-}
-
-void PutFloat(Bytes& bytes, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    test::PutInt(bytes, bits);
 }
 
 void PutVector(Bytes& bytes, const Vector4& value)

@@ -5,18 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Flare.h"
 #include "engine/scene/LensFlares.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Vector2Buffer.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 
@@ -25,23 +20,17 @@
 namespace zen {
 namespace {
 
-class Flares : public ::testing::Test {
+class Flares : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);
         camera = new Camera();  // At the origin looking along +z: right +x, up +y.
         camera->UpdateState(0.0, true);
         camera->UpdateMatrices(800.0f / 600.0f);
         renderer->SetCamera(camera.Get());
         Caps(false, false);
-    }
-    void TearDown() override
-    {
-        camera = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
     }
     void Caps(bool pointSprites, bool occlusion)
     {
@@ -64,26 +53,11 @@ protected:
         flare->UpdateState(0.0, true);
         return flare;
     }
-    std::vector<std::string> Lines(std::initializer_list<const char*> prefixes) const
-    {
-        std::vector<std::string> found;
-        for (const std::string& line : renderer->Journal())
-            for (const char* prefix : prefixes)
-                if (line.rfind(prefix, 0) == 0)
-                    found.push_back(line);
-        return found;
-    }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
-    Ptr<Camera> camera;
 };
 
 void ExpectNear(const Vector3& a, const Vector3& b, const char* what)
 {
-    EXPECT_NEAR(a.x, b.x, 1e-5) << what;
-    EXPECT_NEAR(a.y, b.y, 1e-5) << what;
-    EXPECT_NEAR(a.z, b.z, 1e-5) << what;
+    test::ExpectNear(a, b, 1e-5f, what);
 }
 
 TEST_F(Flares, AQuadFlareSpansTheCameraDiagonalsAroundItsPosition)

@@ -11,16 +11,12 @@
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
+#include "support/Near.h"
 
 namespace zen {
 namespace {
 
-void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+using test::ExpectNear;
 
 bool AllFinite(const Vector3Buffer* buffer)
 {

@@ -4,18 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Ptr.h"
 #include "engine/core/Quaternion.h"
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/EffectLighting.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 
@@ -31,12 +28,11 @@ public:
     ByteStream(const uint8_t* bytes, size_t size) { AdoptBuffer(std::vector<uint8_t>(bytes, bytes + size)); }
 };
 
-class LitEffects : public ::testing::Test {
+class LitEffects : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         image = new Image(String("base"), Image::kR8G8B8, 4, 4);
         texture = new Texture(String("Base"), image.Get());
         sun = new Light(Light::kFixedDirectional);
@@ -48,36 +44,9 @@ protected:
     void TearDown() override
     {
         quad = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
+        RecordingFixture::TearDown();
     }
 
-    // Draws `node` `frames` times; the number of draws the journal shows for it.
-    int Draw(GeometryNode& node, int frames = 1)
-    {
-        renderer->ClearJournal();
-        for (int i = 0; i < frames; ++i)
-            node.Draw(renderer);
-        int draws = 0;
-        for (const std::string& line : renderer->Journal())
-            draws += line.rfind("DrawCurrentGeometry [" + node.Name().Std() + "]", 0) == 0;
-        return draws;
-    }
-    bool Journaled(const std::string& line) const
-    {
-        for (const std::string& entry : renderer->Journal())
-            if (entry == line)
-                return true;
-        return false;
-    }
-    void LimitShaders(uint32_t version)
-    {
-        RendererCapabilities capabilities = renderer->GetCapabilities();
-        capabilities.vertexShaderVersion = capabilities.pixelShaderVersion = version;
-        renderer->SetDeviceCapabilities(capabilities);
-    }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
     Ptr<Image> image;
     Ptr<Texture> texture;
     Ptr<Light> sun, lamp;
@@ -86,10 +55,7 @@ protected:
 
 void ExpectNear(const Vector4& actual, const Vector4& expected, const char* what)
 {
-    EXPECT_NEAR(actual.x, expected.x, 1e-5f) << what;
-    EXPECT_NEAR(actual.y, expected.y, 1e-5f) << what;
-    EXPECT_NEAR(actual.z, expected.z, 1e-5f) << what;
-    EXPECT_NEAR(actual.w, expected.w, 1e-5f) << what;
+    test::ExpectNear(actual, expected, 1e-5f, what);
 }
 
 // A node at (1, 2, 3), scaled by 2 and turned half way round the y axis (x and z change sign
@@ -165,7 +131,7 @@ TEST_F(LitEffects, EachShaderLevelGetsItsTechniqueAndTheFixedFunctionOnePushesTh
     for (const auto& row : levels) {
         for (bool point : {false, true}) {
             SCOPED_TRACE(std::to_string(row.level) + (point ? " 1DL1PL" : " 1DL"));
-            LimitShaders(row.level);
+            UseShaderVersion(row.level);
             Ptr<TextureEffect> effect;
             if (point) {
                 Ptr<Texture1DL1PLEffect> both = new Texture1DL1PLEffect();
@@ -188,7 +154,7 @@ TEST_F(LitEffects, EachShaderLevelGetsItsTechniqueAndTheFixedFunctionOnePushesTh
             } else {
                 EXPECT_FALSE(pass->UsesShaders());
             }
-            EXPECT_EQ(Draw(*quad), 1);
+            EXPECT_EQ(Draws(*quad), 1);
             EXPECT_TRUE(Journaled("SetTexture 0 " + renderer->Tag(texture.Get())));
             // Positions, normals, coordinates; the shader levels write the lighting constants.
             EXPECT_EQ(pass->Layout().Count(), 3u);
@@ -202,7 +168,7 @@ TEST_F(LitEffects, EachShaderLevelGetsItsTechniqueAndTheFixedFunctionOnePushesTh
 
 TEST_F(LitEffects, TheFixedFunctionFallbackModulatesTheLitTextureByTheColour)
 {
-    LimitShaders(0);
+    UseShaderVersion(0);
     Ptr<Texture1DLEffect> effect = new Texture1DLEffect();
     effect->SetColor(Vector4{0.5f, 0.25f, 1, 1});
     ASSERT_EQ(effect->GetPassCount(), 1u);
@@ -235,7 +201,7 @@ TEST_F(LitEffects, BadInputDrawsNothingAndIsLoggedOnce)
         {"no normals", texture.Get(), sun.Get(), lamp.Get(), false, "у геометрии нет буфера, который читает проход"},
     };
     for (uint32_t level : {20u, 11u, 0u}) {
-        LimitShaders(level);
+        UseShaderVersion(level);
         for (const auto& row : cases) {
             SCOPED_TRACE(std::string(row.what) + " at level " + std::to_string(level));
             Triangles& node = row.normals ? *quad : *bare;
@@ -246,7 +212,7 @@ TEST_F(LitEffects, BadInputDrawsNothingAndIsLoggedOnce)
             effect->SetPointLight(row.point);
             ASSERT_EQ(node.SetEffect(effect.Get()), kSuccess);
             test::LogCapture log;
-            EXPECT_EQ(Draw(node, 3), 0);
+            EXPECT_EQ(Draws(node, 3), 0);
             int lines = 0;
             for (const std::string& line : log.Lines())
                 lines += line.find("ERROR. ") == 0;
@@ -270,9 +236,9 @@ TEST_F(LitEffects, OneEffectDrawsNodesWithDifferentBuffers)
     ASSERT_EQ(quad->SetEffect(effect.Get()), kSuccess);
     ASSERT_EQ(other->SetEffect(effect.Get()), kSuccess);
     for (int round = 0; round < 2; ++round) {
-        EXPECT_EQ(Draw(*quad), 1);
+        EXPECT_EQ(Draws(*quad), 1);
         EXPECT_TRUE(Journaled("SetStream Vector3 " + renderer->Tag(quad->Normals()) + " 1"));
-        EXPECT_EQ(Draw(*other), 1);
+        EXPECT_EQ(Draws(*other), 1);
         EXPECT_TRUE(Journaled("SetStream Vector3 " + renderer->Tag(other->Normals()) + " 1"));
     }
 }

@@ -5,18 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Ptr.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/GlossmapTexture1DLEffect.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 
@@ -107,12 +102,11 @@ const std::vector<Kind>& Kinds()
     return kinds;
 }
 
-class MapEffects : public ::testing::Test {
+class MapEffects : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         for (auto& [texture, name] : {std::pair{&base, "Base"}, {&normal, "Normal"}, {&light, "Light"}, {&gloss, "Gloss"}})
             *texture = new Texture(String(name), new Image(String(name), Image::kR8G8B8, 2, 2));
         sun = new Light(Light::kDirectional);
@@ -123,35 +117,10 @@ protected:
     void TearDown() override
     {
         quad = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
-    }
-    void LimitShaders(uint32_t version)
-    {
-        RendererCapabilities capabilities = renderer->GetCapabilities();
-        capabilities.vertexShaderVersion = capabilities.pixelShaderVersion = version;
-        renderer->SetDeviceCapabilities(capabilities);
+        RecordingFixture::TearDown();
     }
     Maps Inputs() { return {base.Get(), normal.Get(), light.Get(), gloss.Get(), sun.Get(), lamp.Get()}; }
-    int Draws(GeometryNode& node, int frames)
-    {
-        renderer->ClearJournal();
-        for (int i = 0; i < frames; ++i)
-            node.Draw(renderer);
-        int draws = 0;
-        for (const std::string& line : renderer->Journal())
-            draws += line.rfind("DrawCurrentGeometry [" + node.Name().Std() + "]", 0) == 0;
-        return draws;
-    }
-    bool Journaled(const std::string& line) const
-    {
-        for (const std::string& entry : renderer->Journal())
-            if (entry == line)
-                return true;
-        return false;
-    }
 
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
     Ptr<Texture> base, normal, light, gloss;
     Ptr<Light> sun, lamp;
     Ptr<Triangles> quad;
@@ -163,7 +132,7 @@ TEST_F(MapEffects, EachLevelBindsItsMapsToTheirStagesAndReadsItsStreams)
     for (const Kind& kind : Kinds()) {
         for (int l = 0; l < 3; ++l) {
             SCOPED_TRACE(std::string(kind.name) + " at level " + std::to_string(levels[l]));
-            LimitShaders(levels[l]);
+            UseShaderVersion(levels[l]);
             Ptr<GeometryNodeEffect> effect = kind.make(Inputs());
             ASSERT_EQ(quad->SetEffect(effect.Get()), kSuccess);
             ASSERT_EQ(effect->GetPassCount(), 1u);
@@ -203,7 +172,7 @@ TEST_F(MapEffects, TheFixedFunctionLevelScalesTheColourByTheReliefsMean)
         texel[0] = 255;
         texel[1] = texel[2] = 128;
     }
-    LimitShaders(0);
+    UseShaderVersion(0);
     for (const Kind& kind : {Kinds()[0], Kinds()[2]}) {
         SCOPED_TRACE(kind.name);
         Ptr<GeometryNodeEffect> effect = kind.make(Inputs());
@@ -229,7 +198,7 @@ TEST_F(MapEffects, TheUnlitGlossHighlightTakesTheMaterialsSpecularColour)
 {
     for (uint32_t level : {20u, 11u}) {
         SCOPED_TRACE(level);
-        LimitShaders(level);
+        UseShaderVersion(level);
         Ptr<GeometryNodeEffect> effect = Gloss<GlossmapTextureEffect>(Inputs());
         effect->SetMaterial(Vector4{1, 1, 1, 1}, Vector4{1, 1, 1, 1}, Vector4{0.25f, 0.5f, 0.75f, 1},
                             Vector4{0, 0, 0, 1}, 12);
@@ -273,7 +242,7 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
     for (const auto& row : cases) {
         const Kind& kind = Kinds()[row.kind];
         SCOPED_TRACE(std::string(kind.name) + " without " + row.what + " at " + std::to_string(row.level));
-        LimitShaders(row.level);
+        UseShaderVersion(row.level);
         Maps maps = Inputs();
         const std::string what = row.what;
         Ptr<Texture> empty = new Texture(String("Empty"), nullptr);
@@ -314,7 +283,7 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
 // each drawn with its blending pass (one effect shared by two nodes included).
 TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
 {
-    LimitShaders(20);
+    UseShaderVersion(20);
     Ptr<SceneNode> root = new SceneNode();
     Ptr<Camera> camera = new Camera();  // At the origin, looking along +z.
     renderer->SetCamera(camera.Get());

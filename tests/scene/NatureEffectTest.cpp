@@ -6,7 +6,6 @@
 
 #include "engine/core/ClassRegistry.h"
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/CloudsEffect.h"
 #include "engine/scene/CubeTexture.h"
 #include "engine/scene/FlatWater1DLEffect.h"
@@ -15,10 +14,9 @@
 #include "engine/scene/LavaEffect.h"
 #include "engine/scene/ReflectiveQuietFlatWaterEffect.h"
 #include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/VolumeImage.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordBytes.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
 
@@ -29,24 +27,20 @@
 namespace zen {
 namespace {
 
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(const std::vector<uint8_t>& bytes) { AdoptBuffer(std::vector<uint8_t>(bytes)); }
-};
+using test::ByteStream;
 
 std::vector<uint8_t> Saved(Object* object)
 {
-    Stream stream;
-    EXPECT_EQ(stream.WriteObject(object), kSuccess);
-    return std::vector<uint8_t>(stream.Data(), stream.Data() + stream.Position());
+    const test::Bytes bytes = test::SavedRecord(object);
+    EXPECT_FALSE(bytes.empty());
+    return bytes;
 }
 
-class NatureEffects : public ::testing::Test {
+class NatureEffects : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         texture = new Texture(String("Water"), new Image(String("w"), Image::kR8G8B8, 2, 2));
         normal = new Texture(String("Waves"), new Image(String("n"), Image::kR8G8B8, 2, 2));
         reflection = new Texture(String("Above"), new Image(String("a"), Image::kR8G8B8A8, 4, 4));
@@ -67,7 +61,7 @@ protected:
     void TearDown() override
     {
         quad = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
+        RecordingFixture::TearDown();
     }
 
     // Every link and parameter of the effect of type `type` set away from its default.
@@ -146,24 +140,9 @@ protected:
     int Draw(GeometryNodeEffect* effect, int frames = 1)
     {
         EXPECT_EQ(quad->SetEffect(effect), kSuccess);
-        renderer->ClearJournal();
-        for (int i = 0; i < frames; ++i)
-            quad->Draw(renderer);
-        int draws = 0;
-        for (const std::string& line : renderer->Journal())
-            draws += line.rfind("DrawCurrentGeometry [Quad]", 0) == 0;
-        return draws;
-    }
-    bool Journaled(const std::string& line) const
-    {
-        for (const std::string& entry : renderer->Journal())
-            if (entry == line)
-                return true;
-        return false;
+        return Draws(*quad, frames);
     }
 
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
     Ptr<Texture> texture, normal, reflection, refraction;
     Ptr<CubeTexture> sky;
     Ptr<Light> sun;

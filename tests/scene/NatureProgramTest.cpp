@@ -3,15 +3,13 @@
 #include <cmath>
 #include <string>
 
-#include "engine/render/Renderer.h"
 #include "engine/scene/CloudsEffect.h"
 #include "engine/scene/FlatWater1DLEffect.h"
 #include "engine/scene/GrassEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/LavaEffect.h"
 #include "engine/scene/ReflectiveQuietFlatWaterEffect.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 #include "support/ShaderRunner.h"
 
@@ -25,15 +23,13 @@ namespace {
 
 using test::ShaderRunner;
 
-class NaturePrograms : public ::testing::Test {
+class NaturePrograms : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
+        RecordingFixture::SetUp();
         texture = new Texture(String("T"), new Image(String("t"), Image::kR8G8B8, 2, 2));
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
     // The program text of `effect`'s chosen pass at shader `level`.
     static std::string Program(GeometryNodeEffect& effect, bool pixel)
@@ -43,16 +39,12 @@ protected:
         return pixel ? pass->GetPixelShader()->Source().Std() : pass->GetVertexShader()->Source().Std();
     }
 
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
     Ptr<Texture> texture;
 };
 
 void ExpectNear(const Vector4& a, const Vector4& b, float tolerance, const std::string& what)
 {
-    EXPECT_NEAR(a.x, b.x, tolerance) << what;
-    EXPECT_NEAR(a.y, b.y, tolerance) << what;
-    EXPECT_NEAR(a.z, b.z, tolerance) << what;
+    test::ExpectNear(a, b, tolerance, what, false);
 }
 
 Vector4 Normalized(const Vector4& v)

@@ -7,22 +7,18 @@
 #include <vector>
 
 #include "engine/core/ClassRegistry.h"
-#include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/CustomGlowPostRenderEffect.h"
 #include "engine/scene/DOFPostRenderEffect.h"
 #include "engine/scene/RipplePostRenderEffect.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/SepiaFilmPostRenderEffect.h"
 #include "engine/scene/SepiaPostRenderEffect.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/StreamForm.h"
 #include "support/SceneBuilder.h"
 
 // Post-render effects through the recording renderer: the children drawn once into the screen
@@ -31,67 +27,20 @@
 namespace zen {
 namespace {
 
-void PutFloat(std::vector<uint8_t>& bytes, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    test::PutInt(bytes, bits);
-}
+using test::PutFloat;
 
-class PostRender : public ::testing::Test {
+class PostRender : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
-        ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);  // Mode 0: 800 x 600.
-        camera = new Camera();
-        renderer->SetCamera(camera.Get());
-        root = new SceneNode();
+        RecordingFixture::SetUp();
+        UseDeviceAndScene();
         Ptr<Triangles> quad = test::MakeQuad("Child", 1.0f);
         test::Place(*quad, Vector3{0, 0, 5});
         Ptr<ColorEffect> colour = new ColorEffect();
         ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
         ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
     }
-    void TearDown() override
-    {
-        root = nullptr;
-        camera = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
-    }
-
-    void UseShaderVersion(uint32_t version)
-    {
-        RendererCapabilities caps = renderer->GetCapabilities();
-        caps.valid = true;
-        caps.vertexShaderVersion = caps.pixelShaderVersion = version;
-        renderer->SetDeviceCapabilities(caps);
-    }
-
-    void DrawFrame()
-    {
-        root->UpdateState(0.0, true);
-        renderer->ClearJournal();
-        ASSERT_EQ(renderer->StartFrame(), kSuccess);
-        root->DrawIfVisible(renderer);
-        renderer->FinishFrame();
-    }
-
-    std::vector<std::string> Lines(std::initializer_list<const char*> prefixes) const
-    {
-        std::vector<std::string> found;
-        for (const std::string& line : renderer->Journal())
-            for (const char* prefix : prefixes)
-                if (line.rfind(prefix, 0) == 0)
-                    found.push_back(line);
-        return found;
-    }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
-    Ptr<Camera> camera;
-    Ptr<SceneNode> root;
 };
 
 TEST_F(PostRender, ChildrenGoIntoTheScreenTextureOnceAndComeBackAsOneQuad)
@@ -370,36 +319,8 @@ TEST_F(PostRender, StreamFormsOfEveryMember)
                           {"ZEN.DOFPostRenderEffect", dof},
                           {"ZEN.RipplePostRenderEffect", ripple},
                           {"ZEN.CustomGlowPostRenderEffect", glow}};
-    for (const Case& c : cases) {
-        ASSERT_NE(ClassRegistry::LookupCreator(String(c.type)), nullptr) << c.type;
-        Object* made = nullptr;
-        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&made), kSuccess);
-        Ptr<Object> object(made);
-        object->SetName(String("e"));
-        Stream out;
-        ASSERT_EQ(object->Save(out), kSuccess);
-        std::vector<uint8_t> expected;
-        test::PutString(expected, "e");
-        test::PutInt(expected, 0);
-        expected.insert(expected.end(), c.fields.begin(), c.fields.end());
-        EXPECT_EQ(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()), expected) << c.type;
-
-        // Read back, then each prefix shorter than the record fails with a message.
-        Object* again = nullptr;
-        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&again), kSuccess);
-        Ptr<Object> loaded(again);
-        struct In : Stream {
-            explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-        };
-        In whole(expected);
-        EXPECT_EQ(loaded->Load(whole), kSuccess) << c.type;
-        for (size_t cut = expected.size() - c.fields.size(); cut < expected.size(); ++cut) {
-            In part(std::vector<uint8_t>(expected.begin(), expected.begin() + cut));
-            test::LogCapture log;
-            EXPECT_EQ(loaded->Load(part), kFailure) << c.type << " " << cut;
-            EXPECT_TRUE(log.ContainsText("Невозможно загрузить")) << c.type << " " << cut;
-        }
-    }
+    for (const Case& c : cases)
+        test::ExpectStreamForm(c.type, c.fields);
 }
 
 TEST_F(PostRender, FilmTexturesAndGlowNodesComeBack)
@@ -409,16 +330,8 @@ TEST_F(PostRender, FilmTexturesAndGlowNodesComeBack)
     film->SetFilmFlag(true);
     film->SetLinesTexture(new Texture(String("Lines"), new Image(String("li"), Image::kA8, 4, 4)));
     film->SetGrainTexture(new Texture(String("Grain"), new Image(String("gi"), Image::kA8, 4, 4)));
-    Stream out;
-    ASSERT_EQ(out.WriteObject(film.Get()), kSuccess);
-    struct In : Stream {
-        explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-    } in(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
-    Object* object = nullptr;
-    ASSERT_EQ(in.ReadObject(&object), kSuccess);
-    Ptr<Object> held(object);
-    ASSERT_TRUE(object->IsExactly(&SepiaFilmPostRenderEffect::TYPE));
-    auto* back = static_cast<SepiaFilmPostRenderEffect*>(object);
+    Ptr<SepiaFilmPostRenderEffect> back = test::LoadedRecord<SepiaFilmPostRenderEffect>(test::SavedRecord(film.Get()));
+    ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->FilmFlag());
     EXPECT_EQ(back->Amount(), 0.5f);
     ASSERT_NE(back->LinesTexture(), nullptr);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,7 +10,6 @@
 #include "engine/anim/TextureKeyframe.h"
 #include "engine/core/ClassRegistry.h"
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/ProjectedCausticEffect.h"
@@ -19,10 +17,11 @@
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "anim/AnimTestSupport.h"
-#include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/StreamForm.h"
 #include "support/SceneBuilder.h"
 
 // Shadow maps and projected caustics through the recording renderer: the map drawn before the
@@ -31,16 +30,8 @@
 namespace zen {
 namespace {
 
-void PutFloat(std::vector<uint8_t>& bytes, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    test::PutInt(bytes, bits);
-}
-
-struct In : Stream {
-    explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-};
+using test::PutFloat;
+using In = test::ByteStream;
 
 Vector3 Project(const Matrix4& m, const Vector3& p)
 {
@@ -48,16 +39,12 @@ Vector3 Project(const Matrix4& m, const Vector3& p)
     return {v.x / v.w, v.y / v.w, v.z / v.w};
 }
 
-class Receivers : public ::testing::Test {
+class Receivers : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
-        ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);
-        camera = new Camera();
-        renderer->SetCamera(camera.Get());
-        root = new SceneNode();
+        RecordingFixture::SetUp();
+        UseDeviceAndScene();
         const struct {
             const char* name;
             Vector3 at;
@@ -75,18 +62,8 @@ protected:
     }
     void TearDown() override
     {
-        root = nullptr;
-        camera = nullptr;
         sun = nullptr;
-        EXPECT_EQ(ReleaseRenderer(), kSuccess);
-    }
-
-    void UseShaderVersion(uint32_t version)
-    {
-        RendererCapabilities caps = renderer->GetCapabilities();
-        caps.valid = true;
-        caps.vertexShaderVersion = caps.pixelShaderVersion = version;
-        renderer->SetDeviceCapabilities(caps);
+        RecordingFixture::TearDown();
     }
 
     // The shadow effect on the root with its controller.
@@ -100,29 +77,6 @@ protected:
         return shadow;
     }
 
-    void DrawFrame(double elapsed = 0.0)
-    {
-        root->UpdateState(elapsed, true);
-        renderer->ClearJournal();
-        ASSERT_EQ(renderer->StartFrame(), kSuccess);
-        root->DrawIfVisible(renderer);
-        renderer->FinishFrame();
-    }
-
-    std::vector<std::string> Lines(std::initializer_list<const char*> prefixes) const
-    {
-        std::vector<std::string> found;
-        for (const std::string& line : renderer->Journal())
-            for (const char* prefix : prefixes)
-                if (line.rfind(prefix, 0) == 0)
-                    found.push_back(line);
-        return found;
-    }
-
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;
-    Ptr<Camera> camera;
-    Ptr<SceneNode> root;
     Ptr<Light> sun;
 };
 
@@ -406,10 +360,6 @@ TEST(ProjectedCausticAnimation, ShowsTheCausticOfTheKeyInForce)
 TEST(ReceiverStreamForms, FieldsAfterTheObjectFields)
 {
     test::EngineScope engine;
-    struct Case {
-        const char* type;
-        std::vector<uint8_t> fields;
-    };
     std::vector<uint8_t> shadow;
     test::PutInt(shadow, 0xFFFFFFFFu);  // No light.
     test::PutInt(shadow, 1024);
@@ -421,32 +371,8 @@ TEST(ReceiverStreamForms, FieldsAfterTheObjectFields)
     for (float v : {1.0f, 1.0f, 1.0f, 1.0f, 0.25f, 0.1f})
         PutFloat(caustic, v);
     test::PutInt(caustic, 0);  // No receivers listed.
-    const Case cases[] = {{"ZEN.ShadowmapEffect", shadow}, {"ZEN.ProjectedCausticEffect", caustic}};
-    for (const Case& c : cases) {
-        ASSERT_NE(ClassRegistry::LookupCreator(String(c.type)), nullptr) << c.type;
-        Object* made = nullptr;
-        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&made), kSuccess);
-        Ptr<Object> object(made);
-        object->SetName(String("e"));
-        Stream out;
-        ASSERT_EQ(object->Save(out), kSuccess);
-        std::vector<uint8_t> expected;
-        test::PutString(expected, "e");
-        test::PutInt(expected, 0);
-        expected.insert(expected.end(), c.fields.begin(), c.fields.end());
-        EXPECT_EQ(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()), expected) << c.type;
-        Object* again = nullptr;
-        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&again), kSuccess);
-        Ptr<Object> loaded(again);
-        In whole(expected);
-        EXPECT_EQ(loaded->Load(whole), kSuccess) << c.type;
-        for (size_t cut = expected.size() - c.fields.size(); cut < expected.size(); ++cut) {
-            In part(std::vector<uint8_t>(expected.begin(), expected.begin() + cut));
-            test::LogCapture log;
-            EXPECT_EQ(loaded->Load(part), kFailure) << c.type << " " << cut;
-            EXPECT_TRUE(log.ContainsText("Невозможно загрузить")) << c.type << " " << cut;
-        }
-    }
+    test::ExpectStreamForm("ZEN.ShadowmapEffect", shadow);
+    test::ExpectStreamForm("ZEN.ProjectedCausticEffect", caustic);
 }
 
 TEST(ReceiverStreamForms, DamagedValuesAreRefusedOrReplaced)

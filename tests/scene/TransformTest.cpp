@@ -4,6 +4,7 @@
 
 #include "engine/core/Matrix4.h"
 #include "engine/scene/Transform.h"
+#include "support/Near.h"
 
 namespace zen {
 namespace {
@@ -17,12 +18,7 @@ Quaternion AxisAngle(const Vector3& axis, float angle)
     return {a.x * s, a.y * s, a.z * s, std::cos(angle / 2)};
 }
 
-void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+using test::ExpectNear;
 
 Transform Make(const Vector3& scale, const Quaternion& rotation, const Vector3& translation)
 {

@@ -96,6 +96,21 @@ TEST(ContentTool, RefusesBadArgumentsAndUnwritablePlaces)
     const ToolRun nowhere = RunZen("content archive " + folder.Path("missing/CustomData.rar2"));
     EXPECT_EQ(nowhere.exitCode, 1);
     EXPECT_NE(nowhere.output.find("cannot write"), std::string::npos) << nowhere.output;
+    // A gallery from a media archive that is missing, or holds no scene.
+    EXPECT_EQ(RunZen("content gallery " + folder.Path("g") + " --media").exitCode, 2);
+    std::filesystem::create_directories(folder.Path("loose"));
+    test::WriteFileBytes(folder.Path("loose/readme.txt"), {'h', 'i'});
+    ASSERT_EQ(RunZen("rar create " + folder.Path("plain.rar2") + " " + folder.Path("loose")).exitCode, 0);
+    const struct {
+        const char* archive;
+        const char* said;
+    } media[] = {{"absent.rar2", "could not be extracted"}, {"plain.rar2", "Main.STR of the media archive is not"}};
+    for (const auto& m : media) {
+        const ToolRun run = RunZen("content gallery " + folder.Path("g") + " --renderer Recording --media " +
+                                   folder.Path(m.archive));
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find(m.said), std::string::npos) << run.output;
+    }
 }
 
 }  // namespace

@@ -105,6 +105,32 @@ TEST_F(RenderTool, BadArgumentsAreUsageErrorsAndFailuresSayWhy)
     EXPECT_NE(noModule.output.find("cannot load the renderer module Nowhere"), std::string::npos) << noModule.output;
 }
 
+TEST_F(RenderTool, BatchRunsEveryLineInOneProcessAndFailsWhenAnyLineFails)
+{
+    const std::string scene = PathOf("RenderTest.STR");
+    const std::string draw = " --frames 1 --size 64x48 --renderer Recording --shot ";
+    // Lines 1 and 6 draw (6 with its own log), 2-3 are skipped, 4 reads no scene, 5 leaves a
+    // quote open, 7 would run a list from a list, 8 is no command.
+    std::ofstream(PathOf("list.txt"), std::ios::binary)
+        << "render " << scene << draw << PathOf("one.bmp") << "\r\n\n# a remark\n"
+        << "render " << PathOf("absent.STR") << " --frames 1 --size 64x48 --renderer Recording\n"
+        << "render \"" << scene << draw << "\n"
+        << "--log " << PathOf("six.log") << " render \"" << scene << "\"" << draw << PathOf("six.bmp") << "\n"
+        << "batch " << PathOf("list.txt") << "\nfrobnicate\n";
+    const ToolRun run = RunZen("batch " + PathOf("list.txt"));
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("2 of 6 command lines succeeded"), std::string::npos) << run.output;
+    for (const char* said : {"line 4 of the list failed (exit code 1)", "line 5 of the list leaves a quote open",
+                             "line 7 of the list names no command", "line 8 of the list names no command"})
+        EXPECT_NE(run.output.find(said), std::string::npos) << said << "\n" << run.output;
+    EXPECT_EQ(ReadAll(PathOf("one.bmp")).size(), 54u + 64u * 3u * 48u);
+    EXPECT_EQ(ReadAll(PathOf("six.bmp")), ReadAll(PathOf("one.bmp")));
+    EXPECT_NE(ReadAll(PathOf("six.log")).find("[checker.bmp]"), std::string::npos);
+
+    EXPECT_EQ(RunZen("batch").exitCode, 2);
+    EXPECT_EQ(RunZen("batch " + PathOf("absent.txt")).exitCode, 1);
+}
+
 // The scene drawn in-process through the recording renderer, as `zen render` draws it.
 TEST_F(RenderTool, TheTestSceneDrawsOpaqueThenBlendedBackToFrontAndCullsTheHiddenParts)
 {

@@ -1,6 +1,7 @@
-// `zen content gallery FOLDER [--size WxH] [--renderer NAME]`: every camera shot of the shipped
-// scene drawn at its middle, and a contact sheet of them. The scene is built as for the media
-// archive; for each shot a copy of the scene file whose director holds that shot alone goes into
+// `zen content gallery FOLDER [--size WxH] [--renderer NAME] [--media ARCHIVE]`: every camera shot
+// of the shipped scene drawn at its middle, and a contact sheet of them. The scene is built as for
+// the media archive (or, with --media, read from a media archive already built, which is much
+// quicker: its scene and files are extracted into FOLDER); for each shot a copy of the scene file whose director holds that shot alone goes into
 // FOLDER (beside the pictures), `zen render` draws it with a fixed time step from the shot's
 // middle, and the frames are laid out, labelled, on FOLDER/gallery.png.
 #include <cstdio>
@@ -29,12 +30,13 @@ namespace fs = std::filesystem;
 
 int RunGallery(const std::vector<std::string>& arguments);
 
-CommandRegistration s_gallery({"content", "gallery", "FOLDER [--size WxH] [--renderer NAME]",
+CommandRegistration s_gallery({"content", "gallery", "FOLDER [--size WxH] [--renderer NAME] [--media ARCHIVE]",
                                "draw every camera shot of the scene at its middle into FOLDER and lay them out on "
-                               "FOLDER/gallery.png",
+                               "FOLDER/gallery.png; --media takes the scene from a media archive instead of building it",
                                &RunGallery});
 
 constexpr int kColumns = 3;
+constexpr const char* kMainScene = "Main.STR";  // The scene's file in the media archive.
 constexpr double kStep = 1.0 / 30.0;
 
 bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
@@ -44,14 +46,22 @@ bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
     return static_cast<bool>(out);
 }
 
-// The scene files of the shots, each with a director that plays that shot alone, and the
-// pictures they name.
-bool WriteShotScenes(const fs::path& folder)
+// The scene of a media archive extracted into `folder`.
+bool ReadMediaScene(const fs::path& folder, Ptr<SceneNode>& root)
 {
-    EngineSession engine;
-    if (!engine.Started() || !engine.LoadCodecs({"STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec"}))
+    Ptr<Object> loaded;
+    const std::string main = (folder / kMainScene).string();
+    if (ReadSceneFile(main, loaded) != kSuccess || !loaded || !loaded->IsDerivedFrom(&SceneNode::TYPE)) {
+        std::fprintf(stderr, "zen: %s of the media archive is not a readable scene (see the log)\n", kMainScene);
         return false;
-    Ptr<SceneNode> root;
+    }
+    root = static_cast<SceneNode*>(loaded.Get());
+    return true;
+}
+
+// The scene built anew, with the pictures and texts it names written into `folder`.
+bool BuildScene(const fs::path& folder, Ptr<SceneNode>& root)
+{
     std::vector<Ptr<Image>> pictures;
     std::vector<scene::Messages::Text> texts;
     if (scene::LighthouseScene::Build(root, pictures, nullptr, &texts) != kSuccess) {
@@ -71,10 +81,24 @@ bool WriteShotScenes(const fs::path& folder)
             return false;
         }
     }
+    return true;
+}
+
+// The scene files of the shots, each with a director that plays that shot alone, and the
+// files they name.
+bool WriteShotScenes(const fs::path& folder, bool fromMedia)
+{
+    EngineSession engine;
+    if (!engine.Started() ||
+        !engine.LoadCodecs({"STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec", "CUBEImageCodec"}))
+        return false;
+    Ptr<SceneNode> root;
+    if (!(fromMedia ? ReadMediaScene(folder, root) : BuildScene(folder, root)))
+        return false;
     Array<Object*> found;
     root->CollectByType(&ScreensaverController::TYPE, found);
-    if (found.Count() != 1) {
-        std::fprintf(stderr, "zen: the scene has no director\n");
+    if (found.Count() != 1 || static_cast<ScreensaverController*>(found[0])->SetCount() != scene::Shots::All().size()) {
+        std::fprintf(stderr, "zen: the scene has no director with a set for each shot\n");
         return false;
     }
     Ptr<ScreensaverController> director = static_cast<ScreensaverController*>(found[0]);
@@ -100,7 +124,7 @@ bool WriteShotScenes(const fs::path& folder)
 
 int RunGallery(const std::vector<std::string>& arguments)
 {
-    std::string folderName, renderer;
+    std::string folderName, renderer, media;
     int width = 640, height = 480;
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "--size" && i + 1 < arguments.size()) {
@@ -109,6 +133,8 @@ int RunGallery(const std::vector<std::string>& arguments)
                 return PrintUsage(*CommandTable::Find("content", "gallery"));
         } else if (arguments[i] == "--renderer" && i + 1 < arguments.size()) {
             renderer = arguments[++i];
+        } else if (arguments[i] == "--media" && i + 1 < arguments.size()) {
+            media = arguments[++i];
         } else if (folderName.empty() && !arguments[i].empty() && arguments[i][0] != '-') {
             folderName = arguments[i];
         } else {
@@ -124,7 +150,14 @@ int RunGallery(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "zen: cannot create the folder %s\n", folderName.c_str());
         return kExitFailure;
     }
-    if (!WriteShotScenes(folder))
+    // The archive's files go into the folder before the engine starts for the scene (the
+    // extraction runs an engine session of its own).
+    const Command* extract = CommandTable::Find("rar", "extract");
+    if (!media.empty() && (!extract || extract->run({media, folderName}) != kExitSuccess)) {
+        std::fprintf(stderr, "zen: the media archive %s could not be extracted\n", media.c_str());
+        return kExitFailure;
+    }
+    if (!WriteShotScenes(folder, !media.empty()))
         return kExitFailure;
 
     const Command* render = CommandTable::Find("render", "");
