@@ -36,14 +36,45 @@ bool BuildTaps(uint32_t source, uint32_t target, std::vector<Tap>& taps)
     return true;
 }
 
+// The curve both ways. Encoding is monotonic in its argument, so each 8-bit result v begins at a
+// least linear value: `starts[v]`, found once by bisection over the float bit patterns of
+// [0, 1] with the exact encoder. Encoding a texel is then a search among 255 floats instead of
+// a pow (the pow per channel per texel was most of the upload's filtering time), with results
+// identical to EncodeSrgb for every float.
 struct SrgbTable {
     float decoded[256];
+    float stored[256];  // 8-bit values as stored, scaled to [0, 1].
+    float starts[256];  // starts[0] unused.
+    static constexpr uint32_t kBuckets = 4096;
+    uint8_t firstCode[kBuckets];  // The code of bucket b's least value, b / kBuckets.
     SrgbTable()
     {
         for (int i = 0; i < 256; ++i) {
+            stored[i] = static_cast<float>(i) / 255.0f;
             const double c = i / 255.0;
             decoded[i] = static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
         }
+        starts[0] = 0.0f;
+        uint32_t low = 0;  // Bits of a float whose code is below the value searched for.
+        for (int v = 1; v < 256; ++v) {
+            uint32_t high = 0x3F800000u;  // 1.0f encodes as 255: always at or above v.
+            while (high - low > 1) {
+                const uint32_t middle = low + (high - low) / 2;
+                if (MipFilter::EncodeSrgb(FromBits(middle)) >= v)
+                    high = middle;
+                else
+                    low = middle;
+            }
+            starts[v] = FromBits(high);
+        }
+        for (uint32_t b = 0; b < kBuckets; ++b)
+            firstCode[b] = MipFilter::EncodeSrgb(static_cast<float>(b) / kBuckets);
+    }
+    static float FromBits(uint32_t bits)
+    {
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
     }
 };
 
@@ -51,6 +82,21 @@ const SrgbTable& Srgb()
 {
     static const SrgbTable table;
     return table;
+}
+
+uint8_t EncodeByTable(const SrgbTable& table, float linear)
+{
+    // The number of starts at or below `linear` (NaN, like values below 0, gives 0), counted
+    // on from the code where its bucket begins (a step or two at most; the bucket's least
+    // value, exact in float, is never above `linear`).
+    if (!(linear > 0.0f))
+        return 0;
+    if (linear >= 1.0f)
+        return 255;
+    uint32_t code = table.firstCode[static_cast<uint32_t>(linear * SrgbTable::kBuckets)];
+    while (code < 255 && linear >= table.starts[code + 1])
+        ++code;
+    return static_cast<uint8_t>(code);
 }
 
 uint32_t ReadChannel(const uint8_t* at, uint32_t bytes)
@@ -63,6 +109,11 @@ uint32_t ReadChannel(const uint8_t* at, uint32_t bytes)
 float MipFilter::DecodeSrgb(uint8_t value)
 {
     return Srgb().decoded[value];
+}
+
+uint8_t MipFilter::EncodeSrgbByTable(float linear)
+{
+    return EncodeByTable(Srgb(), linear);
 }
 
 uint8_t MipFilter::EncodeSrgb(float linear)
@@ -95,7 +146,11 @@ Result MipFilter::Reduce(const Layout& layout, const Level& source, const Level&
         return kOutOfMemory;
     }
     const float* decoded = Srgb().decoded;
+    const SrgbTable& table = Srgb();
     const float scale = layout.bytesPerChannel == 1 ? 255.0f : 65535.0f;
+    const float* channelTables[4];  // 8-bit channels: each value's contribution, looked up.
+    for (uint32_t c = 0; c < 4; ++c)
+        channelTables[c] = (layout.srgbMask >> c & 1) ? decoded : Srgb().stored;
     for (uint32_t z = 0; z < target.depth; ++z) {
         for (uint32_t y = 0; y < target.height; ++y) {
             uint8_t* out = target.bits + z * target.slicePitch + y * target.rowPitch;
@@ -109,6 +164,11 @@ Result MipFilter::Reduce(const Layout& layout, const Level& source, const Level&
                         for (uint32_t i = 0; i < tx.count; ++i) {
                             const uint8_t* in = row + (tx.first + i) * texel;
                             const float weight = rowWeight * tx.weights[i];
+                            if (layout.bytesPerChannel == 1) {
+                                for (uint32_t c = 0; c < layout.channels; ++c)
+                                    sum[c] += weight * channelTables[c][in[c]];
+                                continue;
+                            }
                             for (uint32_t c = 0; c < layout.channels; ++c) {
                                 const uint32_t value = ReadChannel(in + c * layout.bytesPerChannel, layout.bytesPerChannel);
                                 sum[c] += weight * ((layout.srgbMask >> c & 1) ? decoded[value] : value / scale);
@@ -118,11 +178,12 @@ Result MipFilter::Reduce(const Layout& layout, const Level& source, const Level&
                 }
                 for (uint32_t c = 0; c < layout.channels; ++c) {
                     if (layout.srgbMask >> c & 1) {
-                        out[c] = EncodeSrgb(sum[c]);
+                        out[c] = EncodeByTable(table, sum[c]);
                         continue;
                     }
                     const float clamped = sum[c] < 0.0f ? 0.0f : sum[c] > 1.0f ? 1.0f : sum[c];
-                    const uint32_t value = static_cast<uint32_t>(std::lround(clamped * scale));
+                    // lround of a value in [0, 65535], exactly (the sum is exact in double).
+                    const uint32_t value = static_cast<uint32_t>(static_cast<double>(clamped * scale) + 0.5);
                     out[c * layout.bytesPerChannel] = static_cast<uint8_t>(value);
                     if (layout.bytesPerChannel == 2)
                         out[c * 2 + 1] = static_cast<uint8_t>(value >> 8);

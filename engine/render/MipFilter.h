@@ -40,6 +40,8 @@ public:
     // The sRGB curve on one 8-bit value, as the filter uses it (exposed for its tests).
     static float DecodeSrgb(uint8_t value);
     static uint8_t EncodeSrgb(float linear);
+    // The same results through a table of where each 8-bit value begins (what Reduce uses).
+    static uint8_t EncodeSrgbByTable(float linear);
 };
 
 }  // namespace zen

@@ -27,7 +27,12 @@ void SpriteEffect::SetTexture(Texture* texture)
 void SpriteEffect::OnAttach(Object* owner)
 {
     GeometryNodeEffect::OnAttach(owner);
-    PreparePasses();
+    // An effect shared by many systems is attached to each: its passes change only when the
+    // new owner draws otherwise than the passes were prepared for.
+    const GeometryNode* node = Owner();
+    const bool points = node && node->GetPrimitiveType() == GeometryNode::kPoints;
+    if (!m_prepared || points != m_preparedForPoints)
+        PreparePasses();
 }
 
 void SpriteEffect::Update(double time)
@@ -52,6 +57,8 @@ void SpriteEffect::PreparePass(GeometryNodeEffectPass&, RenderState& state)
 {
     const GeometryNode* node = Owner();
     state.pointSprites = node && node->GetPrimitiveType() == GeometryNode::kPoints;
+    m_prepared = true;
+    m_preparedForPoints = state.pointSprites;
     RenderState::Stage& stage = state.stages[0];
     stage.combineMode = RenderState::kCombineCustom;
     if (m_texture) {

@@ -22,7 +22,7 @@ class SpriteEffect : public GeometryNodeEffect {
 
 public:
     // Whether the owner draws point sprites is known only once it is attached: the passes are
-    // prepared again then.
+    // prepared again then, unless they were already prepared for what this owner draws.
     void OnAttach(Object* owner) override;
     SpriteEffect();
 
@@ -57,6 +57,8 @@ protected:
 private:
     Ptr<Texture> m_texture;
     double m_clock = 0.0;  // Seconds of updates.
+    bool m_prepared = false;           // The passes have been prepared for an owner (or none)...
+    bool m_preparedForPoints = false;  // ...drawing points (point sprites on) or not.
 };
 
 }  // namespace zen

@@ -63,6 +63,7 @@ D3D9Capabilities D3D9Capabilities::Probe(IDirect3D9* direct3d, IDirect3DDevice9*
         result.vertexShaderVersion = ShaderVersion(caps.VertexShaderVersion);
         result.pixelShaderVersion = ShaderVersion(caps.PixelShaderVersion);
         result.pointSprites = caps.MaxPointSize > 1.0f;
+        result.maxPointSize = caps.MaxPointSize;
     }
     IDirect3DQuery9* query = nullptr;
     if (SUCCEEDED(device->CreateQuery(D3DQUERYTYPE_OCCLUSION, &query)) && query) {

@@ -26,6 +26,7 @@ struct D3D9Capabilities {
     uint32_t vertexShaderVersion = 0;  // Major x 10 + minor: 11 for vs_1_1, 20 for vs_2_0.
     uint32_t pixelShaderVersion = 0;
     bool pointSprites = false;         // Points larger than one pixel.
+    float maxPointSize = 0.0f;         // The largest point in pixels (the point sprites' limit).
     bool occlusionQuery = false;
     bool hardwareShadowMaps = false;   // A depth-stencil format usable as a texture.
     bool halfFloatTextures = false;    // A16B16G16R16F.

@@ -185,7 +185,7 @@ D3DCMPFUNC D3D9RenderStates::CompareFunc(int32_t func)
     return Lookup(kCompareFuncs, func, S::kCompareAlways);
 }
 
-void D3D9RenderStates::Write(IDirect3DDevice9* device, const RenderState& state)
+void D3D9RenderStates::Write(IDirect3DDevice9* device, const RenderState& state, float maxPointSize)
 {
     const RenderState defaults;
     // Blending: the same factors for colour and alpha.
@@ -263,8 +263,7 @@ void D3D9RenderStates::Write(IDirect3DDevice9* device, const RenderState& state)
         device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatBits(0.0f));
         // The device's own limit rather than the default 64 pixels, under which a near lamp's
         // or the moon's glow on a large screen shrank to a dot inside its own source.
-        D3DCAPS9 caps{};
-        const float largest = SUCCEEDED(device->GetDeviceCaps(&caps)) && caps.MaxPointSize > 1.0f ? caps.MaxPointSize : 64.0f;
+        const float largest = maxPointSize > 1.0f ? maxPointSize : 64.0f;
         device->SetRenderState(D3DRS_POINTSIZE_MAX, FloatBits(largest));
         device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
         device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));

@@ -12,7 +12,9 @@ namespace zen {
 class D3D9RenderStates {
 public:
     // `state` must be valid (RenderState::IsValid); invalid fields fall back to their defaults.
-    static void Write(IDirect3DDevice9* device, const RenderState& state);
+    // Point sprites may grow to `maxPointSize` pixels, the device's limit read once with its
+    // capabilities (64 when that is unknown, 1 or less).
+    static void Write(IDirect3DDevice9* device, const RenderState& state, float maxPointSize);
 
     // Single mappings, also used for the per-draw overrides.
     static D3DCULL CullMode(bool enable, int32_t mode);

@@ -52,12 +52,12 @@ void D3D9Renderer::ApplyRenderState(RenderStateBlock* block)
     const RenderState& state = block->State().IsValid() ? block->State() : RenderState{};
     IDirect3DStateBlock9* recorded = nullptr;
     if (FAILED(m_device->BeginStateBlock())) {
-        D3D9RenderStates::Write(m_device, state);
+        D3D9RenderStates::Write(m_device, state, m_capabilities.maxPointSize);
         return;
     }
-    D3D9RenderStates::Write(m_device, state);
+    D3D9RenderStates::Write(m_device, state, m_capabilities.maxPointSize);
     if (FAILED(m_device->EndStateBlock(&recorded)) || !recorded) {
-        D3D9RenderStates::Write(m_device, state);
+        D3D9RenderStates::Write(m_device, state, m_capabilities.maxPointSize);
         return;
     }
     // Recording does not change the device: the block is applied once recorded.

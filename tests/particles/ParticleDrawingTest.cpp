@@ -13,6 +13,7 @@
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/SpriteEffect.h"
+#include "engine/scene/Triangles.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "support/RecordBytes.h"
@@ -185,6 +186,46 @@ TEST_F(ParticleDrawing, BlendedSpritesAreDrawnFromTheDeferredQueue)
     system->SetEmissionStopped(true);
     DrawFrame(0.2);
     EXPECT_TRUE(Lines({"DrawNonIndexed"}).empty());
+}
+
+// Counts how often the sprite effect's passes are prepared.
+class CountingSpriteEffect : public SpriteEffect {
+public:
+    void PreparePass(GeometryNodeEffectPass& pass, RenderState& state) override
+    {
+        ++prepared;
+        SpriteEffect::PreparePass(pass, state);
+    }
+    int prepared = 0;
+};
+
+// One sprite effect shared by several systems: once its technique is chosen (the first frame),
+// attaching it to another owner prepares its passes again only when that owner draws otherwise
+// (camera-facing quads instead of point sprites, or back).
+TEST_F(ParticleDrawing, SharedSpriteEffectPreparesOncePerKindOfOwner)
+{
+    Ptr<CountingSpriteEffect> effect = new CountingSpriteEffect();
+    SetPointSprites(true);
+    Ptr<SpriteParticleSystem> first = AddSprites(4, 1), second = AddSprites(4, 1), third = AddSprites(4, 1);
+    Ptr<Triangles> quads = new Triangles();
+    ASSERT_EQ(first->SetEffect(effect.Get()), kSuccess);
+    DrawFrame(0.1);
+    ASSERT_NE(effect->CurrentTechnique(), nullptr);
+    const RenderStateBlock* block = effect->CurrentTechnique()->GetPass(0)->RenderStates();
+    EXPECT_TRUE(block->State().pointSprites);
+    const int before = effect->prepared;
+    struct Step {
+        GeometryNode* owner;
+        int prepared;  // Since the first frame.
+        bool pointSprites;
+    };
+    const Step steps[] = {
+        {second.Get(), 0, true}, {first.Get(), 0, true}, {quads.Get(), 1, false}, {third.Get(), 2, true}};
+    for (const Step& step : steps) {
+        ASSERT_EQ(step.owner->SetEffect(effect.Get()), kSuccess);
+        EXPECT_EQ(effect->prepared - before, step.prepared);
+        EXPECT_EQ(block->State().pointSprites, step.pointSprites);
+    }
 }
 
 // The sprite effect: vertex colour times the texture (the colour alone without one), and its

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -50,6 +51,26 @@ TEST(MipFilterTest, SrgbCurveMatchesKnownPoints)
     EXPECT_EQ(MipFilter::EncodeSrgb(2.0f), 255);
     for (int value = 0; value < 256; ++value)
         EXPECT_EQ(MipFilter::EncodeSrgb(MipFilter::DecodeSrgb(static_cast<uint8_t>(value))), value) << value;
+}
+
+// The filter encodes through a table of where each 8-bit value begins; it must give the
+// curve's own result for every value, in particular on both sides of each step (checked
+// once over every float of [0, 1]; here a dense sweep and a float either side of each value's
+// decoded light and of the midpoints between neighbours, where the steps lie).
+TEST(MipFilterTest, TableEncodingMatchesTheCurve)
+{
+    std::vector<float> probes = {-0.0f, -1e-30f, 1.0f, std::nextafter(1.0f, 0.0f), 1.5f};
+    for (uint32_t i = 0; i < (1u << 18); ++i)
+        probes.push_back(static_cast<float>(i) / (1u << 18));
+    for (int value = 0; value < 256; ++value) {
+        const float light = MipFilter::DecodeSrgb(static_cast<uint8_t>(value));
+        const float next = value < 255 ? MipFilter::DecodeSrgb(static_cast<uint8_t>(value + 1)) : 1.0f;
+        for (const float at : {light, 0.5f * (light + next)})
+            for (const float x : {std::nextafter(at, -1.0f), at, std::nextafter(at, 2.0f)})
+                probes.push_back(x);
+    }
+    for (const float x : probes)
+        ASSERT_EQ(MipFilter::EncodeSrgbByTable(x), MipFilter::EncodeSrgb(x)) << std::hexfloat << x;
 }
 
 // Two texels into one, grey; ImageMagick: convert -colorspace RGB -filter box -resize 1x1!
