@@ -9,8 +9,9 @@
 //     archives attached), "data" (before Main.STR loads), "scene" (loaded), "first-render" and
 //     "first-rendered" around the first frame's drawing of the scene (after its update and the
 //     render-to-texture passes), "first-frame" (that frame presented);
-//   "frames NAME COUNT MEAN_MS": the mean of FRAMES frames of each kind, the kinds taking turns
-//     in blocks of ten frames (the first three of each block untimed): "scene" the shipped scene
+//   "frames NAME COUNT MEAN_MS": the mean of at least FRAMES frames of each kind, the kinds
+//     taking turns in blocks of twelve frames (the first four of each block untimed; the eight
+//     others timed together, from an idle device until the device has drawn them): "scene" the shipped scene
 //     as the saver draws it, "no-reflections" the same with the render-to-texture controllers
 //     stopped (the sea's reflection and refraction pictures are not drawn again), "clear" a
 //     frame that only clears and presents (no update, no scene);
@@ -29,6 +30,8 @@
 #include "engine/core/Array.h"
 #include "engine/core/MessageLog.h"
 #include "engine/core/MessageOutput.h"
+#include "engine/render/Renderer.h"
+#include "modules/directx9/D3D9Renderer.h"
 #include "tests/wine/programs/ProbeOutput.h"
 
 namespace {
@@ -125,12 +128,27 @@ public:
 
 private:
     // The three kinds of frame take turns in blocks, so that each is timed over the same
-    // stretch of the show (a frame's cost depends on the shot). The first frames of a block
-    // are not timed: the device's command thread may still be finishing the previous kind.
+    // stretch of the show (a frame's cost depends on the shot). The device runs behind the
+    // program (its command thread queues whole frames), so the first frames of a block are not
+    // timed and the timed ones are measured as a whole, from an idle device to an idle device.
     enum Mode { kScene, kNoReflections, kClear, kModes };
     static constexpr const char* kNames[kModes] = {"scene", "no-reflections", "clear"};
-    static constexpr int kBlock = 10;
-    static constexpr int kUntimed = 3;
+    static constexpr int kBlock = 12;
+    static constexpr int kUntimed = 4;
+
+    // Waits until the device has done everything asked of it so far.
+    static void Drain()
+    {
+        auto* renderer = dynamic_cast<zen::D3D9Renderer*>(zen::Renderer::Current());
+        IDirect3DDevice9* device = renderer ? renderer->Device() : nullptr;
+        IDirect3DQuery9* query = nullptr;
+        if (!device || FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query)) || !query)
+            return;
+        query->Issue(D3DISSUE_END);
+        while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE)
+            Sleep(0);
+        query->Release();
+    }
 
     void FindRenderToTexture()
     {
@@ -144,17 +162,17 @@ private:
         probe::Line("controllers %u", static_cast<unsigned>(m_renderToTexture.size()));
     }
 
-    void NextFrame(const LARGE_INTEGER& now)
+    void NextFrame(LARGE_INTEGER now)
     {
-        if (m_timing) {
-            m_seconds[m_mode] += static_cast<double>(now.QuadPart - m_last.QuadPart) / g_frequency.QuadPart;
-            ++m_counts[m_mode];
-        }
         const int index = m_frame - 1;
-        if (index % kBlock == 0) {
-            m_mode = static_cast<Mode>(index / kBlock % kModes);
-            for (zen::RenderTextureController* controller : m_renderToTexture)
-                controller->SetActive(m_mode != kNoReflections);
+        const int at = index % kBlock;
+        if (at == 0 && m_timing) {
+            // The previous block's timed frames end once the device has drawn them.
+            Drain();
+            QueryPerformanceCounter(&now);
+            m_seconds[m_mode] += static_cast<double>(now.QuadPart - m_start.QuadPart) / g_frequency.QuadPart;
+            m_counts[m_mode] += kBlock - kUntimed;
+            m_timing = false;
         }
         bool finished = true;
         for (int mode = 0; mode < kModes; ++mode)
@@ -165,16 +183,24 @@ private:
             m_done = true;
             return;
         }
-        m_timing = index % kBlock >= kUntimed && m_counts[m_mode] < m_frames;
-        m_last = now;
+        if (at == 0) {
+            m_mode = static_cast<Mode>(index / kBlock % kModes);
+            for (zen::RenderTextureController* controller : m_renderToTexture)
+                controller->SetActive(m_mode != kNoReflections);
+        }
+        if (at == kUntimed && m_counts[m_mode] < m_frames) {
+            Drain();
+            QueryPerformanceCounter(&m_start);
+            m_timing = true;
+        }
     }
 
     int m_frames;
     int m_frame = 0;
     bool m_done = false;
     Mode m_mode = kScene;
-    bool m_timing = false;  // The frame now starting is timed.
-    LARGE_INTEGER m_last{};
+    bool m_timing = false;  // The current block's frames are being timed.
+    LARGE_INTEGER m_start{};
     double m_seconds[kModes] = {};
     int m_counts[kModes] = {};
     std::vector<zen::RenderTextureController*> m_renderToTexture;  // Active ones; the scene owns them.
