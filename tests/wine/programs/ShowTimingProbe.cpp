@@ -1,5 +1,5 @@
 // Times the saver's full-screen run in its own process (with the saver's resources):
-//   ShowTimingProbe.exe /s OUT FRAMES
+//   ShowTimingProbe.exe /s OUT FRAMES [TYPE ...]
 // runs the saver's process entry as Brightfold.scr /s does (the saver reads only the switch) and
 // writes to OUT, each line flushed:
 //   "log SECONDS TEXT" for every message of the log, SECONDS since the process was created, so
@@ -15,7 +15,9 @@
 //     as the saver draws it, "no-reflections" the same with the render-to-texture controllers
 //     stopped (the sea's reflection and refraction pictures are not drawn again), "clear" a
 //     frame that only clears and presents (no update, no scene);
-//   "controllers N" the render-to-texture controllers that are stopped; "saver RESULT" at the end.
+//   "controllers N" the render-to-texture controllers that are stopped; "removed TYPE N" for each
+//     TYPE given, the scene-node effects of that type (for example ZEN.PostRenderEffect) taken
+//     off the scene once it is loaded, to see what they cost; "saver RESULT" at the end.
 // The run then ends itself, as a key would end it. FRAMES 0 ends it after the first frame.
 #include <windows.h>
 
@@ -74,6 +76,9 @@ public:
     void Write(uint32_t, const zen::String& text) override { probe::Line("log %.4f %s", Now(), text.CStr()); }
 };
 
+std::vector<const char*> g_removed;  // Scene-node effect types taken off the scene once it loads.
+int g_frames = 0;
+
 class TimingSaver : public brightfold::SceneSaver {
 public:
     explicit TimingSaver(int frames) : m_frames(frames) {}
@@ -88,6 +93,8 @@ public:
         Stamp("data");
         const int result = SceneSaver::CreateData();
         Stamp("scene");
+        for (const char* type : g_removed)
+            probe::Line("removed %s %u", type, RemoveSceneEffects(Scene(), type));
         return result;
     }
 
@@ -206,7 +213,6 @@ private:
     std::vector<zen::RenderTextureController*> m_renderToTexture;  // Active ones; the scene owns them.
 };
 
-int g_frames = 300;
 
 brightfold::Saver* MakeSaver()
 {
@@ -217,9 +223,10 @@ brightfold::Saver* MakeSaver()
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 || std::strcmp(argv[1], "/s") != 0 || !probe::OpenOutput(argv[2]))
+    if (argc < 4 || std::strcmp(argv[1], "/s") != 0 || !probe::OpenOutput(argv[2]))
         return 2;
     g_frames = std::atoi(argv[3]);
+    g_removed.assign(argv + 4, argv + argc);
     if (g_frames < 0)
         return 2;
     QueryPerformanceFrequency(&g_frequency);
