@@ -74,108 +74,111 @@ MipFilter::Layout FilterLayout(D3DFORMAT format)
     return MipFilter::Layout{4, 1, 0x7};  // Blue, green, red in linear light; alpha as stored.
 }
 
-MipFilter::Level FilterLevel(const D3DLOCKED_RECT& locked, const D3DSURFACE_DESC& description)
-{
-    return MipFilter::Level{static_cast<uint8_t*>(locked.pBits), description.Width, description.Height, 1,
-                            static_cast<size_t>(locked.Pitch), 0};
-}
-
-MipFilter::Level FilterLevel(const D3DLOCKED_BOX& locked, const D3DVOLUME_DESC& description)
-{
-    return MipFilter::Level{static_cast<uint8_t*>(locked.pBits), description.Width, description.Height,
-                            description.Depth, static_cast<size_t>(locked.RowPitch),
-                            static_cast<size_t>(locked.SlicePitch)};
-}
-
-// Level `level` of a 2D texture (face -1) or of cube face `face`, filtered from the level above.
+// Every level of a 2D texture, of one cube face or of a volume texture, locked at once for as
+// long as the object lives, so that each level is locked and unlocked once: level 0 takes the
+// pixels and each lower level is filtered from the one above in place. (Under Wine every lock
+// and unlock waits for the device's command thread; locking a level to write it and again to
+// read it for the next one cost twice the waits.)
 template <class T>
-bool FilterSurfaceLevel(T* texture, int face, UINT level, D3DFORMAT format)
-{
-    D3DSURFACE_DESC above, below;
-    D3DLOCKED_RECT source, target;
-    HRESULT described, lockedSource, lockedTarget;
-    if constexpr (std::is_same_v<T, IDirect3DCubeTexture9>) {
-        const auto cubeFace = static_cast<D3DCUBEMAP_FACES>(face);
-        described = SUCCEEDED(texture->GetLevelDesc(level - 1, &above)) ? texture->GetLevelDesc(level, &below) : E_FAIL;
-        if (FAILED(described))
-            return false;
-        lockedSource = texture->LockRect(cubeFace, level - 1, &source, nullptr, D3DLOCK_READONLY);
-        lockedTarget = SUCCEEDED(lockedSource) ? texture->LockRect(cubeFace, level, &target, nullptr, 0) : E_FAIL;
-        const bool filtered = SUCCEEDED(lockedTarget) &&
-                              MipFilter::Reduce(FilterLayout(format), FilterLevel(source, above),
-                                                FilterLevel(target, below)) == kSuccess;
-        if (SUCCEEDED(lockedTarget))
-            texture->UnlockRect(cubeFace, level);
-        if (SUCCEEDED(lockedSource))
-            texture->UnlockRect(cubeFace, level - 1);
-        return filtered;
-    } else {
-        (void)face;
-        described = SUCCEEDED(texture->GetLevelDesc(level - 1, &above)) ? texture->GetLevelDesc(level, &below) : E_FAIL;
-        if (FAILED(described))
-            return false;
-        lockedSource = texture->LockRect(level - 1, &source, nullptr, D3DLOCK_READONLY);
-        lockedTarget = SUCCEEDED(lockedSource) ? texture->LockRect(level, &target, nullptr, 0) : E_FAIL;
-        const bool filtered = SUCCEEDED(lockedTarget) &&
-                              MipFilter::Reduce(FilterLayout(format), FilterLevel(source, above),
-                                                FilterLevel(target, below)) == kSuccess;
-        if (SUCCEEDED(lockedTarget))
-            texture->UnlockRect(level);
-        if (SUCCEEDED(lockedSource))
-            texture->UnlockRect(level - 1);
-        return filtered;
+class LockedChain {
+public:
+    LockedChain(T* texture, int face) : m_texture(texture), m_face(face)
+    {
+        const UINT count = texture->GetLevelCount();
+        for (UINT level = 0; level < count && level < kMaxLevels; ++level) {
+            if (!Lock(level))
+                return;
+            ++m_locked;
+        }
     }
-}
+    ~LockedChain()
+    {
+        while (m_locked > 0)
+            Unlock(--m_locked);
+    }
+    LockedChain(const LockedChain&) = delete;
+    LockedChain& operator=(const LockedChain&) = delete;
 
-bool FilterVolumeLevel(IDirect3DVolumeTexture9* texture, UINT level, D3DFORMAT format)
-{
-    D3DVOLUME_DESC above, below;
-    if (FAILED(texture->GetLevelDesc(level - 1, &above)) || FAILED(texture->GetLevelDesc(level, &below)))
-        return false;
-    D3DLOCKED_BOX source, target;
-    const HRESULT lockedSource = texture->LockBox(level - 1, &source, nullptr, D3DLOCK_READONLY);
-    const HRESULT lockedTarget = SUCCEEDED(lockedSource) ? texture->LockBox(level, &target, nullptr, 0) : E_FAIL;
-    const bool filtered = SUCCEEDED(lockedTarget) && MipFilter::Reduce(FilterLayout(format), FilterLevel(source, above),
-                                                                       FilterLevel(target, below)) == kSuccess;
-    if (SUCCEEDED(lockedTarget))
-        texture->UnlockBox(level);
-    if (SUCCEEDED(lockedSource))
-        texture->UnlockBox(level - 1);
-    return filtered;
-}
+    UINT Locked() const { return m_locked; }  // Levels 0 to Locked() - 1.
+    bool Complete() const { return m_locked == m_texture->GetLevelCount(); }
+    const MipFilter::Level& Level(UINT level) const { return m_levels[level]; }
 
-// Every lower level filtered from the one above it, down the chain.
-bool FilterLevels(IDirect3DTexture9* texture, D3DFORMAT format)
-{
-    for (UINT level = 1; level < texture->GetLevelCount(); ++level)
-        if (!FilterSurfaceLevel(texture, -1, level, format))
-            return false;
-    return true;
-}
-
-bool FilterLevels(IDirect3DCubeTexture9* texture, D3DFORMAT format)
-{
-    for (int face = 0; face < 6; ++face)
-        for (UINT level = 1; level < texture->GetLevelCount(); ++level)
-            if (!FilterSurfaceLevel(texture, face, level, format))
+    // Every lower level from the one above it, down the chain.
+    bool Filter(D3DFORMAT format) const
+    {
+        for (UINT level = 1; level < m_locked; ++level)
+            if (MipFilter::Reduce(FilterLayout(format), m_levels[level - 1], m_levels[level]) != kSuccess)
                 return false;
-    return true;
-}
+        return true;
+    }
 
-bool FilterLevels(IDirect3DVolumeTexture9* texture, D3DFORMAT format)
-{
-    for (UINT level = 1; level < texture->GetLevelCount(); ++level)
-        if (!FilterVolumeLevel(texture, level, format))
-            return false;
-    return true;
-}
+private:
+    static constexpr UINT kMaxLevels = 16;  // 32768 texels across.
 
-// Lower levels filtered from level 0, then the whole chain copied to the device's texture.
-template <class T>
-Result Finish(IDirect3DDevice9* device, T* system, T* target, D3DFORMAT format, const String& name)
+    bool Lock(UINT level)
+    {
+        if constexpr (std::is_same_v<T, IDirect3DVolumeTexture9>) {
+            D3DVOLUME_DESC description;
+            D3DLOCKED_BOX locked;
+            if (FAILED(m_texture->GetLevelDesc(level, &description)) ||
+                FAILED(m_texture->LockBox(level, &locked, nullptr, 0)))
+                return false;
+            m_levels[level] = MipFilter::Level{static_cast<uint8_t*>(locked.pBits), description.Width,
+                                               description.Height, description.Depth,
+                                               static_cast<size_t>(locked.RowPitch),
+                                               static_cast<size_t>(locked.SlicePitch)};
+        } else {
+            D3DSURFACE_DESC description;
+            D3DLOCKED_RECT locked;
+            if (FAILED(m_texture->GetLevelDesc(level, &description)))
+                return false;
+            HRESULT result;
+            if constexpr (std::is_same_v<T, IDirect3DCubeTexture9>)
+                result = m_texture->LockRect(static_cast<D3DCUBEMAP_FACES>(m_face), level, &locked, nullptr, 0);
+            else
+                result = m_texture->LockRect(level, &locked, nullptr, 0);
+            if (FAILED(result))
+                return false;
+            m_levels[level] = MipFilter::Level{static_cast<uint8_t*>(locked.pBits), description.Width,
+                                               description.Height, 1, static_cast<size_t>(locked.Pitch), 0};
+        }
+        return true;
+    }
+    void Unlock(UINT level)
+    {
+        if constexpr (std::is_same_v<T, IDirect3DVolumeTexture9>)
+            m_texture->UnlockBox(level);
+        else if constexpr (std::is_same_v<T, IDirect3DCubeTexture9>)
+            m_texture->UnlockRect(static_cast<D3DCUBEMAP_FACES>(m_face), level);
+        else
+            m_texture->UnlockRect(level);
+    }
+
+    T* m_texture;
+    int m_face;  // The cube face; unused otherwise.
+    UINT m_locked = 0;
+    MipFilter::Level m_levels[kMaxLevels] = {};
+};
+
+// Fills a system-memory texture's chain (or a cube face's): `fill` writes level 0, the filter
+// the rest. False when level 0 cannot be locked; lower levels that cannot be locked or
+// filtered only warn (they stay as they are).
+template <class T, class Fill>
+bool FillChain(T* system, int face, D3DFORMAT format, const String& name, Fill&& fill)
 {
-    if (system->GetLevelCount() > 1 && !FilterLevels(system, format))
+    LockedChain<T> chain(system, face);
+    if (chain.Locked() == 0)
+        return false;
+    fill(chain.Level(0));
+    if (!chain.Filter(format) || !chain.Complete())
         Warning("Невозможно построить мип-уровни текстуры [%s].", name.CStr());
+    return true;
+}
+
+// The whole chain copied to the device's texture.
+template <class T>
+Result Finish(IDirect3DDevice9* device, T* system, T* target, const String& name)
+{
     if (FAILED(device->UpdateTexture(system, target))) {
         Error("Невозможно обновить текстуру [%s].", name.CStr());
         return kFailure;
@@ -197,19 +200,18 @@ Result D3D9TextureUpload::Create2D(IDirect3DDevice9* device, const Image& image,
         ReportSystemCopy(name);
         return kFailure;
     }
-    D3DLOCKED_RECT locked;
-    if (FAILED(system.object->LockRect(0, &locked, nullptr, 0))) {
+    if (!FillChain(system.object, -1, format, name, [&](const MipFilter::Level& top) {
+            CopySlice(image, 0, format, top.bits, static_cast<INT>(top.rowPitch));
+        })) {
         ReportSystemCopy(name);
         return kFailure;
     }
-    CopySlice(image, 0, format, static_cast<uint8_t*>(locked.pBits), locked.Pitch);
-    system.object->UnlockRect(0);
     if (FAILED(device->CreateTexture(image.Width(), image.Height(), system.object->GetLevelCount(), 0, format,
                                      D3DPOOL_DEFAULT, &target.object, nullptr))) {
         Error("Невозможно создать текстуру [%s].", name.CStr());
         return kFailure;
     }
-    if (Finish(device, system.object, target.object, format, name) != kSuccess)
+    if (Finish(device, system.object, target.object, name) != kSuccess)
         return kFailure;
     *out = target.Take();
     return kSuccess;
@@ -232,20 +234,19 @@ Result D3D9TextureUpload::CreateCube(IDirect3DDevice9* device, const VolumeImage
         return kFailure;
     }
     for (uint32_t face = 0; face < 6; ++face) {
-        D3DLOCKED_RECT locked;
-        if (FAILED(system.object->LockRect(static_cast<D3DCUBEMAP_FACES>(face), 0, &locked, nullptr, 0))) {
+        if (!FillChain(system.object, static_cast<int>(face), format, name, [&](const MipFilter::Level& top) {
+                CopySlice(image, face, format, top.bits, static_cast<INT>(top.rowPitch));
+            })) {
             ReportSystemCopy(name);
             return kFailure;
         }
-        CopySlice(image, face, format, static_cast<uint8_t*>(locked.pBits), locked.Pitch);
-        system.object->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), 0);
     }
     if (FAILED(device->CreateCubeTexture(image.Width(), system.object->GetLevelCount(), 0, format, D3DPOOL_DEFAULT,
                                          &target.object, nullptr))) {
         Error("Невозможно создать текстуру [%s].", name.CStr());
         return kFailure;
     }
-    if (Finish(device, system.object, target.object, format, name) != kSuccess)
+    if (Finish(device, system.object, target.object, name) != kSuccess)
         return kFailure;
     *out = target.Take();
     return kSuccess;
@@ -263,21 +264,20 @@ Result D3D9TextureUpload::CreateVolume(IDirect3DDevice9* device, const VolumeIma
         ReportSystemCopy(name);
         return kFailure;
     }
-    D3DLOCKED_BOX locked;
-    if (FAILED(system.object->LockBox(0, &locked, nullptr, 0))) {
+    if (!FillChain(system.object, -1, format, name, [&](const MipFilter::Level& top) {
+            for (uint32_t slice = 0; slice < image.Depth(); ++slice)
+                CopySlice(image, slice, format, top.bits + static_cast<ptrdiff_t>(top.slicePitch) * slice,
+                          static_cast<INT>(top.rowPitch));
+        })) {
         ReportSystemCopy(name);
         return kFailure;
     }
-    for (uint32_t slice = 0; slice < image.Depth(); ++slice)
-        CopySlice(image, slice, format, static_cast<uint8_t*>(locked.pBits) + static_cast<ptrdiff_t>(locked.SlicePitch) * slice,
-                  locked.RowPitch);
-    system.object->UnlockBox(0);
     if (FAILED(device->CreateVolumeTexture(image.Width(), image.Height(), image.Depth(), system.object->GetLevelCount(),
                                            0, format, D3DPOOL_DEFAULT, &target.object, nullptr))) {
         Error("Невозможно создать текстуру [%s].", name.CStr());
         return kFailure;
     }
-    if (Finish(device, system.object, target.object, format, name) != kSuccess)
+    if (Finish(device, system.object, target.object, name) != kSuccess)
         return kFailure;
     *out = target.Take();
     return kSuccess;

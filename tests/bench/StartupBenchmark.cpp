@@ -2,8 +2,8 @@
 // it (unpacking every file into memory), loading Main.STR through the scene codec (which decodes
 // every picture it names) with the recording renderer, the first frame, and the work the
 // Direct3D 9 renderer adds on the device's first frames: the mip chain of every picture (our
-// filter, as the texture upload runs it) and the assembly of every shader program the effects
-// chose. The archive is read from $ZEN_MEDIA_ARCHIVE when that names one (the Windows build's
+// filter, as the texture upload runs it; the shader programs' assembly is measured by
+// ShaderAssemblerEffectPrograms). The archive is read from $ZEN_MEDIA_ARCHIVE when that names one (the Windows build's
 // content/Media.rar2), otherwise made once by the content tools (tens of seconds). The goal for
 // the whole start is a second under Wine.
 #include <benchmark/benchmark.h>
@@ -13,7 +13,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "engine/core/Array.h"
@@ -24,10 +23,8 @@
 #include "engine/modules/SceneLoader.h"
 #include "engine/render/MipFilter.h"
 #include "engine/render/Renderer.h"
-#include "engine/render/ShaderAssembler.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/Node.h"
-#include "engine/scene/Shader.h"
 #include "engine/vfs/Directory.h"
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
@@ -219,53 +216,5 @@ void StartupMipChains(benchmark::State& state)
     state.SetItemsProcessed(texels);
 }
 BENCHMARK(StartupMipChains)->Unit(benchmark::kMillisecond);
-
-// Every shader program the scene's effects made for their techniques, assembled as the device
-// renderer assembles each distinct text once.
-void StartupShaderAssembly(benchmark::State& state)
-{
-    if (!Ready(state, true))
-        return;
-    Ptr<Object> root = LoadMainScene();
-    if (!root || !root->IsDerivedFrom(&Node::TYPE)) {
-        state.SkipWithError("Main.STR did not load");
-        return;
-    }
-    Renderer* renderer = Renderer::Current();
-    static_cast<Node*>(root.Get())->UpdateState(1.0 / 60.0, true);
-    (void)renderer->StartFrame();
-    static_cast<Node*>(root.Get())->DrawIfVisible(renderer);
-    renderer->FinishFrame();
-    renderer->SetCamera(nullptr);
-    Array<Object*> shaders;
-    root->CollectByType(&Shader::TYPE, shaders);
-    std::vector<std::string> texts;
-    for (uint32_t i = 0; i < shaders.Count(); ++i) {
-        const String& source = static_cast<Shader*>(shaders[i])->Source();
-        std::string text(source.CStr(), source.Length());
-        bool seen = false;
-        for (const std::string& other : texts)
-            seen = seen || other == text;
-        if (!seen)
-            texts.push_back(std::move(text));
-    }
-    if (texts.empty()) {
-        state.SkipWithError("the scene made no shader programs");
-        return;
-    }
-    std::vector<uint32_t> code;
-    std::string message;
-    for (auto _ : state) {
-        for (const std::string& text : texts) {
-            if (ShaderAssembler::Assemble(text, code, message) != kSuccess) {
-                state.SkipWithError(("a program did not assemble: " + message).c_str());
-                return;
-            }
-        }
-    }
-    state.counters["programs"] = static_cast<double>(texts.size());
-    state.counters["shader_objects"] = static_cast<double>(shaders.Count());
-}
-BENCHMARK(StartupShaderAssembly)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -70,6 +70,10 @@ class DrawProbe(unittest.TestCase):
         # Six square faces make a cube, slices a volume (full mip chains of an 8-pixel side); a
         # cube of unequal sides is refused and stays unbound and dirty.
         self.assertEqual(checks["textures"], "cube/4 volume/4 none dirty 0 0 1")
+        # The upload's mip chain, hand-computed: each level is the linear-light mean of the level
+        # above as stored (2x2 of 0/255 is 188 with alpha 127.5 -> 128; 10, 20, 200, 250 is 167;
+        # then 188 and 167 are 178), alpha averaged as stored.
+        self.assertEqual(checks["mips"], "3 | 188,188,188,128 167,167,167,255 | 178,178,178,192")
         self.assertIn("ERROR. Изображение кубической текстуры [Skewed] должно содержать шесть квадратных граней.", log)
         self.assertEqual(checks["occlusion"], "1024")  # A 32 x 32 pixel square.
         # Without indices the whole quad; DrawNonIndexed(1) only its first (top-right) triangle.

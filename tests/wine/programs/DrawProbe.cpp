@@ -1,7 +1,7 @@
 // A Windows program for the Wine stage that draws through the "DirectX9" renderer with the
 // engine's own scene objects and reads each frame back (Renderer::ReadFrame), to check the
 // device side of what the test scene of `zen render` does not reach: render targets, cube and
-// volume textures, occlusion queries, non-indexed drawing, mirror culling, the depth-equal
+// volume textures, the uploaded mip chain, occlusion queries, non-indexed drawing, mirror culling, the depth-equal
 // override, indices past the vertices, a shader text that does not assemble, and textures
 // rebuilt after a lost device.
 //
@@ -36,6 +36,7 @@
 #include "engine/scene/VolumeImage.h"
 #include "engine/scene/VolumeTexture.h"
 #include "modules/directx9/D3D9Renderer.h"
+#include "modules/directx9/D3D9TextureUpload.h"
 #include "tests/wine/programs/ProbeOutput.h"
 
 namespace {
@@ -225,6 +226,62 @@ void CheckCubeAndVolume(Probe& probe)
          volume->IsDirty() ? 1 : 0, broken->IsDirty() ? 1 : 0);
 }
 
+// The upload's mip chain on the device: a 4x2 picture whose left 2x2 block alternates black and
+// white (alpha 0 and 255) and whose right block holds greys 10, 20, 200, 250 (alpha 255); each
+// level of the device's texture copied to a render target and read back, "r,g,b,a" per texel.
+void CheckMipChain(Probe& probe)
+{
+    Ptr<Image> picture = new Image();
+    const uint8_t greys[2][4] = {{0, 255, 10, 20}, {255, 0, 200, 250}};  // Rows bottom-up.
+    const uint8_t alphas[2][4] = {{0, 255, 255, 255}, {255, 0, 255, 255}};
+    IDirect3DDevice9* device = probe.m_renderer->Device();
+    IDirect3DTexture9* texture = nullptr;
+    if (picture->Allocate(Image::kR8G8B8A8, 4, 2) != kSuccess) {
+        Line("mips none");
+        return;
+    }
+    for (int row = 0; row < 2; ++row)
+        for (int x = 0; x < 4; ++x)
+            for (int c = 0; c < 4; ++c)
+                picture->Data()[(row * 4 + x) * 4 + c] = c == 3 ? alphas[row][x] : greys[row][x];
+    if (
+        D3D9TextureUpload::Create2D(device, *picture, 0, false, String("Chain"), &texture) != kSuccess) {
+        Line("mips none");
+        return;
+    }
+    std::string text = "mips " + std::to_string(texture->GetLevelCount());
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+        IDirect3DSurface9 *surface = nullptr, *target = nullptr, *copy = nullptr;
+        D3DSURFACE_DESC description{};
+        D3DLOCKED_RECT locked{};
+        text += " |";
+        if (SUCCEEDED(texture->GetSurfaceLevel(level, &surface)) && SUCCEEDED(surface->GetDesc(&description)) &&
+            SUCCEEDED(device->CreateRenderTarget(description.Width, description.Height, D3DFMT_A8R8G8B8,
+                                                 D3DMULTISAMPLE_NONE, 0, FALSE, &target, nullptr)) &&
+            SUCCEEDED(device->StretchRect(surface, nullptr, target, nullptr, D3DTEXF_POINT)) &&
+            SUCCEEDED(device->CreateOffscreenPlainSurface(description.Width, description.Height, D3DFMT_A8R8G8B8,
+                                                          D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
+            SUCCEEDED(device->GetRenderTargetData(target, copy)) &&
+            SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+            for (UINT y = 0; y < description.Height; ++y)
+                for (UINT x = 0; x < description.Width; ++x) {
+                    const uint8_t* bgra = static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4;
+                    char texel[24];
+                    std::snprintf(texel, sizeof texel, " %u,%u,%u,%u", bgra[2], bgra[1], bgra[0], bgra[3]);
+                    text += texel;
+                }
+            copy->UnlockRect();
+        } else {
+            text += " unread";
+        }
+        for (IDirect3DSurface9* held : {surface, target, copy})
+            if (held)
+                held->Release();
+    }
+    texture->Release();
+    Line("%s", text.c_str());
+}
+
 void CheckOcclusion(Probe& probe)
 {
     Ptr<Triangles> quad = Quad(-0.25f, 0.25f, -0.25f, 0.25f, 1);
@@ -376,6 +433,7 @@ int Run(bool lost, const std::string& logPath)
             renderer->LimitShaderVersion(0xFFFFFFFFu);
             CheckRenderTarget(probe);
             CheckCubeAndVolume(probe);
+            CheckMipChain(probe);
             CheckOcclusion(probe);
             CheckNonIndexed(probe);
             CheckOverrides(probe);
