@@ -5,7 +5,12 @@ One Wine prefix per build tree (<build>/wineprefix), made once (crash dialog off
 a persistent wineserver while the harness is open; readiness checks instead of sleeps. A run
 returns the exit code, the saver's log (decoded from code page 1251) and, on request,
 screenshots.
+
+Within one Python process the harnesses of a prefix share one X display and one wineserver:
+starting Wine's own services takes seconds, and the test stage opens a harness per test class.
+What a class started is ended when it closes; the display and the server end with the process.
 """
+import atexit
 import getpass
 import os
 import shutil
@@ -101,6 +106,50 @@ class Xvfb:
             self.process = None
 
 
+class _Session:
+    """The display and the wineserver the harnesses of one prefix share; ended at exit."""
+
+    def __init__(self, prefix, home, given_display):
+        self.prefix = prefix
+        self.xvfb = Xvfb()
+        home.mkdir(parents=True, exist_ok=True)
+        # Without a sound card, a null ALSA device lets every audio API work (output discarded).
+        (home / ".asoundrc").write_text("pcm.!default { type null }\nctl.!default { type null }\n")
+        display = given_display or self.xvfb.start()
+        self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all", HOME=str(home),
+                        DISPLAY=display, WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
+        self._ensure_prefix()
+        # A persistent server makes each run cheap; one left from an earlier run is reused.
+        subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        atexit.register(self.end)
+
+    def _ensure_prefix(self):
+        stamp = self.prefix / ".brightfold-ready"
+        if stamp.exists():
+            return
+        if self.prefix.exists():
+            shutil.rmtree(self.prefix)
+        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       check=True, timeout=300)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
+        # A crashing program must end, not wait for someone to close the crash dialog.
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t",
+                            "REG_DWORD", "/d", "0", "/f"], env=self.env, stdout=out, stderr=subprocess.DEVNULL,
+                           timeout=120)
+        stamp.write_text("ok\n")
+
+    def end(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        _wait_until(lambda: subprocess.run(["pgrep", "-f", f"wineserver.*{self.prefix}"],
+                                           stdout=subprocess.DEVNULL).returncode != 0, 10)
+        self.xvfb.stop()
+
+
+# (prefix, given display) -> _Session, for this process.
+_SHARED = {}
+
+
 class WineHarness:
     def __init__(self, build_dir, display=None):
         self.build_dir = Path(build_dir).resolve()
@@ -123,37 +172,27 @@ class WineHarness:
         self.close()
 
     def open(self):
-        self.home.mkdir(parents=True, exist_ok=True)
-        # Without a sound card, a null ALSA device lets every audio API work (output discarded).
-        (self.home / ".asoundrc").write_text("pcm.!default { type null }\nctl.!default { type null }\n")
-        display = self.given_display or self.xvfb.start()
-        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all", HOME=str(self.home),
-                        DISPLAY=display, WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
-        self._ensure_prefix()
-        # A persistent server makes each run cheap; one left from an earlier run is reused.
-        subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        key = (str(self.prefix), self.given_display)
+        shared = _SHARED.get(key)
+        if shared is None:
+            shared = _Session(self.prefix, self.home, self.given_display)
+            _SHARED[key] = shared
+        self.env = shared.env
+        self.xvfb = shared.xvfb
+        self._started = []
 
     def close(self):
-        if self.env:
-            subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-            _wait_until(lambda: subprocess.run(["pgrep", "-f", f"wineserver.*{self.prefix}"],
-                                               stdout=subprocess.DEVNULL).returncode != 0, 10)
-        self.xvfb.stop()
-
-    def _ensure_prefix(self):
-        stamp = self.prefix / ".brightfold-ready"
-        if stamp.exists():
-            return
-        if self.prefix.exists():
-            shutil.rmtree(self.prefix)
-        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       check=True, timeout=300)
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
-        # A crashing program must end, not wait for someone to close the crash dialog.
-        self.reg("add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0",
-                 "/f")
-        stamp.write_text("ok\n")
+        # Whatever this harness started and left running goes now, so the next class begins
+        # with no window of this one's on the shared display.
+        for process in getattr(self, "_started", []):
+            if process.poll() is None:
+                try:
+                    os.killpg(process.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+                process.wait()
+        self._started = []
+        self.env = None
 
     # --- registry -----------------------------------------------------------------------------
     def reg(self, *args):
@@ -204,8 +243,10 @@ class WineHarness:
         if self.log_path.exists():
             self.log_path.unlink()
         program = Path(program) if program else self.scr
-        return subprocess.Popen(["wine", str(program), *switches], env=self.env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL, start_new_session=True)
+        process = subprocess.Popen(["wine", str(program), *switches], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, start_new_session=True)
+        self._started = [p for p in getattr(self, "_started", []) if p.poll() is None] + [process]
+        return process
 
     def wait(self, process, timeout):
         try:

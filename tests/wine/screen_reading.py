@@ -1,10 +1,14 @@
 """Reading the full-screen saver's screenshots back: pictures as pixel rows, the loading screen
 composed from its own pictures, the clock's glyph cells matched against the glyph pictures, and
-the scene's brightness."""
+the scene's brightness; and the pictures zen.exe draws (read from its BMP files)."""
 import math
+import shutil
+import struct
 import subprocess
+import tempfile
 import time
 from dataclasses import dataclass
+from pathlib import Path
 
 # Overlay cells, in fractions of the screen (x from the left, y from the bottom).
 CELL_W, CELL_H = 0.04, 0.075
@@ -188,3 +192,82 @@ class ClockReader:
             if read == expected:
                 return expected, moment, last
         return None, None, last
+
+
+class ZenUnderWine:
+    """The build's zen.exe under a Wine harness, with a scratch folder next to the build (removed
+    by close()). Pictures are drawn in one batch: starting the tool under Wine costs more than
+    drawing a small picture."""
+
+    def __init__(self, build_dir, prefix):
+        from harness import WineHarness, missing
+        build = Path(build_dir).resolve()
+        self.exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
+        if self.exe is None:
+            missing("zen.exe is not built")
+        self.folder = Path(tempfile.mkdtemp(prefix=prefix, dir=build))
+        self.wine = WineHarness(build_dir)
+        self.wine.open()
+        self.outputs = {}
+
+    def close(self):
+        self.wine.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def run(self, *arguments, timeout=180):
+        """(exit code, standard output and error) of one zen.exe run."""
+        # Output through a file: Wine's helper processes inherit the handles of a pipe.
+        with tempfile.TemporaryFile() as out:
+            code = subprocess.run(["wine", str(self.exe), *arguments], env=self.wine.env, stdout=out,
+                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
+            out.seek(0)
+            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
+
+    def draw(self, shots, timeout=1800):
+        """Draws every {tag: [render arguments]} in one zen.exe: picture <tag>.bmp, log <tag>.log in
+        the folder (Path arguments become Windows paths). (exit code, output) of the batch; each
+        render's own output is kept for picture()."""
+        listing, tags = [], list(shots)
+        for tag in tags:
+            words = ["--log", self.folder / f"{tag}.log", "render", *shots[tag], "--shot", self.folder / f"{tag}.bmp"]
+            listing.append(" ".join(f'"{windows_path(w)}"' if isinstance(w, Path) else str(w) for w in words))
+        batch = self.folder / f"batch-{len(self.outputs)}.txt"
+        batch.write_text("\n".join(listing) + "\n")
+        code, output = self.run("batch", windows_path(batch), timeout=timeout)
+        current = None
+        for line in output.splitlines():
+            if line.startswith("line ") and line[5:].isdigit() and 0 < int(line[5:]) <= len(tags):
+                current = tags[int(line[5:]) - 1]
+                self.outputs[current] = ""
+            elif current is not None:
+                self.outputs[current] += line + "\n"
+        self.batch_output = output
+        return code, output
+
+    def picture(self, tag):
+        """(rows, log lines, output) of a picture draw() made; AssertionError when it is missing."""
+        shot, log = self.folder / f"{tag}.bmp", self.folder / f"{tag}.log"
+        if not shot.exists():
+            raise AssertionError(f"{tag} was not drawn: {self.outputs.get(tag, getattr(self, 'batch_output', ''))}")
+        lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines() if log.exists() else []
+        return read_bmp(shot)[2], lines, self.outputs.get(tag, "")
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def read_bmp(path):
+    """(width, height, rows top-down of (r, g, b) tuples) of a 24-bit uncompressed BMP."""
+    data = Path(path).read_bytes()
+    assert data[:2] == b"BM", "not a BMP file"
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
+    assert bits == 24 and compression == 0, (bits, compression)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        stored = height - 1 - y if height > 0 else y  # Bottom-up unless the height is negative.
+        start = offset + stored * stride
+        rows.append([(data[start + 3 * x + 2], data[start + 3 * x + 1], data[start + 3 * x]) for x in range(width)])
+    return width, abs(height), rows

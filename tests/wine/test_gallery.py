@@ -7,19 +7,16 @@ fog tints with distance; no log line reports an error (a shader that does not as
 `zen.exe scene gallery --sheet` draws the best pictures itself and lays them out on gallery.png,
 which is checked cell by cell against the pictures and copied next to the build for a look."""
 import math
-import struct
-import zlib
 import os
 import shutil
-import subprocess
+import struct
 import sys
-import tempfile
 import unittest
+import zlib
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, missing  # noqa: E402
-from test_render import read_bmp, windows_path  # noqa: E402
+from screen_reading import ZenUnderWine, read_bmp, windows_path  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -40,6 +37,9 @@ NORMAL_MAPPED = [("NormalmapTexture1DL", "Texture1DL"), ("NormalmapTexture", "Te
 GLOSSED = [("GlossmapTexture", "Texture"), ("GlossmapTexture1DL", "Texture1DL")]
 # Effects that show the gallery's cube map.
 REFLECTIVE = ["ReflectiveCubeTexture", "GlossReflectiveCubeTexture"]
+# (scene, level, start): pictures drawn with a fixed step after the scene ran `start` seconds.
+TIMED = [(name, "best", start) for name in ("Lava", "Clouds", "FlatWater1DL") for start in (0, 3)] + \
+    [(name, level, 1) for name in ("Clouds", "CloudsBall") for level in ("best", "sm1")]
 
 
 def project(x, y, z):
@@ -111,39 +111,34 @@ def brightness(pixels):
 class Gallery(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        build = Path(BUILD_DIR).resolve()
-        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
-        if cls.zen_exe is None:
-            missing("zen.exe is not built")
-        cls.folder = Path(tempfile.mkdtemp(prefix="gallery-", dir=build))
-        cls.wine = WineHarness(BUILD_DIR)
-        cls.wine.open()
+        cls.tool = ZenUnderWine(BUILD_DIR, "gallery-")
+        cls.folder = cls.tool.folder
         # The scenes and, drawn by the tool itself with the best technique, their pictures
         # (<name>.bmp) and the contact sheet; one log for all of it.
         cls.gallery_log = cls.folder / "gallery.log"
-        code, output = cls.zen("--log", windows_path(cls.gallery_log), "scene", "gallery", windows_path(cls.folder),
-                               "--sheet", "--size", f"{WIDTH}x{HEIGHT}", timeout=1200)
+        code, output = cls.tool.run("--log", windows_path(cls.gallery_log), "scene", "gallery",
+                                    windows_path(cls.folder), "--sheet", "--size", f"{WIDTH}x{HEIGHT}", timeout=1200)
         if code != 0:
+            cls.tool.close()
             raise RuntimeError(f"the gallery was not made: {output}")
         cls.scenes = sorted(p.stem for p in cls.folder.glob("*.STR"))
         cls.order = [line.split("/")[-1].split("\\")[-1][:-4] for line in output.splitlines()
                      if line.startswith("wrote ") and line.endswith(".STR")]
         cls.pictures = {}
+        # Every other picture the tests read, in one zen.exe.
+        shots = {f"{name}-{level}": [cls.folder / f"{name}.STR", "--frames", "3", "--size", f"{WIDTH}x{HEIGHT}",
+                                     *LEVELS[level]] for name in cls.scenes for level in ("sm1", "fixed")}
+        for name, level, start in TIMED:
+            shots[f"{name}-{level}-{start}"] = [cls.folder / f"{name}.STR", "--frames", "2", "--size",
+                                                f"{WIDTH}x{HEIGHT}", "--step", "0.0333333", "--start", str(start),
+                                                "--seed", "7", *LEVELS[level]]
+        cls.batch_code, cls.batch_output = cls.tool.draw(shots)
 
     @classmethod
     def tearDownClass(cls):
-        cls.wine.close()
         if (cls.folder / "gallery.png").exists():
             shutil.copyfile(cls.folder / "gallery.png", Path(BUILD_DIR).resolve() / "gallery.png")
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def zen(cls, *arguments, timeout=180):
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
-                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
-            out.seek(0)
-            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
+        cls.tool.close()
 
     def picture(self, name, level):
         """Rows of the scene `name` drawn at `level` ("best", "sm1", "fixed"); the log must hold no
@@ -152,15 +147,10 @@ class Gallery(unittest.TestCase):
         if key not in self.pictures and level == "best":
             self.pictures[key] = read_bmp(self.folder / f"{name}.bmp")[2]
         if key not in self.pictures:
-            shot, log = self.folder / f"{name}-{level}.bmp", self.folder / f"{name}-{level}.log"
-            code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "3", "--size",
-                                    f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--log", windows_path(log),
-                                    *LEVELS[level])
-            self.assertEqual(code, 0, output)
-            lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+            rows, lines, _ = self.tool.picture(f"{name}-{level}")
             errors = [line for line in lines if line.startswith(("ERROR", "CRITICAL"))]
             self.assertEqual(errors, [], f"{name} at {level}")
-            self.pictures[key] = read_bmp(shot)[2]
+            self.pictures[key] = rows
         return self.pictures[key]
 
     def test_the_tool_draws_every_scene_without_an_error_and_lays_them_out_on_the_sheet(self):
@@ -180,6 +170,7 @@ class Gallery(unittest.TestCase):
 
     def test_every_scene_draws_its_sphere_at_every_level(self):
         self.assertGreaterEqual(len(self.scenes), 4)
+        self.assertEqual(self.batch_code, 0, self.batch_output)
         for name in self.scenes:
             for level in LEVELS:
                 with self.subTest(scene=name, level=level):
@@ -243,13 +234,9 @@ class Gallery(unittest.TestCase):
     def timed(self, name, start, level="best"):
         """Rows of `name` drawn with a fixed step of 1/30 s after the scene ran `start` seconds."""
         key = (name, level, start)
+        self.assertIn(key, TIMED)
         if key not in self.pictures:
-            shot = self.folder / f"{name}-{level}-{start}.bmp"
-            code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "2", "--size",
-                                    f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--step", "0.0333333",
-                                    "--start", str(start), "--seed", "7", *LEVELS[level])
-            self.assertEqual(code, 0, output)
-            self.pictures[key] = read_bmp(shot)[2]
+            self.pictures[key] = self.tool.picture(f"{name}-{level}-{start}")[0]
         return self.pictures[key]
 
     def test_water_mirrors_the_sphere(self):

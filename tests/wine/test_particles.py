@@ -4,16 +4,12 @@ sprites of their colour where the falling drops must be and nowhere else, and dr
 again gives the same picture byte for byte."""
 import math
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, missing  # noqa: E402
-from test_render import read_bmp, windows_path  # noqa: E402
+from screen_reading import ZenUnderWine, read_bmp, windows_path  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -46,44 +42,31 @@ def is_drop(pixel, tolerance=40):
     return all(abs(a - b) <= tolerance for a, b in zip(pixel, DROP))
 
 
+# Pictures of the rain scene: (tag, seed).
+SHOTS = [("rain-1", 7), ("rain-2", 7), ("rain-other-seed", 8)]
+
+
 class Particles(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        build = Path(BUILD_DIR).resolve()
-        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
-        if cls.zen_exe is None:
-            missing("zen.exe is not built")
-        cls.folder = Path(tempfile.mkdtemp(prefix="particles-", dir=build))
-        cls.wine = WineHarness(BUILD_DIR)
-        cls.wine.open()
-        code, output = cls.zen("scene", "rain-test", windows_path(cls.folder))
+        cls.tool = ZenUnderWine(BUILD_DIR, "particles-")
+        code, output = cls.tool.run("scene", "rain-test", windows_path(cls.tool.folder))
         if code != 0:
+            cls.tool.close()
             raise RuntimeError(f"the rain scene was not made: {output}")
-        cls.scene = cls.folder / "RainTest.STR"
+        cls.scene = cls.tool.folder / "RainTest.STR"
+        cls.tool.draw({tag: [cls.scene, "--frames", str(FRAMES), "--size", f"{WIDTH}x{HEIGHT}", "--step", str(STEP),
+                             "--seed", str(seed)] for tag, seed in SHOTS})
 
     @classmethod
     def tearDownClass(cls):
-        cls.wine.close()
-        shutil.rmtree(cls.folder, ignore_errors=True)
+        cls.tool.close()
 
-    @classmethod
-    def zen(cls, *arguments, timeout=180):
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
-                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
-            out.seek(0)
-            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
-
-    def render(self, name, seed=7):
-        shot, log = self.folder / f"{name}.bmp", self.folder / f"{name}.log"
-        code, output = self.zen("render", windows_path(self.scene), "--frames", str(FRAMES), "--size",
-                                f"{WIDTH}x{HEIGHT}", "--step", str(STEP), "--seed", str(seed), "--shot",
-                                windows_path(shot), "--log", windows_path(log))
-        self.assertEqual(code, 0, output)
-        lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+    def render(self, name):
+        _, lines, _ = self.tool.picture(name)
         self.assertFalse([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], lines)
         self.assertIn("INFO. Point Sprites [true]", lines)
-        return shot
+        return self.tool.folder / f"{name}.bmp"
 
     def test_rain_shows_as_sprites_where_the_drops_fall_and_repeats_exactly(self):
         first = self.render("rain-1")
@@ -116,7 +99,7 @@ class Particles(unittest.TestCase):
 
         second = self.render("rain-2")
         self.assertEqual(Path(first).read_bytes(), Path(second).read_bytes(), "the same frame twice")
-        other = self.render("rain-other-seed", seed=8)
+        other = self.render("rain-other-seed")
         self.assertNotEqual(Path(first).read_bytes(), Path(other).read_bytes(), "another seed, other drops")
 
 

@@ -6,16 +6,11 @@ a small white square into a halo that fades with distance, depth of field keeps 
 sharp and blurs the far one, ripples wave a straight edge, a glow stays around its own nodes,
 and old film tones and darkens one band."""
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import unittest
-from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, missing  # noqa: E402
-from test_render import read_bmp, windows_path  # noqa: E402
+from screen_reading import ZenUnderWine, windows_path  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -36,41 +31,29 @@ def sepia(rgb, amount=1.0):
     return tuple(out)
 
 
+# The scenes drawn, with what each needs beyond three frames at the test's size.
+SCENES = {"Sepia": [], "Letterbox": [], "Bloom": [], "DOF": [], "Ripple": ["--step", "0.25"], "Glow": [],
+          "Film": ["--step", "0.1", "--seed", "7"]}
+
+
 class PostRender(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        build = Path(BUILD_DIR).resolve()
-        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
-        if cls.zen_exe is None:
-            missing("zen.exe is not built")
-        cls.folder = Path(tempfile.mkdtemp(prefix="post-render-", dir=build))
-        cls.wine = WineHarness(BUILD_DIR)
-        cls.wine.open()
-        code, output = cls.zen("scene", "post-test", windows_path(cls.folder))
+        cls.tool = ZenUnderWine(BUILD_DIR, "post-render-")
+        code, output = cls.tool.run("scene", "post-test", windows_path(cls.tool.folder))
         if code != 0:
+            cls.tool.close()
             raise RuntimeError(f"the post-render scenes were not made: {output}")
+        cls.tool.draw({name: [cls.tool.folder / f"{name}.STR", "--frames", "3", "--size", f"{WIDTH}x{HEIGHT}", *extra]
+                       for name, extra in SCENES.items()})
 
     @classmethod
     def tearDownClass(cls):
-        cls.wine.close()
-        shutil.rmtree(cls.folder, ignore_errors=True)
+        cls.tool.close()
 
-    @classmethod
-    def zen(cls, *arguments, timeout=180):
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
-                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
-            out.seek(0)
-            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
-
-    def render(self, name, *extra):
-        shot, log = self.folder / f"{name}.bmp", self.folder / f"{name}.log"
-        code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "3", "--size",
-                                f"{WIDTH}x{HEIGHT}", "--shot", windows_path(shot), "--log", windows_path(log), *extra)
-        self.assertEqual(code, 0, output)
-        width, height, rows = read_bmp(shot)
-        self.assertEqual((width, height), (WIDTH, HEIGHT))
-        lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+    def render(self, name):
+        rows, lines, _ = self.tool.picture(name)
+        self.assertEqual((len(rows[0]), len(rows)), (WIDTH, HEIGHT))
         self.assertFalse([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], lines)
         return rows
 
@@ -131,7 +114,7 @@ class PostRender(unittest.TestCase):
         self.assertLessEqual(middle[140][0], 3, near)
 
     def test_ripples_wave_the_straight_edge_between_the_walls(self):
-        rows = self.render("Ripple", "--step", "0.25")
+        rows = self.render("Ripple")
         edges = []
         for row in range(10, HEIGHT - 10, 4):
             line = rows[row]
@@ -157,7 +140,7 @@ class PostRender(unittest.TestCase):
         self.assertEqual([middle[c] for c in (78, 82, 90)], [(0, 0, 0)] * 3)
 
     def test_old_film_tones_the_picture_and_darkens_one_band(self):
-        rows = self.render("Film", "--step", "0.1", "--seed", "7")
+        rows = self.render("Film")
         toned = sepia((128, 128, 128))
         half = tuple(round(c * 128 / 255) for c in toned)
         line = rows[HEIGHT // 2]

@@ -7,16 +7,11 @@ adds it to a good part of the floor and nowhere on the sphere, and its pattern m
 scene times."""
 import math
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import unittest
-from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, missing  # noqa: E402
-from test_render import read_bmp, windows_path  # noqa: E402
+from screen_reading import ZenUnderWine, windows_path  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -67,49 +62,31 @@ def level(pixel):
     return sum(pixel) / 3
 
 
+# The pictures: (scene, scene time before the three frames of 0.1 s).
+SHOTS = [("Shadowmap", 0.0), ("ReceiversPlain", 0.0), ("ProjectedCaustic", 0.0), ("ProjectedCaustic", 2.0)]
+
+
 class Receivers(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        build = Path(BUILD_DIR).resolve()
-        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
-        if cls.zen_exe is None:
-            missing("zen.exe is not built")
-        cls.folder = Path(tempfile.mkdtemp(prefix="receivers-", dir=build))
-        cls.wine = WineHarness(BUILD_DIR)
-        cls.wine.open()
-        code, output = cls.zen("scene", "gallery", windows_path(cls.folder))
+        cls.tool = ZenUnderWine(BUILD_DIR, "receivers-")
+        code, output = cls.tool.run("scene", "gallery", windows_path(cls.tool.folder))
         if code != 0:
+            cls.tool.close()
             raise RuntimeError(f"the gallery was not made: {output}")
-        cls.pictures = {}
+        cls.tool.draw({f"{name}-{start:g}": [cls.tool.folder / f"{name}.STR", "--frames", "3", "--size",
+                                             f"{WIDTH}x{HEIGHT}", "--step", "0.1", "--start", f"{start:g}"]
+                       for name, start in SHOTS})
 
     @classmethod
     def tearDownClass(cls):
-        cls.wine.close()
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def zen(cls, *arguments, timeout=180):
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
-                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
-            out.seek(0)
-            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
+        cls.tool.close()
 
     def picture(self, name, start=0.0):
-        """Rows of the scene `name` drawn at scene time `start` (three frames of 0.1 s after it);
-        no error line in the log."""
-        key = (name, start)
-        if key not in self.pictures:
-            tag = f"{name}-{start:g}"
-            shot, log = self.folder / f"{tag}.bmp", self.folder / f"{tag}.log"
-            code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", "3", "--size",
-                                    f"{WIDTH}x{HEIGHT}", "--step", "0.1", "--start", f"{start:g}", "--shot",
-                                    windows_path(shot), "--log", windows_path(log))
-            self.assertEqual(code, 0, output)
-            lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
-            self.assertEqual([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], [], name)
-            self.pictures[key] = read_bmp(shot)[2]
-        return self.pictures[key]
+        """Rows of the scene `name` drawn at scene time `start`; no error line in the log."""
+        rows, lines, _ = self.tool.picture(f"{name}-{start:g}")
+        self.assertEqual([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], [], name)
+        return rows
 
     def floor_pixels(self):
         for row in range(HEIGHT // 2, HEIGHT):

@@ -5,16 +5,12 @@ place and upright, the coloured floor, the two blended quads composed back to fr
 objects absent; and the log carries the capability lines in order."""
 import math
 import os
-import shutil
-import struct
-import subprocess
 import sys
-import tempfile
 import unittest
-from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, missing  # noqa: E402
+# read_bmp and windows_path are also imported from here by other modules.
+from screen_reading import ZenUnderWine, read_bmp, windows_path  # noqa: E402,F401
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -39,26 +35,6 @@ CAPABILITY_LINES = [
 ]
 
 
-def windows_path(path):
-    return "Z:" + str(path).replace("/", "\\")
-
-
-def read_bmp(path):
-    """(width, height, rows top-down of (r, g, b) tuples) of a 24-bit uncompressed BMP."""
-    data = Path(path).read_bytes()
-    assert data[:2] == b"BM", "not a BMP file"
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
-    assert bits == 24 and compression == 0, (bits, compression)
-    stride = (width * 3 + 3) & ~3
-    rows = []
-    for y in range(abs(height)):
-        stored = height - 1 - y if height > 0 else y  # Bottom-up unless the height is negative.
-        start = offset + stored * stride
-        rows.append([(data[start + 3 * x + 2], data[start + 3 * x + 1], data[start + 3 * x]) for x in range(width)])
-    return width, abs(height), rows
-
-
 def project(x, y, z):
     """Pixel (column, row) of a world point seen by the scene camera (origin, looking along +z)."""
     y_scale = 1.0 / math.tan(FOV / 2)
@@ -71,42 +47,23 @@ def project(x, y, z):
 class Render(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        build = Path(BUILD_DIR).resolve()
-        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
-        if cls.zen_exe is None:
-            missing("zen.exe is not built")
-        cls.folder = Path(tempfile.mkdtemp(prefix="render-", dir=build))
-        cls.wine = WineHarness(BUILD_DIR)
-        cls.wine.open()
-        code, output = cls.zen("scene", "render-test", windows_path(cls.folder))
+        cls.tool = ZenUnderWine(BUILD_DIR, "render-")
+        code, output = cls.tool.run("scene", "render-test", windows_path(cls.tool.folder))
         if code != 0:
+            cls.tool.close()
             raise RuntimeError(f"the test scene was not made: {output}")
-        cls.scene = cls.folder / "RenderTest.STR"
+        cls.scene = cls.tool.folder / "RenderTest.STR"
+        frames = [cls.scene, "--frames", "4", "--size", f"{WIDTH}x{HEIGHT}"]
+        cls.tool.draw({"shaders": frames, "fixed": frames + ["--fixed-function"]})
 
     @classmethod
     def tearDownClass(cls):
-        cls.wine.close()
-        shutil.rmtree(cls.folder, ignore_errors=True)
+        cls.tool.close()
 
-    @classmethod
-    def zen(cls, *arguments, timeout=180):
-        # Output through a file: Wine's helper processes inherit the handles of a pipe.
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
-                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
-            out.seek(0)
-            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
-
-    def render(self, name, *extra):
-        shot, log = self.folder / f"{name}.bmp", self.folder / f"{name}.log"
-        code, output = self.zen("render", windows_path(self.scene), "--frames", "4", "--size", f"{WIDTH}x{HEIGHT}",
-                                "--shot", windows_path(shot), "--log", windows_path(log), *extra)
-        self.assertEqual(code, 0, output)
+    def render(self, name):
+        rows, lines, output = self.tool.picture(name)
         self.assertIn("drew 4 frames", output)
-        # Kept next to the build for a look (`convert <name>.bmp <name>.png`).
-        width, height, rows = read_bmp(shot)
-        self.assertEqual((width, height), (WIDTH, HEIGHT))
-        lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+        self.assertEqual((len(rows[0]), len(rows)), (WIDTH, HEIGHT))
         return rows, lines
 
     def assertColor(self, rows, point, expected, what, tolerance=24):
@@ -153,16 +110,16 @@ class Render(unittest.TestCase):
         self.check_picture(rows)
 
     def test_fixed_function_fallbacks_draw_the_same_picture(self):
-        rows, lines = self.render("fixed", "--fixed-function")
+        rows, lines = self.render("fixed")
         self.check_capabilities(lines)
         self.check_picture(rows)
 
     def test_errors_end_with_a_reason_and_a_non_zero_code(self):
-        code, output = self.zen("render", windows_path(self.folder / "Missing.STR"), "--frames", "1", "--size",
-                                "64x64")
+        code, output = self.tool.run("render", windows_path(self.tool.folder / "Missing.STR"), "--frames", "1",
+                                     "--size", "64x64")
         self.assertEqual(code, 1, output)
         self.assertIn("is not a readable scene file", output)
-        code, output = self.zen("render", windows_path(self.scene), "--frames", "0", "--size", "64x64")
+        code, output = self.tool.run("render", windows_path(self.scene), "--frames", "0", "--size", "64x64")
         self.assertEqual(code, 2, output)
         self.assertIn("usage: zen render SCENE.STR", output)
 

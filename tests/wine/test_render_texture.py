@@ -6,16 +6,11 @@ a wall is measured at 0 pixels and one before it is seen, lens reflections lie o
 through the screen centre and fade towards the edge, and the wave normal map is drawn."""
 import os
 import re
-import shutil
-import subprocess
 import sys
-import tempfile
 import unittest
-from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import WineHarness, missing  # noqa: E402
-from test_render import read_bmp, windows_path  # noqa: E402
+from screen_reading import ZenUnderWine, windows_path  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows"))
@@ -32,42 +27,29 @@ def is_red(pixel):
     return pixel[0] > 150 and pixel[1] < 60 and pixel[2] < 60
 
 
+# The scenes drawn at a step of 0.04 s, with their frame counts.
+SCENES = {"Reflection": 3, "Refraction": 3, "Cube": 3, "Flares": 5, "LensIn": 3, "LensEdge": 3, "LensOut": 3,
+          "Waves": 3}
+
+
 class RenderTexture(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        build = Path(BUILD_DIR).resolve()
-        cls.zen_exe = next((p for p in (build / "tools" / "zen.exe", build / "zen.exe") if p.exists()), None)
-        if cls.zen_exe is None:
-            missing("zen.exe is not built")
-        cls.folder = Path(tempfile.mkdtemp(prefix="render-texture-", dir=build))
-        cls.wine = WineHarness(BUILD_DIR)
-        cls.wine.open()
-        code, output = cls.zen("scene", "rtt-test", windows_path(cls.folder))
+        cls.tool = ZenUnderWine(BUILD_DIR, "render-texture-")
+        code, output = cls.tool.run("scene", "rtt-test", windows_path(cls.tool.folder))
         if code != 0:
+            cls.tool.close()
             raise RuntimeError(f"the render-to-texture scenes were not made: {output}")
+        cls.tool.draw({name: [cls.tool.folder / f"{name}.STR", "--frames", str(frames), "--size", f"{WIDTH}x{HEIGHT}",
+                              "--step", "0.04"] for name, frames in SCENES.items()})
 
     @classmethod
     def tearDownClass(cls):
-        cls.wine.close()
-        shutil.rmtree(cls.folder, ignore_errors=True)
+        cls.tool.close()
 
-    @classmethod
-    def zen(cls, *arguments, timeout=180):
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run(["wine", str(cls.zen_exe), *arguments], env=cls.wine.env, stdout=out,
-                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
-            out.seek(0)
-            return code, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
-
-    def render(self, name, frames=3):
-        shot, log = self.folder / f"{name}.bmp", self.folder / f"{name}.log"
-        code, output = self.zen("render", windows_path(self.folder / f"{name}.STR"), "--frames", str(frames),
-                                "--size", f"{WIDTH}x{HEIGHT}", "--step", "0.04", "--shot", windows_path(shot),
-                                "--log", windows_path(log))
-        self.assertEqual(code, 0, output)
-        width, height, rows = read_bmp(shot)
-        self.assertEqual((width, height), (WIDTH, HEIGHT))
-        lines = log.read_bytes().decode("cp1251").replace("\r\n", "\n").splitlines()
+    def render(self, name):
+        rows, lines, output = self.tool.picture(name)
+        self.assertEqual((len(rows[0]), len(rows)), (WIDTH, HEIGHT))
         self.assertFalse([line for line in lines if line.startswith(("ERROR", "CRITICAL"))], lines)
         return rows, output
 
@@ -114,7 +96,7 @@ class RenderTexture(unittest.TestCase):
                             f"{what} at {(column, row)}: {actual}")
 
     def test_a_flare_behind_the_wall_is_not_seen_and_one_before_it_is(self):
-        rows, output = self.render("Flares", frames=5)
+        rows, output = self.render("Flares")
         counts = dict(re.findall(r"flare (\w+): (\d+) pixels", output))
         self.assertEqual(counts.get("Hidden"), "0", output)
         self.assertGreater(int(counts.get("Shown", "0")), 400, output)

@@ -40,7 +40,9 @@ class SceneGallery(unittest.TestCase):
         cls.wine.open()
         with tempfile.TemporaryFile() as out:
             code = subprocess.run(["wine", str(cls.zen_exe), "--log", windows_path(cls.folder / "gallery.log"),
-                                   "content", "gallery", windows_path(cls.folder), "--size", f"{WIDTH}x{HEIGHT}"],
+                                   "content", "gallery", windows_path(cls.folder), "--size", f"{WIDTH}x{HEIGHT}",
+                                   # The scene the build packed, rather than building it again.
+                                   "--media", windows_path(build / "content" / "Media.rar2")],
                                   env=cls.wine.env, stdout=out, stderr=subprocess.STDOUT, timeout=900).returncode
             out.seek(0)
             cls.output = out.read().decode("utf-8", "replace")

@@ -9,6 +9,7 @@
 #include "engine/core/FileMessageOutput.h"
 #include "engine/core/MessageLog.h"
 #include "engine/core/Ptr.h"
+#include "zen/BatchList.h"
 #include "zen/CommandTable.h"
 
 namespace zen::tool {
@@ -26,34 +27,6 @@ CommandRegistration s_batch({"batch", "", "LIST",
 // a larger one is a mistake (or not a list at all).
 constexpr size_t kMaxLineLength = 64 * 1024;
 constexpr size_t kMaxLines = 100000;
-
-// The words of a line; false (after saying why) when a quote is left open.
-bool SplitWords(const std::string& line, size_t number, std::vector<std::string>& words)
-{
-    words.clear();
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        if (i == line.size())
-            break;
-        std::string word;
-        if (line[i] == '"') {
-            const size_t end = line.find('"', i + 1);
-            if (end == std::string::npos) {
-                std::fprintf(stderr, "zen: line %zu of the list leaves a quote open\n", number);
-                return false;
-            }
-            word = line.substr(i + 1, end - i - 1);
-            i = end + 1;
-        } else {
-            while (i < line.size() && line[i] != ' ' && line[i] != '\t')
-                word += line[i++];
-        }
-        words.push_back(word);
-    }
-    return true;
-}
 
 // One line's command, with its own log when it names one.
 int RunLine(std::vector<std::string> words, size_t number)
@@ -111,7 +84,9 @@ int RunBatch(const std::vector<std::string>& arguments)
         }
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        const bool split = SplitWords(line, number, words);
+        const bool split = SplitBatchLine(line, words);
+        if (!split)
+            std::fprintf(stderr, "zen: line %zu of the list leaves a quote open\n", number);
         if (split && (words.empty() || words[0][0] == '#'))
             continue;
         ++ran;
