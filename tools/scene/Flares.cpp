@@ -7,7 +7,6 @@
 #include "engine/anim/ColorAnimation.h"
 #include "engine/anim/ColorKeyframe.h"
 #include "engine/anim/FlareColorController.h"
-#include "engine/anim/LensFlareColorController.h"
 #include "engine/core/MessageLog.h"
 #include "engine/scene/Flare.h"
 #include "engine/scene/LensFlares.h"
@@ -49,21 +48,36 @@ Ptr<Image> Flares::GlowPicture(const char* fileName)
 {
     const int s = kGlowSize;
     art::Canvas canvas(s, s);
+    // A ray along the axis `along`, `across` off it: a few texels wide at the core, narrowing
+    // and fading to nothing at the picture's edge, so it still spans several pixels where the
+    // sprite is drawn at a tenth of the screen.
+    auto ray = [](float along, float across) {
+        const float reach = std::abs(along);
+        const float width = 0.012f + 0.03f * (1.0f - reach);
+        const float fade = (1.0f - reach) * (1.0f - reach);
+        return fade * std::exp(-(across * across) / (width * width));
+    };
     canvas.Shade([&](art::Vec2 c, Color) {
         const float dx = (c.x - 0.5f * s) / (0.5f * s), dy = (c.y - 0.5f * s) / (0.5f * s);
         const float r = std::sqrt(dx * dx + dy * dy);
-        const float core = std::exp(-r * r * 28.0f);
-        const float halo = 0.45f * std::exp(-r * 5.0f);
-        const float rays = 0.35f * (std::exp(-std::abs(dx) * 60.0f) + std::exp(-std::abs(dy) * 60.0f)) * (1.0f - r);
-        const float edge = 1.0f - art::SmoothStep(0.85f, 1.0f, r);
-        return Color(1, 1, 1, std::clamp((core + halo + std::max(0.0f, rays)) * edge, 0.0f, 1.0f));
+        if (r >= 1.0f)
+            return Color(1, 1, 1, 0);
+        const float core = std::exp(-r * r / (0.07f * 0.07f));
+        const float halo = 0.38f * std::exp(-r / 0.16f) + 0.14f * std::exp(-r * r / (0.42f * 0.42f));
+        // Four long rays on the axes, four shorter, fainter ones between them.
+        const float u = (dx + dy) * 0.70710678f, v = (dx - dy) * 0.70710678f;
+        const float rays = 0.55f * (ray(dx, dy) + ray(dy, dx)) + 0.22f * (ray(u * 1.5f, v) + ray(v * 1.5f, u));
+        const float edge = 1.0f - art::SmoothStep(0.8f, 1.0f, r);
+        // White throughout: the flare's colour tints it, and blending adds colour times alpha,
+        // so nothing darkens what lies behind, not even at the filtered edges.
+        return Color(1, 1, 1, std::clamp((core + halo + rays) * edge, 0.0f, 1.0f));
     });
     return canvas.ToImage(Image::kR8G8B8A8, String(fileName));
 }
 
 Ptr<Image> Flares::GhostPicture(const char* fileName)
 {
-    const int s = kGlowSize;
+    const int s = 128;
     art::Canvas canvas(s, s);
     canvas.Shade([&](art::Vec2 c, Color) {
         const float dx = (c.x - 0.5f * s) / (0.5f * s), dy = (c.y - 0.5f * s) / (0.5f * s);
@@ -121,17 +135,13 @@ Result Flares::Add(SceneNode& sky, SceneNode& rotor, Texture* glow, Texture* gho
     // hides it while its beam points away, so it flares as the beam sweeps towards the camera,
     // brightest as it passes.
     const art::Color w = NightLight::kLamplight;
-    std::vector<std::pair<float, Vector4>> lampKeys, ghostKeys;
+    std::vector<std::pair<float, Vector4>> lampKeys;
     constexpr int kKeys = 48;
     for (int k = 0; k <= kKeys; ++k) {
         const float t = static_cast<float>(k) / kKeys;
         const float level = BeamPass(t);
         lampKeys.push_back({t, {w.r, w.g, w.b, std::min(1.0f, 0.2f + 0.8f * level)}});
-        // The ghosts only while the beam is nearly on the lens.
-        const float ghostLevel = std::max(0.0f, (level - 0.45f) / 0.55f);
-        ghostKeys.push_back({t, {w.r, w.g * 0.95f, w.b * 1.1f, 0.45f * ghostLevel}});
     }
-    Ptr<Flare> lamp;
     for (const float ahead : {kLensReach, -kLensReach}) {
         Ptr<Flare> flare = new Flare();
         flare->SetName(String(ahead > 0 ? "LampFlareAhead" : "LampFlareBehind"));
@@ -144,23 +154,41 @@ Result Flares::Add(SceneNode& sky, SceneNode& rotor, Texture* glow, Texture* gho
             flare->SetController(swell.Get()) != kSuccess || flare->SetEffect(glowEffect.Get()) != kSuccess ||
             rotor.AttachChild(flare.Get()) != kSuccess)
             return kFailure;
-        if (!lamp)
-            lamp = flare;
     }
 
-    Ptr<LensFlares> ghosts = new LensFlares();
-    ghosts->SetName(String("LampGhosts"));
-    ghosts->SetCount(5);
-    ghosts->SetSize(0.16f);
-    ghosts->SetColor(ghostKeys[0].second);
-    ghosts->SetSource(lamp.Get());
-    Ptr<LensFlareColorController> ghostSwell = new LensFlareColorController();
-    ghostSwell->SetName(String("LampGhostSwell"));
-    if (Loop(*ghostSwell, "LampGhostPulse", ghostKeys, kBeamTurn) != kSuccess ||
-        ghosts->SetController(ghostSwell.Get()) != kSuccess || ghosts->SetEffect(ghostEffect.Get()) != kSuccess ||
-        rotor.AttachChild(ghosts.Get()) != kSuccess) {
-        Error("Не удалось добавить блики лампы.");
-        return kFailure;
+    // The ghosts of each beam: cast by a small bright eye where the beam leaves the lens (so
+    // they go when the tower or the lamp hides it) and only while that beam points at the
+    // camera. A lens ghost takes the lamp's colour, a little cooler.
+    struct Beam {
+        const char* beam;
+        const char* eye;
+        const char* ghosts;
+        float ahead;
+    } beams[] = {{"BeamAhead", "LampEyeAhead", "LampGhostsAhead", kLensReach},
+                 {"BeamBehind", "LampEyeBehind", "LampGhostsBehind", -kLensReach}};
+    for (const Beam& b : beams) {
+        auto* aim = static_cast<Node*>(rotor.FindByName(String(b.beam)));
+        if (!aim) {
+            Error("Нет луча [%s] для бликов лампы.", b.beam);
+            return kFailure;
+        }
+        Ptr<Flare> eye = new Flare();
+        eye->SetName(String(b.eye));
+        eye->SetColor({w.r, w.g, w.b, 1});
+        eye->SetSize(0.5f);
+        eye->LocalTransform().SetTranslation({0, 0, b.ahead});
+        Ptr<LensFlares> ghosts = new LensFlares();
+        ghosts->SetName(String(b.ghosts));
+        ghosts->SetCount(5);
+        ghosts->SetSize(0.16f);
+        ghosts->SetColor({w.r, w.g * 0.95f, std::min(1.0f, w.b * 1.1f), 0.45f});
+        ghosts->SetSource(eye.Get());
+        ghosts->SetAimNode(aim);
+        if (eye->SetEffect(glowEffect.Get()) != kSuccess || rotor.AttachChild(eye.Get()) != kSuccess ||
+            ghosts->SetEffect(ghostEffect.Get()) != kSuccess || rotor.AttachChild(ghosts.Get()) != kSuccess) {
+            Error("Не удалось добавить блики лампы.");
+            return kFailure;
+        }
     }
     return kSuccess;
 }

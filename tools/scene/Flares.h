@@ -18,8 +18,9 @@ namespace zen::scene {
 // beam sweeps past, and the ghosts the lamp leaves in the camera's lens while it does.
 class Flares {
 public:
-    static constexpr int kGlowSize = 128;
-    // A soft round glow with four faint rays (white, the flare's colour tints it), with alpha.
+    static constexpr int kGlowSize = 256;
+    // A soft core and halo with four long rays and four short ones, white with the glow in
+    // alpha (the flare's colour tints it).
     static Ptr<Image> GlowPicture(const char* fileName);
     // A lens ghost: a faint disc with a brighter rim, with alpha.
     static Ptr<Image> GhostPicture(const char* fileName);

@@ -26,6 +26,7 @@
 #include "tools/scene/Cottage.h"
 #include "tools/scene/Flares.h"
 #include "tools/scene/Headland.h"
+#include "tools/scene/Mist.h"
 #include "tools/scene/NightLight.h"
 #include "tools/scene/Shots.h"
 #include "tools/scene/Spray.h"
@@ -159,6 +160,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Texture* droplet = materials.Add("spray.tga", &Spray::Picture);
     Texture* glow = materials.Add("glow.tga", &Flares::GlowPicture);
     Texture* ghost = materials.Add("ghost.tga", &Flares::GhostPicture);
+    Texture* mist = materials.Add("mist.tga", &Mist::Picture);
     if (materials.Failed())
         return kFailure;
 
@@ -350,6 +352,9 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     }
     if (Boat::Add(*world, iron, glow) != kSuccess)
         return kFailure;
+    // The boat and its lights lie on the water, so the sea mirrors them under it.
+    if (auto* boat = static_cast<Node*>(world->FindByName(String("Boat"))))
+        (void)mirrored->Nodes().Add(boat);
 
     // The keeper's cottage, turned a little towards the tower.
     {
@@ -367,6 +372,10 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)world->AttachChild(cottage.Get());
     }
 
+    if (Mist::Add(*world, mist) != kSuccess) {
+        Error("Не удалось добавить туман.");
+        return kFailure;
+    }
     if (Spray::Add(*world, droplet) != kSuccess) {
         Error("Не удалось добавить брызги.");
         return kFailure;

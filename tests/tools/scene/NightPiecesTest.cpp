@@ -67,6 +67,45 @@ TEST(LampFlares, PeakAsEachBeamPasses)
         EXPECT_NEAR(Flares::BeamPass(c.phase), c.level, 1e-4f) << c.phase;
 }
 
+// The flares' glow read where it is drawn: a solid core, rays several texels wide that stand
+// well above the space between them and fade out before the edge, white wherever it shows (the
+// flare's colour tints it; blending adds colour times alpha, so no edge can darken the sky).
+TEST(LampFlares, GlowHasACoreAndWideFadingRays)
+{
+    const Ptr<Image> glow = Flares::GlowPicture("glow.tga");
+    ASSERT_TRUE(glow);
+    const int s = static_cast<int>(glow->Width());
+    auto alpha = [&](float radius, float degrees, float offTexels = 0) {
+        const float a = degrees * 3.14159265f / 180.0f;
+        const float x = 0.5f * s + radius * 0.5f * s * std::cos(a) - offTexels * std::sin(a);
+        const float y = 0.5f * s + radius * 0.5f * s * std::sin(a) + offTexels * std::cos(a);
+        return static_cast<int>(glow->Data()[(static_cast<size_t>(y) * static_cast<size_t>(s) + static_cast<size_t>(x)) * 4 + 3]);
+    };
+    EXPECT_GE(alpha(0, 0), 250);
+    const struct {
+        float radius;
+        int minRay, maxBetween;  // On a long ray; at 22.5 degrees, between rays.
+    } rings[] = {{0.3f, 90, 40}, {0.5f, 45, 15}};
+    for (const auto& ring : rings) {
+        SCOPED_TRACE(ring.radius);
+        for (const float axis : {0.0f, 90.0f, 180.0f, 270.0f}) {
+            EXPECT_GE(alpha(ring.radius, axis), ring.minRay);
+            // Three texels off the ray's line still most of its brightness: several pixels wide.
+            EXPECT_GE(alpha(ring.radius, axis, 3), alpha(ring.radius, axis) / 2);
+        }
+        EXPECT_LE(alpha(ring.radius, 22.5f), ring.maxBetween);
+        EXPECT_GT(alpha(ring.radius, 45.0f), alpha(ring.radius, 22.5f));  // The short rays.
+    }
+    // The rays fade out towards the rim.
+    EXPECT_LT(alpha(0.7f, 0), alpha(0.5f, 0) / 2);
+    EXPECT_EQ(alpha(0.98f, 0), 0);
+    for (size_t i = 0; i < static_cast<size_t>(s) * static_cast<size_t>(s); ++i) {
+        if (glow->Data()[i * 4 + 3] > 0) {
+            ASSERT_EQ(glow->Data()[i * 4] + glow->Data()[i * 4 + 1] + glow->Data()[i * 4 + 2], 3 * 255) << i;
+        }
+    }
+}
+
 // The boat's loop stays out at sea: over deep water, well away from the headland, all the way.
 TEST(Boat, SailsOnlyOverDeepWater)
 {
