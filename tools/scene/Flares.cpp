@@ -21,8 +21,9 @@ using art::Color;
 
 constexpr double kBeamTurn = 12.0;  // Seconds per turn of the lamp (its two beams).
 constexpr float kMoonDistance = 1900.0f;
-// How far in front of the lamp's centre a beam leaves the lens (the lamp is 0.55 m round).
-constexpr float kLensReach = 0.8f;
+// How far in front of the lamp's centre the flares sit along each beam: just outside the
+// lantern's glass (1.9 m round), which would otherwise hide them from every measurement.
+constexpr float kLensReach = 2.1f;
 
 Ptr<SpriteEffect> GlowEffect(const char* name, Texture* texture)
 {

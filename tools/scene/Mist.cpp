@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/Triangles.h"
@@ -25,7 +26,7 @@ Ptr<Image> Mist::Picture(const char* fileName)
         const float d = std::hypot(u - 0.5f, v - 0.5f) * kSize;
         const float reach = 1.0f - art::SmoothStep(130.0f, 245.0f, d);
         const float n = patches.Fractal(u, v, 4);
-        const float density = std::pow(std::clamp((n - 0.38f) * 2.4f, 0.0f, 1.0f), 1.4f) * reach;
+        const float density = std::pow(std::clamp((n - 0.5f) * 3.2f, 0.0f, 1.0f), 1.3f) * reach;
         return art::Color(0.62f, 0.68f, 0.80f, density);
     });
     return canvas.ToImage(Image::kR8G8B8A8, String(fileName));
@@ -40,9 +41,9 @@ Result Mist::Add(SceneNode& parent, Texture* mist)
     const struct {
         const char* name;
         float height, opacity, turnSeconds, turns;
-    } layers[] = {{"MistLow", 0.6f, 0.42f, 900.0f, 1.0f},
-                  {"MistMiddle", 2.2f, 0.3f, 1300.0f, -1.0f},
-                  {"MistHigh", 4.5f, 0.18f, 1700.0f, 1.0f}};
+    } layers[] = {{"MistLow", 0.6f, 0.3f, 900.0f, 1.0f},
+                  {"MistMiddle", 2.2f, 0.2f, 1300.0f, -1.0f},
+                  {"MistHigh", 4.5f, 0.12f, 1700.0f, 1.0f}};
     for (const auto& layer : layers) {
         Ptr<TextureEffect> look = new TextureEffect();
         look->SetName(String((std::string(layer.name) + "Effect").c_str()));

@@ -6,12 +6,16 @@
 #include <set>
 #include <string>
 
+#include "support/EngineScope.h"
 #include "support/TempFolder.h"
 #include "support/ToolRun.h"
+#include "engine/anim/RenderScreenspaceReflectTextureController.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/scene/Boat.h"
 #include "tools/scene/Flares.h"
 #include "tools/scene/Headland.h"
+#include "tools/scene/LighthouseScene.h"
+#include "tools/scene/Mist.h"
 #include "tools/scene/NightLight.h"
 
 namespace zen::scene {
@@ -104,6 +108,50 @@ TEST(LampFlares, GlowHasACoreAndWideFadingRays)
             ASSERT_EQ(glow->Data()[i * 4] + glow->Data()[i * 4 + 1] + glow->Data()[i * 4 + 2], 3 * 255) << i;
         }
     }
+}
+
+// The mist lies in patches, not as a wash, and fades out well inside its layer, so no edge of
+// the layer shows on the water.
+TEST(Mist, PatchesFadeOutBeforeTheLayersEdge)
+{
+    const Ptr<Image> mist = Mist::Picture("mist.tga");
+    ASSERT_TRUE(mist);
+    const int s = static_cast<int>(mist->Width());
+    int inner = 0, misty = 0, thick = 0;
+    for (int y = 0; y < s; ++y)
+        for (int x = 0; x < s; ++x) {
+            const int a = mist->Data()[(static_cast<size_t>(y) * static_cast<size_t>(s) + static_cast<size_t>(x)) * 4 + 3];
+            const float metres = std::hypot(x + 0.5f - 0.5f * s, y + 0.5f - 0.5f * s) / s * Mist::kSize;
+            if (metres >= 245.0f) {
+                ASSERT_EQ(a, 0) << x << "," << y;
+            } else if (metres < 120.0f) {
+                ++inner;
+                misty += a > 8;
+                thick += a > 128;
+            }
+        }
+    EXPECT_GT(misty, inner / 5);
+    EXPECT_LT(misty, inner * 4 / 5);
+    EXPECT_GT(thick, 0);
+}
+
+// The sea's planar reflection draws the boat with its lights, and the headland and the tower.
+TEST(ShippedScene, TheSeaMirrorsTheBoatAndItsLights)
+{
+    test::EngineScope engine;
+    Ptr<SceneNode> root;
+    std::vector<Ptr<Image>> pictures;
+    ASSERT_EQ(LighthouseScene::Build(root, pictures, nullptr, nullptr), kSuccess);
+    Array<Object*> found;
+    root->CollectByType(&RenderScreenspaceReflectTextureController::TYPE, found);
+    ASSERT_EQ(found.Count(), 1u);
+    const NodeList& mirrored = static_cast<RenderScreenspaceReflectTextureController*>(found[0])->Nodes();
+    std::set<std::string> names;
+    for (uint32_t i = 0; i < mirrored.Count(); ++i)
+        names.insert(mirrored.Get(i)->Name().Std());
+    EXPECT_EQ(names, (std::set<std::string>{"Boat", "Headland", "Lighthouse"}));
+    for (const char* light : {"BoatMasthead", "BoatPort", "BoatStarboard", "BoatWheelhouse"})
+        EXPECT_TRUE(root->FindByName(String("Boat")) && root->FindByName(String("Boat"))->FindByName(String(light))) << light;
 }
 
 // The boat's loop stays out at sea: over deep water, well away from the headland, all the way.
