@@ -22,7 +22,7 @@ using art::Color;
 constexpr double kBeamTurn = 12.0;  // Seconds per turn of the lamp (its two beams).
 constexpr float kMoonDistance = 1900.0f;
 // How far in front of the lamp's centre the flares sit along each beam: just outside the
-// lantern's glass (1.9 m round), which would otherwise hide them from every measurement.
+// lantern's glass (1.9 m round), whose depth would otherwise hide them.
 constexpr float kLensReach = 2.1f;
 
 Ptr<SpriteEffect> GlowEffect(const char* name, Texture* texture)
@@ -117,7 +117,7 @@ Result Flares::Loop(AnimationController& controller, const char* animationName,
     return kSuccess;
 }
 
-Result Flares::Add(SceneNode& sky, SceneNode& rotor, Texture* glow, Texture* ghost)
+Result Flares::Add(SceneNode& sky, SceneNode& rotor, SceneNode& beams, Texture* glow, Texture* ghost)
 {
     Ptr<SpriteEffect> glowEffect = GlowEffect("FlareEffect", glow);
     Ptr<SpriteEffect> ghostEffect = GlowEffect("GhostEffect", ghost);
@@ -157,36 +157,29 @@ Result Flares::Add(SceneNode& sky, SceneNode& rotor, Texture* glow, Texture* gho
             return kFailure;
     }
 
-    // The ghosts of each beam: cast by a small bright eye where the beam leaves the lens (so
-    // they go when the tower or the lamp hides it) and only while that beam points at the
-    // camera. A lens ghost takes the lamp's colour, a little cooler.
-    struct Beam {
+    // The ghosts of each beam: cast by that beam's flare (so they go when the tower hides it)
+    // and only while the beam points at the camera. A lens ghost takes the lamp's colour, a
+    // little cooler.
+    const struct {
         const char* beam;
-        const char* eye;
+        const char* flare;
         const char* ghosts;
-        float ahead;
-    } beams[] = {{"BeamAhead", "LampEyeAhead", "LampGhostsAhead", kLensReach},
-                 {"BeamBehind", "LampEyeBehind", "LampGhostsBehind", -kLensReach}};
-    for (const Beam& b : beams) {
-        auto* aim = static_cast<Node*>(rotor.FindByName(String(b.beam)));
-        if (!aim) {
-            Error("Нет луча [%s] для бликов лампы.", b.beam);
+    } lenses[] = {{"BeamAhead", "LampFlareAhead", "LampGhostsAhead"}, {"BeamBehind", "LampFlareBehind", "LampGhostsBehind"}};
+    for (const auto& lens : lenses) {
+        auto* aim = static_cast<Node*>(beams.FindByName(String(lens.beam)));
+        auto* source = static_cast<Node*>(rotor.FindByName(String(lens.flare)));
+        if (!aim || !source) {
+            Error("Нет луча [%s] для бликов лампы.", lens.beam);
             return kFailure;
         }
-        Ptr<Flare> eye = new Flare();
-        eye->SetName(String(b.eye));
-        eye->SetColor({w.r, w.g, w.b, 1});
-        eye->SetSize(0.5f);
-        eye->LocalTransform().SetTranslation({0, 0, b.ahead});
         Ptr<LensFlares> ghosts = new LensFlares();
-        ghosts->SetName(String(b.ghosts));
+        ghosts->SetName(String(lens.ghosts));
         ghosts->SetCount(5);
         ghosts->SetSize(0.16f);
         ghosts->SetColor({w.r, w.g * 0.95f, std::min(1.0f, w.b * 1.1f), 0.45f});
-        ghosts->SetSource(eye.Get());
+        ghosts->SetSource(source);
         ghosts->SetAimNode(aim);
-        if (eye->SetEffect(glowEffect.Get()) != kSuccess || rotor.AttachChild(eye.Get()) != kSuccess ||
-            ghosts->SetEffect(ghostEffect.Get()) != kSuccess || rotor.AttachChild(ghosts.Get()) != kSuccess) {
+        if (ghosts->SetEffect(ghostEffect.Get()) != kSuccess || rotor.AttachChild(ghosts.Get()) != kSuccess) {
             Error("Не удалось добавить блики лампы.");
             return kFailure;
         }

@@ -25,9 +25,10 @@ public:
     // A lens ghost: a faint disc with a brighter rim, with alpha.
     static Ptr<Image> GhostPicture(const char* fileName);
 
-    // Adds the moon's flare to `sky`, and the lamp's flares and lens ghosts to `rotor`, the node
-    // that turns the beams (its origin the lamp's centre, the beams along +z and -z).
-    [[nodiscard]] static Result Add(SceneNode& sky, SceneNode& rotor, Texture* glow, Texture* ghost);
+    // Adds the moon's flare to `sky`, and the lamp's flares and lens ghosts to `rotor`, a node
+    // turning with the beams (its origin the lamp's centre, the beams along +z and -z); the
+    // ghosts aim along the beam meshes "BeamAhead" and "BeamBehind" found under `beams`.
+    [[nodiscard]] static Result Add(SceneNode& sky, SceneNode& rotor, SceneNode& beams, Texture* glow, Texture* ghost);
 
     // A repeating colour track of `controller` (already made, of the kind its owner needs):
     // `keys` as (time 0-1, colour), one pass every `period` seconds.

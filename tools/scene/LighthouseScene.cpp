@@ -344,10 +344,21 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         behind->LocalTransform().SetRotation(Quaternion{0, 1, 0, 0});
         (void)rotor->AttachChild(ahead.Get());
         (void)rotor->AttachChild(behind.Get());
-        if (Flares::Add(*world, *rotor, glow, ghost) != kSuccess)
+        // The flares turn with the beams on a rotor of their own outside the lighthouse, so
+        // the sea's mirrored picture (which draws the lighthouse) never measures them: their
+        // visible pixels are those of the frame itself.
+        Ptr<SceneNode> flareRotor = new SceneNode();
+        flareRotor->SetName(String("LampFlareRotor"));
+        const Vector3 lampAt = towerBase + Vector3{0, Tower::kLampHeight, 0};
+        flareRotor->LocalTransform().SetTranslation(lampAt);
+        Ptr<NodeAnimation> flareSpin = model::KeyframePath::Spin("LampFlareSpin", {0, 1, 0}, 1.0f, lampAt);
+        if (flareRotor->SetController(model::KeyframePath::Play("LampFlareTurn", flareSpin.Get(), 12.0, true).Get()) !=
+                kSuccess ||
+            Flares::Add(*world, *flareRotor, *rotor, glow, ghost) != kSuccess)
             return kFailure;
         (void)lighthouse->AttachChild(rotor.Get());
         (void)world->AttachChild(lighthouse.Get());
+        (void)world->AttachChild(flareRotor.Get());
         (void)mirrored->Nodes().Add(lighthouse.Get());
     }
     if (Boat::Add(*world, iron, glow) != kSuccess)
