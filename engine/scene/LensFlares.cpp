@@ -7,6 +7,7 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/Flare.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Vector2Buffer.h"
 
@@ -22,6 +23,10 @@ constexpr float kShrink = 0.7f;
 constexpr float kDepthInNears = 1.5f;
 // The part of the screen, from the edge inward, over which the reflections fade.
 constexpr float kFadeBand = 0.25f;
+// A source that shines one way dazzles the lens only near its axis: fully within about 4
+// degrees of it, not at all beyond 15 (cosines).
+constexpr float kAimFull = 0.9976f;
+constexpr float kAimNone = 0.9659f;
 
 }  // namespace
 
@@ -40,6 +45,16 @@ float LensFlares::Fade(float sourceX, float sourceY)
         return 0;
     const float fade = (1 - edge) / kFadeBand;
     return fade > 1 ? 1 : fade;
+}
+
+float LensFlares::Aim(float cosine)
+{
+    if (!(cosine > kAimNone))
+        return 0;
+    if (cosine >= kAimFull)
+        return 1;
+    const float t = (cosine - kAimNone) / (kAimFull - kAimNone);
+    return t * t * (3 - 2 * t);
 }
 
 void LensFlares::Update(double time)
@@ -68,6 +83,18 @@ void LensFlares::Rebuild(const Camera& camera)
         return;
     const float sx = cx / cw, sy = cy / cw;
     m_fade = Fade(sx, sy);
+    // A flare source the last measured frame showed nothing of is hidden: no reflections.
+    const Renderer* renderer = Renderer::Current();
+    if (m_links[0]->IsDerivedFrom(&Flare::TYPE) && renderer && renderer->GetCapabilities().occlusionQuery &&
+        static_cast<const Flare*>(m_links[0].Get())->VisiblePixels() == 0)
+        m_fade = 0;
+    if (const Node* aim = m_links[1].Get()) {
+        const Vector3 axis = aim->WorldTransform().ApplyToVector(Vector3{0, 0, 1});
+        const Vector3 eye = camera.Position();
+        const Vector3 toEye{eye.x - p.x, eye.y - p.y, eye.z - p.z};
+        const float lengths = std::sqrt(axis.Dot(axis) * toEye.Dot(toEye));
+        m_fade *= lengths > 0 ? Aim(axis.Dot(toEye) / lengths) : 0.0f;
+    }
     if (m_fade <= 0)
         return;
     if (!Vertices() || Vertices()->GetCount() != kMaxReflections * 6u) {

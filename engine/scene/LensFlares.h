@@ -16,7 +16,11 @@ class Camera;
 // near plane, so they cover what the scene drew.
 // Stream form after the geometry node, as one group: count (int32, 0-8), colour (4 x float32),
 // size (float32, the first reflection's height as a fraction of the screen height), then eight
-// links: the source node, then seven further nodes kept for the reflections' own use (null).
+// links: the source node, the aim node (may be null), then six further nodes kept for the
+// reflections' own use (null).
+// A source that is a flare casts nothing while the last occlusion measurement saw none of it
+// (where the device measures). With an aim node the source shines along that node's +z axis
+// (a lamp's beam): the reflections show only while the camera lies near that axis.
 class LensFlares : public GeometryNode {
     ZEN_DECLARE_CLASS
 
@@ -43,12 +47,17 @@ public:
     void SetSize(float size) { m_size = size; }
     Node* Source() const { return m_links[0].Get(); }
     void SetSource(Node* source) { m_links[0] = source; }
+    Node* AimNode() const { return m_links[1].Get(); }
+    void SetAimNode(Node* aim) { m_links[1] = aim; }
 
     // The screen position (x, y in -1..1 when on screen) of reflection `index` of `count` for
     // a source at `source`, and its fade for that source position (1 well inside the screen,
     // 0 at and beyond the edge).
     static void ReflectionCentre(float sourceX, float sourceY, int32_t index, int32_t count, float& x, float& y);
     static float Fade(float sourceX, float sourceY);
+    // How much a source aimed along an axis dazzles a camera seen at `cosine` of the angle
+    // off that axis: 1 near the axis, easing to 0 about fifteen degrees off.
+    static float Aim(float cosine);
     // The fade the last Update found (0 without a source in view).
     float CurrentFade() const { return m_fade; }
 

@@ -136,6 +136,34 @@ TEST_F(Flares, WithoutVerticesNothingIsDrawn)
     EXPECT_TRUE(Lines({"Draw"}).empty());
 }
 
+// A lamp's ghosts: cast only while its beam (the aim node's +z) points near the camera, and not
+// while the source flare is hidden from the last occlusion measurement.
+TEST_F(Flares, AimedGhostsShowOnlyAlongTheBeamAndWhileTheSourceIsSeen)
+{
+    const struct {
+        float degrees;  // The beam's turn away from the camera, about y.
+        bool occlusion;
+        uint32_t seen;  // The source's visible pixels.
+        float fade;
+    } cases[] = {{0, false, 0, 1},    {3, false, 0, 1},    {9, false, 0, 0.77f}, {16, false, 0, 0},
+                 {180, false, 0, 0},  {0, true, 40, 1},    {0, true, 0, 0},      {9, true, 1, 0.77f}};
+    for (const auto& c : cases) {
+        Caps(false, c.occlusion);
+        Ptr<Flare> eye = MakeFlare({0, 0, 50}, 1.0f);
+        eye->Query()->SetVisiblePixels(c.seen);
+        // The beam starts pointing back at the camera (-z) and turns about y.
+        Ptr<SceneNode> beam = new SceneNode();
+        const float half = (180.0f + c.degrees) * 0.5f * 3.14159265f / 180.0f;
+        beam->LocalTransform().SetRotation(Quaternion{0, std::sin(half), 0, std::cos(half)});
+        beam->UpdateState(0.0, true);
+        Ptr<LensFlares> ghosts = new LensFlares();
+        ghosts->SetSource(eye.Get());
+        ghosts->SetAimNode(beam.Get());
+        ghosts->UpdateState(0.0, true);
+        EXPECT_NEAR(ghosts->CurrentFade(), c.fade, 0.02f) << c.degrees << " degrees, " << c.seen << " pixels";
+    }
+}
+
 TEST_F(Flares, FlareStreamFormComesBack)
 {
     Ptr<Flare> flare = MakeFlare({0, 0, 6}, 3.5f);

@@ -18,15 +18,17 @@ namespace zen::scene {
 // beam sweeps past, and the ghosts the lamp leaves in the camera's lens while it does.
 class Flares {
 public:
-    static constexpr int kGlowSize = 128;
-    // A soft round glow with four faint rays (white, the flare's colour tints it), with alpha.
+    static constexpr int kGlowSize = 256;
+    // A soft core and halo with four long rays and four short ones, white with the glow in
+    // alpha (the flare's colour tints it).
     static Ptr<Image> GlowPicture(const char* fileName);
     // A lens ghost: a faint disc with a brighter rim, with alpha.
     static Ptr<Image> GhostPicture(const char* fileName);
 
-    // Adds the moon's flare to `sky`, and the lamp's flares and lens ghosts to `rotor`, the node
-    // that turns the beams (its origin the lamp's centre, the beams along +z and -z).
-    [[nodiscard]] static Result Add(SceneNode& sky, SceneNode& rotor, Texture* glow, Texture* ghost);
+    // Adds the moon's flare to `sky`, and the lamp's flares and lens ghosts to `rotor`, a node
+    // turning with the beams (its origin the lamp's centre, the beams along +z and -z); the
+    // ghosts aim along the beam meshes "BeamAhead" and "BeamBehind" found under `beams`.
+    [[nodiscard]] static Result Add(SceneNode& sky, SceneNode& rotor, SceneNode& beams, Texture* glow, Texture* ghost);
 
     // A repeating colour track of `controller` (already made, of the kind its owner needs):
     // `keys` as (time 0-1, colour), one pass every `period` seconds.

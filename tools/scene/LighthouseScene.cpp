@@ -26,6 +26,7 @@
 #include "tools/scene/Cottage.h"
 #include "tools/scene/Flares.h"
 #include "tools/scene/Headland.h"
+#include "tools/scene/Mist.h"
 #include "tools/scene/NightLight.h"
 #include "tools/scene/Shots.h"
 #include "tools/scene/Spray.h"
@@ -159,6 +160,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Texture* droplet = materials.Add("spray.tga", &Spray::Picture);
     Texture* glow = materials.Add("glow.tga", &Flares::GlowPicture);
     Texture* ghost = materials.Add("ghost.tga", &Flares::GhostPicture);
+    Texture* mist = materials.Add("mist.tga", &Mist::Picture);
     if (materials.Failed())
         return kFailure;
 
@@ -342,14 +344,28 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         behind->LocalTransform().SetRotation(Quaternion{0, 1, 0, 0});
         (void)rotor->AttachChild(ahead.Get());
         (void)rotor->AttachChild(behind.Get());
-        if (Flares::Add(*world, *rotor, glow, ghost) != kSuccess)
+        // The flares turn with the beams on a rotor of their own outside the lighthouse, so
+        // the sea's mirrored picture (which draws the lighthouse) never measures them: their
+        // visible pixels are those of the frame itself.
+        Ptr<SceneNode> flareRotor = new SceneNode();
+        flareRotor->SetName(String("LampFlareRotor"));
+        const Vector3 lampAt = towerBase + Vector3{0, Tower::kLampHeight, 0};
+        flareRotor->LocalTransform().SetTranslation(lampAt);
+        Ptr<NodeAnimation> flareSpin = model::KeyframePath::Spin("LampFlareSpin", {0, 1, 0}, 1.0f, lampAt);
+        if (flareRotor->SetController(model::KeyframePath::Play("LampFlareTurn", flareSpin.Get(), 12.0, true).Get()) !=
+                kSuccess ||
+            Flares::Add(*world, *flareRotor, *rotor, glow, ghost) != kSuccess)
             return kFailure;
         (void)lighthouse->AttachChild(rotor.Get());
         (void)world->AttachChild(lighthouse.Get());
+        (void)world->AttachChild(flareRotor.Get());
         (void)mirrored->Nodes().Add(lighthouse.Get());
     }
     if (Boat::Add(*world, iron, glow) != kSuccess)
         return kFailure;
+    // The boat and its lights lie on the water, so the sea mirrors them under it.
+    if (auto* boat = static_cast<Node*>(world->FindByName(String("Boat"))))
+        (void)mirrored->Nodes().Add(boat);
 
     // The keeper's cottage, turned a little towards the tower.
     {
@@ -367,6 +383,10 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)world->AttachChild(cottage.Get());
     }
 
+    if (Mist::Add(*world, mist) != kSuccess) {
+        Error("Не удалось добавить туман.");
+        return kFailure;
+    }
     if (Spray::Add(*world, droplet) != kSuccess) {
         Error("Не удалось добавить брызги.");
         return kFailure;

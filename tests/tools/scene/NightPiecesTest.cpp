@@ -6,12 +6,16 @@
 #include <set>
 #include <string>
 
+#include "support/EngineScope.h"
 #include "support/TempFolder.h"
 #include "support/ToolRun.h"
+#include "engine/anim/RenderScreenspaceReflectTextureController.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/scene/Boat.h"
 #include "tools/scene/Flares.h"
 #include "tools/scene/Headland.h"
+#include "tools/scene/LighthouseScene.h"
+#include "tools/scene/Mist.h"
 #include "tools/scene/NightLight.h"
 
 namespace zen::scene {
@@ -65,6 +69,89 @@ TEST(LampFlares, PeakAsEachBeamPasses)
                  {0.0225f, 0.25f + 0.75f * std::exp(-0.5f)}, {0.4775f, 0.25f + 0.75f * std::exp(-0.5f)}};
     for (const auto& c : cases)
         EXPECT_NEAR(Flares::BeamPass(c.phase), c.level, 1e-4f) << c.phase;
+}
+
+// The flares' glow read where it is drawn: a solid core, rays several texels wide that stand
+// well above the space between them and fade out before the edge, white wherever it shows (the
+// flare's colour tints it; blending adds colour times alpha, so no edge can darken the sky).
+TEST(LampFlares, GlowHasACoreAndWideFadingRays)
+{
+    const Ptr<Image> glow = Flares::GlowPicture("glow.tga");
+    ASSERT_TRUE(glow);
+    const int s = static_cast<int>(glow->Width());
+    auto alpha = [&](float radius, float degrees, float offTexels = 0) {
+        const float a = degrees * 3.14159265f / 180.0f;
+        const float x = 0.5f * s + radius * 0.5f * s * std::cos(a) - offTexels * std::sin(a);
+        const float y = 0.5f * s + radius * 0.5f * s * std::sin(a) + offTexels * std::cos(a);
+        return static_cast<int>(glow->Data()[(static_cast<size_t>(y) * static_cast<size_t>(s) + static_cast<size_t>(x)) * 4 + 3]);
+    };
+    EXPECT_GE(alpha(0, 0), 250);
+    const struct {
+        float radius;
+        int minRay, maxBetween;  // On a long ray; at 22.5 degrees, between rays.
+    } rings[] = {{0.3f, 90, 40}, {0.5f, 45, 15}};
+    for (const auto& ring : rings) {
+        SCOPED_TRACE(ring.radius);
+        for (const float axis : {0.0f, 90.0f, 180.0f, 270.0f}) {
+            EXPECT_GE(alpha(ring.radius, axis), ring.minRay);
+            // Three texels off the ray's line still most of its brightness: several pixels wide.
+            EXPECT_GE(alpha(ring.radius, axis, 3), alpha(ring.radius, axis) / 2);
+        }
+        EXPECT_LE(alpha(ring.radius, 22.5f), ring.maxBetween);
+        EXPECT_GT(alpha(ring.radius, 45.0f), alpha(ring.radius, 22.5f));  // The short rays.
+    }
+    // The rays fade out towards the rim.
+    EXPECT_LT(alpha(0.7f, 0), alpha(0.5f, 0) / 2);
+    EXPECT_EQ(alpha(0.98f, 0), 0);
+    for (size_t i = 0; i < static_cast<size_t>(s) * static_cast<size_t>(s); ++i) {
+        if (glow->Data()[i * 4 + 3] > 0) {
+            ASSERT_EQ(glow->Data()[i * 4] + glow->Data()[i * 4 + 1] + glow->Data()[i * 4 + 2], 3 * 255) << i;
+        }
+    }
+}
+
+// The mist lies in patches, not as a wash, and fades out well inside its layer, so no edge of
+// the layer shows on the water.
+TEST(Mist, PatchesFadeOutBeforeTheLayersEdge)
+{
+    const Ptr<Image> mist = Mist::Picture("mist.tga");
+    ASSERT_TRUE(mist);
+    const int s = static_cast<int>(mist->Width());
+    int inner = 0, misty = 0, thick = 0;
+    for (int y = 0; y < s; ++y)
+        for (int x = 0; x < s; ++x) {
+            const int a = mist->Data()[(static_cast<size_t>(y) * static_cast<size_t>(s) + static_cast<size_t>(x)) * 4 + 3];
+            const float metres = std::hypot(x + 0.5f - 0.5f * s, y + 0.5f - 0.5f * s) / s * Mist::kSize;
+            if (metres >= 245.0f) {
+                ASSERT_EQ(a, 0) << x << "," << y;
+            } else if (metres < 120.0f) {
+                ++inner;
+                misty += a > 8;
+                thick += a > 128;
+            }
+        }
+    EXPECT_GT(misty, inner / 5);
+    EXPECT_LT(misty, inner * 4 / 5);
+    EXPECT_GT(thick, 0);
+}
+
+// The sea's planar reflection draws the boat with its lights, and the headland and the tower.
+TEST(ShippedScene, TheSeaMirrorsTheBoatAndItsLights)
+{
+    test::EngineScope engine;
+    Ptr<SceneNode> root;
+    std::vector<Ptr<Image>> pictures;
+    ASSERT_EQ(LighthouseScene::Build(root, pictures, nullptr, nullptr), kSuccess);
+    Array<Object*> found;
+    root->CollectByType(&RenderScreenspaceReflectTextureController::TYPE, found);
+    ASSERT_EQ(found.Count(), 1u);
+    const NodeList& mirrored = static_cast<RenderScreenspaceReflectTextureController*>(found[0])->Nodes();
+    std::set<std::string> names;
+    for (uint32_t i = 0; i < mirrored.Count(); ++i)
+        names.insert(mirrored.Get(i)->Name().Std());
+    EXPECT_EQ(names, (std::set<std::string>{"Boat", "Headland", "Lighthouse"}));
+    for (const char* light : {"BoatMasthead", "BoatPort", "BoatStarboard", "BoatWheelhouse"})
+        EXPECT_TRUE(root->FindByName(String("Boat")) && root->FindByName(String("Boat"))->FindByName(String(light))) << light;
 }
 
 // The boat's loop stays out at sea: over deep water, well away from the headland, all the way.
