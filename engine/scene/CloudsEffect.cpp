@@ -6,7 +6,6 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
-#include "engine/scene/EffectTextures.h"
 #include "engine/scene/Texture.h"
 
 namespace zen {
@@ -103,7 +102,13 @@ void CloudsEffect::Update(double time)
 {
     m_clock.Advance(time);
     ColorEffect::Update(time);
-    EffectTextures::Update(time, {GetEffectTexture()});
+}
+
+void CloudsEffect::UpdateTextures(double time)
+{
+    ColorEffect::UpdateTextures(time);
+    if (BaseTexture* texture = GetEffectTexture())
+        texture->UpdateForFrame(time);
 }
 
 Result CloudsEffect::CreatePasses(uint32_t technique, Technique& out)

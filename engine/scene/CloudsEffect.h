@@ -48,6 +48,10 @@ public:
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
+protected:
+    // Also the effect texture's controllers (ColorEffect has none of its own).
+    void UpdateTextures(double time) override;
+
 private:
     Parameters m_parameters;
     EffectClock m_clock;

@@ -6,7 +6,6 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
-#include "engine/scene/EffectTextures.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/LitPrograms.h"
 #include "engine/scene/VolumeImage.h"
@@ -240,7 +239,17 @@ void FlatWaterEffect::Update(double time)
 {
     m_clock.Advance(time);
     ParallaxTextureEffect::Update(time);
-    EffectTextures::Update(time, {m_cubeMap.Get(), m_refraction.Get(), m_reflection.Get()});
+}
+
+void FlatWaterEffect::UpdateTextures(double time)
+{
+    ParallaxTextureEffect::UpdateTextures(time);
+    if (m_cubeMap)
+        m_cubeMap->UpdateForFrame(time);
+    if (m_refraction)
+        m_refraction->UpdateForFrame(time);
+    if (m_reflection && m_reflection.Get() != m_refraction.Get())
+        m_reflection->UpdateForFrame(time);
 }
 
 Ptr<GeometryNodeEffectPass> FlatWaterEffect::CreateWaterPass(uint32_t technique, bool lit)

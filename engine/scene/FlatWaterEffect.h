@@ -66,6 +66,8 @@ public:
     Result Load(Stream& stream) override;
 
 protected:
+    // Also the cube's, refraction's and reflection's controllers.
+    void UpdateTextures(double time) override;
     // The pass of `technique`, with the sun's programs when `lit`.
     Ptr<GeometryNodeEffectPass> CreateWaterPass(uint32_t technique, bool lit);
     // Checks and binds the textures and writes the constants of a shader pass (the lighting

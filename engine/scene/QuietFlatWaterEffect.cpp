@@ -4,7 +4,6 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
-#include "engine/scene/EffectTextures.h"
 #include "engine/scene/GeometryNode.h"
 
 namespace zen {
@@ -15,10 +14,13 @@ enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 
 }  // namespace
 
-void QuietFlatWaterEffect::Update(double time)
+void QuietFlatWaterEffect::UpdateTextures(double time)
 {
-    NormalmapTextureEffect::Update(time);
-    EffectTextures::Update(time, {m_water.Reflection(), m_water.Refraction()});
+    NormalmapTextureEffect::UpdateTextures(time);
+    if (Texture* reflection = m_water.Reflection())
+        reflection->UpdateForFrame(time);
+    if (Texture* refraction = m_water.Refraction(); refraction && refraction != m_water.Reflection())
+        refraction->UpdateForFrame(time);
 }
 
 Result QuietFlatWaterEffect::CreatePasses(uint32_t technique, Technique& out)

@@ -14,8 +14,6 @@ public:
     const QuietWater::Parameters& GetWaterParameters() const { return m_water.GetParameters(); }
     void SetWaterParameters(const QuietWater::Parameters& parameters) { m_water.SetParameters(parameters); }
 
-    // The effect's controllers, then those of its textures (the reflection's renderer, say).
-    void Update(double time) override;
     Result CreatePasses(uint32_t technique, Technique& out) override;
     void PreparePass(GeometryNodeEffectPass& pass, RenderState& state) override;
     Result BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, GeometryNode& node) override;
@@ -27,6 +25,8 @@ public:
 
 protected:
     explicit QuietFlatWaterEffect(bool refractive) : m_water(refractive) {}
+    // Also the reflection's and refraction's controllers (their renderers, say).
+    void UpdateTextures(double time) override;
 
     QuietWater m_water;
 };
