@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
-#include "engine/scene/EffectTextures.h"
 #include "engine/scene/Texture.h"
 
 namespace zen {
@@ -17,8 +15,6 @@ ZEN_IMPLEMENT_CLASS(CloudsEffect, ColorEffect, kStartupSceneClasses)
 namespace {
 
 enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
-
-constexpr double kTimeWrap = 10000.0;
 
 // Two layers of the same picture: the first moved by c20.xy, the second scaled by c21.x and
 // moved by c20.zw.
@@ -69,12 +65,6 @@ float Clamp01(float value)
     return value < 0 ? 0 : value > 1 ? 1 : value;
 }
 
-float Offset(double seconds, float velocity)
-{
-    const double travelled = seconds * velocity;
-    return static_cast<float>(travelled - std::floor(travelled));
-}
-
 }  // namespace
 
 CloudsEffect::CloudsEffect()
@@ -99,8 +89,8 @@ void CloudsEffect::SetParameters(const Parameters& p)
 Vector4 CloudsEffect::LayerOffsets() const
 {
     const Parameters& p = m_parameters;
-    return Vector4{Offset(m_time, p.velocity[0]), Offset(m_time, p.velocity[1]), Offset(m_time, p.velocity[0] * 0.5f),
-                   Offset(m_time, p.velocity[1] * 0.5f)};
+    return Vector4{m_clock.Offset(p.velocity[0]), m_clock.Offset(p.velocity[1]), m_clock.Offset(p.velocity[0] * 0.5f),
+                   m_clock.Offset(p.velocity[1] * 0.5f)};
 }
 
 float CloudsEffect::Opacity(float density) const
@@ -110,10 +100,15 @@ float CloudsEffect::Opacity(float density) const
 
 void CloudsEffect::Update(double time)
 {
-    if (std::isfinite(time) && time > 0)
-        m_time = std::fmod(m_time + time, kTimeWrap);
+    m_clock.Advance(time);
     ColorEffect::Update(time);
-    EffectTextures::Update(time, {GetEffectTexture()});
+}
+
+void CloudsEffect::UpdateTextures(double time)
+{
+    ColorEffect::UpdateTextures(time);
+    if (BaseTexture* texture = GetEffectTexture())
+        texture->UpdateForFrame(time);
 }
 
 Result CloudsEffect::CreatePasses(uint32_t technique, Technique& out)
@@ -176,26 +171,12 @@ Result CloudsEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, 
 
 Result CloudsEffect::Save(Stream& stream)
 {
-    if (ColorEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
-    const Parameters& p = m_parameters;
-    const float values[6] = {p.velocity[0], p.velocity[1], p.scale2, p.coverage, p.sharpness, p.shade};
-    return EffectSupport::SaveFloats(*this, stream, values, 6, "параметры облаков");
+    return EffectSupport::SaveLayerParameters<ColorEffect>(*this, stream, "параметры облаков");
 }
 
 Result CloudsEffect::Load(Stream& stream)
 {
-    if (ColorEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
-    float v[6] = {};
-    if (EffectSupport::LoadFloats(*this, stream, v, 6, "параметры облаков") != kSuccess)
-        return kFailure;
-    SetParameters(Parameters{{v[0], v[1]}, v[2], v[3], v[4], v[5]});
-    return kSuccess;
+    return EffectSupport::LoadLayerParameters<ColorEffect>(*this, stream, "параметры облаков");
 }
 
 }  // namespace zen

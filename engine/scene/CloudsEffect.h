@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/scene/EffectClock.h"
 #include "engine/scene/ColorEffect.h"
 
 namespace zen {
@@ -33,7 +34,7 @@ public:
     // Non-finite values leave the old parameters; coverage and shade are clamped to 0-1, the
     // sharpness to at least 0.
     void SetParameters(const Parameters& parameters);
-    double CloudTime() const { return m_time; }
+    double CloudTime() const { return m_clock.Seconds(); }
     // Both layers' offsets now, in 0-1: (u1, v1, u2, v2).
     Vector4 LayerOffsets() const;
     // The opacity the shader programs give a mix of the layers' densities (0-1).
@@ -47,9 +48,13 @@ public:
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
+protected:
+    // Also the effect texture's controllers (ColorEffect has none of its own).
+    void UpdateTextures(double time) override;
+
 private:
     Parameters m_parameters;
-    double m_time = 0;  // Seconds; not stored.
+    EffectClock m_clock;
 };
 
 }  // namespace zen

@@ -174,13 +174,13 @@ Object* DarkmapNormalmapTexture1DLEffect::FindByName(const String& name)
 {
     if (Object* found = DarkmapNormalmapTextureEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void DarkmapNormalmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     DarkmapNormalmapTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result DarkmapNormalmapTexture1DLEffect::Save(Stream& stream)
@@ -189,7 +189,7 @@ Result DarkmapNormalmapTexture1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result DarkmapNormalmapTexture1DLEffect::Load(Stream& stream)
@@ -198,11 +198,7 @@ Result DarkmapNormalmapTexture1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

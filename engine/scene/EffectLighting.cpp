@@ -5,6 +5,7 @@
 #include "engine/core/Matrix4.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/EffectSupport.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/GeometryNodeEffect.h"
 
@@ -135,6 +136,38 @@ Result EffectLighting::PushLights(Renderer& renderer, bool point) const
         return result;
     if (point)
         return renderer.PushLightState(m_point.Get());
+    return kSuccess;
+}
+
+Object* EffectLighting::FindByName(const String& name) const
+{
+    if (Object* found = EffectSupport::FindIn(m_directional.Get(), name))
+        return found;
+    return EffectSupport::FindIn(m_point.Get(), name);
+}
+
+void EffectLighting::CollectByType(const Rtti* type, Array<Object*>& out) const
+{
+    EffectSupport::CollectIn(m_directional.Get(), type, out);
+    EffectSupport::CollectIn(m_point.Get(), type, out);
+}
+
+Result EffectLighting::Save(const Object& owner, Stream& stream, bool point) const
+{
+    if (EffectSupport::SaveLight(owner, stream, m_directional.Get()) != kSuccess)
+        return kFailure;
+    return point ? EffectSupport::SaveLink(owner, stream, m_point.Get(), "точечный источник света") : kSuccess;
+}
+
+Result EffectLighting::Load(const Object& owner, Stream& stream, bool point)
+{
+    Ptr<Light> directional, pointLight;
+    if (EffectSupport::LoadLight(owner, stream, directional) != kSuccess ||
+        (point && EffectSupport::LoadLink(owner, stream, pointLight, "точечный источник света") != kSuccess))
+        return kFailure;
+    m_directional = directional;
+    if (point)
+        m_point = pointLight;
     return kSuccess;
 }
 

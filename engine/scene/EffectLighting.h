@@ -11,6 +11,7 @@ namespace zen {
 class GeometryNode;
 class GeometryNodeEffect;
 class Renderer;
+class Stream;
 
 // The lights of a lit effect and the constants its programs read: one directional light (1DL)
 // and, for the 1DL1PL effects, one point light. Lighting is computed in the node's model space
@@ -66,6 +67,14 @@ public:
 
     // Fixed function: the lights on the renderer's state stack (the pass's caller pops them).
     Result PushLights(Renderer& renderer, bool point) const;
+
+    // The light links as the lit effects stream and search them: the directional light, then
+    // (with `point`) the point light, each a link with its own message. Load sets the lights
+    // only when every link was read.
+    Object* FindByName(const String& name) const;
+    void CollectByType(const Rtti* type, Array<Object*>& out) const;
+    Result Save(const Object& owner, Stream& stream, bool point) const;
+    Result Load(const Object& owner, Stream& stream, bool point);
 
 private:
     Ptr<Light> m_directional;

@@ -43,13 +43,13 @@ Object* FlatWater1DLEffect::FindByName(const String& name)
 {
     if (Object* found = FlatWaterEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void FlatWater1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     FlatWaterEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result FlatWater1DLEffect::Save(Stream& stream)
@@ -58,7 +58,7 @@ Result FlatWater1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result FlatWater1DLEffect::Load(Stream& stream)
@@ -67,11 +67,7 @@ Result FlatWater1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

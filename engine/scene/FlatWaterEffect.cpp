@@ -3,11 +3,9 @@
 #include <cmath>
 
 #include "engine/core/Matrix4.h"
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
-#include "engine/scene/EffectTextures.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/LitPrograms.h"
 #include "engine/scene/VolumeImage.h"
@@ -20,8 +18,6 @@ ZEN_IMPLEMENT_CLASS(FlatWaterEffect, ParallaxTextureEffect, kStartupSceneClasses
 namespace {
 
 enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
-
-constexpr double kTimeWrap = 10000.0;
 
 #define ZEN_FLAT_WATER_VERTEX_HEAD \
     "vs_2_0\n"                     \
@@ -192,12 +188,6 @@ float Clamp01(float value)
 }
 
 // The fractional part of seconds x velocity, in 0-1.
-float Offset(double seconds, float velocity)
-{
-    const double travelled = seconds * velocity;
-    return static_cast<float>(travelled - std::floor(travelled));
-}
-
 // The mean colour of an 8-bit colour image's pixels; middle grey for anything else.
 Vector4 MeanColor(const VolumeImage* image)
 {
@@ -241,16 +231,25 @@ void FlatWaterEffect::SetWaves(const Waves& waves)
 
 Vector4 FlatWaterEffect::LayerOffsets() const
 {
-    return Vector4{Offset(m_time, m_waves.velocity1[0]), Offset(m_time, m_waves.velocity1[1]),
-                   Offset(m_time, m_waves.velocity2[0]), Offset(m_time, m_waves.velocity2[1])};
+    return Vector4{m_clock.Offset(m_waves.velocity1[0]), m_clock.Offset(m_waves.velocity1[1]),
+                   m_clock.Offset(m_waves.velocity2[0]), m_clock.Offset(m_waves.velocity2[1])};
 }
 
 void FlatWaterEffect::Update(double time)
 {
-    if (std::isfinite(time) && time > 0)
-        m_time = std::fmod(m_time + time, kTimeWrap);
+    m_clock.Advance(time);
     ParallaxTextureEffect::Update(time);
-    EffectTextures::Update(time, {m_cubeMap.Get(), m_refraction.Get(), m_reflection.Get()});
+}
+
+void FlatWaterEffect::UpdateTextures(double time)
+{
+    ParallaxTextureEffect::UpdateTextures(time);
+    if (m_cubeMap)
+        m_cubeMap->UpdateForFrame(time);
+    if (m_refraction)
+        m_refraction->UpdateForFrame(time);
+    if (m_reflection && m_reflection.Get() != m_refraction.Get())
+        m_reflection->UpdateForFrame(time);
 }
 
 Ptr<GeometryNodeEffectPass> FlatWaterEffect::CreateWaterPass(uint32_t technique, bool lit)
@@ -394,10 +393,8 @@ void FlatWaterEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result FlatWaterEffect::Save(Stream& stream)
 {
-    if (ParallaxTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (ParallaxTextureEffect::Save(stream) != kSuccess)
+        return EffectSupport::ParentFailed(*this, true);
     if (EffectSupport::SaveLink(*this, stream, m_cubeMap.Get(), "кубическую карту") != kSuccess ||
         EffectSupport::SaveLink(*this, stream, m_refraction.Get(), "текстуру преломления") != kSuccess ||
         EffectSupport::SaveLink(*this, stream, m_reflection.Get(), "текстуру отражения") != kSuccess)
@@ -410,10 +407,8 @@ Result FlatWaterEffect::Save(Stream& stream)
 
 Result FlatWaterEffect::Load(Stream& stream)
 {
-    if (ParallaxTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ParallaxTextureEffect::Load(stream) != kSuccess)
+        return EffectSupport::ParentFailed(*this, false);
     Ptr<CubeTexture> cube;
     Ptr<Texture> refraction, reflection;
     float v[9] = {};

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/scene/CubeTexture.h"
+#include "engine/scene/EffectClock.h"
 #include "engine/scene/ParallaxTextureEffect.h"
 
 namespace zen {
@@ -50,7 +51,7 @@ public:
     // Non-finite values leave the old parameters.
     void SetWaves(const Waves& waves);
     // Seconds of wave motion so far (kept below 10000 s, where the offsets repeat closely).
-    double WaveTime() const { return m_time; }
+    double WaveTime() const { return m_clock.Seconds(); }
     // The offsets of both layers at the current time, in 0-1: (u1, v1, u2, v2).
     Vector4 LayerOffsets() const;
 
@@ -65,6 +66,8 @@ public:
     Result Load(Stream& stream) override;
 
 protected:
+    // Also the cube's, refraction's and reflection's controllers.
+    void UpdateTextures(double time) override;
     // The pass of `technique`, with the sun's programs when `lit`.
     Ptr<GeometryNodeEffectPass> CreateWaterPass(uint32_t technique, bool lit);
     // Checks and binds the textures and writes the constants of a shader pass (the lighting
@@ -78,7 +81,7 @@ private:
     Ptr<Texture> m_refraction;
     Ptr<Texture> m_reflection;
     Waves m_waves;
-    double m_time = 0;                   // Seconds; not stored.
+    EffectClock m_clock;
     Vector4 m_cubeMean{0.5f, 0.5f, 0.5f, 1};
 };
 

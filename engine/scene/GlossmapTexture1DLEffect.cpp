@@ -96,13 +96,13 @@ Object* GlossmapTexture1DLEffect::FindByName(const String& name)
 {
     if (Object* found = GlossmapTextureEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void GlossmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     GlossmapTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result GlossmapTexture1DLEffect::Save(Stream& stream)
@@ -111,7 +111,7 @@ Result GlossmapTexture1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result GlossmapTexture1DLEffect::Load(Stream& stream)
@@ -120,11 +120,7 @@ Result GlossmapTexture1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

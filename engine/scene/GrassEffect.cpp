@@ -16,7 +16,6 @@ namespace {
 
 enum : uint32_t { kShaderTechnique, kFixedTechnique };
 
-constexpr double kTimeWrap = 10000.0;
 constexpr float kLog2E = 1.44269504f;
 
 // s = the phase's fraction f as a triangle 2|2f - 1| - 1 smoothed (3t^2 - 2t^3 of |2f - 1|),
@@ -102,7 +101,7 @@ Vector4 GrassEffect::LitColor() const
 
 float GrassEffect::Sway(float weight, float phase) const
 {
-    const double cycles = phase + m_time * m_wind.frequency;
+    const double cycles = phase + m_clock.Seconds() * m_wind.frequency;
     const float f = static_cast<float>(cycles - std::floor(cycles));
     const float t = std::fabs(2 * f - 1);
     return (t * t * (3 - 2 * t) * 2 - 1) * weight;
@@ -110,8 +109,7 @@ float GrassEffect::Sway(float weight, float phase) const
 
 void GrassEffect::Update(double time)
 {
-    if (std::isfinite(time) && time > 0)
-        m_time = std::fmod(m_time + time, kTimeWrap);
+    m_clock.Advance(time);
     TextureEffect::Update(time);
 }
 
@@ -146,7 +144,7 @@ Result GrassEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, G
     const Vector4 lit = LitColor();
     const float length = std::sqrt(m_wind.direction[0] * m_wind.direction[0] + m_wind.direction[1] * m_wind.direction[1]);
     const float scale = length > 0 ? m_wind.amplitude / length : 0.0f;
-    const double cycles = m_time * m_wind.frequency;
+    const double cycles = m_clock.Seconds() * m_wind.frequency;
     const float values[12] = {lit.x, lit.y, lit.z, lit.w,
                               -FogDensity() * kLog2E, 2, -1, 3,
                               m_wind.direction[0] * scale, 0, m_wind.direction[1] * scale,
@@ -170,10 +168,8 @@ void GrassEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result GrassEffect::Save(Stream& stream)
 {
-    if (TextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (TextureEffect::Save(stream) != kSuccess)
+        return EffectSupport::ParentFailed(*this, true);
     if (EffectSupport::SaveLight(*this, stream, GetLight()) != kSuccess)
         return kFailure;
     const float values[4] = {m_wind.direction[0], m_wind.direction[1], m_wind.amplitude, m_wind.frequency};
@@ -182,10 +178,8 @@ Result GrassEffect::Save(Stream& stream)
 
 Result GrassEffect::Load(Stream& stream)
 {
-    if (TextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (TextureEffect::Load(stream) != kSuccess)
+        return EffectSupport::ParentFailed(*this, false);
     Ptr<Light> light;
     float v[4] = {};
     if (EffectSupport::LoadLight(*this, stream, light) != kSuccess ||

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/scene/EffectClock.h"
 #include "engine/scene/EffectLighting.h"
 #include "engine/scene/TextureEffect.h"
 
@@ -33,7 +34,7 @@ public:
     const Wind& GetWind() const { return m_wind; }
     // Non-finite values leave the old wind.
     void SetWind(const Wind& wind);
-    double WindTime() const { return m_time; }
+    double WindTime() const { return m_clock.Seconds(); }
     // The colour the blades are drawn with: the colour x (ambient + emissive + diffuse x the
     // light's height) with a light, the colour alone without one.
     Vector4 LitColor() const;
@@ -54,7 +55,7 @@ public:
 private:
     EffectLighting m_lighting;  // The directional light only; may be none.
     Wind m_wind;
-    double m_time = 0;  // Seconds; not stored.
+    EffectClock m_clock;
 };
 
 }  // namespace zen

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -15,7 +14,6 @@ namespace {
 
 enum : uint32_t { kPixelTechnique, kVertexTechnique, kFixedTechnique };
 
-constexpr double kTimeWrap = 10000.0;
 constexpr double kTwoPi = 6.283185307179586;
 
 #define ZEN_LAVA_VERTEX_BODY       \
@@ -52,12 +50,6 @@ constexpr const char* kPixelProgram11 =
     "mul_x2 r0, t0, t1\n"
     "mul_x2 r0, r0, c0\n";
 
-float Offset(double seconds, float velocity)
-{
-    const double travelled = seconds * velocity;
-    return static_cast<float>(travelled - std::floor(travelled));
-}
-
 }  // namespace
 
 LavaEffect::LavaEffect()
@@ -79,20 +71,19 @@ void LavaEffect::SetParameters(const Parameters& p)
 
 float LavaEffect::Pulse() const
 {
-    return 1.0f + m_parameters.glow * static_cast<float>(std::sin(kTwoPi * m_parameters.pulseRate * m_time));
+    return 1.0f + m_parameters.glow * static_cast<float>(std::sin(kTwoPi * m_parameters.pulseRate * m_clock.Seconds()));
 }
 
 Vector4 LavaEffect::LayerOffsets() const
 {
     const Parameters& p = m_parameters;
-    return Vector4{Offset(m_time, p.velocity[0]), Offset(m_time, p.velocity[1]), Offset(m_time, -p.velocity[0] / 3),
-                   Offset(m_time, -p.velocity[1] / 3)};
+    return Vector4{m_clock.Offset(p.velocity[0]), m_clock.Offset(p.velocity[1]), m_clock.Offset(-p.velocity[0] / 3),
+                   m_clock.Offset(-p.velocity[1] / 3)};
 }
 
 void LavaEffect::Update(double time)
 {
-    if (std::isfinite(time) && time > 0)
-        m_time = std::fmod(m_time + time, kTimeWrap);
+    m_clock.Advance(time);
     TextureEffect::Update(time);
 }
 
@@ -139,26 +130,12 @@ Result LavaEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, Ge
 
 Result LavaEffect::Save(Stream& stream)
 {
-    if (TextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
-    const Parameters& p = m_parameters;
-    const float values[6] = {p.velocity[0], p.velocity[1], p.scale2, p.warp, p.pulseRate, p.glow};
-    return EffectSupport::SaveFloats(*this, stream, values, 6, "параметры лавы");
+    return EffectSupport::SaveLayerParameters<TextureEffect>(*this, stream, "параметры лавы");
 }
 
 Result LavaEffect::Load(Stream& stream)
 {
-    if (TextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
-    float v[6] = {};
-    if (EffectSupport::LoadFloats(*this, stream, v, 6, "параметры лавы") != kSuccess)
-        return kFailure;
-    SetParameters(Parameters{{v[0], v[1]}, v[2], v[3], v[4], v[5]});
-    return kSuccess;
+    return EffectSupport::LoadLayerParameters<TextureEffect>(*this, stream, "параметры лавы");
 }
 
 }  // namespace zen

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/scene/EffectClock.h"
 #include "engine/scene/TextureEffect.h"
 
 namespace zen {
@@ -29,7 +30,7 @@ public:
     const Parameters& GetParameters() const { return m_parameters; }
     // Non-finite values leave the old parameters; the glow is clamped to 0-1.
     void SetParameters(const Parameters& parameters);
-    double LavaTime() const { return m_time; }
+    double LavaTime() const { return m_clock.Seconds(); }
     // The brightness factor of the pulse now: 1 + glow x sin(2 pi x rate x time).
     float Pulse() const;
     Vector4 LayerOffsets() const;  // (u1, v1, u2, v2), each in 0-1.
@@ -43,7 +44,7 @@ public:
 
 private:
     Parameters m_parameters;
-    double m_time = 0;  // Seconds; not stored.
+    EffectClock m_clock;
 };
 
 }  // namespace zen

@@ -119,13 +119,13 @@ Object* LightmapTexture1DLEffect::FindByName(const String& name)
 {
     if (Object* found = LightmapTextureEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void LightmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     LightmapTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result LightmapTexture1DLEffect::Save(Stream& stream)
@@ -134,7 +134,7 @@ Result LightmapTexture1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result LightmapTexture1DLEffect::Load(Stream& stream)
@@ -143,11 +143,7 @@ Result LightmapTexture1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

@@ -55,13 +55,13 @@ Object* NormalmapLightmapTexture1DLEffect::FindByName(const String& name)
 {
     if (Object* found = NormalmapLightmapTextureEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void NormalmapLightmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     NormalmapLightmapTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result NormalmapLightmapTexture1DLEffect::Save(Stream& stream)
@@ -70,7 +70,7 @@ Result NormalmapLightmapTexture1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result NormalmapLightmapTexture1DLEffect::Load(Stream& stream)
@@ -79,11 +79,7 @@ Result NormalmapLightmapTexture1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

@@ -128,16 +128,13 @@ Object* NormalmapTexture1DL1PLEffect::FindByName(const String& name)
 {
     if (Object* found = NormalmapTextureEffect::FindByName(name))
         return found;
-    if (Object* found = EffectSupport::FindIn(GetLight(), name))
-        return found;
-    return EffectSupport::FindIn(GetPointLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void NormalmapTexture1DL1PLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     NormalmapTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
-    EffectSupport::CollectIn(GetPointLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result NormalmapTexture1DL1PLEffect::Save(Stream& stream)
@@ -146,9 +143,7 @@ Result NormalmapTexture1DL1PLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    if (EffectSupport::SaveLight(*this, stream, GetLight()) != kSuccess)
-        return kFailure;
-    return EffectSupport::SaveLink(*this, stream, GetPointLight(), "точечный источник света");
+    return m_lighting.Save(*this, stream, true);
 }
 
 Result NormalmapTexture1DL1PLEffect::Load(Stream& stream)
@@ -157,13 +152,7 @@ Result NormalmapTexture1DL1PLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light, point;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess ||
-        EffectSupport::LoadLink(*this, stream, point, "точечный источник света") != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    SetPointLight(point.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, true);
 }
 
 }  // namespace zen

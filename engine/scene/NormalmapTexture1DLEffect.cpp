@@ -118,13 +118,13 @@ Object* NormalmapTexture1DLEffect::FindByName(const String& name)
 {
     if (Object* found = NormalmapTextureEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void NormalmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     NormalmapTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result NormalmapTexture1DLEffect::Save(Stream& stream)
@@ -133,7 +133,7 @@ Result NormalmapTexture1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result NormalmapTexture1DLEffect::Load(Stream& stream)
@@ -142,11 +142,7 @@ Result NormalmapTexture1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

@@ -84,13 +84,13 @@ Object* ParallaxLightmapTexture1DLEffect::FindByName(const String& name)
 {
     if (Object* found = ParallaxLightmapTextureEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void ParallaxLightmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     ParallaxLightmapTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result ParallaxLightmapTexture1DLEffect::Save(Stream& stream)
@@ -99,7 +99,7 @@ Result ParallaxLightmapTexture1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result ParallaxLightmapTexture1DLEffect::Load(Stream& stream)
@@ -108,11 +108,7 @@ Result ParallaxLightmapTexture1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

@@ -94,13 +94,13 @@ Object* ParallaxTexture1DLEffect::FindByName(const String& name)
 {
     if (Object* found = ParallaxTextureEffect::FindByName(name))
         return found;
-    return EffectSupport::FindIn(GetLight(), name);
+    return m_lighting.FindByName(name);
 }
 
 void ParallaxTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 {
     ParallaxTextureEffect::CollectByType(type, out);
-    EffectSupport::CollectIn(GetLight(), type, out);
+    m_lighting.CollectByType(type, out);
 }
 
 Result ParallaxTexture1DLEffect::Save(Stream& stream)
@@ -109,7 +109,7 @@ Result ParallaxTexture1DLEffect::Save(Stream& stream)
         Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    return EffectSupport::SaveLight(*this, stream, GetLight());
+    return m_lighting.Save(*this, stream, false);
 }
 
 Result ParallaxTexture1DLEffect::Load(Stream& stream)
@@ -118,11 +118,7 @@ Result ParallaxTexture1DLEffect::Load(Stream& stream)
         Error("Невозможно загрузить родительские данные. ID[%d]", ID());
         return kFailure;
     }
-    Ptr<Light> light;
-    if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
-        return kFailure;
-    SetLight(light.Get());
-    return kSuccess;
+    return m_lighting.Load(*this, stream, false);
 }
 
 }  // namespace zen

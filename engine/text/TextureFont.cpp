@@ -1,70 +1,12 @@
 #include "engine/text/TextureFont.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <memory>
-#include <new>
-
-#include "engine/core/MessageLog.h"
 #include "engine/core/Startup.h"
-#include "engine/core/Stream.h"
 #include "engine/core/Vector2.h"
 #include "engine/core/Vector3.h"
-#include "engine/scene/Texture.h"
-#include "engine/scene/TextureEffect.h"
 
 namespace zen {
 
 ZEN_IMPLEMENT_CLASS(TextureFont, Font, kStartupOtherClasses)
-
-TextureFont::TextureFont()
-{
-    SetMaxChars(m_maxChars);
-    SetColour(m_colour);
-}
-
-TextureFont::~TextureFont() = default;
-
-void TextureFont::SetMaxChars(uint32_t count)
-{
-    Font::SetMaxChars(count);
-    if (m_mesh.Build(count, Name(), ID()) != kSuccess)
-        Font::SetMaxChars(0);
-}
-
-void TextureFont::SetColour(const Vector4& colour)
-{
-    Font::SetColour(colour);
-    if (TextureEffect* effect = m_mesh.Effect())
-        effect->SetColor(colour);
-}
-
-Texture* TextureFont::GetTexture() const
-{
-    return m_mesh.Effect() ? m_mesh.Effect()->GetTexture() : nullptr;
-}
-
-void TextureFont::SetTexture(Texture* texture)
-{
-    if (TextureEffect* effect = m_mesh.Effect())
-        effect->SetTexture(texture);
-}
-
-void TextureFont::DrawText(float x, float y, float z, const char* format, ...)
-{
-    if (!format || m_maxChars == 0)
-        return;
-    std::unique_ptr<char[]> text(new (std::nothrow) char[m_maxChars + 1]);
-    if (!text) {
-        Error("Недостаточно памяти для создания строки текста TextureFont. Имя[%s] ID[%d].", Name().CStr(), ID());
-        return;
-    }
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text.get(), m_maxChars + 1, format, arguments);
-    va_end(arguments);
-    (void)DrawString(x, y, z, text.get());
-}
 
 uint32_t TextureFont::DrawString(float x, float y, float z, const char* text)
 {
@@ -92,34 +34,6 @@ uint32_t TextureFont::DrawString(float x, float y, float z, const char* text)
     }
     m_mesh.Draw(slot);
     return slot;
-}
-
-Result TextureFont::Save(Stream& stream)
-{
-    if (Font::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
-    if (stream.WriteObject(GetTexture()) != kSuccess) {
-        Error("Невозможно сохранить текстуру шрифта. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
-    return kSuccess;
-}
-
-Result TextureFont::Load(Stream& stream)
-{
-    if (Font::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
-    Ptr<Texture> texture;
-    if (stream.ReadObject(texture) != kSuccess) {
-        Error("Невозможно загрузить текстуру шрифта. ID[%d] Имя[%s]", ID(), Name().CStr());
-        return kFailure;
-    }
-    SetTexture(texture.Get());
-    return kSuccess;
 }
 
 }  // namespace zen

@@ -1,17 +1,11 @@
 #include "engine/text/TextureFont2.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <memory>
-#include <new>
-
 #include "engine/core/MessageLog.h"
 #include "engine/core/Startup.h"
 #include "engine/core/Stream.h"
 #include "engine/core/Vector2.h"
 #include "engine/core/Vector3.h"
 #include "engine/scene/Texture.h"
-#include "engine/scene/TextureEffect.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/FileManager.h"
 
@@ -19,37 +13,9 @@ namespace zen {
 
 ZEN_IMPLEMENT_CLASS(TextureFont2, Font, kStartupOtherClasses)
 
-TextureFont2::TextureFont2()
-{
-    SetMaxChars(m_maxChars);
-    SetColour(m_colour);
-}
-
-TextureFont2::~TextureFont2() = default;
-
-void TextureFont2::SetMaxChars(uint32_t count)
-{
-    Font::SetMaxChars(count);
-    if (m_mesh.Build(count, Name(), ID()) != kSuccess)
-        Font::SetMaxChars(0);
-}
-
-void TextureFont2::SetColour(const Vector4& colour)
-{
-    Font::SetColour(colour);
-    if (TextureEffect* effect = m_mesh.Effect())
-        effect->SetColor(colour);
-}
-
-Texture* TextureFont2::GetTexture() const
-{
-    return m_mesh.Effect() ? m_mesh.Effect()->GetTexture() : nullptr;
-}
-
 void TextureFont2::SetTexture(Texture* texture)
 {
-    if (TextureEffect* effect = m_mesh.Effect())
-        effect->SetTexture(texture);
+    MeshFont::SetTexture(texture);
     if (!m_parameterFile.IsEmpty())
         (void)ReadParameterFile();
 }
@@ -82,22 +48,6 @@ Result TextureFont2::ReadParameterFile()
     (void)m_metrics.Parse(reinterpret_cast<const char*>(bytes), size, image->Width(), image->Height());
     (void)file->Close();
     return kSuccess;
-}
-
-void TextureFont2::DrawText(float x, float y, float z, const char* format, ...)
-{
-    if (!format || m_maxChars == 0)
-        return;
-    std::unique_ptr<char[]> text(new (std::nothrow) char[m_maxChars + 1]);
-    if (!text) {
-        Error("Недостаточно памяти для создания строки текста TextureFont. Имя[%s] ID[%d].", Name().CStr(), ID());
-        return;
-    }
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text.get(), m_maxChars + 1, format, arguments);
-    va_end(arguments);
-    (void)DrawString(x, y, z, text.get());
 }
 
 uint32_t TextureFont2::DrawString(float x, float y, float z, const char* text)
@@ -143,14 +93,8 @@ uint32_t TextureFont2::DrawString(float x, float y, float z, const char* text)
 
 Result TextureFont2::Save(Stream& stream)
 {
-    if (Font::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
+    if (MeshFont::Save(stream) != kSuccess)
         return kFailure;
-    }
-    if (stream.WriteObject(GetTexture()) != kSuccess) {
-        Error("Невозможно сохранить текстуру шрифта. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
     if (stream.WriteString(m_parameterFile) != kSuccess) {
         Error("Невозможно сохранить файл настроек шрифта. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -160,23 +104,16 @@ Result TextureFont2::Save(Stream& stream)
 
 Result TextureFont2::Load(Stream& stream)
 {
-    if (Font::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
     Ptr<Texture> texture;
-    if (stream.ReadObject(texture) != kSuccess) {
-        Error("Невозможно загрузить текстуру шрифта. ID[%d] Имя[%s]", ID(), Name().CStr());
+    if (LoadTexture(stream, texture) != kSuccess)
         return kFailure;
-    }
     String parameterFile;
     if (stream.ReadString(parameterFile) != kSuccess) {
         Error("Невозможно загрузить файл настроек шрифта. ID[%d] Имя[%s]", ID(), Name().CStr());
         return kFailure;
     }
     m_parameterFile = parameterFile;
-    if (TextureEffect* effect = m_mesh.Effect())
-        effect->SetTexture(texture.Get());
+    MeshFont::SetTexture(texture.Get());
     (void)ReadParameterFile();
     return kSuccess;
 }
