@@ -13,6 +13,7 @@
 #include "engine/anim/RenderScreenspaceRefractTextureController.h"
 #include "engine/core/MessageLog.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
+#include "engine/scene/CloudsEffect.h"
 #include "engine/scene/CubeTexture.h"
 #include "engine/scene/DarkmapNormalmapTextureEffect.h"
 #include "engine/scene/FlatWater1DLEffect.h"
@@ -161,6 +162,7 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
     Texture* glow = materials.Add("glow.tga", &Flares::GlowPicture);
     Texture* ghost = materials.Add("ghost.tga", &Flares::GhostPicture);
     Texture* mist = materials.Add("mist.tga", &Mist::Picture);
+    Texture* clouds = materials.Add("clouds.tga", &SkyPictures::CloudDensity);
     if (materials.Failed())
         return kFailure;
 
@@ -217,6 +219,35 @@ Result LighthouseScene::Build(Ptr<SceneNode>& root, std::vector<Ptr<Image>>& pic
         (void)Transform::LookRotation(NightLight::MoonDirection(), facing);
         node->LocalTransform().SetRotation(facing);
         node->LocalTransform().SetTranslation(NightLight::MoonDirection() * (kSkyRadius * 0.8f));
+        (void)world->AttachChild(node.Get());
+    }
+    // Clouds: a ceiling of thin moonlit cloud high over the coast, seen from below, drifting
+    // with the wind off the sea; the fog fades it into the horizon's haze.
+    {
+        Ptr<CloudsEffect> effect = new CloudsEffect();
+        effect->SetName(String("CloudsEffect"));
+        const art::Color m = NightLight::kMoonlight;
+        effect->SetColor(Vector4{m.r * 0.55f + 0.08f, m.g * 0.55f + 0.09f, m.b * 0.55f + 0.12f, 0.8f});
+        (void)effect->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendInverseSourceAlpha);
+        effect->SetEffectTexture(clouds);
+        const art::Color horizon = NightLight::kHorizon;
+        effect->SetFog(true, Vector4{horizon.r, horizon.g, horizon.b, 1}, NightLight::kFogDensity * 0.5f, 1.0f);
+        CloudsEffect::Parameters drift;
+        drift.velocity[0] = 0.0035f;
+        drift.velocity[1] = -0.0012f;
+        drift.scale2 = 2.3f;
+        drift.coverage = 0.48f;
+        drift.sharpness = 2.2f;
+        drift.shade = 0.45f;
+        effect->SetParameters(drift);
+        MeshBuilder ceiling = model::Primitives::Plane(2 * kSkyRadius, 2 * kSkyRadius, 16, 16, 1.0f / 1100.0f);
+        ceiling.Flip();
+        Transform up;
+        up.SetTranslation({0, 520, 0});
+        ceiling.Apply(up);
+        Ptr<Triangles> node = ceiling.Build("Clouds");
+        if (!node || node->SetEffect(effect.Get()) != kSuccess)
+            return kFailure;
         (void)world->AttachChild(node.Get());
     }
     // The sea: one large plane at y = 0 whose two drifting layers of wave relief tilt it; it

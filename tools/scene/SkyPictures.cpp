@@ -203,6 +203,25 @@ Ptr<Image> SkyPictures::SeaNormals(const char* fileName)
     return image;
 }
 
+Ptr<Image> SkyPictures::CloudDensity(const char* fileName)
+{
+    const int s = kCloudSize;
+    const TileNoise billows(0xC10Du, 4);
+    const TileNoise wisps(0x3A5Fu, 16);
+    Ptr<Image> image = new Image(String(fileName), Image::kR8G8B8A8, static_cast<uint32_t>(s), static_cast<uint32_t>(s));
+    if (!image->Data())
+        return nullptr;
+    for (int y = 0; y < s; ++y)
+        for (int x = 0; x < s; ++x) {
+            const float u = (x + 0.5f) / static_cast<float>(s), v = (y + 0.5f) / static_cast<float>(s);
+            const float density = 0.75f * billows.Fractal(u, v, 4) + 0.25f * wisps.Fractal(u, v, 2);
+            uint8_t* p = image->Data() + static_cast<size_t>(y * s + x) * 4;
+            p[0] = p[1] = p[2] = 255;
+            p[3] = ToByte(density);
+        }
+    return image;
+}
+
 Ptr<VolumeImage> SkyPictures::SkyCube(const char* fileName, const Image& sky)
 {
     if (!sky.Data() || sky.Width() == 0 || sky.Height() == 0 || Image::BytesPerPixel(sky.Format()) < 3)

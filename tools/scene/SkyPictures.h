@@ -27,6 +27,11 @@ public:
     // water): swells and chop that tile without a seam, for the water's drifting layers.
     static constexpr int kWaveSize = 256;
     static Ptr<Image> SeaNormals(const char* fileName);
+
+    // The night's clouds as a density in alpha (white colour), tiling without a seam: billows
+    // of a few cycles over the tile with finer wisps; roughly half the tile is clear sky.
+    static constexpr int kCloudSize = 256;
+    static Ptr<Image> CloudDensity(const char* fileName);
     // The sky seen from the middle of the sea as a cube map (faces +x, -x, +y, -y, +z, -z, each
     // looked at from inside the way the device samples them), drawn from `sky` (the dome's
     // picture) with the moon's disc added where it hangs, so that the water mirrors both.
