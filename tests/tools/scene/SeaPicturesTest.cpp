@@ -112,5 +112,26 @@ TEST(SeaNormals, UnitLevelOnAverageAndSeamless)
     EXPECT_LE(seam, inside * 1.05f);
 }
 
+// The cloud density: white, part clear sky and part cloud at the coverage the scene draws it
+// with (0.48), and the tile's opposite edges meet as smoothly as neighbouring texels do.
+TEST(CloudDensity, PartlyCloudedAndSeamless)
+{
+    Ptr<Image> clouds = SkyPictures::CloudDensity("clouds.tga");
+    ASSERT_TRUE(clouds);
+    constexpr int s = SkyPictures::kCloudSize;
+    auto alpha = [&](int x, int y) { return clouds->Data()[(y * s + x) * 4 + 3]; };
+    int clouded = 0, inside = 0, seam = 0;
+    for (int y = 0; y < s; ++y)
+        for (int x = 0; x < s; ++x) {
+            ASSERT_EQ(clouds->Data()[(y * s + x) * 4], 255);
+            clouded += alpha(x, y) > 0.48f * 255;
+            const int right = std::abs(alpha((x + 1) % s, y) - alpha(x, y));
+            (x + 1 < s ? inside : seam) = std::max(x + 1 < s ? inside : seam, right);
+        }
+    EXPECT_GT(clouded, s * s / 5);
+    EXPECT_LT(clouded, s * s * 4 / 5);
+    EXPECT_LE(seam, inside);
+}
+
 }  // namespace
 }  // namespace zen::scene
