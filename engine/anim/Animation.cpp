@@ -94,10 +94,8 @@ void Animation::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result Animation::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteUInt(m_keyframes.Count()) != kSuccess) {
         Error("Невозможно сохранить количество кифреймов анимации. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -113,10 +111,8 @@ Result Animation::Save(Stream& stream)
 
 Result Animation::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t count = 0;
     if (stream.ReadUInt(count) != kSuccess || count > stream.Remaining() / kMinKeyframeBytes) {
         Error("Невозможно загрузить количество кифреймов анимации. ID[%d] Имя[%s]", ID(), Name().CStr());

@@ -220,10 +220,8 @@ void AnimationController::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result AnimationController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteUInt(m_animations.Count()) != kSuccess) {
         Error("Невозможно сохранить количество анимаций. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -253,10 +251,8 @@ Result AnimationController::Save(Stream& stream)
 
 Result AnimationController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t count = 0;
     if (stream.ReadUInt(count) != kSuccess || count > stream.Remaining() / kMinLinkBytes) {
         Error("Невозможно загрузить количество анимаций. ID[%d] Имя[%s]", ID(), Name().CStr());

@@ -69,10 +69,8 @@ AnimationController* CameraActivateAnimationController::GetControlled(uint32_t i
 
 Result CameraActivateAnimationController::Save(Stream& stream)
 {
-    if (AnimationController::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (AnimationController::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_cameraAnimation.Get()) != kSuccess) {
         Error("Невозможно сохранить контроллер анимации камеры. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -96,10 +94,8 @@ Result CameraActivateAnimationController::Save(Stream& stream)
 
 Result CameraActivateAnimationController::Load(Stream& stream)
 {
-    if (AnimationController::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (AnimationController::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<AnimationController> cameraAnimation;
     if (stream.ReadObject(cameraAnimation) != kSuccess) {
         Error("Невозможно загрузить контроллер анимации камеры. ID[%d] Имя[%s]", ID(), Name().CStr());

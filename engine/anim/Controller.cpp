@@ -13,10 +13,8 @@ void Controller::Reset() {}
 
 Result Controller::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteBool(m_active) != kSuccess) {
         Error("Невозможно сохранить флаг активности контроллера. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -26,10 +24,8 @@ Result Controller::Save(Stream& stream)
 
 Result Controller::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     if (stream.ReadBool(m_active) != kSuccess) {
         Error("Невозможно загрузить флаг активности контроллера. ID[%d] Имя[%s]", ID(), m_name.CStr());
         return kFailure;

@@ -42,10 +42,8 @@ bool FresnelTextureController::Generate(Image& image, bool)
 
 Result FresnelTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteFloat(m_eta1);
     stream.WriteFloat(m_eta2);
     if (stream.State() != kSuccess) {
@@ -57,10 +55,8 @@ Result FresnelTextureController::Save(Stream& stream)
 
 Result FresnelTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     stream.ReadFloat(m_eta1);
     stream.ReadFloat(m_eta2);
     if (stream.State() != kSuccess) {

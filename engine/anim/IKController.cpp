@@ -62,10 +62,8 @@ Result IKController::AddChainNode(Node* node)
 
 Result IKController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteUInt(m_chain.Count()) != kSuccess) {
         Error("Невозможно сохранить количество узлов цепочки. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -81,10 +79,8 @@ Result IKController::Save(Stream& stream)
 
 Result IKController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t count = 0;
     if (stream.ReadUInt(count) != kSuccess || count > stream.Remaining() / kMinLinkBytes) {
         Error("Невозможно загрузить количество узлов цепочки. ID[%d] Имя[%s]", ID(), Name().CStr());

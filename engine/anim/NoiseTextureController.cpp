@@ -49,10 +49,8 @@ bool NoiseTextureController::Generate(Image& image, bool volume)
 
 Result NoiseTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteBool(m_regenerate);
     stream.WriteVector4(m_color);
     if (stream.State() != kSuccess) {
@@ -64,10 +62,8 @@ Result NoiseTextureController::Save(Stream& stream)
 
 Result NoiseTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     stream.ReadBool(m_regenerate);
     stream.ReadVector4(m_color);
     if (stream.State() != kSuccess) {

@@ -44,10 +44,8 @@ bool NormalmapTextureController::Generate(Image& image, bool)
 
 Result NormalmapTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteFloat(m_bump);
     stream.WriteBool(m_keepHeight);
     if (stream.State() != kSuccess) {
@@ -59,10 +57,8 @@ Result NormalmapTextureController::Save(Stream& stream)
 
 Result NormalmapTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     stream.ReadFloat(m_bump);
     stream.ReadBool(m_keepHeight);
     if (stream.State() != kSuccess) {

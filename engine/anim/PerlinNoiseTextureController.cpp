@@ -237,10 +237,8 @@ bool PerlinNoiseTextureController::Generate(Image& image, bool volume)
 
 Result PerlinNoiseTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteBool(m_regenerate);
     stream.WriteVector4(m_color);
     stream.WriteInt(m_octaves);
@@ -255,10 +253,8 @@ Result PerlinNoiseTextureController::Save(Stream& stream)
 
 Result PerlinNoiseTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     stream.ReadBool(m_regenerate);
     stream.ReadVector4(m_color);
     stream.ReadInt(m_octaves);

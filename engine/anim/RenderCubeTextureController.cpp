@@ -63,10 +63,8 @@ void RenderCubeTextureController::PostUpdate()
 
 Result RenderCubeTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteBool(m_regenerate) != kSuccess) {
         Error("Невозможно сохранить флаг генерации. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -84,10 +82,8 @@ Result RenderCubeTextureController::Save(Stream& stream)
 
 Result RenderCubeTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     if (stream.ReadBool(m_regenerate) != kSuccess) {
         Error("Невозможно загрузить флаг генерации. ID[%d] Имя[%s]", ID(), m_name.CStr());
         return kFailure;

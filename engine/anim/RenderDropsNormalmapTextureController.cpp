@@ -245,10 +245,8 @@ void RenderDropsNormalmapTextureController::PostUpdate()
 
 Result RenderDropsNormalmapTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     const Parameters& p = m_parameters;
     stream.WriteFloat(p.simulationRate);
     stream.WriteFloat(p.dropStrength);
@@ -269,10 +267,8 @@ Result RenderDropsNormalmapTextureController::Save(Stream& stream)
 
 Result RenderDropsNormalmapTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Parameters p;
     stream.ReadFloat(p.simulationRate);
     stream.ReadFloat(p.dropStrength);

@@ -114,10 +114,8 @@ void RenderScreenspaceTextureController::PostUpdate()
 
 Result RenderScreenspaceTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_plane.Get()) != kSuccess) {
         Error("Невозможно сохранить узел. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -131,10 +129,8 @@ Result RenderScreenspaceTextureController::Save(Stream& stream)
 
 Result RenderScreenspaceTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Node> plane;
     if (stream.ReadObject(plane) != kSuccess) {
         Error("Невозможно загрузить узел. ID[%d] Имя[%s]", ID(), m_name.CStr());

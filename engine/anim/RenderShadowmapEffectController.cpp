@@ -20,10 +20,8 @@ void RenderShadowmapEffectController::PostUpdate()
 
 Result RenderShadowmapEffectController::Save(Stream& stream)
 {
-    if (PostUpdateController::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (PostUpdateController::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (m_casters.Save(stream) != kSuccess) {
         Error("Невозможно сохранить узлы. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -33,10 +31,8 @@ Result RenderShadowmapEffectController::Save(Stream& stream)
 
 Result RenderShadowmapEffectController::Load(Stream& stream)
 {
-    if (PostUpdateController::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PostUpdateController::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     if (m_casters.Load(stream) != kSuccess) {
         Error("Невозможно загрузить узлы. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;

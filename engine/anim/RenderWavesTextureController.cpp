@@ -81,10 +81,8 @@ void RenderWavesTextureController::PostUpdate()
 
 Result RenderWavesTextureController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteFloat(m_speed);
     stream.WriteFloat(m_bump);
     if (stream.State() != kSuccess) {
@@ -100,10 +98,8 @@ Result RenderWavesTextureController::Save(Stream& stream)
 
 Result RenderWavesTextureController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     stream.ReadFloat(m_speed);
     stream.ReadFloat(m_bump);
     if (stream.State() != kSuccess) {

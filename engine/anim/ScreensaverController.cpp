@@ -162,10 +162,8 @@ Result ScreensaverController::AddSet(Camera* camera, double fadeInStart, double 
 
 Result ScreensaverController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteUInt(m_sets.Count()) != kSuccess) {
         Error("Невозможно сохранить количество сетов. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -193,10 +191,8 @@ Result ScreensaverController::Save(Stream& stream)
 
 Result ScreensaverController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t count = 0;
     if (stream.ReadUInt(count) != kSuccess || count > stream.Remaining() / kMinSetBytes) {
         Error("Невозможно загрузить количество сетов. ID[%d] Имя[%s]", ID(), Name().CStr());

@@ -84,10 +84,8 @@ AnimationController* SkeletonAnimationController::GetBoneController(uint32_t ind
 
 Result SkeletonAnimationController::Save(Stream& stream)
 {
-    if (AnimationController::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (AnimationController::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteUInt(m_boneControllers.Count()) != kSuccess) {
         Error("Невозможно сохранить количество контроллеров анимации костей. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -103,10 +101,8 @@ Result SkeletonAnimationController::Save(Stream& stream)
 
 Result SkeletonAnimationController::Load(Stream& stream)
 {
-    if (AnimationController::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (AnimationController::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t count = 0;
     if (stream.ReadUInt(count) != kSuccess || count > stream.Remaining() / kMinLinkBytes) {
         Error("Невозможно загрузить количество контроллеров анимации костей. ID[%d] Имя[%s]", ID(), Name().CStr());

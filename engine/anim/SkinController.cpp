@@ -285,10 +285,8 @@ void SkinController::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result SkinController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteUInt(m_bones.Count()) != kSuccess) {
         Error("Невозможно сохранить количество костей. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -326,10 +324,8 @@ Result SkinController::Save(Stream& stream)
 
 Result SkinController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t count = 0;
     if (stream.ReadUInt(count) != kSuccess || count > stream.Remaining() / kMinBoneBytes) {
         Error("Невозможно загрузить количество костей. ID[%d] Имя[%s]", ID(), Name().CStr());

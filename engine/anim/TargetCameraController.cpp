@@ -27,10 +27,8 @@ void TargetCameraController::Update(double)
 
 Result TargetCameraController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_target.Get()) != kSuccess) {
         Error("Невозможно сохранить цель камеры. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -40,10 +38,8 @@ Result TargetCameraController::Save(Stream& stream)
 
 Result TargetCameraController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Node> target;
     if (stream.ReadObject(target) != kSuccess) {
         Error("Невозможно загрузить цель камеры. ID[%d] Имя[%s]", ID(), Name().CStr());

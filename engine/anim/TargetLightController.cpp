@@ -23,10 +23,8 @@ void TargetLightController::Update(double)
 
 Result TargetLightController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_target.Get()) != kSuccess) {
         Error("Невозможно сохранить цель источника света. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -36,10 +34,8 @@ Result TargetLightController::Save(Stream& stream)
 
 Result TargetLightController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Node> target;
     if (stream.ReadObject(target) != kSuccess) {
         Error("Невозможно загрузить цель источника света. ID[%d] Имя[%s]", ID(), Name().CStr());

@@ -179,6 +179,18 @@ Result Object::Save(Stream& stream)
     return kSuccess;
 }
 
+Result Object::ParentSaveFailed() const
+{
+    Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), m_id);
+    return kFailure;
+}
+
+Result Object::ParentLoadFailed() const
+{
+    Error("Невозможно загрузить родительские данные. ID[%d]", m_id);
+    return kFailure;
+}
+
 Result Object::Load(Stream& stream)
 {
     String name;

@@ -36,6 +36,10 @@ public:
     // Persistence: kSuccess, or kFailure after logging the field that failed.
     [[nodiscard]] virtual Result Save(Stream& stream);
     [[nodiscard]] virtual Result Load(Stream& stream);
+    // What a subclass's Save or Load returns when its base class's part failed: the one
+    // message for it ("... родительские данные ...") and kFailure.
+    [[nodiscard]] Result ParentSaveFailed() const;
+    [[nodiscard]] Result ParentLoadFailed() const;
 
     // Search. FindByName returns this object when its name matches, else the first hit among the
     // objects it owns (here its controllers); CollectByType appends this object when it derives

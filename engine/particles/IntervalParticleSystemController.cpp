@@ -52,10 +52,8 @@ void IntervalParticleSystemController::Update(double elapsed)
 
 Result IntervalParticleSystemController::Save(Stream& stream)
 {
-    if (Controller::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Controller::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteFloat(m_period) != kSuccess || stream.WriteFloat(m_onTime) != kSuccess) {
         Error("Невозможно сохранить данные интервальной системы частиц. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -65,10 +63,8 @@ Result IntervalParticleSystemController::Save(Stream& stream)
 
 Result IntervalParticleSystemController::Load(Stream& stream)
 {
-    if (Controller::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Controller::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     float period = 0, onTime = 0;
     if (stream.ReadFloat(period) != kSuccess || stream.ReadFloat(onTime) != kSuccess) {
         Error("Невозможно загрузить данные интервальной системы частиц. ID[%d] Имя[%s]", ID(), Name().CStr());

@@ -125,10 +125,8 @@ void NodeParticleSystem::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result NodeParticleSystem::Save(Stream& stream)
 {
-    if (ParticleSystem::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (ParticleSystem::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_model.Get()) != kSuccess) {
         Error("Невозможно сохранить модель системы частиц. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -138,10 +136,8 @@ Result NodeParticleSystem::Save(Stream& stream)
 
 Result NodeParticleSystem::Load(Stream& stream)
 {
-    if (ParticleSystem::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ParticleSystem::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Node> model;
     if (stream.ReadObject(model) != kSuccess) {
         Error("Невозможно загрузить модель системы частиц. ID[%d] Имя[%s]", ID(), m_name.CStr());

@@ -366,10 +366,8 @@ Result ParticleSystem::Save(Stream& stream)
     SetPointSizes(pointSizes.Get());
     SetColors(colors.Get());
     (void)SetTexCoords(0, texCoords.Get());
-    if (base != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (base != kSuccess)
+        return ParentSaveFailed();
     const Parameters& p = m_parameters;
     stream.WriteInt(m_maxParticles);
     stream.WriteFloat(p.intervalBase);
@@ -402,10 +400,8 @@ Result ParticleSystem::Save(Stream& stream)
 
 Result ParticleSystem::Load(Stream& stream)
 {
-    if (GeometryNode::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (GeometryNode::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     int32_t maxParticles = 0;
     if (stream.ReadInt(maxParticles) != kSuccess) {
         Error("Невозможно загрузить данные системы частиц. Имя[%s] ID[%d]", m_name.CStr(), ID());

@@ -54,10 +54,8 @@ bool PointEmitter::Emit(Vector3& position, Vector3& direction)
 
 Result PointEmitter::Save(Stream& stream)
 {
-    if (Emitter::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Emitter::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteFloat(m_maxAngle) != kSuccess || stream.WriteFloat(m_minAngle) != kSuccess) {
         Error("Невозможно сохранить данные системы частиц. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -67,10 +65,8 @@ Result PointEmitter::Save(Stream& stream)
 
 Result PointEmitter::Load(Stream& stream)
 {
-    if (Emitter::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Emitter::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     float maxAngle = 0, minAngle = 0;
     if (stream.ReadFloat(maxAngle) != kSuccess || stream.ReadFloat(minAngle) != kSuccess) {
         Error("Невозможно загрузить данные системы частиц. Имя[%s] ID[%d]", m_name.CStr(), ID());

@@ -33,10 +33,8 @@ bool SphereVolumeEmitter::Emit(Vector3& position, Vector3& direction)
 
 Result SphereVolumeEmitter::Save(Stream& stream)
 {
-    if (PointEmitter::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (PointEmitter::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteFloat(m_radius) != kSuccess) {
         Error("Невозможно сохранить радиус эмиттера. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -46,10 +44,8 @@ Result SphereVolumeEmitter::Save(Stream& stream)
 
 Result SphereVolumeEmitter::Load(Stream& stream)
 {
-    if (PointEmitter::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PointEmitter::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     float radius = 0;
     if (stream.ReadFloat(radius) != kSuccess) {
         Error("Невозможно загрузить радиус эмиттера. ID[%d] Имя[%s]", ID(), Name().CStr());

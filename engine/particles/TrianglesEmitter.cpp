@@ -140,10 +140,8 @@ void TrianglesEmitter::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result TrianglesEmitter::Save(Stream& stream)
 {
-    if (PointEmitter::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (PointEmitter::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_triangles.Get()) != kSuccess) {
         Error("Невозможно сохранить геометрию эмиттера. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -153,10 +151,8 @@ Result TrianglesEmitter::Save(Stream& stream)
 
 Result TrianglesEmitter::Load(Stream& stream)
 {
-    if (PointEmitter::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PointEmitter::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Triangles> triangles;
     if (stream.ReadObject(triangles) != kSuccess) {
         Error("Невозможно загрузить геометрию эмиттера. ID[%d] Имя[%s]", ID(), Name().CStr());

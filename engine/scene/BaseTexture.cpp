@@ -39,10 +39,8 @@ void BaseTexture::ReleaseDeviceCopy()
 
 Result BaseTexture::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteInt(m_mipLevels) != kSuccess) {
         Error("Невозможно сохранить количество мип-мэпов текстуры. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -52,10 +50,8 @@ Result BaseTexture::Save(Stream& stream)
 
 Result BaseTexture::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     if (stream.ReadInt(m_mipLevels) != kSuccess) {
         Error("Невозможно загрузить количество мип-мэпов текстуры. ID[%d] Имя[%s]", ID(), Name().CStr());
         return kFailure;

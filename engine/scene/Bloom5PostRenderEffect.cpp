@@ -67,10 +67,8 @@ void Bloom5PostRenderEffect::Composite(Renderer& renderer)
 
 Result Bloom5PostRenderEffect::Save(Stream& stream)
 {
-    if (PostRenderEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     const Parameters& p = m_parameters;
     stream.WriteFloat(p.threshold);
     stream.WriteFloat(p.brightScale);
@@ -88,10 +86,8 @@ Result Bloom5PostRenderEffect::Save(Stream& stream)
 
 Result Bloom5PostRenderEffect::Load(Stream& stream)
 {
-    if (PostRenderEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Parameters p;
     stream.ReadFloat(p.threshold);
     stream.ReadFloat(p.brightScale);

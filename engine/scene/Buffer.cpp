@@ -75,10 +75,8 @@ Result Buffer::Resize(uint32_t count)
 
 Result Buffer::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteInt(static_cast<int32_t>(m_count)) != kSuccess) {
         Error("Невозможно сохранить количество данных буффера. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -92,10 +90,8 @@ Result Buffer::Save(Stream& stream)
 
 Result Buffer::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     int32_t stored = 0;
     if (stream.ReadInt(stored) != kSuccess || stored < 0) {
         Error("Невозможно загрузить количество данных буффера. ID[%d] Имя[%s]", ID(), m_name.CStr());

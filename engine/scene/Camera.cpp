@@ -128,10 +128,8 @@ Result Camera::SetDirection(const Vector3& direction)
 
 Result Camera::Save(Stream& stream)
 {
-    if (Node::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Node::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteFloat(m_fov);
     stream.WriteFloat(m_near);
     if (stream.WriteFloat(m_far) != kSuccess) {
@@ -143,10 +141,8 @@ Result Camera::Save(Stream& stream)
 
 Result Camera::Load(Stream& stream)
 {
-    if (Node::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Node::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     float fov = 0, nearDistance = 0, farDistance = 0;
     stream.ReadFloat(fov);
     stream.ReadFloat(nearDistance);

@@ -94,10 +94,8 @@ Result ColorEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& renderer, G
 
 Result ColorEffect::Save(Stream& stream)
 {
-    if (GeometryNodeEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (GeometryNodeEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteVector4(m_color) != kSuccess) {
         Error("Невозможно сохранить цвет. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -107,10 +105,8 @@ Result ColorEffect::Save(Stream& stream)
 
 Result ColorEffect::Load(Stream& stream)
 {
-    if (GeometryNodeEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (GeometryNodeEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Vector4 color;
     if (stream.ReadVector4(color) != kSuccess) {
         Error("Невозможно загрузить цвет. ID[%d] Имя[%s]", ID(), Name().CStr());

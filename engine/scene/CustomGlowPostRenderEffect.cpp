@@ -56,10 +56,8 @@ void CustomGlowPostRenderEffect::Composite(Renderer& renderer)
 
 Result CustomGlowPostRenderEffect::Save(Stream& stream)
 {
-    if (PostRenderEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteFloat(m_intensity);
     stream.WriteFloat(m_spread);
     stream.WriteUInt(m_divisor);
@@ -76,10 +74,8 @@ Result CustomGlowPostRenderEffect::Save(Stream& stream)
 
 Result CustomGlowPostRenderEffect::Load(Stream& stream)
 {
-    if (PostRenderEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     stream.ReadFloat(m_intensity);
     stream.ReadFloat(m_spread);
     stream.ReadUInt(m_divisor);

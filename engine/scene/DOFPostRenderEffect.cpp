@@ -147,10 +147,8 @@ void DOFPostRenderEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result DOFPostRenderEffect::Save(Stream& stream)
 {
-    if (PostRenderEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     const Parameters& p = m_parameters;
     stream.WriteFloat(p.focalDistance);
     stream.WriteFloat(p.focalRange);
@@ -166,10 +164,8 @@ Result DOFPostRenderEffect::Save(Stream& stream)
 
 Result DOFPostRenderEffect::Load(Stream& stream)
 {
-    if (PostRenderEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Parameters p;
     stream.ReadFloat(p.focalDistance);
     stream.ReadFloat(p.focalRange);

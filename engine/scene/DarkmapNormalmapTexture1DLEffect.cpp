@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -185,19 +184,15 @@ void DarkmapNormalmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Obj
 
 Result DarkmapNormalmapTexture1DLEffect::Save(Stream& stream)
 {
-    if (DarkmapNormalmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (DarkmapNormalmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, false);
 }
 
 Result DarkmapNormalmapTexture1DLEffect::Load(Stream& stream)
 {
-    if (DarkmapNormalmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (DarkmapNormalmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, false);
 }
 

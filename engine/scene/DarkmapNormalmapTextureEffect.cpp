@@ -1,6 +1,5 @@
 #include "engine/scene/DarkmapNormalmapTextureEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -144,10 +143,8 @@ void DarkmapNormalmapTextureEffect::CollectByType(const Rtti* type, Array<Object
 
 Result DarkmapNormalmapTextureEffect::Save(Stream& stream)
 {
-    if (NormalmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (EffectSupport::SaveLink(*this, stream, m_darkmap.Get(), "карту затенения") != kSuccess)
         return kFailure;
     return EffectSupport::SaveSet(*this, stream, m_darkmapSet, "номер набора текстурных координат карты затенения");
@@ -155,10 +152,8 @@ Result DarkmapNormalmapTextureEffect::Save(Stream& stream)
 
 Result DarkmapNormalmapTextureEffect::Load(Stream& stream)
 {
-    if (NormalmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t set = 0;
     if (EffectSupport::LoadLink(*this, stream, m_darkmap, "карту затенения") != kSuccess ||
         EffectSupport::LoadSet(*this, stream, set, "номер набора текстурных координат карты затенения") != kSuccess)

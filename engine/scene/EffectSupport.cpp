@@ -107,15 +107,6 @@ Result EffectSupport::LoadFailed(const Object& owner, const char* what)
     return kFailure;
 }
 
-Result EffectSupport::ParentFailed(const Object& owner, bool saving)
-{
-    if (saving)
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", owner.Name().CStr(), owner.ID());
-    else
-        Error("Невозможно загрузить родительские данные. ID[%d]", owner.ID());
-    return kFailure;
-}
-
 Result EffectSupport::SaveSet(const Object& owner, Stream& stream, uint32_t set, const char* what)
 {
     if (stream.WriteInt(static_cast<int32_t>(set)) == kSuccess)

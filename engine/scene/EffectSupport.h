@@ -70,8 +70,6 @@ public:
     static Result SaveFloats(const Object& owner, Stream& stream, const float* values, uint32_t count,
                              const char* what);
     static Result LoadFloats(const Object& owner, Stream& stream, float* values, uint32_t count, const char* what);
-    // The parent-data message of a failed Save (`saving`) or Load; kFailure.
-    static Result ParentFailed(const Object& owner, bool saving);
     // The two-layer effects' (clouds, lava) fields after their Base's: the parameters, the
     // aggregate ({u, v}, scale, three of their own), as six of those floats; loaded ones go
     // through SetParameters.
@@ -79,7 +77,7 @@ public:
     static Result SaveLayerParameters(E& effect, Stream& stream, const char* what)
     {
         if (effect.Base::Save(stream) != kSuccess)
-            return ParentFailed(effect, true);
+            return effect.ParentSaveFailed();
         const auto& [velocity, scale, a, b, c] = effect.GetParameters();
         const float values[6] = {velocity[0], velocity[1], scale, a, b, c};
         return SaveFloats(effect, stream, values, 6, what);
@@ -89,7 +87,7 @@ public:
     {
         float v[6] = {};
         if (effect.Base::Load(stream) != kSuccess)
-            return ParentFailed(effect, false);
+            return effect.ParentLoadFailed();
         if (LoadFloats(effect, stream, v, 6, what) != kSuccess)
             return kFailure;
         effect.SetParameters(typename E::Parameters{{v[0], v[1]}, v[2], v[3], v[4], v[5]});

@@ -9,10 +9,8 @@ ZEN_IMPLEMENT_CLASS(FPCamera, Camera, kStartupOtherClasses)
 
 Result FPCamera::Save(Stream& stream)
 {
-    if (Camera::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Camera::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteFloat(m_first);
     stream.WriteFloat(m_second);
     if (stream.WriteBool(m_flag) != kSuccess) {
@@ -24,10 +22,8 @@ Result FPCamera::Save(Stream& stream)
 
 Result FPCamera::Load(Stream& stream)
 {
-    if (Camera::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Camera::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     float first = 0, second = 0;
     bool flag = false;
     stream.ReadFloat(first);

@@ -165,10 +165,8 @@ void Flare::DrawPrimitives(Renderer* renderer)
 
 Result Flare::Save(Stream& stream)
 {
-    if (GeometryNode::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (GeometryNode::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteVector4(m_color);
     stream.WriteFloat(m_size);
     if (stream.State() != kSuccess) {
@@ -180,10 +178,8 @@ Result Flare::Save(Stream& stream)
 
 Result Flare::Load(Stream& stream)
 {
-    if (GeometryNode::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (GeometryNode::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     stream.ReadVector4(m_color);
     stream.ReadFloat(m_size);
     if (stream.State() != kSuccess) {

@@ -1,6 +1,5 @@
 #include "engine/scene/FlatWater1DLEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -54,19 +53,15 @@ void FlatWater1DLEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result FlatWater1DLEffect::Save(Stream& stream)
 {
-    if (FlatWaterEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (FlatWaterEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, false);
 }
 
 Result FlatWater1DLEffect::Load(Stream& stream)
 {
-    if (FlatWaterEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (FlatWaterEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, false);
 }
 

@@ -394,7 +394,7 @@ void FlatWaterEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 Result FlatWaterEffect::Save(Stream& stream)
 {
     if (ParallaxTextureEffect::Save(stream) != kSuccess)
-        return EffectSupport::ParentFailed(*this, true);
+        return ParentSaveFailed();
     if (EffectSupport::SaveLink(*this, stream, m_cubeMap.Get(), "кубическую карту") != kSuccess ||
         EffectSupport::SaveLink(*this, stream, m_refraction.Get(), "текстуру преломления") != kSuccess ||
         EffectSupport::SaveLink(*this, stream, m_reflection.Get(), "текстуру отражения") != kSuccess)
@@ -408,7 +408,7 @@ Result FlatWaterEffect::Save(Stream& stream)
 Result FlatWaterEffect::Load(Stream& stream)
 {
     if (ParallaxTextureEffect::Load(stream) != kSuccess)
-        return EffectSupport::ParentFailed(*this, false);
+        return ParentLoadFailed();
     Ptr<CubeTexture> cube;
     Ptr<Texture> refraction, reflection;
     float v[9] = {};

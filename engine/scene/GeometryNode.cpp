@@ -257,10 +257,8 @@ void GeometryNode::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result GeometryNode::Save(Stream& stream)
 {
-    if (Node::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Node::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     const struct {
         Object* object;
         const char* message;
@@ -298,10 +296,8 @@ Result GeometryNode::Save(Stream& stream)
 
 Result GeometryNode::Load(Stream& stream)
 {
-    if (Node::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Node::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<GeometryNodeEffect> effect;
     if (stream.ReadObject(effect) != kSuccess) {
         Error("Невозможно загрузить эффект. ID[%d] Имя[%s]", ID(), m_name.CStr());

@@ -155,10 +155,8 @@ void GeometryNodeEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result GeometryNodeEffect::Save(Stream& stream)
 {
-    if (Effect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Effect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     uint8_t clamped = 0;
     for (uint32_t i = 0; i < kWrapStages; ++i)
         if (!m_wrap[i])
@@ -195,10 +193,8 @@ Result GeometryNodeEffect::Save(Stream& stream)
 
 Result GeometryNodeEffect::Load(Stream& stream)
 {
-    if (Effect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Effect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint8_t clamped = 0, blend = 0;
     bool alphaTest = false, fogEnable = false, flagC = false;
     int32_t alphaRef = 0, srcBlend = 0, destBlend = 0;

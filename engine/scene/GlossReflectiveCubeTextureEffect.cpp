@@ -1,6 +1,5 @@
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -98,10 +97,8 @@ void GlossReflectiveCubeTextureEffect::CollectByType(const Rtti* type, Array<Obj
 
 Result GlossReflectiveCubeTextureEffect::Save(Stream& stream)
 {
-    if (ReflectiveCubeTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (ReflectiveCubeTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (EffectSupport::SaveLink(*this, stream, m_glossMap.Get(), "карту блеска") != kSuccess)
         return kFailure;
     return EffectSupport::SaveSet(*this, stream, m_glossMapSet, "номер набора текстурных координат карты блеска");
@@ -109,10 +106,8 @@ Result GlossReflectiveCubeTextureEffect::Save(Stream& stream)
 
 Result GlossReflectiveCubeTextureEffect::Load(Stream& stream)
 {
-    if (ReflectiveCubeTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ReflectiveCubeTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t set = 0;
     if (EffectSupport::LoadLink(*this, stream, m_glossMap, "карту блеска") != kSuccess ||
         EffectSupport::LoadSet(*this, stream, set, "номер набора текстурных координат карты блеска") != kSuccess)

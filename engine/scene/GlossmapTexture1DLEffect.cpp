@@ -1,6 +1,5 @@
 #include "engine/scene/GlossmapTexture1DLEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -107,19 +106,15 @@ void GlossmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& o
 
 Result GlossmapTexture1DLEffect::Save(Stream& stream)
 {
-    if (GlossmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (GlossmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, false);
 }
 
 Result GlossmapTexture1DLEffect::Load(Stream& stream)
 {
-    if (GlossmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (GlossmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, false);
 }
 

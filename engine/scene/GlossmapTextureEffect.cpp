@@ -1,6 +1,5 @@
 #include "engine/scene/GlossmapTextureEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -163,10 +162,8 @@ void GlossmapTextureEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result GlossmapTextureEffect::Save(Stream& stream)
 {
-    if (TextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (TextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (EffectSupport::SaveLink(*this, stream, m_glossMap.Get(), "карту блеска") != kSuccess)
         return kFailure;
     return EffectSupport::SaveSet(*this, stream, m_glossMapSet, "номер набора текстурных координат карты блеска");
@@ -174,10 +171,8 @@ Result GlossmapTextureEffect::Save(Stream& stream)
 
 Result GlossmapTextureEffect::Load(Stream& stream)
 {
-    if (TextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (TextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t set = 0;
     if (EffectSupport::LoadLink(*this, stream, m_glossMap, "карту блеска") != kSuccess ||
         EffectSupport::LoadSet(*this, stream, set, "номер набора текстурных координат карты блеска") != kSuccess)

@@ -169,7 +169,7 @@ void GrassEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 Result GrassEffect::Save(Stream& stream)
 {
     if (TextureEffect::Save(stream) != kSuccess)
-        return EffectSupport::ParentFailed(*this, true);
+        return ParentSaveFailed();
     if (EffectSupport::SaveLight(*this, stream, GetLight()) != kSuccess)
         return kFailure;
     const float values[4] = {m_wind.direction[0], m_wind.direction[1], m_wind.amplitude, m_wind.frequency};
@@ -179,7 +179,7 @@ Result GrassEffect::Save(Stream& stream)
 Result GrassEffect::Load(Stream& stream)
 {
     if (TextureEffect::Load(stream) != kSuccess)
-        return EffectSupport::ParentFailed(*this, false);
+        return ParentLoadFailed();
     Ptr<Light> light;
     float v[4] = {};
     if (EffectSupport::LoadLight(*this, stream, light) != kSuccess ||

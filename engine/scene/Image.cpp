@@ -157,10 +157,8 @@ Result Image::LoadFromFile(File* file)
 
 Result Image::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteString(m_fileName) != kSuccess) {
         Error("Невозможно сохранить имя файла изображения. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -185,10 +183,8 @@ Result Image::Save(Stream& stream)
 
 Result Image::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     String fileName;
     if (stream.ReadString(fileName) != kSuccess) {
         Error("Невозможно загрузить имя файла изображения. ID[%d] Имя[%s]", ID(), Name().CStr());

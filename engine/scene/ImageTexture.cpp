@@ -40,10 +40,8 @@ void ImageTexture<ImageType>::CollectByType(const Rtti* type, Array<Object*>& ou
 template <class ImageType>
 Result ImageTexture<ImageType>::Save(Stream& stream)
 {
-    if (BaseTexture::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (BaseTexture::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_image.Get()) != kSuccess) {
         Error("Невозможно сохранить изображение текстуры. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -54,10 +52,8 @@ Result ImageTexture<ImageType>::Save(Stream& stream)
 template <class ImageType>
 Result ImageTexture<ImageType>::Load(Stream& stream)
 {
-    if (BaseTexture::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (BaseTexture::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<ImageType> image;
     if (stream.ReadObject(image) != kSuccess) {
         Error("Невозможно загрузить изображение текстуры. ID[%d] Имя[%s]", ID(), Name().CStr());

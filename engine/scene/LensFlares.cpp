@@ -165,10 +165,8 @@ void LensFlares::DrawPrimitives(Renderer* renderer)
 
 Result LensFlares::Save(Stream& stream)
 {
-    if (GeometryNode::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (GeometryNode::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteInt(m_count);
     stream.WriteVector4(m_color);
     stream.WriteFloat(m_size);
@@ -184,10 +182,8 @@ Result LensFlares::Save(Stream& stream)
 
 Result LensFlares::Load(Stream& stream)
 {
-    if (GeometryNode::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (GeometryNode::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     int32_t count = 0;
     Vector4 color;
     float size = 0;

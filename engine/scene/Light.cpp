@@ -60,10 +60,8 @@ Result Light::SetDirection(const Vector3& direction)
 
 Result Light::Save(Stream& stream)
 {
-    if (Node::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Node::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteInt(m_type);
     stream.WriteVector4(m_ambient);
     stream.WriteVector4(m_diffuse);
@@ -82,10 +80,8 @@ Result Light::Save(Stream& stream)
 
 Result Light::Load(Stream& stream)
 {
-    if (Node::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Node::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     int32_t type = 0;
     Vector4 ambient, diffuse, specular;
     Vector3 attenuation;

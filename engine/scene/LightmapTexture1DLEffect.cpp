@@ -1,6 +1,5 @@
 #include "engine/scene/LightmapTexture1DLEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -130,19 +129,15 @@ void LightmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& o
 
 Result LightmapTexture1DLEffect::Save(Stream& stream)
 {
-    if (LightmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (LightmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, false);
 }
 
 Result LightmapTexture1DLEffect::Load(Stream& stream)
 {
-    if (LightmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (LightmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, false);
 }
 

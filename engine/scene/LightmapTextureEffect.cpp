@@ -1,6 +1,5 @@
 #include "engine/scene/LightmapTextureEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -99,10 +98,8 @@ void LightmapTextureEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result LightmapTextureEffect::Save(Stream& stream)
 {
-    if (TextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (TextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (EffectSupport::SaveLink(*this, stream, m_lightmap.Get(), "карту освещения") != kSuccess)
         return kFailure;
     return EffectSupport::SaveSet(*this, stream, m_lightmapSet, "номер набора текстурных координат карты освещения");
@@ -110,10 +107,8 @@ Result LightmapTextureEffect::Save(Stream& stream)
 
 Result LightmapTextureEffect::Load(Stream& stream)
 {
-    if (TextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (TextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t set = 0;
     if (EffectSupport::LoadLink(*this, stream, m_lightmap, "карту освещения") != kSuccess ||
         EffectSupport::LoadSet(*this, stream, set, "номер набора текстурных координат карты освещения") != kSuccess)

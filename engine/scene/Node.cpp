@@ -112,10 +112,8 @@ void Node::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result Node::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_parent) != kSuccess) {
         Error("Невозможно сохранить родителя. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -138,10 +136,8 @@ Result Node::Save(Stream& stream)
 
 Result Node::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Node* parent = nullptr;
     if (stream.ReadLink(parent) != kSuccess || SetParent(parent) != kSuccess) {
         Error("Невозможно загрузить родителя. ID[%d] Имя[%s]", ID(), m_name.CStr());

@@ -1,6 +1,5 @@
 #include "engine/scene/NormalmapLightmapTexture1DLEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
@@ -66,19 +65,15 @@ void NormalmapLightmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Ob
 
 Result NormalmapLightmapTexture1DLEffect::Save(Stream& stream)
 {
-    if (NormalmapLightmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (NormalmapLightmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, false);
 }
 
 Result NormalmapLightmapTexture1DLEffect::Load(Stream& stream)
 {
-    if (NormalmapLightmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (NormalmapLightmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, false);
 }
 

@@ -1,6 +1,5 @@
 #include "engine/scene/NormalmapLightmapTextureEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/DarkmapNormalmapTextureEffect.h"
@@ -89,19 +88,15 @@ void NormalmapLightmapTextureEffect::CollectByType(const Rtti* type, Array<Objec
 
 Result NormalmapLightmapTextureEffect::Save(Stream& stream)
 {
-    if (LightmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (LightmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_relief.Save(*this, stream);
 }
 
 Result NormalmapLightmapTextureEffect::Load(Stream& stream)
 {
-    if (LightmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (LightmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t set = 0;
     Ptr<Texture> normalMap;
     if (m_relief.Load(*this, stream, normalMap, set) != kSuccess)

@@ -1,6 +1,5 @@
 #include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -139,19 +138,15 @@ void NormalmapTexture1DL1PLEffect::CollectByType(const Rtti* type, Array<Object*
 
 Result NormalmapTexture1DL1PLEffect::Save(Stream& stream)
 {
-    if (NormalmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, true);
 }
 
 Result NormalmapTexture1DL1PLEffect::Load(Stream& stream)
 {
-    if (NormalmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, true);
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -175,10 +174,8 @@ void NormalmapTextureEffect::CollectByType(const Rtti* type, Array<Object*>& out
 
 Result NormalmapTextureEffect::Save(Stream& stream)
 {
-    if (TextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (TextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (EffectSupport::SaveLink(*this, stream, m_normalMap.Get(), "карту нормалей") != kSuccess)
         return kFailure;
     return EffectSupport::SaveSet(*this, stream, m_normalMapSet, "номер набора текстурных координат карты нормалей");
@@ -186,10 +183,8 @@ Result NormalmapTextureEffect::Save(Stream& stream)
 
 Result NormalmapTextureEffect::Load(Stream& stream)
 {
-    if (TextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (TextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t set = 0;
     Ptr<Texture> normalMap;
     if (EffectSupport::LoadLink(*this, stream, normalMap, "карту нормалей") != kSuccess ||

@@ -1,6 +1,5 @@
 #include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
@@ -95,19 +94,15 @@ void ParallaxLightmapTexture1DLEffect::CollectByType(const Rtti* type, Array<Obj
 
 Result ParallaxLightmapTexture1DLEffect::Save(Stream& stream)
 {
-    if (ParallaxLightmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (ParallaxLightmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, false);
 }
 
 Result ParallaxLightmapTexture1DLEffect::Load(Stream& stream)
 {
-    if (ParallaxLightmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ParallaxLightmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, false);
 }
 

@@ -1,6 +1,5 @@
 #include "engine/scene/ParallaxLightmapTextureEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/DarkmapNormalmapTextureEffect.h"
@@ -152,10 +151,8 @@ void ParallaxLightmapTextureEffect::CollectByType(const Rtti* type, Array<Object
 
 Result ParallaxLightmapTextureEffect::Save(Stream& stream)
 {
-    if (LightmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (LightmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (m_relief.Save(*this, stream) != kSuccess)
         return kFailure;
     const float values[2] = {m_scale, m_bias};
@@ -164,10 +161,8 @@ Result ParallaxLightmapTextureEffect::Save(Stream& stream)
 
 Result ParallaxLightmapTextureEffect::Load(Stream& stream)
 {
-    if (LightmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (LightmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Texture> normalMap;
     uint32_t set = 0;
     float values[2] = {0, 0};

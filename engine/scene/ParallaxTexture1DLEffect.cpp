@@ -1,6 +1,5 @@
 #include "engine/scene/ParallaxTexture1DLEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -105,19 +104,15 @@ void ParallaxTexture1DLEffect::CollectByType(const Rtti* type, Array<Object*>& o
 
 Result ParallaxTexture1DLEffect::Save(Stream& stream)
 {
-    if (ParallaxTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (ParallaxTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_lighting.Save(*this, stream, false);
 }
 
 Result ParallaxTexture1DLEffect::Load(Stream& stream)
 {
-    if (ParallaxTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ParallaxTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_lighting.Load(*this, stream, false);
 }
 

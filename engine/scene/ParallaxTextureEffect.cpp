@@ -1,6 +1,5 @@
 #include "engine/scene/ParallaxTextureEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -91,20 +90,16 @@ Result ParallaxTextureEffect::BindPass(GeometryNodeEffectPass& pass, Renderer& r
 
 Result ParallaxTextureEffect::Save(Stream& stream)
 {
-    if (NormalmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     const float values[2] = {m_scale, m_bias};
     return EffectSupport::SaveFloats(*this, stream, values, 2, "данные параллакса");
 }
 
 Result ParallaxTextureEffect::Load(Stream& stream)
 {
-    if (NormalmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     float values[2] = {0, 0};
     if (EffectSupport::LoadFloats(*this, stream, values, 2, "данные параллакса") != kSuccess)
         return kFailure;

@@ -165,10 +165,8 @@ void PostRenderEffect::DrawQuad(Renderer& renderer, PositionPass& pass, Triangle
 
 Result PostRenderEffect::Save(Stream& stream)
 {
-    if (SceneNodeEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (SceneNodeEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteBool(m_filmFlag) != kSuccess) {
         Error("Невозможно сохранить флаг фильма. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -178,10 +176,8 @@ Result PostRenderEffect::Save(Stream& stream)
 
 Result PostRenderEffect::Load(Stream& stream)
 {
-    if (SceneNodeEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (SceneNodeEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     if (stream.ReadBool(m_filmFlag) != kSuccess) {
         Error("Невозможно загрузить флаг фильма. ID[%d] Имя[%s]", ID(), Name().CStr());
         return kFailure;

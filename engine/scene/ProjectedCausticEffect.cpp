@@ -125,10 +125,8 @@ void ProjectedCausticEffect::VisitReferences(ReferenceVisitor& visitor)
 
 Result ProjectedCausticEffect::Save(Stream& stream)
 {
-    if (ReceiverEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (ReceiverEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_caustic.Get()) != kSuccess) {
         Error("Невозможно сохранить каустик. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -149,10 +147,8 @@ Result ProjectedCausticEffect::Save(Stream& stream)
 
 Result ProjectedCausticEffect::Load(Stream& stream)
 {
-    if (ReceiverEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ReceiverEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Texture> caustic;
     if (stream.ReadObject(caustic) != kSuccess) {
         Error("Невозможно загрузить каустик. ID[%d] Имя[%s]", ID(), Name().CStr());

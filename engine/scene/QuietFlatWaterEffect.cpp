@@ -1,6 +1,5 @@
 #include "engine/scene/QuietFlatWaterEffect.h"
 
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -72,19 +71,15 @@ void QuietFlatWaterEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result QuietFlatWaterEffect::Save(Stream& stream)
 {
-    if (NormalmapTextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     return m_water.Save(*this, stream);
 }
 
 Result QuietFlatWaterEffect::Load(Stream& stream)
 {
-    if (NormalmapTextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (NormalmapTextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     return m_water.Load(*this, stream);
 }
 

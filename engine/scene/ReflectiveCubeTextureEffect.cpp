@@ -1,7 +1,6 @@
 #include "engine/scene/ReflectiveCubeTextureEffect.h"
 
 #include "engine/core/Matrix4.h"
-#include "engine/core/MessageLog.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/EffectSupport.h"
@@ -139,10 +138,8 @@ void ReflectiveCubeTextureEffect::CollectByType(const Rtti* type, Array<Object*>
 
 Result ReflectiveCubeTextureEffect::Save(Stream& stream)
 {
-    if (TextureEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (TextureEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (EffectSupport::SaveLink(*this, stream, m_cubeMap.Get(), "кубическую карту") != kSuccess)
         return kFailure;
     return EffectSupport::SaveFloats(*this, stream, &m_reflectivity, 1, "коэффициент отражения");
@@ -150,10 +147,8 @@ Result ReflectiveCubeTextureEffect::Save(Stream& stream)
 
 Result ReflectiveCubeTextureEffect::Load(Stream& stream)
 {
-    if (TextureEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (TextureEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     float reflectivity = 0;
     if (EffectSupport::LoadLink(*this, stream, m_cubeMap, "кубическую карту") != kSuccess ||
         EffectSupport::LoadFloats(*this, stream, &reflectivity, 1, "коэффициент отражения") != kSuccess)

@@ -113,10 +113,8 @@ void RenderStateBlock::Set(const RenderState& state)
 
 Result RenderStateBlock::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     // The stream's state is sticky: one test after all fields covers the group.
     VisitFields(m_state, Writer{stream});
     if (stream.State() != kSuccess) {
@@ -128,10 +126,8 @@ Result RenderStateBlock::Save(Stream& stream)
 
 Result RenderStateBlock::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     RenderState state;
     VisitFields(state, Reader{stream});
     // The state is taken only whole and valid: the renderer indexes its tables with it.

@@ -73,10 +73,8 @@ void RipplePostRenderEffect::Composite(Renderer& renderer)
 
 Result RipplePostRenderEffect::Save(Stream& stream)
 {
-    if (PostRenderEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_normalMap.Get()) != kSuccess) {
         Error("Невозможно сохранить карту нормалей. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -94,10 +92,8 @@ Result RipplePostRenderEffect::Save(Stream& stream)
 
 Result RipplePostRenderEffect::Load(Stream& stream)
 {
-    if (PostRenderEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Texture> normalMap;
     if (stream.ReadObject(normalMap) != kSuccess) {
         Error("Невозможно загрузить карту нормалей. ID[%d] Имя[%s]", ID(), Name().CStr());

@@ -312,10 +312,8 @@ void SceneNode::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result SceneNode::Save(Stream& stream)
 {
-    if (Node::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Node::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteInt(static_cast<int32_t>(EffectCount())) != kSuccess) {
         Error("Невозможно сохранить количество эффектов. Имя[%s] ID[%d]", m_name.CStr(), ID());
         return kFailure;
@@ -345,10 +343,8 @@ Result SceneNode::Save(Stream& stream)
 
 Result SceneNode::Load(Stream& stream)
 {
-    if (Node::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Node::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     // Every effect and slot takes at least a 4-byte reference, so a count beyond the bytes
     // left is corrupt and is refused before any list or array is made for it.
     int32_t effectCount = 0;

@@ -97,10 +97,8 @@ void SepiaFilmPostRenderEffect::Composite(Renderer& renderer)
 
 Result SepiaFilmPostRenderEffect::Save(Stream& stream)
 {
-    if (SepiaPostRenderEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (SepiaPostRenderEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_lines.Get()) != kSuccess) {
         Error("Невозможно сохранить текстуру линий. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -114,10 +112,8 @@ Result SepiaFilmPostRenderEffect::Save(Stream& stream)
 
 Result SepiaFilmPostRenderEffect::Load(Stream& stream)
 {
-    if (SepiaPostRenderEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (SepiaPostRenderEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Texture> lines, grain;
     if (stream.ReadObject(lines) != kSuccess) {
         Error("Невозможно загрузить текстуру линий. ID[%d] Имя[%s]", ID(), Name().CStr());

@@ -43,10 +43,8 @@ void SepiaPostRenderEffect::Composite(Renderer& renderer)
 
 Result SepiaPostRenderEffect::Save(Stream& stream)
 {
-    if (PostRenderEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteFloat(m_amount) != kSuccess) {
         Error("Невозможно сохранить степень сепии. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -56,10 +54,8 @@ Result SepiaPostRenderEffect::Save(Stream& stream)
 
 Result SepiaPostRenderEffect::Load(Stream& stream)
 {
-    if (PostRenderEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (PostRenderEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     if (stream.ReadFloat(m_amount) != kSuccess) {
         Error("Невозможно загрузить степень сепии. ID[%d] Имя[%s]", ID(), Name().CStr());
         return kFailure;

@@ -353,10 +353,8 @@ void ShadowmapEffect::VisitReferences(ReferenceVisitor& visitor)
 
 Result ShadowmapEffect::Save(Stream& stream)
 {
-    if (ReceiverEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (ReceiverEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (EffectSupport::SaveLight(*this, stream, m_light.Get()) != kSuccess)
         return kFailure;
     stream.WriteUInt(m_mapSize);
@@ -371,10 +369,8 @@ Result ShadowmapEffect::Save(Stream& stream)
 
 Result ShadowmapEffect::Load(Stream& stream)
 {
-    if (ReceiverEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ReceiverEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Light> light;
     if (EffectSupport::LoadLight(*this, stream, light) != kSuccess)
         return kFailure;

@@ -158,10 +158,8 @@ int32_t SphereBoundingVolume::WhichSide(const Plane& plane) const
 
 Result SphereBoundingVolume::Save(Stream& stream)
 {
-    if (BoundingVolume::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (BoundingVolume::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteVector3(m_center);
     if (stream.WriteFloat(m_radius) != kSuccess) {
         Error("Невозможно сохранить данные окружающего объёма. Имя[%s] ID[%d]", m_name.CStr(), ID());
@@ -172,10 +170,8 @@ Result SphereBoundingVolume::Save(Stream& stream)
 
 Result SphereBoundingVolume::Load(Stream& stream)
 {
-    if (BoundingVolume::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (BoundingVolume::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Vector3 center;
     float radius = 0;
     stream.ReadVector3(center);

@@ -95,10 +95,8 @@ void SpriteEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result SpriteEffect::Save(Stream& stream)
 {
-    if (GeometryNodeEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (GeometryNodeEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_texture.Get()) != kSuccess) {
         Error("Невозможно сохранить текстуру. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -108,10 +106,8 @@ Result SpriteEffect::Save(Stream& stream)
 
 Result SpriteEffect::Load(Stream& stream)
 {
-    if (GeometryNodeEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (GeometryNodeEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Texture> texture;
     if (stream.ReadObject(texture) != kSuccess) {
         Error("Невозможно загрузить текстуру. ID[%d] Имя[%s]", ID(), Name().CStr());

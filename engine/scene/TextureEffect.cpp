@@ -81,10 +81,8 @@ void TextureEffect::CollectByType(const Rtti* type, Array<Object*>& out)
 
 Result TextureEffect::Save(Stream& stream)
 {
-    if (ColorEffect::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (ColorEffect::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(m_texture.Get()) != kSuccess) {
         Error("Невозможно сохранить текстуру. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -98,10 +96,8 @@ Result TextureEffect::Save(Stream& stream)
 
 Result TextureEffect::Load(Stream& stream)
 {
-    if (ColorEffect::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (ColorEffect::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     Ptr<Texture> texture;
     if (stream.ReadObject(texture) != kSuccess) {
         Error("Невозможно загрузить текстуру. ID[%d] Имя[%s]", ID(), Name().CStr());

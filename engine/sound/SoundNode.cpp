@@ -129,10 +129,8 @@ void SoundNode::UpdateWorldBound()
 
 Result SoundNode::Save(Stream& stream)
 {
-    if (Node::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Node::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteBool(m_loop);
     stream.WriteFloat(m_minDistance);
     stream.WriteFloat(m_reserved);
@@ -148,10 +146,8 @@ Result SoundNode::Save(Stream& stream)
 
 Result SoundNode::Load(Stream& stream)
 {
-    if (Node::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Node::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     bool loop = false, positional = false, playing = true;
     float minDistance = FLT_MAX, reserved = 0;
     String fileName;

@@ -116,10 +116,8 @@ void SoundNode2::Update(double time)
 
 Result SoundNode2::Save(Stream& stream)
 {
-    if (Node::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", m_name.CStr(), ID());
-        return kFailure;
-    }
+    if (Node::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteString(m_fileNameA);
     stream.WriteString(m_fileNameB);
     stream.WriteFloat(m_minDistance);
@@ -135,10 +133,8 @@ Result SoundNode2::Save(Stream& stream)
 
 Result SoundNode2::Load(Stream& stream)
 {
-    if (Node::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Node::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     String fileNameA, fileNameB;
     float minDistance = FLT_MAX, intervalBase = 1.0f, intervalRandom = 0;
     bool positional = false;

@@ -30,10 +30,8 @@ void Font::SetScale(float scaleX, float scaleY)
 
 Result Font::Save(Stream& stream)
 {
-    if (Object::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Object::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     stream.WriteUInt(m_maxChars);
     stream.WriteFloat(m_scaleY);
     stream.WriteFloat(m_scaleX);
@@ -47,10 +45,8 @@ Result Font::Save(Stream& stream)
 
 Result Font::Load(Stream& stream)
 {
-    if (Object::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Object::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     uint32_t maxChars = 0;
     float scaleY = 0, scaleX = 0, spacing = 0;
     Vector4 colour;

@@ -358,10 +358,8 @@ void LearnSystem::Draw(Renderer* renderer)
 
 Result LearnSystem::Save(Stream& stream)
 {
-    if (Node::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Node::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteString(m_configFile) != kSuccess) {
         Error("Невозможно сохранить файл конфигурации обучающей системы. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -371,10 +369,8 @@ Result LearnSystem::Save(Stream& stream)
 
 Result LearnSystem::Load(Stream& stream)
 {
-    if (Node::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Node::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     String configFile;
     if (stream.ReadString(configFile) != kSuccess) {
         Error("Невозможно загрузить файл конфигурации обучающей системы. Имя[%s] ID[%d]", Name().CStr(), ID());

@@ -63,10 +63,8 @@ void MeshFont::DrawText(float x, float y, float z, const char* format, ...)
 
 Result MeshFont::Save(Stream& stream)
 {
-    if (Font::Save(stream) != kSuccess) {
-        Error("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", Name().CStr(), ID());
-        return kFailure;
-    }
+    if (Font::Save(stream) != kSuccess)
+        return ParentSaveFailed();
     if (stream.WriteObject(GetTexture()) != kSuccess) {
         Error("Невозможно сохранить текстуру шрифта. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
@@ -76,10 +74,8 @@ Result MeshFont::Save(Stream& stream)
 
 Result MeshFont::LoadTexture(Stream& stream, Ptr<Texture>& out)
 {
-    if (Font::Load(stream) != kSuccess) {
-        Error("Невозможно загрузить родительские данные. ID[%d]", ID());
-        return kFailure;
-    }
+    if (Font::Load(stream) != kSuccess)
+        return ParentLoadFailed();
     if (stream.ReadObject(out) != kSuccess) {
         Error("Невозможно загрузить текстуру шрифта. ID[%d] Имя[%s]", ID(), Name().CStr());
         return kFailure;
