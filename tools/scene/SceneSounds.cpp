@@ -1,5 +1,9 @@
 #include "tools/scene/SceneSounds.h"
 
+#include <cstdint>
+#include <memory>
+#include <utility>
+
 #include "engine/anim/AnimationFrame.h"
 #include "engine/anim/BoolKeyframe.h"
 #include "engine/anim/SoundNodeAnimation.h"
@@ -23,20 +27,32 @@ const SceneSounds::Sound* Find(const std::vector<SceneSounds::Sound>& sounds, co
     return nullptr;
 }
 
-Ptr<SoundNode> MakeNode(const std::vector<SceneSounds::Sound>& sounds, const char* node, const char* file,
-                        bool positional, bool loop, int32_t volume, float minDistance, const Vector3& where)
+// A made sound as the file a sound node reads, named after the sound; null on failure (a sound
+// that was not made is logged with the node that asked for it).
+std::unique_ptr<MemoryFile> SoundFile(const std::vector<SceneSounds::Sound>& sounds, const char* file,
+                                      const char* node)
 {
     const SceneSounds::Sound* sound = Find(sounds, file);
     if (!sound) {
         Error("Звук [%s] для узла [%s] не сделан.", file, node);
         return nullptr;
     }
-    MemoryFile data{String(file)};
-    if (data.CopyData(sound->bytes.data(), static_cast<uint32_t>(sound->bytes.size())) != kSuccess)
+    auto data = std::make_unique<MemoryFile>(String(file));
+    if (sound->bytes.size() > UINT32_MAX ||
+        data->CopyData(sound->bytes.data(), static_cast<uint32_t>(sound->bytes.size())) != kSuccess)
+        return nullptr;
+    return data;
+}
+
+Ptr<SoundNode> MakeNode(const std::vector<SceneSounds::Sound>& sounds, const char* node, const char* file,
+                        bool positional, bool loop, int32_t volume, float minDistance, const Vector3& where)
+{
+    const std::unique_ptr<MemoryFile> data = SoundFile(sounds, file, node);
+    if (!data)
         return nullptr;
     Ptr<SoundNode> result = new SoundNode();
     result->SetName(String(node));
-    if (result->SetSound(&data, positional) != kSuccess)
+    if (result->SetSound(data.get(), positional) != kSuccess)
         return nullptr;
     result->SetLoop(loop);
     result->SetVolume(volume);
@@ -53,30 +69,21 @@ Result LendAndSetSounds(SoundNode2& node, const std::vector<SceneSounds::Sound>&
     Directory* root = FileManager::Root();
     if (!root)
         return kFailure;
-    std::vector<MemoryFile*> lent;
+    // Every lent file is detached before the list frees it.
+    std::vector<std::unique_ptr<MemoryFile>> lent;
     Result result = kSuccess;
     for (const char* file : {fileA, fileB}) {
-        const SceneSounds::Sound* sound = Find(sounds, file);
-        if (!sound) {
-            Error("Звук [%s] для узла [%s] не сделан.", file, node.Name().CStr());
+        std::unique_ptr<MemoryFile> data = SoundFile(sounds, file, node.Name().CStr());
+        if (!data || root->AttachFile(data.get()) != kSuccess) {
             result = kFailure;
             break;
         }
-        auto* data = new MemoryFile{String(file)};
-        if (data->CopyData(sound->bytes.data(), static_cast<uint32_t>(sound->bytes.size())) != kSuccess ||
-            root->AttachFile(data) != kSuccess) {
-            delete data;
-            result = kFailure;
-            break;
-        }
-        lent.push_back(data);
+        lent.push_back(std::move(data));
     }
     if (result == kSuccess)
         result = node.SetSounds(String(fileA), String(fileB));
-    for (MemoryFile* data : lent) {
-        (void)root->DetachFile(data);
-        delete data;
-    }
+    for (const std::unique_ptr<MemoryFile>& data : lent)
+        (void)root->DetachFile(data.get());
     return result;
 }
 
