@@ -314,21 +314,6 @@ TEST(ShaderAssemblerTest, SpellingsGiveTheSameCode)
         EXPECT_EQ(Assembled(pair.spelled), Assembled(pair.plain)) << pair.spelled;
 }
 
-// From 2.0 on, bits 24-27 of each instruction token count the tokens that follow it, so the
-// stream can be walked instruction by instruction to its end token.
-TEST(ShaderAssemblerTest, InstructionLengthsWalkTheProgram)
-{
-    for (const RecordedCase& recorded : kRecorded) {
-        const Tokens tokens = Assembled(recorded.text);
-        if ((tokens[0] & 0xFF00) < 0x0200)
-            continue;
-        size_t at = 1;
-        while (at < tokens.size() && tokens[at] != 0x0000FFFF)
-            at += 1 + ((tokens[at] >> 24) & 0xF);
-        EXPECT_EQ(at, tokens.size() - 1) << recorded.text;
-    }
-}
-
 struct FailureCase {
     const char* text;
     const char* message;

@@ -12,6 +12,7 @@
 #include "engine/scene/Texture.h"
 #include "engine/scene/Texture1DL1PLEffect.h"
 #include "engine/scene/Texture1DLEffect.h"
+#include "support/RecordBytes.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
@@ -22,11 +23,6 @@
 // logged once.
 namespace zen {
 namespace {
-
-class ByteStream : public Stream {
-public:
-    ByteStream(const uint8_t* bytes, size_t size) { AdoptBuffer(std::vector<uint8_t>(bytes, bytes + size)); }
-};
 
 class LitEffects : public test::RecordingFixture {
 protected:
@@ -258,7 +254,7 @@ TEST_F(LitEffects, TheLightsAreStoredAfterTheTextureFieldsAndComeBackShared)
     Stream out;
     ASSERT_EQ(out.WriteObject(root.Get()), kSuccess);
 
-    ByteStream in(out.Data(), out.Position());
+    test::ByteStream in(test::Bytes(out.Data(), out.Data() + out.Position()));
     Ptr<SceneNode> loaded;
     ASSERT_EQ(in.ReadObject(loaded), kSuccess);
     ASSERT_TRUE(loaded);
@@ -274,7 +270,7 @@ TEST_F(LitEffects, TheLightsAreStoredAfterTheTextureFieldsAndComeBackShared)
     // A record cut inside the point light's link fails with its message.
     const size_t whole = out.Position();
     for (size_t cut : {whole - 1, whole / 2}) {
-        ByteStream shortened(out.Data(), cut);
+        test::ByteStream shortened(test::Bytes(out.Data(), out.Data() + cut));
         test::LogCapture log;
         Ptr<SceneNode> broken;
         EXPECT_NE(shortened.ReadObject(broken), kSuccess);

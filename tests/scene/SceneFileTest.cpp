@@ -21,6 +21,7 @@
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
 
@@ -29,11 +30,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A stream over given bytes.
-class ByteStream : public Stream {
-public:
-    explicit ByteStream(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
-};
+using test::ByteStream;
 
 class SceneFile : public ::testing::Test {
 protected:

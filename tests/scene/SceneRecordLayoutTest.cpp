@@ -18,17 +18,11 @@ namespace zen {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::PutFloat;
 using test::PutInt;
 using test::PutString;
 
 constexpr uint32_t kNull = 0xFFFFFFFF;
-
-void PutFloat(Bytes& bytes, float value)
-{
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    PutInt(bytes, bits);
-}
 
 void PutFloats(Bytes& bytes, std::initializer_list<float> values)
 {
@@ -68,18 +62,11 @@ Transform Placed()
 
 class SceneRecordLayout : public ::testing::Test {
 protected:
-    static Bytes Written(Object* object)
-    {
-        Stream out(0, 256);
-        EXPECT_EQ(out.WriteObject(object), kSuccess);
-        return Bytes(out.Data(), out.Data() + out.Position());
-    }
+    static Bytes Written(Object* object) { return test::SavedRecord(object); }
 
     static Ptr<Object> ReadFrom(const Bytes& bytes)
     {
-        struct Reader : Stream {
-            explicit Reader(const Bytes& bytes) { AdoptBuffer(Bytes(bytes)); }
-        } reader(bytes);
+        test::ByteStream reader(bytes);
         Object* loaded = nullptr;
         const Result result = reader.ReadObject(&loaded);
         EXPECT_EQ(reader.Position(), bytes.size()) << "every byte of the record is read";

@@ -425,11 +425,7 @@ TEST(ReceiverStreamForms, TheControllerKeepsItsCasters)
     ASSERT_EQ(shadow->SetController(controller.Get()), kSuccess);
     Ptr<Triangles> caster = test::MakeQuad("Caster", 1.0f);
     ASSERT_EQ(controller->Casters().Add(caster.Get()), kSuccess);
-    Stream out;
-    ASSERT_EQ(out.WriteObject(shadow.Get()), kSuccess);
-    In in(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
-    Ptr<ShadowmapEffect> loaded;
-    ASSERT_EQ(in.ReadObject(loaded), kSuccess);
+    Ptr<ShadowmapEffect> loaded = test::LoadedRecord<ShadowmapEffect>(test::SavedRecord(shadow.Get()));
     ASSERT_NE(loaded, nullptr);
     ASSERT_EQ(loaded->ControllerCount(), 1u);
     ASSERT_TRUE(loaded->GetController(0)->IsDerivedFrom(&RenderShadowmapEffectController::TYPE));

@@ -53,26 +53,13 @@ std::vector<uint8_t> ImageRecord(const std::string& type, const std::vector<uint
     return bytes;
 }
 
+Ptr<Object> ReadFrom(const std::vector<uint8_t>& bytes)
+{
+    return test::LoadedRecord<Object>(bytes);
+}
+
 class TextureTest : public ::testing::Test {
 protected:
-    // Reads one record through a stream that starts at its first byte.
-    static Ptr<Object> ReadFrom(const std::vector<uint8_t>& bytes)
-    {
-        struct Reader : Stream {
-            explicit Reader(const std::vector<uint8_t>& bytes) { AdoptBuffer(std::vector<uint8_t>(bytes)); }
-        } reader(bytes);
-        Object* loaded = nullptr;
-        const Result result = reader.ReadObject(&loaded);
-        return Ptr<Object>(result == kSuccess ? loaded : nullptr);
-    }
-
-    static std::vector<uint8_t> Written(Object* object)
-    {
-        Stream out(0, 256);
-        EXPECT_EQ(out.WriteObject(object), kSuccess);
-        return std::vector<uint8_t>(out.Data(), out.Data() + out.Position());
-    }
-
     test::EngineScope engine;
 };
 
@@ -168,7 +155,7 @@ TEST_F(TextureTest, ATextureStreamsItsMipLevelsAndAnImageLink)
     PutString(expected, "");
     for (const uint32_t value : {4u, 2u, uint32_t{Image::kA8}})
         PutInt(expected, value);
-    ASSERT_EQ(Written(texture.Get()), expected);
+    ASSERT_EQ(test::SavedRecord(texture.Get()), expected);
 
     test::LogCapture log;
     Ptr<Object> loaded = ReadFrom(expected);
@@ -193,9 +180,7 @@ TEST_F(TextureTest, TexturesSharingAnImageShareItAfterLoading)
     Stream out(0, 256);
     ASSERT_EQ(out.WriteObject(one.Get()), kSuccess);
     ASSERT_EQ(out.WriteObject(two.Get()), kSuccess);
-    struct Reader : Stream {
-        explicit Reader(const std::vector<uint8_t>& bytes) { AdoptBuffer(std::vector<uint8_t>(bytes)); }
-    } reader(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
+    test::ByteStream reader(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
     Object* first = nullptr;
     Object* second = nullptr;
     ASSERT_EQ(reader.ReadObject(&first), kSuccess);

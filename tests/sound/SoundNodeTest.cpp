@@ -157,9 +157,7 @@ TEST_F(SoundNodeTest, StreamsItsFieldsInOrderAndLoadsItsSound)
     node->SetPlaying(false);
     ASSERT_EQ(node->SetSound(FileManager::FindFile(String("tone.ogg")), true), kSuccess);
 
-    Stream out(0, 256);
-    ASSERT_EQ(out.WriteObject(node.Get()), kSuccess);
-    const Bytes written(out.Data(), out.Data() + out.Position());
+    const Bytes written = test::SavedRecord(node.Get());
     Bytes tail;
     tail.push_back(1);  // loop
     PutFloat(tail, 4.5f);
@@ -221,9 +219,7 @@ TEST_F(SoundNodeTest, MissingDamagedAndForeignFilesLeaveASilentNode)
     // of "tone.ogg" with the name changed to "gone.ogg".
     Ptr<SoundNode> lost = NodeAt({0, 0, 0}, false);
     lost->SetName(String("Lost"));
-    Stream out(0, 256);
-    ASSERT_EQ(out.WriteObject(lost.Get()), kSuccess);
-    Bytes written(out.Data(), out.Data() + out.Position());
+    Bytes written = test::SavedRecord(lost.Get());
     const std::string name = "tone.ogg";
     auto at = std::search(written.begin(), written.end(), name.begin(), name.end());
     ASSERT_NE(at, written.end());
@@ -294,9 +290,7 @@ TEST_F(SoundNodeTest, AnAlternatingNodeStreamsItsFieldsInOrder)
     node->SetMinDistance(6.0f);
     ASSERT_EQ(node->SetSounds(String("tone.ogg"), String("missing.ogg")), kSuccess);
     EXPECT_EQ(node->ChannelB(), 0u);
-    Stream out(0, 256);
-    ASSERT_EQ(out.WriteObject(node.Get()), kSuccess);
-    const Bytes written(out.Data(), out.Data() + out.Position());
+    const Bytes written = test::SavedRecord(node.Get());
     Bytes tail;
     test::PutString(tail, "tone.ogg");
     test::PutString(tail, "missing.ogg");
