@@ -185,6 +185,7 @@ TEST_F(Flares, AGlowAfterAMultiTextureSurfaceReadsOnlyItsOwnTexture)
         }
         const RenderState& glowState = sprite->CurrentTechnique()->GetPass(0)->RenderStates()->State();
         EXPECT_TRUE(glowState.pointSprites);
+        EXPECT_FALSE(glowState.depthWrite) << "a glow must not hide what is drawn after it";
     }
 }
 
