@@ -15,7 +15,7 @@ struct Bind {
     bool bound;
 };
 
-TEST(StageBindings, TheCascadeEndsAtTheFirstEmptyStageAboveZero)
+TEST(StageBindings, TheCascadeEndsAtTheFirstEmptyStageAboveZeroAndANewPassUnbindsEverything)
 {
     constexpr uint32_t kProgram = StageBindings::kStages;
     const struct {
@@ -46,25 +46,11 @@ TEST(StageBindings, TheCascadeEndsAtTheFirstEmptyStageAboveZero)
         }
         EXPECT_EQ(bindings.Textures(), c.textures) << c.what;
         EXPECT_EQ(bindings.EndOfCascade(), c.cascade) << c.what;
+        // The next pass unbinds exactly those stages and starts from nothing, program included.
+        EXPECT_EQ(bindings.BeginPass(), c.textures) << c.what;
+        EXPECT_EQ(bindings.EndOfCascade(), 1u) << c.what;
+        EXPECT_EQ(bindings.BeginPass(), 0u) << c.what;
     }
-}
-
-TEST(StageBindings, ANewPassUnbindsWhatThePreviousLeftAndStartsFromNothing)
-{
-    StageBindings bindings;
-    EXPECT_EQ(bindings.BeginPass(), 0u);
-    // A shader surface with four maps, then a fixed-function sprite with one texture.
-    for (uint32_t stage : {0u, 1u, 2u, 3u})
-        bindings.BindTexture(stage, true);
-    bindings.BindPixelShader(true);
-    EXPECT_EQ(bindings.BeginPass(), 0x0Fu);
-    EXPECT_FALSE(bindings.PixelShaderBound());
-    EXPECT_EQ(bindings.EndOfCascade(), 1u);
-    bindings.BindTexture(0, true);
-    EXPECT_EQ(bindings.EndOfCascade(), 1u);
-    // The next pass unbinds only the sprite's stage; one after that has nothing to unbind.
-    EXPECT_EQ(bindings.BeginPass(), 0x01u);
-    EXPECT_EQ(bindings.BeginPass(), 0x00u);
 }
 
 }  // namespace
