@@ -167,6 +167,9 @@ void GeometryNodeEffectPass::Prepare()
     state.alphaFunc = RenderState::kCompareGreaterEqual;
     state.alphaRef = effect.AlphaRef();
     state.alphaBlendEnable = effect.IsBlended();
+    // Blended geometry is drawn last, back to front: the depth it wrote would cut holes in the
+    // glows, mist and glass drawn after it behind its transparent parts.
+    state.depthWrite = !effect.IsBlended();
     state.srcBlend = effect.SourceBlend();
     state.destBlend = effect.DestinationBlend();
     state.cullEnable = effect.CullEnabled();

@@ -183,8 +183,7 @@ void D3D9Renderer::WriteInitialStates()
     m_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    m_stagesBound = 0;
-    m_pixelShaderBound = false;
+    m_bindings.BeginPass();
     m_boundIndices = nullptr;
     for (DWORD stage = 0; stage < kTextureStages; ++stage) {
         m_device->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);

@@ -6,6 +6,7 @@
 #include "engine/core/HashMap.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/Renderer.h"
+#include "engine/render/StageBindings.h"
 #include "modules/directx9/D3D9Capabilities.h"
 #include "modules/directx9/D3D9ModeList.h"
 
@@ -180,6 +181,9 @@ private:
     void BindStream(Buffer* buffer, uint32_t stream);
     // Draws `node` with the bound streams, declaration and (its own) indices.
     void DrawNode(GeometryNode* node, Pass* pass);
+    // What every draw of `pass` needs beyond its recorded state: the declaration, the
+    // renderer's overrides and the end of the fixed-function stage cascade. False: no draw.
+    bool PrepareDraw(Pass* pass);
     void BeginTarget(IDirect3DSurface9* surface, DeviceObject* target, uint32_t width, uint32_t height);
     void ReleaseShaderCache();
 
@@ -208,9 +212,7 @@ private:
     Matrix4 m_world, m_view, m_projection;
     Matrix4 m_textureTransforms[kTextureStages];
     D3DVIEWPORT9 m_viewport{0, 0, 0, 0, 0.0f, 1.0f};  // Pixels.
-    // Bindings since the last SetPass, for the draw-time checks.
-    uint32_t m_stagesBound = 0;              // Bit s: stage s has a texture of this pass.
-    bool m_pixelShaderBound = false;
+    StageBindings m_bindings;                // Textures and pixel program bound since the last SetPass.
     IntBuffer* m_boundIndices = nullptr;     // Not owned; what SetIndices bound last.
     uint32_t m_indexSpan = 0;                // Its largest index + 1.
     bool m_reportedIndices = false;          // The out-of-range warning was written.

@@ -76,10 +76,10 @@ bool D3D9Renderer::SetDeclaration(Pass* pass)
     return true;
 }
 
-void D3D9Renderer::DrawNode(GeometryNode* node, Pass* pass)
+bool D3D9Renderer::PrepareDraw(Pass* pass)
 {
     if (!SetDeclaration(pass))
-        return;
+        return false;
     // Per-draw overrides of the pass's recorded state.
     if (RenderStateBlock* block = pass->RenderStates()) {
         const RenderState& state = block->State();
@@ -89,16 +89,20 @@ void D3D9Renderer::DrawNode(GeometryNode* node, Pass* pass)
         if (DepthEqual())
             m_device->SetRenderState(D3DRS_ZFUNC, D3DCMP_EQUAL);
     }
-    // Fixed-function stages run until the first one the pass bound no texture to.
-    if (!m_pixelShaderBound) {
-        for (DWORD stage = 1; stage < kTextureStages; ++stage) {
-            if (!(m_stagesBound & (1u << stage))) {
-                m_device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
-                m_device->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-                break;
-            }
-        }
+    // The recorded state sets every stage's operation: the fixed-function cascade must end at
+    // the first stage this pass bound no texture to, or it multiplies in an empty stage.
+    const uint32_t end = m_bindings.EndOfCascade();
+    if (end != StageBindings::kNoStage) {
+        m_device->SetTextureStageState(end, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        m_device->SetTextureStageState(end, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     }
+    return true;
+}
+
+void D3D9Renderer::DrawNode(GeometryNode* node, Pass* pass)
+{
+    if (!PrepareDraw(pass))
+        return;
     const int32_t type = node->GetPrimitiveType();
     if (type < 0 || type > GeometryNode::kTriangles)
         return;
@@ -149,7 +153,7 @@ void D3D9Renderer::DrawNonIndexed(uint32_t primitiveCount)
 {
     GeometryNode* node = CurrentGeometry();
     Pass* pass = CurrentPass();
-    if (!m_device || !node || !pass || primitiveCount == 0 || !SetDeclaration(pass))
+    if (!m_device || !node || !pass || primitiveCount == 0 || !PrepareDraw(pass))
         return;
     const int32_t type = node->GetPrimitiveType();
     if (type < 0 || type > GeometryNode::kTriangles)

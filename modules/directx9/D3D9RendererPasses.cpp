@@ -6,12 +6,6 @@
 #include "modules/directx9/D3D9RenderStates.h"
 
 namespace zen {
-namespace {
-
-// Texture stages whose bindings SetPass clears for a pass without device data.
-constexpr uint32_t kStagesClearedBySetPass = 7;
-
-}  // namespace
 
 // --- Passes and render state ------------------------------------------------------------------
 
@@ -19,23 +13,20 @@ void D3D9Renderer::SetPass(Pass* pass)
 {
     if (!m_device)
         return;
-    m_stagesBound = 0;
+    // Every pass starts from no textures and no programs: one it does not bind must not run
+    // with what the previous pass left (the device keeps it from pass to pass and frame to frame).
+    const uint32_t left = m_bindings.BeginPass();
+    for (uint32_t stage = 0; stage < StageBindings::kStages; ++stage)
+        if (left & (1u << stage))
+            m_device->SetTexture(stage, nullptr);
+    m_device->SetVertexShader(nullptr);
+    m_device->SetPixelShader(nullptr);
     m_device->SetRenderState(D3DRS_COLORVERTEX, FALSE);  // SetStream of colours turns it on.
     if (!pass)
         return;
-    DeviceObject* record = Lookup(pass);
-    if (record && pass->IsDirty()) {
+    if (Lookup(pass) && pass->IsDirty())
         Drop(pass);
-        record = nullptr;
-    }
     ApplyRenderState(pass->RenderStates());
-    if (!record) {
-        for (uint32_t stage = 0; stage < kStagesClearedBySetPass; ++stage)
-            m_device->SetTexture(stage, nullptr);
-        m_device->SetVertexShader(nullptr);
-        m_device->SetPixelShader(nullptr);
-        m_pixelShaderBound = false;
-    }
 }
 
 void D3D9Renderer::ApplyRenderState(RenderStateBlock* block)

@@ -91,7 +91,7 @@ void D3D9Renderer::SetPixelShader(PixelShader* shader)
         return;
     IDirect3DPixelShader9* bound = shader ? static_cast<IDirect3DPixelShader9*>(PrepareShader(shader)) : nullptr;
     m_device->SetPixelShader(bound);
-    m_pixelShaderBound = bound != nullptr;
+    m_bindings.BindPixelShader(bound != nullptr);
 }
 
 void D3D9Renderer::SetVertexShaderConstants(uint32_t firstRegister, const float* values, uint32_t count)

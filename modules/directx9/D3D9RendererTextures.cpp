@@ -56,10 +56,7 @@ void D3D9Renderer::SetTexture(uint32_t stage, BaseTexture* texture)
         return;
     IDirect3DBaseTexture9* bound = texture ? PrepareTexture(texture) : nullptr;
     m_device->SetTexture(stage, bound);
-    if (bound)
-        m_stagesBound |= 1u << stage;
-    else
-        m_stagesBound &= ~(1u << stage);
+    m_bindings.BindTexture(stage, bound != nullptr);
 }
 
 }  // namespace zen

@@ -169,6 +169,8 @@ Result RecordingRenderer::CreateDevice(uint32_t modeIndex, uint32_t width, uint3
     if (m_setup.createDeviceResult != kSuccess)
         return m_setup.createDeviceResult;
     m_device = true;
+    (void)m_bindings.BeginPass();  // A new device holds nothing.
+    m_bound = DrawBindings{};
     m_viewportWidth = mode->fullscreen ? mode->width : width;
     m_viewportHeight = mode->fullscreen ? mode->height : height;
     return kSuccess;
@@ -198,11 +200,25 @@ void RecordingRenderer::EndOcclusionQuery(OcclusionQuery* query)
 
 void RecordingRenderer::SetTexture(uint32_t stage, BaseTexture* texture)
 {
+    if (stage < StageBindings::kStages) {
+        m_bound.textures[stage] = texture;
+        m_bindings.BindTexture(stage, texture != nullptr);
+    }
     Record("SetTexture %u %s", stage, Tag(texture).c_str());
 }
 
-void RecordingRenderer::SetVertexShader(VertexShader* shader) { Record("SetVertexShader %s", Tag(shader).c_str()); }
-void RecordingRenderer::SetPixelShader(PixelShader* shader) { Record("SetPixelShader %s", Tag(shader).c_str()); }
+void RecordingRenderer::SetVertexShader(VertexShader* shader)
+{
+    m_bound.vertexShader = shader;
+    Record("SetVertexShader %s", Tag(shader).c_str());
+}
+
+void RecordingRenderer::SetPixelShader(PixelShader* shader)
+{
+    m_bound.pixelShader = shader;
+    m_bindings.BindPixelShader(shader != nullptr);
+    Record("SetPixelShader %s", Tag(shader).c_str());
+}
 
 void RecordingRenderer::SetVertexShaderConstants(uint32_t firstRegister, const float* values, uint32_t count)
 {
@@ -241,10 +257,24 @@ void RecordingRenderer::SetStream(IntBuffer* buffer, uint32_t stream) { RecordSt
 void RecordingRenderer::SetStream(Buffer* buffer, uint32_t stream) { RecordStream("Buffer", buffer, stream); }
 
 void RecordingRenderer::SetIndices(IntBuffer* indices) { Record("SetIndices %s", Tag(indices).c_str()); }
-void RecordingRenderer::SetPass(Pass* pass) { Record("SetPass %s", Tag(pass).c_str()); }
-void RecordingRenderer::DrawCurrentGeometry()
+void RecordingRenderer::SetPass(Pass* pass)
+{
+    (void)m_bindings.BeginPass();
+    m_bound = DrawBindings{};
+    Record("SetPass %s", Tag(pass).c_str());
+}
+
+void RecordingRenderer::RecordDraw()
 {
     ++m_drawCount;
+    if (!m_journaling)
+        return;
+    m_bound.cascade = m_bindings.EndOfCascade();
+    m_draws.push_back(m_bound);
+}
+void RecordingRenderer::DrawCurrentGeometry()
+{
+    RecordDraw();
     const GeometryNode* node = CurrentGeometry();
     if (!node) {
         Record("DrawCurrentGeometry none");
@@ -255,13 +285,13 @@ void RecordingRenderer::DrawCurrentGeometry()
 
 void RecordingRenderer::DrawGeometry(GeometryNode* node)
 {
-    ++m_drawCount;
+    RecordDraw();
     Record("DrawGeometry %s", Tag(node).c_str());
 }
 
 void RecordingRenderer::DrawNonIndexed(uint32_t primitiveCount)
 {
-    ++m_drawCount;
+    RecordDraw();
     Record("DrawNonIndexed %u", primitiveCount);
 }
 

@@ -6,6 +6,7 @@
 #include "engine/core/Matrix4.h"
 #include "engine/render/DisplayMode.h"
 #include "engine/render/Renderer.h"
+#include "engine/render/StageBindings.h"
 
 namespace zen {
 
@@ -47,11 +48,25 @@ public:
     const std::vector<std::string>& Journal() const { return m_journal; }
     // How the journal names `object` ("#n"; "null"; empty with the journal off).
     std::string Tag(const void* object);
-    void ClearJournal() { m_journal.clear(); }
+    void ClearJournal()
+    {
+        m_journal.clear();
+        m_draws.clear();
+    }
     void SetJournaling(bool on) { m_journaling = on; }  // Off: nothing is recorded.
     bool HasDevice() const { return m_device; }
     // Draw calls made (DrawCurrentGeometry, DrawGeometry, DrawNonIndexed), journal on or off.
     uint64_t DrawCount() const { return m_drawCount; }
+    // What a draw reads besides its streams, held as a device that starts every pass from no
+    // textures and no programs holds it (one entry per draw while journaling; not owned, never
+    // dereferenced).
+    struct DrawBindings {
+        const void* textures[StageBindings::kStages] = {};
+        uint32_t cascade = 0;  // Fixed-function stages that run: StageBindings::EndOfCascade.
+        const void* vertexShader = nullptr;
+        const void* pixelShader = nullptr;
+    };
+    const std::vector<DrawBindings>& Draws() const { return m_draws; }
     // From now on every BeginFrame (after the skipped ones) returns `result`; kSuccess draws.
     void SetFrameResult(Result result) { m_frameResult = result; }
     // Capabilities as a device would record them (for tests of technique choice).
@@ -123,6 +138,7 @@ private:
 
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void RecordStream(const char* kind, const void* buffer, uint32_t stream);
+    void RecordDraw();
     void BindTarget(BaseTexture* texture);
     static constexpr uint32_t kConstantRegisters = 256;
     static void KeepConstants(Vector4* registers, uint32_t first, const float* values, uint32_t count);  // Marks a render target as held by this renderer.
@@ -130,6 +146,9 @@ private:
     static constexpr uint32_t kTextureStages = 8;
 
     std::vector<std::string> m_journal;
+    std::vector<DrawBindings> m_draws;
+    StageBindings m_bindings;
+    DrawBindings m_bound;  // What the "device" holds now.
     bool m_journaling = true;
     uint64_t m_drawCount = 0;
     Result m_frameResult = kSuccess;

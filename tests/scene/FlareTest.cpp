@@ -8,8 +8,12 @@
 #include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Flare.h"
+#include "engine/scene/Image.h"
 #include "engine/scene/LensFlares.h"
+#include "engine/scene/NormalmapLightmapTextureEffect.h"
 #include "engine/scene/SphereBoundingVolume.h"
+#include "engine/scene/SpriteEffect.h"
+#include "engine/scene/Texture.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
@@ -123,6 +127,65 @@ TEST_F(Flares, TheDrawIsMeasuredWhenTheDeviceHasOcclusionQueries)
         if (occlusion)
             expected = {"BeginOcclusionQuery " + query, "DrawNonIndexed 2", "EndOcclusionQuery " + query};
         EXPECT_EQ(Lines({"BeginOcclusionQuery", "DrawNonIndexed", "EndOcclusionQuery"}), expected);
+    }
+}
+
+// A glow drawn after a multi-texture surface (with its programs, and at the fixed-function
+// level without them) reads only its own texture on stage 0, with the stage cascade ending at
+// stage 1 and no programs bound: frame after frame, not only on the first.
+TEST_F(Flares, AGlowAfterAMultiTextureSurfaceReadsOnlyItsOwnTexture)
+{
+    const struct {
+        uint32_t shaderVersion;
+        uint32_t surfaceTextures;  // What the surface's pass binds from stage 0.
+        bool surfacePrograms;
+    } cases[] = {{20, 3, true}, {0, 2, false}};
+    auto texture = [](const char* name) { return Ptr<Texture>(new Texture(String(name), new Image(String(name), Image::kR8G8B8A8, 2, 2))); };
+    Ptr<Texture> base = texture("Base"), normal = texture("Normal"), light = texture("Light"), glow = texture("Glow");
+    for (const auto& c : cases) {
+        RendererCapabilities caps = renderer->GetCapabilities();
+        caps.vertexShaderVersion = caps.pixelShaderVersion = c.shaderVersion;
+        caps.pointSprites = true;
+        renderer->SetDeviceCapabilities(caps);
+        root = new SceneNode();
+        Ptr<Triangles> wall = test::MakeQuad("Wall", 4.0f);
+        ASSERT_EQ(wall->SetTexCoords(1, wall->TexCoords(0)), kSuccess);
+        test::Place(*wall, {0, 0, 30});
+        Ptr<NormalmapLightmapTextureEffect> relief = new NormalmapLightmapTextureEffect();
+        relief->SetTexture(base.Get());
+        relief->SetNormalMap(normal.Get());
+        relief->SetLightmap(light.Get());
+        ASSERT_EQ(wall->SetEffect(relief.Get()), kSuccess);
+        Ptr<Flare> moon = new Flare();
+        moon->SetName(String("Moon"));
+        moon->SetSize(40.0f);
+        moon->SetColor({0.8f, 0.9f, 1.0f, 0.5f});
+        test::Place(*moon, {0, 0, 20});
+        Ptr<SpriteEffect> sprite = new SpriteEffect();
+        sprite->SetTexture(glow.Get());
+        ASSERT_EQ(sprite->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendOne), kSuccess);
+        ASSERT_EQ(moon->SetEffect(sprite.Get()), kSuccess);
+        for (Node* node : {static_cast<Node*>(wall.Get()), static_cast<Node*>(moon.Get())})
+            ASSERT_EQ(root->AttachChild(node), kSuccess);
+        for (int frame = 0; frame < 2; ++frame) {
+            DrawFrame(0.02);
+            const auto& draws = renderer->Draws();
+            ASSERT_EQ(draws.size(), 2u) << "shader level " << c.shaderVersion;
+            const RecordingRenderer::DrawBindings& surface = draws[0];
+            const RecordingRenderer::DrawBindings& flare = draws[1];
+            EXPECT_EQ(surface.cascade, c.surfacePrograms ? StageBindings::kNoStage : c.surfaceTextures);
+            EXPECT_EQ(surface.pixelShader != nullptr, c.surfacePrograms);
+            EXPECT_NE(surface.textures[c.surfaceTextures - 1], nullptr);
+            EXPECT_EQ(flare.textures[0], glow.Get());
+            for (uint32_t stage = 1; stage < StageBindings::kStages; ++stage)
+                EXPECT_EQ(flare.textures[stage], nullptr) << "stage " << stage << ", frame " << frame;
+            EXPECT_EQ(flare.cascade, 1u);
+            EXPECT_EQ(flare.vertexShader, nullptr);
+            EXPECT_EQ(flare.pixelShader, nullptr);
+        }
+        const RenderState& glowState = sprite->CurrentTechnique()->GetPass(0)->RenderStates()->State();
+        EXPECT_TRUE(glowState.pointSprites);
+        EXPECT_FALSE(glowState.depthWrite) << "a glow must not hide what is drawn after it";
     }
 }
 

@@ -328,6 +328,8 @@ TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
                 Pass* pass = node.effect->CurrentTechnique()->GetPass(0);
                 EXPECT_EQ(lastPass, renderer->Tag(pass)) << name;
                 EXPECT_EQ(pass->RenderStates()->State().alphaBlendEnable, node.effect != wall.Get()) << name;
+                // Drawn last and farthest first, blended surfaces leave the depth buffer alone.
+                EXPECT_EQ(pass->RenderStates()->State().depthWrite, node.effect == wall.Get()) << name;
             }
     }
     EXPECT_EQ(order, (std::vector<std::string>{"Wall", "Far", "Behind", "Middle", "Near"}));

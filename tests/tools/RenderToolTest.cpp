@@ -91,7 +91,8 @@ TEST_F(RenderTool, BadArgumentsAreUsageErrorsAndFailuresSayWhy)
                                   "render x.STR --frames 1 --size 64x64 --step 0.1s",
                                   "render x.STR --frames 1 --size 64x64 --step nan",
                                   "render x.STR --frames 1 --size 64x64 --seed -3",
-                                  "render x.STR --frames 1 --size 64x64 --seed"}) {
+                                  "render x.STR --frames 1 --size 64x64 --seed",
+                                  "render x.STR --frames 1 --size 64x64 --hide"}) {
         const ToolRun run = RunZen(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find("usage: zen render SCENE.STR --frames N --size WxH"), std::string::npos)
@@ -100,6 +101,11 @@ TEST_F(RenderTool, BadArgumentsAreUsageErrorsAndFailuresSayWhy)
     const ToolRun missing = RunZen("render " + PathOf("absent.STR") + " --frames 1 --size 64x64 --renderer Recording");
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.output.find("is not a readable scene file"), std::string::npos) << missing.output;
+    const ToolRun unknown = RunZen("render " + PathOf("RenderTest.STR") +
+                                   " --frames 1 --size 64x64 --renderer Recording --hide Nobody");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.output.find("the scene holds no node Nobody under another to hide"), std::string::npos)
+        << unknown.output;
     const ToolRun noModule = RunZen("render " + PathOf("RenderTest.STR") + " --frames 1 --size 64x64 --renderer Nowhere");
     EXPECT_EQ(noModule.exitCode, 1);
     EXPECT_NE(noModule.output.find("cannot load the renderer module Nowhere"), std::string::npos) << noModule.output;

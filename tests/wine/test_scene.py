@@ -16,6 +16,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 from harness import WineHarness, missing  # noqa: E402
 from test_content import pe_resource  # noqa: E402
 from test_render import read_bmp, windows_path  # noqa: E402
+from screen_reading import ZenUnderWine  # noqa: E402
 
 HERE = os.path.dirname(__file__)
 BUILD_DIR = Path(os.environ.get("BRIGHTFOLD_WINDOWS_BUILD", os.path.join(HERE, "../../build/windows")))
@@ -53,8 +54,21 @@ class SceneGallery(unittest.TestCase):
             if path.exists():
                 cls.pictures[name] = read_bmp(path)[2]
 
+        # The moon and the lamp close up, each also with its flares left out, in one zen.exe.
+        cls.flares = ZenUnderWine(str(build), "flares-")
+        step = 1 / 30
+        timing = ["--frames", "2", "--step", str(step), "--start", str(10 - step)]
+        shots = {}
+        for tag, shot, size, flares in (("moon", "Moonpath", "1024x768", ["MoonFlare"]),
+                                        ("lamp", "Lantern", f"{WIDTH}x{HEIGHT}", ["LampFlareAhead", "LampFlareBehind"])):
+            scene = cls.folder / f"{shot}.STR"
+            shots[tag] = [scene, "--size", size, *timing]
+            shots[f"{tag}-hidden"] = [scene, "--size", size, *timing] + [w for f in flares for w in ("--hide", f)]
+        cls.flares.batch_code, _ = cls.flares.draw(shots)
+
     @classmethod
     def tearDownClass(cls):
+        cls.flares.close()
         cls.wine.close()
         shutil.rmtree(cls.folder, ignore_errors=True)
 
@@ -92,18 +106,34 @@ class SceneGallery(unittest.TestCase):
         # The Moonpath at its middle on a 1024 x 768 screen: the moon's glow (520 m across,
         # 1900 m out) is about 200 pixels wide there, far more than the 64 x 64 pixels of a point
         # sprite held to the device's default limit; the render reports the pixels it covered.
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run(["wine", str(self.zen_exe), "render", windows_path(self.folder / "Moonpath.STR"),
-                                   "--frames", "2", "--size", "1024x768", "--step", str(1 / 30), "--start",
-                                   str(10 - 1 / 30)], env=self.wine.env, stdout=out, stderr=subprocess.STDOUT,
-                                  timeout=300).returncode
-            out.seek(0)
-            output = out.read().decode("utf-8", "replace")
-        self.assertEqual(code, 0, output)
+        output = self.flare_output("moon")
         moon = re.findall(r"flare MoonFlare: (\d+) pixels", output)
         self.assertEqual(len(moon), 1, output)
         self.assertGreater(int(moon[0]), 150 * 150, output)
         self.assertLess(int(moon[0]), 260 * 260, output)
+
+    def test_the_flares_add_light_where_they_are_and_take_none(self):
+        # Each shot drawn again with its flares left out: an additive glow only brightens, so no
+        # pixel may darken (a glow that multiplied in another pass's textures drew black, one
+        # that wrote depth cut holes in what came after it), and a glow the size of the flare
+        # must brighten around it: the moon's is about 200 pixels across, the lamp's no wider than
+        # the largest point sprite (255 pixels).
+        for tag, least, widest in (("moon", 3000, 260), ("lamp", 3000, 256)):
+            with self.subTest(shot=tag):
+                shown, hidden = (read_bmp(self.flares.folder / f"{t}.bmp")[2] for t in (tag, f"{tag}-hidden"))
+                gains = [(x, y, luminance(shown[y][x]) - luminance(hidden[y][x]))
+                         for y in range(len(shown)) for x in range(len(shown[0]))]
+                darker = [g for g in gains if g[2] < -3]
+                brighter = [(x, y) for x, y, gain in gains if gain > 8]
+                self.assertEqual(darker[:5], [], f"{len(darker)} pixels darker with the flares")
+                self.assertGreater(len(brighter), least, self.flare_output(tag))
+                xs, ys = [x for x, _ in brighter], [y for _, y in brighter]
+                self.assertLessEqual(max(xs) - min(xs), widest, "the glow stays around its flare")
+                self.assertLessEqual(max(ys) - min(ys), widest, "the glow stays around its flare")
+
+    def flare_output(self, tag):
+        self.assertEqual(self.flares.batch_code, 0, self.flares.batch_output)
+        return self.flares.outputs.get(tag, "")
 
     def test_contact_sheet_is_a_png(self):
         if not shutil.which("identify"):

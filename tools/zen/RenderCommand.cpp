@@ -1,5 +1,5 @@
 // `zen render SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N]
-// [--renderer NAME] [--step SECONDS] [--start SECONDS] [--seed N]`: draws a scene file in a window the
+// [--renderer NAME] [--step SECONDS] [--start SECONDS] [--seed N] [--hide NODE]...`: draws a scene file in a window the
 // way the saver does and keeps the last frame as a picture. With a fixed step the picture is the same
 // on every run.
 #include <cstdio>
@@ -23,6 +23,7 @@
 #include "engine/scene/Flare.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/SceneNode.h"
 #include "engine/vfs/Directory.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/FileManager.h"
@@ -40,13 +41,13 @@ int RunRender(const std::vector<std::string>& arguments);
 
 CommandRegistration s_render({"render", "",
                               "SCENE.STR --frames N --size WxH [--shot OUT.bmp] [--fixed-function] [--shader-level N] "
-                              "[--renderer NAME] [--step SECONDS] [--start SECONDS] [--seed N]",
+                              "[--renderer NAME] [--step SECONDS] [--start SECONDS] [--seed N] [--hide NODE]...",
                               "draw a scene in a window for N frames (the camera its director chooses, else its first "
                               "camera; real elapsed time) and write the last frame as a 24-bit BMP; --fixed-function "
                               "draws with the effects' fallbacks, --shader-level 11 with shader model 1 at most; "
                               "--step advances each frame by exactly that much, --start first advances the scene to "
                               "that time (with either, random choices are seeded the same each run, or with N given "
-                              "by --seed)",
+                              "by --seed); --hide leaves the named node and what hangs from it out of the scene",
                               &RunRender});
 
 constexpr uint32_t kMaxFrames = 100000;
@@ -69,6 +70,7 @@ struct Options {
     bool fixedTime = false;      // --step or --start given: the run is reproducible.
     bool seeded = false;
     uint32_t seed = 0;           // For the random numbers, when seeded.
+    std::vector<std::string> hidden;  // Nodes taken off the scene before it runs.
 };
 
 // Frames of the advance to --start when no --step is given.
@@ -130,6 +132,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options)
                 return false;
             }
             options.seeded = true;
+        } else if (word == "--hide" && hasValue) {
+            options.hidden.push_back(arguments[++i]);
         } else if (word.rfind("--", 0) == 0) {
             std::fprintf(stderr, "zen: unknown or incomplete option %s\n", word.c_str());
             return false;
@@ -270,6 +274,19 @@ int Render(const Options& options, const Reasons& reasons)
     root->CollectByType(&Camera::TYPE, cameras);
     if (cameras.Count() > 0 && !renderer->GetCamera())
         renderer->SetCamera(static_cast<Camera*>(cameras[0]));
+
+    // Hidden nodes leave the scene for the run: a picture without them shows what they add.
+    std::vector<Ptr<Node>> hidden;
+    for (const std::string& name : options.hidden) {
+        Object* found = root->FindByName(String(name.c_str()));
+        Node* node = found && found->IsDerivedFrom(&Node::TYPE) ? static_cast<Node*>(found) : nullptr;
+        Node* parent = node ? node->Parent() : nullptr;
+        if (!parent || !parent->IsDerivedFrom(&SceneNode::TYPE))
+            return Fail(reasons, "the scene holds no node %s under another to hide", name);
+        hidden.push_back(node);
+        if (static_cast<SceneNode*>(parent)->DetachChild(node) != kSuccess)
+            return Fail(reasons, "%s could not be hidden", name);
+    }
 
     Node& scene = static_cast<Node&>(*root);
     AdvanceScene(scene, renderer, options.start, options.step > 0 ? options.step : kStartFrameSeconds);
