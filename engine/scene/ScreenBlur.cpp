@@ -61,10 +61,10 @@ const char* const ScreenBlur::kCopyVertexProgram =
     "add oT0.xy, r0, c1\n";
 
 ScreenBlur::ScreenBlur(const char* downsampleImage, const char* downsampleTexture, const char* blurImage,
-                       const char* blurTexture, const char* downsampleProgram)
+                       const char* blurTexture, const char* downsampleProgram, const char* downsampleVertexProgram)
     : m_names{downsampleImage, downsampleTexture, blurImage, blurTexture}
 {
-    m_downsamplePass = PostRenderEffect::MakeQuadPass(downsampleTexture, kCopyVertexProgram, downsampleProgram);
+    m_downsamplePass = PostRenderEffect::MakeQuadPass(downsampleTexture, downsampleVertexProgram, downsampleProgram);
     m_blurPass = PostRenderEffect::MakeQuadPass(blurTexture, kBlurVertexProgram, kBlurPixelProgram);
 }
 
@@ -82,7 +82,11 @@ Texture* ScreenBlur::Run(const Object& owner, Renderer& renderer, Triangles* qua
     renderer.BeginRenderTarget(m_downsample.Get());
     if (!renderer.RenderTargetActive())
         return nullptr;
-    PostRenderEffect::DrawQuad(renderer, *m_downsamplePass, quad, source, nullptr, width, height);
+    // Each small pixel reads round the centre of the block of the source it stands for (half
+    // a small texel in), not the block's first texel.
+    const float texel[4] = {1.0f / w, 1.0f / h, 0, 0};
+    renderer.SetVertexShaderConstants(2, texel, 1);
+    PostRenderEffect::DrawQuad(renderer, *m_downsamplePass, quad, source, nullptr, w, h);
     renderer.EndRenderTarget();
     const float offsets[4] = {spread / w, spread / h, 0, 0};
     Texture* from = m_downsample.Get();

@@ -21,9 +21,13 @@ public:
     static constexpr uint32_t kMaxRounds = 8;
 
     // Names of the two intermediate images and textures, and the downsample pixel program
-    // (it reads stage 0 at t0 and may use pixel constants c0-c1).
+    // (it reads stage 0 and may use pixel constants c0-c2) with its vertex program (by default
+    // kCopyVertexProgram: t0 the centre of the source block under the small target's pixel).
+    // The downsample's vertex program gets c1, half a texel of the small target, and c2 its
+    // texel size (1 / width, 1 / height).
     ScreenBlur(const char* downsampleImage, const char* downsampleTexture, const char* blurImage,
-               const char* blurTexture, const char* downsampleProgram);
+               const char* blurTexture, const char* downsampleProgram,
+               const char* downsampleVertexProgram = kCopyVertexProgram);
 
     // Runs the chain on `source` (`width` x `height`), the targets being `divisor` times smaller
     // on each side (at least 1 x 1). Returns the blurred texture, or null (nothing drawn, logged

@@ -8,6 +8,8 @@
 
 #include "engine/core/ClassRegistry.h"
 #include "engine/core/Stream.h"
+#include "engine/render/ShaderAssembler.h"
+#include "engine/scene/ScreenBlur.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/CustomGlowPostRenderEffect.h"
@@ -166,6 +168,40 @@ TEST_F(PostRender, BloomShrinksBlursAndAddsTheBrightParts)
     // The composite adds the blurred image times tint and intensity.
     EXPECT_EQ(renderer->PixelConstant(1), (Vector4{2, 1, 0.5f, 2}));
     EXPECT_EQ(renderer->PixelConstant(0), (Vector4{1, 1, 1, 1}));
+}
+
+// The shrink-and-blur programs, which no catalogue of effect passes reaches, assemble and keep
+// within shader model 2's budget (a device refuses a longer program, even where Wine would
+// take it): 32 texture reads and 64 other instructions in a pixel program, 256 in a vertex one.
+TEST(PostRenderPrograms, ShrinkAndBlurProgramsAssembleWithinTheirBudget)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        int textureReads;  // Counted by hand.
+    } programs[] = {{"bloom taps", Bloom5PostRenderEffect::kTapVertexProgram, 0},
+                    {"bloom bright pass", Bloom5PostRenderEffect::kBrightPixelProgram, 16},
+                    {"bloom composite", Bloom5PostRenderEffect::kCompositePixelProgram, 2},
+                    {"blur", ScreenBlur::kBlurVertexProgram, 0},
+                    {"blur pixels", ScreenBlur::kBlurPixelProgram, 5},
+                    {"copy", ScreenBlur::kCopyVertexProgram, 0}};
+    for (const auto& program : programs) {
+        std::vector<uint32_t> tokens;
+        std::string message;
+        EXPECT_EQ(ShaderAssembler::Assemble(program.text, tokens, message), kSuccess) << program.name << ": " << message;
+        const std::string text = program.text;
+        const bool pixel = text.rfind("ps_", 0) == 0;
+        int reads = 0, others = 0;
+        for (size_t at = text.find('\n'); at != std::string::npos && at + 1 < text.size(); at = text.find('\n', at + 1)) {
+            const std::string line = text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+            if (line.rfind("def", 0) == 0 || line.rfind("dcl", 0) == 0)
+                continue;
+            (line.rfind("texld", 0) == 0 ? reads : others) += 1;
+        }
+        EXPECT_EQ(reads, program.textureReads) << program.name;
+        EXPECT_LE(others, pixel ? 64 : 256) << program.name;
+        EXPECT_LE(reads, 32) << program.name;
+    }
 }
 
 TEST_F(PostRender, GlowDrawsOnlyItsNodesIntoTheGlowTexture)

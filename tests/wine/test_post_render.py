@@ -2,7 +2,8 @@
 `zen.exe render` through the DirectX9 renderer and the pictures are checked pixel by pixel:
 sepia tones a known grey and a known red into the colours its formula gives, the film flag
 leaves black bars of an eighth of the height above and below an unchanged band, and bloom turns
-a small white square into a halo that fades with distance, depth of field keeps the focal plane
+a small white square into a halo that fades with distance (and, shrinking the screen eight
+times, gives spots of a few pixels alike halos wherever they fall among its blocks), depth of field keeps the focal plane
 sharp and blurs the far one, ripples wave a straight edge, a glow stays around its own nodes,
 and old film tones and darkens one band."""
 import os
@@ -32,7 +33,7 @@ def sepia(rgb, amount=1.0):
 
 
 # The scenes drawn, with what each needs beyond three frames at the test's size.
-SCENES = {"Sepia": [], "Letterbox": [], "Bloom": [], "DOF": [], "Ripple": ["--step", "0.25"], "Glow": [],
+SCENES = {"Sepia": [], "Letterbox": [], "Bloom": [], "BloomSpots": [], "DOF": [], "Ripple": ["--step", "0.25"], "Glow": [],
           "Film": ["--step", "0.1", "--seed", "7"]}
 
 
@@ -93,6 +94,23 @@ class PostRender(unittest.TestCase):
         self.assertGreater(glow[0], glow[3] + 20, glow)
         self.assertLessEqual(glow[4], 3, glow)
         self.assertEqual(rows[5][5], (0, 0, 0))
+
+    def test_bloom_at_an_eighth_gives_every_small_spot_its_halo(self):
+        rows = self.render("BloomSpots")
+        middle = rows[HEIGHT // 2]
+        # The spots' columns, each at another place within the eight-pixel blocks.
+        centres = [73, 118, 163, 208]
+        for column in centres:
+            self.assertEqual(middle[column], (255, 255, 255), column)
+        # Six pixels out from each spot's side, on both sides, the halo shows; spots alike get
+        # halos alike (a bright pass that read one pixel of each block would miss some spots).
+        halos = [min(middle[c - 8][0], middle[c + 8][0]) for c in centres]
+        self.assertGreater(min(halos), 10, halos)
+        self.assertLess(max(halos), 2.5 * min(halos), halos)
+        # The glow fades with distance, and far from the spots the view stays black.
+        self.assertGreater(middle[208 + 8][0], middle[208 + 24][0], middle[200:250])
+        for point in [(260, HEIGHT // 2), (300, HEIGHT // 2), (160, 40), (160, 200), (20, 120)]:
+            self.assertLessEqual(max(rows[point[1]][point[0]]), 3, point)
 
     def test_depth_of_field_keeps_the_focal_plane_sharp_and_blurs_the_far_one(self):
         rows = self.render("DOF")

@@ -4,6 +4,7 @@
 #include "engine/scene/Image.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Texture.h"
+#include "tools/model/MeshBuilder.h"
 
 namespace zen::scene {
 
@@ -17,6 +18,14 @@ public:
     // The mist's patches (pale moonlit grey in colour, the density in alpha) over one layer,
     // texel (u, v) lying over the water at Centre() + (u - 1/2, -, 1/2 - v) x kSize.
     static Ptr<Image> Picture(const char* fileName);
+    // One layer's mesh, level at y = 0 round the origin, carrying `picture` as Picture lays it
+    // out: only the cells of a kSheetCells x kSheetCells grid under which the picture holds
+    // some mist within kSheetMargin texels (what filtering and the finer mipmaps can reach)
+    // are kept. The rest would be blended at zero opacity, which leaves the water as it was
+    // but costs as much to draw. Empty for an image of another format or size below the grid.
+    static model::MeshBuilder Sheet(const Image& picture);
+    static constexpr int kSheetCells = 32;
+    static constexpr int kSheetMargin = 8;
     // Adds the layers to `parent`.
     [[nodiscard]] static Result Add(SceneNode& parent, Texture* mist);
 };

@@ -6,6 +6,9 @@
 //   Letterbox.STR  the same walls through a sepia of amount 0 with the film flag: the picture
 //                  unchanged in the middle 75 % of the height, black bars above and below
 //   Bloom.STR      a small white square in the middle of a black view, with bloom
+//   BloomSpots.STR four white spots 0.14 across (4 pixels of 320) in a row at x -3, -1.45,
+//                  0.1, 1.65 (columns about 73, 118, 163, 208: each at another place within a
+//                  block of 8 pixels), with bloom shrinking the screen 8 times (bright scale 16)
 //   DOF.STR        depth of field focused at 10 (range 2, falloff 10): in focus a white
 //                  rectangle x -4..-1, y -2..2 at depth 10 before a black wall, its right edge
 //                  at column 131 of 320; out of focus a white rectangle x 5..20, y -10..10 at
@@ -48,7 +51,7 @@ namespace {
 int RunPostTest(const std::vector<std::string>& arguments);
 
 CommandRegistration s_postTest({"scene", "post-test", "FOLDER",
-                                "write Sepia.STR, Letterbox.STR, Bloom.STR, DOF.STR, Ripple.STR, Glow.STR and "
+                                "write Sepia.STR, Letterbox.STR, Bloom.STR, BloomSpots.STR, DOF.STR, Ripple.STR, Glow.STR and "
                                 "Film.STR (with their pictures), the scenes the post-render picture checks draw",
                                 &RunPostTest});
 
@@ -155,6 +158,17 @@ int RunPostTest(const std::vector<std::string>& arguments)
         Write(folder / "Bloom.STR",
               Scene("Bloom", bloom.Get(), {Wall("Spot", -0.25f, 0.25f, -0.25f, 0.25f, Vector4{1, 1, 1, 1})}).Get());
     if (!written)
+        return kExitFailure;
+    Ptr<Bloom5PostRenderEffect> spotBloom = new Bloom5PostRenderEffect();
+    spotBloom->SetName(String("BloomSpots"));
+    Bloom5PostRenderEffect::Parameters spotGlow;
+    spotGlow.downsample = 8;
+    spotGlow.brightScale = 16;
+    spotBloom->SetParameters(spotGlow);
+    std::vector<Ptr<Triangles>> spots;
+    for (float x : {-3.0f, -1.45f, 0.1f, 1.65f})
+        spots.push_back(Wall("Spot", x - 0.07f, x + 0.07f, -0.07f, 0.07f, Vector4{1, 1, 1, 1}));
+    if (!Write(folder / "BloomSpots.STR", Scene("BloomSpots", spotBloom.Get(), spots).Get()))
         return kExitFailure;
 
     Ptr<DOFPostRenderEffect> dof = new DOFPostRenderEffect();

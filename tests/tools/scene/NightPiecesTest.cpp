@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <regex>
@@ -11,6 +12,7 @@
 #include "support/ToolRun.h"
 #include "engine/anim/RenderScreenspaceReflectTextureController.h"
 #include "tools/model/KeyframePath.h"
+#include "tools/model/Primitives.h"
 #include "tools/scene/Boat.h"
 #include "tools/scene/Flares.h"
 #include "tools/scene/Headland.h"
@@ -133,6 +135,87 @@ TEST(Mist, PatchesFadeOutBeforeTheLayersEdge)
     EXPECT_GT(misty, inner / 5);
     EXPECT_LT(misty, inner * 4 / 5);
     EXPECT_GT(thick, 0);
+}
+
+// A layer's sheet is the full square's grid with the cells that would only ever be blended at
+// zero opacity left out: every cell it keeps is the plain grid's cell (same corners, texture
+// coordinates and winding), every texel of mist lies over a kept cell, and at least a third of
+// the square is saved.
+TEST(Mist, SheetKeepsEveryCellUnderMistAndLeavesOutTheRest)
+{
+    const Ptr<Image> mist = Mist::Picture("mist.tga");
+    ASSERT_TRUE(mist);
+    const model::MeshBuilder sheet = Mist::Sheet(*mist);
+    const int n = Mist::kSheetCells;
+    const model::MeshBuilder grid = model::Primitives::Plane(Mist::kSize, Mist::kSize, n, n, 1.0f / Mist::kSize);
+    auto key = [](const model::MeshBuilder::Vertex& v) {
+        return std::to_string(std::lround(v.position.x * 100)) + "," + std::to_string(std::lround(v.position.z * 100)) +
+               "," + std::to_string(std::lround(v.uv.x * 10000)) + "," + std::to_string(std::lround(v.uv.y * 10000));
+    };
+    auto triangles = [&](const model::MeshBuilder& mesh) {
+        std::set<std::string> out;
+        for (size_t i = 0; i + 2 < mesh.Indices().size(); i += 3) {
+            std::string corners[3];
+            for (size_t c = 0; c < 3; ++c)
+                corners[c] = key(mesh.Vertices()[static_cast<size_t>(mesh.Indices()[i + c])]);
+            // The same triangle whichever corner comes first, but not mirrored.
+            const size_t first = std::min_element(corners, corners + 3) - corners;
+            out.insert(corners[first] + "|" + corners[(first + 1) % 3] + "|" + corners[(first + 2) % 3]);
+        }
+        return out;
+    };
+    const std::set<std::string> kept = triangles(sheet), all = triangles(grid);
+    ASSERT_EQ(all.size(), static_cast<size_t>(2 * n * n));
+    for (const std::string& triangle : kept)
+        EXPECT_TRUE(all.count(triangle)) << triangle;
+    EXPECT_GT(kept.size(), all.size() / 4);
+    EXPECT_LT(kept.size(), all.size() * 2 / 3);
+
+    // Every misty texel's centre, carried to where the layer lays it, falls inside a kept cell.
+    std::set<std::pair<int, int>> cells;
+    for (const auto& v : sheet.Vertices())
+        EXPECT_FLOAT_EQ(v.position.y, 0.0f);
+    for (size_t i = 0; i + 2 < sheet.Indices().size(); i += 3) {
+        float x = 0, z = 0;
+        for (size_t c = 0; c < 3; ++c) {
+            x += sheet.Vertices()[static_cast<size_t>(sheet.Indices()[i + c])].position.x / 3;
+            z += sheet.Vertices()[static_cast<size_t>(sheet.Indices()[i + c])].position.z / 3;
+        }
+        const float cell = Mist::kSize / static_cast<float>(n);
+        cells.insert({static_cast<int>(std::floor((x + Mist::kSize / 2) / cell)),
+                      static_cast<int>(std::floor((z + Mist::kSize / 2) / cell))});
+    }
+    const int s = static_cast<int>(mist->Width());
+    int misty = 0;
+    for (int row = 0; row < s; ++row)
+        for (int x = 0; x < s; ++x) {
+            if (mist->Data()[(static_cast<size_t>(row) * static_cast<size_t>(s) + static_cast<size_t>(x)) * 4 + 3] == 0)
+                continue;
+            ++misty;
+            // Stored rows run bottom-up: row 0 is v = 1, the layer's near (-z) edge.
+            const float u = (x + 0.5f) / static_cast<float>(s), v = 1.0f - (row + 0.5f) / static_cast<float>(s);
+            const float metresX = u * Mist::kSize, metresZ = (1.0f - v) * Mist::kSize;
+            const std::pair<int, int> cell{static_cast<int>(metresX * n / Mist::kSize),
+                                           static_cast<int>(metresZ * n / Mist::kSize)};
+            ASSERT_TRUE(cells.count(cell)) << x << "," << row;
+        }
+    EXPECT_GT(misty, 0);
+}
+
+// A picture the sheet cannot be laid out from gives an empty mesh, and the scene none.
+TEST(Mist, SheetOfAnUnsuitablePictureIsEmpty)
+{
+    const struct {
+        uint32_t format, width, height;
+    } cases[] = {{Image::kR8G8B8, 256, 256}, {Image::kR8G8B8A8, 256, 128}, {Image::kR8G8B8A8, 16, 16},
+                 {Image::kR8G8B8A8, 200, 200}};
+    for (const auto& c : cases) {
+        Ptr<Image> picture = new Image(String("odd"), c.format, c.width, c.height);
+        EXPECT_TRUE(Mist::Sheet(*picture).Empty()) << c.format << " " << c.width << "x" << c.height;
+    }
+    test::EngineScope engine;
+    Ptr<SceneNode> parent = new SceneNode();
+    EXPECT_EQ(Mist::Add(*parent, nullptr), kFailure);
 }
 
 // The sea's planar reflection draws the boat with its lights, and the headland and the tower.

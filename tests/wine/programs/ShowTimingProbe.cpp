@@ -1,5 +1,5 @@
 // Times the saver's full-screen run in its own process (with the saver's resources):
-//   ShowTimingProbe.exe /s OUT FRAMES [TYPE ...]
+//   ShowTimingProbe.exe /s OUT FRAMES [--step SECONDS] [--seed N] [TYPE | -NODE ...]
 // runs the saver's process entry as Brightfold.scr /s does (the saver reads only the switch) and
 // writes to OUT, each line flushed:
 //   "log SECONDS TEXT" for every message of the log, SECONDS since the process was created, so
@@ -15,15 +15,27 @@
 //     as the saver draws it, "no-reflections" the same with the render-to-texture controllers
 //     stopped (the sea's reflection and refraction pictures are not drawn again), "clear" a
 //     frame that only clears and presents (no update, no scene);
+//   "processor NAME ALL_MS RASTER_MS DEVICE_MS": processor time per frame over the same timed
+//     frames, of all the process's threads, of the software rasteriser's workers alone (what
+//     the pixels cost; the others also wait busily for each other) and of Wine's device thread
+//     (vertices, state, presenting); the last two -1 where they cannot be read. On a machine
+//     shared with other work the rasteriser's time moves far less than the elapsed time;
 //   "controllers N" the render-to-texture controllers that are stopped; "removed TYPE N" for each
 //     TYPE given, the scene-node effects of that type (for example ZEN.PostRenderEffect) taken
-//     off the scene once it is loaded, to see what they cost; "saver RESULT" at the end.
+//     off the scene once it is loaded, to see what they cost; "hidden NODE N" for each -NODE
+//     given, N (0 or 1) whether the scene node of that name was taken out of the scene (its
+//     picture passes may still draw it), likewise; "saver RESULT" at the end.
+// With --step every update moves the show by SECONDS whatever the frame took, and with --seed
+// the process's random numbers start from N once the engine is up: the two together make every
+// run draw the same frames (the same shots at the same moments), so that runs with and without
+// a part of the scene can be compared frame for frame.
 // The run then ends itself, as a key would end it. FRAMES 0 ends it after the first frame.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/SaverProcess.h"
@@ -33,6 +45,7 @@
 #include "engine/core/MessageLog.h"
 #include "engine/core/MessageOutput.h"
 #include "engine/render/Renderer.h"
+#include "engine/scene/SceneNode.h"
 #include "modules/directx9/D3D9Renderer.h"
 #include "tests/wine/programs/ProbeOutput.h"
 
@@ -64,6 +77,78 @@ double ProcessorSeconds()
     return static_cast<double>(Ticks(kernel) + Ticks(user)) * 1e-7;
 }
 
+// Reads a small file of the host's /proc through Wine's Z: drive into `text` (NUL-terminated,
+// at most `size` - 1 bytes); the byte count, 0 when it cannot be read. Wine's server opens the
+// files, so "self" there would be the server: the probe names its own process by number.
+size_t ReadHostFile(const char* path, char* text, size_t size)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return 0;
+    const size_t got = std::fread(text, 1, size - 1, file);
+    std::fclose(file);
+    text[got] = 0;
+    return got;
+}
+
+// The host's number for this process: the one whose command line holds this run's output path
+// (unique to the run) after a program named ShowTimingProbe. Empty when there is none.
+std::string FindHostProcess(const char* outPath)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return {};
+    std::string result;
+    static char text[8192];
+    do {
+        if (found.cFileName[0] < '0' || found.cFileName[0] > '9')
+            continue;
+        const std::string path = std::string("Z:\\proc\\") + found.cFileName + "\\cmdline";
+        const size_t got = ReadHostFile(path.c_str(), text, sizeof text);
+        if (got == 0 || !std::strstr(text, "ShowTimingProbe"))
+            continue;
+        for (size_t at = 0; at < got; at += std::strlen(text + at) + 1)
+            if (std::strcmp(text + at, outPath) == 0)
+                result = found.cFileName;
+    } while (result.empty() && FindNextFileA(search, &found));
+    FindClose(search);
+    return result;
+}
+
+std::string g_hostProcess;  // Found once the show runs; empty: the thread times are not read.
+
+// Processor seconds of this process's threads whose host name begins with `prefix`: the
+// software rasteriser's worker threads ("llvmpipe-") do nothing but draw, so their time is
+// what the frame's pixels cost, free of the busy waiting the program's and the device's own
+// threads do for each other. Negative when it cannot be read (not under Wine on Linux).
+double HostThreadSeconds(const char* prefix)
+{
+    if (g_hostProcess.empty())
+        return -1;
+    const std::string task = "Z:\\proc\\" + g_hostProcess + "\\task\\";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((task + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1;
+    unsigned long long ticks = 0;
+    do {
+        char text[512];
+        if (found.cFileName[0] < '0' || found.cFileName[0] > '9' ||
+            ReadHostFile((task + found.cFileName + "\\comm").c_str(), text, sizeof text) == 0 ||
+            std::strncmp(text, prefix, std::strlen(prefix)) != 0 ||
+            ReadHostFile((task + found.cFileName + "\\stat").c_str(), text, sizeof text) == 0)
+            continue;
+        // After the name in parentheses: the state, fields 4 to 13, then utime and stime.
+        const char* at = std::strrchr(text, ')');
+        unsigned long long user = 0, system = 0;
+        if (at && std::sscanf(at + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user, &system) == 2)
+            ticks += user + system;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return static_cast<double>(ticks) / 100.0;  // The kernel's clock ticks (USER_HZ).
+}
+
 void Stamp(const char* name)
 {
     probe::Line("stamp %s %.4f %.4f", name, Now(), ProcessorSeconds());
@@ -77,7 +162,22 @@ public:
 };
 
 std::vector<const char*> g_removed;  // Scene-node effect types taken off the scene once it loads.
+std::vector<const char*> g_hidden;   // Names of nodes taken out of the scene once it loads.
+
+// Detaches the node called `name` from its scene-node parent; 1 when it was there.
+unsigned HideNode(zen::Object* root, const char* name)
+{
+    zen::Object* found = root ? root->FindByName(zen::String(name)) : nullptr;
+    auto* node = found && found->IsDerivedFrom(&zen::Node::TYPE) ? static_cast<zen::Node*>(found) : nullptr;
+    zen::Node* parent = node ? node->Parent() : nullptr;
+    if (!parent || !parent->IsDerivedFrom(&zen::SceneNode::TYPE))
+        return 0;
+    return static_cast<zen::SceneNode*>(parent)->DetachChild(node) == zen::kSuccess ? 1 : 0;
+}
 int g_frames = 0;
+const char* g_outPath = nullptr;
+double g_step = 0;      // Seconds per update; 0: the frame's own time.
+long g_seed = -1;       // Random seed once the engine is up; negative: the engine's own.
 
 class TimingSaver : public brightfold::SceneSaver {
 public:
@@ -86,6 +186,8 @@ public:
     int OnEngineStarted() override
     {
         Stamp("engine");
+        if (g_seed >= 0)
+            std::srand(static_cast<unsigned>(g_seed));
         return SceneSaver::OnEngineStarted();
     }
     int CreateData() override
@@ -95,6 +197,8 @@ public:
         Stamp("scene");
         for (const char* type : g_removed)
             probe::Line("removed %s %u", type, RemoveSceneEffects(Scene(), type));
+        for (const char* name : g_hidden)
+            probe::Line("hidden %s %u", name, HideNode(Scene(), name));
         return result;
     }
 
@@ -118,7 +222,7 @@ public:
             Stop();
             return 0;
         }
-        return m_mode == kClear ? 0 : SceneSaver::Update(seconds);
+        return m_mode == kClear ? 0 : SceneSaver::Update(g_step > 0 ? g_step : seconds);
     }
 
     int Render() override
@@ -167,6 +271,7 @@ private:
                 m_renderToTexture.push_back(controller);
         }
         probe::Line("controllers %u", static_cast<unsigned>(m_renderToTexture.size()));
+        g_hostProcess = FindHostProcess(g_outPath);
     }
 
     void NextFrame(LARGE_INTEGER now)
@@ -178,6 +283,10 @@ private:
             Drain();
             QueryPerformanceCounter(&now);
             m_seconds[m_mode] += static_cast<double>(now.QuadPart - m_start.QuadPart) / g_frequency.QuadPart;
+            const double end[kClocks] = {ProcessorSeconds(), HostThreadSeconds(kRasterThreads),
+                                         HostThreadSeconds(kDeviceThread)};
+            for (int clock = 0; clock < kClocks; ++clock)
+                m_processor[m_mode][clock] += end[clock] - m_startProcessor[clock];
             m_counts[m_mode] += kBlock - kUntimed;
             m_timing = false;
         }
@@ -187,6 +296,12 @@ private:
         if (finished) {
             for (int mode = 0; mode < kModes; ++mode)
                 probe::Line("frames %s %d %.3f", kNames[mode], m_counts[mode], 1000.0 * m_seconds[mode] / m_counts[mode]);
+            for (int mode = 0; mode < kModes; ++mode) {
+                double ms[kClocks];
+                for (int clock = 0; clock < kClocks; ++clock)
+                    ms[clock] = m_readable[clock] ? 1000.0 * m_processor[mode][clock] / m_counts[mode] : -1.0;
+                probe::Line("processor %s %.3f %.3f %.3f", kNames[mode], ms[0], ms[1], ms[2]);
+            }
             m_done = true;
             return;
         }
@@ -198,6 +313,11 @@ private:
         if (at == kUntimed && m_counts[m_mode] < m_frames) {
             Drain();
             QueryPerformanceCounter(&m_start);
+            m_startProcessor[0] = ProcessorSeconds();
+            m_startProcessor[1] = HostThreadSeconds(kRasterThreads);
+            m_startProcessor[2] = HostThreadSeconds(kDeviceThread);
+            for (int clock = 0; clock < kClocks; ++clock)
+                m_readable[clock] = m_readable[clock] && m_startProcessor[clock] >= 0;
             m_timing = true;
         }
     }
@@ -209,6 +329,13 @@ private:
     bool m_timing = false;  // The current block's frames are being timed.
     LARGE_INTEGER m_start{};
     double m_seconds[kModes] = {};
+    // Processor seconds: all threads, the rasteriser's, the device thread's.
+    enum { kClocks = 3 };
+    static constexpr const char* kRasterThreads = "llvmpipe-";
+    static constexpr const char* kDeviceThread = "wined3d_cs";
+    double m_startProcessor[kClocks] = {};       // When the current block's timing began.
+    double m_processor[kModes][kClocks] = {};    // Over each kind's timed frames.
+    bool m_readable[kClocks] = {true, true, true};
     int m_counts[kModes] = {};
     std::vector<zen::RenderTextureController*> m_renderToTexture;  // Active ones; the scene owns them.
 };
@@ -226,7 +353,19 @@ int main(int argc, char** argv)
     if (argc < 4 || std::strcmp(argv[1], "/s") != 0 || !probe::OpenOutput(argv[2]))
         return 2;
     g_frames = std::atoi(argv[3]);
-    g_removed.assign(argv + 4, argv + argc);
+    g_outPath = argv[2];
+    for (int i = 4; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--step") == 0 && i + 1 < argc)
+            g_step = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
+            g_seed = std::atol(argv[++i]);
+        else if (argv[i][0] == '-')
+            g_hidden.push_back(argv[i] + 1);
+        else
+            g_removed.push_back(argv[i]);
+    }
+    if (!(g_step >= 0 && g_step <= 60))
+        return 2;
     if (g_frames < 0)
         return 2;
     QueryPerformanceFrequency(&g_frequency);
