@@ -15,6 +15,7 @@ void D3D9Renderer::SetPass(Pass* pass)
         return;
     // Every pass starts from no textures and no programs: one it does not bind must not run
     // with what the previous pass left (the device keeps it from pass to pass and frame to frame).
+    static_assert(StageBindings::kStages == kTextureStages, "the bindings track every device stage");
     const uint32_t left = m_bindings.BeginPass();
     for (uint32_t stage = 0; stage < StageBindings::kStages; ++stage)
         if (left & (1u << stage))
