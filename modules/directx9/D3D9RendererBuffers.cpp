@@ -42,23 +42,29 @@ IDirect3DVertexBuffer9* D3D9Renderer::PrepareVertexBuffer(Buffer* buffer, UINT& 
         Drop(buffer);
         return nullptr;
     }
-    // A buffer of the same size is refilled; otherwise a new one is made.
-    if (!record || record->kind != DeviceObject::kVertexBuffer || record->bytes != bytes) {
+    // A buffer filled once lives in the managed pool. One filled again (particles, sprites,
+    // anything changed every frame) moves to a dynamic buffer that is discarded on each lock:
+    // a managed buffer's lock waits until the device has drawn everything queued before it,
+    // which stalled each frame once per refilled buffer. Dynamic buffers live in the default
+    // pool, so a lost device takes them and the next fill starts again from the managed pool.
+    const bool dynamic = record && record->kind == DeviceObject::kVertexBuffer;
+    if (!dynamic || record->bytes != bytes || !record->defaultPool) {
         IDirect3DVertexBuffer9* created = nullptr;
-        if (FAILED(m_device->CreateVertexBuffer(static_cast<UINT>(bytes), D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED,
-                                                &created, nullptr))) {
+        const DWORD usage = dynamic ? D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC : D3DUSAGE_WRITEONLY;
+        const D3DPOOL pool = dynamic ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
+        if (FAILED(m_device->CreateVertexBuffer(static_cast<UINT>(bytes), usage, 0, pool, &created, nullptr))) {
             Error("Невозможно создать вершинный буффер. Имя[%s] ID[%d]", buffer->Name().CStr(), buffer->ID());
             Drop(buffer);
             return nullptr;
         }
-        record = Adopt(buffer, DeviceObject::kVertexBuffer, created, false);
+        record = Adopt(buffer, DeviceObject::kVertexBuffer, created, dynamic);
         if (!record)
             return nullptr;
         record->bytes = static_cast<uint32_t>(bytes);
     }
     auto* vertices = static_cast<IDirect3DVertexBuffer9*>(record->object);
     void* target = nullptr;
-    if (FAILED(vertices->Lock(0, 0, &target, 0)))
+    if (FAILED(vertices->Lock(0, 0, &target, record->defaultPool ? D3DLOCK_DISCARD : 0)))
         return nullptr;
     if (buffer->IsExactly(&ColorBuffer::TYPE)) {
         const Vector4* colors = static_cast<const ColorBuffer*>(buffer)->Data();

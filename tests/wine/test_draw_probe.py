@@ -88,9 +88,12 @@ class DrawProbe(unittest.TestCase):
 
     def test_textures_come_back_after_a_lost_device(self):
         checks, _ = self.run_probe("lost")
-        self.assertEqual(checks["before"], f"{RED} pool 2")  # The texture and the pass's state block.
+        # The texture, the pass's state block and the corners filled again each frame.
+        self.assertEqual(checks["before"], f"{RED} pool 3")
         self.assertEqual(checks["lost"], "drawn 0 pool 0 dirty 1")
+        # The first fill after the reset is a managed buffer again; the next goes dynamic.
         self.assertEqual(checks["back"], f"1 {RED} dirty 0 pool 2")
+        self.assertEqual(checks["refilled"], f"1 {RED} pool 3")
 
 
 if __name__ == "__main__":

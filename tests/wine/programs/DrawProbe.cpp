@@ -384,11 +384,18 @@ void CheckLostDevice(Probe& probe)
     Ptr<Image> image = Quadrants(8);
     Ptr<zen::Texture> texture = new zen::Texture(String("Quadrants"), image.Get());
     Texture(*quad, texture.Get());
-    probe.Frame([&] { probe.Draw(*quad); });
+    // Corners filled again every frame, as particles are: from the second fill on they live in
+    // the default pool too, and must come back with the device.
+    auto draw = [&] {
+        quad->Vertices()->SetDirty();
+        probe.Draw(*quad);
+    };
+    probe.Frame(draw);
+    probe.Frame(draw);
     Line("before %s pool %u", probe.PixelAt(-0.5f, 0.5f).c_str(), probe.m_renderer->DefaultPoolCount());
     HWND window = static_cast<HWND>(probe.m_renderer->Window());
     SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
-    const bool drawn = probe.Frame([&] { probe.Draw(*quad); });
+    const bool drawn = probe.Frame(draw);
     Line("lost drawn %d pool %u dirty %d", drawn ? 1 : 0, probe.m_renderer->DefaultPoolCount(),
          texture->IsDirty() ? 1 : 0);
     SendMessageA(window, WM_ACTIVATEAPP, TRUE, 0);
@@ -397,9 +404,12 @@ void CheckLostDevice(Probe& probe)
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&message);
-        back = probe.Frame([&] { probe.Draw(*quad); });
+        back = probe.Frame(draw);
     }
     Line("back %d %s dirty %d pool %u", back ? 1 : 0, probe.PixelAt(-0.5f, 0.5f).c_str(), texture->IsDirty() ? 1 : 0,
+         probe.m_renderer->DefaultPoolCount());
+    const bool refilled = probe.Frame(draw);
+    Line("refilled %d %s pool %u", refilled ? 1 : 0, probe.PixelAt(-0.5f, 0.5f).c_str(),
          probe.m_renderer->DefaultPoolCount());
 }
 
