@@ -41,16 +41,12 @@ TEST_F(SaverLifecycle, ChangePasswordRunsWithoutEngineOrWindow)
     EXPECT_EQ(saver->Mode(), kModeChangePassword);
     EXPECT_EQ(saver->journal, "OnDefaultsApplied WriteExtraSettings OnSettingsLogged OnEngineStarted OnEngineStopping ");
     EXPECT_FALSE(log.ContainsText("Инициализация движка"));
-    int at = 0;
-    for (const char* line : {"INFO. Режим скринсейвера 4.", "INFO. Значения параметров по-умолчанию загружены.",
-                             "INFO. Значения параметров по-умолчанию установлены.",
-                             "INFO. Значения параметров прочитаны из реестра.",
-                             "INFO. Значения локальных данных загружены.", "INFO. Скринсейвер инициализирован.",
-                             "INFO. Окна скринсейвера созданы.", "INFO. Окна скринсейвера удалены.",
-                             "INFO. Скринсейвер завершил работу."}) {
-        at = log.IndexOf(line, at);
-        ASSERT_GE(at, 0) << line << "\n" << log.Joined();
-    }
+    EXPECT_EQ(log.MissingInOrder({"INFO. Режим скринсейвера 4.", "INFO. Значения параметров по-умолчанию загружены.",
+                                  "INFO. Значения параметров по-умолчанию установлены.",
+                                  "INFO. Значения параметров прочитаны из реестра.",
+                                  "INFO. Значения локальных данных загружены.", "INFO. Скринсейвер инициализирован.",
+                                  "INFO. Окна скринсейвера созданы.", "INFO. Окна скринсейвера удалены.",
+                                  "INFO. Скринсейвер завершил работу."}), "");
 }
 
 TEST_F(SaverLifecycle, ConfigureStopsAtTheMissingRendererAndStillCleansUp)
@@ -61,16 +57,12 @@ TEST_F(SaverLifecycle, ConfigureStopsAtTheMissingRendererAndStillCleansUp)
     EXPECT_EQ(Walk(*saver), "1 -1 0");
     EXPECT_EQ(saver->WindowParam(), 5678u);
     EXPECT_EQ(saver->journal, "OnDefaultsApplied WriteExtraSettings OnSettingsLogged OnEngineStopping ");
-    int at = 0;
-    for (const char* line : {"INFO. Инициализация движка v.0.1.2:", "INFO. Инициализация движка завершилась удачно.",
-                             "WARNING. Невозможно загрузить библиотеку рендерера [DirectX9].",
-                             "ERROR. Невозможно создать рендерер DirectX.",
-                             "ERROR. Невозможно инициализировать скринсейвер.", "INFO. Окна скринсейвера удалены.",
-                             "INFO. Завершение работы движка:", "INFO. Завершение работы движка завершилось удачно.",
-                             "INFO. Скринсейвер завершил работу."}) {
-        at = log.IndexOf(line, at);
-        ASSERT_GE(at, 0) << line << "\n" << log.Joined();
-    }
+    EXPECT_EQ(log.MissingInOrder({"INFO. Инициализация движка v.0.1.2:", "INFO. Инициализация движка завершилась удачно.",
+                                  "WARNING. Невозможно загрузить библиотеку рендерера [DirectX9].",
+                                  "ERROR. Невозможно создать рендерер DirectX.",
+                                  "ERROR. Невозможно инициализировать скринсейвер.", "INFO. Окна скринсейвера удалены.",
+                                  "INFO. Завершение работы движка:", "INFO. Завершение работы движка завершилось удачно.",
+                                  "INFO. Скринсейвер завершил работу."}), "");
 }
 
 TEST_F(SaverLifecycle, EachFailingStepLogsItsLine)

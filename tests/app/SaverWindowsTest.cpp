@@ -82,13 +82,9 @@ TEST_F(SaverWindows, RunOpensTheDesktopModeFullScreenAndHidesTheCursor)
     EXPECT_EQ(Joined(renderer->Journal()),
               "CreateDevice 1 640 480\nSetGammaRamp 0 32896 65535\nClear 3 (0 0 0 1) 1 0\nBeginFrame\nEndFrame\n");
     EXPECT_EQ(CursorSteps(), -1);
-    int at = 0;
-    for (const char* line : {"INFO. Скринсейвер инициализирован.", "INFO. Окна скринсейвера созданы.",
-                             "WARNING. Изображение [loader.jpg] не найдено.", "INFO. LoadingTexture Loaded",
-                             "WARNING. Изображение [digit_ddot.tga] не найдено."}) {
-        at = log.IndexOf(line, at);
-        ASSERT_GE(at, 0) << line << "\n" << log.Joined();
-    }
+    EXPECT_EQ(log.MissingInOrder({"INFO. Скринсейвер инициализирован.", "INFO. Окна скринсейвера созданы.",
+                                  "WARNING. Изображение [loader.jpg] не найдено.", "INFO. LoadingTexture Loaded",
+                                  "WARNING. Изображение [digit_ddot.tga] не найдено."}), "");
 
     // Stopping the engine releases the renderer, which closes its window.
     EXPECT_EQ(saver->DestroySaver(), 0);
@@ -151,13 +147,10 @@ TEST_F(SaverWindows, NoUsableModeOrNoWindowEndsCreation)
         zen::test::LogCapture log;
         zen::Ptr<test::ScriptedSaver> saver(new test::ScriptedSaver);
         EXPECT_EQ(saver->CreateSaver(), 1);
-        int at = 0;
-        for (const char* line :
-             {"ERROR. Невозможно создать окно [Lighthouse 3D Screensaver].", "ERROR. Создание окна неудачно.",
-              "ERROR. Невозможно создать окно выбранного режима.", "ERROR. Невозможно создать окна скринсейвера."}) {
-            at = log.IndexOf(line, at);
-            ASSERT_GE(at, 0) << line << "\n" << log.Joined();
-        }
+        EXPECT_EQ(log.MissingInOrder({"ERROR. Невозможно создать окно [Lighthouse 3D Screensaver].",
+                                      "ERROR. Создание окна неудачно.", "ERROR. Невозможно создать окно выбранного режима.",
+                                      "ERROR. Невозможно создать окна скринсейвера."}),
+                  "");
         EXPECT_EQ(CursorSteps(), 0);
         EXPECT_EQ(saver->DestroySaver(), 0);
     }

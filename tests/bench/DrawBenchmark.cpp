@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "AllocationCount.h"
+#include "RecordingSession.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
@@ -77,12 +77,10 @@ void Paint(Node& node, uint32_t& index)
 void DrawFrame(benchmark::State& state)
 {
     const auto count = static_cast<uint32_t>(state.range(0));
-    if (EngineInitialize() != kSuccess || LoadRenderer(String("Recording")) != kSuccess) {
-        state.SkipWithError("the engine or the recording renderer did not start");
+    bench::RecordingSession session(state);
+    auto* renderer = session.renderer;
+    if (!renderer)
         return;
-    }
-    auto* renderer = RecordingRenderer::Latest();
-    renderer->SetJournaling(false);
     renderer->SetViewport(0, 0, 1024, 768);
     {
         Ptr<SceneNode> root = test::BuildTree(count, 8, 100.0f);
@@ -99,22 +97,15 @@ void DrawFrame(benchmark::State& state)
             renderer->FinishFrame();
         };
         frame();  // Techniques are chosen and the queue grows once.
-        const uint64_t drawsBefore = renderer->DrawCount();
-        const uint64_t allocationsBefore = g_allocations;
-        for (auto _ : state)
-            frame();
+        double draws = 0;
+        const double allocations = bench::MeasureFrames(state, *renderer, frame, draws);
         const auto frames = static_cast<double>(state.iterations());
-        const auto allocations = static_cast<double>(g_allocations - allocationsBefore);
-        state.counters["allocations"] = allocations / frames;
-        state.counters["draws"] = static_cast<double>(renderer->DrawCount() - drawsBefore) / frames;
         state.counters["per_node"] = benchmark::Counter(frames * count, benchmark::Counter::kIsRate |
                                                                            benchmark::Counter::kInvert);
         if (allocations > 0)
             state.SkipWithError("a frame allocated memory");
         renderer->SetCamera(nullptr);
     }
-    (void)ReleaseRenderer();
-    (void)EngineShutdown();
 }
 BENCHMARK(DrawFrame)->Arg(1000)->Unit(benchmark::kMicrosecond);
 

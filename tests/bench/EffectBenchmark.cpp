@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "AllocationCount.h"
+#include "RecordingSession.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
@@ -167,12 +167,10 @@ const std::vector<std::pair<const char*, Factory>>& Effects()
 
 void ApplyPass(benchmark::State& state, const Factory& factory, uint32_t shaderLevel)
 {
-    if (EngineInitialize() != kSuccess || LoadRenderer(String("Recording")) != kSuccess) {
-        state.SkipWithError("the engine or the recording renderer did not start");
+    bench::RecordingSession session(state);
+    auto* renderer = session.renderer;
+    if (!renderer)
         return;
-    }
-    auto* renderer = RecordingRenderer::Latest();
-    renderer->SetJournaling(false);
     renderer->LimitShaderVersion(shaderLevel);
     {
         Scene scene;
@@ -210,8 +208,6 @@ void ApplyPass(benchmark::State& state, const Factory& factory, uint32_t shaderL
         renderer->SetCurrentGeometry(nullptr);
         renderer->SetCamera(nullptr);
     }
-    (void)ReleaseRenderer();
-    (void)EngineShutdown();
 }
 
 // Registers one benchmark per effect and level: EffectPass/<name>/best and .../fixed.

@@ -9,7 +9,7 @@
 
 #include <ctime>
 
-#include "AllocationCount.h"
+#include "RecordingSession.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Random.h"
 #include "engine/particles/SphereVolumeEmitter.h"
@@ -23,23 +23,13 @@ namespace {
 
 using namespace zen;
 
-// Processor time of this thread: a busy machine's waits do not count against the target.
-double ThreadSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
 void UpdateSprites(benchmark::State& state)
 {
     const auto live = static_cast<uint32_t>(state.range(0));
-    if (EngineInitialize() != kSuccess || LoadRenderer(String("Recording")) != kSuccess) {
-        state.SkipWithError("the engine or the recording renderer did not start");
+    bench::RecordingSession session(state);
+    auto* renderer = session.renderer;
+    if (!renderer)
         return;
-    }
-    auto* renderer = RecordingRenderer::Latest();
-    renderer->SetJournaling(false);
     Random::Seed(1);
     {
         Ptr<Camera> camera = new Camera();
@@ -70,13 +60,13 @@ void UpdateSprites(benchmark::State& state)
             rain->UpdateState(kFrame, true);
         const uint64_t allocationsBefore = bench::AllocationCount();
         uint64_t liveSum = 0;
-        const double cpuBefore = ThreadSeconds();
+        const double cpuBefore = bench::ThreadSeconds();
         for (auto _ : state) {
             rain->UpdateState(kFrame, true);
             liveSum += rain->LiveCount();
             benchmark::DoNotOptimize(rain->Vertices()->Data());
         }
-        const double cpuSeconds = ThreadSeconds() - cpuBefore;
+        const double cpuSeconds = bench::ThreadSeconds() - cpuBefore;
         const auto frames = static_cast<double>(state.iterations());
         const double cpuMsPerFrame = 1000.0 * cpuSeconds / frames;
         const auto allocations = static_cast<double>(bench::AllocationCount() - allocationsBefore);
@@ -91,8 +81,6 @@ void UpdateSprites(benchmark::State& state)
             state.SkipWithError("fewer particles alive than asked, or not drawn as point sprites");
         renderer->SetCamera(nullptr);
     }
-    (void)ReleaseRenderer();
-    (void)EngineShutdown();
 }
 BENCHMARK(UpdateSprites)->Arg(10000)->Unit(benchmark::kMicrosecond);
 

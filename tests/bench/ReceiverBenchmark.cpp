@@ -6,7 +6,7 @@
 // (a pass applied and drawn).
 #include <benchmark/benchmark.h>
 
-#include "AllocationCount.h"
+#include "RecordingSession.h"
 #include "engine/anim/RenderShadowmapEffectController.h"
 #include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
@@ -27,17 +27,9 @@ using namespace zen;
 
 void ShadowAndCausticFrame(benchmark::State& state)
 {
-    if (EngineInitialize() != kSuccess || LoadRenderer(String("Recording")) != kSuccess) {
-        state.SkipWithError("the engine or the recording renderer did not start");
-        return;
-    }
-    auto* renderer = RecordingRenderer::Latest();
-    if (renderer->CreateDevice(0, 800, 600) != kSuccess) {
-        state.SkipWithError("no recording device");
-        return;
-    }
-    renderer->SetJournaling(false);
-    {
+    bench::RecordingSession session(state, true);
+    auto* renderer = session.renderer;
+    if (renderer) {
         Ptr<SceneNode> root = new SceneNode();
         Ptr<SceneNode> receivers = new SceneNode();
         (void)root->AttachChild(receivers.Get());
@@ -83,22 +75,12 @@ void ShadowAndCausticFrame(benchmark::State& state)
         effects(true);
         for (int i = 0; i < 3; ++i)
             frame();  // The map, the passes and the lists are made once.
-        const uint64_t drawsBefore = renderer->DrawCount();
-        const uint64_t allocationsBefore = bench::AllocationCount();
-        for (auto _ : state)
-            frame();
-        const auto frames = static_cast<double>(state.iterations());
-        const auto allocations =
-            static_cast<double>(bench::AllocationCount() - allocationsBefore) - baseline * frames;
-        const auto draws = static_cast<double>(renderer->DrawCount() - drawsBefore);
-        state.counters["allocations"] = allocations / frames;
-        state.counters["draws"] = draws / frames;
+        double draws = 0;
+        const double allocations = bench::MeasureFrames(state, *renderer, frame, draws, baseline);
         state.counters["per draw"] = benchmark::Counter(draws, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
         if (allocations > 0.5)
             state.SkipWithError("the effects allocated memory in a frame");
     }
-    (void)ReleaseRenderer();
-    (void)EngineShutdown();
 }
 BENCHMARK(ShadowAndCausticFrame)->Unit(benchmark::kMicrosecond);
 

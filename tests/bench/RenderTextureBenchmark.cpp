@@ -6,7 +6,7 @@
 // fails when there are any).
 #include <benchmark/benchmark.h>
 
-#include "AllocationCount.h"
+#include "RecordingSession.h"
 #include "engine/anim/RenderCubeTextureController.h"
 #include "engine/anim/RenderDropsNormalmapTextureController.h"
 #include "engine/anim/RenderScreenspaceReflectTextureController.h"
@@ -33,19 +33,13 @@ using namespace zen;
 
 void RenderTextureFrame(benchmark::State& state)
 {
-    if (EngineInitialize() != kSuccess || LoadRenderer(String("Recording")) != kSuccess) {
-        state.SkipWithError("the engine or the recording renderer did not start");
+    bench::RecordingSession session(state, true);
+    auto* renderer = session.renderer;
+    if (!renderer)
         return;
-    }
     // Natively the sound device is a recording one that keeps a line per call, the listener's
     // turn each frame among them: not part of what is measured here.
     (void)SoundManager::Terminate();
-    auto* renderer = RecordingRenderer::Latest();
-    if (renderer->CreateDevice(0, 800, 600) != kSuccess) {
-        state.SkipWithError("no recording device");
-        return;
-    }
-    renderer->SetJournaling(false);
     {
         Ptr<SceneNode> root = new SceneNode();
         Ptr<SceneNode> post = new SceneNode();
@@ -105,19 +99,11 @@ void RenderTextureFrame(benchmark::State& state)
         };
         for (int i = 0; i < 3; ++i)
             frame();  // Targets, techniques and lists are made once.
-        const uint64_t drawsBefore = renderer->DrawCount();
-        const uint64_t allocationsBefore = bench::AllocationCount();
-        for (auto _ : state)
-            frame();
-        const auto frames = static_cast<double>(state.iterations());
-        const auto allocations = static_cast<double>(bench::AllocationCount() - allocationsBefore);
-        state.counters["allocations"] = allocations / frames;
-        state.counters["draws"] = static_cast<double>(renderer->DrawCount() - drawsBefore) / frames;
+        double draws = 0;
+        const double allocations = bench::MeasureFrames(state, *renderer, frame, draws);
         if (allocations > 0)
             state.SkipWithError("a frame allocated memory");
     }
-    (void)ReleaseRenderer();
-    (void)EngineShutdown();
 }
 BENCHMARK(RenderTextureFrame)->Unit(benchmark::kMicrosecond);
 

@@ -22,22 +22,13 @@
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
-#include "modules/recording/RecordingRenderer.h"
+#include "RecordingSession.h"
 #include "tools/scene/LighthouseScene.h"
 #include "tools/scene/Shots.h"
 
 namespace {
 
 using namespace zen;
-
-// Processor time of this thread (the machine may be busy with other work: wall time would count
-// the waits), as the benchmark's own CPU column does.
-double ThreadSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
 
 // Asks the director for shots until it chooses set `index` (its choice is random).
 bool HoldShot(ScreensaverController& director, uint32_t index)
@@ -51,19 +42,17 @@ constexpr int kFramesPerShot = 400;
 
 void ShippedSceneFrame(benchmark::State& state)
 {
-    bool codecs = true;
-    if (EngineInitialize() != kSuccess || LoadRenderer(String("Recording")) != kSuccess) {
-        state.SkipWithError("the engine or the recording renderer did not start");
+    bench::RecordingSession session(state);
+    auto* renderer = session.renderer;
+    if (!renderer)
         return;
-    }
+    bool codecs = true;
     // The messages' font picture is read through the image codecs while the scene is built.
     for (const char* name : {"TGAImageCodec", "JPGImageCodec"}) {
         Codec* codec = nullptr;
         codecs = codecs && ModuleManager::LoadModule(String(name)) == kSuccess &&
                  CodecManager::LoadCodec(String(name), &codec) == kSuccess;
     }
-    auto* renderer = RecordingRenderer::Latest();
-    renderer->SetJournaling(false);
     renderer->SetViewport(0, 0, 1024, 768);
     {
         Ptr<SceneNode> root;
@@ -98,9 +87,9 @@ void ShippedSceneFrame(benchmark::State& state)
                         break;
                     }
                 }
-                const double start = ThreadSeconds();
+                const double start = bench::ThreadSeconds();
                 frame();
-                seconds[shot] += ThreadSeconds() - start;
+                seconds[shot] += bench::ThreadSeconds() - start;
                 ++frames[shot];
             }
             state.counters["draws"] = static_cast<double>(renderer->DrawCount() - drawsBefore) /
@@ -111,8 +100,6 @@ void ShippedSceneFrame(benchmark::State& state)
         }
         renderer->SetCamera(nullptr);
     }
-    (void)ReleaseRenderer();
-    (void)EngineShutdown();
 }
 BENCHMARK(ShippedSceneFrame)->Iterations(9 * kFramesPerShot)->Unit(benchmark::kMicrosecond);
 

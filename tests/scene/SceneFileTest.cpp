@@ -262,78 +262,64 @@ TEST_F(SceneFile, FlippedBytesNeverCrash)
     EXPECT_GT(loadedAnyway, 0u);
 }
 
-TEST_F(SceneFile, ABufferCountBeyondTheBytesLeftIsRefusedBeforeAllocating)
+// Records whose counts or links cannot hold: each is refused with its line, and nothing is made
+// (a buffer count beyond the bytes left is refused before allocating).
+TEST_F(SceneFile, RecordsThatCannotHoldAreRefused)
 {
-    Writer w;
-    w.Record(1, "ZEN.Vector4Buffer", "Huge").U32(0x7FFFFFFF).F32(1).F32(2);
-    ByteStream stream(w.bytes);
-    test::LogCapture log;
-    Object* object = nullptr;
-    EXPECT_EQ(stream.ReadObject(&object), kFailure);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить данные буффера. ID["));
-    // A negative count is refused too.
-    Writer negative;
-    negative.Record(1, "ZEN.IntBuffer", "Minus").U32(0xFFFFFFFF);
-    ByteStream second(negative.bytes);
-    EXPECT_EQ(second.ReadObject(&object), kFailure);
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить количество данных буффера. ID["));
-}
-
-TEST_F(SceneFile, AChildThatWouldHoldItsOwnParentIsRefused)
-{
-    // Root (ID 1) lists itself as its only child.
-    Writer self;
-    self.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(0).U32(1).U32(2).U32(1);
-    ByteStream stream(self.bytes);
-    test::LogCapture log;
-    Object* object = nullptr;
-    EXPECT_EQ(stream.ReadObject(&object), kFailure);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить дочерний узел. ID["));
-    // Root (1) holds A (2), whose child is Root again.
-    Writer loop;
-    loop.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(0).U32(1).U32(2);
-    loop.Record(2, "ZEN.SceneNode", "A").NodeFields(1).U32(0).U32(1).U32(2).U32(1);
-    ByteStream second(loop.bytes);
-    EXPECT_EQ(second.ReadObject(&object), kFailure);
-    EXPECT_EQ(object, nullptr);
-}
-
-TEST_F(SceneFile, ReferencesOfTheWrongKindAreRefused)
-{
-    test::LogCapture log;
-    Object* object = nullptr;
-    // A parent link to a buffer.
-    Writer parent;
-    parent.Record(1, "ZEN.SceneNode", "Root").U32(2).Str("ZEN.IntBuffer").Str("B").U32(0).U32(0);
-    ByteStream first(parent.bytes);
-    EXPECT_EQ(first.ReadObject(&object), kFailure);
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить родителя. ID["));
-    // An effect that is a node.
-    Writer effect;
-    effect.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(1).Record(2, "ZEN.SceneNode", "NotAnEffect");
-    effect.NodeFields().U32(0).U32(0).U32(2).U32(0).U32(2);
-    ByteStream second(effect.bytes);
-    EXPECT_EQ(second.ReadObject(&object), kFailure);
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить эффект. ID["));
-    // Texture coordinates in a colour buffer.
-    Writer coords;
-    coords.Record(1, "ZEN.Triangles", "Mesh").NodeFields();
-    for (int i = 0; i < 6; ++i)
-        coords.U32(0xFFFFFFFF);
-    coords.Record(2, "ZEN.ColorBuffer", "Colours").U32(0);
-    ByteStream third(coords.bytes);
-    EXPECT_EQ(third.ReadObject(&object), kFailure);
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить текстурные координаты. ID["));
-    // An unknown bound kind.
-    Writer kind;
-    kind.Record(1, "ZEN.Camera", "Cam").NodeFields();
-    kind.bytes[kind.bytes.size() - 5] = 7;  // The bound kind.
-    kind.F32(1).F32(1).F32(100);
-    ByteStream fourth(kind.bytes);
-    EXPECT_EQ(fourth.ReadObject(&object), kFailure);
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить тип окружающего объёма. ID["));
+    const struct {
+        const char* what;
+        void (*write)(Writer& w);
+        const char* line;
+    } cases[] = {
+        {"a count beyond the bytes left",
+         [](Writer& w) { w.Record(1, "ZEN.Vector4Buffer", "Huge").U32(0x7FFFFFFF).F32(1).F32(2); },
+         "Невозможно загрузить данные буффера. ID["},
+        {"a negative count", [](Writer& w) { w.Record(1, "ZEN.IntBuffer", "Minus").U32(0xFFFFFFFF); },
+         "Невозможно загрузить количество данных буффера. ID["},
+        {"a node that is its own child",
+         [](Writer& w) { w.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(0).U32(1).U32(2).U32(1); },
+         "Невозможно загрузить дочерний узел. ID["},
+        {"a child whose child is its parent",
+         [](Writer& w) {
+             w.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(0).U32(1).U32(2);
+             w.Record(2, "ZEN.SceneNode", "A").NodeFields(1).U32(0).U32(1).U32(2).U32(1);
+         },
+         "Невозможно загрузить дочерний узел. ID["},
+        {"a parent link to a buffer",
+         [](Writer& w) { w.Record(1, "ZEN.SceneNode", "Root").U32(2).Str("ZEN.IntBuffer").Str("B").U32(0).U32(0); },
+         "Невозможно загрузить родителя. ID["},
+        {"an effect that is a node",
+         [](Writer& w) {
+             w.Record(1, "ZEN.SceneNode", "Root").NodeFields().U32(1).Record(2, "ZEN.SceneNode", "NotAnEffect");
+             w.NodeFields().U32(0).U32(0).U32(2).U32(0).U32(2);
+         },
+         "Невозможно загрузить эффект. ID["},
+        {"texture coordinates in a colour buffer",
+         [](Writer& w) {
+             w.Record(1, "ZEN.Triangles", "Mesh").NodeFields();
+             for (int i = 0; i < 6; ++i)
+                 w.U32(0xFFFFFFFF);
+             w.Record(2, "ZEN.ColorBuffer", "Colours").U32(0);
+         },
+         "Невозможно загрузить текстурные координаты. ID["},
+        {"an unknown bound kind",
+         [](Writer& w) {
+             w.Record(1, "ZEN.Camera", "Cam").NodeFields();
+             w.bytes[w.bytes.size() - 5] = 7;  // The bound kind.
+             w.F32(1).F32(1).F32(100);
+         },
+         "Невозможно загрузить тип окружающего объёма. ID["},
+    };
+    for (const auto& c : cases) {
+        Writer w;
+        c.write(w);
+        ByteStream stream(w.bytes);
+        test::LogCapture log;
+        Object* object = nullptr;
+        EXPECT_EQ(stream.ReadObject(&object), kFailure) << c.what;
+        EXPECT_EQ(object, nullptr) << c.what;
+        EXPECT_TRUE(log.ContainsText(c.line)) << c.what << "\n" << log.Joined();
+    }
 }
 
 TEST_F(SceneFile, TheHoldingSceneNodeBecomesTheParentWhateverTheStoredLinkSays)

@@ -50,6 +50,15 @@ int LogCapture::IndexOf(const std::string& line, int from) const
     return -1;
 }
 
+std::string LogCapture::MissingInOrder(const std::vector<std::string>& lines) const
+{
+    int at = 0;
+    for (const auto& line : lines)
+        if ((at = IndexOf(line, at)) < 0)
+            return line + "\n" + Joined();
+    return "";
+}
+
 void LogCapture::Clear()
 {
     m_output->lines.clear();

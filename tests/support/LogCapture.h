@@ -19,6 +19,9 @@ public:
     bool ContainsText(const std::string& fragment) const; // A fragment of any line.
     // Index of the first exact line at or after `from`, or -1.
     int IndexOf(const std::string& line, int from = 0) const;
+    // Empty when the exact `lines` stand in this order (others between them); else the first
+    // one missing, then the whole log.
+    std::string MissingInOrder(const std::vector<std::string>& lines) const;
     void Clear();
     std::string Joined() const;  // All lines, each ended by "\n".
 

@@ -218,20 +218,17 @@ TEST_F(LearnSystems, ConfigurationLoadsEveryItemAndReportsWhatDoesNotResolve)
     EXPECT_EQ(learn->Activators()[0].messages, (std::vector<uint32_t>{0}));
     EXPECT_FLOAT_EQ(learn->Activators()[0].showTime, 3.0f);
     const int id = learn->ID();
-    int at = 0;
-    for (const std::string& line :
-         {"INFO. Загрузка обучающей системы. Имя[Tips] ID[" + std::to_string(id) + "]", std::string("INFO. \tЗагрузка текстур."),
-          std::string("INFO. \t\tТекстура [1]"), std::string("INFO. \t\t\tФайл [panel.bmp]"),
-          std::string("WARNING. \t\t\tТекстура не найдена [Nowhere]"), std::string("WARNING. \t\t\tШрифт не найден [Missing]"),
-          std::string("INFO. \t\t\tРазмер [x]"), std::string("WARNING. \t\t\tТекстура заднего фона не найдена [None]"),
-          std::string("INFO. \t\t\tСообщение [Hello]"), std::string("INFO. \t\t\tПоказ [3] сек"),
-          std::string("INFO. \tПостроение сообщений."), std::string("ERROR. \t\tСообщение [Plain] не имеет шрифта"),
-          std::string("ERROR. \t\tОшибка в обозначении шрифта сообщения [Odd]"),
-          std::string("INFO. \tПостроение сообщений завершено."),
-          "INFO. Загрузка обучающей системы закончена. Имя[Tips] ID[" + std::to_string(id) + "]"}) {
-        at = log.IndexOf(line, at);
-        ASSERT_GE(at, 0) << line << "\n" << log.Joined();
-    }
+    EXPECT_EQ(log.MissingInOrder({"INFO. Загрузка обучающей системы. Имя[Tips] ID[" + std::to_string(id) + "]",
+                                  "INFO. \tЗагрузка текстур.",
+                                  "INFO. \t\tТекстура [1]", "INFO. \t\t\tФайл [panel.bmp]",
+                                  "WARNING. \t\t\tТекстура не найдена [Nowhere]", "WARNING. \t\t\tШрифт не найден [Missing]",
+                                  "INFO. \t\t\tРазмер [x]", "WARNING. \t\t\tТекстура заднего фона не найдена [None]",
+                                  "INFO. \t\t\tСообщение [Hello]", "INFO. \t\t\tПоказ [3] сек",
+                                  "INFO. \tПостроение сообщений.", "ERROR. \t\tСообщение [Plain] не имеет шрифта",
+                                  "ERROR. \t\tОшибка в обозначении шрифта сообщения [Odd]",
+                                  "INFO. \tПостроение сообщений завершено.",
+                                  "INFO. Загрузка обучающей системы закончена. Имя[Tips] ID[" + std::to_string(id) + "]"}),
+              "");
     EXPECT_FALSE(log.ContainsText("Сообщение [Nobody]"));
 }
 

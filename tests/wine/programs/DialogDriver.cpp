@@ -66,17 +66,7 @@ BOOL CALLBACK WriteChildRect(HWND child, LPARAM)
 
 int RunParent(const char* flag)
 {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "PreviewParent";
-    RegisterClassA(&windowClass);
-    RECT frame{0, 0, 152, 112};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND parent = CreateWindowExA(0, "PreviewParent", "Preview Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
+    HWND parent = probe::PreviewParent("PreviewParent", "Preview Parent");
     if (!parent)
         return 1;
     probe::Line("hwnd|%lu", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(parent)));

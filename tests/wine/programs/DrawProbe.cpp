@@ -17,8 +17,6 @@
 #include <string>
 
 #include "engine/core/Engine.h"
-#include "engine/core/FileMessageOutput.h"
-#include "engine/core/MessageLog.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -37,7 +35,7 @@
 #include "engine/scene/VolumeTexture.h"
 #include "modules/directx9/D3D9Renderer.h"
 #include "modules/directx9/D3D9TextureUpload.h"
-#include "tests/wine/programs/ProbeOutput.h"
+#include "tests/wine/programs/ProbeEngine.h"
 
 namespace {
 
@@ -115,19 +113,7 @@ public:
 
     // One frame: cleared black, `draw` called, the blended geometry flushed, the picture read.
     // False when the frame was skipped.
-    bool Frame(const std::function<void()>& draw)
-    {
-        m_renderer->Clear(Renderer::kClearColor | Renderer::kClearDepth, Vector4{0, 0, 0, 1}, 1.0f, 0);
-        if (m_renderer->StartFrame() != kSuccess) {
-            m_renderer->FinishFrame();
-            return false;
-        }
-        draw();
-        m_renderer->FlushDeferred();
-        const bool read = m_renderer->ReadFrame(m_picture.Get()) == kSuccess;
-        m_renderer->FinishFrame();
-        return read;
-    }
+    bool Frame(const std::function<void()>& draw) { return probe::ReadFrame(*m_renderer, *m_picture, draw); }
 
     void Draw(Node& node)
     {
@@ -419,17 +405,7 @@ int Run(bool lost, const std::string& logPath)
     if (LoadRenderer(String("DirectX9")) != kSuccess)
         return 1;
     auto* renderer = static_cast<D3D9Renderer*>(Renderer::Current());
-    int32_t mode = -1;
-    for (uint32_t i = 0; i < renderer->DisplayModeCount() && !lost; ++i)
-        if (!renderer->GetDisplayMode(i)->fullscreen && renderer->GetDisplayMode(i)->colorBits == 32) {
-            mode = static_cast<int32_t>(i);
-            break;
-        }
-    if (lost)
-        mode = renderer->DesktopModeIndex();
-    Line("open %d", mode < 0 ? -1
-                             : renderer->Open(static_cast<uint32_t>(mode), String("Brightfold Draw Probe"), nullptr, 0,
-                                              0, kSide, kSide));
+    probe::OpenSquare(*renderer, "Brightfold Draw Probe", kSide, lost);
     {
         Probe probe(renderer);
         if (lost) {
@@ -464,16 +440,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: DrawProbe OUT LOG [lost]\n");
         return 2;
     }
-    if (!probe::OpenOutput(argv[1]))
-        return 2;
-    Ptr<FileMessageOutput> log(new FileMessageOutput(String(argv[2])));
-    (void)RegisterOutput(log.Get());
-    if (EngineInitialize() != kSuccess)
-        return 1;
-    const int result = Run(argc > 3 && std::string(argv[3]) == "lost", argv[2]);
-    (void)EngineShutdown();
-    Line("done");
-    (void)UnregisterOutput(log.Get());
-    probe::CloseOutput();
-    return result;
+    return probe::WithEngine(argv[1], argv[2], [&] { return Run(argc > 3 && std::string(argv[3]) == "lost", argv[2]); });
 }

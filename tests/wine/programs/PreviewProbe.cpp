@@ -36,17 +36,7 @@ int main(int argc, char** argv)
     if (argc != 5 || std::strcmp(argv[1], "/p") != 0 || !probe::OpenOutput(argv[3]))
         return 2;
     const char* flag = argv[4];
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "PreviewProbe";
-    RegisterClassA(&windowClass);
-    RECT frame{0, 0, 152, 112};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND parent = CreateWindowExA(0, "PreviewProbe", "Preview Probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
+    HWND parent = probe::PreviewParent("PreviewProbe", "Preview Probe");
     if (!parent)
         return 1;
 

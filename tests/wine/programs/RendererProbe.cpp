@@ -20,14 +20,12 @@
 #include <string>
 
 #include "engine/core/Engine.h"
-#include "engine/core/FileMessageOutput.h"
-#include "engine/core/MessageLog.h"
 #include "engine/modules/Module.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/RenderResource.h"
 #include "modules/directx9/D3D9Renderer.h"
-#include "tests/wine/programs/ProbeOutput.h"
+#include "tests/wine/programs/ProbeEngine.h"
 
 namespace {
 
@@ -135,17 +133,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: RendererProbe OUT LOG fullscreen|windowed|lost\n");
         return 2;
     }
-    if (!probe::OpenOutput(argv[1]))
-        return 2;
-    zen::Ptr<zen::FileMessageOutput> log(new zen::FileMessageOutput(zen::String(argv[2])));
-    (void)zen::RegisterOutput(log.Get());
-    if (zen::EngineInitialize() != zen::kSuccess)
-        return 1;
     const std::string mode = argv[3];
-    const int result = Run(mode != "windowed", mode == "lost", std::string(argv[1]) + ".go");
-    (void)zen::EngineShutdown();
-    Line("done");
-    (void)zen::UnregisterOutput(log.Get());
-    probe::CloseOutput();
-    return result;
+    return probe::WithEngine(argv[1], argv[2],
+                             [&] { return Run(mode != "windowed", mode == "lost", std::string(argv[1]) + ".go"); });
 }

@@ -21,8 +21,6 @@
 
 #include "engine/anim/SkinController.h"
 #include "engine/core/Engine.h"
-#include "engine/core/FileMessageOutput.h"
-#include "engine/core/MessageLog.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -38,7 +36,7 @@
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
-#include "tests/wine/programs/ProbeOutput.h"
+#include "tests/wine/programs/ProbeEngine.h"
 
 namespace {
 
@@ -201,15 +199,7 @@ Picture Draw(Renderer& renderer, SceneNode& root, Node& mesh)
 {
     Picture picture;
     root.UpdateState(0.0, true);
-    renderer.Clear(Renderer::kClearColor | Renderer::kClearDepth, Vector4{0, 0, 0, 1}, 1.0f, 0);
-    if (renderer.StartFrame() != kSuccess) {
-        renderer.FinishFrame();
-        return picture;
-    }
-    mesh.DrawIfVisible(&renderer);
-    renderer.FlushDeferred();
-    picture.read = renderer.ReadFrame(picture.image.Get()) == kSuccess;
-    renderer.FinishFrame();
+    picture.read = probe::ReadFrame(renderer, *picture.image, [&] { mesh.DrawIfVisible(&renderer); });
     return picture;
 }
 
@@ -334,15 +324,7 @@ int Run()
     if (LoadRenderer(String("DirectX9")) != kSuccess)
         return 1;
     Renderer* renderer = Renderer::Current();
-    int32_t mode = -1;
-    for (uint32_t i = 0; i < renderer->DisplayModeCount(); ++i)
-        if (!renderer->GetDisplayMode(i)->fullscreen && renderer->GetDisplayMode(i)->colorBits == 32) {
-            mode = static_cast<int32_t>(i);
-            break;
-        }
-    Line("open %d", mode < 0 ? -1
-                             : renderer->Open(static_cast<uint32_t>(mode), String("Brightfold Skin Probe"), nullptr, 0,
-                                              0, kSide, kSide));
+    probe::OpenSquare(*renderer, "Brightfold Skin Probe", kSide);
     {
         Ptr<Camera> camera = new Camera();
         camera->SetFrustum(1.5707964f, 0.1f, 100.0f);
@@ -410,16 +392,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: SkinProbe OUT LOG\n");
         return 2;
     }
-    if (!probe::OpenOutput(argv[1]))
-        return 2;
-    Ptr<FileMessageOutput> log(new FileMessageOutput(String(argv[2])));
-    (void)RegisterOutput(log.Get());
-    if (EngineInitialize() != kSuccess)
-        return 1;
-    const int result = Run();
-    (void)EngineShutdown();
-    Line("done");
-    (void)UnregisterOutput(log.Get());
-    probe::CloseOutput();
-    return result;
+    return probe::WithEngine(argv[1], argv[2], Run);
 }

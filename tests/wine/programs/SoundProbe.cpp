@@ -11,11 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ProbeOutput.h"
-#include "engine/core/Engine.h"
-#include "engine/core/FileMessageOutput.h"
-#include "engine/core/MessageLog.h"
-#include "engine/core/Ptr.h"
+#include "ProbeEngine.h"
 #include "engine/sound/SoundManager.h"
 
 namespace {
@@ -66,20 +62,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: SoundProbe OUT LOG FILE flat|X,Y,Z VOLUME MILLISECONDS\n");
         return 2;
     }
-    if (!probe::OpenOutput(argv[1]))
-        return 2;
-    zen::Ptr<zen::FileMessageOutput> log(new zen::FileMessageOutput(zen::String(argv[2])));
-    (void)zen::RegisterOutput(log.Get());
-    if (zen::EngineInitialize() != zen::kSuccess) {
-        Line("engine failed");
-        return 1;
-    }
-    Line("loaded %d", zen::SoundManager::IsLoaded() ? 1 : 0);
-    const int result = Play(argv[3], argv[4], static_cast<uint32_t>(std::atoi(argv[5])),
-                            static_cast<uint32_t>(std::atoi(argv[6])));
-    (void)zen::EngineShutdown();
-    Line("done");
-    (void)zen::UnregisterOutput(log.Get());
-    probe::CloseOutput();
-    return result;
+    return probe::WithEngine(
+        argv[1], argv[2],
+        [&] {
+            Line("loaded %d", zen::SoundManager::IsLoaded() ? 1 : 0);
+            return Play(argv[3], argv[4], static_cast<uint32_t>(std::atoi(argv[5])),
+                        static_cast<uint32_t>(std::atoi(argv[6])));
+        },
+        "engine failed");
 }
