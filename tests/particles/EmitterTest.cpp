@@ -24,12 +24,7 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-Quaternion AxisAngle(const Vector3& axis, float angle)
-{
-    const Vector3 a = axis.Normalized();
-    const float s = std::sin(angle / 2);
-    return {a.x * s, a.y * s, a.z * s, std::cos(angle / 2)};
-}
+using test::AxisAngle;
 
 TEST(PointEmitter, ZeroConeEmitsAlongTheOwnersUpAxisFromItsPosition)
 {

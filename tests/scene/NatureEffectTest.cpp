@@ -29,13 +29,6 @@ namespace {
 
 using test::ByteStream;
 
-std::vector<uint8_t> Saved(Object* object)
-{
-    const test::Bytes bytes = test::SavedRecord(object);
-    EXPECT_FALSE(bytes.empty());
-    return bytes;
-}
-
 class NatureEffects : public test::RecordingFixture {
 protected:
     void SetUp() override
@@ -179,13 +172,13 @@ TEST_F(NatureEffects, EachIsRegisteredStreamsBackWholeAndFailsCleanlyWhenCut)
         ASSERT_TRUE(effect);
         ASSERT_TRUE(effect->GetRtti()->Base());
         EXPECT_EQ(effect->GetRtti()->Base()->Name().Std(), row.base);
-        const std::vector<uint8_t> bytes = Saved(effect.Get());
+        const std::vector<uint8_t> bytes = test::SavedRecord(effect.Get());
         ByteStream in(bytes);
         Ptr<GeometryNodeEffect> loaded;
         ASSERT_EQ(in.ReadObject(loaded), kSuccess);
         ASSERT_TRUE(loaded && loaded->IsExactly(effect->GetRtti()));
         EXPECT_EQ(Describe(*loaded), Describe(*effect));
-        EXPECT_EQ(Saved(loaded.Get()).size(), bytes.size());
+        EXPECT_EQ(test::SavedRecord(loaded.Get()).size(), bytes.size());
         for (size_t cut = 1; cut < bytes.size(); cut += 2) {
             ByteStream shortened(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
             test::LogCapture log;

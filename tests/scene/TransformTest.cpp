@@ -5,19 +5,14 @@
 #include "engine/core/Matrix4.h"
 #include "engine/scene/Transform.h"
 #include "support/Near.h"
+#include "support/SceneBuilder.h"
 
 namespace zen {
 namespace {
 
 constexpr float kPi = 3.14159265f;
 
-Quaternion AxisAngle(const Vector3& axis, float angle)
-{
-    const Vector3 a = axis.Normalized();
-    const float s = std::sin(angle / 2);
-    return {a.x * s, a.y * s, a.z * s, std::cos(angle / 2)};
-}
-
+using test::AxisAngle;
 using test::ExpectNear;
 
 Transform Make(const Vector3& scale, const Quaternion& rotation, const Vector3& translation)

@@ -1,6 +1,7 @@
 #include "support/SceneBuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace zen::test {
@@ -44,6 +45,13 @@ Ptr<ColorBuffer> MakeColorBuffer(std::initializer_list<Vector4> values)
 void Place(Node& node, const Vector3& translation)
 {
     node.LocalTransform().SetTranslation(translation);
+}
+
+Quaternion AxisAngle(const Vector3& axis, float angle)
+{
+    const Vector3 a = axis.Normalized();
+    const float s = std::sin(angle / 2);
+    return {a.x * s, a.y * s, a.z * s, std::cos(angle / 2)};
 }
 
 Ptr<Triangles> MakeQuad(const char* name, float halfSize)

@@ -41,6 +41,9 @@ Ptr<Triangles> MakeGrid(const char* name, uint32_t columns, uint32_t rows);
 // A node placed at `translation`.
 void Place(Node& node, const Vector3& translation);
 
+// The rotation by `angle` radians about `axis` (any length).
+Quaternion AxisAngle(const Vector3& axis, float angle);
+
 // The sample scene: every scene class, shared buffers and an empty child slot.
 //   Root (SceneNode)
 //     [0] Group (SceneNode at (0, 0, 10))
