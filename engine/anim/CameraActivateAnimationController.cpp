@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "engine/core/MessageLog.h"
-#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -31,7 +30,7 @@ void CameraActivateAnimationController::Update(double)
         SetTrackPosition(m_cameraAnimation->TrackPosition());
         AnimationController::Update(0);
         const bool on = SwitchValue();
-        for (const Ptr<AnimationController>& controller : m_controllers)
+        for (const Link<AnimationController>& controller : m_controllers)
             if (controller)
                 controller->SetActive(on);
         return;
@@ -45,7 +44,7 @@ void CameraActivateAnimationController::Update(double)
     }
     if (!wasFlying)
         return;
-    for (const Ptr<AnimationController>& controller : m_controllers) {
+    for (const Link<AnimationController>& controller : m_controllers) {
         if (!controller)
             continue;
         controller->SetActive(true);
@@ -59,7 +58,7 @@ Result CameraActivateAnimationController::AddController(AnimationController* con
 {
     if (!controller)
         return kInvalidArgument;
-    return m_controllers.Append(Ptr<AnimationController>(controller));
+    return m_controllers.Append(Link<AnimationController>(controller));
 }
 
 AnimationController* CameraActivateAnimationController::GetControlled(uint32_t index) const
@@ -83,7 +82,7 @@ Result CameraActivateAnimationController::Save(Stream& stream)
         Error("Невозможно сохранить количество дочерних узлов. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    for (const Ptr<AnimationController>& controller : m_controllers) {
+    for (const Link<AnimationController>& controller : m_controllers) {
         if (stream.WriteObject(controller.Get()) != kSuccess) {
             Error("Невозможно сохранить ссылку на контроллер анимации. Имя[%s] ID[%d]", Name().CStr(), ID());
             return kFailure;
@@ -111,7 +110,7 @@ Result CameraActivateAnimationController::Load(Stream& stream)
         Error("Невозможно загрузить количество контроллеров анимации. ID[%d] Имя[%s]", ID(), Name().CStr());
         return kFailure;
     }
-    Array<Ptr<AnimationController>> controllers(count > 0 ? count : 1, 1);
+    Array<Link<AnimationController>> controllers(count > 0 ? count : 1, 1);
     for (uint32_t i = 0; i < count; ++i) {
         Ptr<AnimationController> controller;
         if (stream.ReadObject(controller) != kSuccess || controllers.Append(controller) != kSuccess) {
@@ -123,15 +122,6 @@ Result CameraActivateAnimationController::Load(Stream& stream)
     m_targetAnimation = targetAnimation;
     m_controllers = std::move(controllers);
     return kSuccess;
-}
-
-void CameraActivateAnimationController::VisitReferences(ReferenceVisitor& visitor)
-{
-    AnimationController::VisitReferences(visitor);
-    for (Ptr<AnimationController>& controller : m_controllers)
-        visitor(controller);
-    visitor(m_cameraAnimation);
-    visitor(m_targetAnimation);
 }
 
 }  // namespace zen

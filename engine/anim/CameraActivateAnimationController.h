@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/anim/AnimationController.h"
+#include "engine/core/Link.h"
 
 namespace zen {
 
@@ -30,14 +31,15 @@ public:
     uint32_t ControlledCount() const { return m_controllers.Count(); }
     AnimationController* GetControlled(uint32_t index) const;
 
-    void VisitReferences(ReferenceVisitor& visitor) override;  // Also the three controllers.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
 private:
-    Array<Ptr<AnimationController>> m_controllers;  // Switched by the track.
-    Ptr<AnimationController> m_cameraAnimation;     // Flies the camera.
-    Ptr<AnimationController> m_targetAnimation;     // Moves the camera's target; may be empty.
+    // Links: each of these controllers is attached to a node of the scene (the camera, its
+    // target, the lamps), which holds this controller's camera too.
+    Array<Link<AnimationController>> m_controllers;  // Switched by the track.
+    Link<AnimationController> m_cameraAnimation;     // Flies the camera.
+    Link<AnimationController> m_targetAnimation;     // Moves the camera's target; may be empty.
 };
 
 }  // namespace zen

@@ -34,7 +34,7 @@ void IKController::PostUpdate()
     const Vector3 error = target - effector;
     if (error.Length() < kCloseEnough)
         return;
-    for (const Ptr<Node>& joint : m_chain) {
+    for (const Link<Node>& joint : m_chain) {
         if (!joint)
             continue;
         const Vector3 p = joint->WorldTransform().translation;
@@ -57,7 +57,7 @@ Result IKController::AddChainNode(Node* node)
 {
     if (!node)
         return kInvalidArgument;
-    return m_chain.Append(Ptr<Node>(node));
+    return m_chain.Append(Link<Node>(node));
 }
 
 Result IKController::Save(Stream& stream)
@@ -68,7 +68,7 @@ Result IKController::Save(Stream& stream)
         Error("Невозможно сохранить количество узлов цепочки. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    for (const Ptr<Node>& node : m_chain) {
+    for (const Link<Node>& node : m_chain) {
         if (stream.WriteObject(node.Get()) != kSuccess) {
             Error("Невозможно сохранить ссылку на узел цепочки. Имя[%s] ID[%d]", Name().CStr(), ID());
             return kFailure;
@@ -86,10 +86,10 @@ Result IKController::Load(Stream& stream)
         Error("Невозможно загрузить количество узлов цепочки. ID[%d] Имя[%s]", ID(), Name().CStr());
         return kFailure;
     }
-    Array<Ptr<Node>> chain(count > 0 ? count : 1, 1);
+    Array<Link<Node>> chain(count > 0 ? count : 1, 1);
     for (uint32_t i = 0; i < count; ++i) {
-        Ptr<Node> node;
-        if (stream.ReadObject(node) != kSuccess || chain.Append(node) != kSuccess) {
+        Link<Node> node;
+        if (stream.ReadLink(node) != kSuccess || chain.Append(node) != kSuccess) {
             Error("Невозможно загрузить узел цепочки. ID[%d] Имя[%s]", ID(), Name().CStr());
             return kFailure;
         }

@@ -3,7 +3,7 @@
 
 #include "engine/anim/PostUpdateController.h"
 #include "engine/core/Array.h"
-#include "engine/core/Ptr.h"
+#include "engine/core/Link.h"
 #include "engine/scene/Node.h"
 
 namespace zen {
@@ -36,7 +36,8 @@ public:
     Result Load(Stream& stream) override;
 
 private:
-    Array<Ptr<Node>> m_chain;  // [0] the effector, then the joints; a null entry is skipped.
+    Array<Link<Node>> m_chain;  // [0] the effector, then the joints; a null or freed entry is skipped.
+    // Links: the chain lies in the scene above and beside the target that owns this controller.
 };
 
 }  // namespace zen

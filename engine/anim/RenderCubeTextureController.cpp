@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -99,6 +100,12 @@ Result RenderCubeTextureController::Load(Stream& stream)
         return kFailure;
     }
     return kSuccess;
+}
+
+void RenderCubeTextureController::VisitReferences(ReferenceVisitor& visitor)
+{
+    RenderTextureController::VisitReferences(visitor);
+    m_nodes.VisitReferences(visitor);
 }
 
 }  // namespace zen

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/anim/RenderTextureController.h"
+#include "engine/core/Link.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector3.h"
 #include "engine/scene/Camera.h"
@@ -31,6 +32,7 @@ public:
 
     void PostUpdate() override;
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Also the listed nodes.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
@@ -44,7 +46,7 @@ public:
 private:
     NodeList m_nodes;
     bool m_regenerate = false;
-    Ptr<Node> m_centre;
+    Link<Node> m_centre;  // A scene node, linked: the scene holds this controller's texture.
     bool m_done = false;  // All six faces rendered; not saved.
     Ptr<Camera> m_camera;  // The 90-degree camera of the faces; made on first use, not saved.
 };

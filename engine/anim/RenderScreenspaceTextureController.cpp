@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -142,6 +143,12 @@ Result RenderScreenspaceTextureController::Load(Stream& stream)
         return kFailure;
     }
     return kSuccess;
+}
+
+void RenderScreenspaceTextureController::VisitReferences(ReferenceVisitor& visitor)
+{
+    RenderTextureController::VisitReferences(visitor);
+    m_nodes.VisitReferences(visitor);
 }
 
 }  // namespace zen

@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/anim/RenderTextureController.h"
 #include "engine/core/Matrix4.h"
+#include "engine/core/Link.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector4.h"
 #include "engine/scene/Node.h"
@@ -23,6 +24,7 @@ public:
 
     void PostUpdate() override;
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Also the listed nodes.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 
@@ -53,7 +55,7 @@ protected:
 
 private:
     NodeList m_nodes;
-    Ptr<Node> m_plane;
+    Link<Node> m_plane;  // The water's node, linked: the water holds this controller's texture.
 };
 
 }  // namespace zen

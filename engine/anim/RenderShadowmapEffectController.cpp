@@ -2,6 +2,7 @@
 
 #include "engine/anim/RenderTextureController.h"
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/ShadowmapEffect.h"
 
@@ -38,6 +39,12 @@ Result RenderShadowmapEffectController::Load(Stream& stream)
         return kFailure;
     }
     return kSuccess;
+}
+
+void RenderShadowmapEffectController::VisitReferences(ReferenceVisitor& visitor)
+{
+    PostUpdateController::VisitReferences(visitor);
+    m_casters.VisitReferences(visitor);
 }
 
 }  // namespace zen

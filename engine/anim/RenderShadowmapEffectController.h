@@ -21,6 +21,7 @@ public:
 
     NodeList& Casters() { return m_casters; }
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Also the listed nodes.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 

@@ -202,7 +202,7 @@ Result ScreensaverController::Load(Stream& stream)
     for (uint32_t i = 0; i < count; ++i) {
         Set set;
         bool loaded = true;
-        if (stream.ReadObject(set.camera) != kSuccess) {
+        if (stream.ReadLink(set.camera) != kSuccess) {
             Error("Невозможно загрузить камеру сета контроллера скринсейвера.");
             loaded = false;
         } else {

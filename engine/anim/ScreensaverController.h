@@ -4,7 +4,7 @@
 #include "engine/anim/AnimationController.h"
 #include "engine/anim/Controller.h"
 #include "engine/core/Array.h"
-#include "engine/core/Ptr.h"
+#include "engine/core/Link.h"
 #include "engine/scene/Camera.h"
 
 namespace zen {
@@ -23,10 +23,13 @@ class ScreensaverController : public Controller {
 public:
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
 
+    // Links, not references: the cameras and their controllers belong to the scene that
+    // carries the director, and a camera freed while the director lives makes its set draw
+    // nothing instead of reaching a freed camera.
     struct Set {
-        Ptr<Camera> camera;
-        Ptr<AnimationController> cameraAnimation;  // Derived from the camera's controllers.
-        Ptr<AnimationController> targetAnimation;  // Derived from its target's controllers.
+        Link<Camera> camera;
+        Link<AnimationController> cameraAnimation;  // Derived from the camera's controllers.
+        Link<AnimationController> targetAnimation;  // Derived from its target's controllers.
         double fadeInStart = 0;                    // Seconds into the set.
         double duration = 1.0;                     // Seconds; replaced when the set starts.
     };

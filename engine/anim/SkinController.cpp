@@ -64,7 +64,7 @@ Result SkinController::AddBone(Node* bone, const Transform& bindTransform)
 {
     if (!bone)
         return kInvalidArgument;
-    Result result = m_bones.Append(Ptr<Node>(bone));
+    Result result = m_bones.Append(Link<Node>(bone));
     if (result == kSuccess)
         result = m_bindTransforms.Append(bindTransform);
     if (result == kSuccess)
@@ -291,7 +291,7 @@ Result SkinController::Save(Stream& stream)
         Error("Невозможно сохранить количество костей. Имя[%s] ID[%d]", Name().CStr(), ID());
         return kFailure;
     }
-    for (const Ptr<Node>& bone : m_bones) {
+    for (const Link<Node>& bone : m_bones) {
         if (stream.WriteObject(bone.Get()) != kSuccess) {
             Error("Невозможно сохранить кость. Имя[%s] ID[%d]", Name().CStr(), ID());
             return kFailure;
@@ -332,12 +332,12 @@ Result SkinController::Load(Stream& stream)
         return kFailure;
     }
     const uint32_t capacity = count > 0 ? count : 1;
-    Array<Ptr<Node>> bones(capacity, 1);
+    Array<Link<Node>> bones(capacity, 1);
     Array<Transform> binds(capacity, 1);
     Array<Matrix4> palette(capacity, 1);
     for (uint32_t i = 0; i < count; ++i) {
-        Ptr<Node> bone;
-        if (stream.ReadObject(bone) != kSuccess || bones.Append(bone) != kSuccess ||
+        Link<Node> bone;
+        if (stream.ReadLink(bone) != kSuccess || bones.Append(bone) != kSuccess ||
             palette.Append(Matrix4()) != kSuccess) {
             Error("Невозможно загрузить кость. ID[%d]", ID());
             return kFailure;

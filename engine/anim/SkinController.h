@@ -4,6 +4,7 @@
 #include "engine/anim/Controller.h"
 #include "engine/core/Array.h"
 #include "engine/core/Matrix4.h"
+#include "engine/core/Link.h"
 #include "engine/core/Ptr.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/SkinPalette.h"
@@ -98,7 +99,7 @@ private:
     bool DeformVertices(GeometryNode& mesh);
     void UpdateBound(Node& owner);
 
-    Array<Ptr<Node>> m_bones;
+    Array<Link<Node>> m_bones;  // Links: the bones belong to the scene; a freed bone stops the skin.
     Array<Transform> m_bindTransforms;  // One per bone: bind pose to the bone's space.
     Array<Matrix4> m_palette;           // One per bone, rebuilt every update.
     Ptr<Vector3Buffer> m_bonePositions; // One per bone: world positions, for the bound.

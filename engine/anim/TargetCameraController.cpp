@@ -10,6 +10,10 @@ ZEN_IMPLEMENT_CLASS(TargetCameraController, Controller, kStartupOtherClasses)
 
 void TargetCameraController::Update(double)
 {
+    if (m_target.Lost()) {
+        Warning("Цель контроллера удалена. Имя[%s] ID[%d]", Name().CStr(), ID());
+        m_target = Link<Node>();
+    }
     if (!m_active || !m_target || !m_owner || !m_owner->IsDerivedFrom(&Camera::TYPE))
         return;
     Camera& camera = static_cast<Camera&>(*m_owner);

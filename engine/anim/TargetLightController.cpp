@@ -10,6 +10,10 @@ ZEN_IMPLEMENT_CLASS(TargetLightController, Controller, kStartupOtherClasses)
 
 void TargetLightController::Update(double)
 {
+    if (m_target.Lost()) {
+        Warning("Цель контроллера удалена. Имя[%s] ID[%d]", Name().CStr(), ID());
+        m_target = Link<Node>();
+    }
     if (!m_active || !m_target || !m_owner || !m_owner->IsDerivedFrom(&Light::TYPE))
         return;
     Light& light = static_cast<Light&>(*m_owner);

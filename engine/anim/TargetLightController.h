@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/anim/Controller.h"
-#include "engine/core/Ptr.h"
+#include "engine/core/Link.h"
 #include "engine/scene/Node.h"
 
 namespace zen {
@@ -16,7 +16,9 @@ public:
 
     void Update(double elapsed) override;
 
-    // The node looked at (a counted reference: a target removed from the scene stays valid).
+    // The node looked at. A link, not a reference: the target belongs to the scene, which may
+    // hold this controller under it; once the target is freed the controller logs it once and
+    // does nothing.
     Node* Target() const { return m_target.Get(); }
     void SetTarget(Node* target) { m_target = target; }
 
@@ -24,7 +26,7 @@ public:
     Result Load(Stream& stream) override;
 
 private:
-    Ptr<Node> m_target;
+    Link<Node> m_target;
 };
 
 }  // namespace zen

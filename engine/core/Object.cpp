@@ -12,6 +12,7 @@ namespace zen {
 namespace {
 
 uint32_t g_nextId = 0;  // Process-wide; never reset, so IDs are unique within a run.
+uint32_t g_live = 0;    // Objects constructed and not yet destroyed.
 
 }  // namespace
 
@@ -24,17 +25,26 @@ const Rtti Object::TYPE("ZEN.Object", nullptr);
 
 static EngineRegistration s_registerObject ZEN_STARTUP(kStartupObject)(&Object::Initialize, &Object::Terminate);
 
-Object::Object(const String& name) : Named(name), m_id(g_nextId++) {}
+Object::Object(const String& name) : Named(name), m_id(g_nextId++)
+{
+    ++g_live;
+}
 
 Object::~Object()
 {
     if (RemoveControllers() != kSuccess)
         Error("Невозможно удалить контроллеры объекта. Имя[%s] ID[%d]", m_name.CStr(), m_id);
+    --g_live;
 }
 
 uint32_t Object::NextID()
 {
     return g_nextId;
+}
+
+uint32_t Object::LiveCount()
+{
+    return g_live;
 }
 
 Result Object::Create(Object**)

@@ -75,6 +75,9 @@ public:
     static Result Terminate();
 
     static uint32_t NextID();  // The ID the next constructed object will get.
+    // Objects constructed and not yet destroyed, process-wide: what a load or a dropped scene
+    // leaves behind shows here.
+    static uint32_t LiveCount();
 
 private:
     struct ControllerNode;

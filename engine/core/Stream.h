@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/core/HashMap.h"
+#include "engine/core/Link.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Quaternion.h"
 #include "engine/core/Result.h"
@@ -106,6 +107,15 @@ public:
             return State();
         out = typed;
         return kSuccess;
+    }
+    template <class T>
+    Result ReadLink(Link<T>& out)
+    {
+        T* object = nullptr;
+        const Result read = ReadLink(object);
+        if (read == kSuccess)
+            out = object;
+        return read;
     }
     void ClearIDs() { m_ids.Clear(); }
 

@@ -1,6 +1,7 @@
 #include "engine/particles/NodeParticleSystem.h"
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/ColorEffect.h"
@@ -148,6 +149,12 @@ Result NodeParticleSystem::Load(Stream& stream)
         return kFailure;
     }
     return kSuccess;
+}
+
+void NodeParticleSystem::VisitReferences(ReferenceVisitor& visitor)
+{
+    ParticleSystem::VisitReferences(visitor);
+    visitor(m_model);
 }
 
 }  // namespace zen

@@ -28,6 +28,7 @@ public:
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // The model node.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 

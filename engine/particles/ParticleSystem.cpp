@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Random.h"
 #include "engine/core/Stream.h"
 #include "engine/particles/PointEmitter.h"
@@ -457,6 +458,12 @@ Result ParticleSystem::Load(Stream& stream)
     }
     SetEmitter(emitter.Get());
     return kSuccess;
+}
+
+void ParticleSystem::VisitReferences(ReferenceVisitor& visitor)
+{
+    GeometryNode::VisitReferences(visitor);
+    visitor(m_emitter);
 }
 
 }  // namespace zen

@@ -99,6 +99,7 @@ public:
     Object* FindByName(const String& name) override;
     void CollectByType(const Rtti* type, Array<Object*>& out) override;
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // The emitter.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 

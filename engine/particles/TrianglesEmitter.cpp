@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Random.h"
 #include "engine/core/Stream.h"
 #include "engine/scene/IntBuffer.h"
@@ -162,6 +163,12 @@ Result TrianglesEmitter::Load(Stream& stream)
     if (!triangles)
         Warning("Эмиттер без геометрии: частицы не испускаются. ID[%d] Имя[%s]", ID(), Name().CStr());
     return kSuccess;
+}
+
+void TrianglesEmitter::VisitReferences(ReferenceVisitor& visitor)
+{
+    PointEmitter::VisitReferences(visitor);
+    visitor(m_triangles);
 }
 
 }  // namespace zen

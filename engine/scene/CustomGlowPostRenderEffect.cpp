@@ -1,6 +1,7 @@
 #include "engine/scene/CustomGlowPostRenderEffect.h"
 
 #include "engine/core/MessageLog.h"
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
@@ -88,6 +89,12 @@ Result CustomGlowPostRenderEffect::Load(Stream& stream)
         return kFailure;
     }
     return kSuccess;
+}
+
+void CustomGlowPostRenderEffect::VisitReferences(ReferenceVisitor& visitor)
+{
+    PostRenderEffect::VisitReferences(visitor);
+    m_nodes.VisitReferences(visitor);
 }
 
 }  // namespace zen

@@ -21,6 +21,7 @@ public:
 
     CustomGlowPostRenderEffect();
 
+    void VisitReferences(ReferenceVisitor& visitor) override;  // Also the listed nodes.
     Result Save(Stream& stream) override;
     Result Load(Stream& stream) override;
 

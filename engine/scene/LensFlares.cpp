@@ -170,7 +170,7 @@ Result LensFlares::Save(Stream& stream)
     stream.WriteInt(m_count);
     stream.WriteVector4(m_color);
     stream.WriteFloat(m_size);
-    for (const Ptr<Node>& link : m_links)
+    for (const Link<Node>& link : m_links)
         if (stream.State() == kSuccess)
             stream.WriteObject(link.Get());
     if (stream.State() != kSuccess) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "engine/core/Link.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector4.h"
 #include "engine/scene/GeometryNode.h"
@@ -70,7 +71,7 @@ private:
     int32_t m_count = 4;
     Vector4 m_color{1, 1, 1, 0.5f};
     float m_size = 0.2f;
-    Ptr<Node> m_links[kLinks];
+    Link<Node> m_links[kLinks];  // Scene nodes, linked: the scene holds these flares too.
     float m_fade = 0;
     uint32_t m_quads = 0;  // Quads built this frame.
 };

@@ -1,5 +1,6 @@
 #include "engine/scene/NodeList.h"
 
+#include "engine/core/ReferenceVisitor.h"
 #include "engine/core/Stream.h"
 #include "engine/scene/Node.h"
 
@@ -28,6 +29,14 @@ void NodeList::Draw(Renderer* renderer) const
         const Ptr<Node> node = m_nodes[i];  // Held: a draw may change the list's owner.
         if (node)
             node->DrawIfVisible(renderer);
+    }
+}
+
+void NodeList::VisitReferences(ReferenceVisitor& visitor)
+{
+    for (uint32_t i = m_nodes.Count(); i-- > 0;) {
+        if (m_nodes[i] && visitor.Visit(m_nodes[i].Get()))
+            m_nodes.RemoveAt(i);
     }
 }
 

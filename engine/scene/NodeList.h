@@ -7,6 +7,7 @@
 namespace zen {
 
 class Node;
+class ReferenceVisitor;
 class Renderer;
 class Stream;
 
@@ -31,6 +32,10 @@ public:
     Result Save(Stream& stream) const;
     // Replaces the list only when the whole list was read.
     Result Load(Stream& stream);
+    // Hands the owner's visitor each listed node (Object::VisitReferences), dropping those it
+    // asks to drop. The list owns its nodes, so a list that reaches back to its owner's own
+    // ancestors is a ring the stream refuses.
+    void VisitReferences(ReferenceVisitor& visitor);
 
 private:
     Array<Ptr<Node>> m_nodes{1, 4};

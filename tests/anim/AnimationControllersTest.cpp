@@ -346,8 +346,15 @@ TEST_F(CameraActivate, AnotherCameraStopsTheFlightsAndRewindsTheControllersOnce)
 
 TEST_F(CameraActivate, StreamsItsLinksAfterTheTrack)
 {
-    Ptr<CameraActivateAnimationController> back =
-        test::LoadedRecord<CameraActivateAnimationController>(test::SavedRecord(activate.Get()));
+    // Its controllers are links: the scene holds them (here all hang under the camera).
+    ASSERT_EQ(camera->SetController(targetFlight.Get()), kSuccess);
+    ASSERT_EQ(camera->SetController(switched.Get()), kSuccess);
+    Ptr<Camera> loaded = test::LoadedRecord<Camera>(test::SavedRecord(camera.Get()));
+    ASSERT_TRUE(loaded);
+    CameraActivateAnimationController* back = nullptr;
+    for (uint32_t i = 0; i < loaded->ControllerCount(); ++i)
+        if (loaded->GetController(i)->IsExactly(&CameraActivateAnimationController::TYPE))
+            back = static_cast<CameraActivateAnimationController*>(loaded->GetController(i));
     ASSERT_TRUE(back);
     ASSERT_TRUE(back->CameraAnimation());
     ASSERT_TRUE(back->TargetAnimation());

@@ -603,9 +603,12 @@ TEST_F(RenderTextures, NodeListsComeBackAndAbsurdCountsAreRefused)
     cube->SetCentre(centre.Get());
     cube->SetRegenerate(true);
     for (const char* name : {"a", "b"}) {
-        Ptr<Node> node = new SceneNode();
+        Ptr<SceneNode> node = new SceneNode();
         node->SetName(String(name));
         ASSERT_EQ(cube->Nodes().Add(node.Get()), kSuccess);
+        if (name[0] == 'a') {
+            ASSERT_EQ(node->AttachChild(centre.Get()), kSuccess);  // The centre is a link: "a" holds it.
+        }
     }
     Ptr<RenderCubeTextureController> loaded =
         test::LoadedRecord<RenderCubeTextureController>(test::SavedRecord(cube.Get()));

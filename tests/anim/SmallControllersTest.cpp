@@ -141,9 +141,13 @@ TEST(TargetControllers, StreamTheTargetLinkAfterTheControllerBlock)
     test::PutInt(noTarget, Stream::kNullID);
     test::ExpectStreamForm("ZEN.TargetLightController", noTarget, true, {1});  // After the active flag.
 
-    Ptr<TargetCameraController> back = test::LoadedRecord<TargetCameraController>(test::SavedRecord(camera.Get()));
-    ASSERT_TRUE(back);
-    ASSERT_TRUE(back->Target());
+    // The target is a link: the scene holds it (here the controller hangs under it).
+    ASSERT_EQ(target->SetController(camera.Get()), kSuccess);
+    Ptr<SceneNode> scene = test::LoadedRecord<SceneNode>(test::SavedRecord(target.Get()));
+    ASSERT_TRUE(scene);
+    auto* back = static_cast<TargetCameraController*>(scene->GetController(0));
+    ASSERT_TRUE(back && back->Target());
+    EXPECT_EQ(back->Target(), scene.Get());
     EXPECT_EQ(back->Target()->Name(), "lighthouse");
 
     // A target link to something that is not a node is refused.

@@ -348,14 +348,16 @@ TEST_F(Flares, LensFlareStreamFormKeepsItsSource)
     flares->SetSource(sun.Get());
     flares->SetCount(6);
     flares->SetSize(0.3f);
+    ASSERT_EQ(sun->AttachChild(flares.Get()), kSuccess);  // The source is a link: the scene holds it.
     Stream out;
-    ASSERT_EQ(out.WriteObject(flares.Get()), kSuccess);
+    ASSERT_EQ(out.WriteObject(sun.Get()), kSuccess);
     struct In : Stream {
         explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
     } in(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
-    Object* object = nullptr;
-    ASSERT_EQ(in.ReadObject(&object), kSuccess);
-    Ptr<Object> held(object);
+    Ptr<SceneNode> held;
+    ASSERT_EQ(in.ReadObject(held), kSuccess);
+    Object* object = held->GetChild(0);
+    ASSERT_TRUE(object);
     auto* back = static_cast<LensFlares*>(object);
     ASSERT_TRUE(object->IsExactly(&LensFlares::TYPE));
     EXPECT_EQ(back->Count(), 6);
