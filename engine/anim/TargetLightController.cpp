@@ -12,7 +12,7 @@ void TargetLightController::Update(double)
 {
     if (m_target.Lost()) {
         Warning("Цель контроллера удалена. Имя[%s] ID[%d]", Name().CStr(), ID());
-        m_target = Link<Node>();
+        m_target = nullptr;
     }
     if (!m_active || !m_target || !m_owner || !m_owner->IsDerivedFrom(&Light::TYPE))
         return;

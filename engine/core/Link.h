@@ -30,7 +30,9 @@ public:
 
     Link& operator=(T* object)
     {
-        if (object != Get() || !m_anchor)
+        // Clearing always forgets the anchor, so a link cleared after its target went is no
+        // longer Lost().
+        if (!object || object != Get())
             Set(object);
         return *this;
     }

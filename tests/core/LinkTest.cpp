@@ -34,6 +34,8 @@ TEST(Link, TakesNoReferenceAndReadsEmptyOnceItsTargetGoes)
     EXPECT_FALSE(Link<Thing>().Lost());  // Never set: empty, not lost.
     link = Link<Thing>();
     EXPECT_FALSE(link.Lost());
+    copy = nullptr;  // Cleared by assignment, as the controllers clear a target that went.
+    EXPECT_FALSE(copy.Lost());
 }
 
 // While an object's destructor runs, links to it already read empty: what it releases on the
