@@ -238,9 +238,11 @@ class WineHarness:
                        timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return Path(path)
 
-    def start(self, *switches, program=None):
-        """Starts the program (default Brightfold.scr) with the given switches and returns the process."""
-        if self.log_path.exists():
+    def start(self, *switches, program=None, fresh_log=True):
+        """Starts the program (default Brightfold.scr) with the given switches and returns the process.
+        The log of an earlier run goes first, unless `fresh_log` is false (a helper program started
+        beside a running saver, whose log is still wanted)."""
+        if fresh_log and self.log_path.exists():
             self.log_path.unlink()
         program = Path(program) if program else self.scr
         process = subprocess.Popen(["wine", str(program), *switches], env=self.env, stdout=subprocess.DEVNULL,
@@ -258,9 +260,9 @@ class WineHarness:
             timed_out = True
         return RunResult(exit_code=code, log=self.read_log(), timed_out=timed_out)
 
-    def run(self, *switches, timeout=120, program=None):
+    def run(self, *switches, timeout=120, program=None, fresh_log=True):
         """Runs to the end (or the time limit) and returns its RunResult."""
-        return self.wait(self.start(*switches, program=program), timeout)
+        return self.wait(self.start(*switches, program=program, fresh_log=fresh_log), timeout)
 
     def wait_for_log_line(self, text, timeout):
         return _wait_until(lambda: text in self.read_log(), timeout, 0.1)

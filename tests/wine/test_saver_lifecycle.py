@@ -147,8 +147,11 @@ class SaverLifecycle(unittest.TestCase):
         out = Path(BUILD_DIR).resolve() / "lifecycle-dialog-out.txt"
         process = self.wine.start("/c")
         try:
-            cancelled = self.wine.run(f"Z:{str(out)}".replace("/", "\\"), "cancel", program=driver, timeout=120)
-            self.assertEqual(cancelled.exit_code, 0)
+            self.assertIsNotNone(self.wine.window_id("Lighthouse 3D Screensaver Settings", timeout=120),
+                                 "the settings dialog never appeared")
+            cancelled = self.wine.run(f"Z:{str(out)}".replace("/", "\\"), "cancel", program=driver, timeout=120,
+                                      fresh_log=False)
+            self.assertEqual(cancelled.exit_code, 0, out.read_text(errors="replace") if out.exists() else "(no output)")
         finally:
             result = self.wine.wait(process, 120)
         self.assertFalse(result.timed_out)

@@ -51,8 +51,13 @@ class SettingsDialog(unittest.TestCase):
             out.unlink()
         saver = self.wine.start("/c")
         try:
-            driver = self.wine.run(f"Z:{str(out)}".replace("/", "\\"), *steps, program=self.driver, timeout=120)
-            self.assertEqual(driver.exit_code, 0, out.read_text(errors="replace") if out.exists() else "")
+            # The driver starts once the dialog is up: two Wine processes starting at the same
+            # moment is a race of its own that this test has no business with.
+            shown = self.wine.window_id("Lighthouse 3D Screensaver Settings", timeout=120)
+            self.assertIsNotNone(shown, "the settings dialog never appeared")
+            driver = self.wine.run(f"Z:{str(out)}".replace("/", "\\"), *steps, program=self.driver, timeout=120,
+                                   fresh_log=False)
+            self.assertEqual(driver.exit_code, 0, f"driver output: {out.read_text(errors='replace') if out.exists() else '(none)'}")
         finally:
             result = self.wine.wait(saver, 120)
         self.assertFalse(result.timed_out, result.log)
