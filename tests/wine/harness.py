@@ -123,21 +123,35 @@ class _Session:
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         atexit.register(self.end)
 
+    # What the prefix is set up with; a prefix made for an older set-up is set up again.
+    PREFIX_SETUP = "4"
+
     def _ensure_prefix(self):
         stamp = self.prefix / ".brightfold-ready"
-        if stamp.exists():
+        if stamp.exists() and stamp.read_text().strip() == self.PREFIX_SETUP:
             return
-        if self.prefix.exists():
-            shutil.rmtree(self.prefix)
-        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       check=True, timeout=300)
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
-        # A crashing program must end, not wait for someone to close the crash dialog.
+        if not stamp.exists():
+            if self.prefix.exists():
+                shutil.rmtree(self.prefix)
+            subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           check=True, timeout=300)
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
+        # A crashing program must end, not wait for someone to close the crash dialog. Without a
+        # window manager, Wine waits two seconds for one to withdraw each closing window that it
+        # treats as managed (every program's main window): no window is managed, and keys still
+        # reach a window the tests focus first. The preview probe's parent stays managed: its test
+        # finds the parent's client area as the X window, which an unmanaged window's frame is part of.
+        settings = self.prefix / "brightfold-setup.reg"
+        settings.write_text("REGEDIT4\n\n"
+                            "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n\"ShowCrashDialog\"=dword:00000000\n\n"
+                            "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
+                            "[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\PreviewProbe.exe\\X11 Driver]\n"
+                            "\"Managed\"=\"Y\"\n\n", encoding="ascii")
         with tempfile.TemporaryFile() as out:
-            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t",
-                            "REG_DWORD", "/d", "0", "/f"], env=self.env, stdout=out, stderr=subprocess.DEVNULL,
-                           timeout=120)
-        stamp.write_text("ok\n")
+            subprocess.run(["wine", "regedit", "/S", "Z:" + str(settings).replace("/", "\\")], env=self.env,
+                           stdout=out, stderr=subprocess.DEVNULL, check=True, timeout=120)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
+        stamp.write_text(self.PREFIX_SETUP + "\n")
 
     def end(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
