@@ -11,6 +11,7 @@
 #include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/scene/Texture.h"
+#include "support/AttachedQuad.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
@@ -301,11 +302,8 @@ TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
                  {"Far", 20, gloss.Get()},     {"Behind", 16, relief.Get()}};
     std::vector<Ptr<Triangles>> quads;
     for (const auto& node : nodes) {
-        Ptr<Triangles> quad = test::MakeQuad(node.name, 1.0f);
+        Ptr<Triangles> quad = test::AttachQuad(*root, node.name, Vector3{0, 0, node.z}, node.effect);
         ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
-        test::Place(*quad, Vector3{0, 0, node.z});
-        ASSERT_EQ(quad->SetEffect(node.effect), kSuccess);
-        ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
         quads.push_back(quad);
     }
     root->UpdateState(0.0, true);

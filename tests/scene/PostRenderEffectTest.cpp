@@ -17,11 +17,11 @@
 #include "engine/scene/RipplePostRenderEffect.h"
 #include "engine/scene/SepiaFilmPostRenderEffect.h"
 #include "engine/scene/SepiaPostRenderEffect.h"
+#include "support/AttachedQuad.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/StreamForm.h"
-#include "support/SceneBuilder.h"
 
 // Post-render effects through the recording renderer: the children drawn once into the screen
 // texture, the texture drawn back over the screen, the letterbox band, the intermediate
@@ -37,11 +37,7 @@ protected:
     {
         RecordingFixture::SetUp();
         UseDeviceAndScene();
-        Ptr<Triangles> quad = test::MakeQuad("Child", 1.0f);
-        test::Place(*quad, Vector3{0, 0, 5});
-        Ptr<ColorEffect> colour = new ColorEffect();
-        ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
-        ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
+        test::AttachQuad(*root, "Child", Vector3{0, 0, 5}, new ColorEffect());
     }
 };
 
@@ -126,11 +122,7 @@ TEST_F(PostRender, WithoutTheShaderVersionsOrRenderTargetsTheChildrenAreDrawnPla
         renderer->RefuseRenderTargets(c.refuseTargets);
         renderer->SetViewport(0, 0, static_cast<float>(c.viewportWidth), 600);
         Ptr<SceneNode> node = new SceneNode();
-        Ptr<Triangles> quad = test::MakeQuad("Plain", 1.0f);
-        test::Place(*quad, Vector3{0, 0, 5});
-        Ptr<ColorEffect> colour = new ColorEffect();
-        ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
-        ASSERT_EQ(node->AttachChild(quad.Get()), kSuccess);
+        test::AttachQuad(*node, "Plain", Vector3{0, 0, 5}, new ColorEffect());
         Ptr<Bloom5PostRenderEffect> bloom = new Bloom5PostRenderEffect();
         ASSERT_EQ(node->AddEffect(bloom.Get()), kSuccess);
         root = node;
@@ -207,11 +199,7 @@ TEST(PostRenderPrograms, ShrinkAndBlurProgramsAssembleWithinTheirBudget)
 TEST_F(PostRender, GlowDrawsOnlyItsNodesIntoTheGlowTexture)
 {
     Ptr<CustomGlowPostRenderEffect> glow = new CustomGlowPostRenderEffect();
-    Ptr<Triangles> lamp = test::MakeQuad("Lamp", 0.5f);
-    test::Place(*lamp, Vector3{1, 0, 6});
-    Ptr<ColorEffect> colour = new ColorEffect();
-    ASSERT_EQ(lamp->SetEffect(colour.Get()), kSuccess);
-    ASSERT_EQ(root->AttachChild(lamp.Get()), kSuccess);
+    Ptr<Triangles> lamp = test::AttachQuad(*root, "Lamp", Vector3{1, 0, 6}, new ColorEffect(), 0.5f);
     ASSERT_EQ(glow->GlowNodes().Add(lamp.Get()), kSuccess);
     glow->SetDivisor(2);
     ASSERT_EQ(root->AddEffect(glow.Get()), kSuccess);
@@ -261,12 +249,9 @@ TEST_F(PostRender, DepthOfFieldDrawsTheOpaqueChildrenAgainIntoTheDepthTexture)
     p.falloff = 4;
     p.maxBlur = 0.75f;
     dof->SetParameters(p);
-    Ptr<Triangles> glass = test::MakeQuad("Glass", 0.5f);
-    test::Place(*glass, Vector3{0, 0, 4});
     Ptr<ColorEffect> blended = new ColorEffect();
     ASSERT_EQ(blended->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendInverseSourceAlpha), kSuccess);
-    ASSERT_EQ(glass->SetEffect(blended.Get()), kSuccess);
-    ASSERT_EQ(root->AttachChild(glass.Get()), kSuccess);
+    test::AttachQuad(*root, "Glass", Vector3{0, 0, 4}, blended.Get(), 0.5f);
     ASSERT_EQ(root->AddEffect(dof.Get()), kSuccess);
     DrawFrame();
     ASSERT_NE(dof->DepthTexture(), nullptr);

@@ -17,6 +17,7 @@
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "anim/AnimTestSupport.h"
+#include "support/AttachedQuad.h"
 #include "support/EngineScope.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
@@ -49,13 +50,8 @@ protected:
             const char* name;
             Vector3 at;
         } parts[] = {{"Ball", {0, 0, 5}}, {"Floor", {0, -1.5f, 6}}};
-        for (const auto& part : parts) {
-            Ptr<Triangles> quad = test::MakeQuad(part.name, 1.0f);
-            test::Place(*quad, part.at);
-            Ptr<ColorEffect> colour = new ColorEffect();
-            ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
-            ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
-        }
+        for (const auto& part : parts)
+            test::AttachQuad(*root, part.name, part.at, new ColorEffect());
         sun = new Light(Light::kDirectional);
         ASSERT_EQ(sun->SetDirection(Vector3{0, -1, 0.2f}), kSuccess);
         sun->UpdateState(0, true);
