@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Flare.h"
 #include "engine/scene/Image.h"
@@ -17,6 +16,7 @@
 #include "engine/scene/Vector2Buffer.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/SceneBuilder.h"
 
 // Flares facing the camera, their occlusion measurement, and lens flares along the line through
@@ -230,33 +230,22 @@ TEST_F(Flares, AimedGhostsShowOnlyAlongTheBeamAndWhileTheSourceIsSeen)
 TEST_F(Flares, FlareStreamFormComesBack)
 {
     Ptr<Flare> flare = MakeFlare({0, 0, 6}, 3.5f);
-    Stream out;
-    ASSERT_EQ(out.WriteObject(flare.Get()), kSuccess);
-    std::vector<uint8_t> bytes(out.Data(), out.Data() + out.Position());
+    test::Bytes bytes = test::SavedRecord(flare.Get());
+    ASSERT_GE(bytes.size(), 20u);
     // The record ends with the colour and size.
-    float tail[5];
-    std::memcpy(tail, bytes.data() + bytes.size() - 20, 20);
-    EXPECT_EQ(tail[0], 1.0f);
-    EXPECT_EQ(tail[1], 0.5f);
-    EXPECT_EQ(tail[2], 0.25f);
-    EXPECT_EQ(tail[3], 1.0f);
-    EXPECT_EQ(tail[4], 3.5f);
-    struct In : Stream {
-        explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-    };
-    In in(bytes);
-    Object* object = nullptr;
-    ASSERT_EQ(in.ReadObject(&object), kSuccess);
-    Ptr<Object> held(object);
-    ASSERT_TRUE(object->IsExactly(&Flare::TYPE));
-    EXPECT_EQ(static_cast<Flare*>(object)->Size(), 3.5f);
-    EXPECT_FLOAT_EQ(static_cast<SphereBoundingVolume*>(static_cast<Flare*>(object)->LocalBound())->Radius(), 17500.0f);
+    std::vector<float> tail(5);
+    std::memcpy(tail.data(), bytes.data() + bytes.size() - 20, 20);
+    EXPECT_EQ(tail, (std::vector<float>{1.0f, 0.5f, 0.25f, 1.0f, 3.5f}));
+    Ptr<Flare> back = test::LoadedRecord<Flare>(bytes);
+    ASSERT_TRUE(back && back->IsExactly(&Flare::TYPE));
+    EXPECT_EQ(back->Size(), 3.5f);
+    EXPECT_FLOAT_EQ(static_cast<SphereBoundingVolume*>(back->LocalBound())->Radius(), 17500.0f);
     // Short by one byte: the group's message.
     bytes.pop_back();
-    In shortIn(bytes);
     test::LogCapture log;
-    Object* none = nullptr;
-    EXPECT_NE(shortIn.ReadObject(&none), kSuccess);
+    Result read = kSuccess;
+    EXPECT_EQ(test::LoadedRecord<Flare>(bytes, &read), nullptr);
+    EXPECT_NE(read, kSuccess);
     EXPECT_TRUE(log.ContainsText("Невозможно загрузить данные флара. Имя[Lamp]"));
 }
 
@@ -349,13 +338,8 @@ TEST_F(Flares, LensFlareStreamFormKeepsItsSource)
     flares->SetCount(6);
     flares->SetSize(0.3f);
     ASSERT_EQ(sun->AttachChild(flares.Get()), kSuccess);  // The source is a link: the scene holds it.
-    Stream out;
-    ASSERT_EQ(out.WriteObject(sun.Get()), kSuccess);
-    struct In : Stream {
-        explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-    } in(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
-    Ptr<SceneNode> held;
-    ASSERT_EQ(in.ReadObject(held), kSuccess);
+    Ptr<SceneNode> held = test::LoadedRecord<SceneNode>(test::SavedRecord(sun.Get()));
+    ASSERT_TRUE(held);
     Object* object = held->GetChild(0);
     ASSERT_TRUE(object);
     auto* back = static_cast<LensFlares*>(object);
