@@ -17,7 +17,7 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
-#include "support/RecordBytes.h"
+#include "support/RecordHead.h"
 #include "support/RecordingRendererScope.h"
 #include "support/TestClasses.h"
 
@@ -31,10 +31,7 @@ using test::PutString;
 std::vector<uint8_t> TextureRecord(const std::string& type, const std::vector<uint8_t>& image)
 {
     std::vector<uint8_t> bytes;
-    PutInt(bytes, 1);
-    PutString(bytes, type);
-    PutString(bytes, "tex");
-    PutInt(bytes, 0);
+    test::PutRecordHead(bytes, 1, type, "tex");
     PutInt(bytes, 2);  // Mip levels.
     bytes.insert(bytes.end(), image.begin(), image.end());
     return bytes;
@@ -43,10 +40,7 @@ std::vector<uint8_t> TextureRecord(const std::string& type, const std::vector<ui
 std::vector<uint8_t> ImageRecord(const std::string& type, const std::vector<uint32_t>& sizes)
 {
     std::vector<uint8_t> bytes;
-    PutInt(bytes, 2);
-    PutString(bytes, type);
-    PutString(bytes, "img");
-    PutInt(bytes, 0);
+    test::PutRecordHead(bytes, 2, type, "img");
     PutString(bytes, "");
     for (const uint32_t value : sizes)
         PutInt(bytes, value);
@@ -143,15 +137,9 @@ TEST_F(TextureTest, ATextureStreamsItsMipLevelsAndAnImageLink)
     Ptr<Texture> texture = new Texture(String("tex"), image.Get());
     texture->SetMipLevels(2);
     std::vector<uint8_t> expected;
-    PutInt(expected, texture->ID());
-    PutString(expected, "ZEN.Texture");
-    PutString(expected, "tex");
-    PutInt(expected, 0);
+    test::PutRecordHead(expected, texture->ID(), "ZEN.Texture", "tex");
     PutInt(expected, 2);
-    PutInt(expected, image->ID());
-    PutString(expected, "ZEN.Image");
-    PutString(expected, "img");
-    PutInt(expected, 0);
+    test::PutRecordHead(expected, image->ID(), "ZEN.Image", "img");
     PutString(expected, "");
     for (const uint32_t value : {4u, 2u, uint32_t{Image::kA8}})
         PutInt(expected, value);
@@ -207,10 +195,7 @@ TEST_F(TextureTest, VolumeAndCubeTexturesNeedAVolumeImage)
     // A flat texture takes either kind of image, but no other object.
     EXPECT_NE(ReadFrom(TextureRecord("ZEN.Texture", volume)), nullptr);
     std::vector<uint8_t> thing;
-    PutInt(thing, 3);
-    PutString(thing, "ZEN.Thing");
-    PutString(thing, "odd");
-    PutInt(thing, 0);
+    test::PutRecordHead(thing, 3, "ZEN.Thing", "odd");
     PutInt(thing, 0);
     PutInt(thing, 0xFFFFFFFF);
     PutInt(thing, 0xFFFFFFFF);
@@ -223,10 +208,7 @@ TEST_F(TextureTest, VolumeAndCubeTexturesNeedAVolumeImage)
 TEST_F(TextureTest, DamagedRecordsFailWithTheFieldsMessage)
 {
     std::vector<uint8_t> noMips;
-    PutInt(noMips, 1);
-    PutString(noMips, "ZEN.Texture");
-    PutString(noMips, "tex");
-    PutInt(noMips, 0);
+    test::PutRecordHead(noMips, 1, "ZEN.Texture", "tex");
     noMips.push_back(1);  // Mip levels cut short.
     test::LogCapture log;
     EXPECT_EQ(ReadFrom(noMips), nullptr);
