@@ -202,9 +202,7 @@ TEST_F(DrawPath, AShaderPassBindsTheGeometryShadersAndConstantsBeforeTheDraw)
 
 TEST_F(DrawPath, AFixedFunctionPassSetsTheDeviceTransformsFromTheNodeAndTheCamera)
 {
-    RendererCapabilities fixed = renderer->GetCapabilities();
-    fixed.vertexShaderVersion = fixed.pixelShaderVersion = 0;
-    renderer->SetDeviceCapabilities(fixed);
+    UseShaderVersion(0);
     AddQuad(*root, "Quad", 10);
     DrawFrame();
     EXPECT_EQ(Lines({"SetVertexShader", "SetPixelShader"}),
