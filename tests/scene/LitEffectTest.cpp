@@ -251,12 +251,8 @@ TEST_F(LitEffects, TheLightsAreStoredAfterTheTextureFieldsAndComeBackShared)
     ASSERT_EQ(root->AttachChild(sun.Get()), kSuccess);
     ASSERT_EQ(root->AttachChild(lamp.Get()), kSuccess);
     ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
-    Stream out;
-    ASSERT_EQ(out.WriteObject(root.Get()), kSuccess);
-
-    test::ByteStream in(test::Bytes(out.Data(), out.Data() + out.Position()));
-    Ptr<SceneNode> loaded;
-    ASSERT_EQ(in.ReadObject(loaded), kSuccess);
+    const test::Bytes bytes = test::SavedRecord(root.Get());
+    Ptr<SceneNode> loaded = test::LoadedRecord<SceneNode>(bytes);
     ASSERT_TRUE(loaded);
     auto* lit = static_cast<Texture1DL1PLEffect*>(loaded->FindByName(String("Lit")));
     ASSERT_TRUE(lit && lit->IsExactly(&Texture1DL1PLEffect::TYPE));
@@ -268,12 +264,11 @@ TEST_F(LitEffects, TheLightsAreStoredAfterTheTextureFieldsAndComeBackShared)
     EXPECT_EQ(lit->GetTexture()->Name().Std(), "Base");
 
     // A record cut inside the point light's link fails with its message.
-    const size_t whole = out.Position();
-    for (size_t cut : {whole - 1, whole / 2}) {
-        test::ByteStream shortened(test::Bytes(out.Data(), out.Data() + cut));
+    for (size_t cut : {bytes.size() - 1, bytes.size() / 2}) {
         test::LogCapture log;
-        Ptr<SceneNode> broken;
-        EXPECT_NE(shortened.ReadObject(broken), kSuccess);
+        Result read = kSuccess;
+        EXPECT_EQ(test::LoadedRecord<SceneNode>(test::Bytes(bytes.begin(), bytes.begin() + cut), &read), nullptr);
+        EXPECT_NE(read, kSuccess) << cut;
     }
 }
 

@@ -285,8 +285,8 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
 TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
 {
     UseShaderVersion(20);
-    Ptr<SceneNode> root = new SceneNode();
-    Ptr<Camera> camera = new Camera();  // At the origin, looking along +z.
+    root = new SceneNode();
+    camera = new Camera();  // At the origin, looking along +z.
     renderer->SetCamera(camera.Get());
     const Maps maps = Inputs();
     Ptr<GeometryNodeEffect> twoLights = Kinds()[6].make(maps), gloss = Kinds()[5].make(maps),
@@ -300,17 +300,11 @@ TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
         GeometryNodeEffect* effect;
     } nodes[] = {{"Near", 5, twoLights.Get()}, {"Wall", 30, wall.Get()},   {"Middle", 12, relief.Get()},
                  {"Far", 20, gloss.Get()},     {"Behind", 16, relief.Get()}};
-    std::vector<Ptr<Triangles>> quads;
     for (const auto& node : nodes) {
         Ptr<Triangles> quad = test::AttachQuad(*root, node.name, Vector3{0, 0, node.z}, node.effect);
         ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
-        quads.push_back(quad);
     }
-    root->UpdateState(0.0, true);
-    renderer->ClearJournal();
-    ASSERT_EQ(renderer->StartFrame(), kSuccess);
-    root->DrawIfVisible(renderer);
-    renderer->FinishFrame();
+    DrawFrame();
 
     std::vector<std::string> order;
     std::string lastPass;

@@ -228,11 +228,7 @@ TEST_F(PostRender, RippleScrollsItsNormalMapWithTime)
     p.strength = 0.03f;
     ripple->SetParameters(p);
     ASSERT_EQ(root->AddEffect(ripple.Get()), kSuccess);
-    root->UpdateState(1.0, true);  // Two seconds of scroll at speed 2.
-    renderer->ClearJournal();
-    ASSERT_EQ(renderer->StartFrame(), kSuccess);
-    root->DrawIfVisible(renderer);
-    renderer->FinishFrame();
+    DrawFrame(1.0);  // Two seconds of scroll at speed 2.
     EXPECT_FLOAT_EQ(ripple->Time(), 2.0f);
     EXPECT_FLOAT_EQ(renderer->VertexConstant(3).x, 0.5f);
     EXPECT_FLOAT_EQ(renderer->VertexConstant(3).y, -0.25f);
