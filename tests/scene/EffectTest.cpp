@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <cstring>
 #include <vector>
 
 #include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/RenderStateBlock.h"
-#include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"

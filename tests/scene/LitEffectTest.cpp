@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
-#include <vector>
 
 #include "engine/core/Quaternion.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/EffectLighting.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/Image.h"

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "engine/core/ClassRegistry.h"
 #include "engine/core/Stream.h"
 #include "engine/render/ShaderAssembler.h"
 #include "engine/scene/ScreenBlur.h"

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/core/Stream.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "support/EngineScope.h"
 #include "support/RecordHead.h"

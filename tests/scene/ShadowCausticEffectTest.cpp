@@ -8,8 +8,6 @@
 #include "engine/anim/RenderShadowmapEffectController.h"
 #include "engine/anim/TextureAnimation.h"
 #include "engine/anim/TextureKeyframe.h"
-#include "engine/core/ClassRegistry.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/ProjectedCausticEffect.h"
