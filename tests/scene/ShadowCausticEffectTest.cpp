@@ -11,7 +11,6 @@
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/ProjectedCausticEffect.h"
-#include "engine/scene/ShaderCatalog.h"
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "anim/AnimTestSupport.h"
@@ -126,10 +125,7 @@ TEST_F(Receivers, TheMapCoordinatesPutTheBoundsCentreMidMapAndTheBiasTowardsTheL
     const float p = r * (1 + 8.0f / ShadowmapEffect::kDefaultMapSize);
     const float offset = 0.25f + 2 * (2 * p / ShadowmapEffect::kDefaultMapSize);
     const float range = 2 * p;
-    const Vector3 mid = Project(map, c);
-    EXPECT_NEAR(mid.x, 0.5f, 1e-5f);
-    EXPECT_NEAR(mid.y, 0.5f, 1e-5f);
-    EXPECT_NEAR(mid.z, (p - offset) / range, 1e-5f);
+    test::ExpectNear(Project(map, c), {0.5f, 0.5f, (p - offset) / range}, 1e-5f, "centre");
     // One radius towards the light: p - r from the nearest depth; across, short of the edge.
     const Vector3 d = Vector3{0, -1, 0.2f};
     const float n = std::sqrt(1.04f);
@@ -187,10 +183,7 @@ TEST(ShadowmapLightView, HandComputedPoints)
         light.UpdateState(0, true);
         Matrix4 view, projection;
         ASSERT_TRUE(ShadowmapEffect::LightView(light, c, r, k.sceneCenter, k.sceneRadius, view, projection)) << k.what;
-        const Vector3 got = Project(view * projection, k.point);
-        EXPECT_NEAR(got.x, k.clip.x, 1e-5f) << k.what;
-        EXPECT_NEAR(got.y, k.clip.y, 1e-5f) << k.what;
-        EXPECT_NEAR(got.z, k.clip.z, 1e-5f) << k.what;
+        test::ExpectNear(Project(view * projection, k.point), k.clip, 1e-5f, k.what);
     }
     Light point(Light::kPoint);
     point.LocalTransform().SetTranslation(c);
@@ -426,22 +419,6 @@ TEST(ReceiverStreamForms, TheControllerKeepsItsCasters)
     auto* back = static_cast<RenderShadowmapEffectController*>(loaded->GetController(0));
     ASSERT_EQ(back->Casters().Count(), 1u);
     EXPECT_EQ(back->Casters().Get(0)->Name(), "Caster");
-}
-
-TEST(ReceiverPrograms, EveryProgramIsInTheCatalogue)
-{
-    test::EngineScope engine;
-    Array<ShaderCatalog::Program> programs;
-    ASSERT_EQ(ShaderCatalog::Collect(programs), kSuccess);
-    const char* texts[] = {ShadowmapEffect::kDepthVertexProgram, ShadowmapEffect::kDepthPixelProgram,
-                           ShadowmapEffect::kShadowVertexProgram, ShadowmapEffect::kShadowPixelProgram,
-                           ProjectedCausticEffect::kVertexProgram, ProjectedCausticEffect::kPixelProgram};
-    for (const char* text : texts) {
-        bool found = false;
-        for (const ShaderCatalog::Program& program : programs)
-            found = found || program.source == text;
-        EXPECT_TRUE(found) << text;
-    }
 }
 
 }  // namespace
