@@ -231,11 +231,7 @@ TEST_F(NatureEffects, ConstantsCarryTheTimeTheColourAndTheParameters)
     water->Update(2.5);
     ASSERT_EQ(Draw(water.Get()), 1);
     // 2.5 s: 0.075, 0.25, -0.0425 wrapped to 0.9575, 1.25 wrapped to 0.25.
-    const Vector4 offsets = renderer->VertexConstant(20);
-    EXPECT_NEAR(offsets.x, 0.075f, 1e-5f);
-    EXPECT_NEAR(offsets.y, 0.25f, 1e-5f);
-    EXPECT_NEAR(offsets.z, 0.9575f, 1e-5f);
-    EXPECT_NEAR(offsets.w, 0.25f, 1e-5f);
+    test::ExpectNear(renderer->VertexConstant(20), Vector4{0.075f, 0.25f, 0.9575f, 0.25f}, 1e-5f, "wave offsets");
     EXPECT_EQ(renderer->VertexConstant(21).x, 2.5f);
     EXPECT_EQ(renderer->PixelConstant(8), (Vector4{0.25f, 0.5f, 0.75f, 1}));
     EXPECT_EQ(renderer->PixelConstant(9), (Vector4{0.04f, 0.02f, 0.98f, 0.5f}));
@@ -299,10 +295,7 @@ TEST_F(NatureEffects, GrassSwaysSmoothlyAndIsLitFromAbove)
     grass->SetColor(Vector4{0.5f, 1, 1, 1});
     EXPECT_EQ(grass->LitColor(), (Vector4{0.5f, 1, 1, 1}));  // No light: unlit.
     grass->SetLight(sun.Get());
-    const Vector4 lit = grass->LitColor();
-    EXPECT_NEAR(lit.x, 0.5f * (0.2f + 0.5f), 1e-5f);
-    EXPECT_NEAR(lit.y, 0.2f + 0.4f, 1e-5f);
-    EXPECT_NEAR(lit.z, 0.2f + 0.3f, 1e-5f);
+    test::ExpectNear(grass->LitColor(), Vector4{0.5f * (0.2f + 0.5f), 0.2f + 0.4f, 0.2f + 0.3f, 0}, 1e-5f, "lit", false);
     // Wind constants: direction (3, 4) scaled to the amplitude.
     grass->SetTexture(texture.Get());
     ASSERT_EQ(Draw(grass.Get()), 1);
