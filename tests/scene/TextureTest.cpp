@@ -71,36 +71,30 @@ TEST_F(TextureTest, SettingAnImageRestartsTheMipChainAndTheDeviceCopy)
     EXPECT_EQ(second->References(), 2);
 
     Ptr<VolumeImage> volume = new VolumeImage(String("v"), Image::kA8, 2, 2, 6);
-    Ptr<CubeTexture> cube = new CubeTexture();
-    Ptr<VolumeTexture> stack = new VolumeTexture();
-    cube->SetMipLevels(5);
-    stack->SetMipLevels(5);
-    cube->SetDirty(false);
-    stack->SetDirty(false);
-    cube->SetImage(volume.Get());
-    stack->SetImage(volume.Get());
-    for (BaseTexture* texture : {static_cast<BaseTexture*>(cube.Get()), static_cast<BaseTexture*>(stack.Get())}) {
-        EXPECT_EQ(texture->MipLevels(), 0);
-        EXPECT_TRUE(texture->IsDirty());
-    }
-    EXPECT_EQ(cube->GetImage(false), volume.Get());
+    auto restarts = [&](auto& layered) {
+        layered.SetMipLevels(5);
+        layered.SetDirty(false);
+        layered.SetImage(volume.Get());
+        EXPECT_EQ(layered.MipLevels(), 0);
+        EXPECT_TRUE(layered.IsDirty());
+        EXPECT_EQ(layered.GetImage(false), volume.Get());
+    };
+    restarts(*Ptr<CubeTexture>(new CubeTexture()));
+    restarts(*Ptr<VolumeTexture>(new VolumeTexture()));
 }
 
 TEST_F(TextureTest, GetImageMarksDirtyOnlyWhenAsked)
 {
     Ptr<VolumeImage> volume = new VolumeImage(String("v"), Image::kA8, 2, 2, 2);
-    Ptr<VolumeTexture> texture = new VolumeTexture(String("t"), volume.Get());
-    Ptr<CubeTexture> cube = new CubeTexture(String("c"), volume.Get());
-    texture->SetDirty(false);
-    cube->SetDirty(false);
-    EXPECT_EQ(texture->GetImage(false), volume.Get());
-    EXPECT_EQ(cube->GetImage(false), volume.Get());
-    EXPECT_FALSE(texture->IsDirty());
-    EXPECT_FALSE(cube->IsDirty());
-    EXPECT_EQ(texture->GetImage(true), volume.Get());
-    EXPECT_EQ(cube->GetImage(true), volume.Get());
-    EXPECT_TRUE(texture->IsDirty());
-    EXPECT_TRUE(cube->IsDirty());
+    auto marks = [&](auto& layered) {
+        layered.SetDirty(false);
+        EXPECT_EQ(layered.GetImage(false), volume.Get());
+        EXPECT_FALSE(layered.IsDirty());
+        EXPECT_EQ(layered.GetImage(true), volume.Get());
+        EXPECT_TRUE(layered.IsDirty());
+    };
+    marks(*Ptr<VolumeTexture>(new VolumeTexture(String("t"), volume.Get())));
+    marks(*Ptr<CubeTexture>(new CubeTexture(String("c"), volume.Get())));
 }
 
 TEST_F(TextureTest, TheRendererHoldingADeviceCopyIsToldToReleaseIt)
