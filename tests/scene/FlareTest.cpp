@@ -79,8 +79,7 @@ TEST_F(Flares, AQuadFlareSpansTheCameraDiagonalsAroundItsPosition)
         ExpectNear(flare->Vertices()->Data()[i], expected[i], names[i]);
     const Vector2 uv[6] = {{0, 1}, {0, 0}, {1, 1}, {0, 0}, {1, 0}, {1, 1}};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(static_cast<Vector2Buffer*>(flare->TexCoords(0))->Data()[i].x, uv[i].x);
-        EXPECT_EQ(static_cast<Vector2Buffer*>(flare->TexCoords(0))->Data()[i].y, uv[i].y);
+        EXPECT_EQ(static_cast<Vector2Buffer*>(flare->TexCoords(0))->Data()[i], uv[i]) << i;
         EXPECT_EQ(flare->Colors()->Data()[i], (Vector4{1, 0.5f, 0.25f, 1}));
     }
     EXPECT_FLOAT_EQ(static_cast<SphereBoundingVolume*>(flare->LocalBound())->Radius(), 10000.0f);
