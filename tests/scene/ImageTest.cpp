@@ -43,12 +43,6 @@ std::vector<uint8_t> SmallTga()
 
 class ImageTest : public ::testing::Test {
 protected:
-    // Writes `object` into a stream and reads it back through the object records.
-    Ptr<Object> RoundTrip(Object* object)
-    {
-        return ReadBack(test::SavedRecord(object));
-    }
-
     // Reads one object record from `bytes`; null (and the stream's failure) when it fails.
     Ptr<Object> ReadBack(const std::vector<uint8_t>& bytes, Result* state = nullptr)
     {
@@ -198,7 +192,7 @@ TEST_F(ImageTest, AnImageFromAFileIsDecodedAgainWhenRead)
     ASSERT_EQ(image->GetDataSize(), 6u);
     EXPECT_EQ(image->Data()[0], 255);  // Red first.
 
-    Ptr<Object> loaded = RoundTrip(image.Get());
+    Ptr<Object> loaded = ReadBack(test::SavedRecord(image.Get()));
     ASSERT_NE(loaded, nullptr);
     auto* back = static_cast<Image*>(loaded.Get());
     EXPECT_EQ(back->FileName(), "Media.rar2/Textures/wood.tga");

@@ -295,7 +295,8 @@ TEST_F(NatureEffects, GrassSwaysSmoothlyAndIsLitFromAbove)
     grass->SetColor(Vector4{0.5f, 1, 1, 1});
     EXPECT_EQ(grass->LitColor(), (Vector4{0.5f, 1, 1, 1}));  // No light: unlit.
     grass->SetLight(sun.Get());
-    test::ExpectNear(grass->LitColor(), Vector4{0.5f * (0.2f + 0.5f), 0.2f + 0.4f, 0.2f + 0.3f, 0}, 1e-5f, "lit", false);
+    const Vector4 lit{0.5f * (0.2f + 0.5f), 0.2f + 0.4f, 0.2f + 0.3f, 0};
+    test::ExpectNear(grass->LitColor(), lit, 1e-5f, "lit", false);
     // Wind constants: direction (3, 4) scaled to the amplitude.
     grass->SetTexture(texture.Get());
     ASSERT_EQ(Draw(grass.Get()), 1);

@@ -46,11 +46,6 @@ std::vector<uint8_t> ImageRecord(const std::string& type, const std::vector<uint
     return bytes;
 }
 
-Ptr<Object> ReadFrom(const std::vector<uint8_t>& bytes)
-{
-    return test::LoadedRecord<Object>(bytes);
-}
-
 class TextureTest : public ::testing::Test {
 protected:
     test::EngineScope engine;
@@ -139,10 +134,8 @@ TEST_F(TextureTest, ATextureStreamsItsMipLevelsAndAnImageLink)
     ASSERT_EQ(test::SavedRecord(texture.Get()), expected);
 
     test::LogCapture log;
-    Ptr<Object> loaded = ReadFrom(expected);
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_TRUE(loaded->IsExactly(&Texture::TYPE));
-    auto* back = static_cast<Texture*>(loaded.Get());
+    Ptr<Texture> back = test::LoadedRecord<Texture>(expected);
+    ASSERT_TRUE(back && back->IsExactly(&Texture::TYPE));
     EXPECT_EQ(back->MipLevels(), 2);
     EXPECT_TRUE(back->IsDirty());
     ASSERT_NE(back->GetImage(), nullptr);
@@ -177,23 +170,23 @@ TEST_F(TextureTest, VolumeAndCubeTexturesNeedAVolumeImage)
     const std::vector<uint8_t> volume = ImageRecord("ZEN.VolumeImage", {2, 2, 6, 0});
     const std::vector<uint8_t> flat = ImageRecord("ZEN.Image", {2, 2, 0});
     for (const char* type : {"ZEN.CubeTexture", "ZEN.VolumeTexture", "ZEN.CompositeTexture"}) {
-        Ptr<Object> loaded = ReadFrom(TextureRecord(type, volume));
+        Ptr<Object> loaded = test::LoadedRecord<Object>(TextureRecord(type, volume));
         ASSERT_NE(loaded, nullptr) << type;
         EXPECT_EQ(loaded->GetRtti()->Name(), type);
 
         test::LogCapture log;
-        EXPECT_EQ(ReadFrom(TextureRecord(type, flat)), nullptr) << type;
+        EXPECT_EQ(test::LoadedRecord<Object>(TextureRecord(type, flat)), nullptr) << type;
         EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить изображение текстуры. ID[")) << log.Joined();
     }
     // A flat texture takes either kind of image, but no other object.
-    EXPECT_NE(ReadFrom(TextureRecord("ZEN.Texture", volume)), nullptr);
+    EXPECT_NE(test::LoadedRecord<Object>(TextureRecord("ZEN.Texture", volume)), nullptr);
     std::vector<uint8_t> thing;
     test::PutRecordHead(thing, 3, "ZEN.Thing", "odd");
     PutInt(thing, 0);
     PutInt(thing, 0xFFFFFFFF);
     PutInt(thing, 0xFFFFFFFF);
     test::LogCapture log;
-    EXPECT_EQ(ReadFrom(TextureRecord("ZEN.Texture", thing)), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(TextureRecord("ZEN.Texture", thing)), nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить изображение текстуры. ID[")) << log.Joined();
     EXPECT_TRUE(log.ContainsText("Имя[tex]")) << log.Joined();
 }
@@ -204,13 +197,13 @@ TEST_F(TextureTest, DamagedRecordsFailWithTheFieldsMessage)
     test::PutRecordHead(noMips, 1, "ZEN.Texture", "tex");
     noMips.push_back(1);  // Mip levels cut short.
     test::LogCapture log;
-    EXPECT_EQ(ReadFrom(noMips), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(noMips), nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить количество мип-мэпов текстуры. ID[")) << log.Joined();
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить родительские данные. ID[")) << log.Joined();
 
     log.Clear();
     std::vector<uint8_t> noImage = TextureRecord("ZEN.Texture", {});
-    EXPECT_EQ(ReadFrom(noImage), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(noImage), nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить изображение текстуры. ID[")) << log.Joined();
     EXPECT_FALSE(log.ContainsText("загружена.")) << log.Joined();
 
