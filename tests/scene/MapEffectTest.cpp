@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,7 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
     ASSERT_EQ(flat->SetTexCoords(1, flat->TexCoords(0)), kSuccess);
     flat->SetTangents(nullptr);
     Ptr<Light> spot = new Light(Light::kSpot);
+    Ptr<Texture> empty = new Texture(String("Empty"), nullptr);
     const struct {
         size_t kind;
         uint32_t level;
@@ -246,23 +248,13 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
         UseShaderVersion(row.level);
         Maps maps = Inputs();
         const std::string what = row.what;
-        Ptr<Texture> empty = new Texture(String("Empty"), nullptr);
-        if (what == "normal")
-            maps.normal = empty.Get();
-        else if (what == "light")
-            maps.light = nullptr;
-        else if (what == "base")
-            maps.base = empty.Get();
-        else if (what == "gloss")
-            maps.gloss = nullptr;
-        else if (what == "sun")
-            maps.sun = nullptr;
-        else if (what == "spot")
-            maps.sun = spot.Get();
-        else if (what == "lamp")
-            maps.lamp = nullptr;
-        else if (what == "spot lamp")
-            maps.lamp = spot.Get();
+        const std::map<std::string, std::function<void()>> spoil = {
+            {"normal", [&] { maps.normal = empty.Get(); }}, {"light", [&] { maps.light = nullptr; }},
+            {"base", [&] { maps.base = empty.Get(); }},     {"gloss", [&] { maps.gloss = nullptr; }},
+            {"sun", [&] { maps.sun = nullptr; }},           {"spot", [&] { maps.sun = spot.Get(); }},
+            {"lamp", [&] { maps.lamp = nullptr; }},         {"spot lamp", [&] { maps.lamp = spot.Get(); }},
+            {"tangents", [] {}}};
+        spoil.at(what)();
         Ptr<GeometryNodeEffect> effect = kind.make(maps);
         effect->SetName(String("Broken"));
         Triangles& node = what == "tangents" ? *flat : *quad;
