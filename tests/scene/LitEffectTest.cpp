@@ -125,17 +125,13 @@ TEST_F(LitEffects, EachShaderLevelGetsItsTechniqueAndTheFixedFunctionOnePushesTh
         for (bool point : {false, true}) {
             SCOPED_TRACE(std::to_string(row.level) + (point ? " 1DL1PL" : " 1DL"));
             UseShaderVersion(row.level);
-            Ptr<TextureEffect> effect;
-            if (point) {
-                Ptr<Texture1DL1PLEffect> both = new Texture1DL1PLEffect();
-                both->SetLight(sun.Get());
-                both->SetPointLight(lamp.Get());
-                effect = both.Get();
-            } else {
-                Ptr<Texture1DLEffect> one = new Texture1DLEffect();
-                one->SetLight(sun.Get());
-                effect = one.Get();
-            }
+            auto sunlit = [&](auto* made) {
+                made->SetLight(sun.Get());
+                return Ptr<TextureEffect>(made);
+            };
+            Ptr<TextureEffect> effect = point ? sunlit(new Texture1DL1PLEffect()) : sunlit(new Texture1DLEffect());
+            if (point)
+                static_cast<Texture1DL1PLEffect*>(effect.Get())->SetPointLight(lamp.Get());
             effect->SetTexture(texture.Get());
             ASSERT_EQ(quad->SetEffect(effect.Get()), kSuccess);
             ASSERT_EQ(effect->GetPassCount(), 1u);
