@@ -13,7 +13,7 @@
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "support/LogCapture.h"
-#include "support/RecordHead.h"
+#include "support/RecordChecks.h"
 #include "tests/codecs/ImageTestSupport.h"
 
 namespace zen {

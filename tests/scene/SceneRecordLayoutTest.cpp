@@ -6,7 +6,7 @@
 #include "engine/core/Ptr.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "support/EngineScope.h"
-#include "support/RecordHead.h"
+#include "support/RecordChecks.h"
 #include "support/SceneBuilder.h"
 
 // The exact bytes every scene-graph class writes. Scene files made by other tools are read with

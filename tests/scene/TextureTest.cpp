@@ -16,7 +16,7 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
-#include "support/RecordHead.h"
+#include "support/RecordChecks.h"
 #include "support/RecordingRendererScope.h"
 #include "support/TestClasses.h"
 

@@ -2,12 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <string>
 
 #include "engine/core/ClassRegistry.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 
 namespace zen::test {
+
+// The start of an object record as a stream holds it: the object's ID, its type, its name and
+// no controllers.
+inline void PutRecordHead(Bytes& bytes, uint32_t id, const std::string& type, const std::string& name)
+{
+    PutInt(bytes, id);
+    PutString(bytes, type);
+    PutString(bytes, name);
+    PutInt(bytes, 0);
+}
 
 // A new object of the class registered as `type`; null when none is.
 inline Ptr<Object> CreateRegistered(const char* type)
