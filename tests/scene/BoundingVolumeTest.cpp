@@ -72,30 +72,27 @@ TEST(SphereBound, NullAndEmptyArgumentsWarnAndReturnInvalidArgument)
 
 TEST(SphereBound, MergeCases)
 {
-    // Disjoint: the smallest sphere around both.
-    auto a = MakeSphere({0, 0, 0}, 1);
-    ASSERT_EQ(a->Merge(MakeSphere({10, 0, 0}, 2).Get()), kSuccess);
-    EXPECT_FLOAT_EQ(a->Radius(), 6.5f);  // (10 + 1 + 2) / 2
-    EXPECT_FLOAT_EQ(a->GetCenter().x, 5.5f);  // Spans -1 .. 12.
-    // A sphere wholly inside leaves this one unchanged.
-    auto big = MakeSphere({0, 0, 0}, 10);
-    big->Merge(MakeSphere({2, 0, 0}, 3).Get());
-    EXPECT_EQ(big->GetCenter(), (Vector3{0, 0, 0}));
-    EXPECT_EQ(big->Radius(), 10);
-    // One that encloses this one is copied.
-    auto small = MakeSphere({1, 1, 1}, 1);
-    small->Merge(MakeSphere({0, 0, 0}, 5).Get());
-    EXPECT_EQ(small->GetCenter(), (Vector3{0, 0, 0}));
-    EXPECT_EQ(small->Radius(), 5);
-    // An equal sphere: dr = 0 and d = 0, copied (and no division by the zero distance).
-    auto same = MakeSphere({3, 3, 3}, 2);
-    same->Merge(MakeSphere({3, 3, 3}, 2).Get());
-    EXPECT_EQ(same->GetCenter(), (Vector3{3, 3, 3}));
-    EXPECT_EQ(same->Radius(), 2);
-    // Internally touching (dr^2 == |d|^2) counts as containment.
-    auto touch = MakeSphere({0, 0, 0}, 5);
-    touch->Merge(MakeSphere({3, 0, 0}, 2).Get());
-    EXPECT_EQ(touch->Radius(), 5);
+    const struct {
+        const char* what;
+        Vector3 centre;
+        float radius;
+        Vector3 otherCentre;
+        float otherRadius;
+        Vector3 mergedCentre;
+        float mergedRadius;
+    } cases[] = {
+        {"disjoint: around both, -1 .. 12", {0, 0, 0}, 1, {10, 0, 0}, 2, {5.5f, 0, 0}, 6.5f},
+        {"the other wholly inside: unchanged", {0, 0, 0}, 10, {2, 0, 0}, 3, {0, 0, 0}, 10},
+        {"the other enclosing: copied", {1, 1, 1}, 1, {0, 0, 0}, 5, {0, 0, 0}, 5},
+        {"equal: copied, no division by the zero distance", {3, 3, 3}, 2, {3, 3, 3}, 2, {3, 3, 3}, 2},
+        {"touching inside (dr^2 == |d|^2): containment", {0, 0, 0}, 5, {3, 0, 0}, 2, {0, 0, 0}, 5},
+    };
+    for (const auto& c : cases) {
+        auto sphere = MakeSphere(c.centre, c.radius);
+        ASSERT_EQ(sphere->Merge(MakeSphere(c.otherCentre, c.otherRadius).Get()), kSuccess) << c.what;
+        EXPECT_EQ(sphere->GetCenter(), c.mergedCentre) << c.what;
+        EXPECT_FLOAT_EQ(sphere->Radius(), c.mergedRadius) << c.what;
+    }
 }
 
 TEST(SphereBound, TransformScalesTheRadiusByTheLargestScale)

@@ -75,11 +75,8 @@ TEST(Camera, FixedScreenMatricesSurviveUpdatesAndCullTheUnitSquare)
     // (0, 0) and (1, 1) land on the clip square's corners; z passes through.
     const Vector3 low = camera->ViewProjection().TransformPoint(Vector3{0, 0, 0.25f});
     const Vector3 high = camera->ViewProjection().TransformPoint(Vector3{1, 1, 0.5f});
-    EXPECT_FLOAT_EQ(low.x, -1);
-    EXPECT_FLOAT_EQ(low.y, -1);
-    EXPECT_FLOAT_EQ(low.z, 0.25f);
-    EXPECT_FLOAT_EQ(high.x, 1);
-    EXPECT_FLOAT_EQ(high.y, 1);
+    ExpectNear(low, {-1, -1, 0.25f});
+    ExpectNear(high, {1, 1, 0.5f});
     // The planes bound the unit square in x and y and depth 0 to 1.
     struct Case {
         Vector3 point;

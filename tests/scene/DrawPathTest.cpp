@@ -9,9 +9,9 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/TextureEffect.h"
+#include "support/AttachedQuad.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
-#include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
 
 // The draw path through the recording renderer: opaque geometry at once, blended geometry
@@ -98,14 +98,10 @@ protected:
     // A 2 x 2 quad at distance z in front of the camera, drawn with a colour effect.
     Ptr<Triangles> AddQuad(SceneNode& parent, const char* name, float z, bool blended = false)
     {
-        Ptr<Triangles> quad = test::MakeQuad(name, 1.0f);
-        test::Place(*quad, Vector3{0, 0, z});
         Ptr<ColorEffect> effect = new ColorEffect();
         EXPECT_EQ(effect->SetBlending(blended, RenderState::kBlendSourceAlpha, RenderState::kBlendInverseSourceAlpha),
                   kSuccess);
-        EXPECT_EQ(quad->SetEffect(effect.Get()), kSuccess);
-        EXPECT_EQ(parent.AttachChild(quad.Get()), kSuccess);
-        return quad;
+        return test::AttachQuad(parent, name, Vector3{0, 0, z}, effect.Get());
     }
 
     std::vector<std::string> Draws() const { return Lines({"DrawCurrentGeometry"}); }
@@ -161,17 +157,12 @@ TEST_F(DrawPath, OpaqueGeometryIsDrawnAtOnceAndBlendedGeometryAfterItFarthestFir
 
 TEST_F(DrawPath, GeometryWithoutAnEnabledSupportedEffectOrOutsideTheViewIsNotDrawn)
 {
-    Ptr<Triangles> bare = test::MakeQuad("Bare", 1.0f);
-    test::Place(*bare, Vector3{0, 0, 10});
-    ASSERT_EQ(root->AttachChild(bare.Get()), kSuccess);
+    test::AttachQuad(*root, "Bare", Vector3{0, 0, 10}, nullptr);
     Ptr<Triangles> disabled = AddQuad(*root, "Disabled", 10);
     disabled->GetEffect()->SetEnabled(false);
     AddQuad(*root, "Behind", -10);
     AddQuad(*root, "BlendedBehind", -10, true);
-    Ptr<Triangles> future = test::MakeQuad("Future", 1.0f);
-    test::Place(*future, Vector3{0, 0, 10});
-    ASSERT_EQ(future->SetEffect(new FutureEffect()), kSuccess);
-    ASSERT_EQ(root->AttachChild(future.Get()), kSuccess);
+    Ptr<Triangles> future = test::AttachQuad(*root, "Future", Vector3{0, 0, 10}, new FutureEffect());
     AddQuad(*root, "Seen", 10);
     test::LogCapture log;
     DrawFrame();
@@ -211,9 +202,7 @@ TEST_F(DrawPath, AShaderPassBindsTheGeometryShadersAndConstantsBeforeTheDraw)
 
 TEST_F(DrawPath, AFixedFunctionPassSetsTheDeviceTransformsFromTheNodeAndTheCamera)
 {
-    RendererCapabilities fixed = renderer->GetCapabilities();
-    fixed.vertexShaderVersion = fixed.pixelShaderVersion = 0;
-    renderer->SetDeviceCapabilities(fixed);
+    UseShaderVersion(0);
     AddQuad(*root, "Quad", 10);
     DrawFrame();
     EXPECT_EQ(Lines({"SetVertexShader", "SetPixelShader"}),
@@ -232,10 +221,8 @@ TEST_F(DrawPath, ATexturePassNeedsItsCoordinateSetAndBindsTheTextureInStageZero)
     Ptr<TextureEffect> effect = new TextureEffect();
     effect->SetTexture(texture.Get());
     ASSERT_EQ(effect->SetTexCoordSet(1), kSuccess);
-    Ptr<Triangles> quad = test::MakeQuad("Quad", 1.0f);  // Coordinates in set 0 only.
-    test::Place(*quad, Vector3{0, 0, 10});
-    ASSERT_EQ(quad->SetEffect(effect.Get()), kSuccess);
-    ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
+    // Coordinates in set 0 only.
+    Ptr<Triangles> quad = test::AttachQuad(*root, "Quad", Vector3{0, 0, 10}, effect.Get());
     DrawFrame();
     EXPECT_TRUE(Draws().empty());  // The pass fails without set 1 and is skipped.
 
@@ -256,15 +243,10 @@ TEST_F(DrawPath, ATexturePassNeedsItsCoordinateSetAndBindsTheTextureInStageZero)
 TEST_F(DrawPath, ABufferChangeOrAnotherGeometrysLayoutInvalidatesThePass)
 {
     Ptr<TextureEffect> shared = new TextureEffect();
-    Ptr<Triangles> flat = test::MakeQuad("Flat", 1.0f);
-    Ptr<Triangles> volume = test::MakeQuad("Volume", 1.0f);
+    Ptr<Triangles> flat = test::AttachQuad(*root, "Flat", Vector3{0, 0, 10}, shared.Get());
+    Ptr<Triangles> volume = test::AttachQuad(*root, "Volume", Vector3{0, 0, 10}, shared.Get());
     ASSERT_EQ(volume->SetTexCoords(0, test::MakeVector3Buffer({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}).Get()),
               kSuccess);
-    for (Triangles* quad : {flat.Get(), volume.Get()}) {
-        test::Place(*quad, Vector3{0, 0, 10});
-        ASSERT_EQ(quad->SetEffect(shared.Get()), kSuccess);
-        ASSERT_EQ(root->AttachChild(quad), kSuccess);
-    }
     DrawFrame();
     EXPECT_EQ(Draws().size(), 2u);
     Pass* pass = shared->CurrentTechnique()->GetPass(0);
@@ -287,14 +269,8 @@ TEST_F(DrawPath, ABufferChangeOrAnotherGeometrysLayoutInvalidatesThePass)
 TEST_F(DrawPath, EachDrawPopsWhatItsPassPushedEvenWhenThePassFails)
 {
     Ptr<Light> lamp = new Light(Light::kPoint);
-    Ptr<Triangles> lit = test::MakeQuad("Lit", 1.0f);
-    Ptr<Triangles> broken = test::MakeQuad("Broken", 1.0f);
-    test::Place(*lit, Vector3{0, 0, 10});
-    test::Place(*broken, Vector3{0, 0, 10});
-    ASSERT_EQ(lit->SetEffect(new LitColorEffect(lamp.Get())), kSuccess);
-    ASSERT_EQ(broken->SetEffect(new LitColorEffect(lamp.Get(), kFailure)), kSuccess);
-    ASSERT_EQ(root->AttachChild(lit.Get()), kSuccess);
-    ASSERT_EQ(root->AttachChild(broken.Get()), kSuccess);
+    test::AttachQuad(*root, "Lit", Vector3{0, 0, 10}, new LitColorEffect(lamp.Get()));
+    test::AttachQuad(*root, "Broken", Vector3{0, 0, 10}, new LitColorEffect(lamp.Get(), kFailure));
     DrawFrame();
     const std::string light = renderer->Tag(lamp.Get());
     EXPECT_EQ(Lines({"PushLight", "PopState", "DrawCurrentGeometry"}),
@@ -393,12 +369,8 @@ TEST_F(DrawPath, StatesASceneNodePassPushesLastForAllItsChildrenAndArePoppedAfte
     Ptr<SceneNode> group = new SceneNode();
     ASSERT_EQ(root->AttachChild(group.Get()), kSuccess);
     ASSERT_EQ(group->AddEffect(new WrappingEffect({kSuccess}, sun.Get())), kSuccess);
-    for (const char* name : {"First", "Second"}) {
-        Ptr<Triangles> quad = test::MakeQuad(name, 1.0f);
-        test::Place(*quad, Vector3{0, 0, 10});
-        ASSERT_EQ(quad->SetEffect(new LitColorEffect(lamp.Get())), kSuccess);
-        ASSERT_EQ(group->AttachChild(quad.Get()), kSuccess);
-    }
+    for (const char* name : {"First", "Second"})
+        test::AttachQuad(*group, name, Vector3{0, 0, 10}, new LitColorEffect(lamp.Get()));
     DrawFrame();
     const std::string s = renderer->Tag(sun.Get()), l = renderer->Tag(lamp.Get());
     const std::vector<std::string> expected = {

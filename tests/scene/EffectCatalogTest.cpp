@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/ClassRegistry.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/CubeTexture.h"
 #include "engine/scene/DarkmapNormalmapTexture1DLEffect.h"
 #include "engine/scene/GlossReflectiveCubeTextureEffect.h"
@@ -22,17 +20,14 @@
 #include "engine/scene/Texture1DLEffect.h"
 #include "engine/scene/VelvetTexture1DLEffect.h"
 #include "engine/scene/VolumeImage.h"
-#include "support/RecordBytes.h"
+#include "support/RecordChecks.h"
 #include "support/RecordingFixture.h"
-#include "support/LogCapture.h"
 
 // The catalogue's effects as classes: each streams back with every link set, fails cleanly on
 // every shortened record, and has every program of every technique among the programs the
 // shader catalogue assembles.
 namespace zen {
 namespace {
-
-using test::ByteStream;
 
 // The catalogue's type names.
 const char* const kCatalog[] = {
@@ -44,6 +39,25 @@ const char* const kCatalog[] = {
     "ZEN.GlossmapTexture1DLEffect", "ZEN.ParallaxLightmapTextureEffect", "ZEN.ParallaxLightmapTexture1DLEffect",
     "ZEN.NormalmapTexture1DL1PLEffect"
 };
+
+// Classes of the catalogue that declare the same setting each for itself: Each calls `act`
+// with `object` as every one of them it derives from.
+template <class... T>
+struct Kinds {
+    template <class Act>
+    static void Each(Object& object, Act act)
+    {
+        ((object.IsDerivedFrom(&T::TYPE) ? act(static_cast<T&>(object)) : void()), ...);
+    }
+};
+using OneLight = Kinds<Texture1DLEffect, Texture1DL1PLEffect, NormalmapTexture1DLEffect,
+                       DarkmapNormalmapTexture1DLEffect, ParallaxTexture1DLEffect, LightmapTexture1DLEffect,
+                       NormalmapLightmapTexture1DLEffect, ParallaxLightmapTexture1DLEffect, GlossmapTexture1DLEffect,
+                       NormalmapTexture1DL1PLEffect>;
+using PointLit = Kinds<Texture1DL1PLEffect, NormalmapTexture1DL1PLEffect>;
+using NormalMapped = Kinds<NormalmapTextureEffect, NormalmapLightmapTextureEffect, ParallaxLightmapTextureEffect>;
+using GlossMapped = Kinds<GlossmapTextureEffect, GlossReflectiveCubeTextureEffect>;
+using Parallaxed = Kinds<ParallaxTextureEffect, ParallaxLightmapTextureEffect>;
 
 class EffectCatalog : public test::RecordingFixture {
 protected:
@@ -58,14 +72,6 @@ protected:
         lamp = new Light(Light::kPoint);
         lamp->SetName(String("Lamp"));
     }
-    Ptr<Object> Create(const char* type)
-    {
-        CreateFunction create = ClassRegistry::LookupCreator(String(type));
-        Object* object = nullptr;
-        if (!create || create(&object) != kSuccess || !object)
-            return nullptr;
-        return Ptr<Object>(object);
-    }
 
     // Every link and setting of `object` given a value other than its default.
     void Fill(Object& object)
@@ -75,142 +81,61 @@ protected:
         effect->SetTexture(texture.Get());
         effect->SetColor(Vector4{0.25f, 0.5f, 0.75f, 1});
         (void)effect->SetTexCoordSet(2);
-        if (object.IsDerivedFrom(&Texture1DLEffect::TYPE))
-            static_cast<Texture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&Texture1DL1PLEffect::TYPE)) {
-            static_cast<Texture1DL1PLEffect&>(object).SetLight(sun.Get());
-            static_cast<Texture1DL1PLEffect&>(object).SetPointLight(lamp.Get());
-        }
-        if (object.IsDerivedFrom(&NormalmapTextureEffect::TYPE)) {
-            static_cast<NormalmapTextureEffect&>(object).SetNormalMap(map.Get());
-            (void)static_cast<NormalmapTextureEffect&>(object).SetNormalMapSet(3);
-        }
-        if (object.IsDerivedFrom(&NormalmapTexture1DLEffect::TYPE))
-            static_cast<NormalmapTexture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&DarkmapNormalmapTextureEffect::TYPE)) {
-            static_cast<DarkmapNormalmapTextureEffect&>(object).SetDarkmap(map.Get());
-            (void)static_cast<DarkmapNormalmapTextureEffect&>(object).SetDarkmapSet(4);
-        }
-        if (object.IsDerivedFrom(&DarkmapNormalmapTexture1DLEffect::TYPE))
-            static_cast<DarkmapNormalmapTexture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&ParallaxTextureEffect::TYPE))
-            static_cast<ParallaxTextureEffect&>(object).SetParallax(0.125f, 0.0625f);
-        if (object.IsDerivedFrom(&ParallaxTexture1DLEffect::TYPE))
-            static_cast<ParallaxTexture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&LightmapTextureEffect::TYPE)) {
-            static_cast<LightmapTextureEffect&>(object).SetLightmap(map.Get());
-            (void)static_cast<LightmapTextureEffect&>(object).SetLightmapSet(5);
-        }
-        if (object.IsDerivedFrom(&LightmapTexture1DLEffect::TYPE))
-            static_cast<LightmapTexture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&NormalmapLightmapTextureEffect::TYPE)) {
-            static_cast<NormalmapLightmapTextureEffect&>(object).SetNormalMap(map.Get());
-            (void)static_cast<NormalmapLightmapTextureEffect&>(object).SetNormalMapSet(3);
-        }
-        if (object.IsDerivedFrom(&NormalmapLightmapTexture1DLEffect::TYPE))
-            static_cast<NormalmapLightmapTexture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&ParallaxLightmapTextureEffect::TYPE)) {
-            static_cast<ParallaxLightmapTextureEffect&>(object).SetNormalMap(map.Get());
-            (void)static_cast<ParallaxLightmapTextureEffect&>(object).SetNormalMapSet(3);
-            static_cast<ParallaxLightmapTextureEffect&>(object).SetParallax(0.125f, 0.0625f);
-        }
-        if (object.IsDerivedFrom(&ParallaxLightmapTexture1DLEffect::TYPE))
-            static_cast<ParallaxLightmapTexture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&GlossmapTextureEffect::TYPE)) {
-            static_cast<GlossmapTextureEffect&>(object).SetGlossMap(map.Get());
-            (void)static_cast<GlossmapTextureEffect&>(object).SetGlossMapSet(6);
-        }
-        if (object.IsDerivedFrom(&GlossmapTexture1DLEffect::TYPE))
-            static_cast<GlossmapTexture1DLEffect&>(object).SetLight(sun.Get());
-        if (object.IsDerivedFrom(&NormalmapTexture1DL1PLEffect::TYPE)) {
-            static_cast<NormalmapTexture1DL1PLEffect&>(object).SetLight(sun.Get());
-            static_cast<NormalmapTexture1DL1PLEffect&>(object).SetPointLight(lamp.Get());
-        }
-        if (object.IsDerivedFrom(&ReflectiveCubeTextureEffect::TYPE)) {
-            static_cast<ReflectiveCubeTextureEffect&>(object).SetCubeMap(sky.Get());
-            static_cast<ReflectiveCubeTextureEffect&>(object).SetReflectivity(0.25f);
-        }
-        if (object.IsDerivedFrom(&GlossReflectiveCubeTextureEffect::TYPE)) {
-            static_cast<GlossReflectiveCubeTextureEffect&>(object).SetGlossMap(map.Get());
-            (void)static_cast<GlossReflectiveCubeTextureEffect&>(object).SetGlossMapSet(6);
-        }
+        OneLight::Each(object, [&](auto& e) { e.SetLight(sun.Get()); });
+        PointLit::Each(object, [&](auto& e) { e.SetPointLight(lamp.Get()); });
+        NormalMapped::Each(object, [&](auto& e) {
+            e.SetNormalMap(map.Get());
+            (void)e.SetNormalMapSet(3);
+        });
+        GlossMapped::Each(object, [&](auto& e) {
+            e.SetGlossMap(map.Get());
+            (void)e.SetGlossMapSet(6);
+        });
+        Parallaxed::Each(object, [](auto& e) { e.SetParallax(0.125f, 0.0625f); });
+        Kinds<DarkmapNormalmapTextureEffect>::Each(object, [&](auto& e) {
+            e.SetDarkmap(map.Get());
+            (void)e.SetDarkmapSet(4);
+        });
+        Kinds<LightmapTextureEffect>::Each(object, [&](auto& e) {
+            e.SetLightmap(map.Get());
+            (void)e.SetLightmapSet(5);
+        });
+        Kinds<ReflectiveCubeTextureEffect>::Each(object, [&](auto& e) {
+            e.SetCubeMap(sky.Get());
+            e.SetReflectivity(0.25f);
+        });
     }
 
     // What Fill set, read back from a loaded copy.
     static void ExpectFilled(Object& object)
     {
         auto name = [](Object* linked) { return linked ? linked->Name().Std() : std::string("none"); };
-        if (object.IsDerivedFrom(&Texture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<Texture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&Texture1DL1PLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<Texture1DL1PLEffect&>(object).GetLight()), "Sun");
-            EXPECT_EQ(name(static_cast<Texture1DL1PLEffect&>(object).GetPointLight()), "Lamp");
-        }
-        if (object.IsDerivedFrom(&NormalmapTextureEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<NormalmapTextureEffect&>(object).GetNormalMap()), "M");
-            EXPECT_EQ(static_cast<NormalmapTextureEffect&>(object).NormalMapSet(), 3u);
-        }
-        if (object.IsDerivedFrom(&NormalmapTexture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<NormalmapTexture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&DarkmapNormalmapTextureEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<DarkmapNormalmapTextureEffect&>(object).GetDarkmap()), "M");
-            EXPECT_EQ(static_cast<DarkmapNormalmapTextureEffect&>(object).DarkmapSet(), 4u);
-        }
-        if (object.IsDerivedFrom(&DarkmapNormalmapTexture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<DarkmapNormalmapTexture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&LightmapTextureEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<LightmapTextureEffect&>(object).GetLightmap()), "M");
-            EXPECT_EQ(static_cast<LightmapTextureEffect&>(object).LightmapSet(), 5u);
-        }
-        if (object.IsDerivedFrom(&LightmapTexture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<LightmapTexture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&ParallaxTextureEffect::TYPE)) {
-            EXPECT_EQ(static_cast<ParallaxTextureEffect&>(object).ParallaxScale(), 0.125f);
-            EXPECT_EQ(static_cast<ParallaxTextureEffect&>(object).ParallaxBias(), 0.0625f);
-        }
-        if (object.IsDerivedFrom(&ParallaxTexture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<ParallaxTexture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&NormalmapLightmapTextureEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<NormalmapLightmapTextureEffect&>(object).GetNormalMap()), "M");
-            EXPECT_EQ(static_cast<NormalmapLightmapTextureEffect&>(object).NormalMapSet(), 3u);
-        }
-        if (object.IsDerivedFrom(&NormalmapLightmapTexture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<NormalmapLightmapTexture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&ParallaxLightmapTextureEffect::TYPE)) {
-            auto& parallax = static_cast<ParallaxLightmapTextureEffect&>(object);
-            EXPECT_EQ(name(parallax.GetNormalMap()), "M");
-            EXPECT_EQ(parallax.NormalMapSet(), 3u);
-            EXPECT_EQ(parallax.ParallaxScale(), 0.125f);
-            EXPECT_EQ(parallax.ParallaxBias(), 0.0625f);
-        }
-        if (object.IsDerivedFrom(&ParallaxLightmapTexture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<ParallaxLightmapTexture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&GlossmapTextureEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<GlossmapTextureEffect&>(object).GetGlossMap()), "M");
-            EXPECT_EQ(static_cast<GlossmapTextureEffect&>(object).GlossMapSet(), 6u);
-        }
-        if (object.IsDerivedFrom(&GlossmapTexture1DLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<GlossmapTexture1DLEffect&>(object).GetLight()), "Sun");
-        }
-        if (object.IsDerivedFrom(&NormalmapTexture1DL1PLEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<NormalmapTexture1DL1PLEffect&>(object).GetLight()), "Sun");
-            EXPECT_EQ(name(static_cast<NormalmapTexture1DL1PLEffect&>(object).GetPointLight()), "Lamp");
-        }
-        if (object.IsDerivedFrom(&ReflectiveCubeTextureEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<ReflectiveCubeTextureEffect&>(object).GetCubeMap()), "S");
-            EXPECT_EQ(static_cast<ReflectiveCubeTextureEffect&>(object).Reflectivity(), 0.25f);
-        }
-        if (object.IsDerivedFrom(&GlossReflectiveCubeTextureEffect::TYPE)) {
-            EXPECT_EQ(name(static_cast<GlossReflectiveCubeTextureEffect&>(object).GetGlossMap()), "M");
-            EXPECT_EQ(static_cast<GlossReflectiveCubeTextureEffect&>(object).GlossMapSet(), 6u);
-        }
+        OneLight::Each(object, [&](auto& e) { EXPECT_EQ(name(e.GetLight()), "Sun"); });
+        PointLit::Each(object, [&](auto& e) { EXPECT_EQ(name(e.GetPointLight()), "Lamp"); });
+        NormalMapped::Each(object, [&](auto& e) {
+            EXPECT_EQ(name(e.GetNormalMap()), "M");
+            EXPECT_EQ(e.NormalMapSet(), 3u);
+        });
+        GlossMapped::Each(object, [&](auto& e) {
+            EXPECT_EQ(name(e.GetGlossMap()), "M");
+            EXPECT_EQ(e.GlossMapSet(), 6u);
+        });
+        Parallaxed::Each(object, [](auto& e) {
+            EXPECT_EQ(e.ParallaxScale(), 0.125f);
+            EXPECT_EQ(e.ParallaxBias(), 0.0625f);
+        });
+        Kinds<DarkmapNormalmapTextureEffect>::Each(object, [&](auto& e) {
+            EXPECT_EQ(name(e.GetDarkmap()), "M");
+            EXPECT_EQ(e.DarkmapSet(), 4u);
+        });
+        Kinds<LightmapTextureEffect>::Each(object, [&](auto& e) {
+            EXPECT_EQ(name(e.GetLightmap()), "M");
+            EXPECT_EQ(e.LightmapSet(), 5u);
+        });
+        Kinds<ReflectiveCubeTextureEffect>::Each(object, [&](auto& e) {
+            EXPECT_EQ(name(e.GetCubeMap()), "S");
+            EXPECT_EQ(e.Reflectivity(), 0.25f);
+        });
         EXPECT_EQ(static_cast<ColorEffect&>(object).Color(), (Vector4{0.25f, 0.5f, 0.75f, 1}));
     }
 
@@ -223,18 +148,16 @@ TEST_F(EffectCatalog, EveryFieldComesBackAndTheRecordSavesToTheSameBytes)
 {
     for (const char* type : kCatalog) {
         SCOPED_TRACE(type);
-        Ptr<Object> object = Create(type);
+        Ptr<Object> object = test::CreateRegistered(type);
         ASSERT_TRUE(object);
         Fill(*object);
         const std::vector<uint8_t> bytes = test::SavedRecord(object.Get());
         // The default object saves too, and differently: every field set above is in the record.
-        const test::Bytes plain = test::SavedRecord(Create(type).Get());
+        const test::Bytes plain = test::SavedRecord(test::CreateRegistered(type).Get());
         EXPECT_FALSE(plain.empty());
         EXPECT_NE(plain, bytes);
 
-        ByteStream in(bytes);
-        Ptr<Object> loaded;
-        ASSERT_EQ(in.ReadObject(loaded), kSuccess);
+        Ptr<Object> loaded = test::LoadedRecord<Object>(bytes);
         ASSERT_TRUE(loaded && loaded->IsExactly(object->GetRtti()));
         // Object IDs are new on loading; the record keeps its length.
         EXPECT_EQ(test::SavedRecord(loaded.Get()).size(), bytes.size());
@@ -244,13 +167,7 @@ TEST_F(EffectCatalog, EveryFieldComesBackAndTheRecordSavesToTheSameBytes)
         ASSERT_TRUE(effect->GetTexture());
         EXPECT_EQ(effect->GetTexture()->Name().Std(), "T");
 
-        // Every shortened record fails, with an error line, and never succeeds.
-        for (size_t cut = 1; cut < bytes.size(); cut += 3) {
-            ByteStream shortened(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
-            test::LogCapture log;
-            Ptr<Object> broken;
-            EXPECT_NE(shortened.ReadObject(broken), kSuccess) << cut;
-        }
+        test::ExpectEveryCutFails(bytes, 3);
     }
 }
 
@@ -265,7 +182,7 @@ TEST_F(EffectCatalog, EveryTechniqueProgramIsAmongTheAssembledOnes)
         for (uint32_t level : {20u, 11u}) {
             SCOPED_TRACE(std::string(type) + " " + std::to_string(level));
             renderer->LimitShaderVersion(level);
-            Ptr<Object> object = Create(type);
+            Ptr<Object> object = test::CreateRegistered(type);
             auto* effect = static_cast<GeometryNodeEffect*>(object.Get());
             ASSERT_EQ(effect->GetPassCount(), 1u);
             auto* pass = static_cast<GeometryNodeEffectPass*>(effect->CurrentTechnique()->GetPass(0));

@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <cstring>
 #include <vector>
 
 #include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/RenderStateBlock.h"
-#include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
@@ -90,16 +88,14 @@ TEST_F(Effects, RenderStateBlocksRoundTripEveryFieldAndRefuseValuesOutsideTheirE
     EXPECT_TRUE(back->IsDirty());
 
     // The last field is pointSprites (1 byte); before it stage 7's reserved int32, and before
-    // that its alpha modifiers. A modifier of 4 is none of the bits.
+    // that its alpha modifiers. A modifier of 4 is none of the bits. And a record cut short.
     Bytes broken = bytes;
     broken[broken.size() - 1 - 4 - 4] = 4;
-    test::LogCapture log;
-    EXPECT_FALSE(Loaded<RenderStateBlock>(broken));
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить блок состояний рендеринга. ID["));
-    // Cut short.
-    log.Clear();
-    EXPECT_FALSE(Loaded<RenderStateBlock>(Bytes(bytes.begin(), bytes.end() - 1)));
-    EXPECT_TRUE(log.ContainsText("Невозможно загрузить блок состояний рендеринга. ID["));
+    for (const Bytes& damaged : {broken, Bytes(bytes.begin(), bytes.end() - 1)}) {
+        test::LogCapture log;
+        EXPECT_FALSE(Loaded<RenderStateBlock>(damaged));
+        EXPECT_TRUE(log.ContainsText("Невозможно загрузить блок состояний рендеринга. ID["));
+    }
 }
 
 // --- Geometry-node effect settings and stream form ----------------------------------------------
@@ -150,8 +146,9 @@ void PutVector(Bytes& bytes, const Vector4& value)
         PutFloat(bytes, component);
 }
 
-// The geometry-node effect's own fields as a stream holds them, without the texture link.
-Bytes EffectFields(uint8_t clamped, const Vector4 (&material)[4], float power, bool alphaTest, int32_t alphaRef,
+// The tail of a ColorEffect record: the geometry-node effect's own fields as a stream holds
+// them, no texture (the null link) and a white colour.
+Bytes ColorEffectTail(uint8_t clamped, const Vector4 (&material)[4], float power, bool alphaTest, int32_t alphaRef,
                    uint8_t blend, int32_t srcBlend, int32_t destBlend, bool fog, const Vector4& fogColor,
                    float fogDensity, float fogExponent, bool flagC, float rangeA, float rangeB)
 {
@@ -171,6 +168,8 @@ Bytes EffectFields(uint8_t clamped, const Vector4 (&material)[4], float power, b
     bytes.push_back(flagC);
     PutFloat(bytes, rangeA);
     PutFloat(bytes, rangeB);
+    test::PutInt(bytes, 0xFFFFFFFFu);
+    PutVector(bytes, Vector4{1, 1, 1, 1});
     return bytes;
 }
 
@@ -179,10 +178,8 @@ TEST_F(Effects, TheEffectFieldsAreStoredInTheirOrderFromTheDocumentedDefaults)
     Ptr<ColorEffect> effect = new ColorEffect();
     Bytes bytes = Saved(effect.Get());
     const Vector4 defaults[4] = {{0.8f, 0.8f, 0.8f, 1}, {0.2f, 0.2f, 0.2f, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
-    Bytes expected = EffectFields(0, defaults, 1.0f, false, 1, 0, 4, 5, false, Vector4{1, 1, 1, 1}, 0.001f, 2.0f,
-                                  false, 0.05f, 1.0f);
-    test::PutInt(expected, 0xFFFFFFFFu);  // No texture: the null link.
-    PutVector(expected, Vector4{1, 1, 1, 1});  // The colour.
+    Bytes expected = ColorEffectTail(0, defaults, 1.0f, false, 1, 0, 4, 5, false, Vector4{1, 1, 1, 1}, 0.001f, 2.0f,
+                                     false, 0.05f, 1.0f);
     ASSERT_GE(bytes.size(), expected.size());
     EXPECT_EQ(Bytes(bytes.end() - static_cast<std::ptrdiff_t>(expected.size()), bytes.end()), expected);
 
@@ -199,10 +196,8 @@ TEST_F(Effects, TheEffectFieldsAreStoredInTheirOrderFromTheDocumentedDefaults)
     effect->SetFlagC(true);
     effect->SetWrap(0, false);
     bytes = Saved(effect.Get());
-    expected = EffectFields(0x01, material, 12.0f, true, 77, 0x01, 6, 9, true, Vector4{0.3f, 0.2f, 0.1f, 0.5f}, 0.25f,
-                            3.0f, true, 0.5f, 0.75f);
-    test::PutInt(expected, 0xFFFFFFFFu);
-    PutVector(expected, Vector4{1, 1, 1, 1});
+    expected = ColorEffectTail(0x01, material, 12.0f, true, 77, 0x01, 6, 9, true, Vector4{0.3f, 0.2f, 0.1f, 0.5f},
+                               0.25f, 3.0f, true, 0.5f, 0.75f);
     EXPECT_EQ(Bytes(bytes.end() - static_cast<std::ptrdiff_t>(expected.size()), bytes.end()), expected);
 
     // Loaded, it saves the same fields again: each value went back to the member it came from.
@@ -319,9 +314,7 @@ TEST_F(Effects, TheFirstSupportedTechniqueIsChosenOnceFromTheRecordedCapabilitie
     EXPECT_EQ(shaded->GetTechnique(1)->PassCount(), 0u);  // Never chosen, never built.
 
     // A device without shaders: the fixed-function technique, with the colour in stage 0.
-    RendererCapabilities fixed = renderer->GetCapabilities();
-    fixed.vertexShaderVersion = fixed.pixelShaderVersion = 0;
-    renderer->SetDeviceCapabilities(fixed);
+    UseShaderVersion(0);
     Ptr<ColorEffect> plain = new ColorEffect();
     plain->SetColor(Vector4{0, 1, 0, 0.5f});
     ASSERT_EQ(plain->GetPassCount(), 1u);
@@ -345,10 +338,7 @@ TEST_F(Effects, ALimitOnShaderVersionsChoosesTheFallbacksAndOutlivesANewDevice)
     ASSERT_EQ(effect->GetPassCount(), 1u);
     EXPECT_EQ(effect->CurrentTechnique(), effect->GetTechnique(1));
     // A device made later records its own capabilities; the limit still holds.
-    RendererCapabilities recorded;
-    recorded.valid = true;
-    recorded.vertexShaderVersion = recorded.pixelShaderVersion = 30;
-    renderer->SetDeviceCapabilities(recorded);
+    UseShaderVersion(30);
     EXPECT_EQ(renderer->GetCapabilities().pixelShaderVersion, 0u);
     renderer->LimitShaderVersion(11);
     EXPECT_EQ(renderer->GetCapabilities().vertexShaderVersion, 11u);
@@ -363,10 +353,7 @@ TEST_F(Effects, NoTechniqueIsChosenBeforeADeviceRecordedItsCapabilities)
     Ptr<TextureEffect> effect = new TextureEffect();
     EXPECT_EQ(effect->GetPassCount(), 0u);
     EXPECT_EQ(effect->CurrentTechnique(), nullptr);
-    RendererCapabilities shaders;
-    shaders.valid = true;
-    shaders.vertexShaderVersion = shaders.pixelShaderVersion = 11;
-    renderer->SetDeviceCapabilities(shaders);
+    UseShaderVersion(11);
     EXPECT_EQ(effect->GetPassCount(), 1u);
     EXPECT_EQ(effect->CurrentTechnique(), effect->GetTechnique(0));
 }

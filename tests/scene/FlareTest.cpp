@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Flare.h"
 #include "engine/scene/Image.h"
@@ -15,8 +14,10 @@
 #include "engine/scene/SpriteEffect.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Vector2Buffer.h"
+#include "support/AttachedQuad.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
+#include "support/RecordBytes.h"
 #include "support/SceneBuilder.h"
 
 // Flares facing the camera, their occlusion measurement, and lens flares along the line through
@@ -36,11 +37,11 @@ protected:
         renderer->SetCamera(camera.Get());
         Caps(false, false);
     }
-    void Caps(bool pointSprites, bool occlusion)
+    void Caps(bool pointSprites, bool occlusion, uint32_t shaderVersion = 20)
     {
         RendererCapabilities caps = renderer->GetCapabilities();
         caps.valid = true;
-        caps.vertexShaderVersion = caps.pixelShaderVersion = 20;
+        caps.vertexShaderVersion = caps.pixelShaderVersion = shaderVersion;
         caps.pointSprites = pointSprites;
         caps.occlusionQuery = occlusion;
         renderer->SetDeviceCapabilities(caps);
@@ -78,8 +79,7 @@ TEST_F(Flares, AQuadFlareSpansTheCameraDiagonalsAroundItsPosition)
         ExpectNear(flare->Vertices()->Data()[i], expected[i], names[i]);
     const Vector2 uv[6] = {{0, 1}, {0, 0}, {1, 1}, {0, 0}, {1, 0}, {1, 1}};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(static_cast<Vector2Buffer*>(flare->TexCoords(0))->Data()[i].x, uv[i].x);
-        EXPECT_EQ(static_cast<Vector2Buffer*>(flare->TexCoords(0))->Data()[i].y, uv[i].y);
+        EXPECT_EQ(static_cast<Vector2Buffer*>(flare->TexCoords(0))->Data()[i], uv[i]) << i;
         EXPECT_EQ(flare->Colors()->Data()[i], (Vector4{1, 0.5f, 0.25f, 1}));
     }
     EXPECT_FLOAT_EQ(static_cast<SphereBoundingVolume*>(flare->LocalBound())->Radius(), 10000.0f);
@@ -143,19 +143,14 @@ TEST_F(Flares, AGlowAfterAMultiTextureSurfaceReadsOnlyItsOwnTexture)
     auto texture = [](const char* name) { return Ptr<Texture>(new Texture(String(name), new Image(String(name), Image::kR8G8B8A8, 2, 2))); };
     Ptr<Texture> base = texture("Base"), normal = texture("Normal"), light = texture("Light"), glow = texture("Glow");
     for (const auto& c : cases) {
-        RendererCapabilities caps = renderer->GetCapabilities();
-        caps.vertexShaderVersion = caps.pixelShaderVersion = c.shaderVersion;
-        caps.pointSprites = true;
-        renderer->SetDeviceCapabilities(caps);
+        Caps(true, false, c.shaderVersion);
         root = new SceneNode();
-        Ptr<Triangles> wall = test::MakeQuad("Wall", 4.0f);
-        ASSERT_EQ(wall->SetTexCoords(1, wall->TexCoords(0)), kSuccess);
-        test::Place(*wall, {0, 0, 30});
         Ptr<NormalmapLightmapTextureEffect> relief = new NormalmapLightmapTextureEffect();
         relief->SetTexture(base.Get());
         relief->SetNormalMap(normal.Get());
         relief->SetLightmap(light.Get());
-        ASSERT_EQ(wall->SetEffect(relief.Get()), kSuccess);
+        Ptr<Triangles> wall = test::AttachQuad(*root, "Wall", {0, 0, 30}, relief.Get(), 4.0f);
+        ASSERT_EQ(wall->SetTexCoords(1, wall->TexCoords(0)), kSuccess);
         Ptr<Flare> moon = new Flare();
         moon->SetName(String("Moon"));
         moon->SetSize(40.0f);
@@ -165,8 +160,7 @@ TEST_F(Flares, AGlowAfterAMultiTextureSurfaceReadsOnlyItsOwnTexture)
         sprite->SetTexture(glow.Get());
         ASSERT_EQ(sprite->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendOne), kSuccess);
         ASSERT_EQ(moon->SetEffect(sprite.Get()), kSuccess);
-        for (Node* node : {static_cast<Node*>(wall.Get()), static_cast<Node*>(moon.Get())})
-            ASSERT_EQ(root->AttachChild(node), kSuccess);
+        ASSERT_EQ(root->AttachChild(moon.Get()), kSuccess);
         for (int frame = 0; frame < 2; ++frame) {
             DrawFrame(0.02);
             const auto& draws = renderer->Draws();
@@ -230,33 +224,22 @@ TEST_F(Flares, AimedGhostsShowOnlyAlongTheBeamAndWhileTheSourceIsSeen)
 TEST_F(Flares, FlareStreamFormComesBack)
 {
     Ptr<Flare> flare = MakeFlare({0, 0, 6}, 3.5f);
-    Stream out;
-    ASSERT_EQ(out.WriteObject(flare.Get()), kSuccess);
-    std::vector<uint8_t> bytes(out.Data(), out.Data() + out.Position());
+    test::Bytes bytes = test::SavedRecord(flare.Get());
+    ASSERT_GE(bytes.size(), 20u);
     // The record ends with the colour and size.
-    float tail[5];
-    std::memcpy(tail, bytes.data() + bytes.size() - 20, 20);
-    EXPECT_EQ(tail[0], 1.0f);
-    EXPECT_EQ(tail[1], 0.5f);
-    EXPECT_EQ(tail[2], 0.25f);
-    EXPECT_EQ(tail[3], 1.0f);
-    EXPECT_EQ(tail[4], 3.5f);
-    struct In : Stream {
-        explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-    };
-    In in(bytes);
-    Object* object = nullptr;
-    ASSERT_EQ(in.ReadObject(&object), kSuccess);
-    Ptr<Object> held(object);
-    ASSERT_TRUE(object->IsExactly(&Flare::TYPE));
-    EXPECT_EQ(static_cast<Flare*>(object)->Size(), 3.5f);
-    EXPECT_FLOAT_EQ(static_cast<SphereBoundingVolume*>(static_cast<Flare*>(object)->LocalBound())->Radius(), 17500.0f);
+    std::vector<float> tail(5);
+    std::memcpy(tail.data(), bytes.data() + bytes.size() - 20, 20);
+    EXPECT_EQ(tail, (std::vector<float>{1.0f, 0.5f, 0.25f, 1.0f, 3.5f}));
+    Ptr<Flare> back = test::LoadedRecord<Flare>(bytes);
+    ASSERT_TRUE(back && back->IsExactly(&Flare::TYPE));
+    EXPECT_EQ(back->Size(), 3.5f);
+    EXPECT_FLOAT_EQ(static_cast<SphereBoundingVolume*>(back->LocalBound())->Radius(), 17500.0f);
     // Short by one byte: the group's message.
     bytes.pop_back();
-    In shortIn(bytes);
     test::LogCapture log;
-    Object* none = nullptr;
-    EXPECT_NE(shortIn.ReadObject(&none), kSuccess);
+    Result read = kSuccess;
+    EXPECT_EQ(test::LoadedRecord<Flare>(bytes, &read), nullptr);
+    EXPECT_NE(read, kSuccess);
     EXPECT_TRUE(log.ContainsText("Невозможно загрузить данные флара. Имя[Lamp]"));
 }
 
@@ -349,13 +332,8 @@ TEST_F(Flares, LensFlareStreamFormKeepsItsSource)
     flares->SetCount(6);
     flares->SetSize(0.3f);
     ASSERT_EQ(sun->AttachChild(flares.Get()), kSuccess);  // The source is a link: the scene holds it.
-    Stream out;
-    ASSERT_EQ(out.WriteObject(sun.Get()), kSuccess);
-    struct In : Stream {
-        explicit In(std::vector<uint8_t> b) { AdoptBuffer(std::move(b)); }
-    } in(std::vector<uint8_t>(out.Data(), out.Data() + out.Position()));
-    Ptr<SceneNode> held;
-    ASSERT_EQ(in.ReadObject(held), kSuccess);
+    Ptr<SceneNode> held = test::LoadedRecord<SceneNode>(test::SavedRecord(sun.Get()));
+    ASSERT_TRUE(held);
     Object* object = held->GetChild(0);
     ASSERT_TRUE(object);
     auto* back = static_cast<LensFlares*>(object);

@@ -4,11 +4,9 @@
 #include <limits>
 
 #include "engine/core/Ptr.h"
-#include "engine/render/Renderer.h"
-#include "modules/recording/RecordingRenderer.h"
 #include "engine/scene/SphereBoundingVolume.h"
-#include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
 #include "support/Near.h"
@@ -61,11 +59,10 @@ TEST(Buffers, AnAllocationThatCannotBeMadeLeavesAnEmptyBuffer)
                              std::to_string(huge.ID()) + "]."));
 }
 
-TEST(Buffers, ABoundBufferHandsItsDeviceCopyBackWhenItDies)
+using BoundBuffers = test::RecordingFixture;
+
+TEST_F(BoundBuffers, ABoundBufferHandsItsDeviceCopyBackWhenItDies)
 {
-    test::EngineScope engine;
-    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-    auto* renderer = static_cast<RecordingRenderer*>(Renderer::Current());
     {
         Ptr<Vector3Buffer> unbound = new Vector3Buffer(1);
         Ptr<IntBuffer> bound = new IntBuffer(3);
@@ -92,7 +89,6 @@ TEST(Buffers, ABoundBufferHandsItsDeviceCopyBackWhenItDies)
         EXPECT_EQ(reset->BoundRenderer(), nullptr);
     }
     EXPECT_EQ(renderer->Journal().size(), 0u);
-    EXPECT_EQ(ReleaseRenderer(), kSuccess);
 }
 
 TEST(Geometry, SettersDoNotRecomputeTheBoundButUpdateGeometryDoes)

@@ -13,7 +13,7 @@
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "support/LogCapture.h"
-#include "support/RecordBytes.h"
+#include "support/RecordChecks.h"
 #include "tests/codecs/ImageTestSupport.h"
 
 namespace zen {
@@ -22,15 +22,13 @@ namespace {
 using test::PutInt;
 using test::PutString;
 
-// An object record of `type` named `name` with no controllers, followed by `fields`.
+// An image record of `type` named `name` (with the object ID `id`) of the file `fileName`,
+// followed by `fields`.
 std::vector<uint8_t> Record(const std::string& type, const std::string& name, const std::vector<uint32_t>& fields,
-                            const std::string* fileName = nullptr)
+                            const std::string* fileName = nullptr, uint32_t id = 5)
 {
     std::vector<uint8_t> bytes;
-    PutInt(bytes, 5);  // File ID.
-    PutString(bytes, type);
-    PutString(bytes, name);
-    PutInt(bytes, 0);  // Controllers.
+    test::PutRecordHead(bytes, id, type, name);
     PutString(bytes, fileName ? *fileName : std::string());
     for (const uint32_t field : fields)
         PutInt(bytes, field);
@@ -45,12 +43,6 @@ std::vector<uint8_t> SmallTga()
 
 class ImageTest : public ::testing::Test {
 protected:
-    // Writes `object` into a stream and reads it back through the object records.
-    Ptr<Object> RoundTrip(Object* object)
-    {
-        return ReadBack(test::SavedRecord(object));
-    }
-
     // Reads one object record from `bytes`; null (and the stream's failure) when it fails.
     Ptr<Object> ReadBack(const std::vector<uint8_t>& bytes, Result* state = nullptr)
     {
@@ -152,15 +144,8 @@ TEST_F(ImageTest, AnImageWithoutAFileStreamsItsSizeAndComesBackEmpty)
 {
     Ptr<Image> image = new Image(String("Screen Image"), Image::kR8G8B8A8, 5, 3);
     image->Data()[0] = 99;
-    std::vector<uint8_t> expected;
-    PutInt(expected, image->ID());
-    PutString(expected, "ZEN.Image");
-    PutString(expected, "Screen Image");
-    PutInt(expected, 0);    // Controllers.
-    PutString(expected, "");  // No file.
-    PutInt(expected, 5);
-    PutInt(expected, 3);
-    PutInt(expected, Image::kR8G8B8A8);
+    const std::vector<uint8_t> expected =
+        Record("ZEN.Image", "Screen Image", {5, 3, Image::kR8G8B8A8}, nullptr, image->ID());  // No file.
     ASSERT_EQ(test::SavedRecord(image.Get()), expected) << "no pixels in the stream";
 
     test::LogCapture log;
@@ -180,14 +165,7 @@ TEST_F(ImageTest, AnImageWithoutAFileStreamsItsSizeAndComesBackEmpty)
 TEST_F(ImageTest, AVolumeImageStreamsItsDepthAfterTheHeight)
 {
     Ptr<VolumeImage> volume = new VolumeImage(String("v"), Image::kA8, 4, 2, 6);
-    std::vector<uint8_t> expected;
-    PutInt(expected, volume->ID());
-    PutString(expected, "ZEN.VolumeImage");
-    PutString(expected, "v");
-    PutInt(expected, 0);
-    PutString(expected, "");
-    for (const uint32_t field : {4u, 2u, 6u, uint32_t{Image::kA8}})
-        PutInt(expected, field);
+    const std::vector<uint8_t> expected = Record("ZEN.VolumeImage", "v", {4, 2, 6, Image::kA8}, nullptr, volume->ID());
     ASSERT_EQ(test::SavedRecord(volume.Get()), expected);
 
     Ptr<Object> loaded = ReadBack(expected);
@@ -214,7 +192,7 @@ TEST_F(ImageTest, AnImageFromAFileIsDecodedAgainWhenRead)
     ASSERT_EQ(image->GetDataSize(), 6u);
     EXPECT_EQ(image->Data()[0], 255);  // Red first.
 
-    Ptr<Object> loaded = RoundTrip(image.Get());
+    Ptr<Object> loaded = ReadBack(test::SavedRecord(image.Get()));
     ASSERT_NE(loaded, nullptr);
     auto* back = static_cast<Image*>(loaded.Get());
     EXPECT_EQ(back->FileName(), "Media.rar2/Textures/wood.tga");

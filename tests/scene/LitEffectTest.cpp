@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
-#include <vector>
 
 #include "engine/core/Quaternion.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/EffectLighting.h"
 #include "engine/scene/GeometryNodeEffectPass.h"
 #include "engine/scene/Image.h"
@@ -128,17 +125,13 @@ TEST_F(LitEffects, EachShaderLevelGetsItsTechniqueAndTheFixedFunctionOnePushesTh
         for (bool point : {false, true}) {
             SCOPED_TRACE(std::to_string(row.level) + (point ? " 1DL1PL" : " 1DL"));
             UseShaderVersion(row.level);
-            Ptr<TextureEffect> effect;
-            if (point) {
-                Ptr<Texture1DL1PLEffect> both = new Texture1DL1PLEffect();
-                both->SetLight(sun.Get());
-                both->SetPointLight(lamp.Get());
-                effect = both.Get();
-            } else {
-                Ptr<Texture1DLEffect> one = new Texture1DLEffect();
-                one->SetLight(sun.Get());
-                effect = one.Get();
-            }
+            auto sunlit = [&](auto* made) {
+                made->SetLight(sun.Get());
+                return Ptr<TextureEffect>(made);
+            };
+            Ptr<TextureEffect> effect = point ? sunlit(new Texture1DL1PLEffect()) : sunlit(new Texture1DLEffect());
+            if (point)
+                static_cast<Texture1DL1PLEffect*>(effect.Get())->SetPointLight(lamp.Get());
             effect->SetTexture(texture.Get());
             ASSERT_EQ(quad->SetEffect(effect.Get()), kSuccess);
             ASSERT_EQ(effect->GetPassCount(), 1u);
@@ -251,12 +244,8 @@ TEST_F(LitEffects, TheLightsAreStoredAfterTheTextureFieldsAndComeBackShared)
     ASSERT_EQ(root->AttachChild(sun.Get()), kSuccess);
     ASSERT_EQ(root->AttachChild(lamp.Get()), kSuccess);
     ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
-    Stream out;
-    ASSERT_EQ(out.WriteObject(root.Get()), kSuccess);
-
-    test::ByteStream in(test::Bytes(out.Data(), out.Data() + out.Position()));
-    Ptr<SceneNode> loaded;
-    ASSERT_EQ(in.ReadObject(loaded), kSuccess);
+    const test::Bytes bytes = test::SavedRecord(root.Get());
+    Ptr<SceneNode> loaded = test::LoadedRecord<SceneNode>(bytes);
     ASSERT_TRUE(loaded);
     auto* lit = static_cast<Texture1DL1PLEffect*>(loaded->FindByName(String("Lit")));
     ASSERT_TRUE(lit && lit->IsExactly(&Texture1DL1PLEffect::TYPE));
@@ -268,12 +257,11 @@ TEST_F(LitEffects, TheLightsAreStoredAfterTheTextureFieldsAndComeBackShared)
     EXPECT_EQ(lit->GetTexture()->Name().Std(), "Base");
 
     // A record cut inside the point light's link fails with its message.
-    const size_t whole = out.Position();
-    for (size_t cut : {whole - 1, whole / 2}) {
-        test::ByteStream shortened(test::Bytes(out.Data(), out.Data() + cut));
+    for (size_t cut : {bytes.size() - 1, bytes.size() / 2}) {
         test::LogCapture log;
-        Ptr<SceneNode> broken;
-        EXPECT_NE(shortened.ReadObject(broken), kSuccess);
+        Result read = kSuccess;
+        EXPECT_EQ(test::LoadedRecord<SceneNode>(test::Bytes(bytes.begin(), bytes.begin() + cut), &read), nullptr);
+        EXPECT_NE(read, kSuccess) << cut;
     }
 }
 

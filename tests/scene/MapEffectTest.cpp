@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/scene/NormalmapTexture1DL1PLEffect.h"
 #include "engine/scene/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/scene/Texture.h"
+#include "support/AttachedQuad.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
@@ -217,6 +219,7 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
     ASSERT_EQ(flat->SetTexCoords(1, flat->TexCoords(0)), kSuccess);
     flat->SetTangents(nullptr);
     Ptr<Light> spot = new Light(Light::kSpot);
+    Ptr<Texture> empty = new Texture(String("Empty"), nullptr);
     const struct {
         size_t kind;
         uint32_t level;
@@ -245,23 +248,13 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
         UseShaderVersion(row.level);
         Maps maps = Inputs();
         const std::string what = row.what;
-        Ptr<Texture> empty = new Texture(String("Empty"), nullptr);
-        if (what == "normal")
-            maps.normal = empty.Get();
-        else if (what == "light")
-            maps.light = nullptr;
-        else if (what == "base")
-            maps.base = empty.Get();
-        else if (what == "gloss")
-            maps.gloss = nullptr;
-        else if (what == "sun")
-            maps.sun = nullptr;
-        else if (what == "spot")
-            maps.sun = spot.Get();
-        else if (what == "lamp")
-            maps.lamp = nullptr;
-        else if (what == "spot lamp")
-            maps.lamp = spot.Get();
+        const std::map<std::string, std::function<void()>> spoil = {
+            {"normal", [&] { maps.normal = empty.Get(); }}, {"light", [&] { maps.light = nullptr; }},
+            {"base", [&] { maps.base = empty.Get(); }},     {"gloss", [&] { maps.gloss = nullptr; }},
+            {"sun", [&] { maps.sun = nullptr; }},           {"spot", [&] { maps.sun = spot.Get(); }},
+            {"lamp", [&] { maps.lamp = nullptr; }},         {"spot lamp", [&] { maps.lamp = spot.Get(); }},
+            {"tangents", [] {}}};
+        spoil.at(what)();
         Ptr<GeometryNodeEffect> effect = kind.make(maps);
         effect->SetName(String("Broken"));
         Triangles& node = what == "tangents" ? *flat : *quad;
@@ -284,8 +277,8 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
 TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
 {
     UseShaderVersion(20);
-    Ptr<SceneNode> root = new SceneNode();
-    Ptr<Camera> camera = new Camera();  // At the origin, looking along +z.
+    root = new SceneNode();
+    camera = new Camera();  // At the origin, looking along +z.
     renderer->SetCamera(camera.Get());
     const Maps maps = Inputs();
     Ptr<GeometryNodeEffect> twoLights = Kinds()[6].make(maps), gloss = Kinds()[5].make(maps),
@@ -299,20 +292,11 @@ TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
         GeometryNodeEffect* effect;
     } nodes[] = {{"Near", 5, twoLights.Get()}, {"Wall", 30, wall.Get()},   {"Middle", 12, relief.Get()},
                  {"Far", 20, gloss.Get()},     {"Behind", 16, relief.Get()}};
-    std::vector<Ptr<Triangles>> quads;
     for (const auto& node : nodes) {
-        Ptr<Triangles> quad = test::MakeQuad(node.name, 1.0f);
+        Ptr<Triangles> quad = test::AttachQuad(*root, node.name, Vector3{0, 0, node.z}, node.effect);
         ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
-        test::Place(*quad, Vector3{0, 0, node.z});
-        ASSERT_EQ(quad->SetEffect(node.effect), kSuccess);
-        ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
-        quads.push_back(quad);
     }
-    root->UpdateState(0.0, true);
-    renderer->ClearJournal();
-    ASSERT_EQ(renderer->StartFrame(), kSuccess);
-    root->DrawIfVisible(renderer);
-    renderer->FinishFrame();
+    DrawFrame();
 
     std::vector<std::string> order;
     std::string lastPass;

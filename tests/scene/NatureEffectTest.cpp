@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/ClassRegistry.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/CloudsEffect.h"
 #include "engine/scene/CubeTexture.h"
 #include "engine/scene/FlatWater1DLEffect.h"
@@ -15,7 +13,8 @@
 #include "engine/scene/ReflectiveQuietFlatWaterEffect.h"
 #include "engine/scene/ReflectiveRefractiveQuietFlatWaterEffect.h"
 #include "engine/scene/VolumeImage.h"
-#include "support/RecordBytes.h"
+#include "support/RecordChecks.h"
+#include "support/AttachedQuad.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/SceneBuilder.h"
@@ -26,8 +25,6 @@
 // pace of an animated effect that several nodes share.
 namespace zen {
 namespace {
-
-using test::ByteStream;
 
 class NatureEffects : public test::RecordingFixture {
 protected:
@@ -60,11 +57,9 @@ protected:
     // Every link and parameter of the effect of type `type` set away from its default.
     Ptr<GeometryNodeEffect> Filled(const std::string& type)
     {
-        Object* made = nullptr;
-        CreateFunction create = ClassRegistry::LookupCreator(String(type.c_str()));
-        if (!create || create(&made) != kSuccess)
+        Ptr<GeometryNodeEffect> effect(static_cast<GeometryNodeEffect*>(test::CreateRegistered(type.c_str()).Get()));
+        if (!effect)
             return nullptr;
-        Ptr<GeometryNodeEffect> effect(static_cast<GeometryNodeEffect*>(made));
         effect->SetName(String("Effect"));
         if (effect->IsDerivedFrom(&TextureEffect::TYPE))
             static_cast<TextureEffect*>(effect.Get())->SetTexture(texture.Get());
@@ -173,18 +168,11 @@ TEST_F(NatureEffects, EachIsRegisteredStreamsBackWholeAndFailsCleanlyWhenCut)
         ASSERT_TRUE(effect->GetRtti()->Base());
         EXPECT_EQ(effect->GetRtti()->Base()->Name().Std(), row.base);
         const std::vector<uint8_t> bytes = test::SavedRecord(effect.Get());
-        ByteStream in(bytes);
-        Ptr<GeometryNodeEffect> loaded;
-        ASSERT_EQ(in.ReadObject(loaded), kSuccess);
+        Ptr<GeometryNodeEffect> loaded = test::LoadedRecord<GeometryNodeEffect>(bytes);
         ASSERT_TRUE(loaded && loaded->IsExactly(effect->GetRtti()));
         EXPECT_EQ(Describe(*loaded), Describe(*effect));
         EXPECT_EQ(test::SavedRecord(loaded.Get()).size(), bytes.size());
-        for (size_t cut = 1; cut < bytes.size(); cut += 2) {
-            ByteStream shortened(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
-            test::LogCapture log;
-            Ptr<Object> broken;
-            EXPECT_NE(shortened.ReadObject(broken), kSuccess) << cut;
-        }
+        test::ExpectEveryCutFails(bytes, 2);
     }
 }
 
@@ -243,11 +231,7 @@ TEST_F(NatureEffects, ConstantsCarryTheTimeTheColourAndTheParameters)
     water->Update(2.5);
     ASSERT_EQ(Draw(water.Get()), 1);
     // 2.5 s: 0.075, 0.25, -0.0425 wrapped to 0.9575, 1.25 wrapped to 0.25.
-    const Vector4 offsets = renderer->VertexConstant(20);
-    EXPECT_NEAR(offsets.x, 0.075f, 1e-5f);
-    EXPECT_NEAR(offsets.y, 0.25f, 1e-5f);
-    EXPECT_NEAR(offsets.z, 0.9575f, 1e-5f);
-    EXPECT_NEAR(offsets.w, 0.25f, 1e-5f);
+    test::ExpectNear(renderer->VertexConstant(20), Vector4{0.075f, 0.25f, 0.9575f, 0.25f}, 1e-5f, "wave offsets");
     EXPECT_EQ(renderer->VertexConstant(21).x, 2.5f);
     EXPECT_EQ(renderer->PixelConstant(8), (Vector4{0.25f, 0.5f, 0.75f, 1}));
     EXPECT_EQ(renderer->PixelConstant(9), (Vector4{0.04f, 0.02f, 0.98f, 0.5f}));
@@ -311,10 +295,8 @@ TEST_F(NatureEffects, GrassSwaysSmoothlyAndIsLitFromAbove)
     grass->SetColor(Vector4{0.5f, 1, 1, 1});
     EXPECT_EQ(grass->LitColor(), (Vector4{0.5f, 1, 1, 1}));  // No light: unlit.
     grass->SetLight(sun.Get());
-    const Vector4 lit = grass->LitColor();
-    EXPECT_NEAR(lit.x, 0.5f * (0.2f + 0.5f), 1e-5f);
-    EXPECT_NEAR(lit.y, 0.2f + 0.4f, 1e-5f);
-    EXPECT_NEAR(lit.z, 0.2f + 0.3f, 1e-5f);
+    const Vector4 lit{0.5f * (0.2f + 0.5f), 0.2f + 0.4f, 0.2f + 0.3f, 0};
+    test::ExpectNear(grass->LitColor(), lit, 1e-5f, "lit", false);
     // Wind constants: direction (3, 4) scaled to the amplitude.
     grass->SetTexture(texture.Get());
     ASSERT_EQ(Draw(grass.Get()), 1);
@@ -374,11 +356,8 @@ TEST_F(NatureEffects, AnEffectSharedByNodesMovesOncePerUpdate)
 {
     Ptr<SceneNode> root = new SceneNode();
     Ptr<LavaEffect> lava = new LavaEffect();
-    for (const char* name : {"A", "B", "C"}) {
-        Ptr<Triangles> mesh = test::MakeQuad(name, 1.0f);
-        ASSERT_EQ(mesh->SetEffect(lava.Get()), kSuccess);
-        ASSERT_EQ(root->AttachChild(mesh.Get()), kSuccess);
-    }
+    for (const char* name : {"A", "B", "C"})
+        test::AttachQuad(*root, name, Vector3{}, lava.Get());
     root->UpdateState(0.5, true);
     root->UpdateState(0.25, true);
     EXPECT_DOUBLE_EQ(lava->LavaTime(), 0.75);

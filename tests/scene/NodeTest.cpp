@@ -8,8 +8,8 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
-#include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 #include "support/TestClasses.h"
 
@@ -275,13 +275,12 @@ TEST_F(Culling, WithoutACameraEverythingIsDrawn)
 }
 
 // The real path: the renderer's current camera, scene nodes passing the mask down.
-TEST(CullingThroughTheRenderer, SceneNodesCullTheirChildrenWithTheRendererCamera)
+using CullingThroughTheRenderer = test::RecordingFixture;
+
+TEST_F(CullingThroughTheRenderer, SceneNodesCullTheirChildrenWithTheRendererCamera)
 {
-    test::EngineScope engine;
-    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-    Renderer* renderer = Renderer::Current();
     renderer->SetViewport(0, 0, 200, 100);
-    Ptr<Camera> camera = new Camera();
+    camera = new Camera();
     camera->SetFrustum(1.0f, 1, 100);
     camera->UpdateState(0, true);  // The aspect comes from the viewport.
     EXPECT_FLOAT_EQ(camera->Aspect(), 2.0f);
@@ -290,7 +289,7 @@ TEST(CullingThroughTheRenderer, SceneNodesCullTheirChildrenWithTheRendererCamera
     EXPECT_EQ(camera->ActivePlanes(), Camera::kAllPlanes);
 
     std::vector<std::string> journal;
-    Ptr<SceneNode> root = MakeGroup("Root");
+    root = MakeGroup("Root");
     Ptr<SceneNode> near = MakeGroup("Near");
     Ptr<SceneNode> behind = MakeGroup("Behind");
     RecordingNode* seen = new RecordingNode("Seen", &journal);
@@ -313,11 +312,6 @@ TEST(CullingThroughTheRenderer, SceneNodesCullTheirChildrenWithTheRendererCamera
     // "Near" straddles the side planes (it encloses "Aside"); "Seen" lies inside every plane.
     EXPECT_EQ(seen->drawnMask, 0u);
     EXPECT_EQ(camera->ActivePlanes(), Camera::kAllPlanes);
-    root = nullptr;
-    near = nullptr;
-    behind = nullptr;
-    camera = nullptr;
-    EXPECT_EQ(ReleaseRenderer(), kSuccess);
 }
 
 }  // namespace

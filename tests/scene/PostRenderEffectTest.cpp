@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "engine/core/ClassRegistry.h"
 #include "engine/core/Stream.h"
 #include "engine/render/ShaderAssembler.h"
 #include "engine/scene/ScreenBlur.h"
@@ -17,11 +15,11 @@
 #include "engine/scene/RipplePostRenderEffect.h"
 #include "engine/scene/SepiaFilmPostRenderEffect.h"
 #include "engine/scene/SepiaPostRenderEffect.h"
+#include "support/AttachedQuad.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/StreamForm.h"
-#include "support/SceneBuilder.h"
 
 // Post-render effects through the recording renderer: the children drawn once into the screen
 // texture, the texture drawn back over the screen, the letterbox band, the intermediate
@@ -37,11 +35,7 @@ protected:
     {
         RecordingFixture::SetUp();
         UseDeviceAndScene();
-        Ptr<Triangles> quad = test::MakeQuad("Child", 1.0f);
-        test::Place(*quad, Vector3{0, 0, 5});
-        Ptr<ColorEffect> colour = new ColorEffect();
-        ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
-        ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
+        test::AttachQuad(*root, "Child", Vector3{0, 0, 5}, new ColorEffect());
     }
 };
 
@@ -126,11 +120,7 @@ TEST_F(PostRender, WithoutTheShaderVersionsOrRenderTargetsTheChildrenAreDrawnPla
         renderer->RefuseRenderTargets(c.refuseTargets);
         renderer->SetViewport(0, 0, static_cast<float>(c.viewportWidth), 600);
         Ptr<SceneNode> node = new SceneNode();
-        Ptr<Triangles> quad = test::MakeQuad("Plain", 1.0f);
-        test::Place(*quad, Vector3{0, 0, 5});
-        Ptr<ColorEffect> colour = new ColorEffect();
-        ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
-        ASSERT_EQ(node->AttachChild(quad.Get()), kSuccess);
+        test::AttachQuad(*node, "Plain", Vector3{0, 0, 5}, new ColorEffect());
         Ptr<Bloom5PostRenderEffect> bloom = new Bloom5PostRenderEffect();
         ASSERT_EQ(node->AddEffect(bloom.Get()), kSuccess);
         root = node;
@@ -207,11 +197,7 @@ TEST(PostRenderPrograms, ShrinkAndBlurProgramsAssembleWithinTheirBudget)
 TEST_F(PostRender, GlowDrawsOnlyItsNodesIntoTheGlowTexture)
 {
     Ptr<CustomGlowPostRenderEffect> glow = new CustomGlowPostRenderEffect();
-    Ptr<Triangles> lamp = test::MakeQuad("Lamp", 0.5f);
-    test::Place(*lamp, Vector3{1, 0, 6});
-    Ptr<ColorEffect> colour = new ColorEffect();
-    ASSERT_EQ(lamp->SetEffect(colour.Get()), kSuccess);
-    ASSERT_EQ(root->AttachChild(lamp.Get()), kSuccess);
+    Ptr<Triangles> lamp = test::AttachQuad(*root, "Lamp", Vector3{1, 0, 6}, new ColorEffect(), 0.5f);
     ASSERT_EQ(glow->GlowNodes().Add(lamp.Get()), kSuccess);
     glow->SetDivisor(2);
     ASSERT_EQ(root->AddEffect(glow.Get()), kSuccess);
@@ -240,11 +226,7 @@ TEST_F(PostRender, RippleScrollsItsNormalMapWithTime)
     p.strength = 0.03f;
     ripple->SetParameters(p);
     ASSERT_EQ(root->AddEffect(ripple.Get()), kSuccess);
-    root->UpdateState(1.0, true);  // Two seconds of scroll at speed 2.
-    renderer->ClearJournal();
-    ASSERT_EQ(renderer->StartFrame(), kSuccess);
-    root->DrawIfVisible(renderer);
-    renderer->FinishFrame();
+    DrawFrame(1.0);  // Two seconds of scroll at speed 2.
     EXPECT_FLOAT_EQ(ripple->Time(), 2.0f);
     EXPECT_FLOAT_EQ(renderer->VertexConstant(3).x, 0.5f);
     EXPECT_FLOAT_EQ(renderer->VertexConstant(3).y, -0.25f);
@@ -261,12 +243,9 @@ TEST_F(PostRender, DepthOfFieldDrawsTheOpaqueChildrenAgainIntoTheDepthTexture)
     p.falloff = 4;
     p.maxBlur = 0.75f;
     dof->SetParameters(p);
-    Ptr<Triangles> glass = test::MakeQuad("Glass", 0.5f);
-    test::Place(*glass, Vector3{0, 0, 4});
     Ptr<ColorEffect> blended = new ColorEffect();
     ASSERT_EQ(blended->SetBlending(true, RenderState::kBlendSourceAlpha, RenderState::kBlendInverseSourceAlpha), kSuccess);
-    ASSERT_EQ(glass->SetEffect(blended.Get()), kSuccess);
-    ASSERT_EQ(root->AttachChild(glass.Get()), kSuccess);
+    test::AttachQuad(*root, "Glass", Vector3{0, 0, 4}, blended.Get(), 0.5f);
     ASSERT_EQ(root->AddEffect(dof.Get()), kSuccess);
     DrawFrame();
     ASSERT_NE(dof->DepthTexture(), nullptr);

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -11,7 +7,6 @@
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/core/Stream.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
@@ -23,6 +18,7 @@
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/SceneBuilder.h"
+#include "support/TempFolder.h"
 #include "support/TestClasses.h"
 
 namespace zen {
@@ -40,19 +36,12 @@ protected:
         Codec* found = nullptr;
         EXPECT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &found), kSuccess);
         codec = static_cast<STRSceneCodec*>(found);
-        std::string pattern = ::testing::TempDir() + "zen_scene_XXXXXX";
-        folder = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
-    }
-    ~SceneFile() override
-    {
-        std::remove((folder + "/scene.STR").c_str());
-        rmdir(folder.c_str());
     }
 
     // The scene file's bytes, written by the codec to disk.
     Bytes Save(Object* root)
     {
-        const std::string path = folder + "/scene.STR";
+        const std::string path = folder.Path("scene.STR");
         {
             File file{String(path)};
             EXPECT_EQ(codec->Save(&file, root), kSuccess);
@@ -83,7 +72,7 @@ protected:
 
     test::EngineScope engine;
     STRSceneCodec* codec = nullptr;
-    std::string folder;
+    test::TempFolder folder;
 };
 
 void ExpectSameBuffer(const Buffer* a, const Buffer* b)
@@ -196,20 +185,17 @@ struct Writer {
     Bytes bytes;
     Writer& U32(uint32_t value)
     {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        test::PutInt(bytes, value);
         return *this;
     }
     Writer& F32(float value)
     {
-        uint32_t bits;
-        std::memcpy(&bits, &value, 4);
-        return U32(bits);
+        test::PutFloat(bytes, value);
+        return *this;
     }
     Writer& Str(const std::string& text)
     {
-        U32(static_cast<uint32_t>(text.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
+        test::PutString(bytes, text);
         return *this;
     }
     Writer& Byte(uint8_t value)

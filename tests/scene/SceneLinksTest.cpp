@@ -12,7 +12,6 @@
 #include "engine/anim/SkinController.h"
 #include "engine/anim/TargetCameraController.h"
 #include "engine/anim/TargetLightController.h"
-#include "engine/core/Stream.h"
 #include "engine/particles/NodeParticleSystem.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CubeTexture.h"

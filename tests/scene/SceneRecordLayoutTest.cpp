@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "support/EngineScope.h"
-#include "support/RecordBytes.h"
+#include "support/RecordChecks.h"
 #include "support/SceneBuilder.h"
 
 // The exact bytes every scene-graph class writes. Scene files made by other tools are read with
@@ -20,7 +18,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using test::PutFloat;
 using test::PutInt;
-using test::PutString;
 
 constexpr uint32_t kNull = 0xFFFFFFFF;
 
@@ -33,10 +30,7 @@ void PutFloats(Bytes& bytes, std::initializer_list<float> values)
 // The start of a new object record with no controllers.
 void PutHeader(Bytes& bytes, const Object& object, const std::string& type)
 {
-    PutInt(bytes, object.ID());
-    PutString(bytes, type);
-    PutString(bytes, object.Name().Std());
-    PutInt(bytes, 0);
+    test::PutRecordHead(bytes, object.ID(), type, object.Name().Std());
 }
 
 // The node fields: parent link (a bare ID or null), the 40-byte transform, the sphere kind and

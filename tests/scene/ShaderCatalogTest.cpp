@@ -9,7 +9,9 @@
 #include "engine/render/ShaderAssembler.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/PixelShader.h"
+#include "engine/scene/ProjectedCausticEffect.h"
 #include "engine/scene/ShaderCatalog.h"
+#include "engine/scene/ShadowmapEffect.h"
 #include "support/EngineScope.h"
 
 // Every shader program in the tree assembles: the catalog finds the programs of every
@@ -24,10 +26,11 @@ TEST(ShaderCatalogTest, EveryEffectProgramAssembles)
     Array<ShaderCatalog::Program> programs(16, 16);
     ASSERT_EQ(ShaderCatalog::Collect(programs), kSuccess);
 
-    std::vector<std::string> names;
+    std::vector<std::string> names, sources;
     for (uint32_t i = 0; i < programs.Count(); ++i) {
         const ShaderCatalog::Program& program = programs[i];
         names.emplace_back(program.name.CStr());
+        sources.emplace_back(program.source.CStr());
         std::vector<uint32_t> tokens;
         std::string message;
         EXPECT_EQ(ShaderAssembler::Assemble(std::string_view(program.source.CStr(), program.source.Length()), tokens,
@@ -44,6 +47,11 @@ TEST(ShaderCatalogTest, EveryEffectProgramAssembles)
     // The first effects' programs are among them: the search reaches into the passes.
     for (const char* known : {"ColorEffect.vs", "ColorEffect.ps", "TextureEffect.vs", "TextureEffect.ps"})
         EXPECT_NE(std::find(names.begin(), names.end(), known), names.end()) << known;
+    // So are the programs that scene-node effects keep outside their techniques.
+    for (const char* text : {ShadowmapEffect::kDepthVertexProgram, ShadowmapEffect::kDepthPixelProgram,
+                             ShadowmapEffect::kShadowVertexProgram, ShadowmapEffect::kShadowPixelProgram,
+                             ProjectedCausticEffect::kVertexProgram, ProjectedCausticEffect::kPixelProgram})
+        EXPECT_NE(std::find(sources.begin(), sources.end(), text), sources.end()) << text;
 }
 
 // Classes another part of the program adds later: an effect with programs of its own, and a

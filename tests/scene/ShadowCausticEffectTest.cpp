@@ -8,15 +8,13 @@
 #include "engine/anim/RenderShadowmapEffectController.h"
 #include "engine/anim/TextureAnimation.h"
 #include "engine/anim/TextureKeyframe.h"
-#include "engine/core/ClassRegistry.h"
-#include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Image.h"
 #include "engine/scene/ProjectedCausticEffect.h"
-#include "engine/scene/ShaderCatalog.h"
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "anim/AnimTestSupport.h"
+#include "support/AttachedQuad.h"
 #include "support/EngineScope.h"
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
@@ -49,13 +47,8 @@ protected:
             const char* name;
             Vector3 at;
         } parts[] = {{"Ball", {0, 0, 5}}, {"Floor", {0, -1.5f, 6}}};
-        for (const auto& part : parts) {
-            Ptr<Triangles> quad = test::MakeQuad(part.name, 1.0f);
-            test::Place(*quad, part.at);
-            Ptr<ColorEffect> colour = new ColorEffect();
-            ASSERT_EQ(quad->SetEffect(colour.Get()), kSuccess);
-            ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
-        }
+        for (const auto& part : parts)
+            test::AttachQuad(*root, part.name, part.at, new ColorEffect());
         sun = new Light(Light::kDirectional);
         ASSERT_EQ(sun->SetDirection(Vector3{0, -1, 0.2f}), kSuccess);
         sun->UpdateState(0, true);
@@ -132,10 +125,7 @@ TEST_F(Receivers, TheMapCoordinatesPutTheBoundsCentreMidMapAndTheBiasTowardsTheL
     const float p = r * (1 + 8.0f / ShadowmapEffect::kDefaultMapSize);
     const float offset = 0.25f + 2 * (2 * p / ShadowmapEffect::kDefaultMapSize);
     const float range = 2 * p;
-    const Vector3 mid = Project(map, c);
-    EXPECT_NEAR(mid.x, 0.5f, 1e-5f);
-    EXPECT_NEAR(mid.y, 0.5f, 1e-5f);
-    EXPECT_NEAR(mid.z, (p - offset) / range, 1e-5f);
+    test::ExpectNear(Project(map, c), {0.5f, 0.5f, (p - offset) / range}, 1e-5f, "centre");
     // One radius towards the light: p - r from the nearest depth; across, short of the edge.
     const Vector3 d = Vector3{0, -1, 0.2f};
     const float n = std::sqrt(1.04f);
@@ -193,10 +183,7 @@ TEST(ShadowmapLightView, HandComputedPoints)
         light.UpdateState(0, true);
         Matrix4 view, projection;
         ASSERT_TRUE(ShadowmapEffect::LightView(light, c, r, k.sceneCenter, k.sceneRadius, view, projection)) << k.what;
-        const Vector3 got = Project(view * projection, k.point);
-        EXPECT_NEAR(got.x, k.clip.x, 1e-5f) << k.what;
-        EXPECT_NEAR(got.y, k.clip.y, 1e-5f) << k.what;
-        EXPECT_NEAR(got.z, k.clip.z, 1e-5f) << k.what;
+        test::ExpectNear(Project(view * projection, k.point), k.clip, 1e-5f, k.what);
     }
     Light point(Light::kPoint);
     point.LocalTransform().SetTranslation(c);
@@ -432,22 +419,6 @@ TEST(ReceiverStreamForms, TheControllerKeepsItsCasters)
     auto* back = static_cast<RenderShadowmapEffectController*>(loaded->GetController(0));
     ASSERT_EQ(back->Casters().Count(), 1u);
     EXPECT_EQ(back->Casters().Get(0)->Name(), "Caster");
-}
-
-TEST(ReceiverPrograms, EveryProgramIsInTheCatalogue)
-{
-    test::EngineScope engine;
-    Array<ShaderCatalog::Program> programs;
-    ASSERT_EQ(ShaderCatalog::Collect(programs), kSuccess);
-    const char* texts[] = {ShadowmapEffect::kDepthVertexProgram, ShadowmapEffect::kDepthPixelProgram,
-                           ShadowmapEffect::kShadowVertexProgram, ShadowmapEffect::kShadowPixelProgram,
-                           ProjectedCausticEffect::kVertexProgram, ProjectedCausticEffect::kPixelProgram};
-    for (const char* text : texts) {
-        bool found = false;
-        for (const ShaderCatalog::Program& program : programs)
-            found = found || program.source == text;
-        EXPECT_TRUE(found) << text;
-    }
 }
 
 }  // namespace

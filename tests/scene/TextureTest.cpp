@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,7 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
-#include "support/RecordBytes.h"
+#include "support/RecordChecks.h"
 #include "support/RecordingRendererScope.h"
 #include "support/TestClasses.h"
 
@@ -31,10 +30,7 @@ using test::PutString;
 std::vector<uint8_t> TextureRecord(const std::string& type, const std::vector<uint8_t>& image)
 {
     std::vector<uint8_t> bytes;
-    PutInt(bytes, 1);
-    PutString(bytes, type);
-    PutString(bytes, "tex");
-    PutInt(bytes, 0);
+    test::PutRecordHead(bytes, 1, type, "tex");
     PutInt(bytes, 2);  // Mip levels.
     bytes.insert(bytes.end(), image.begin(), image.end());
     return bytes;
@@ -43,19 +39,11 @@ std::vector<uint8_t> TextureRecord(const std::string& type, const std::vector<ui
 std::vector<uint8_t> ImageRecord(const std::string& type, const std::vector<uint32_t>& sizes)
 {
     std::vector<uint8_t> bytes;
-    PutInt(bytes, 2);
-    PutString(bytes, type);
-    PutString(bytes, "img");
-    PutInt(bytes, 0);
+    test::PutRecordHead(bytes, 2, type, "img");
     PutString(bytes, "");
     for (const uint32_t value : sizes)
         PutInt(bytes, value);
     return bytes;
-}
-
-Ptr<Object> ReadFrom(const std::vector<uint8_t>& bytes)
-{
-    return test::LoadedRecord<Object>(bytes);
 }
 
 class TextureTest : public ::testing::Test {
@@ -78,36 +66,30 @@ TEST_F(TextureTest, SettingAnImageRestartsTheMipChainAndTheDeviceCopy)
     EXPECT_EQ(second->References(), 2);
 
     Ptr<VolumeImage> volume = new VolumeImage(String("v"), Image::kA8, 2, 2, 6);
-    Ptr<CubeTexture> cube = new CubeTexture();
-    Ptr<VolumeTexture> stack = new VolumeTexture();
-    cube->SetMipLevels(5);
-    stack->SetMipLevels(5);
-    cube->SetDirty(false);
-    stack->SetDirty(false);
-    cube->SetImage(volume.Get());
-    stack->SetImage(volume.Get());
-    for (BaseTexture* texture : {static_cast<BaseTexture*>(cube.Get()), static_cast<BaseTexture*>(stack.Get())}) {
-        EXPECT_EQ(texture->MipLevels(), 0);
-        EXPECT_TRUE(texture->IsDirty());
-    }
-    EXPECT_EQ(cube->GetImage(false), volume.Get());
+    auto restarts = [&](auto& layered) {
+        layered.SetMipLevels(5);
+        layered.SetDirty(false);
+        layered.SetImage(volume.Get());
+        EXPECT_EQ(layered.MipLevels(), 0);
+        EXPECT_TRUE(layered.IsDirty());
+        EXPECT_EQ(layered.GetImage(false), volume.Get());
+    };
+    restarts(*Ptr<CubeTexture>(new CubeTexture()));
+    restarts(*Ptr<VolumeTexture>(new VolumeTexture()));
 }
 
 TEST_F(TextureTest, GetImageMarksDirtyOnlyWhenAsked)
 {
     Ptr<VolumeImage> volume = new VolumeImage(String("v"), Image::kA8, 2, 2, 2);
-    Ptr<VolumeTexture> texture = new VolumeTexture(String("t"), volume.Get());
-    Ptr<CubeTexture> cube = new CubeTexture(String("c"), volume.Get());
-    texture->SetDirty(false);
-    cube->SetDirty(false);
-    EXPECT_EQ(texture->GetImage(false), volume.Get());
-    EXPECT_EQ(cube->GetImage(false), volume.Get());
-    EXPECT_FALSE(texture->IsDirty());
-    EXPECT_FALSE(cube->IsDirty());
-    EXPECT_EQ(texture->GetImage(true), volume.Get());
-    EXPECT_EQ(cube->GetImage(true), volume.Get());
-    EXPECT_TRUE(texture->IsDirty());
-    EXPECT_TRUE(cube->IsDirty());
+    auto marks = [&](auto& layered) {
+        layered.SetDirty(false);
+        EXPECT_EQ(layered.GetImage(false), volume.Get());
+        EXPECT_FALSE(layered.IsDirty());
+        EXPECT_EQ(layered.GetImage(true), volume.Get());
+        EXPECT_TRUE(layered.IsDirty());
+    };
+    marks(*Ptr<VolumeTexture>(new VolumeTexture(String("t"), volume.Get())));
+    marks(*Ptr<CubeTexture>(new CubeTexture(String("c"), volume.Get())));
 }
 
 TEST_F(TextureTest, TheRendererHoldingADeviceCopyIsToldToReleaseIt)
@@ -143,25 +125,17 @@ TEST_F(TextureTest, ATextureStreamsItsMipLevelsAndAnImageLink)
     Ptr<Texture> texture = new Texture(String("tex"), image.Get());
     texture->SetMipLevels(2);
     std::vector<uint8_t> expected;
-    PutInt(expected, texture->ID());
-    PutString(expected, "ZEN.Texture");
-    PutString(expected, "tex");
-    PutInt(expected, 0);
+    test::PutRecordHead(expected, texture->ID(), "ZEN.Texture", "tex");
     PutInt(expected, 2);
-    PutInt(expected, image->ID());
-    PutString(expected, "ZEN.Image");
-    PutString(expected, "img");
-    PutInt(expected, 0);
+    test::PutRecordHead(expected, image->ID(), "ZEN.Image", "img");
     PutString(expected, "");
     for (const uint32_t value : {4u, 2u, uint32_t{Image::kA8}})
         PutInt(expected, value);
     ASSERT_EQ(test::SavedRecord(texture.Get()), expected);
 
     test::LogCapture log;
-    Ptr<Object> loaded = ReadFrom(expected);
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_TRUE(loaded->IsExactly(&Texture::TYPE));
-    auto* back = static_cast<Texture*>(loaded.Get());
+    Ptr<Texture> back = test::LoadedRecord<Texture>(expected);
+    ASSERT_TRUE(back && back->IsExactly(&Texture::TYPE));
     EXPECT_EQ(back->MipLevels(), 2);
     EXPECT_TRUE(back->IsDirty());
     ASSERT_NE(back->GetImage(), nullptr);
@@ -196,26 +170,23 @@ TEST_F(TextureTest, VolumeAndCubeTexturesNeedAVolumeImage)
     const std::vector<uint8_t> volume = ImageRecord("ZEN.VolumeImage", {2, 2, 6, 0});
     const std::vector<uint8_t> flat = ImageRecord("ZEN.Image", {2, 2, 0});
     for (const char* type : {"ZEN.CubeTexture", "ZEN.VolumeTexture", "ZEN.CompositeTexture"}) {
-        Ptr<Object> loaded = ReadFrom(TextureRecord(type, volume));
+        Ptr<Object> loaded = test::LoadedRecord<Object>(TextureRecord(type, volume));
         ASSERT_NE(loaded, nullptr) << type;
         EXPECT_EQ(loaded->GetRtti()->Name(), type);
 
         test::LogCapture log;
-        EXPECT_EQ(ReadFrom(TextureRecord(type, flat)), nullptr) << type;
+        EXPECT_EQ(test::LoadedRecord<Object>(TextureRecord(type, flat)), nullptr) << type;
         EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить изображение текстуры. ID[")) << log.Joined();
     }
     // A flat texture takes either kind of image, but no other object.
-    EXPECT_NE(ReadFrom(TextureRecord("ZEN.Texture", volume)), nullptr);
+    EXPECT_NE(test::LoadedRecord<Object>(TextureRecord("ZEN.Texture", volume)), nullptr);
     std::vector<uint8_t> thing;
-    PutInt(thing, 3);
-    PutString(thing, "ZEN.Thing");
-    PutString(thing, "odd");
-    PutInt(thing, 0);
+    test::PutRecordHead(thing, 3, "ZEN.Thing", "odd");
     PutInt(thing, 0);
     PutInt(thing, 0xFFFFFFFF);
     PutInt(thing, 0xFFFFFFFF);
     test::LogCapture log;
-    EXPECT_EQ(ReadFrom(TextureRecord("ZEN.Texture", thing)), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(TextureRecord("ZEN.Texture", thing)), nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить изображение текстуры. ID[")) << log.Joined();
     EXPECT_TRUE(log.ContainsText("Имя[tex]")) << log.Joined();
 }
@@ -223,19 +194,16 @@ TEST_F(TextureTest, VolumeAndCubeTexturesNeedAVolumeImage)
 TEST_F(TextureTest, DamagedRecordsFailWithTheFieldsMessage)
 {
     std::vector<uint8_t> noMips;
-    PutInt(noMips, 1);
-    PutString(noMips, "ZEN.Texture");
-    PutString(noMips, "tex");
-    PutInt(noMips, 0);
+    test::PutRecordHead(noMips, 1, "ZEN.Texture", "tex");
     noMips.push_back(1);  // Mip levels cut short.
     test::LogCapture log;
-    EXPECT_EQ(ReadFrom(noMips), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(noMips), nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить количество мип-мэпов текстуры. ID[")) << log.Joined();
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить родительские данные. ID[")) << log.Joined();
 
     log.Clear();
     std::vector<uint8_t> noImage = TextureRecord("ZEN.Texture", {});
-    EXPECT_EQ(ReadFrom(noImage), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(noImage), nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить изображение текстуры. ID[")) << log.Joined();
     EXPECT_FALSE(log.ContainsText("загружена.")) << log.Joined();
 
