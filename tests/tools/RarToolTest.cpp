@@ -12,7 +12,7 @@
 #include "modules/codecs/Rar2Writer.h"
 #include "support/RequiredTool.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 #include "tests/codecs/Rar2TestData.h"
 
 // `zen rar list | extract | create`, run as a program on real and written archives.
@@ -23,15 +23,11 @@ namespace fs = std::filesystem;
 
 using test::RunZen;
 using test::ToolRun;
+using test::Utf8;
 
 std::string Quote(const fs::path& path)
 {
     return "'" + path.string() + "'";
-}
-
-std::string Utf8(const char8_t* text)
-{
-    return reinterpret_cast<const char*>(text);
 }
 
 void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes)
@@ -92,14 +88,11 @@ TEST_F(RarTool, ExtractsEveryManifestEntry)
 
 TEST_F(RarTool, ListsNamesSizesAndFailures)
 {
-    ToolRun run = RunZen("rar list " + Quote(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar")));
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("cfb109c8 ok      exe/test.exe"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("ok      " + Utf8(u8"тест.txt")), std::string::npos) << run.output;
-
-    run = RunZen("rar list " + Quote(test::Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar")));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("failed  FILE1.TXT"), std::string::npos) << run.output;
+    EXPECT_TRUE(test::Said(RunZen("rar list " + Quote(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar"))), 0,
+                           {"cfb109c8 ok      exe/test.exe", "ok      " + Utf8(u8"тест.txt")}));
+    EXPECT_TRUE(test::Said(
+        RunZen("rar list " + Quote(test::Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar"))), 1,
+        {"failed  FILE1.TXT"}));
 }
 
 TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
@@ -124,12 +117,10 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
         const fs::path unarOut = folder / "unar-out";
         fs::remove_all(out);
         fs::remove_all(unarOut);
-        ToolRun run = RunZen("rar create " + Quote(archive) + " " + Quote(source) + options);
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_NE(run.output.find("link is a symbolic link; left out"), std::string::npos) << run.output;
+        ASSERT_TRUE(test::Said(RunZen("rar create " + Quote(archive) + " " + Quote(source) + options), 0,
+                               {"link is a symbolic link; left out"}));
         const std::string password = std::string(options).find("-p") != std::string::npos ? " -p 'two words'" : "";
-        run = RunZen("rar extract " + Quote(archive) + " " + Quote(out) + password);
-        ASSERT_EQ(run.exitCode, 0) << run.output;
+        ASSERT_TRUE(test::Said(RunZen("rar extract " + Quote(archive) + " " + Quote(out) + password), 0));
         for (const auto& [name, bytes] : files)
             EXPECT_EQ(test::ReadBinaryFile((out / fs::u8path(name)).string()), bytes) << name;
         EXPECT_TRUE(fs::is_directory(out / fs::u8path(Utf8(u8"Пустая"))));
@@ -249,10 +240,8 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
     fs::create_directories(elsewhere);
     fs::create_directory_symlink(elsewhere, target / "sub");
 
-    const ToolRun run = RunZen("rar extract " + Quote(archive) + " " + Quote(target));
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("refused the unsafe name ../evil.txt"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("is a symbolic link"), std::string::npos) << run.output;
+    EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(archive) + " " + Quote(target)), 1,
+                           {"refused the unsafe name ../evil.txt", "is a symbolic link"}));
     EXPECT_EQ(test::ReadBinaryFile((target / "good.txt").string()), std::vector<uint8_t>{'x'});
     EXPECT_TRUE(fs::is_empty(elsewhere));
     EXPECT_FALSE(fs::exists(folder / "deep" / "evil.txt"));
@@ -268,13 +257,9 @@ TEST_F(RarTool, BadInputGivesClearErrors)
 {
     const fs::path text = folder / "notes.rar";
     WriteFile(text, {'h', 'e', 'l', 'l', 'o'});
-    ToolRun run = RunZen("rar list " + Quote(text));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
-
-    run = RunZen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
+    EXPECT_TRUE(test::Said(RunZen("rar list " + Quote(text)), 1, {"is not a readable RAR archive"}));
+    EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out")), 1,
+                           {"is not a readable RAR archive"}));
 
     EXPECT_EQ(RunZen("rar extract only-one-argument").exitCode, 2);
     EXPECT_EQ(RunZen("rar list a b").exitCode, 2);
@@ -285,11 +270,8 @@ TEST_F(RarTool, BadInputGivesClearErrors)
     std::vector<uint8_t> damaged = test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
     damaged[33007 + 38 + 300] ^= 0x44;  // Inside p3.bin.
     WriteFile(folder / "damaged.rar", damaged);
-    run = RunZen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("p3.bin cannot be extracted"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("extracted 6 files and 0 directories; 1 entries failed"), std::string::npos)
-        << run.output;
+    EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged")), 1,
+                           {"p3.bin cannot be extracted", "extracted 6 files and 0 directories; 1 entries failed"}));
     EXPECT_FALSE(fs::exists(folder / "damaged" / "p3.bin"));
 }
 

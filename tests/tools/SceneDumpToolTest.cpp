@@ -4,8 +4,6 @@
 #include <string>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/anim/BoolKeyframe.h"
 #include "engine/anim/GenParticlesAnimation.h"
 #include "engine/particles/Foliage.h"
@@ -24,60 +22,38 @@
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
 #include "engine/text/LearnSystem.h"
-#include "engine/vfs/File.h"
-#include "modules/codecs/STRSceneCodec.h"
 #include "anim/AnimTestSupport.h"
 #include "sound/SoundTestSupport.h"
-#include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
 #include "support/SoundFiles.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 
 // `zen scene dump`, run as a program on a scene written by the codec.
 namespace zen {
 namespace {
 
-// Writes the scene that build makes (with the engine and the scene codec started) to path.
-bool SaveScene(const std::string& path, const std::function<Ptr<Node>()>& build)
-{
-    test::EngineScope engine;
-    Codec* codec = nullptr;
-    if (ModuleManager::LoadModule(String("STRSceneCodec")) != kSuccess ||
-        CodecManager::LoadCodec(String("STRSceneCodec"), &codec) != kSuccess)
-        return false;
-    const Ptr<Node> root = build();
-    File file{String(path)};
-    return static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()) == kSuccess;
-}
-
 // Dumps a scene of a root "Root" that fill gives its children, and checks that each fragment
 // is in the output.
-void ExpectDumpShows(const std::function<void(SceneNode&)>& fill, std::initializer_list<const char*> fragments)
+void ExpectDumpShows(const std::function<void(SceneNode&)>& fill, const std::vector<std::string>& fragments)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("scene.STR");
-    ASSERT_TRUE(SaveScene(path, [&] {
+    ASSERT_TRUE(test::SaveSceneFile(path, [&] {
         Ptr<SceneNode> root = new SceneNode();
         root->SetName(String("Root"));
         fill(*root);
-        return Ptr<Node>(root.Get());
+        return root;
     }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    EXPECT_EQ(dump.exitCode, 0) << dump.output;
-    for (const char* fragment : fragments)
-        EXPECT_NE(dump.output.find(fragment), std::string::npos) << fragment << "\n--- output:\n" << dump.output;
+    EXPECT_TRUE(test::Said(test::RunZen("scene dump " + path), 0, fragments));
 }
 
 TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("sample.STR");
-    ASSERT_TRUE(SaveScene(path, [] { return Ptr<Node>(test::BuildSampleScene().root.Get()); }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    const std::string& output = dump.output;
-    EXPECT_EQ(dump.exitCode, 0) << output;
-    for (const char* line : {
+    ASSERT_TRUE(test::SaveSceneFile(path, [] { return test::BuildSampleScene().root; }));
+    EXPECT_TRUE(test::Said(test::RunZen("scene dump " + path), 0, {
              "#1 ZEN.SceneNode \"Root\" translation=(0, 0, 0) slots=6 increment=2\n",
              "  [0] #2 ZEN.SceneNode \"Group\" parent=#1 translation=(0, 0, 10) slots=4 increment=2\n",
              "      vertices: #4 ZEN.Vector3Buffer \"QuadVertices\" count=4\n",
@@ -87,15 +63,10 @@ TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
              "  [3] #24 ZEN.Camera \"Camera\" parent=#1 translation=(0, 0, -5) fov=1 near=0.5 far=500\n",
              " parameters=(2, 4, true)\n",
              " type=spot diffuse=(1, 0.9, 0.8, 1) attenuation=(1, 0.25, 0.125) spot-angle=0.5 falloff=2\n",
-         })
-        EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
-
-    const test::ToolRun absent = test::RunZen("scene dump " + folder.Path("absent.STR"));
-    EXPECT_NE(absent.output.find("is not a readable scene file"), std::string::npos);
-    EXPECT_EQ(absent.exitCode, 1);
-    const test::ToolRun bare = test::RunZen("scene dump");
-    EXPECT_NE(bare.output.find("usage: zen scene dump FILE.STR"), std::string::npos);
-    EXPECT_EQ(bare.exitCode, 2);
+         }));
+    EXPECT_TRUE(
+        test::Said(test::RunZen("scene dump " + folder.Path("absent.STR")), 1, {"is not a readable scene file"}));
+    EXPECT_TRUE(test::Said(test::RunZen("scene dump"), 2, {"usage: zen scene dump FILE.STR"}));
 }
 
 TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)

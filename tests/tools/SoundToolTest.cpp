@@ -7,7 +7,7 @@
 #include "codecs/ImageTestSupport.h"
 #include "support/SoundFiles.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 
 namespace zen {
 namespace {
@@ -88,11 +88,8 @@ TEST(SoundTool, RefusesFilesItCannotDecode)
         const std::string path = folder.Path(c.name);
         test::WriteFileBytes(path, std::vector<uint8_t>(c.content.begin(), c.content.end()));
         for (const std::string& command : {"sound info '" + path + "'",
-                                           "sound decode '" + path + "' '" + folder.Path("out.wav") + "'"}) {
-            const test::ToolRun run = RunZen(command);
-            EXPECT_EQ(run.exitCode, 1) << run.output;
-            EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
-        }
+                                           "sound decode '" + path + "' '" + folder.Path("out.wav") + "'"})
+            EXPECT_TRUE(test::Said(RunZen(command), 1, {c.reason}));
     }
     EXPECT_EQ(RunZen("sound info '" + folder.Path("absent.ogg") + "'").exitCode, 1);
     EXPECT_EQ(RunZen("sound decode only-one-argument").exitCode, 2);
