@@ -172,18 +172,30 @@ Strip MakeStrip()
     return strip;
 }
 
+Ptr<Vector3Buffer> CopyOf(const Vector3Buffer& buffer)
+{
+    Ptr<Vector3Buffer> copy = new Vector3Buffer(buffer.GetCount());
+    for (uint32_t i = 0; i < buffer.GetCount(); ++i)
+        copy->Data()[i] = buffer.Data()[i];
+    return copy;
+}
+
 // A mesh over the strip's buffers: its own copy of the vertices (the processor path writes
-// into them), the shared coordinates, weights and indices.
-Ptr<Triangles> MakeMesh(const Strip& strip, TextureEffect* effect)
+// into them) and the shared coordinates; an unlit one (no `normals`) takes the weights and
+// indices as coordinate sets 1 and 2, a lit one its own copy of `normals` and `tangents`.
+Ptr<Triangles> MakeMesh(const Strip& strip, GeometryNodeEffect* effect, const Vector3Buffer* normals = nullptr,
+                        Vector3Buffer* tangents = nullptr)
 {
     Ptr<Triangles> mesh = new Triangles();
-    Ptr<Vector3Buffer> vertices = new Vector3Buffer(strip.vertices->GetCount());
-    for (uint32_t i = 0; i < vertices->GetCount(); ++i)
-        vertices->Data()[i] = strip.vertices->Data()[i];
-    mesh->SetVertices(vertices.Get());
+    mesh->SetVertices(CopyOf(*strip.vertices).Get());
     (void)mesh->SetTexCoords(0, strip.coords.Get());
-    (void)mesh->SetTexCoords(1, strip.weights.Get());
-    (void)mesh->SetTexCoords(2, strip.indices.Get());
+    if (normals) {
+        mesh->SetNormals(CopyOf(*normals).Get());
+        mesh->SetTangents(tangents);
+    } else {
+        (void)mesh->SetTexCoords(1, strip.weights.Get());
+        (void)mesh->SetTexCoords(2, strip.indices.Get());
+    }
     mesh->SetIndices(strip.triangles.Get());
     mesh->UpdateGeometry(false, false);
     (void)mesh->SetEffect(effect);
@@ -310,19 +322,7 @@ void CompareLit(Renderer& renderer, const Strip& strip, Texture* checker)
     for (int e = 0; e < 2; ++e) {
         Ptr<Triangles> meshes[3];
         for (int m = 0; m < 3; ++m) {
-            meshes[m] = new Triangles();
-            Ptr<Vector3Buffer> vertices = new Vector3Buffer(count), normals = new Vector3Buffer(count);
-            for (uint32_t i = 0; i < count; ++i) {
-                vertices->Data()[i] = strip.vertices->Data()[i];
-                normals->Data()[i] = bindNormals->Data()[i];
-            }
-            meshes[m]->SetVertices(vertices.Get());
-            meshes[m]->SetNormals(normals.Get());
-            meshes[m]->SetTangents(tangents.Get());
-            (void)meshes[m]->SetTexCoords(0, strip.coords.Get());
-            meshes[m]->SetIndices(strip.triangles.Get());
-            meshes[m]->UpdateGeometry(false, false);
-            (void)meshes[m]->SetEffect(effects[e]);
+            meshes[m] = MakeMesh(strip, effects[e], bindNormals.Get(), tangents.Get());
             (void)root->AttachChild(meshes[m].Get());
             if (m < 2)  // The third stays undeformed.
                 (void)meshes[m]->SetController(rig.Skin(strip, bindNormals.Get(), m == 0).Get());
