@@ -9,13 +9,11 @@
 #include <new>
 
 #include "RecordingSession.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "RecordingSession.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"

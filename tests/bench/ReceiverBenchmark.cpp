@@ -8,7 +8,6 @@
 
 #include "RecordingSession.h"
 #include "engine/anim/RenderShadowmapEffectController.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"

@@ -11,7 +11,6 @@
 #include "engine/anim/RenderDropsNormalmapTextureController.h"
 #include "engine/anim/RenderScreenspaceReflectTextureController.h"
 #include "engine/anim/RenderWavesTextureController.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"

@@ -18,7 +18,6 @@
 
 #include "engine/anim/ScreensaverController.h"
 #include "engine/core/Array.h"
-#include "engine/core/Engine.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"

@@ -18,7 +18,6 @@
 #include "tools/scene/Headland.h"
 #include "tools/scene/LighthouseScene.h"
 #include "tools/scene/Mist.h"
-#include "tools/scene/NightLight.h"
 
 namespace zen::scene {
 namespace {

@@ -20,7 +20,6 @@
 #include <string>
 
 #include "engine/anim/SkinController.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
