@@ -89,11 +89,7 @@ void DrawFrame(benchmark::State& state)
         renderer->SetCamera(camera.Get());
         root->UpdateState(0.0, true);
 
-        auto frame = [&] {
-            (void)renderer->StartFrame();
-            root->DrawIfVisible(renderer);
-            renderer->FinishFrame();
-        };
+        auto frame = [&] { session.DrawFrame(*root); };
         frame();  // Techniques are chosen and the queue grows once.
         double draws = 0;
         const double allocations = bench::MeasureFrames(state, *renderer, frame, draws);
