@@ -37,16 +37,21 @@ std::string InfoLine(const Image& image)
 
 class ImageTool : public ::testing::Test {
 protected:
+    // A picture of `image`'s size filled with a pattern from `seed`, saved to `path` by `encode`.
+    template <class I>
+    Ptr<I> Write(const std::string& path, I* image, Result (*encode)(const Image*, std::vector<uint8_t>&), uint32_t seed)
+    {
+        const std::vector<uint8_t> pixels = Pattern(image->GetDataSize(), seed);
+        std::memcpy(image->Data(), pixels.data(), pixels.size());
+        std::vector<uint8_t> bytes;
+        EXPECT_EQ(encode(image, bytes), kSuccess);
+        test::WriteFileBytes(path, bytes);
+        return image;
+    }
     // A 5 × 3 colour picture saved as a bitmap.
     Ptr<Image> WriteBitmap(const std::string& path)
     {
-        Ptr<Image> image = new Image(String("b"), Image::kR8G8B8, 5, 3);
-        const std::vector<uint8_t> pixels = Pattern(image->GetDataSize(), 3);
-        std::memcpy(image->Data(), pixels.data(), pixels.size());
-        std::vector<uint8_t> bytes;
-        EXPECT_EQ(BMPImageCodec::EncodeBytes(image.Get(), bytes), kSuccess);
-        test::WriteFileBytes(path, bytes);
-        return image;
+        return Write(path, new Image(String("b"), Image::kR8G8B8, 5, 3), &BMPImageCodec::EncodeBytes, 3);
     }
 
     test::TempFolder folder;
@@ -60,12 +65,8 @@ TEST_F(ImageTool, InfoPrintsSizeFormatAndThePixelsChecksum)
     EXPECT_EQ(run.output, InfoLine(*image));
     EXPECT_EQ(run.output.substr(0, 15), "5x3 format 0 cr");
 
-    Ptr<VolumeImage> cube = new VolumeImage(String("c"), Image::kR8G8B8A8, 2, 2, 6);
-    const std::vector<uint8_t> pixels = Pattern(cube->GetDataSize(), 4);
-    std::memcpy(cube->Data(), pixels.data(), pixels.size());
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(CUBEImageCodec::EncodeBytes(cube.Get(), bytes), kSuccess);
-    test::WriteFileBytes(folder.Path("sky.cube"), bytes);
+    const Ptr<VolumeImage> cube = Write(folder.Path("sky.cube"), new VolumeImage(String("c"), Image::kR8G8B8A8, 2, 2, 6),
+                                        &CUBEImageCodec::EncodeBytes, 4);
     const ToolRun cubeRun = RunZen("image info " + folder.Path("sky.cube"));
     EXPECT_EQ(cubeRun.exitCode, 0) << cubeRun.output;
     EXPECT_EQ(cubeRun.output, InfoLine(*cube));
@@ -110,12 +111,8 @@ TEST_F(ImageTool, ConvertKeepsThePixels)
 
 TEST_F(ImageTool, ConvertTurnsACubeIntoSixFaces)
 {
-    Ptr<VolumeImage> cube = new VolumeImage(String("c"), Image::kR8G8B8, 3, 2, 6);
-    const std::vector<uint8_t> pixels = Pattern(cube->GetDataSize(), 8);
-    std::memcpy(cube->Data(), pixels.data(), pixels.size());
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(CUBEImageCodec::EncodeBytes(cube.Get(), bytes), kSuccess);
-    test::WriteFileBytes(folder.Path("sky.cube"), bytes);
+    const Ptr<VolumeImage> cube = Write(folder.Path("sky.cube"), new VolumeImage(String("c"), Image::kR8G8B8, 3, 2, 6),
+                                        &CUBEImageCodec::EncodeBytes, 8);
 
     const ToolRun run = RunZen("image convert " + folder.Path("sky.cube") + " " + folder.Path("face.tga"));
     for (uint32_t face = 0; face < 6; ++face) {
