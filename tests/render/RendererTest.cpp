@@ -14,8 +14,8 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordingFixture.h"
 #include "support/RecordingRendererScope.h"
 
 namespace zen {
@@ -81,17 +81,9 @@ TEST(DisplayMode, ModesAreOrderedFullScreenFirstThenBySizeThenDeepestDepthBuffer
         EXPECT_FALSE(DisplayMode::Precedes(mode, mode));
 }
 
-class RecordingFixture : public ::testing::Test {
+// The shared recording fixture with windows from a recording window layer.
+class RendererBase : public test::RecordingFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = RecordingRenderer::Latest();
-        ASSERT_NE(renderer, nullptr);
-        ASSERT_EQ(Renderer::Current(), renderer);
-    }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-
     // The renderer released and loaded again with the set-up `change` leaves for it.
     void Reload(const std::function<void(RecordingRenderer::Setup&)>& change)
     {
@@ -110,8 +102,6 @@ protected:
     }
 
     test::RecordingRendererScope scope;
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;  // Held by the process-wide slot.
 };
 
 class Recorder : public PostUpdateController {
@@ -131,8 +121,6 @@ public:
 private:
     std::string* m_journal;
 };
-
-using RendererBase = RecordingFixture;
 
 TEST_F(RendererBase, PostUpdatesRunOnceEachInRegistrationOrderThenTheListEmpties)
 {
