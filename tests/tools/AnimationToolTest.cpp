@@ -142,10 +142,8 @@ TEST(AnimationTools, DumpAtATimeShowsWhereTheNodesStand)
     EXPECT_NE(eye.find(" world: translation=(5, 0, -10)"), std::string::npos) << at1.output;
     EXPECT_EQ(eye.find("rotation=(0, 0, 0, 1)"), std::string::npos) << eye;
 
-    for (const char* bad : {"--at -1", "--at x", "--at", "--at 1e9"}) {
-        const ToolRun refused = RunZen("scene dump " + path + " " + bad);
-        EXPECT_EQ(refused.exitCode, 2) << bad << "\n" << refused.output;
-    }
+    for (const char* bad : {"--at -1", "--at x", "--at", "--at 1e9"})
+        EXPECT_TRUE(test::Said(RunZen("scene dump " + path + " " + bad), 2)) << bad;
 }
 
 TEST(AnimationTools, RenderTakesFixedSteps)
@@ -155,11 +153,9 @@ TEST(AnimationTools, RenderTakesFixedSteps)
     ASSERT_TRUE(test::SaveSceneFile(path, &FlightScene));
     const ToolRun run = RunZen("render " + path + " --frames 4 --size 64x48 --renderer Recording --step 0.25 --start 1");
     EXPECT_TRUE(test::Said(run, 0, {"drew 4 frames", "scene time 2 s"}));
-    for (const char* bad : {"--step 0", "--step -1", "--start x", "--step"}) {
-        const ToolRun refused =
-            RunZen("render " + path + " --frames 1 --size 64x48 --renderer Recording " + std::string(bad));
-        EXPECT_EQ(refused.exitCode, 2) << bad << "\n" << refused.output;
-    }
+    for (const char* bad : {"--step 0", "--step -1", "--start x", "--step"})
+        EXPECT_TRUE(test::Said(RunZen("render " + path + " --frames 1 --size 64x48 --renderer Recording " + bad), 2))
+            << bad;
 }
 
 }  // namespace
