@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "support/RequiredTool.h"
 #include "support/TempFolder.h"
 #include "support/ToolOutput.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tests/codecs/Rar2TestData.h"
 
 // `zen rar list | extract | create`, run as a program on real and written archives.
@@ -28,12 +28,6 @@ using test::Utf8;
 std::string Quote(const fs::path& path)
 {
     return "'" + path.string() + "'";
-}
-
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 class RarTool : public ::testing::Test {
@@ -107,7 +101,7 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
         {"empty.txt", {}},
     };
     for (const auto& [name, bytes] : files)
-        WriteFile(source / fs::u8path(name), bytes);
+        test::WriteFileBytes((source / fs::u8path(name)).string(), bytes);
     fs::create_symlink("/etc/passwd", source / "link");  // Left out, not followed.
 
     for (const char* options : {"", " --store", " -p 'two words'"}) {
@@ -193,7 +187,7 @@ TEST_F(RarTool, OrdinaryFilesComeOutOfUnarByteForByte)
     };
     fs::create_directories(source / "made");
     for (const auto& [name, bytes] : made)
-        WriteFile(source / name, bytes);
+        test::WriteFileBytes((source / name).string(), bytes);
 
     const fs::path archive = folder / "ordinary.rar";
     ToolRun run = RunZen("rar create " + Quote(archive) + " " + Quote(source));
@@ -231,7 +225,7 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
     std::vector<uint8_t> bytes;
     ASSERT_EQ(writer.Write(bytes), kSuccess);
     const fs::path archive = folder / "unsafe.rar";
-    WriteFile(archive, bytes);
+    test::WriteFileBytes(archive.string(), bytes);
 
     // A link in the target folder pointing elsewhere must not be written through.
     const fs::path target = folder / "deep" / "target";
@@ -256,7 +250,7 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
 TEST_F(RarTool, BadInputGivesClearErrors)
 {
     const fs::path text = folder / "notes.rar";
-    WriteFile(text, {'h', 'e', 'l', 'l', 'o'});
+    test::WriteFileBytes(text.string(), {'h', 'e', 'l', 'l', 'o'});
     EXPECT_TRUE(test::Said(RunZen("rar list " + Quote(text)), 1, {"is not a readable RAR archive"}));
     EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out")), 1,
                            {"is not a readable RAR archive"}));
@@ -269,7 +263,7 @@ TEST_F(RarTool, BadInputGivesClearErrors)
     // A damaged entry fails; the others still come out.
     std::vector<uint8_t> damaged = test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
     damaged[33007 + 38 + 300] ^= 0x44;  // Inside p3.bin.
-    WriteFile(folder / "damaged.rar", damaged);
+    test::WriteFileBytes((folder / "damaged.rar").string(), damaged);
     EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged")), 1,
                            {"p3.bin cannot be extracted", "extracted 6 files and 0 directories; 1 entries failed"}));
     EXPECT_FALSE(fs::exists(folder / "damaged" / "p3.bin"));
