@@ -33,6 +33,14 @@
 namespace zen {
 namespace {
 
+// `object` given the name `name`.
+template <class T>
+T* Named(T* object, const char* name)
+{
+    object->SetName(String(name));
+    return object;
+}
+
 // Dumps a scene of a root "Root" that fill gives its children, and checks that each fragment
 // is in the output.
 void ExpectDumpShows(const std::function<void(SceneNode&)>& fill, const std::vector<std::string>& fragments)
@@ -40,8 +48,7 @@ void ExpectDumpShows(const std::function<void(SceneNode&)>& fill, const std::vec
     const test::TempFolder folder;
     const std::string path = folder.Path("scene.STR");
     ASSERT_TRUE(test::SaveSceneFile(path, [&] {
-        Ptr<SceneNode> root = new SceneNode();
-        root->SetName(String("Root"));
+        Ptr<SceneNode> root = Named(new SceneNode(), "Root");
         fill(*root);
         return root;
     }));
@@ -97,8 +104,7 @@ TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
 {
     ExpectDumpShows(
         [](SceneNode& root) {
-            Ptr<SpriteParticleSystem> rain = new SpriteParticleSystem();
-            rain->SetName(String("Rain"));
+            Ptr<SpriteParticleSystem> rain = Named(new SpriteParticleSystem(), "Rain");
             EXPECT_EQ(rain->SetMaxParticles(300), kSuccess);
             ParticleSystem::Parameters p;
             p.intervalBase = 0.25f;
@@ -106,34 +112,27 @@ TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
             p.burstRandom = 2;
             p.accelerationBase = {0, -9, 0};
             EXPECT_EQ(rain->SetParameters(p), kSuccess);
-            Ptr<SphereVolumeEmitter> cloud = new SphereVolumeEmitter();
-            cloud->SetName(String("Cloud"));
+            Ptr<SphereVolumeEmitter> cloud = Named(new SphereVolumeEmitter(), "Cloud");
             cloud->SetRadius(2.5f);
             rain->SetEmitter(cloud.Get());
-            Ptr<SpriteEffect> drops = new SpriteEffect();
-            drops->SetName(String("Drops"));
+            Ptr<SpriteEffect> drops = Named(new SpriteEffect(), "Drops");
             drops->SetTexture(new Texture(String("DropTexture"), new Image(String("Drop"), Image::kA8, 4, 4)));
             EXPECT_EQ(rain->SetEffect(drops.Get()), kSuccess);
-            Ptr<IntervalParticleSystemController> gusts = new IntervalParticleSystemController();
-            gusts->SetName(String("Gusts"));
+            Ptr<IntervalParticleSystemController> gusts = Named(new IntervalParticleSystemController(), "Gusts");
             gusts->SetTiming(3.0f, 1.0f);
             EXPECT_EQ(rain->SetController(gusts.Get()), kSuccess);
 
             Ptr<Triangles> leaf = test::MakeQuad("Leaf", 0.5f);
-            Ptr<NodeParticleSystem> leaves = new NodeParticleSystem();
-            leaves->SetName(String("Leaves"));
+            Ptr<NodeParticleSystem> leaves = Named(new NodeParticleSystem(), "Leaves");
             EXPECT_EQ(leaves->SetModel(leaf.Get()), kSuccess);
             Ptr<GenParticlesAnimation> fall = test::MakeAnimation<GenParticlesAnimation, BoolKeyframe, bool>(
                 "Fall", {{0.0, true}, {0.5, false}}, [](BoolKeyframe& key, bool value) { key.value = value; });
-            Ptr<GenParticlesAnimationController> autumn = new GenParticlesAnimationController();
-            autumn->SetName(String("Autumn"));
+            Ptr<GenParticlesAnimationController> autumn = Named(new GenParticlesAnimationController(), "Autumn");
             EXPECT_EQ(autumn->AddAnimation(fall.Get()), kSuccess);
             EXPECT_EQ(autumn->AddFrame(test::Frame(fall.Get(), 0, 1)), kSuccess);
             EXPECT_EQ(leaves->SetController(autumn.Get()), kSuccess);
-            Ptr<Foliage> grass = new Foliage();
-            grass->SetName(String("Grass"));
-            Ptr<TrianglesEmitter> ground = new TrianglesEmitter();
-            ground->SetName(String("Ground"));
+            Ptr<Foliage> grass = Named(new Foliage(), "Grass");
+            Ptr<TrianglesEmitter> ground = Named(new TrianglesEmitter(), "Ground");
             ground->SetTriangles(leaf.Get());
             grass->SetEmitter(ground.Get());
             for (Node* child : {static_cast<Node*>(rain.Get()), static_cast<Node*>(leaves.Get()),
@@ -163,14 +162,12 @@ TEST(SceneDumpTool, ShowsSoundNodesWithTheirFilesAndSettings)
     ExpectDumpShows(
         [](SceneNode& root) {
             test::AddSoundFile("surf.ogg", test::EncodeVorbis(test::MakeTone(22050, 1, 0.1, 300), 0.4f));
-            Ptr<SoundNode> surf = new SoundNode();
-            surf->SetName(String("Surf"));
+            Ptr<SoundNode> surf = Named(new SoundNode(), "Surf");
             surf->SetLoop(true);
             surf->SetVolume(70);
             surf->SetMinDistance(4);
             EXPECT_EQ(surf->SetSound(FileManager::FindFile(String("surf.ogg")), true), kSuccess);
-            Ptr<SoundNode2> gulls = new SoundNode2();
-            gulls->SetName(String("Gulls"));
+            Ptr<SoundNode2> gulls = Named(new SoundNode2(), "Gulls");
             gulls->SetInterval(3, 1);
             EXPECT_EQ(gulls->SetSounds(String("gull1.ogg"), String("gull2.ogg")), kSuccess);
             EXPECT_EQ(root.AttachChild(surf.Get()), kSuccess);
@@ -188,8 +185,7 @@ TEST(SceneDumpTool, ShowsOnScreenMessageNodesWithTheirConfiguration)
 {
     ExpectDumpShows(
         [](SceneNode& root) {
-            Ptr<LearnSystem> learn = new LearnSystem();
-            learn->SetName(String("Tips"));
+            Ptr<LearnSystem> learn = Named(new LearnSystem(), "Tips");
             learn->SetConfigFile(String("Tips.xml"));  // Not in this file tree: nothing loads.
             EXPECT_EQ(root.AttachChild(learn.Get()), kSuccess);
         },
