@@ -9,13 +9,11 @@
 #include <new>
 
 #include "RecordingSession.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/SceneBuilder.h"
 
@@ -91,11 +89,7 @@ void DrawFrame(benchmark::State& state)
         renderer->SetCamera(camera.Get());
         root->UpdateState(0.0, true);
 
-        auto frame = [&] {
-            (void)renderer->StartFrame();
-            root->DrawIfVisible(renderer);
-            renderer->FinishFrame();
-        };
+        auto frame = [&] { session.DrawFrame(*root); };
         frame();  // Techniques are chosen and the queue grows once.
         double draws = 0;
         const double allocations = bench::MeasureFrames(state, *renderer, frame, draws);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "RecordingSession.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -48,119 +47,70 @@ struct Scene {
 
 using Factory = std::function<Ptr<GeometryNodeEffect>(const Scene&)>;
 
-template <class T>
-Ptr<GeometryNodeEffect> Textured(const Scene& scene, T* effect)
+// The inputs an effect is given: its texture (the clouds take theirs as the effect's own
+// texture), the sun, the lamp, maps, the sky and the water's two pictures.
+enum Input : unsigned {
+    kTexture = 1,
+    kEffectTexture = 2,
+    kSun = 4,
+    kLamp = 8,
+    kNormalMap = 16,
+    kLightmap = 32,
+    kGlossMap = 64,
+    kSky = 128,
+    kWaterPictures = 256,
+};
+
+// An effect of type T given the inputs `kInputs` names.
+template <class T, unsigned kInputs>
+Ptr<GeometryNodeEffect> Wired(const Scene& s)
 {
-    effect->SetTexture(scene.texture.Get());
-    return effect;
+    auto* e = new T();
+    Texture* t = s.texture.Get();
+    if constexpr ((kInputs & kTexture) != 0)
+        e->SetTexture(t);
+    if constexpr ((kInputs & kEffectTexture) != 0)
+        e->SetEffectTexture(t);
+    if constexpr ((kInputs & kSun) != 0)
+        e->SetLight(s.sun.Get());
+    if constexpr ((kInputs & kLamp) != 0)
+        e->SetPointLight(s.lamp.Get());
+    if constexpr ((kInputs & kNormalMap) != 0)
+        e->SetNormalMap(t);
+    if constexpr ((kInputs & kLightmap) != 0)
+        e->SetLightmap(t);
+    if constexpr ((kInputs & kGlossMap) != 0)
+        e->SetGlossMap(t);
+    if constexpr ((kInputs & kSky) != 0)
+        e->SetCubeMap(s.sky.Get());
+    if constexpr ((kInputs & kWaterPictures) != 0) {
+        e->SetReflection(t);
+        e->SetRefraction(t);
+    }
+    return e;
 }
 
 const std::vector<std::pair<const char*, Factory>>& Effects()
 {
     static const std::vector<std::pair<const char*, Factory>> effects = {
-        {"Texture", [](const Scene& s) { return Textured(s, new TextureEffect()); }},
-        {"Texture1DL",
-         [](const Scene& s) {
-             auto* e = new Texture1DLEffect();
-             e->SetLight(s.sun.Get());
-             return Textured(s, e);
-         }},
-        {"Texture1DL1PL",
-         [](const Scene& s) {
-             auto* e = new Texture1DL1PLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetPointLight(s.lamp.Get());
-             return Textured(s, e);
-         }},
-        {"NormalmapTexture1DL",
-         [](const Scene& s) {
-             auto* e = new NormalmapTexture1DLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetNormalMap(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"LightmapTexture1DL",
-         [](const Scene& s) {
-             auto* e = new LightmapTexture1DLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetLightmap(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"GlossReflectiveCubeTexture",
-         [](const Scene& s) {
-             auto* e = new GlossReflectiveCubeTextureEffect();
-             e->SetCubeMap(s.sky.Get());
-             e->SetGlossMap(s.texture.Get());
-             return Textured(s, e);
-         }},
+        {"Texture", &Wired<TextureEffect, kTexture>},
+        {"Texture1DL", &Wired<Texture1DLEffect, kTexture | kSun>},
+        {"Texture1DL1PL", &Wired<Texture1DL1PLEffect, kTexture | kSun | kLamp>},
+        {"NormalmapTexture1DL", &Wired<NormalmapTexture1DLEffect, kTexture | kSun | kNormalMap>},
+        {"LightmapTexture1DL", &Wired<LightmapTexture1DLEffect, kTexture | kSun | kLightmap>},
+        {"GlossReflectiveCubeTexture", &Wired<GlossReflectiveCubeTextureEffect, kTexture | kSky | kGlossMap>},
         {"ReflectiveRefractiveQuietFlatWater",
-         [](const Scene& s) {
-             auto* e = new ReflectiveRefractiveQuietFlatWaterEffect();
-             e->SetNormalMap(s.texture.Get());
-             e->SetReflection(s.texture.Get());
-             e->SetRefraction(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"FlatWater1DL",
-         [](const Scene& s) {
-             auto* e = new FlatWater1DLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetNormalMap(s.texture.Get());
-             e->SetCubeMap(s.sky.Get());
-             e->SetReflection(s.texture.Get());
-             e->SetRefraction(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"Clouds",
-         [](const Scene& s) -> Ptr<GeometryNodeEffect> {
-             auto* e = new CloudsEffect();
-             e->SetEffectTexture(s.texture.Get());
-             return e;
-         }},
-        {"Lava", [](const Scene& s) { return Textured(s, new LavaEffect()); }},
-        {"Grass",
-         [](const Scene& s) {
-             auto* e = new GrassEffect();
-             e->SetLight(s.sun.Get());
-             return Textured(s, e);
-         }},
+         &Wired<ReflectiveRefractiveQuietFlatWaterEffect, kTexture | kNormalMap | kWaterPictures>},
+        {"FlatWater1DL", &Wired<FlatWater1DLEffect, kTexture | kSun | kNormalMap | kSky | kWaterPictures>},
+        {"Clouds", &Wired<CloudsEffect, kEffectTexture>},
+        {"Lava", &Wired<LavaEffect, kTexture>},
+        {"Grass", &Wired<GrassEffect, kTexture | kSun>},
         {"NormalmapLightmapTexture1DL",
-         [](const Scene& s) {
-             auto* e = new NormalmapLightmapTexture1DLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetNormalMap(s.texture.Get());
-             e->SetLightmap(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"ParallaxLightmapTexture1DL",
-         [](const Scene& s) {
-             auto* e = new ParallaxLightmapTexture1DLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetNormalMap(s.texture.Get());
-             e->SetLightmap(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"GlossmapTexture",
-         [](const Scene& s) {
-             auto* e = new GlossmapTextureEffect();
-             e->SetGlossMap(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"GlossmapTexture1DL",
-         [](const Scene& s) {
-             auto* e = new GlossmapTexture1DLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetGlossMap(s.texture.Get());
-             return Textured(s, e);
-         }},
-        {"NormalmapTexture1DL1PL",
-         [](const Scene& s) {
-             auto* e = new NormalmapTexture1DL1PLEffect();
-             e->SetLight(s.sun.Get());
-             e->SetPointLight(s.lamp.Get());
-             e->SetNormalMap(s.texture.Get());
-             return Textured(s, e);
-         }},
+         &Wired<NormalmapLightmapTexture1DLEffect, kTexture | kSun | kNormalMap | kLightmap>},
+        {"ParallaxLightmapTexture1DL", &Wired<ParallaxLightmapTexture1DLEffect, kTexture | kSun | kNormalMap | kLightmap>},
+        {"GlossmapTexture", &Wired<GlossmapTextureEffect, kTexture | kGlossMap>},
+        {"GlossmapTexture1DL", &Wired<GlossmapTexture1DLEffect, kTexture | kSun | kGlossMap>},
+        {"NormalmapTexture1DL1PL", &Wired<NormalmapTexture1DL1PLEffect, kTexture | kSun | kLamp | kNormalMap>},
     };
     return effects;
 }

@@ -10,7 +10,6 @@
 #include <ctime>
 
 #include "RecordingSession.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Random.h"
 #include "engine/particles/SphereVolumeEmitter.h"
 #include "engine/particles/SpriteParticleSystem.h"

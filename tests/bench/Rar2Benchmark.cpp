@@ -58,8 +58,8 @@ std::vector<uint8_t> SceneLike(uint32_t size, uint32_t seed)
     return out;
 }
 
-// Unpacks entry `index` of a sample archive again and again with one unpacker.
-void UnpackEntry(benchmark::State& state, const char* sample, uint32_t index)
+// Unpacks entry `index` of a sample archive again and again with one unpacker (Rar2Unpack/<mode>).
+void Rar2Unpack(benchmark::State& state, const char* sample, uint32_t index)
 {
     const std::vector<uint8_t> bytes = ReadSample(sample);
     Rar2Archive archive;
@@ -80,23 +80,10 @@ void UnpackEntry(benchmark::State& state, const char* sample, uint32_t index)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * entry.unpackedSize);
 }
 
-void BM_Rar2UnpackLz(benchmark::State& state)
-{
-    UnpackEntry(state, "junrar_BoatModernEnglish_regular_unpack20.rar", 0);
-}
-BENCHMARK(BM_Rar2UnpackLz);
-
-void BM_Rar2UnpackAudio(benchmark::State& state)
-{
-    UnpackEntry(state, "junrar_BoatModernEnglish_audio_unpack20.rar", 0);
-}
-BENCHMARK(BM_Rar2UnpackAudio);
-
-void BM_Rar2UnpackStore(benchmark::State& state)
-{
-    UnpackEntry(state, "sharpcompress_Rar.none_store_dirs.rar", 0);  // 44 KB stored, with its CRC check.
-}
-BENCHMARK(BM_Rar2UnpackStore);
+BENCHMARK_CAPTURE(Rar2Unpack, Lz, "junrar_BoatModernEnglish_regular_unpack20.rar", 0);
+BENCHMARK_CAPTURE(Rar2Unpack, Audio, "junrar_BoatModernEnglish_audio_unpack20.rar", 0);
+// 44 KB stored, with its CRC check.
+BENCHMARK_CAPTURE(Rar2Unpack, Store, "sharpcompress_Rar.none_store_dirs.rar", 0);
 
 // A large LZ stream written by our packer: 8 MB of scene-like text, window wrapping many times.
 void BM_Rar2UnpackLzLarge(benchmark::State& state)

@@ -8,18 +8,15 @@
 
 #include "RecordingSession.h"
 #include "engine/anim/RenderShadowmapEffectController.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
-#include "engine/scene/ColorEffect.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/ProjectedCausticEffect.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/Texture.h"
 #include "modules/recording/RecordingRenderer.h"
-#include "support/SceneBuilder.h"
 
 namespace {
 
@@ -44,21 +41,10 @@ void ShadowAndCausticFrame(benchmark::State& state)
         caustic->SetCaustic(new Texture(String("c"), new Image(String("ci"), Image::kR8G8B8, 64, 64)));
         (void)receivers->AddEffect(shadow.Get());
         (void)receivers->AddEffect(caustic.Get());
-        for (int i = 0; i < 64; ++i) {
-            Ptr<Triangles> quad = test::MakeQuad("Quad", 0.5f);
-            test::Place(*quad, Vector3{static_cast<float>(i % 8) - 4, static_cast<float>(i / 8) - 4, 10});
-            Ptr<ColorEffect> colour = new ColorEffect();
-            (void)quad->SetEffect(colour.Get());
-            (void)receivers->AttachChild(quad.Get());
-        }
+        bench::AddColouredQuads(*receivers, "Quad", 64, 8, 10);
         Ptr<Camera> camera = new Camera();
         renderer->SetCamera(camera.Get());
-        auto frame = [&] {
-            root->UpdateState(1.0 / 60, true);
-            (void)renderer->StartFrame();
-            root->DrawIfVisible(renderer);
-            renderer->FinishFrame();
-        };
+        auto frame = [&] { session.DrawFrame(*root, 1.0 / 60); };
         constexpr int kBaselineFrames = 64;
         auto effects = [&](bool on) {
             shadow->SetEnabled(on);

@@ -9,7 +9,10 @@
 #include "AllocationCount.h"
 #include "engine/core/Engine.h"
 #include "engine/render/Renderer.h"
+#include "engine/scene/ColorEffect.h"
+#include "engine/scene/SceneNode.h"
 #include "modules/recording/RecordingRenderer.h"
+#include "support/SceneBuilder.h"
 
 namespace zen::bench {
 
@@ -40,8 +43,34 @@ public:
     RecordingSession(const RecordingSession&) = delete;
     RecordingSession& operator=(const RecordingSession&) = delete;
 
+    // One frame of the scene under `root`, updated by `elapsed` seconds first (none when 0).
+    void DrawFrame(Node& root, double elapsed = 0) const
+    {
+        if (elapsed > 0)
+            root.UpdateState(elapsed, true);
+        (void)renderer->StartFrame();
+        root.DrawIfVisible(renderer);
+        renderer->FinishFrame();
+    }
+
     RecordingRenderer* renderer = nullptr;
 };
+
+// `count` quads of half-size 0.5, each with a colour effect, named `name` and attached to
+// `parent` in rows of `across` from (-across / 2, -rows / 2) at depth `z` (plus `step` for
+// each further quad), one unit apart.
+inline void AddColouredQuads(SceneNode& parent, const char* name, int count, int across, float z, float step = 0)
+{
+    for (int i = 0; i < count; ++i) {
+        Ptr<Triangles> quad = test::MakeQuad(name, 0.5f);
+        const float rows = static_cast<float>((count + across - 1) / across);
+        test::Place(*quad, Vector3{static_cast<float>(i % across - across / 2), static_cast<float>(i / across) - rows / 2,
+                                   z + step * static_cast<float>(i)});
+        Ptr<ColorEffect> colour = new ColorEffect();
+        (void)quad->SetEffect(colour.Get());
+        (void)parent.AttachChild(quad.Get());
+    }
+}
 
 // Processor time of this thread: a busy machine's waits do not count against a target, as the
 // benchmark's own CPU column does not count them.

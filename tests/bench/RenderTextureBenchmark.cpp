@@ -11,12 +11,10 @@
 #include "engine/anim/RenderDropsNormalmapTextureController.h"
 #include "engine/anim/RenderScreenspaceReflectTextureController.h"
 #include "engine/anim/RenderWavesTextureController.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Bloom5PostRenderEffect.h"
 #include "engine/scene/Camera.h"
-#include "engine/scene/ColorEffect.h"
 #include "engine/scene/DOFPostRenderEffect.h"
 #include "engine/scene/CubeTexture.h"
 #include "engine/scene/SceneNode.h"
@@ -25,7 +23,6 @@
 #include "engine/scene/VolumeTexture.h"
 #include "engine/sound/SoundManager.h"
 #include "modules/recording/RecordingRenderer.h"
-#include "support/SceneBuilder.h"
 
 namespace {
 
@@ -49,28 +46,16 @@ void RenderTextureFrame(benchmark::State& state)
         Ptr<RenderCubeTextureController> cube = new RenderCubeTextureController();
         cube->SetRegenerate(true);
         Ptr<RenderScreenspaceReflectTextureController> reflect = new RenderScreenspaceReflectTextureController();
-        for (int i = 0; i < 64; ++i) {
-            Ptr<Triangles> quad = test::MakeQuad("Quad", 0.5f);
-            test::Place(*quad, Vector3{static_cast<float>(i % 8) - 4, static_cast<float>(i / 8) - 4, 10});
-            Ptr<ColorEffect> colour = new ColorEffect();
-            (void)quad->SetEffect(colour.Get());
-            (void)post->AttachChild(quad.Get());
-            if (i % 8 == 0) {
-                (void)cube->Nodes().Add(quad.Get());
-                (void)reflect->Nodes().Add(quad.Get());
-            }
+        bench::AddColouredQuads(*post, "Quad", 64, 8, 10);
+        for (uint32_t i = 0; i < post->ChildCount(); i += 8) {
+            (void)cube->Nodes().Add(post->GetChild(i));
+            (void)reflect->Nodes().Add(post->GetChild(i));
         }
         Ptr<SceneNode> focus = new SceneNode();
         Ptr<DOFPostRenderEffect> dof = new DOFPostRenderEffect();
         (void)focus->AddEffect(dof.Get());
         (void)root->AttachChild(focus.Get());
-        for (int i = 0; i < 16; ++i) {
-            Ptr<Triangles> quad = test::MakeQuad("Focused", 0.5f);
-            test::Place(*quad, Vector3{static_cast<float>(i % 4) - 2, static_cast<float>(i / 4) - 2, 5.0f + i});
-            Ptr<ColorEffect> colour = new ColorEffect();
-            (void)quad->SetEffect(colour.Get());
-            (void)focus->AttachChild(quad.Get());
-        }
+        bench::AddColouredQuads(*focus, "Focused", 16, 4, 5, 1);
         Ptr<RenderWavesTextureController> waves = new RenderWavesTextureController();
         waves->SetNoiseTexture(new VolumeTexture(String("n"), new VolumeImage(String("nv"), Image::kA8, 8, 8, 8)));
         Ptr<Texture> waveTexture = new Texture(String("w"), new Image(String("wi"), Image::kR8G8B8A8, 64, 64));
@@ -93,9 +78,7 @@ void RenderTextureFrame(benchmark::State& state)
             dropTexture->Update(1.0 / 60);
             sky->Update(1.0 / 60);
             mirror->Update(1.0 / 60);
-            (void)renderer->StartFrame();
-            root->DrawIfVisible(renderer);
-            renderer->FinishFrame();
+            session.DrawFrame(*root);
         };
         for (int i = 0; i < 3; ++i)
             frame();  // Targets, techniques and lists are made once.

@@ -3,7 +3,7 @@
 // on a mesh of 100,000 triangles. Per-node costs are reported as the "per_node" counter (ns).
 #include <benchmark/benchmark.h>
 
-#include "engine/core/Engine.h"
+#include "RecordingSession.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "support/SceneBuilder.h"
@@ -50,12 +50,9 @@ BENCHMARK(SceneUpdate)->Arg(10000)->Unit(benchmark::kMicrosecond);
 // inside the view volume.
 void SceneCull(benchmark::State& state)
 {
-    if (EngineInitialize() != kSuccess || LoadRenderer(String("Recording")) != kSuccess) {
-        state.SkipWithError("no engine or recording renderer");
-        return;
-    }
-    {
-        Renderer* renderer = Renderer::Current();
+    bench::RecordingSession session(state);
+    Renderer* renderer = session.renderer;
+    if (renderer) {
         renderer->SetViewport(0, 0, 1024, 768);
         Ptr<SceneNode> root = test::BuildTree(static_cast<uint32_t>(state.range(0)), 8, 1000);
         const uint32_t nodes = CountNodes(root.Get());
@@ -71,8 +68,6 @@ void SceneCull(benchmark::State& state)
         SetPerNode(state, nodes);
         renderer->SetCamera(nullptr);
     }
-    (void)ReleaseRenderer();
-    (void)EngineShutdown();
 }
 BENCHMARK(SceneCull)->Arg(10000)->Unit(benchmark::kMicrosecond);
 

@@ -18,7 +18,6 @@
 
 #include "engine/anim/ScreensaverController.h"
 #include "engine/core/Array.h"
-#include "engine/core/Engine.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
@@ -64,12 +63,7 @@ void ShippedSceneFrame(benchmark::State& state)
             state.SkipWithError("the scene has no director");
         } else {
             auto& director = *static_cast<ScreensaverController*>(directors[0]);
-            auto frame = [&] {
-                root->UpdateState(1.0 / 60.0, true);
-                (void)renderer->StartFrame();
-                root->DrawIfVisible(renderer);
-                renderer->FinishFrame();
-            };
+            auto frame = [&] { session.DrawFrame(*root, 1.0 / 60.0); };
             frame();  // Techniques are chosen, the director picks its first shot.
             const uint32_t shots = director.SetCount();
             std::vector<double> seconds(shots, 0.0);

@@ -34,7 +34,7 @@ std::vector<uint8_t> MakeFile(bool mp3)
     return test::EncodeMp3(tone, "-b 128", file, why) ? file : std::vector<uint8_t>{};
 }
 
-void StreamSixteenChannels(benchmark::State& state, bool mp3)
+void SoundStreamSixteenChannels(benchmark::State& state, bool mp3)
 {
     const std::vector<uint8_t> file = MakeFile(mp3);
     if (file.empty()) {
@@ -73,16 +73,7 @@ void StreamSixteenChannels(benchmark::State& state, bool mp3)
     state.counters["file_bytes"] = static_cast<double>(file.size());
 }
 
-void BM_SoundStreamSixteenOggChannels(benchmark::State& state)
-{
-    StreamSixteenChannels(state, false);
-}
-BENCHMARK(BM_SoundStreamSixteenOggChannels)->Unit(benchmark::kMicrosecond);
-
-void BM_SoundStreamSixteenMp3Channels(benchmark::State& state)
-{
-    StreamSixteenChannels(state, true);
-}
-BENCHMARK(BM_SoundStreamSixteenMp3Channels)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(SoundStreamSixteenChannels, Ogg, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(SoundStreamSixteenChannels, Mp3, true)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

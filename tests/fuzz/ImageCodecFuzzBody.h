@@ -70,3 +70,14 @@ inline int RunImageCodecFuzz(const ImageCodecFuzzTarget& target, const uint8_t* 
 }
 
 }  // namespace zen::fuzz
+
+// The target's two entry points, over the ImageCodecFuzzTarget `target`.
+#define ZEN_IMAGE_CODEC_FUZZER(target)                                                                                 \
+    extern "C" int LLVMFuzzerInitialize(int*, char***)                                                                 \
+    {                                                                                                                  \
+        return zen::fuzz::InitializeImageCodecFuzz(target);                                                            \
+    }                                                                                                                  \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)                                            \
+    {                                                                                                                  \
+        return zen::fuzz::RunImageCodecFuzz(target, data, size);                                                       \
+    }

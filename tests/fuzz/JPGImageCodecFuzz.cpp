@@ -1,13 +1,8 @@
 // Arbitrary bytes as a JPEG file, read by JPGImageCodec from a memory file through Image::LoadFromFile
 // (tests/fuzz/ImageCodecFuzzBody.h). A picture that decodes is also encoded again (small ones), which must
 // succeed and decode to the same size.
-#include <cstddef>
-#include <cstdint>
-
 #include "modules/codecs/JPGImageCodec.h"
 #include "tests/fuzz/ImageCodecFuzzBody.h"
-
-namespace {
 
 const zen::fuzz::ImageCodecFuzzTarget kTarget{
     .codecName = "JPGImageCodec",
@@ -18,14 +13,4 @@ const zen::fuzz::ImageCodecFuzzTarget kTarget{
     .decodeBytes = &zen::JPGImageCodec::DecodeBytes,
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    return zen::fuzz::InitializeImageCodecFuzz(kTarget);
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    return zen::fuzz::RunImageCodecFuzz(kTarget, data, size);
-}
+ZEN_IMAGE_CODEC_FUZZER(kTarget)

@@ -60,6 +60,20 @@ bool WriteFile(const std::string& path, const uint8_t* data, size_t size)
     return static_cast<bool>(out);
 }
 
+// A scene file's bytes as the scene seed `name`, and its record without the version as the
+// object seed of the same name.
+bool WriteSceneSeed(const std::string& corpus, const std::string& name, const std::vector<uint8_t>& file)
+{
+    const std::string scenePath = corpus + "/STRSceneCodecFuzz/scene-" + name + ".STR";
+    if (!WriteFile(scenePath, file.data(), file.size()) ||
+        !WriteFile(corpus + "/ReadObjectFuzz/scene-" + name + ".bin", file.data() + 12, file.size() - 12)) {
+        std::fprintf(stderr, "WriteSceneSeeds: cannot write %s\n", scenePath.c_str());
+        return false;
+    }
+    std::printf("%s (%zu bytes)\n", scenePath.c_str(), file.size());
+    return true;
+}
+
 int WriteSampleSceneSeeds(const std::string& corpus)
 {
     test::SampleScene scene = test::BuildSampleScene();
@@ -91,14 +105,8 @@ int WriteSampleSceneSeeds(const std::string& corpus)
             file = sample;
         else if (!SaveScene(seed.root, file))
             return 1;
-        const std::string scenePath = corpus + "/STRSceneCodecFuzz/scene-" + seed.name + ".STR";
-        const std::string recordPath = corpus + "/ReadObjectFuzz/scene-" + seed.name + ".bin";
-        if (!WriteFile(scenePath, file.data(), file.size()) ||
-            !WriteFile(recordPath, file.data() + 12, file.size() - 12)) {
-            std::fprintf(stderr, "WriteSceneSeeds: cannot write %s\n", scenePath.c_str());
+        if (!WriteSceneSeed(corpus, seed.name, file))
             return 1;
-        }
-        std::printf("%s (%zu bytes)\n", scenePath.c_str(), file.size());
     }
     return 0;
 }
@@ -120,9 +128,7 @@ int WriteAnimationSeeds(const std::string& corpus)
 {
     Ptr<SceneNode> scene = test::BuildAnimatedScene();
     std::vector<uint8_t> whole;
-    if (!SaveScene(scene.Get(), whole) ||
-        !WriteFile(corpus + "/STRSceneCodecFuzz/scene-animated.STR", whole.data(), whole.size()) ||
-        !WriteFile(corpus + "/ReadObjectFuzz/scene-animated.bin", whole.data() + 12, whole.size() - 12))
+    if (!SaveScene(scene.Get(), whole) || !WriteSceneSeed(corpus, "animated", whole))
         return 1;
     Ptr<Camera> cameras[2] = {new Camera(), new Camera()};
     Ptr<SceneNode> loose[3] = {new SceneNode(), new SceneNode(), new SceneNode()};
@@ -186,20 +192,12 @@ int WriteParticleSeeds(const std::string& corpus)
     (void)leaves->SetMaxParticles(50);
     (void)leaves->SetParameters(p);
     (void)leaves->SetModel(leaf.Get());
-    Ptr<GenParticlesAnimation> track = new GenParticlesAnimation();
-    for (double time : {0.0, 0.5}) {
-        auto* key = static_cast<BoolKeyframe*>(track->NewKeyframe());
-        key->time = time;
-        key->value = time == 0.0;
-        (void)track->AppendKeyframe(key);
-    }
+    Ptr<GenParticlesAnimation> track = test::MakeAnimation<GenParticlesAnimation, BoolKeyframe, bool>(
+        "", {{0.0, true}, {0.5, false}}, [](BoolKeyframe& key, bool value) { key.value = value; });
     Ptr<GenParticlesAnimationController> switcher = new GenParticlesAnimationController();
     switcher->SetTrackPeriod(1.0);
     (void)switcher->AddAnimation(track.Get());
-    AnimationFrame frame;
-    frame.animation = track;
-    frame.end = 1;
-    (void)switcher->AddFrame(frame);
+    (void)switcher->AddFrame(test::Frame(track.Get(), 0, 1));
     (void)leaves->SetController(switcher.Get());
 
     Ptr<Foliage> grass = new Foliage();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,8 +14,8 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/Triangles.h"
 #include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/RecordingFixture.h"
 #include "support/RecordingRendererScope.h"
 
 namespace zen {
@@ -80,16 +81,17 @@ TEST(DisplayMode, ModesAreOrderedFullScreenFirstThenBySizeThenDeepestDepthBuffer
         EXPECT_FALSE(DisplayMode::Precedes(mode, mode));
 }
 
-class RecordingFixture : public ::testing::Test {
+// The shared recording fixture with windows from a recording window layer.
+class RendererBase : public test::RecordingFixture {
 protected:
-    void SetUp() override
+    // The renderer released and loaded again with the set-up `change` leaves for it.
+    void Reload(const std::function<void(RecordingRenderer::Setup&)>& change)
     {
+        ASSERT_EQ(ReleaseRenderer(), kSuccess);
+        change(RecordingRenderer::NextSetup());
         ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
         renderer = RecordingRenderer::Latest();
-        ASSERT_NE(renderer, nullptr);
-        ASSERT_EQ(Renderer::Current(), renderer);
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
     std::string Journal() const
     {
@@ -100,8 +102,6 @@ protected:
     }
 
     test::RecordingRendererScope scope;
-    test::EngineScope engine;
-    RecordingRenderer* renderer = nullptr;  // Held by the process-wide slot.
 };
 
 class Recorder : public PostUpdateController {
@@ -121,8 +121,6 @@ public:
 private:
     std::string* m_journal;
 };
-
-using RendererBase = RecordingFixture;
 
 TEST_F(RendererBase, PostUpdatesRunOnceEachInRegistrationOrderThenTheListEmpties)
 {
@@ -150,11 +148,7 @@ TEST_F(RendererBase, PostUpdatesRunAfterBeginFrameEvenWhenTheFrameIsSkipped)
     std::string journal;
     Ptr<Recorder> a(new Recorder("a", &journal)), b(new Recorder("b", &journal));
     a->chain = b.Get();  // a registers b while the list runs: b runs in the same frame.
-    // A renderer that skips its first frame.
-    ASSERT_EQ(ReleaseRenderer(), kSuccess);
-    RecordingRenderer::NextSetup().skippedFrames = 1;
-    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-    renderer = RecordingRenderer::Latest();
+    Reload([](RecordingRenderer::Setup& setup) { setup.skippedFrames = 1; });
     a->Update(0.0);
     EXPECT_EQ(renderer->StartFrame(), kFailure);
     EXPECT_EQ(journal, "a b ");
@@ -309,11 +303,10 @@ TEST_F(RendererBase, OpenMakesTheWindowForTheModeThenTheDevice)
 
 TEST_F(RendererBase, WindowedModesUseTheGivenSizeAndPosition)
 {
-    ASSERT_EQ(ReleaseRenderer(), kSuccess);
-    RecordingRenderer::NextSetup().modes = {DisplayMode{1024, 768, 32, 0, 24, 8, 0, false}};
-    RecordingRenderer::NextSetup().desktopMode = -1;
-    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-    renderer = RecordingRenderer::Latest();
+    Reload([](RecordingRenderer::Setup& setup) {
+        setup.modes = {DisplayMode{1024, 768, 32, 0, 24, 8, 0, false}};
+        setup.desktopMode = -1;
+    });
     ASSERT_EQ(renderer->Open(0, String("W"), nullptr, 10, 20, 640, 480), kSuccess);
     EXPECT_EQ(scope.windows.Journal().back(), "CreateSystemWindow [W] parent none windowed 32 bits at 10 20 size 640 480");
     EXPECT_EQ(renderer->GetViewportWidth(), 640u);
@@ -342,18 +335,13 @@ TEST_F(RendererBase, OpenFailuresAreReported)
 
 TEST_F(RendererBase, AFailedDeviceLeavesTheWindowForClose)
 {
-    ASSERT_EQ(ReleaseRenderer(), kSuccess);
-    RecordingRenderer::NextSetup().createDeviceResult = kFailure;
-    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-    renderer = RecordingRenderer::Latest();
+    Reload([](RecordingRenderer::Setup& setup) { setup.createDeviceResult = kFailure; });
     EXPECT_EQ(renderer->Open(0, String("Saver"), nullptr, 0, 0, 640, 480), kFailure);
     EXPECT_NE(renderer->Window(), nullptr);
     EXPECT_EQ(scope.windows.OpenWindowCount(), 1u);
     // Releasing the renderer closes what is still open.
-    ASSERT_EQ(ReleaseRenderer(), kSuccess);
+    Reload([](RecordingRenderer::Setup&) {});
     EXPECT_EQ(scope.windows.OpenWindowCount(), 0u);
-    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-    renderer = RecordingRenderer::Latest();
 }
 
 TEST_F(RendererBase, AWindowThatCannotBeDestroyedFailsClose)

@@ -10,15 +10,10 @@
 #include "engine/anim/ScreensaverController.h"
 #include "engine/anim/TargetCameraController.h"
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/vfs/File.h"
-#include "modules/codecs/STRSceneCodec.h"
-#include "support/EngineScope.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 
 // The tools on an animated scene: `zen scene dump` shows the animation classes and, with --at,
 // where everything stands after that much scene time; `zen render` takes fixed steps.
@@ -68,24 +63,12 @@ Ptr<SceneNode> FlightScene()
     return root;
 }
 
-bool SaveScene(const std::string& path, Ptr<SceneNode> (*build)())
-{
-    test::EngineScope engine;
-    Codec* codec = nullptr;
-    if (ModuleManager::LoadModule(String("STRSceneCodec")) != kSuccess ||
-        CodecManager::LoadCodec(String("STRSceneCodec"), &codec) != kSuccess)
-        return false;
-    Ptr<SceneNode> root = build();
-    File file{String(path)};
-    return static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()) == kSuccess;
-}
-
 TEST(AnimationTools, DumpShowsEveryAnimationClassWithItsLinksAndParts)
 {
     const test::TempFolder folder;
     struct Case {
         Ptr<SceneNode> (*build)();
-        std::vector<const char*> texts;
+        std::vector<std::string> texts;
     };
     const Case cases[] = {
         {&FlightScene,
@@ -123,11 +106,9 @@ TEST(AnimationTools, DumpShowsEveryAnimationClassWithItsLinksAndParts)
     };
     for (const Case& c : cases) {
         const std::string path = folder.Path("animated.STR");
-        ASSERT_TRUE(SaveScene(path, c.build));
+        ASSERT_TRUE(test::SaveSceneFile(path, c.build));
         const ToolRun dump = RunZen("scene dump " + path);
-        ASSERT_EQ(dump.exitCode, 0) << dump.output;
-        for (const char* text : c.texts)
-            EXPECT_NE(dump.output.find(text), std::string::npos) << text << "\n--- output:\n" << dump.output;
+        EXPECT_TRUE(test::Said(dump, 0, c.texts));
         EXPECT_EQ(dump.output.find("world"), std::string::npos);
     }
 }
@@ -136,7 +117,7 @@ TEST(AnimationTools, DumpAtATimeShowsWhereTheNodesStand)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("animated.STR");
-    ASSERT_TRUE(SaveScene(path, &FlightScene));
+    ASSERT_TRUE(test::SaveSceneFile(path, &FlightScene));
     struct Case {
         const char* at;
         const char* world;
@@ -151,8 +132,7 @@ TEST(AnimationTools, DumpAtATimeShowsWhereTheNodesStand)
     };
     for (const Case& c : cases) {
         const ToolRun dump = RunZen("scene dump " + path + " --at " + c.at);
-        ASSERT_EQ(dump.exitCode, 0) << dump.output;
-        EXPECT_NE(dump.output.find(std::string("at ") + c.at + " s\n"), std::string::npos) << dump.output;
+        EXPECT_TRUE(test::Said(dump, 0, {std::string("at ") + c.at + " s\n"}));
         EXPECT_NE(LineOf(dump.output, "Mover").find(c.world), std::string::npos) << c.at << "\n" << dump.output;
     }
     // The camera stays where it is; at 1 s it looks at the mover at (5, 0, 0), straight along
@@ -162,26 +142,20 @@ TEST(AnimationTools, DumpAtATimeShowsWhereTheNodesStand)
     EXPECT_NE(eye.find(" world: translation=(5, 0, -10)"), std::string::npos) << at1.output;
     EXPECT_EQ(eye.find("rotation=(0, 0, 0, 1)"), std::string::npos) << eye;
 
-    for (const char* bad : {"--at -1", "--at x", "--at", "--at 1e9"}) {
-        const ToolRun refused = RunZen("scene dump " + path + " " + bad);
-        EXPECT_EQ(refused.exitCode, 2) << bad << "\n" << refused.output;
-    }
+    for (const char* bad : {"--at -1", "--at x", "--at", "--at 1e9"})
+        EXPECT_TRUE(test::Said(RunZen("scene dump " + path + " " + bad), 2)) << bad;
 }
 
 TEST(AnimationTools, RenderTakesFixedSteps)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("animated.STR");
-    ASSERT_TRUE(SaveScene(path, &FlightScene));
+    ASSERT_TRUE(test::SaveSceneFile(path, &FlightScene));
     const ToolRun run = RunZen("render " + path + " --frames 4 --size 64x48 --renderer Recording --step 0.25 --start 1");
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("drew 4 frames"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("scene time 2 s"), std::string::npos) << run.output;
-    for (const char* bad : {"--step 0", "--step -1", "--start x", "--step"}) {
-        const ToolRun refused =
-            RunZen("render " + path + " --frames 1 --size 64x48 --renderer Recording " + std::string(bad));
-        EXPECT_EQ(refused.exitCode, 2) << bad << "\n" << refused.output;
-    }
+    EXPECT_TRUE(test::Said(run, 0, {"drew 4 frames", "scene time 2 s"}));
+    for (const char* bad : {"--step 0", "--step -1", "--start x", "--step"})
+        EXPECT_TRUE(test::Said(RunZen("render " + path + " --frames 1 --size 64x48 --renderer Recording " + bad), 2))
+            << bad;
 }
 
 }  // namespace

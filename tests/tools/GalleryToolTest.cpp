@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 
 // `zen scene gallery`: a scene per effect and the pictures they name, each scene drawn by
 // `zen render` with the recording renderer at every shader level without an error (the Wine
@@ -39,10 +37,8 @@ TEST(GalleryTool, WritesAScenePerEffectThatDrawsAtEveryShaderLevel)
             const std::string log = folder.Path(scene + ".log");
             const test::ToolRun run = RunZen("--log " + log + " render " + folder.Path(scene + ".STR") +
                                              " --frames 2 --size 64x48 --renderer Recording" + level);
-            EXPECT_EQ(run.exitCode, 0) << run.output;
-            EXPECT_NE(run.output.find("drew 2 frames"), std::string::npos) << run.output;
-            std::ifstream in(log, std::ios::binary);
-            const std::string text((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_TRUE(test::Said(run, 0, {"drew 2 frames"}));
+            const std::string text = test::ReadText(log);
             EXPECT_FALSE(text.empty());
             EXPECT_EQ(text.find("ERROR. "), std::string::npos) << text;
         }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,7 +11,8 @@
 #include "modules/codecs/Rar2Writer.h"
 #include "support/RequiredTool.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tests/codecs/Rar2TestData.h"
 
 // `zen rar list | extract | create`, run as a program on real and written archives.
@@ -23,21 +23,11 @@ namespace fs = std::filesystem;
 
 using test::RunZen;
 using test::ToolRun;
+using test::Utf8;
 
 std::string Quote(const fs::path& path)
 {
     return "'" + path.string() + "'";
-}
-
-std::string Utf8(const char8_t* text)
-{
-    return reinterpret_cast<const char*>(text);
-}
-
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 class RarTool : public ::testing::Test {
@@ -92,14 +82,11 @@ TEST_F(RarTool, ExtractsEveryManifestEntry)
 
 TEST_F(RarTool, ListsNamesSizesAndFailures)
 {
-    ToolRun run = RunZen("rar list " + Quote(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar")));
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("cfb109c8 ok      exe/test.exe"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("ok      " + Utf8(u8"тест.txt")), std::string::npos) << run.output;
-
-    run = RunZen("rar list " + Quote(test::Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar")));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("failed  FILE1.TXT"), std::string::npos) << run.output;
+    EXPECT_TRUE(test::Said(RunZen("rar list " + Quote(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar"))), 0,
+                           {"cfb109c8 ok      exe/test.exe", "ok      " + Utf8(u8"тест.txt")}));
+    EXPECT_TRUE(test::Said(
+        RunZen("rar list " + Quote(test::Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar"))), 1,
+        {"failed  FILE1.TXT"}));
 }
 
 TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
@@ -114,7 +101,7 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
         {"empty.txt", {}},
     };
     for (const auto& [name, bytes] : files)
-        WriteFile(source / fs::u8path(name), bytes);
+        test::WriteFileBytes((source / fs::u8path(name)).string(), bytes);
     fs::create_symlink("/etc/passwd", source / "link");  // Left out, not followed.
 
     for (const char* options : {"", " --store", " -p 'two words'"}) {
@@ -124,12 +111,10 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
         const fs::path unarOut = folder / "unar-out";
         fs::remove_all(out);
         fs::remove_all(unarOut);
-        ToolRun run = RunZen("rar create " + Quote(archive) + " " + Quote(source) + options);
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_NE(run.output.find("link is a symbolic link; left out"), std::string::npos) << run.output;
+        ASSERT_TRUE(test::Said(RunZen("rar create " + Quote(archive) + " " + Quote(source) + options), 0,
+                               {"link is a symbolic link; left out"}));
         const std::string password = std::string(options).find("-p") != std::string::npos ? " -p 'two words'" : "";
-        run = RunZen("rar extract " + Quote(archive) + " " + Quote(out) + password);
-        ASSERT_EQ(run.exitCode, 0) << run.output;
+        ASSERT_TRUE(test::Said(RunZen("rar extract " + Quote(archive) + " " + Quote(out) + password), 0));
         for (const auto& [name, bytes] : files)
             EXPECT_EQ(test::ReadBinaryFile((out / fs::u8path(name)).string()), bytes) << name;
         EXPECT_TRUE(fs::is_directory(out / fs::u8path(Utf8(u8"Пустая"))));
@@ -202,7 +187,7 @@ TEST_F(RarTool, OrdinaryFilesComeOutOfUnarByteForByte)
     };
     fs::create_directories(source / "made");
     for (const auto& [name, bytes] : made)
-        WriteFile(source / name, bytes);
+        test::WriteFileBytes((source / name).string(), bytes);
 
     const fs::path archive = folder / "ordinary.rar";
     ToolRun run = RunZen("rar create " + Quote(archive) + " " + Quote(source));
@@ -240,7 +225,7 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
     std::vector<uint8_t> bytes;
     ASSERT_EQ(writer.Write(bytes), kSuccess);
     const fs::path archive = folder / "unsafe.rar";
-    WriteFile(archive, bytes);
+    test::WriteFileBytes(archive.string(), bytes);
 
     // A link in the target folder pointing elsewhere must not be written through.
     const fs::path target = folder / "deep" / "target";
@@ -249,10 +234,8 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
     fs::create_directories(elsewhere);
     fs::create_directory_symlink(elsewhere, target / "sub");
 
-    const ToolRun run = RunZen("rar extract " + Quote(archive) + " " + Quote(target));
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("refused the unsafe name ../evil.txt"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("is a symbolic link"), std::string::npos) << run.output;
+    EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(archive) + " " + Quote(target)), 1,
+                           {"refused the unsafe name ../evil.txt", "is a symbolic link"}));
     EXPECT_EQ(test::ReadBinaryFile((target / "good.txt").string()), std::vector<uint8_t>{'x'});
     EXPECT_TRUE(fs::is_empty(elsewhere));
     EXPECT_FALSE(fs::exists(folder / "deep" / "evil.txt"));
@@ -267,14 +250,10 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
 TEST_F(RarTool, BadInputGivesClearErrors)
 {
     const fs::path text = folder / "notes.rar";
-    WriteFile(text, {'h', 'e', 'l', 'l', 'o'});
-    ToolRun run = RunZen("rar list " + Quote(text));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
-
-    run = RunZen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("is not a readable RAR archive"), std::string::npos) << run.output;
+    test::WriteFileBytes(text.string(), {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_TRUE(test::Said(RunZen("rar list " + Quote(text)), 1, {"is not a readable RAR archive"}));
+    EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(folder / "missing.rar") + " " + Quote(folder / "out")), 1,
+                           {"is not a readable RAR archive"}));
 
     EXPECT_EQ(RunZen("rar extract only-one-argument").exitCode, 2);
     EXPECT_EQ(RunZen("rar list a b").exitCode, 2);
@@ -284,12 +263,9 @@ TEST_F(RarTool, BadInputGivesClearErrors)
     // A damaged entry fails; the others still come out.
     std::vector<uint8_t> damaged = test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
     damaged[33007 + 38 + 300] ^= 0x44;  // Inside p3.bin.
-    WriteFile(folder / "damaged.rar", damaged);
-    run = RunZen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged"));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("p3.bin cannot be extracted"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("extracted 6 files and 0 directories; 1 entries failed"), std::string::npos)
-        << run.output;
+    test::WriteFileBytes((folder / "damaged.rar").string(), damaged);
+    EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged")), 1,
+                           {"p3.bin cannot be extracted", "extracted 6 files and 0 directories; 1 entries failed"}));
     EXPECT_FALSE(fs::exists(folder / "damaged" / "p3.bin"));
 }
 

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,7 @@
 #include "engine/vfs/FileManager.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 
 // `zen scene render-test` and `zen render`, run as a program with the recording renderer (the
 // Wine stage draws the same scene through Direct3D 9 and checks its pixels), and the test scene
@@ -32,12 +31,6 @@ namespace {
 
 using test::RunZen;
 using test::ToolRun;
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 class RenderTool : public ::testing::Test {
 protected:
@@ -61,9 +54,8 @@ TEST_F(RenderTool, RenderWritesTheLastFrameAsA24BitBmpOfTheWindowSize)
 {
     const ToolRun run = RunZen("render " + PathOf("RenderTest.STR") + " --frames 3 --size 200x150 --shot " +
                             PathOf("shot.bmp") + " --renderer Recording --log " + PathOf("render.log"));
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("drew 3 frames"), std::string::npos) << run.output;
-    const std::string bmp = ReadAll(PathOf("shot.bmp"));
+    ASSERT_TRUE(test::Said(run, 0, {"drew 3 frames"}));
+    const std::string bmp = test::ReadText(PathOf("shot.bmp"));
     ASSERT_GE(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     auto u32 = [&bmp](size_t at) {
@@ -76,8 +68,8 @@ TEST_F(RenderTool, RenderWritesTheLastFrameAsA24BitBmpOfTheWindowSize)
     EXPECT_EQ(bmp.size(), 54u + 200u * 3u * 150u);  // 600-byte rows need no padding.
     // The recording renderer's frame is the clear colour: black.
     EXPECT_EQ(bmp.find_first_not_of('\0', 54), std::string::npos);
-    const std::string log = ReadAll(PathOf("render.log"));
-    EXPECT_NE(log.find("INFO. Изображение [checker.bmp] загружено.\n"), std::string::npos) << log;
+    const std::string log = test::ReadText(PathOf("render.log"));
+    EXPECT_TRUE(test::Holds(log, {"INFO. Изображение [checker.bmp] загружено.\n"}));
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
 }
 
@@ -93,22 +85,20 @@ TEST_F(RenderTool, BadArgumentsAreUsageErrorsAndFailuresSayWhy)
                                   "render x.STR --frames 1 --size 64x64 --seed -3",
                                   "render x.STR --frames 1 --size 64x64 --seed",
                                   "render x.STR --frames 1 --size 64x64 --hide"}) {
-        const ToolRun run = RunZen(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
-        EXPECT_NE(run.output.find("usage: zen render SCENE.STR --frames N --size WxH"), std::string::npos)
-            << run.output;
+        EXPECT_TRUE(test::Said(RunZen(arguments), 2, {"usage: zen render SCENE.STR --frames N --size WxH"}))
+            << arguments;
     }
-    const ToolRun missing = RunZen("render " + PathOf("absent.STR") + " --frames 1 --size 64x64 --renderer Recording");
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.output.find("is not a readable scene file"), std::string::npos) << missing.output;
-    const ToolRun unknown = RunZen("render " + PathOf("RenderTest.STR") +
-                                   " --frames 1 --size 64x64 --renderer Recording --hide Nobody");
-    EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_NE(unknown.output.find("the scene holds no node Nobody under another to hide"), std::string::npos)
-        << unknown.output;
-    const ToolRun noModule = RunZen("render " + PathOf("RenderTest.STR") + " --frames 1 --size 64x64 --renderer Nowhere");
-    EXPECT_EQ(noModule.exitCode, 1);
-    EXPECT_NE(noModule.output.find("cannot load the renderer module Nowhere"), std::string::npos) << noModule.output;
+    const struct {
+        std::string arguments;
+        const char* said;
+    } failures[] = {
+        {PathOf("absent.STR") + " --renderer Recording", "is not a readable scene file"},
+        {PathOf("RenderTest.STR") + " --renderer Recording --hide Nobody",
+         "the scene holds no node Nobody under another to hide"},
+        {PathOf("RenderTest.STR") + " --renderer Nowhere", "cannot load the renderer module Nowhere"},
+    };
+    for (const auto& failure : failures)
+        EXPECT_TRUE(test::Said(RunZen("render " + failure.arguments + " --frames 1 --size 64x64"), 1, {failure.said}));
 }
 
 TEST_F(RenderTool, BatchRunsEveryLineInOneProcessAndFailsWhenAnyLineFails)
@@ -124,14 +114,12 @@ TEST_F(RenderTool, BatchRunsEveryLineInOneProcessAndFailsWhenAnyLineFails)
         << "--log " << PathOf("six.log") << " render \"" << scene << "\"" << draw << PathOf("six.bmp") << "\n"
         << "batch " << PathOf("list.txt") << "\nfrobnicate\n";
     const ToolRun run = RunZen("batch " + PathOf("list.txt"));
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("2 of 6 command lines succeeded"), std::string::npos) << run.output;
-    for (const char* said : {"line 4 of the list failed (exit code 1)", "line 5 of the list leaves a quote open",
-                             "line 7 of the list names no command", "line 8 of the list names no command"})
-        EXPECT_NE(run.output.find(said), std::string::npos) << said << "\n" << run.output;
-    EXPECT_EQ(ReadAll(PathOf("one.bmp")).size(), 54u + 64u * 3u * 48u);
-    EXPECT_EQ(ReadAll(PathOf("six.bmp")), ReadAll(PathOf("one.bmp")));
-    EXPECT_NE(ReadAll(PathOf("six.log")).find("[checker.bmp]"), std::string::npos);
+    EXPECT_TRUE(test::Said(run, 1, {"2 of 6 command lines succeeded", "line 4 of the list failed (exit code 1)",
+                                    "line 5 of the list leaves a quote open", "line 7 of the list names no command",
+                                    "line 8 of the list names no command"}));
+    EXPECT_EQ(test::ReadText(PathOf("one.bmp")).size(), 54u + 64u * 3u * 48u);
+    EXPECT_EQ(test::ReadText(PathOf("six.bmp")), test::ReadText(PathOf("one.bmp")));
+    EXPECT_TRUE(test::Holds(test::ReadText(PathOf("six.log")), {"[checker.bmp]"}));
 
     EXPECT_EQ(RunZen("batch").exitCode, 2);
     EXPECT_EQ(RunZen("batch " + PathOf("absent.txt")).exitCode, 1);

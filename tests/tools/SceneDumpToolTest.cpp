@@ -4,8 +4,6 @@
 #include <string>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/anim/BoolKeyframe.h"
 #include "engine/anim/GenParticlesAnimation.h"
 #include "engine/particles/Foliage.h"
@@ -24,60 +22,45 @@
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
 #include "engine/text/LearnSystem.h"
-#include "engine/vfs/File.h"
-#include "modules/codecs/STRSceneCodec.h"
 #include "anim/AnimTestSupport.h"
 #include "sound/SoundTestSupport.h"
-#include "support/EngineScope.h"
 #include "support/SceneBuilder.h"
 #include "support/SoundFiles.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 
 // `zen scene dump`, run as a program on a scene written by the codec.
 namespace zen {
 namespace {
 
-// Writes the scene that build makes (with the engine and the scene codec started) to path.
-bool SaveScene(const std::string& path, const std::function<Ptr<Node>()>& build)
+// `object` given the name `name`.
+template <class T>
+T* Named(T* object, const char* name)
 {
-    test::EngineScope engine;
-    Codec* codec = nullptr;
-    if (ModuleManager::LoadModule(String("STRSceneCodec")) != kSuccess ||
-        CodecManager::LoadCodec(String("STRSceneCodec"), &codec) != kSuccess)
-        return false;
-    const Ptr<Node> root = build();
-    File file{String(path)};
-    return static_cast<STRSceneCodec*>(codec)->Save(&file, root.Get()) == kSuccess;
+    object->SetName(String(name));
+    return object;
 }
 
 // Dumps a scene of a root "Root" that fill gives its children, and checks that each fragment
 // is in the output.
-void ExpectDumpShows(const std::function<void(SceneNode&)>& fill, std::initializer_list<const char*> fragments)
+void ExpectDumpShows(const std::function<void(SceneNode&)>& fill, const std::vector<std::string>& fragments)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("scene.STR");
-    ASSERT_TRUE(SaveScene(path, [&] {
-        Ptr<SceneNode> root = new SceneNode();
-        root->SetName(String("Root"));
+    ASSERT_TRUE(test::SaveSceneFile(path, [&] {
+        Ptr<SceneNode> root = Named(new SceneNode(), "Root");
         fill(*root);
-        return Ptr<Node>(root.Get());
+        return root;
     }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    EXPECT_EQ(dump.exitCode, 0) << dump.output;
-    for (const char* fragment : fragments)
-        EXPECT_NE(dump.output.find(fragment), std::string::npos) << fragment << "\n--- output:\n" << dump.output;
+    EXPECT_TRUE(test::Said(test::RunZen("scene dump " + path), 0, fragments));
 }
 
 TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
 {
     const test::TempFolder folder;
     const std::string path = folder.Path("sample.STR");
-    ASSERT_TRUE(SaveScene(path, [] { return Ptr<Node>(test::BuildSampleScene().root.Get()); }));
-    const test::ToolRun dump = test::RunZen("scene dump " + path);
-    const std::string& output = dump.output;
-    EXPECT_EQ(dump.exitCode, 0) << output;
-    for (const char* line : {
+    ASSERT_TRUE(test::SaveSceneFile(path, [] { return test::BuildSampleScene().root; }));
+    EXPECT_TRUE(test::Said(test::RunZen("scene dump " + path), 0, {
              "#1 ZEN.SceneNode \"Root\" translation=(0, 0, 0) slots=6 increment=2\n",
              "  [0] #2 ZEN.SceneNode \"Group\" parent=#1 translation=(0, 0, 10) slots=4 increment=2\n",
              "      vertices: #4 ZEN.Vector3Buffer \"QuadVertices\" count=4\n",
@@ -87,15 +70,10 @@ TEST(SceneDumpTool, PrintsTheTreeWithSharedObjectsOnce)
              "  [3] #24 ZEN.Camera \"Camera\" parent=#1 translation=(0, 0, -5) fov=1 near=0.5 far=500\n",
              " parameters=(2, 4, true)\n",
              " type=spot diffuse=(1, 0.9, 0.8, 1) attenuation=(1, 0.25, 0.125) spot-angle=0.5 falloff=2\n",
-         })
-        EXPECT_NE(output.find(line), std::string::npos) << line << "\n--- output:\n" << output;
-
-    const test::ToolRun absent = test::RunZen("scene dump " + folder.Path("absent.STR"));
-    EXPECT_NE(absent.output.find("is not a readable scene file"), std::string::npos);
-    EXPECT_EQ(absent.exitCode, 1);
-    const test::ToolRun bare = test::RunZen("scene dump");
-    EXPECT_NE(bare.output.find("usage: zen scene dump FILE.STR"), std::string::npos);
-    EXPECT_EQ(bare.exitCode, 2);
+         }));
+    EXPECT_TRUE(
+        test::Said(test::RunZen("scene dump " + folder.Path("absent.STR")), 1, {"is not a readable scene file"}));
+    EXPECT_TRUE(test::Said(test::RunZen("scene dump"), 2, {"usage: zen scene dump FILE.STR"}));
 }
 
 TEST(SceneDumpTool, ShowsTexturesUnderTheirEffectsAndImagesUnderTheirTextures)
@@ -126,8 +104,7 @@ TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
 {
     ExpectDumpShows(
         [](SceneNode& root) {
-            Ptr<SpriteParticleSystem> rain = new SpriteParticleSystem();
-            rain->SetName(String("Rain"));
+            Ptr<SpriteParticleSystem> rain = Named(new SpriteParticleSystem(), "Rain");
             EXPECT_EQ(rain->SetMaxParticles(300), kSuccess);
             ParticleSystem::Parameters p;
             p.intervalBase = 0.25f;
@@ -135,34 +112,27 @@ TEST(SceneDumpTool, ShowsParticleSystemsWithTheirEmittersAndModels)
             p.burstRandom = 2;
             p.accelerationBase = {0, -9, 0};
             EXPECT_EQ(rain->SetParameters(p), kSuccess);
-            Ptr<SphereVolumeEmitter> cloud = new SphereVolumeEmitter();
-            cloud->SetName(String("Cloud"));
+            Ptr<SphereVolumeEmitter> cloud = Named(new SphereVolumeEmitter(), "Cloud");
             cloud->SetRadius(2.5f);
             rain->SetEmitter(cloud.Get());
-            Ptr<SpriteEffect> drops = new SpriteEffect();
-            drops->SetName(String("Drops"));
+            Ptr<SpriteEffect> drops = Named(new SpriteEffect(), "Drops");
             drops->SetTexture(new Texture(String("DropTexture"), new Image(String("Drop"), Image::kA8, 4, 4)));
             EXPECT_EQ(rain->SetEffect(drops.Get()), kSuccess);
-            Ptr<IntervalParticleSystemController> gusts = new IntervalParticleSystemController();
-            gusts->SetName(String("Gusts"));
+            Ptr<IntervalParticleSystemController> gusts = Named(new IntervalParticleSystemController(), "Gusts");
             gusts->SetTiming(3.0f, 1.0f);
             EXPECT_EQ(rain->SetController(gusts.Get()), kSuccess);
 
             Ptr<Triangles> leaf = test::MakeQuad("Leaf", 0.5f);
-            Ptr<NodeParticleSystem> leaves = new NodeParticleSystem();
-            leaves->SetName(String("Leaves"));
+            Ptr<NodeParticleSystem> leaves = Named(new NodeParticleSystem(), "Leaves");
             EXPECT_EQ(leaves->SetModel(leaf.Get()), kSuccess);
             Ptr<GenParticlesAnimation> fall = test::MakeAnimation<GenParticlesAnimation, BoolKeyframe, bool>(
                 "Fall", {{0.0, true}, {0.5, false}}, [](BoolKeyframe& key, bool value) { key.value = value; });
-            Ptr<GenParticlesAnimationController> autumn = new GenParticlesAnimationController();
-            autumn->SetName(String("Autumn"));
+            Ptr<GenParticlesAnimationController> autumn = Named(new GenParticlesAnimationController(), "Autumn");
             EXPECT_EQ(autumn->AddAnimation(fall.Get()), kSuccess);
             EXPECT_EQ(autumn->AddFrame(test::Frame(fall.Get(), 0, 1)), kSuccess);
             EXPECT_EQ(leaves->SetController(autumn.Get()), kSuccess);
-            Ptr<Foliage> grass = new Foliage();
-            grass->SetName(String("Grass"));
-            Ptr<TrianglesEmitter> ground = new TrianglesEmitter();
-            ground->SetName(String("Ground"));
+            Ptr<Foliage> grass = Named(new Foliage(), "Grass");
+            Ptr<TrianglesEmitter> ground = Named(new TrianglesEmitter(), "Ground");
             ground->SetTriangles(leaf.Get());
             grass->SetEmitter(ground.Get());
             for (Node* child : {static_cast<Node*>(rain.Get()), static_cast<Node*>(leaves.Get()),
@@ -192,14 +162,12 @@ TEST(SceneDumpTool, ShowsSoundNodesWithTheirFilesAndSettings)
     ExpectDumpShows(
         [](SceneNode& root) {
             test::AddSoundFile("surf.ogg", test::EncodeVorbis(test::MakeTone(22050, 1, 0.1, 300), 0.4f));
-            Ptr<SoundNode> surf = new SoundNode();
-            surf->SetName(String("Surf"));
+            Ptr<SoundNode> surf = Named(new SoundNode(), "Surf");
             surf->SetLoop(true);
             surf->SetVolume(70);
             surf->SetMinDistance(4);
             EXPECT_EQ(surf->SetSound(FileManager::FindFile(String("surf.ogg")), true), kSuccess);
-            Ptr<SoundNode2> gulls = new SoundNode2();
-            gulls->SetName(String("Gulls"));
+            Ptr<SoundNode2> gulls = Named(new SoundNode2(), "Gulls");
             gulls->SetInterval(3, 1);
             EXPECT_EQ(gulls->SetSounds(String("gull1.ogg"), String("gull2.ogg")), kSuccess);
             EXPECT_EQ(root.AttachChild(surf.Get()), kSuccess);
@@ -217,8 +185,7 @@ TEST(SceneDumpTool, ShowsOnScreenMessageNodesWithTheirConfiguration)
 {
     ExpectDumpShows(
         [](SceneNode& root) {
-            Ptr<LearnSystem> learn = new LearnSystem();
-            learn->SetName(String("Tips"));
+            Ptr<LearnSystem> learn = Named(new LearnSystem(), "Tips");
             learn->SetConfigFile(String("Tips.xml"));  // Not in this file tree: nothing loads.
             EXPECT_EQ(root.AttachChild(learn.Get()), kSuccess);
         },

@@ -15,7 +15,7 @@
 #include "modules/codecs/Rar2Archive.h"
 #include "modules/codecs/Rar2Format.h"
 #include "platform/PosixTestHooks.h"
-#include "support/EngineScope.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tools/art/ClockGlyphs.h"
 #include "tools/art/PictureSet.h"
 
@@ -72,10 +72,8 @@ protected:
 
     PictureArchive()
     {
-        for (const char* name : {"RAR2FileCodec", "BMPImageCodec", "JPGImageCodec", "TGAImageCodec"}) {
-            EXPECT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
-            EXPECT_EQ(CodecManager::LoadCodec(String(name)), kSuccess) << name;
-        }
+        EXPECT_EQ(ModuleManager::LoadModule(String("RAR2FileCodec")), kSuccess);
+        EXPECT_EQ(CodecManager::LoadCodec(String("RAR2FileCodec")), kSuccess);
         platform::posix::SetMediaResource(kPictureResource, Archive());
         EXPECT_EQ(FileManager::AttachResource(kPictureResource, String("CustomData.rar2"), String()), kSuccess);
     }
@@ -93,18 +91,15 @@ protected:
         out.height = static_cast<int>(image->Height());
         out.format = image->Format();
         const uint32_t bytes = Image::BytesPerPixel(image->Format());
-        out.rgba.assign(static_cast<size_t>(out.width) * out.height * 4, 255);
-        for (int y = 0; y < out.height; ++y)
-            for (int x = 0; x < out.width; ++x) {
-                const uint8_t* p = image->Data() + (static_cast<size_t>(out.height - 1 - y) * out.width + x) * bytes;
-                uint8_t* q = &out.rgba[(static_cast<size_t>(y) * out.width + x) * 4];
-                for (uint32_t c = 0; c < bytes && c < 4; ++c)
-                    q[c] = p[c];
-            }
+        const std::vector<uint8_t> rows = test::FlippedRows(*image);
+        out.rgba.assign(rows.size() / bytes * 4, 255);
+        for (size_t i = 0; i < rows.size() / bytes; ++i)
+            for (uint32_t c = 0; c < bytes && c < 4; ++c)
+                out.rgba[i * 4 + c] = rows[i * bytes + c];
         return true;
     }
 
-    test::EngineScope engine;
+    test::ImageCodecScope codecs;  // The engine with the image codecs.
 };
 
 TEST_F(PictureArchive, HoldsEveryPictureTheSaverLoads)

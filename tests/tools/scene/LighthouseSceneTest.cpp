@@ -22,7 +22,7 @@
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 #include "tests/codecs/Rar2TestData.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/scene/Headland.h"
@@ -66,10 +66,8 @@ TEST(MediaArchive, TwoBuildsGiveTheSameBytes)
 {
     test::TempFolder folder;
     const std::string first = folder.Path("first.rar2"), second = folder.Path("second.rar2");
-    for (const std::string& archive : {first, second}) {
-        const test::ToolRun run = test::RunZen("content media " + archive);
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-    }
+    for (const std::string& archive : {first, second})
+        ASSERT_TRUE(test::Said(test::RunZen("content media " + archive), 0));
     const std::vector<uint8_t> a = test::ReadBinaryFile(first), b = test::ReadBinaryFile(second);
     EXPECT_GT(a.size(), 100000u);
     EXPECT_TRUE(a == b);

@@ -9,7 +9,7 @@
 
 #include "support/EngineScope.h"
 #include "support/TempFolder.h"
-#include "support/ToolRun.h"
+#include "support/ToolOutput.h"
 #include "engine/anim/RenderScreenspaceReflectTextureController.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/model/Primitives.h"
@@ -18,7 +18,6 @@
 #include "tools/scene/Headland.h"
 #include "tools/scene/LighthouseScene.h"
 #include "tools/scene/Mist.h"
-#include "tools/scene/NightLight.h"
 
 namespace zen::scene {
 namespace {
@@ -255,10 +254,10 @@ TEST(Boat, SailsOnlyOverDeepWater)
 TEST(ShippedScene, DumpListsTheShowsParts)
 {
     test::TempFolder folder;
-    const test::ToolRun media = test::RunZen("content media " + folder.Path("Media.rar2") + " --files " + folder.Path("files"));
-    ASSERT_EQ(media.exitCode, 0) << media.output;
+    ASSERT_TRUE(
+        test::Said(test::RunZen("content media " + folder.Path("Media.rar2") + " --files " + folder.Path("files")), 0));
     const test::ToolRun dump = test::RunZen("scene dump " + folder.Path("files/Main.STR"));
-    ASSERT_EQ(dump.exitCode, 0) << dump.output;
+    ASSERT_TRUE(test::Said(dump, 0));
     std::set<std::string> effectsAndControllers;
     std::map<std::string, int> count;
     const std::regex kind(R"(#\d+ (ZEN\.[A-Za-z0-9]+))");
@@ -273,8 +272,7 @@ TEST(ShippedScene, DumpListsTheShowsParts)
     EXPECT_GE(count["ZEN.SoundNode"] + count["ZEN.SoundNode2"], 4);
     EXPECT_EQ(count["ZEN.LearnSystem"], 1);
     EXPECT_EQ(count["ZEN.ScreensaverController"], 1);
-    EXPECT_NE(dump.output.find("set[7]="), std::string::npos) << "fewer than eight sets";
-    EXPECT_NE(dump.output.find("messages=9 activators=8"), std::string::npos);
+    EXPECT_TRUE(test::Holds(dump.output, {"set[7]=", "messages=9 activators=8"}));
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 #include <functional>
 #include <string>
 
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"

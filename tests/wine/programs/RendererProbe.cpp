@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/core/Engine.h"
 #include "engine/modules/Module.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"

@@ -20,7 +20,6 @@
 #include <string>
 
 #include "engine/anim/SkinController.h"
-#include "engine/core/Engine.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -172,23 +171,69 @@ Strip MakeStrip()
     return strip;
 }
 
+Ptr<Vector3Buffer> CopyOf(const Vector3Buffer& buffer)
+{
+    Ptr<Vector3Buffer> copy = new Vector3Buffer(buffer.GetCount());
+    for (uint32_t i = 0; i < buffer.GetCount(); ++i)
+        copy->Data()[i] = buffer.Data()[i];
+    return copy;
+}
+
 // A mesh over the strip's buffers: its own copy of the vertices (the processor path writes
-// into them), the shared coordinates, weights and indices.
-Ptr<Triangles> MakeMesh(const Strip& strip, TextureEffect* effect)
+// into them) and the shared coordinates; an unlit one (no `normals`) takes the weights and
+// indices as coordinate sets 1 and 2, a lit one its own copy of `normals` and `tangents`.
+Ptr<Triangles> MakeMesh(const Strip& strip, GeometryNodeEffect* effect, const Vector3Buffer* normals = nullptr,
+                        Vector3Buffer* tangents = nullptr)
 {
     Ptr<Triangles> mesh = new Triangles();
-    Ptr<Vector3Buffer> vertices = new Vector3Buffer(strip.vertices->GetCount());
-    for (uint32_t i = 0; i < vertices->GetCount(); ++i)
-        vertices->Data()[i] = strip.vertices->Data()[i];
-    mesh->SetVertices(vertices.Get());
+    mesh->SetVertices(CopyOf(*strip.vertices).Get());
     (void)mesh->SetTexCoords(0, strip.coords.Get());
-    (void)mesh->SetTexCoords(1, strip.weights.Get());
-    (void)mesh->SetTexCoords(2, strip.indices.Get());
+    if (normals) {
+        mesh->SetNormals(CopyOf(*normals).Get());
+        mesh->SetTangents(tangents);
+    } else {
+        (void)mesh->SetTexCoords(1, strip.weights.Get());
+        (void)mesh->SetTexCoords(2, strip.indices.Get());
+    }
     mesh->SetIndices(strip.triangles.Get());
     mesh->UpdateGeometry(false, false);
     (void)mesh->SetEffect(effect);
     return mesh;
 }
+
+// Two bones under a root of their own: bone 0 stays, bone 1 turns by `turn` about the joint
+// at (0, 0, 2) and moves by `lift` from it; a skin's bind transform for bone 1 takes the bind
+// pose to the joint.
+struct Rig {
+    Rig(const Quaternion& turn, const Vector3& lift)
+    {
+        for (auto& bone : bones)
+            (void)root->AttachChild(bone.Get());
+        bones[1]->LocalTransform().SetRotation(turn);
+        bones[1]->LocalTransform().SetTranslation(Vector3{0, 0, 2} + lift);
+        toJoint.SetTranslation({0, 0, -2});
+    }
+
+    // A skin of the strip on the two bones (with its bind normals when given), deforming on the
+    // processor or leaving that to a program.
+    Ptr<SkinController> Skin(const Strip& strip, Vector3Buffer* bindNormals, bool onProcessor) const
+    {
+        Ptr<SkinController> skin = new SkinController();
+        (void)skin->AddBone(bones[0].Get(), Transform());
+        (void)skin->AddBone(bones[1].Get(), toJoint);
+        skin->SetBindVertices(strip.vertices.Get());
+        if (bindNormals)
+            skin->SetBindNormals(bindNormals);
+        skin->SetWeights(strip.weights.Get());
+        skin->SetIndices(strip.indices.Get());
+        skin->SetActive(onProcessor);
+        return skin;
+    }
+
+    Ptr<SceneNode> root = new SceneNode();
+    Ptr<SceneNode> bones[2] = {new SceneNode(), new SceneNode()};
+    Transform toJoint;
+};
 
 struct Picture {
     Ptr<Image> image = new Image();
@@ -241,15 +286,9 @@ Ptr<Texture> FlatNormals()
 // axis through the strip's middle, lit by a sun shining into the screen and a lamp in front.
 void CompareLit(Renderer& renderer, const Strip& strip, Texture* checker)
 {
-    Ptr<SceneNode> root = new SceneNode();
-    Ptr<SceneNode> bones[2] = {new SceneNode(), new SceneNode()};
-    for (auto& bone : bones)
-        (void)root->AttachChild(bone.Get());
     const float half = 0.26179939f;  // 15 degrees.
-    bones[1]->LocalTransform().SetRotation({0, std::sin(half), 0, std::cos(half)});
-    bones[1]->LocalTransform().SetTranslation({0, 0, 2});
-    Transform toJoint;
-    toJoint.SetTranslation({0, 0, -2});
+    const Rig rig({0, std::sin(half), 0, std::cos(half)}, {0, 0, 0});
+    SceneNode* root = rig.root.Get();
     Ptr<Light> sun = new Light(Light::kDirectional);
     sun->SetColors(Vector4{0.2f, 0.2f, 0.2f, 1}, Vector4{0.9f, 0.9f, 0.9f, 1}, Vector4{1, 1, 1, 1});
     (void)sun->SetDirection(Vector3{0.5f, 0, 1});
@@ -282,31 +321,10 @@ void CompareLit(Renderer& renderer, const Strip& strip, Texture* checker)
     for (int e = 0; e < 2; ++e) {
         Ptr<Triangles> meshes[3];
         for (int m = 0; m < 3; ++m) {
-            meshes[m] = new Triangles();
-            Ptr<Vector3Buffer> vertices = new Vector3Buffer(count), normals = new Vector3Buffer(count);
-            for (uint32_t i = 0; i < count; ++i) {
-                vertices->Data()[i] = strip.vertices->Data()[i];
-                normals->Data()[i] = bindNormals->Data()[i];
-            }
-            meshes[m]->SetVertices(vertices.Get());
-            meshes[m]->SetNormals(normals.Get());
-            meshes[m]->SetTangents(tangents.Get());
-            (void)meshes[m]->SetTexCoords(0, strip.coords.Get());
-            meshes[m]->SetIndices(strip.triangles.Get());
-            meshes[m]->UpdateGeometry(false, false);
-            (void)meshes[m]->SetEffect(effects[e]);
+            meshes[m] = MakeMesh(strip, effects[e], bindNormals.Get(), tangents.Get());
             (void)root->AttachChild(meshes[m].Get());
-            if (m == 2)
-                continue;  // Undeformed.
-            Ptr<SkinController> skin = new SkinController();
-            (void)skin->AddBone(bones[0].Get(), Transform());
-            (void)skin->AddBone(bones[1].Get(), toJoint);
-            skin->SetBindVertices(strip.vertices.Get());
-            skin->SetBindNormals(bindNormals.Get());
-            skin->SetWeights(strip.weights.Get());
-            skin->SetIndices(strip.indices.Get());
-            skin->SetActive(m == 0);
-            (void)meshes[m]->SetController(skin.Get());
+            if (m < 2)  // The third stays undeformed.
+                (void)meshes[m]->SetController(rig.Skin(strip, bindNormals.Get(), m == 0).Get());
         }
         const Picture processor = Draw(renderer, *root, *meshes[0]);
         const Picture program = Draw(renderer, *root, *meshes[1]);
@@ -330,18 +348,11 @@ int Run()
         camera->SetFrustum(1.5707964f, 0.1f, 100.0f);
         renderer->SetCamera(camera.Get());
 
-        // Bone 0 stays; bone 1 turns the right half 40 degrees about the strip's middle (the
-        // z axis through (0, 0, 2)) and lifts it: its bind transform takes the bind pose to the
-        // joint, its world transform turns about the joint and puts it back.
-        Ptr<SceneNode> root = new SceneNode();
-        Ptr<SceneNode> bones[2] = {new SceneNode(), new SceneNode()};
-        for (auto& bone : bones)
-            (void)root->AttachChild(bone.Get());
+        // Bone 1 turns the right half 40 degrees about the strip's middle (the z axis through
+        // (0, 0, 2)) and lifts it.
         const float half = 0.34906585f;  // 20 degrees.
-        bones[1]->LocalTransform().SetRotation({0, 0, std::sin(half), std::cos(half)});
-        bones[1]->LocalTransform().SetTranslation({0, 0.2f, 2});
-        Transform toJoint;
-        toJoint.SetTranslation({0, 0, -2});
+        const Rig rig({0, 0, std::sin(half), std::cos(half)}, {0, 0.2f, 0});
+        SceneNode* root = rig.root.Get();
 
         const Strip strip = MakeStrip();
         Ptr<Texture> checker = Checker();
@@ -351,22 +362,11 @@ int Run()
         Ptr<SkinnedTextureEffect> skinned = new SkinnedTextureEffect();
         skinned->SetTexture(checker.Get());
 
-        auto skinOf = [&](bool onProcessor) {
-            Ptr<SkinController> skin = new SkinController();
-            (void)skin->AddBone(bones[0].Get(), Transform());
-            (void)skin->AddBone(bones[1].Get(), toJoint);
-            skin->SetBindVertices(strip.vertices.Get());
-            skin->SetWeights(strip.weights.Get());
-            skin->SetIndices(strip.indices.Get());
-            skin->SetActive(onProcessor);
-            return skin;
-        };
-
         Ptr<Triangles> processorMesh = MakeMesh(strip, plain[0].Get());
-        (void)processorMesh->SetController(skinOf(true).Get());
+        (void)processorMesh->SetController(rig.Skin(strip, nullptr, true).Get());
         (void)root->AttachChild(processorMesh.Get());
         Ptr<Triangles> programMesh = MakeMesh(strip, skinned.Get());
-        (void)programMesh->SetController(skinOf(false).Get());
+        (void)programMesh->SetController(rig.Skin(strip, nullptr, false).Get());
         (void)root->AttachChild(programMesh.Get());
         Ptr<Triangles> bindMesh = MakeMesh(strip, plain[1].Get());
         (void)root->AttachChild(bindMesh.Get());
