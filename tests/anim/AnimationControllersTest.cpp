@@ -8,27 +8,18 @@
 
 #include "anim/AnimTestSupport.h"
 #include "engine/anim/AmbientLightAnimationController.h"
-#include "engine/anim/BoolAnimation.h"
 #include "engine/anim/CameraActivateAnimationController.h"
-#include "engine/anim/ColorAnimation.h"
 #include "engine/anim/ColorAnimationController.h"
 #include "engine/anim/DiffuseLightAnimationController.h"
 #include "engine/anim/NodeAnimation.h"
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/SpecularLightAnimationController.h"
-#include "engine/anim/TextureAnimation.h"
 #include "engine/anim/TextureAnimationController.h"
-#include "engine/anim/TextureKeyframe.h"
-#include "engine/render/Renderer.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/Light.h"
-#include "engine/scene/SceneNode.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/Triangles.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
-#include "support/LogCapture.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 #include "support/Near.h"
 
@@ -102,12 +93,7 @@ struct PathScene {
     }
 };
 
-class DrawnAnimation : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess); }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-    test::EngineScope engine;
-};
+class DrawnAnimation : public test::RecordingFixture {};
 
 TEST_F(DrawnAnimation, FollowsTheKeyframedPathAndWrapsWithTheTrack)
 {
@@ -182,34 +168,22 @@ TEST_F(DrawnAnimation, InactiveOrWithoutANodeOwnerChangesNothing)
     EXPECT_EQ(stray->TrackPosition(), 0.5);
 }
 
-Ptr<ColorAnimation> ColorKeys(std::initializer_list<std::pair<double, Vector4>> keys)
-{
-    return test::MakeAnimation<ColorAnimation, ColorKeyframe, Vector4>(
-        "colour", keys, [](ColorKeyframe& key, const Vector4& value) { key.color = value; });
-}
-
 TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
 {
     // Keys black at 0 and (1, 0.5, 0.25, 1) at 0.5; at 0.125 a quarter of the way.
-    Ptr<ColorAnimation> glow = ColorKeys({{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
+    Ptr<ColorAnimation> glow = test::ColorKeys("colour", {{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
     const Vector4 expected{0.25f, 0.125f, 0.0625f, 0.25f};
     auto play = [&](AnimationController& controller) {
         controller.SetTrackPeriod(8);
         ASSERT_EQ(controller.AddFrame(Frame(glow.Get(), 0, 1)), kSuccess);
         controller.Update(1);
     };
-    auto expectColor = [](const Vector4& actual, const Vector4& wanted) {
-        EXPECT_NEAR(actual.x, wanted.x, 1e-6);
-        EXPECT_NEAR(actual.y, wanted.y, 1e-6);
-        EXPECT_NEAR(actual.z, wanted.z, 1e-6);
-        EXPECT_NEAR(actual.w, wanted.w, 1e-6);
-    };
 
     Ptr<ColorEffect> effect(new ColorEffect());
     Ptr<ColorAnimationController> effectColor(new ColorAnimationController());
     ASSERT_EQ(effect->SetController(effectColor.Get()), kSuccess);
     play(*effectColor);
-    expectColor(effect->Color(), expected);
+    ExpectNear(effect->Color(), expected, 1e-6f, "effect");
 
     const Vector4 ambient{0.1f, 0.1f, 0.1f, 1}, diffuse{0.2f, 0.2f, 0.2f, 1}, specular{0.3f, 0.3f, 0.3f, 1};
     Ptr<AnimationController> lightControllers[] = {new AmbientLightAnimationController(),
@@ -221,9 +195,9 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
         light->SetColors(ambient, diffuse, specular);
         ASSERT_EQ(light->SetController(lightControllers[which].Get()), kSuccess);
         play(*lightControllers[which]);
-        expectColor(light->Ambient(), which == 0 ? expected : ambient);
-        expectColor(light->Diffuse(), which == 1 ? expected : diffuse);
-        expectColor(light->Specular(), which == 2 ? expected : specular);
+        ExpectNear(light->Ambient(), which == 0 ? expected : ambient, 1e-6f, "ambient");
+        ExpectNear(light->Diffuse(), which == 1 ? expected : diffuse, 1e-6f, "diffuse");
+        ExpectNear(light->Specular(), which == 2 ? expected : specular, 1e-6f, "specular");
     }
 
     // A light controller on an effect writes nothing.
@@ -231,7 +205,7 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
     Ptr<DiffuseLightAnimationController> misplaced(new DiffuseLightAnimationController());
     ASSERT_EQ(other->SetController(misplaced.Get()), kSuccess);
     play(*misplaced);
-    expectColor(other->Color(), {1, 1, 1, 1});
+    ExpectNear(other->Color(), {1, 1, 1, 1}, 1e-6f, "misplaced");
 }
 
 TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
@@ -239,21 +213,13 @@ TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
     // Three pictures keyed at 0, 1/3 and 2/3 of a 3 s track on the quad's texture effect; each
     // frame's draw binds the key in force to stage 0.
     PathScene scene;
-    Ptr<Texture> pictures[] = {new Texture(), new Texture(), new Texture()};
-    Ptr<TextureAnimation> flipBook(new TextureAnimation());
-    for (int i = 0; i < 3; ++i) {
-        auto* key = static_cast<TextureKeyframe*>(flipBook->NewKeyframe());
-        key->time = i / 3.0;
-        key->texture = pictures[i].Get();
-        ASSERT_EQ(flipBook->AppendKeyframe(key), kSuccess);
-    }
+    test::FlipBook book;
     Ptr<TextureEffect> effect(new TextureEffect());
     ASSERT_EQ(scene.mover->SetEffect(effect.Get()), kSuccess);
     Ptr<TextureAnimationController> controller(new TextureAnimationController());
     ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
     controller->SetTrackPeriod(3);
-    ASSERT_EQ(controller->AddFrame(Frame(flipBook.Get(), 0, 1)), kSuccess);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
+    ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
     struct Step {
         double elapsed;
         int picture;
@@ -264,18 +230,18 @@ TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
         scene.Advance(step.elapsed);
         SCOPED_TRACE(controller->TrackPosition());
         const std::vector<std::string>& journal = renderer->Journal();
-        EXPECT_EQ(std::count(journal.begin(), journal.end(), "SetTexture 0 " + renderer->Tag(pictures[step.picture].Get())), 1);
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "SetTexture 0 " + renderer->Tag(book.pictures[step.picture].Get())), 1);
     }
 }
 
 // --- Camera-activated switches ----------------------------------------------------------------
 
-class CameraActivate : public ::testing::Test {
+class CameraActivate : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = Renderer::Current();
+        RecordingFixture::SetUp();
+        camera = new Camera();
         flight->SetTrackPeriod(10);
         ASSERT_EQ(camera->SetController(flight.Get()), kSuccess);
         ASSERT_EQ(camera->SetController(activate.Get()), kSuccess);
@@ -283,17 +249,12 @@ protected:
         activate->SetTargetAnimation(targetFlight.Get());
         ASSERT_EQ(activate->AddController(switched.Get()), kSuccess);
         // On between 0.25 and 0.5 of the flight.
-        Ptr<BoolAnimation> window = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
-            "window", {{0.0, false}, {0.25, true}, {0.5, false}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+        Ptr<BoolAnimation> window = test::BoolKeys("window", {{0.0, false}, {0.25, true}, {0.5, false}});
         ASSERT_EQ(activate->AddFrame(Frame(window.Get(), 0, 1)), kSuccess);
         activate->SetTrackPeriod(1000);  // Its own period never matters: it follows the flight.
         switched->SetTrackPeriod(5);
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
-    test::EngineScope engine;
-    Renderer* renderer = nullptr;
-    Ptr<Camera> camera{new Camera()};
     Ptr<Camera> otherCamera{new Camera()};
     Ptr<AnimationController> flight{new AnimationController()};
     Ptr<AnimationController> targetFlight{new AnimationController()};

@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "anim/AnimTestSupport.h"
-#include "engine/anim/ColorAnimation.h"
-#include "engine/anim/ColorKeyframe.h"
 #include "engine/anim/FlareColorController.h"
 #include "engine/anim/FlareSizeController.h"
-#include "engine/anim/FloatAnimation.h"
-#include "engine/anim/FloatKeyframe.h"
 #include "engine/anim/LensFlareColorController.h"
 #include "engine/anim/LensFlareSizeController.h"
 #include "engine/scene/Flare.h"
@@ -23,15 +19,12 @@ using test::Frame;
 // Keys at 0 and 0.5; after 1 s of an 8 s track (position 0.125) a quarter of the way.
 Ptr<ColorAnimation> Glow()
 {
-    return test::MakeAnimation<ColorAnimation, ColorKeyframe, Vector4>(
-        "glow", {{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}},
-        [](ColorKeyframe& key, const Vector4& value) { key.color = value; });
+    return test::ColorKeys("glow", {{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
 }
 
 Ptr<FloatAnimation> Grow()
 {
-    return test::MakeAnimation<FloatAnimation, FloatKeyframe, float>(
-        "grow", {{0.0, 2.0f}, {0.5, 10.0f}}, [](FloatKeyframe& key, float value) { key.value = value; });
+    return test::FloatKeys("grow", {{0.0, 2.0f}, {0.5, 10.0f}});
 }
 
 void Play(AnimationController& controller, Animation* animation)

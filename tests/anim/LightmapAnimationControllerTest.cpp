@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/anim/LightmapAnimationController.h"
-#include "engine/anim/TextureAnimation.h"
-#include "engine/anim/TextureKeyframe.h"
 #include "engine/scene/LightmapTexture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "support/EngineScope.h"
@@ -15,25 +13,11 @@ namespace {
 
 using test::Frame;
 
-struct Book {
-    Ptr<Texture> pictures[3] = {new Texture(), new Texture(), new Texture()};
-    Ptr<TextureAnimation> animation{new TextureAnimation()};
-    Book()
-    {
-        for (int i = 0; i < 3; ++i) {
-            auto* key = static_cast<TextureKeyframe*>(animation->NewKeyframe());
-            key->time = i / 3.0;
-            key->texture = pictures[i].Get();
-            EXPECT_EQ(animation->AppendKeyframe(key), kSuccess);
-        }
-    }
-};
-
 TEST(LightmapAnimationController, ShowsTheLightMapOfTheKeyInForce)
 {
     for (bool lit : {false, true}) {
         SCOPED_TRACE(lit ? "LightmapTexture1DL" : "LightmapTexture");
-        Book book;
+        test::FlipBook book;
         Ptr<Texture> base(new Texture());
         Ptr<LightmapTextureEffect> effect(lit ? new LightmapTexture1DLEffect() : new LightmapTextureEffect());
         effect->SetTexture(base.Get());
@@ -58,7 +42,7 @@ TEST(LightmapAnimationController, ShowsTheLightMapOfTheKeyInForce)
 TEST(LightmapAnimationController, LeavesOtherOwnersAloneAndKeepsItsTrackThroughAStream)
 {
     test::EngineScope engine;
-    Book book;
+    test::FlipBook book;
     Ptr<TextureEffect> plain(new TextureEffect());
     Ptr<Texture> base(new Texture());
     plain->SetTexture(base.Get());

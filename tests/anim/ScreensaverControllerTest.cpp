@@ -10,10 +10,8 @@
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/ScreensaverController.h"
 #include "engine/anim/TargetCameraController.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/SceneNode.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 
@@ -24,15 +22,8 @@ namespace {
 
 using test::Bytes;
 
-class Director : public ::testing::Test {
+class Director : public test::RecordingFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = Renderer::Current();
-    }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-
     // A camera flown by a node animation controller with a track of `period` seconds (none
     // when 0), looking at a target moved by one of `targetPeriod` seconds (no target when 0).
     Ptr<Camera> FlownCamera(double period, double targetPeriod = 0)
@@ -64,8 +55,6 @@ protected:
         return director;
     }
 
-    test::EngineScope engine;
-    Renderer* renderer = nullptr;
     std::vector<Ptr<Node>> keep;
 };
 
@@ -249,9 +238,7 @@ TEST_F(Director, StreamsTheSetsAndChoosesTheFirstOnLoad)
     ASSERT_EQ(director->Save(out), kSuccess);
     const Bytes flownRecord = test::SavedRecord(flown.Get());
     Bytes expected;
-    test::PutString(expected, "director");
-    test::PutInt(expected, 0);
-    expected.push_back(1);
+    test::PutControllerBlock(expected, "director");
     test::PutInt(expected, 2);
     expected.insert(expected.end(), flownRecord.begin(), flownRecord.end());
     test::PutDouble(expected, 1.5);
@@ -280,9 +267,7 @@ TEST_F(Director, RefusesSetsWithNumbersThatAreNotFinite)
         Bytes bytes;
         test::PutInt(bytes, 5);
         test::PutString(bytes, "ZEN.ScreensaverController");
-        test::PutString(bytes, "d");
-        test::PutInt(bytes, 0);
-        bytes.push_back(1);
+        test::PutControllerBlock(bytes, "d");
         test::PutInt(bytes, count);
         test::PutInt(bytes, Stream::kNullID);
         test::PutDouble(bytes, fadeInStart);

@@ -224,9 +224,7 @@ TEST(SkinController, StreamsBonesTransformsAndBuffersAndRefusesBadBindings)
     Stream out;
     ASSERT_EQ(scene.skin->Save(out), kSuccess);
     Bytes head;
-    test::PutString(head, "skin");
-    test::PutInt(head, 0);
-    head.push_back(1);
+    test::PutControllerBlock(head, "skin");
     test::PutInt(head, 2);
     ASSERT_GT(out.Position(), head.size());
     EXPECT_EQ(Bytes(out.Data(), out.Data() + head.size()), head);

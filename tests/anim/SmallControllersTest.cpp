@@ -154,9 +154,7 @@ TEST(TargetControllers, StreamTheTargetLinkAfterTheControllerBlock)
     Bytes wrong;
     test::PutInt(wrong, 1);
     test::PutString(wrong, "ZEN.TargetLightController");
-    test::PutString(wrong, "");
-    test::PutInt(wrong, 0);
-    wrong.push_back(1);
+    test::PutControllerBlock(wrong, "");
     const Bytes texture = test::SavedRecord(Ptr<Texture>(new Texture()).Get());
     wrong.insert(wrong.end(), texture.begin(), texture.end());
     test::LogCapture log;
