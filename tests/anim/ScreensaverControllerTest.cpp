@@ -47,11 +47,11 @@ protected:
         return camera;
     }
 
-    Ptr<ScreensaverController> DirectorOf(uint32_t sets, double duration = 10)
+    Ptr<ScreensaverController> DirectorOf(uint32_t sets, double duration = 10, double fadeInStart = 0)
     {
         Ptr<ScreensaverController> director(new ScreensaverController());
         for (uint32_t i = 0; i < sets; ++i)
-            EXPECT_EQ(director->AddSet(Ptr<Camera>(new Camera()).Get(), 0, duration), kSuccess);
+            EXPECT_EQ(director->AddSet(Ptr<Camera>(new Camera()).Get(), fadeInStart, duration), kSuccess);
         return director;
     }
 
@@ -135,9 +135,7 @@ TEST_F(Director, ASingleSetPlaysForeverAndCutsInsteadOfFading)
 TEST_F(Director, FadesOutOverTheLastSecondAndInAfterFadeInStart)
 {
     std::srand(3);
-    Ptr<ScreensaverController> director(new ScreensaverController());
-    for (int i = 0; i < 4; ++i)
-        ASSERT_EQ(director->AddSet(Ptr<Camera>(new Camera()).Get(), 2.0, 10.0), kSuccess);
+    Ptr<ScreensaverController> director = DirectorOf(4, 10.0, 2.0);
     director->Reset();
     struct Step {
         double at;
