@@ -41,7 +41,8 @@ Ptr<A> MakeAnimation(const char* name, std::initializer_list<std::pair<double, V
 
 inline Ptr<FloatAnimation> FloatKeys(const char* name, std::initializer_list<std::pair<double, float>> keys)
 {
-    return MakeAnimation<FloatAnimation, FloatKeyframe, float>(name, keys, [](FloatKeyframe& k, float v) { k.value = v; });
+    return MakeAnimation<FloatAnimation, FloatKeyframe, float>(
+        name, keys, [](FloatKeyframe& k, float v) { k.value = v; });
 }
 
 inline Ptr<BoolAnimation> BoolKeys(const char* name, std::initializer_list<std::pair<double, bool>> keys)

@@ -230,7 +230,8 @@ TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
         scene.Advance(step.elapsed);
         SCOPED_TRACE(controller->TrackPosition());
         const std::vector<std::string>& journal = renderer->Journal();
-        EXPECT_EQ(std::count(journal.begin(), journal.end(), "SetTexture 0 " + renderer->Tag(book.pictures[step.picture].Get())), 1);
+        const std::string bound = "SetTexture 0 " + renderer->Tag(book.pictures[step.picture].Get());
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), bound), 1);
     }
 }
 
