@@ -429,17 +429,6 @@ TEST_F(RenderTextures, TheCubeCameraSitsAtTheCentreWithTheFrameCamerasDepthRange
 
 // --- Planar reflection and refraction ---------------------------------------------------------
 
-// Clip-space position of `p` through the projection.
-Vector4 Clip(const Matrix4& m, const Vector3& p)
-{
-    Vector4 r;
-    r.x = p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0];
-    r.y = p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1];
-    r.z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
-    r.w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
-    return r;
-}
-
 TEST_F(RenderTextures, TheObliqueNearPlaneIsTheWaterPlane)
 {
     // Camera 3 above water at height 1, looking along +z.
@@ -457,8 +446,8 @@ TEST_F(RenderTextures, TheObliqueNearPlaneIsTheWaterPlane)
                  {{1, -5, 40}, 1},   {{0, 3, 10}, -1},   {{0, 2.5f, 30}, -1}};
     for (const auto& c : cases) {
         const Vector3 v = view.TransformPoint(c.world);
-        const Vector4 clip = Clip(oblique, v);
-        const Vector4 plain = Clip(camera->Projection(), v);
+        const Vector4 clip = oblique.Transform({v.x, v.y, v.z, 1});
+        const Vector4 plain = camera->Projection().Transform({v.x, v.y, v.z, 1});
         // Only depth changes: x, y and w are those of the ordinary projection.
         EXPECT_FLOAT_EQ(clip.x, plain.x);
         EXPECT_FLOAT_EQ(clip.y, plain.y);
