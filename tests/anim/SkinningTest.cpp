@@ -20,6 +20,7 @@
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/RecordingFixture.h"
 #include "support/RecordingRendererScope.h"
 #include "support/SceneBuilder.h"
 #include "support/Near.h"
@@ -379,15 +380,8 @@ struct Arm {
     }
 };
 
-class InverseKinematics : public ::testing::Test {
+class InverseKinematics : public test::RecordingFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = Renderer::Current();
-    }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-
     // One frame: the update (which registers the controller), then the frame start (which
     // runs the step).
     void Frame(Arm& arm)
@@ -395,10 +389,6 @@ protected:
         arm.root->UpdateState(0.016, true);
         ASSERT_EQ(renderer->StartFrame(), kSuccess);
     }
-
-    test::RecordingRendererScope scope;
-    test::EngineScope engine;
-    Renderer* renderer = nullptr;
 };
 
 TEST_F(InverseKinematics, TheEffectorApproachesAReachableTargetEveryFrame)
