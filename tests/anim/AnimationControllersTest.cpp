@@ -11,20 +11,29 @@
 #include "engine/anim/CameraActivateAnimationController.h"
 #include "engine/anim/ColorAnimationController.h"
 #include "engine/anim/DiffuseLightAnimationController.h"
+#include "engine/anim/FlareColorController.h"
+#include "engine/anim/FlareSizeController.h"
+#include "engine/anim/LensFlareColorController.h"
+#include "engine/anim/LensFlareSizeController.h"
+#include "engine/anim/LightmapAnimationController.h"
 #include "engine/anim/NodeAnimation.h"
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/SpecularLightAnimationController.h"
 #include "engine/anim/TextureAnimationController.h"
 #include "engine/scene/ColorEffect.h"
+#include "engine/scene/Flare.h"
+#include "engine/scene/LensFlares.h"
 #include "engine/scene/Light.h"
+#include "engine/scene/LightmapTexture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/Triangles.h"
+#include "support/Near.h"
 #include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
-#include "support/Near.h"
 
 // The animation controllers that write into their owners: node paths through a scene update,
-// colours of effects and lights, texture flip-books, and the camera-activated switches.
+// colours of effects and lights, flare colours and sizes, texture and light-map flip-books, and
+// the camera-activated switches.
 namespace zen {
 namespace {
 
@@ -168,21 +177,34 @@ TEST_F(DrawnAnimation, InactiveOrWithoutANodeOwnerChangesNothing)
     EXPECT_EQ(stray->TrackPosition(), 0.5);
 }
 
+// Keys black at 0 and (1, 0.5, 0.25, 1) at 0.5; after 1 s of an 8 s track (position 0.125) a
+// quarter of the way.
+Ptr<ColorAnimation> Glow()
+{
+    return test::ColorKeys("glow", {{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
+}
+
+Ptr<FloatAnimation> Grow()
+{
+    return test::FloatKeys("grow", {{0.0, 2.0f}, {0.5, 10.0f}});
+}
+
+void Play(AnimationController& controller, Animation* animation)
+{
+    controller.SetTrackPeriod(8);
+    ASSERT_EQ(controller.AddFrame(Frame(animation, 0, 1)), kSuccess);
+    controller.Update(1);
+}
+
 TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
 {
-    // Keys black at 0 and (1, 0.5, 0.25, 1) at 0.5; at 0.125 a quarter of the way.
-    Ptr<ColorAnimation> glow = test::ColorKeys("colour", {{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
+    Ptr<ColorAnimation> glow = Glow();
     const Vector4 expected{0.25f, 0.125f, 0.0625f, 0.25f};
-    auto play = [&](AnimationController& controller) {
-        controller.SetTrackPeriod(8);
-        ASSERT_EQ(controller.AddFrame(Frame(glow.Get(), 0, 1)), kSuccess);
-        controller.Update(1);
-    };
 
     Ptr<ColorEffect> effect(new ColorEffect());
     Ptr<ColorAnimationController> effectColor(new ColorAnimationController());
     ASSERT_EQ(effect->SetController(effectColor.Get()), kSuccess);
-    play(*effectColor);
+    Play(*effectColor, glow.Get());
     ExpectNear(effect->Color(), expected, 1e-6f, "effect");
 
     const Vector4 ambient{0.1f, 0.1f, 0.1f, 1}, diffuse{0.2f, 0.2f, 0.2f, 1}, specular{0.3f, 0.3f, 0.3f, 1};
@@ -194,7 +216,7 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
         Ptr<Light> light(new Light(Light::kPoint));
         light->SetColors(ambient, diffuse, specular);
         ASSERT_EQ(light->SetController(lightControllers[which].Get()), kSuccess);
-        play(*lightControllers[which]);
+        Play(*lightControllers[which], glow.Get());
         ExpectNear(light->Ambient(), which == 0 ? expected : ambient, 1e-6f, "ambient");
         ExpectNear(light->Diffuse(), which == 1 ? expected : diffuse, 1e-6f, "diffuse");
         ExpectNear(light->Specular(), which == 2 ? expected : specular, 1e-6f, "specular");
@@ -204,8 +226,57 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
     Ptr<ColorEffect> other(new ColorEffect());
     Ptr<DiffuseLightAnimationController> misplaced(new DiffuseLightAnimationController());
     ASSERT_EQ(other->SetController(misplaced.Get()), kSuccess);
-    play(*misplaced);
+    Play(*misplaced, glow.Get());
     ExpectNear(other->Color(), {1, 1, 1, 1}, 1e-6f, "misplaced");
+}
+
+// The four flare controllers blend their animation into a flare's or lens flares' colour or
+// size, and write nothing into an owner of another kind.
+TEST(FlareControllers, ColourAndSizeFollowTheirAnimations)
+{
+    const Vector4 quarter{0.25f, 0.125f, 0.0625f, 0.25f};
+    Ptr<Flare> flare(new Flare());
+    Ptr<LensFlares> lens(new LensFlares());
+    struct Case {
+        Object* owner;
+        Ptr<AnimationController> controller;
+        bool colour;
+    };
+    Case cases[] = {{flare.Get(), new FlareColorController(), true},
+                    {lens.Get(), new LensFlareColorController(), true},
+                    {flare.Get(), new FlareSizeController(), false},
+                    {lens.Get(), new LensFlareSizeController(), false}};
+    Ptr<ColorAnimation> glow = Glow();
+    Ptr<FloatAnimation> grow = Grow();
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.controller->GetRtti()->Name().CStr());
+        ASSERT_EQ(c.owner->SetController(c.controller.Get()), kSuccess);
+        Play(*c.controller, c.colour ? static_cast<Animation*>(glow.Get()) : grow.Get());
+    }
+    EXPECT_EQ(flare->Color(), quarter);
+    EXPECT_EQ(lens->Color(), quarter);
+    EXPECT_FLOAT_EQ(flare->Size(), 4.0f);
+    EXPECT_FLOAT_EQ(lens->Size(), 4.0f);
+}
+
+TEST(FlareControllers, AnOwnerOfAnotherKindIsLeftAlone)
+{
+    Ptr<Light> light(new Light(Light::kPoint));
+    const Vector4 diffuse = light->Diffuse();
+    Ptr<AnimationController> controllers[] = {new FlareColorController(), new LensFlareColorController()};
+    Ptr<ColorAnimation> glow = Glow();
+    for (Ptr<AnimationController>& controller : controllers) {
+        ASSERT_EQ(light->SetController(controller.Get()), kSuccess);
+        Play(*controller, glow.Get());
+        EXPECT_EQ(light->Diffuse(), diffuse);
+    }
+    // A lens-flare controller on a flare writes nothing either.
+    Ptr<Flare> flare(new Flare());
+    Ptr<LensFlareSizeController> size(new LensFlareSizeController());
+    ASSERT_EQ(flare->SetController(size.Get()), kSuccess);
+    Ptr<FloatAnimation> grow = Grow();
+    Play(*size, grow.Get());
+    EXPECT_EQ(flare->Size(), 1.0f);
 }
 
 TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
@@ -233,6 +304,58 @@ TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
         const std::string bound = "SetTexture 0 " + renderer->Tag(book.pictures[step.picture].Get());
         EXPECT_EQ(std::count(journal.begin(), journal.end(), bound), 1);
     }
+}
+
+// Light-map flip-books: the light map of the key in force, on light-mapped effects and their
+// lit subclass; the base texture untouched; other owners left alone; the stream form round trip.
+TEST(LightmapAnimationController, ShowsTheLightMapOfTheKeyInForce)
+{
+    for (bool lit : {false, true}) {
+        SCOPED_TRACE(lit ? "LightmapTexture1DL" : "LightmapTexture");
+        test::FlipBook book;
+        Ptr<Texture> base(new Texture());
+        Ptr<LightmapTextureEffect> effect(lit ? new LightmapTexture1DLEffect() : new LightmapTextureEffect());
+        effect->SetTexture(base.Get());
+        Ptr<LightmapAnimationController> controller(new LightmapAnimationController());
+        ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
+        controller->SetTrackPeriod(3);
+        ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
+        // Track positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7.
+        const struct {
+            double elapsed;
+            int picture;
+        } steps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
+        for (const auto& step : steps) {
+            controller->Update(step.elapsed);
+            SCOPED_TRACE(controller->TrackPosition());
+            EXPECT_EQ(effect->GetLightmap(), book.pictures[step.picture].Get());
+            EXPECT_EQ(effect->GetTexture(), base.Get());
+        }
+    }
+}
+
+TEST(LightmapAnimationController, LeavesOtherOwnersAloneAndKeepsItsTrackThroughAStream)
+{
+    test::EngineScope engine;
+    test::FlipBook book;
+    Ptr<TextureEffect> plain(new TextureEffect());
+    Ptr<Texture> base(new Texture());
+    plain->SetTexture(base.Get());
+    Ptr<LightmapAnimationController> controller(new LightmapAnimationController());
+    ASSERT_EQ(plain->SetController(controller.Get()), kSuccess);
+    controller->SetTrackPeriod(3);
+    ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
+    controller->Update(1.5);
+    EXPECT_EQ(plain->GetTexture(), base.Get());
+
+    Ptr<LightmapAnimationController> loaded =
+        test::LoadedRecord<LightmapAnimationController>(test::SavedRecord(controller.Get()));
+    ASSERT_TRUE(loaded);
+    Ptr<LightmapTextureEffect> effect(new LightmapTextureEffect());
+    ASSERT_EQ(effect->SetController(loaded.Get()), kSuccess);
+    loaded->Update(2.7);  // Position 0.9: the third picture of the loaded copy's animation.
+    ASSERT_TRUE(effect->GetLightmap());
+    EXPECT_NE(effect->GetLightmap(), book.pictures[2].Get());  // A loaded copy, not the original.
 }
 
 // --- Camera-activated switches ----------------------------------------------------------------
