@@ -179,6 +179,8 @@ TEST_F(DrawnAnimation, InactiveOrWithoutANodeOwnerChangesNothing)
 
 // Keys black at 0 and (1, 0.5, 0.25, 1) at 0.5; after 1 s of an 8 s track (position 0.125) a
 // quarter of the way.
+const Vector4 kQuarterGlow{0.25f, 0.125f, 0.0625f, 0.25f};
+
 Ptr<ColorAnimation> Glow()
 {
     return test::ColorKeys("glow", {{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
@@ -199,13 +201,12 @@ void Play(AnimationController& controller, Animation* animation)
 TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
 {
     Ptr<ColorAnimation> glow = Glow();
-    const Vector4 expected{0.25f, 0.125f, 0.0625f, 0.25f};
 
     Ptr<ColorEffect> effect(new ColorEffect());
     Ptr<ColorAnimationController> effectColor(new ColorAnimationController());
     ASSERT_EQ(effect->SetController(effectColor.Get()), kSuccess);
     Play(*effectColor, glow.Get());
-    ExpectNear(effect->Color(), expected, 1e-6f, "effect");
+    ExpectNear(effect->Color(), kQuarterGlow, 1e-6f, "effect");
 
     const Vector4 ambient{0.1f, 0.1f, 0.1f, 1}, diffuse{0.2f, 0.2f, 0.2f, 1}, specular{0.3f, 0.3f, 0.3f, 1};
     Ptr<AnimationController> lightControllers[] = {new AmbientLightAnimationController(),
@@ -217,9 +218,9 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
         light->SetColors(ambient, diffuse, specular);
         ASSERT_EQ(light->SetController(lightControllers[which].Get()), kSuccess);
         Play(*lightControllers[which], glow.Get());
-        ExpectNear(light->Ambient(), which == 0 ? expected : ambient, 1e-6f, "ambient");
-        ExpectNear(light->Diffuse(), which == 1 ? expected : diffuse, 1e-6f, "diffuse");
-        ExpectNear(light->Specular(), which == 2 ? expected : specular, 1e-6f, "specular");
+        ExpectNear(light->Ambient(), which == 0 ? kQuarterGlow : ambient, 1e-6f, "ambient");
+        ExpectNear(light->Diffuse(), which == 1 ? kQuarterGlow : diffuse, 1e-6f, "diffuse");
+        ExpectNear(light->Specular(), which == 2 ? kQuarterGlow : specular, 1e-6f, "specular");
     }
 
     // A light controller on an effect writes nothing.
@@ -234,7 +235,6 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
 // size, and write nothing into an owner of another kind.
 TEST(FlareControllers, ColourAndSizeFollowTheirAnimations)
 {
-    const Vector4 quarter{0.25f, 0.125f, 0.0625f, 0.25f};
     Ptr<Flare> flare(new Flare());
     Ptr<LensFlares> lens(new LensFlares());
     struct Case {
@@ -253,8 +253,8 @@ TEST(FlareControllers, ColourAndSizeFollowTheirAnimations)
         ASSERT_EQ(c.owner->SetController(c.controller.Get()), kSuccess);
         Play(*c.controller, c.colour ? static_cast<Animation*>(glow.Get()) : grow.Get());
     }
-    EXPECT_EQ(flare->Color(), quarter);
-    EXPECT_EQ(lens->Color(), quarter);
+    EXPECT_EQ(flare->Color(), kQuarterGlow);
+    EXPECT_EQ(lens->Color(), kQuarterGlow);
     EXPECT_FLOAT_EQ(flare->Size(), 4.0f);
     EXPECT_FLOAT_EQ(lens->Size(), 4.0f);
 }
