@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -134,12 +135,8 @@ TEST(SkinController, InactiveItOnlyKeepsThePaletteForTheVertexPrograms)
     // dp4 of the bind-pose root (2, 0, 0, 1) with each register gives the bone's (0, 2, 0).
     const float root[4] = {2, 0, 0, 1};
     const float expected[3] = {0, 2, 0};
-    for (int axis = 0; axis < 3; ++axis) {
-        float dot = 0;
-        for (int i = 0; i < 4; ++i)
-            dot += root[i] * registers[axis * 4 + i];
-        EXPECT_NEAR(dot, expected[axis], 1e-5f);
-    }
+    for (int axis = 0; axis < 3; ++axis)
+        EXPECT_NEAR(std::inner_product(root, root + 4, registers + axis * 4, 0.0f), expected[axis], 1e-5f);
     test::RecordingRendererScope scope;
     test::EngineScope engine;
     ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
