@@ -330,11 +330,8 @@ TEST(AnimationControllerStream, BaseBlockAnimationsFramesThenPeriod)
     test::PutInt(expected, 1);
     test::PutInt(expected, ramp->ID());  // Met before: the bare ID.
     test::PutInt(expected, AnimationFrame::kClamp);
-    test::PutDouble(expected, 0.25);
-    test::PutDouble(expected, 0.75);
-    test::PutDouble(expected, 2);
-    test::PutDouble(expected, 0.5);
-    test::PutDouble(expected, 12.5);
+    for (double value : {0.25, 0.75, 2.0, 0.5, 12.5})  // Start, end, scale, offset, then the period.
+        test::PutDouble(expected, value);
     EXPECT_EQ(Bytes(out.Data(), out.Data() + out.Position()), expected);
 
     Ptr<AnimationController> back = test::LoadedRecord<AnimationController>(test::SavedRecord(&controller));
@@ -364,11 +361,8 @@ Bytes ControllerRecord(double start, double end, double period, uint32_t frames 
     test::PutInt(bytes, frames);
     test::PutInt(bytes, Stream::kNullID);
     test::PutInt(bytes, 1);
-    test::PutDouble(bytes, start);
-    test::PutDouble(bytes, end);
-    test::PutDouble(bytes, 1);
-    test::PutDouble(bytes, 0);
-    test::PutDouble(bytes, period);
+    for (double value : {start, end, 1.0, 0.0, period})  // Start, end, scale, offset, then the period.
+        test::PutDouble(bytes, value);
     return bytes;
 }
 
