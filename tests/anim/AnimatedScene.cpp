@@ -119,8 +119,7 @@ Ptr<SceneNode> BuildAnimatedScene()
         Attach(*glowEffect, new ColorAnimationController(), 3, Pulse("GlowPulse").Get());
 
     // The camera-activate switch turns the glow on for the middle of Eye's flight.
-    Ptr<BoolAnimation> window = MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
-        "Window", {{0.0, false}, {0.3, true}, {0.7, false}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+    Ptr<BoolAnimation> window = BoolKeys("Window", {{0.0, false}, {0.3, true}, {0.7, false}});
     Ptr<CameraActivateAnimationController> activate(new CameraActivateAnimationController());
     activate->SetCameraAnimation(eyeFlight.Get());
     (void)activate->AddController(glowColor.Get());

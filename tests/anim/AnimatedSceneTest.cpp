@@ -22,6 +22,7 @@
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
+#include "support/Near.h"
 #include "support/RecordingRendererScope.h"
 #include "support/SceneBuilder.h"
 #include "support/TempFolder.h"
@@ -100,11 +101,8 @@ TEST_F(AnimatedSceneFile, MovesTheSameAfterLoading)
             auto* a = static_cast<Node*>(original->FindByName(String(name)));
             auto* b = static_cast<Node*>(copy.FindByName(String(name)));
             ASSERT_TRUE(a && b) << name;
-            const Transform& wa = a->WorldTransform();
-            const Transform& wb = b->WorldTransform();
-            EXPECT_NEAR(wa.translation.x, wb.translation.x, 1e-5f) << name;
-            EXPECT_NEAR(wa.translation.y, wb.translation.y, 1e-5f) << name;
-            EXPECT_NEAR(wa.rotation.w, wb.rotation.w, 1e-5f) << name;
+            test::ExpectNear(a->WorldTransform().translation, b->WorldTransform().translation, 1e-5f, name);
+            EXPECT_NEAR(a->WorldTransform().rotation.w, b->WorldTransform().rotation.w, 1e-5f) << name;
         }
         auto* skinA = static_cast<Triangles*>(original->FindByName(String("Skin")));
         auto* skinB = static_cast<Triangles*>(copy.FindByName(String("Skin")));

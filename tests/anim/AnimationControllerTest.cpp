@@ -20,13 +20,8 @@ namespace zen {
 namespace {
 
 using test::Bytes;
+using test::FloatKeys;
 using test::Frame;
-
-Ptr<FloatAnimation> FloatKeys(const char* name, std::initializer_list<std::pair<double, float>> keys)
-{
-    return test::MakeAnimation<FloatAnimation, FloatKeyframe, float>(
-        name, keys, [](FloatKeyframe& key, float value) { key.value = value; });
-}
 
 // A controller that blends float stages into `value`, as a float-driven controller would into
 // its owner.
@@ -274,8 +269,7 @@ TEST(AnimationStages, AStageOfAnotherKindOrWithoutKeysIsSkipped)
 
 TEST(AnimationStages, SwitchSwitchesExactlyAtItsKeys)
 {
-    Ptr<BoolAnimation> blink = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
-        "blink", {{0.0, false}, {0.25, true}, {0.5, false}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+    Ptr<BoolAnimation> blink = test::BoolKeys("blink", {{0.0, false}, {0.25, true}, {0.5, false}});
     FloatTrack track;
     track.SetTrackPeriod(8);
     ASSERT_EQ(track.AddFrame(Frame(blink.Get(), 0, 1)), kSuccess);
@@ -291,10 +285,8 @@ TEST(AnimationStages, SwitchSwitchesExactlyAtItsKeys)
     }
 
     // Where two clips overlap the switch is the last stage's: the clip second in the file.
-    Ptr<BoolAnimation> off = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
-        "off", {{0.0, false}}, [](BoolKeyframe& k, bool v) { k.value = v; });
-    Ptr<BoolAnimation> on = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
-        "on", {{0.0, true}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+    Ptr<BoolAnimation> off = test::BoolKeys("off", {{0.0, false}});
+    Ptr<BoolAnimation> on = test::BoolKeys("on", {{0.0, true}});
     struct Overlap {
         bool offFirst;
         double position;
@@ -332,19 +324,14 @@ TEST(AnimationControllerStream, BaseBlockAnimationsFramesThenPeriod)
     ASSERT_EQ(controller.Save(out), kSuccess);
     const Bytes rampRecord = test::SavedRecord(ramp.Get());
     Bytes expected;
-    test::PutString(expected, "track");
-    test::PutInt(expected, 0);
-    expected.push_back(0);  // Inactive.
+    test::PutControllerBlock(expected, "track", false);
     test::PutInt(expected, 1);
     expected.insert(expected.end(), rampRecord.begin(), rampRecord.end());
     test::PutInt(expected, 1);
     test::PutInt(expected, ramp->ID());  // Met before: the bare ID.
     test::PutInt(expected, AnimationFrame::kClamp);
-    test::PutDouble(expected, 0.25);
-    test::PutDouble(expected, 0.75);
-    test::PutDouble(expected, 2);
-    test::PutDouble(expected, 0.5);
-    test::PutDouble(expected, 12.5);
+    for (double value : {0.25, 0.75, 2.0, 0.5, 12.5})  // Start, end, scale, offset, then the period.
+        test::PutDouble(expected, value);
     EXPECT_EQ(Bytes(out.Data(), out.Data() + out.Position()), expected);
 
     Ptr<AnimationController> back = test::LoadedRecord<AnimationController>(test::SavedRecord(&controller));
@@ -369,18 +356,13 @@ Bytes ControllerRecord(double start, double end, double period, uint32_t frames 
     Bytes bytes;
     test::PutInt(bytes, 40);
     test::PutString(bytes, "ZEN.AnimationController");
-    test::PutString(bytes, "c");
-    test::PutInt(bytes, 0);
-    bytes.push_back(1);
+    test::PutControllerBlock(bytes, "c");
     test::PutInt(bytes, 0);
     test::PutInt(bytes, frames);
     test::PutInt(bytes, Stream::kNullID);
     test::PutInt(bytes, 1);
-    test::PutDouble(bytes, start);
-    test::PutDouble(bytes, end);
-    test::PutDouble(bytes, 1);
-    test::PutDouble(bytes, 0);
-    test::PutDouble(bytes, period);
+    for (double value : {start, end, 1.0, 0.0, period})  // Start, end, scale, offset, then the period.
+        test::PutDouble(bytes, value);
     return bytes;
 }
 

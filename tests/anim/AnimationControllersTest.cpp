@@ -8,32 +8,32 @@
 
 #include "anim/AnimTestSupport.h"
 #include "engine/anim/AmbientLightAnimationController.h"
-#include "engine/anim/BoolAnimation.h"
 #include "engine/anim/CameraActivateAnimationController.h"
-#include "engine/anim/ColorAnimation.h"
 #include "engine/anim/ColorAnimationController.h"
 #include "engine/anim/DiffuseLightAnimationController.h"
+#include "engine/anim/FlareColorController.h"
+#include "engine/anim/FlareSizeController.h"
+#include "engine/anim/LensFlareColorController.h"
+#include "engine/anim/LensFlareSizeController.h"
+#include "engine/anim/LightmapAnimationController.h"
 #include "engine/anim/NodeAnimation.h"
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/SpecularLightAnimationController.h"
-#include "engine/anim/TextureAnimation.h"
 #include "engine/anim/TextureAnimationController.h"
-#include "engine/anim/TextureKeyframe.h"
-#include "engine/render/Renderer.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/ColorEffect.h"
+#include "engine/scene/Flare.h"
+#include "engine/scene/LensFlares.h"
 #include "engine/scene/Light.h"
-#include "engine/scene/SceneNode.h"
+#include "engine/scene/LightmapTexture1DLEffect.h"
 #include "engine/scene/TextureEffect.h"
 #include "engine/scene/Triangles.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
-#include "support/LogCapture.h"
-#include "support/SceneBuilder.h"
 #include "support/Near.h"
+#include "support/RecordingFixture.h"
+#include "support/SceneBuilder.h"
 
 // The animation controllers that write into their owners: node paths through a scene update,
-// colours of effects and lights, texture flip-books, and the camera-activated switches.
+// colours of effects and lights, flare colours and sizes, texture and light-map flip-books, and
+// the camera-activated switches.
 namespace zen {
 namespace {
 
@@ -102,12 +102,7 @@ struct PathScene {
     }
 };
 
-class DrawnAnimation : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess); }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-    test::EngineScope engine;
-};
+class DrawnAnimation : public test::RecordingFixture {};
 
 TEST_F(DrawnAnimation, FollowsTheKeyframedPathAndWrapsWithTheTrack)
 {
@@ -182,34 +177,36 @@ TEST_F(DrawnAnimation, InactiveOrWithoutANodeOwnerChangesNothing)
     EXPECT_EQ(stray->TrackPosition(), 0.5);
 }
 
-Ptr<ColorAnimation> ColorKeys(std::initializer_list<std::pair<double, Vector4>> keys)
+// Keys black at 0 and (1, 0.5, 0.25, 1) at 0.5; after 1 s of an 8 s track (position 0.125) a
+// quarter of the way.
+const Vector4 kQuarterGlow{0.25f, 0.125f, 0.0625f, 0.25f};
+
+Ptr<ColorAnimation> Glow()
 {
-    return test::MakeAnimation<ColorAnimation, ColorKeyframe, Vector4>(
-        "colour", keys, [](ColorKeyframe& key, const Vector4& value) { key.color = value; });
+    return test::ColorKeys("glow", {{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
+}
+
+Ptr<FloatAnimation> Grow()
+{
+    return test::FloatKeys("grow", {{0.0, 2.0f}, {0.5, 10.0f}});
+}
+
+void Play(AnimationController& controller, Animation* animation)
+{
+    controller.SetTrackPeriod(8);
+    ASSERT_EQ(controller.AddFrame(Frame(animation, 0, 1)), kSuccess);
+    controller.Update(1);
 }
 
 TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
 {
-    // Keys black at 0 and (1, 0.5, 0.25, 1) at 0.5; at 0.125 a quarter of the way.
-    Ptr<ColorAnimation> glow = ColorKeys({{0.0, {0, 0, 0, 0}}, {0.5, {1, 0.5f, 0.25f, 1}}});
-    const Vector4 expected{0.25f, 0.125f, 0.0625f, 0.25f};
-    auto play = [&](AnimationController& controller) {
-        controller.SetTrackPeriod(8);
-        ASSERT_EQ(controller.AddFrame(Frame(glow.Get(), 0, 1)), kSuccess);
-        controller.Update(1);
-    };
-    auto expectColor = [](const Vector4& actual, const Vector4& wanted) {
-        EXPECT_NEAR(actual.x, wanted.x, 1e-6);
-        EXPECT_NEAR(actual.y, wanted.y, 1e-6);
-        EXPECT_NEAR(actual.z, wanted.z, 1e-6);
-        EXPECT_NEAR(actual.w, wanted.w, 1e-6);
-    };
+    Ptr<ColorAnimation> glow = Glow();
 
     Ptr<ColorEffect> effect(new ColorEffect());
     Ptr<ColorAnimationController> effectColor(new ColorAnimationController());
     ASSERT_EQ(effect->SetController(effectColor.Get()), kSuccess);
-    play(*effectColor);
-    expectColor(effect->Color(), expected);
+    Play(*effectColor, glow.Get());
+    ExpectNear(effect->Color(), kQuarterGlow, 1e-6f, "effect");
 
     const Vector4 ambient{0.1f, 0.1f, 0.1f, 1}, diffuse{0.2f, 0.2f, 0.2f, 1}, specular{0.3f, 0.3f, 0.3f, 1};
     Ptr<AnimationController> lightControllers[] = {new AmbientLightAnimationController(),
@@ -220,18 +217,66 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
         Ptr<Light> light(new Light(Light::kPoint));
         light->SetColors(ambient, diffuse, specular);
         ASSERT_EQ(light->SetController(lightControllers[which].Get()), kSuccess);
-        play(*lightControllers[which]);
-        expectColor(light->Ambient(), which == 0 ? expected : ambient);
-        expectColor(light->Diffuse(), which == 1 ? expected : diffuse);
-        expectColor(light->Specular(), which == 2 ? expected : specular);
+        Play(*lightControllers[which], glow.Get());
+        ExpectNear(light->Ambient(), which == 0 ? kQuarterGlow : ambient, 1e-6f, "ambient");
+        ExpectNear(light->Diffuse(), which == 1 ? kQuarterGlow : diffuse, 1e-6f, "diffuse");
+        ExpectNear(light->Specular(), which == 2 ? kQuarterGlow : specular, 1e-6f, "specular");
     }
 
     // A light controller on an effect writes nothing.
     Ptr<ColorEffect> other(new ColorEffect());
     Ptr<DiffuseLightAnimationController> misplaced(new DiffuseLightAnimationController());
     ASSERT_EQ(other->SetController(misplaced.Get()), kSuccess);
-    play(*misplaced);
-    expectColor(other->Color(), {1, 1, 1, 1});
+    Play(*misplaced, glow.Get());
+    ExpectNear(other->Color(), {1, 1, 1, 1}, 1e-6f, "misplaced");
+}
+
+// The four flare controllers blend their animation into a flare's or lens flares' colour or
+// size, and write nothing into an owner of another kind.
+TEST(FlareControllers, ColourAndSizeFollowTheirAnimations)
+{
+    Ptr<Flare> flare(new Flare());
+    Ptr<LensFlares> lens(new LensFlares());
+    struct Case {
+        Object* owner;
+        Ptr<AnimationController> controller;
+        bool colour;
+    };
+    Case cases[] = {{flare.Get(), new FlareColorController(), true},
+                    {lens.Get(), new LensFlareColorController(), true},
+                    {flare.Get(), new FlareSizeController(), false},
+                    {lens.Get(), new LensFlareSizeController(), false}};
+    Ptr<ColorAnimation> glow = Glow();
+    Ptr<FloatAnimation> grow = Grow();
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.controller->GetRtti()->Name().CStr());
+        ASSERT_EQ(c.owner->SetController(c.controller.Get()), kSuccess);
+        Play(*c.controller, c.colour ? static_cast<Animation*>(glow.Get()) : grow.Get());
+    }
+    EXPECT_EQ(flare->Color(), kQuarterGlow);
+    EXPECT_EQ(lens->Color(), kQuarterGlow);
+    EXPECT_FLOAT_EQ(flare->Size(), 4.0f);
+    EXPECT_FLOAT_EQ(lens->Size(), 4.0f);
+}
+
+TEST(FlareControllers, AnOwnerOfAnotherKindIsLeftAlone)
+{
+    Ptr<Light> light(new Light(Light::kPoint));
+    const Vector4 diffuse = light->Diffuse();
+    Ptr<AnimationController> controllers[] = {new FlareColorController(), new LensFlareColorController()};
+    Ptr<ColorAnimation> glow = Glow();
+    for (Ptr<AnimationController>& controller : controllers) {
+        ASSERT_EQ(light->SetController(controller.Get()), kSuccess);
+        Play(*controller, glow.Get());
+        EXPECT_EQ(light->Diffuse(), diffuse);
+    }
+    // A lens-flare controller on a flare writes nothing either.
+    Ptr<Flare> flare(new Flare());
+    Ptr<LensFlareSizeController> size(new LensFlareSizeController());
+    ASSERT_EQ(flare->SetController(size.Get()), kSuccess);
+    Ptr<FloatAnimation> grow = Grow();
+    Play(*size, grow.Get());
+    EXPECT_EQ(flare->Size(), 1.0f);
 }
 
 TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
@@ -239,21 +284,13 @@ TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
     // Three pictures keyed at 0, 1/3 and 2/3 of a 3 s track on the quad's texture effect; each
     // frame's draw binds the key in force to stage 0.
     PathScene scene;
-    Ptr<Texture> pictures[] = {new Texture(), new Texture(), new Texture()};
-    Ptr<TextureAnimation> flipBook(new TextureAnimation());
-    for (int i = 0; i < 3; ++i) {
-        auto* key = static_cast<TextureKeyframe*>(flipBook->NewKeyframe());
-        key->time = i / 3.0;
-        key->texture = pictures[i].Get();
-        ASSERT_EQ(flipBook->AppendKeyframe(key), kSuccess);
-    }
+    test::FlipBook book;
     Ptr<TextureEffect> effect(new TextureEffect());
     ASSERT_EQ(scene.mover->SetEffect(effect.Get()), kSuccess);
     Ptr<TextureAnimationController> controller(new TextureAnimationController());
     ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
     controller->SetTrackPeriod(3);
-    ASSERT_EQ(controller->AddFrame(Frame(flipBook.Get(), 0, 1)), kSuccess);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
+    ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
     struct Step {
         double elapsed;
         int picture;
@@ -264,18 +301,71 @@ TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
         scene.Advance(step.elapsed);
         SCOPED_TRACE(controller->TrackPosition());
         const std::vector<std::string>& journal = renderer->Journal();
-        EXPECT_EQ(std::count(journal.begin(), journal.end(), "SetTexture 0 " + renderer->Tag(pictures[step.picture].Get())), 1);
+        const std::string bound = "SetTexture 0 " + renderer->Tag(book.pictures[step.picture].Get());
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), bound), 1);
     }
+}
+
+// Light-map flip-books: the light map of the key in force, on light-mapped effects and their
+// lit subclass; the base texture untouched; other owners left alone; the stream form round trip.
+TEST(LightmapAnimationController, ShowsTheLightMapOfTheKeyInForce)
+{
+    for (bool lit : {false, true}) {
+        SCOPED_TRACE(lit ? "LightmapTexture1DL" : "LightmapTexture");
+        test::FlipBook book;
+        Ptr<Texture> base(new Texture());
+        Ptr<LightmapTextureEffect> effect(lit ? new LightmapTexture1DLEffect() : new LightmapTextureEffect());
+        effect->SetTexture(base.Get());
+        Ptr<LightmapAnimationController> controller(new LightmapAnimationController());
+        ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
+        controller->SetTrackPeriod(3);
+        ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
+        // Track positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7.
+        const struct {
+            double elapsed;
+            int picture;
+        } steps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
+        for (const auto& step : steps) {
+            controller->Update(step.elapsed);
+            SCOPED_TRACE(controller->TrackPosition());
+            EXPECT_EQ(effect->GetLightmap(), book.pictures[step.picture].Get());
+            EXPECT_EQ(effect->GetTexture(), base.Get());
+        }
+    }
+}
+
+TEST(LightmapAnimationController, LeavesOtherOwnersAloneAndKeepsItsTrackThroughAStream)
+{
+    test::EngineScope engine;
+    test::FlipBook book;
+    Ptr<TextureEffect> plain(new TextureEffect());
+    Ptr<Texture> base(new Texture());
+    plain->SetTexture(base.Get());
+    Ptr<LightmapAnimationController> controller(new LightmapAnimationController());
+    ASSERT_EQ(plain->SetController(controller.Get()), kSuccess);
+    controller->SetTrackPeriod(3);
+    ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
+    controller->Update(1.5);
+    EXPECT_EQ(plain->GetTexture(), base.Get());
+
+    Ptr<LightmapAnimationController> loaded =
+        test::LoadedRecord<LightmapAnimationController>(test::SavedRecord(controller.Get()));
+    ASSERT_TRUE(loaded);
+    Ptr<LightmapTextureEffect> effect(new LightmapTextureEffect());
+    ASSERT_EQ(effect->SetController(loaded.Get()), kSuccess);
+    loaded->Update(2.7);  // Position 0.9: the third picture of the loaded copy's animation.
+    ASSERT_TRUE(effect->GetLightmap());
+    EXPECT_NE(effect->GetLightmap(), book.pictures[2].Get());  // A loaded copy, not the original.
 }
 
 // --- Camera-activated switches ----------------------------------------------------------------
 
-class CameraActivate : public ::testing::Test {
+class CameraActivate : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = Renderer::Current();
+        RecordingFixture::SetUp();
+        camera = new Camera();
         flight->SetTrackPeriod(10);
         ASSERT_EQ(camera->SetController(flight.Get()), kSuccess);
         ASSERT_EQ(camera->SetController(activate.Get()), kSuccess);
@@ -283,17 +373,12 @@ protected:
         activate->SetTargetAnimation(targetFlight.Get());
         ASSERT_EQ(activate->AddController(switched.Get()), kSuccess);
         // On between 0.25 and 0.5 of the flight.
-        Ptr<BoolAnimation> window = test::MakeAnimation<BoolAnimation, BoolKeyframe, bool>(
-            "window", {{0.0, false}, {0.25, true}, {0.5, false}}, [](BoolKeyframe& k, bool v) { k.value = v; });
+        Ptr<BoolAnimation> window = test::BoolKeys("window", {{0.0, false}, {0.25, true}, {0.5, false}});
         ASSERT_EQ(activate->AddFrame(Frame(window.Get(), 0, 1)), kSuccess);
         activate->SetTrackPeriod(1000);  // Its own period never matters: it follows the flight.
         switched->SetTrackPeriod(5);
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
-    test::EngineScope engine;
-    Renderer* renderer = nullptr;
-    Ptr<Camera> camera{new Camera()};
     Ptr<Camera> otherCamera{new Camera()};
     Ptr<AnimationController> flight{new AnimationController()};
     Ptr<AnimationController> targetFlight{new AnimationController()};

@@ -25,12 +25,7 @@ namespace zen {
 namespace {
 
 using test::Bytes;
-
-Ptr<FloatAnimation> FloatKeys(std::initializer_list<std::pair<double, float>> keys)
-{
-    return test::MakeAnimation<FloatAnimation, FloatKeyframe, float>(
-        "f", keys, [](FloatKeyframe& key, float value) { key.value = value; });
-}
+using test::FloatKeys;
 
 // --- Key search and stage evaluation --------------------------------------------------------------
 
@@ -184,7 +179,7 @@ TEST(AnimationKinds, EachMakesItsKeyKindAndRefusesOthers)
 
 TEST(AnimationKinds, AppendRefusesTimesOutOfOrderOrNotFinite)
 {
-    Ptr<FloatAnimation> animation = FloatKeys({{0.2, 1.0f}});
+    Ptr<FloatAnimation> animation = FloatKeys("f", {{0.2, 1.0f}});
     const double refused[] = {0.1, std::nan(""), std::numeric_limits<double>::infinity()};
     for (double time : refused) {
         Keyframe* key = animation->NewKeyframe();
@@ -219,7 +214,7 @@ Bytes FloatAnimationRecord(uint32_t id, double t0, float v0, double t1, float v1
 TEST(AnimationStream, CountThenEachKeyTimeAndValue)
 {
     test::EngineScope engine;
-    Ptr<FloatAnimation> animation = FloatKeys({{0.25, 3.5f}, {0.75, -1.0f}});
+    Ptr<FloatAnimation> animation = FloatKeys("f", {{0.25, 3.5f}, {0.75, -1.0f}});
     const Bytes saved = test::SavedRecord(animation.Get());
     EXPECT_EQ(saved, FloatAnimationRecord(animation->ID(), 0.25, 3.5f, 0.75, -1.0f));
 

@@ -53,37 +53,33 @@ TEST(ControllerStream, EachFailingStepWritesItsOwnMessage)
 {
     test::TestController controller(String("c"));
     const std::string id = std::to_string(controller.ID());
-    {
-        test::LogCapture log;
-        ShortStream noRoomForTheFlag(4 + 1 + 4);
-        EXPECT_EQ(controller.Save(noRoomForTheFlag), kFailure);
-        EXPECT_EQ(log.Lines().back(),
-                  "ERROR. Невозможно сохранить флаг активности контроллера. Имя[c] ID[" + id + "]");
-        EXPECT_FALSE(log.ContainsText("родительские"));
-    }
-    {
-        test::LogCapture log;
-        ShortStream noRoomAtAll(0);
-        EXPECT_EQ(controller.Save(noRoomAtAll), kFailure);
-        EXPECT_EQ(log.Lines().back(), "ERROR. Невозможно сохранить родительские данные. Имя[c] ID[" + id + "]");
-        EXPECT_FALSE(log.ContainsText("флаг активности"));
-    }
-
     std::vector<uint8_t> withoutFlag;
     test::PutString(withoutFlag, "c");
     test::PutInt(withoutFlag, 0);
-    {
+    const struct {
+        int saveBudget;  // Bytes the save may write; -1: load `loadBytes` bytes of `withoutFlag`.
+        size_t loadBytes;
+        std::string line;    // The last line logged.
+        const char* absent;  // Logged by no other step.
+    } cases[] = {
+        {4 + 1 + 4, 0, "ERROR. Невозможно сохранить флаг активности контроллера. Имя[c] ID[" + id + "]",
+         "родительские"},
+        {0, 0, "ERROR. Невозможно сохранить родительские данные. Имя[c] ID[" + id + "]", "флаг активности"},
+        {-1, withoutFlag.size(), "ERROR. Невозможно загрузить флаг активности контроллера. ID[" + id + "] Имя[c]",
+         "родительские"},
+        {-1, 3, "ERROR. Невозможно загрузить родительские данные. ID[" + id + "]", "флаг активности"},
+    };
+    for (const auto& c : cases) {
         test::LogCapture log;
-        ByteStream in(withoutFlag);
-        EXPECT_EQ(controller.Load(in), kFailure);
-        EXPECT_EQ(log.Lines().back(), "ERROR. Невозможно загрузить флаг активности контроллера. ID[" + id + "] Имя[c]");
-    }
-    {
-        test::LogCapture log;
-        ByteStream in(std::vector<uint8_t>(withoutFlag.begin(), withoutFlag.begin() + 3));
-        EXPECT_EQ(controller.Load(in), kFailure);
-        EXPECT_EQ(log.Lines().back(), "ERROR. Невозможно загрузить родительские данные. ID[" + id + "]");
-        EXPECT_FALSE(log.ContainsText("флаг активности"));
+        if (c.saveBudget >= 0) {
+            ShortStream out(static_cast<uint32_t>(c.saveBudget));
+            ASSERT_EQ(controller.Save(out), kFailure);
+        } else {
+            ByteStream in(std::vector<uint8_t>(withoutFlag.begin(), withoutFlag.begin() + c.loadBytes));
+            ASSERT_EQ(controller.Load(in), kFailure);
+        }
+        EXPECT_EQ(log.Lines().back(), c.line);
+        EXPECT_FALSE(log.ContainsText(c.absent)) << c.line;
     }
 }
 

@@ -48,9 +48,12 @@ protected:
         renderer->SetCamera(camera.Get());
     }
 
-    // Runs the frame start (the registered controllers) with a fresh journal.
-    void StartFrame()
+    // Updates `texture` by `elapsed` (which registers its controllers), then runs the frame
+    // start (the registered controllers) with a fresh journal.
+    void StartFrame(BaseTexture* texture = nullptr, double elapsed = 0)
     {
+        if (texture)
+            texture->Update(elapsed);
         renderer->ClearJournal();
         ASSERT_EQ(renderer->StartFrame(), kSuccess);
     }
@@ -147,15 +150,13 @@ TEST_F(RenderTextures, ARefusedTargetLeavesTheScreenAlone)
     for (const auto& c : cases) {
         Ptr<Texture> target = new Texture(String("t"), new Image(String("ti"), Image::kR8G8B8A8, 16, 16));
         ASSERT_EQ(target->SetController(c.controller), kSuccess);
-        target->Update(0.5);
-        StartFrame();
+        StartFrame(target.Get(), 0.5);
         EXPECT_TRUE(Lines({"Clear", "Draw"}).empty()) << c.what;
         target->RemoveControllers();
     }
     Ptr<CubeTexture> sky = new CubeTexture(String("Sky"), new VolumeImage(String("si"), Image::kR8G8B8A8, 8, 8, 6));
     ASSERT_EQ(sky->SetController(cube.Get()), kSuccess);
-    sky->Update(0);
-    StartFrame();
+    StartFrame(sky.Get());
     EXPECT_TRUE(Lines({"Clear", "Draw"}).empty());
     EXPECT_EQ(Lines({"BeginRenderTarget"}).size(), 1u);
     EXPECT_EQ(renderer->GetCamera(), camera.Get());
@@ -261,8 +262,7 @@ TEST_F(RenderTextures, RipplesDropStepInTurnsAndWriteTheNormalMap)
     drops->SetParameters(p);
     Ptr<Texture> water = new Texture(String("Water"), new Image(String("wi"), Image::kR8G8B8, 32, 16));
     ASSERT_EQ(water->SetController(drops.Get()), kSuccess);
-    water->Update(1.0);  // Two drops, twenty-five steps.
-    StartFrame();
+    StartFrame(water.Get(), 1.0);  // Two drops, twenty-five steps.
 
     Texture* first = drops->HeightTexture(0);
     Texture* second = drops->HeightTexture(1);
@@ -298,12 +298,10 @@ TEST_F(RenderTextures, RipplesDropStepInTurnsAndWriteTheNormalMap)
     EXPECT_FLOAT_EQ(renderer->PixelConstant(2).x, 0.99f);  // 1 - damping, from the steps.
 
     // The same size again: the fields stay; a new size makes them anew.
-    water->Update(0.0);
-    StartFrame();
+    StartFrame(water.Get());
     EXPECT_EQ(drops->HeightTexture(0), first);
     water->SetImage(new Image(String("wi"), Image::kR8G8B8A8, 8, 8));
-    water->Update(0.0);
-    StartFrame();
+    StartFrame(water.Get());
     ASSERT_NE(drops->HeightTexture(0), nullptr);
     EXPECT_EQ(drops->HeightTexture(0)->GetImage()->Width(), 8u);
 }
@@ -324,8 +322,7 @@ TEST_F(RenderTextures, DropsLandInsideTheTextureWithTheirStrengthAndRadius)
     ASSERT_EQ(water->SetController(drops.Get()), kSuccess);
     std::vector<float> xs;
     for (int frame = 0; frame < 20; ++frame) {
-        water->Update(1.0);
-        StartFrame();
+        StartFrame(water.Get(), 1.0);
         ASSERT_EQ(Lines({"DrawNonIndexed 16"}).size(), 1u);
         // The normal-map pass after the drop rewrites only vertex c0, so the drop's centre (c1)
         // and strength (c2) are still there: the centre anywhere in -1..1, the strength half
@@ -363,8 +360,7 @@ TEST_F(RenderTextures, EachCubeFaceSeesTheMarkerItFaces)
     }
     Ptr<CubeTexture> sky = new CubeTexture(String("Sky"), new VolumeImage(String("si"), Image::kR8G8B8A8, 16, 16, 6));
     ASSERT_EQ(sky->SetController(cube.Get()), kSuccess);
-    sky->Update(0);
-    StartFrame();
+    StartFrame(sky.Get());
 
     std::vector<std::string> expected;
     const std::string tag = renderer->Tag(sky.Get());
@@ -385,8 +381,7 @@ TEST_F(RenderTextures, ACubeIsRenderedOnceAgainAfterALostDeviceOrEveryFrameWhenR
     Ptr<CubeTexture> sky = new CubeTexture(String("Sky"), new VolumeImage(String("si"), Image::kR8G8B8A8, 8, 8, 6));
     ASSERT_EQ(sky->SetController(cube.Get()), kSuccess);
     auto faces = [&] {
-        sky->Update(0);
-        StartFrame();
+        StartFrame(sky.Get());
         return Lines({"BeginRenderTarget"}).size();
     };
     EXPECT_EQ(faces(), 6u);
@@ -415,8 +410,7 @@ TEST_F(RenderTextures, TheCubeCameraSitsAtTheCentreWithTheFrameCamerasDepthRange
     ASSERT_EQ(cube->Nodes().Add(near.Get()), kSuccess);
     Ptr<CubeTexture> sky = new CubeTexture(String("Sky"), new VolumeImage(String("si"), Image::kR8G8B8A8, 8, 8, 6));
     ASSERT_EQ(sky->SetController(cube.Get()), kSuccess);
-    sky->Update(0);
-    StartFrame();
+    StartFrame(sky.Get());
     std::vector<std::string> lines = Lines({"BeginRenderTarget", "DrawCurrentGeometry"});
     std::vector<std::string> expected;
     for (int face = 0; face < 6; ++face) {
@@ -428,17 +422,6 @@ TEST_F(RenderTextures, TheCubeCameraSitsAtTheCentreWithTheFrameCamerasDepthRange
 }
 
 // --- Planar reflection and refraction ---------------------------------------------------------
-
-// Clip-space position of `p` through the projection.
-Vector4 Clip(const Matrix4& m, const Vector3& p)
-{
-    Vector4 r;
-    r.x = p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0];
-    r.y = p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1];
-    r.z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
-    r.w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
-    return r;
-}
 
 TEST_F(RenderTextures, TheObliqueNearPlaneIsTheWaterPlane)
 {
@@ -457,8 +440,8 @@ TEST_F(RenderTextures, TheObliqueNearPlaneIsTheWaterPlane)
                  {{1, -5, 40}, 1},   {{0, 3, 10}, -1},   {{0, 2.5f, 30}, -1}};
     for (const auto& c : cases) {
         const Vector3 v = view.TransformPoint(c.world);
-        const Vector4 clip = Clip(oblique, v);
-        const Vector4 plain = Clip(camera->Projection(), v);
+        const Vector4 clip = oblique.Transform({v.x, v.y, v.z, 1});
+        const Vector4 plain = camera->Projection().Transform({v.x, v.y, v.z, 1});
         // Only depth changes: x, y and w are those of the ordinary projection.
         EXPECT_FLOAT_EQ(clip.x, plain.x);
         EXPECT_FLOAT_EQ(clip.y, plain.y);
@@ -512,8 +495,7 @@ TEST_F(RenderTextures, ReflectionMirrorsWhatIsAboveTheWaterAndRefractionShowsWha
         ASSERT_EQ(c.controller->Nodes().Add(floor.Get()), kSuccess);
         Ptr<Texture> target = new Texture(String("t"), new Image(String("ti"), Image::kR8G8B8A8, 64, 64));
         ASSERT_EQ(target->SetController(c.controller.Get()), kSuccess);
-        target->Update(0);
-        StartFrame();
+        StartFrame(target.Get());
         EXPECT_EQ(Lines({"DrawCurrentGeometry"}), std::vector<std::string>{std::string("DrawCurrentGeometry [") +
                                                                              c.drawn + "] 2"});
         EXPECT_NEAR(DrawnHeight(*renderer), c.height, 1e-4) << c.drawn;
@@ -535,8 +517,7 @@ TEST_F(RenderTextures, ALetterboxedFrameNarrowsTheTargetViewportToTheBand)
     Ptr<RenderScreenspaceReflectTextureController> reflect = new RenderScreenspaceReflectTextureController;
     Ptr<Texture> target = new Texture(String("t"), new Image(String("ti"), Image::kR8G8B8A8, 64, 64));
     ASSERT_EQ(target->SetController(reflect.Get()), kSuccess);
-    target->Update(0);
-    StartFrame();
+    StartFrame(target.Get());
     EXPECT_EQ(Lines({"SetViewport"}), (std::vector<std::string>{"SetViewport 0 12.5 200 75", "SetViewport 0 0 200 100"}));
     renderer->SetLetterbox(false);
 }

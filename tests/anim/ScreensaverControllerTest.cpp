@@ -10,10 +10,8 @@
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/ScreensaverController.h"
 #include "engine/anim/TargetCameraController.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/SceneNode.h"
-#include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
+#include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 
@@ -24,15 +22,8 @@ namespace {
 
 using test::Bytes;
 
-class Director : public ::testing::Test {
+class Director : public test::RecordingFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = Renderer::Current();
-    }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-
     // A camera flown by a node animation controller with a track of `period` seconds (none
     // when 0), looking at a target moved by one of `targetPeriod` seconds (no target when 0).
     Ptr<Camera> FlownCamera(double period, double targetPeriod = 0)
@@ -56,16 +47,14 @@ protected:
         return camera;
     }
 
-    Ptr<ScreensaverController> DirectorOf(uint32_t sets, double duration = 10)
+    Ptr<ScreensaverController> DirectorOf(uint32_t sets, double duration = 10, double fadeInStart = 0)
     {
         Ptr<ScreensaverController> director(new ScreensaverController());
         for (uint32_t i = 0; i < sets; ++i)
-            EXPECT_EQ(director->AddSet(Ptr<Camera>(new Camera()).Get(), 0, duration), kSuccess);
+            EXPECT_EQ(director->AddSet(Ptr<Camera>(new Camera()).Get(), fadeInStart, duration), kSuccess);
         return director;
     }
 
-    test::EngineScope engine;
-    Renderer* renderer = nullptr;
     std::vector<Ptr<Node>> keep;
 };
 
@@ -146,9 +135,7 @@ TEST_F(Director, ASingleSetPlaysForeverAndCutsInsteadOfFading)
 TEST_F(Director, FadesOutOverTheLastSecondAndInAfterFadeInStart)
 {
     std::srand(3);
-    Ptr<ScreensaverController> director(new ScreensaverController());
-    for (int i = 0; i < 4; ++i)
-        ASSERT_EQ(director->AddSet(Ptr<Camera>(new Camera()).Get(), 2.0, 10.0), kSuccess);
+    Ptr<ScreensaverController> director = DirectorOf(4, 10.0, 2.0);
     director->Reset();
     struct Step {
         double at;
@@ -249,9 +236,7 @@ TEST_F(Director, StreamsTheSetsAndChoosesTheFirstOnLoad)
     ASSERT_EQ(director->Save(out), kSuccess);
     const Bytes flownRecord = test::SavedRecord(flown.Get());
     Bytes expected;
-    test::PutString(expected, "director");
-    test::PutInt(expected, 0);
-    expected.push_back(1);
+    test::PutControllerBlock(expected, "director");
     test::PutInt(expected, 2);
     expected.insert(expected.end(), flownRecord.begin(), flownRecord.end());
     test::PutDouble(expected, 1.5);
@@ -280,9 +265,7 @@ TEST_F(Director, RefusesSetsWithNumbersThatAreNotFinite)
         Bytes bytes;
         test::PutInt(bytes, 5);
         test::PutString(bytes, "ZEN.ScreensaverController");
-        test::PutString(bytes, "d");
-        test::PutInt(bytes, 0);
-        bytes.push_back(1);
+        test::PutControllerBlock(bytes, "d");
         test::PutInt(bytes, count);
         test::PutInt(bytes, Stream::kNullID);
         test::PutDouble(bytes, fadeInStart);

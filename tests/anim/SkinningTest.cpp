@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/RecordingFixture.h"
 #include "support/RecordingRendererScope.h"
 #include "support/SceneBuilder.h"
 #include "support/Near.h"
@@ -133,12 +135,8 @@ TEST(SkinController, InactiveItOnlyKeepsThePaletteForTheVertexPrograms)
     // dp4 of the bind-pose root (2, 0, 0, 1) with each register gives the bone's (0, 2, 0).
     const float root[4] = {2, 0, 0, 1};
     const float expected[3] = {0, 2, 0};
-    for (int axis = 0; axis < 3; ++axis) {
-        float dot = 0;
-        for (int i = 0; i < 4; ++i)
-            dot += root[i] * registers[axis * 4 + i];
-        EXPECT_NEAR(dot, expected[axis], 1e-5f);
-    }
+    for (int axis = 0; axis < 3; ++axis)
+        EXPECT_NEAR(std::inner_product(root, root + 4, registers + axis * 4, 0.0f), expected[axis], 1e-5f);
     test::RecordingRendererScope scope;
     test::EngineScope engine;
     ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
@@ -224,9 +222,7 @@ TEST(SkinController, StreamsBonesTransformsAndBuffersAndRefusesBadBindings)
     Stream out;
     ASSERT_EQ(scene.skin->Save(out), kSuccess);
     Bytes head;
-    test::PutString(head, "skin");
-    test::PutInt(head, 0);
-    head.push_back(1);
+    test::PutControllerBlock(head, "skin");
     test::PutInt(head, 2);
     ASSERT_GT(out.Position(), head.size());
     EXPECT_EQ(Bytes(out.Data(), out.Data() + head.size()), head);
@@ -381,15 +377,8 @@ struct Arm {
     }
 };
 
-class InverseKinematics : public ::testing::Test {
+class InverseKinematics : public test::RecordingFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        renderer = Renderer::Current();
-    }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-
     // One frame: the update (which registers the controller), then the frame start (which
     // runs the step).
     void Frame(Arm& arm)
@@ -397,10 +386,6 @@ protected:
         arm.root->UpdateState(0.016, true);
         ASSERT_EQ(renderer->StartFrame(), kSuccess);
     }
-
-    test::RecordingRendererScope scope;
-    test::EngineScope engine;
-    Renderer* renderer = nullptr;
 };
 
 TEST_F(InverseKinematics, TheEffectorApproachesAReachableTargetEveryFrame)

@@ -17,6 +17,7 @@
 #include "engine/scene/Texture.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/Near.h"
 #include "support/RecordBytes.h"
 #include "support/StreamForm.h"
 
@@ -26,6 +27,7 @@ namespace zen {
 namespace {
 
 using test::Bytes;
+using test::ExpectNear;
 
 // A scene: root, a camera or light somewhere, a target somewhere else.
 struct TargetScene {
@@ -46,14 +48,6 @@ const Placement kPlacements[] = {
     {{0, 0, 0}, {0.001f, 8, 0}},  // Nearly straight up.
 };
 
-void ExpectForwardAlong(const Vector3& forward, const Vector3& from, const Vector3& to)
-{
-    const Vector3 wanted = (to - from).Normalized();
-    EXPECT_NEAR(forward.x, wanted.x, 1e-5f);
-    EXPECT_NEAR(forward.y, wanted.y, 1e-5f);
-    EXPECT_NEAR(forward.z, wanted.z, 1e-5f);
-}
-
 TEST(TargetCameraController, LooksAtItsTargetFromAnyPosition)
 {
     for (const Placement& p : kPlacements) {
@@ -69,7 +63,7 @@ TEST(TargetCameraController, LooksAtItsTargetFromAnyPosition)
         scene.target->LocalTransform().SetTranslation(p.target);
         camera->LocalTransform().SetTranslation(p.eye);
         scene.Update();
-        ExpectForwardAlong(camera->Forward(), p.eye, p.target);
+        ExpectNear(camera->Forward(), (p.target - p.eye).Normalized());
         EXPECT_FALSE(camera->UpdatesWorldTransform());
         EXPECT_FALSE(camera->WorldTransform().noRotation);
         // The view follows the turned camera: the target lies on the view axis.
@@ -80,7 +74,7 @@ TEST(TargetCameraController, LooksAtItsTargetFromAnyPosition)
         // The camera moved on: the next update turns it again from the new place.
         camera->LocalTransform().SetTranslation(p.eye + Vector3{1, 1, 1});
         scene.Update();
-        ExpectForwardAlong(camera->Forward(), p.eye + Vector3{1, 1, 1}, p.target);
+        ExpectNear(camera->Forward(), (p.target - p.eye - Vector3{1, 1, 1}).Normalized());
     }
 }
 
@@ -97,9 +91,8 @@ TEST(TargetLightController, TurnsTheLightToShineAtItsTarget)
         scene.target->LocalTransform().SetTranslation(p.target);
         light->LocalTransform().SetTranslation(p.eye);
         scene.Update();
-        ExpectForwardAlong(light->WorldTransform().Forward(), p.eye, p.target);
-        const DeviceLight device = light->ToDeviceLight();
-        ExpectForwardAlong(device.direction, p.eye, p.target);
+        ExpectNear(light->WorldTransform().Forward(), (p.target - p.eye).Normalized());
+        ExpectNear(light->ToDeviceLight().direction, (p.target - p.eye).Normalized());
     }
 }
 
@@ -154,9 +147,7 @@ TEST(TargetControllers, StreamTheTargetLinkAfterTheControllerBlock)
     Bytes wrong;
     test::PutInt(wrong, 1);
     test::PutString(wrong, "ZEN.TargetLightController");
-    test::PutString(wrong, "");
-    test::PutInt(wrong, 0);
-    wrong.push_back(1);
+    test::PutControllerBlock(wrong, "");
     const Bytes texture = test::SavedRecord(Ptr<Texture>(new Texture()).Get());
     wrong.insert(wrong.end(), texture.begin(), texture.end());
     test::LogCapture log;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -71,22 +73,10 @@ TEST_F(TextureGenerators, BytesAreTheLowBitsOfTheTruncatedValue)
 }
 
 // Signed view of noise bytes: the values are not remapped, so they wrap around in the byte.
-struct SignedStats {
-    double mean = 0;
-    int low = 255, high = -256;
-};
-
-SignedStats StatsOf(const std::vector<uint8_t>& bytes)
+std::vector<int> Signed(const std::vector<uint8_t>& bytes)
 {
-    SignedStats stats;
-    for (const uint8_t b : bytes) {
-        const int v = static_cast<int8_t>(b);
-        stats.mean += v;
-        stats.low = v < stats.low ? v : stats.low;
-        stats.high = v > stats.high ? v : stats.high;
-    }
-    stats.mean /= static_cast<double>(bytes.size());
-    return stats;
+    const auto* values = reinterpret_cast<const int8_t*>(bytes.data());
+    return std::vector<int>(values, values + bytes.size());
 }
 
 TEST_F(TextureGenerators, NoiseSpreadsOverTheConfiguredColourRange)
@@ -103,12 +93,13 @@ TEST_F(TextureGenerators, NoiseSpreadsOverTheConfiguredColourRange)
         texture->Update(0.1);
         EXPECT_TRUE(texture->IsDirty());
         EXPECT_TRUE(noise->IsDone());
-        const SignedStats stats = StatsOf(Pixels(*texture->GetImage()));
-        EXPECT_NEAR(stats.mean, 0, c.bound * 0.08) << c.scale;
-        EXPECT_LE(stats.high, c.bound);
-        EXPECT_GE(stats.low, -c.bound);
-        EXPECT_GT(stats.high, c.bound * 9 / 10) << c.scale;
-        EXPECT_LT(stats.low, -c.bound * 9 / 10) << c.scale;
+        const std::vector<int> values = Signed(Pixels(*texture->GetImage()));
+        const auto [low, high] = std::minmax_element(values.begin(), values.end());
+        EXPECT_NEAR(std::accumulate(values.begin(), values.end(), 0.0) / values.size(), 0, c.bound * 0.08) << c.scale;
+        EXPECT_LE(*high, c.bound);
+        EXPECT_GE(*low, -c.bound);
+        EXPECT_GT(*high, c.bound * 9 / 10) << c.scale;
+        EXPECT_LT(*low, -c.bound * 9 / 10) << c.scale;
     }
 }
 
@@ -201,10 +192,7 @@ TEST_F(TextureGenerators, OctaveNoiseStaysInRangeAndLogsItsSpanOncePerGeneration
             spans += line.rfind("ERROR. Min[", 0) == 0;
         EXPECT_EQ(spans, 1) << octaves;
         const std::vector<uint8_t> bytes = Pixels(*texture->GetImage());
-        double mean = 0;
-        for (const uint8_t b : bytes)
-            mean += b;
-        mean /= bytes.size();
+        const double mean = std::accumulate(bytes.begin(), bytes.end(), 0.0) / bytes.size();
         EXPECT_GT(mean, 60) << octaves;
         EXPECT_LT(mean, 195) << octaves;
     }
@@ -218,13 +206,8 @@ TEST_F(TextureGenerators, VolumeOctaveNoiseIsStretchedToTheFullRangeThenSmoothed
     test::LogCapture log;
     ASSERT_TRUE(perlin.ComputeVolume(8, 8, 8, 3, values));
     ASSERT_EQ(values.size(), 512u);
-    float low = 1, high = 0;
-    double mean = 0;
-    for (const float v : values) {
-        low = v < low ? v : low;
-        high = v > high ? v : high;
-        mean += v;
-    }
+    const float low = *std::min_element(values.begin(), values.end());
+    const float high = *std::max_element(values.begin(), values.end());
     // Smoothing averages (its weights sum to 1), so the stretched 0..1 narrows but stays inside.
     EXPECT_GE(low, 0.0f);
     EXPECT_LE(high, 1.0f);

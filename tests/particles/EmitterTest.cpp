@@ -14,6 +14,7 @@
 #include "support/RecordBytes.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/Near.h"
 #include "support/SceneBuilder.h"
 
 // Where emitters place particles and which way they send them: the angle cone of the point
@@ -25,6 +26,7 @@ namespace {
 constexpr float kPi = 3.14159265f;
 
 using test::AxisAngle;
+using test::ExpectNear;
 
 TEST(PointEmitter, ZeroConeEmitsAlongTheOwnersUpAxisFromItsPosition)
 {
@@ -51,9 +53,7 @@ TEST(PointEmitter, ZeroConeEmitsAlongTheOwnersUpAxisFromItsPosition)
             Vector3 position, direction;
             ASSERT_TRUE(emitter.Emit(position, direction));
             EXPECT_EQ(position, (Vector3{3, -2, 7}));
-            EXPECT_NEAR(direction.x, c.expectedDirection.x, 1e-5f);
-            EXPECT_NEAR(direction.y, c.expectedDirection.y, 1e-5f);
-            EXPECT_NEAR(direction.z, c.expectedDirection.z, 1e-5f);
+            ExpectNear(direction, c.expectedDirection);
         }
     }
 }
@@ -123,9 +123,7 @@ TEST(SphereVolumeEmitter, FillsTheBallUniformlyByVolume)
     EXPECT_NEAR(insideQuarterShell / double(kBirths), 37.0 / 64, 0.006);
     for (int count : octants)
         EXPECT_NEAR(count / double(kBirths), 1.0 / 8, 0.006);
-    EXPECT_NEAR(sum.x / kBirths, 0.0, 0.03);
-    EXPECT_NEAR(sum.y / kBirths, 0.0, 0.03);
-    EXPECT_NEAR(sum.z / kBirths, 0.0, 0.03);
+    ExpectNear(sum * (1.0f / kBirths), Vector3{}, 0.03f);
 }
 
 // Two triangles in the z = 0 plane, areas 1 and 3 (hand-computed): a quarter of the births on

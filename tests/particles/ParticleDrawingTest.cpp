@@ -16,6 +16,7 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Texture.h"
 #include "engine/scene/Vector2Buffer.h"
+#include "support/Near.h"
 #include "support/RecordBytes.h"
 #include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
@@ -91,9 +92,7 @@ TEST_F(ParticleDrawing, PointSpritesWriteOneVertexPerLiveParticle)
     }
     EXPECT_EQ(Lines({"DrawNonIndexed"}), std::vector<std::string>{"DrawNonIndexed 7"});
     EXPECT_TRUE(Lines({"DrawCurrentGeometry"}).empty());
-    const std::vector<std::string> worlds = Lines({"SetWorld"});
-    ASSERT_EQ(worlds.size(), 1u);
-    EXPECT_EQ(worlds[0], "SetWorld [ 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1 ]");
+    EXPECT_EQ(Lines({"SetWorld"}), std::vector<std::string>{"SetWorld [ 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1 ]"});
     // The effect's pass turns point sprites on and reads positions, colours and sizes.
     RenderStateBlock* block = system->GetEffect()->CurrentTechnique()->GetPass(0)->RenderStates();
     EXPECT_TRUE(block->State().pointSprites);
@@ -127,10 +126,7 @@ TEST_F(ParticleDrawing, WithoutPointSpritesEachParticleIsACameraFacingQuad)
     auto* texCoords = static_cast<Vector2Buffer*>(system->TexCoords(0));
     ASSERT_NE(texCoords, nullptr);
     for (int k = 0; k < 6; ++k) {
-        const Vector3 v = system->Vertices()->Data()[k];
-        EXPECT_NEAR(v.x, expected[k].x, 1e-6f) << k;
-        EXPECT_NEAR(v.y, expected[k].y, 1e-6f) << k;
-        EXPECT_NEAR(v.z, expected[k].z, 1e-6f) << k;
+        test::ExpectNear(system->Vertices()->Data()[k], expected[k], 1e-6f, std::to_string(k));
         EXPECT_EQ(texCoords->Data()[k].x, coords[k].x);
         EXPECT_EQ(texCoords->Data()[k].y, coords[k].y);
         EXPECT_EQ(system->Colors()->Data()[k], (Vector4{1, 0.5f, 0.25f, 1}));
@@ -178,9 +174,7 @@ TEST_F(ParticleDrawing, BlendedSpritesAreDrawnFromTheDeferredQueue)
     Ptr<SpriteParticleSystem> system = AddSprites(20, 5, true);
     DrawFrame(0.2);
     EXPECT_EQ(Lines({"DrawNonIndexed"}), std::vector<std::string>{"DrawNonIndexed 5"});
-    const std::vector<std::string> worlds = Lines({"SetWorld"});
-    ASSERT_EQ(worlds.size(), 1u);
-    EXPECT_EQ(worlds[0], "SetWorld [ 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1 ]");
+    EXPECT_EQ(Lines({"SetWorld"}), std::vector<std::string>{"SetWorld [ 1 0 0 0 | 0 1 0 0 | 0 0 1 0 | 0 0 0 1 ]"});
     // An empty system draws nothing at all.
     system->Clear();
     system->SetEmissionStopped(true);
@@ -304,14 +298,10 @@ TEST_F(ParticleDrawing, NodeParticlesDrawTheModelOncePerParticle)
     DrawFrame(0.5);  // Born at (0, 0, 10).
     DrawFrame(1.0);  // Moved to (0, 1, 10); a second one born at (0, 0, 10).
     ASSERT_EQ(system->LiveCount(), 2u);
-    const std::vector<std::string> draws = Lines({"DrawCurrentGeometry"});
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0], "DrawCurrentGeometry [Leaf] 2");
-    const std::vector<std::string> worlds = Lines({"SetWorld"});
-    ASSERT_EQ(worlds.size(), 2u);
+    EXPECT_EQ(Lines({"DrawCurrentGeometry"}), std::vector<std::string>(2, "DrawCurrentGeometry [Leaf] 2"));
     // Newest first: scale 2 at (0, 0, 10), then at (0, 1, 10).
-    EXPECT_EQ(worlds[0], "SetWorld [ 2 0 0 0 | 0 2 0 0 | 0 0 2 0 | 0 0 10 1 ]");
-    EXPECT_EQ(worlds[1], "SetWorld [ 2 0 0 0 | 0 2 0 0 | 0 0 2 0 | 0 1 10 1 ]");
+    EXPECT_EQ(Lines({"SetWorld"}), (std::vector<std::string>{"SetWorld [ 2 0 0 0 | 0 2 0 0 | 0 0 2 0 | 0 0 10 1 ]",
+                                                             "SetWorld [ 2 0 0 0 | 0 2 0 0 | 0 0 2 0 | 0 1 10 1 ]"}));
     EXPECT_EQ(model->WorldTransform().translation, (Vector3{7, 7, 7}));
     EXPECT_EQ(model->WorldTransform().scale, (Vector3{1, 1, 1}));
     EXPECT_EQ(color->Color(), (Vector4{0.1f, 0.2f, 0.3f, 0.4f}));

@@ -30,6 +30,16 @@ Ptr<ParticleSystem> MakeSystem(int32_t pool, const Parameters& parameters)
     return system;
 }
 
+// Bursts of `burst` particles every `interval` seconds, each living `lifetime` seconds.
+Parameters Bursts(float interval, int32_t burst, float lifetime)
+{
+    Parameters p;
+    p.intervalBase = interval;
+    p.burstBase = burst;
+    p.lifetimeBase = lifetime;
+    return p;
+}
+
 uint32_t CountLive(const ParticleSystem& system)
 {
     uint32_t count = 0;
@@ -56,11 +66,7 @@ TEST(ParticleSystem, BurstsFollowTheIntervalClock)
         {2.0f, 1, {0.0, 0.0, 3.0}, {0, 0, 2}},  // Elapsed 0 never passes the clock.
     };
     for (const auto& c : cases) {
-        Parameters p;
-        p.intervalBase = c.interval;
-        p.burstBase = c.burst;
-        p.lifetimeBase = 100.0f;
-        Ptr<ParticleSystem> system = MakeSystem(1000, p);
+        Ptr<ParticleSystem> system = MakeSystem(1000, Bursts(c.interval, c.burst, 100.0f));
         for (size_t i = 0; i < c.steps.size(); ++i) {
             system->Update(c.steps[i]);
             EXPECT_EQ(system->LiveCount(), c.liveAfter[i]) << "interval " << c.interval << " step " << i;
@@ -85,12 +91,9 @@ TEST(ParticleSystem, BirthRateMatchesTheConfiguration)
     };
     for (const auto& c : cases) {
         Random::Seed(77);
-        Parameters p;
-        p.intervalBase = c.interval;
+        Parameters p = Bursts(c.interval, c.burst, 1000.0f);
         p.intervalRandom = c.intervalRandom;
-        p.burstBase = c.burst;
         p.burstRandom = c.burstRandom;
-        p.lifetimeBase = 1000.0f;
         Ptr<ParticleSystem> system = MakeSystem(100000, p);
         const int kFrames = 60 * 60;
         for (int i = 0; i < kFrames; ++i)
@@ -103,11 +106,8 @@ TEST(ParticleSystem, BirthRateMatchesTheConfiguration)
 TEST(ParticleSystem, BurstSizesStayInTheirRange)
 {
     Random::Seed(3);
-    Parameters p;
-    p.intervalBase = 1.0f;
-    p.burstBase = 10;
+    Parameters p = Bursts(1.0f, 10, 0.5f);  // Each burst is dead before the next.
     p.burstRandom = 4;
-    p.lifetimeBase = 0.5f;  // Each burst is dead before the next.
     Ptr<ParticleSystem> system = MakeSystem(1000, p);
     std::set<uint32_t> sizes;
     for (int i = 0; i < 400; ++i) {
@@ -122,11 +122,7 @@ TEST(ParticleSystem, BurstSizesStayInTheirRange)
 // A particle of lifetime 2 s is alive at age exactly 2 s and gone at the first update past it.
 TEST(ParticleSystem, ParticlesDieAtTheFirstUpdatePastTheirLifetime)
 {
-    Parameters p;
-    p.intervalBase = 1000.0f;
-    p.burstBase = 1;
-    p.lifetimeBase = 2.0f;
-    Ptr<ParticleSystem> system = MakeSystem(10, p);
+    Ptr<ParticleSystem> system = MakeSystem(10, Bursts(1000.0f, 1, 2.0f));
     system->Update(0.0);  // Not a positive step: no burst yet.
     EXPECT_EQ(system->LiveCount(), 0u);
     system->Update(0.25);  // Born, not advanced in its first frame.
@@ -144,12 +140,9 @@ TEST(ParticleSystem, ParticlesDieAtTheFirstUpdatePastTheirLifetime)
 TEST(ParticleSystem, NoParticleOutlivesItsLifetime)
 {
     Random::Seed(8);
-    Parameters p;
-    p.intervalBase = 0.05f;
+    Parameters p = Bursts(0.05f, 5, 1.0f);
     p.intervalRandom = 0.04f;
-    p.burstBase = 5;
     p.burstRandom = 2;
-    p.lifetimeBase = 1.0f;
     p.lifetimeRandom = 0.9f;
     Ptr<ParticleSystem> system = MakeSystem(5000, p);
     for (int frame = 0; frame < 2000; ++frame) {
@@ -174,11 +167,7 @@ TEST(ParticleSystem, PoolNeverExceedsItsSizeAndReusesDeadSlots)
         {3, 100, 10.0f, 3},
     };
     for (const auto& c : cases) {
-        Parameters p;
-        p.intervalBase = 0.1f;
-        p.burstBase = c.burst;
-        p.lifetimeBase = c.lifetime;
-        Ptr<ParticleSystem> system = MakeSystem(c.pool, p);
+        Ptr<ParticleSystem> system = MakeSystem(c.pool, Bursts(0.1f, c.burst, c.lifetime));
         for (int i = 0; i < 100; ++i) {
             system->Update(0.05);
             ASSERT_LE(system->LiveCount(), uint32_t(c.pool));
@@ -196,11 +185,7 @@ TEST(ParticleSystem, PoolNeverExceedsItsSizeAndReusesDeadSlots)
 // not for all the stopped time. (A pool of 0 bearing nothing is in the record's bad values.)
 TEST(ParticleSystem, StoppedEmissionHoldsTheBurstClock)
 {
-    Parameters p;
-    p.intervalBase = 1.0f;
-    p.burstBase = 1;
-    p.lifetimeBase = 100.0f;
-    Ptr<ParticleSystem> system = MakeSystem(100, p);
+    Ptr<ParticleSystem> system = MakeSystem(100, Bursts(1.0f, 1, 100.0f));
     system->Update(0.1);
     EXPECT_EQ(system->LiveCount(), 1u);
     system->SetEmissionStopped(true);
@@ -218,12 +203,9 @@ TEST(ParticleSystem, StoppedEmissionHoldsTheBurstClock)
 // move linearly from start to end over the life. Values worked out by hand.
 TEST(ParticleSystem, MotionAndBlendsFollowTheParticlesAge)
 {
-    Parameters p;
-    p.intervalBase = 1000.0f;
-    p.burstBase = 1;
+    Parameters p = Bursts(1000.0f, 1, 4.0f);
     p.speedBase = 2.0f;
     p.accelerationBase = {0, -1, 0};
-    p.lifetimeBase = 4.0f;
     p.startColorBase = {1, 0, 0, 1};
     p.endColorBase = {0, 0, 1, 0};
     p.startSizeBase = 1.0f;
@@ -255,12 +237,9 @@ TEST(ParticleSystem, MotionAndBlendsFollowTheParticlesAge)
 // the same particles.
 TEST(ParticleSystem, RandomValuesStayAroundTheirBaseAndRepeatForASeed)
 {
-    Parameters p;
-    p.intervalBase = 0.1f;
-    p.burstBase = 20;
+    Parameters p = Bursts(0.1f, 20, 50.0f);
     p.speedBase = 3.0f;
     p.speedRandom = 1.0f;
-    p.lifetimeBase = 50.0f;
     p.lifetimeRandom = 5.0f;
     p.startSizeBase = 2.0f;
     p.startSizeRandom = 0.5f;
@@ -307,11 +286,7 @@ TEST(ParticleSystem, UpdatesEndWhateverTheIntervalAndStep)
         double step;
     } cases[] = {{0.0f, 0.016}, {1e-30f, 0.5}, {0.001f, 1e9}};
     for (const auto& c : cases) {
-        Parameters p;
-        p.intervalBase = c.interval;
-        p.burstBase = 1;
-        p.lifetimeBase = 1e6f;
-        Ptr<ParticleSystem> system = MakeSystem(ParticleSystem::kMaxPoolSize, p);
+        Ptr<ParticleSystem> system = MakeSystem(ParticleSystem::kMaxPoolSize, Bursts(c.interval, 1, 1e6f));
         system->Update(c.step);
         EXPECT_LE(system->LiveCount(), ParticleSystem::kMaxBurstsPerUpdate);
         EXPECT_GT(system->LiveCount(), 0u);
