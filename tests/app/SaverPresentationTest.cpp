@@ -14,12 +14,12 @@
 #include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/Texture.h"
-#include "modules/codecs/Rar2Writer.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "platform/PosixTestHooks.h"
 #include "support/LogCapture.h"
 #include "support/RecordingRendererScope.h"
 #include "support/SaverEnvironment.h"
+#include "support/StoredArchive.h"
 
 // The loading screen, the clock and frame-rate overlays and the shot fades: texts and fades
 // from hand-computed values, and where each picture lands on the screen read back from the
@@ -107,13 +107,13 @@ TEST(SceneSaverData, ShadowMapEffectsLeaveEveryNodeTheOthersStay)
 // --- Pictures on the screen -------------------------------------------------------------------
 
 // An uncompressed 32-bit TGA (type 2, bottom-up) of one colour.
-std::vector<uint8_t> Tga(uint16_t width, uint16_t height)
+std::string Tga(uint16_t width, uint16_t height)
 {
-    std::vector<uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(width & 0xFF),
-                                  static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(height & 0xFF),
-                                  static_cast<uint8_t>(height >> 8), 32, 8};
+    std::string bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<char>(width & 0xFF),
+                         static_cast<char>(width >> 8), static_cast<char>(height & 0xFF),
+                         static_cast<char>(height >> 8), 32, 8};
     for (uint32_t i = 0; i < uint32_t{width} * height; ++i)
-        bytes.insert(bytes.end(), {255, 255, 255, 200});
+        bytes += "\xFF\xFF\xFF\xC8";
     return bytes;
 }
 
@@ -189,29 +189,14 @@ protected:
         auto& setup = RecordingRenderer::NextSetup();
         setup.capabilities.vertexShaderVersion = 0;
         setup.capabilities.pixelShaderVersion = 0;
-        zen::Rar2Writer writer(zen::Rar2Writer::Method::kStore);
-        const struct {
-            const char* name;
-            uint16_t w, h;
-        } pictures[] = {{"4loader_ld.tga", 256, 64}, {"4loader_rd.tga", 128, 32}, {"4loader_lu.tga", 64, 128},
-                        {"4loader_ru.tga", 32, 16},  {"digit_0.tga", 8, 8},       {"digit_1.tga", 8, 8},
-                        {"digit_2.tga", 8, 8},       {"digit_3.tga", 8, 8},      {"digit_4.tga", 8, 8},
-                        {"digit_5.tga", 8, 8},       {"digit_6.tga", 8, 8},      {"digit_7.tga", 8, 8},
-                        {"digit_8.tga", 8, 8},       {"digit_9.tga", 8, 8},      {"digit_ddot.tga", 8, 8},
-                        {"digit_a.tga", 8, 8},       {"digit_p.tga", 8, 8},      {"digit_m.tga", 8, 8}};
-        for (const auto& picture : pictures) {
-            const std::vector<uint8_t> bytes = Tga(picture.w, picture.h);
-            EXPECT_EQ(writer.AddFile(picture.name, bytes.data(), static_cast<uint32_t>(bytes.size())), zen::kSuccess);
-        }
-        std::vector<uint8_t> archive;
-        EXPECT_EQ(writer.Write(archive), zen::kSuccess);
-        platform::posix::SetMediaResource(134, archive);
-        zen::Rar2Writer empty(zen::Rar2Writer::Method::kStore);
-        const uint8_t text[] = {'o', 'k'};
-        EXPECT_EQ(empty.AddFile("readme.txt", text, sizeof text), zen::kSuccess);
-        std::vector<uint8_t> media;
-        EXPECT_EQ(empty.Write(media), zen::kSuccess);
-        platform::posix::SetMediaResource(227, media);
+        std::vector<zen::test::StoredEntry> pictures = {{"4loader_ld.tga", Tga(256, 64)},
+                                                        {"4loader_rd.tga", Tga(128, 32)},
+                                                        {"4loader_lu.tga", Tga(64, 128)},
+                                                        {"4loader_ru.tga", Tga(32, 16)}};
+        for (const char* glyph : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "ddot", "a", "p", "m"})
+            pictures.push_back({std::string("digit_") + glyph + ".tga", Tga(8, 8)});
+        platform::posix::SetMediaResource(134, zen::test::StoredArchive(pictures));
+        platform::posix::SetMediaResource(227, zen::test::StoredArchive({{"readme.txt", "ok"}}));
         SetCommandLine("/s");
     }
     void TearDown() override

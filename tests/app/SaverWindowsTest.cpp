@@ -5,7 +5,6 @@
 
 #include "app/InputManager.h"
 #include "app/Saver.h"
-#include "modules/codecs/Rar2Writer.h"
 #include "engine/sound/SoundManager.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "platform/Platform.h"
@@ -14,6 +13,7 @@
 #include "support/RecordingRendererScope.h"
 #include "support/SaverEnvironment.h"
 #include "support/ScriptedSaver.h"
+#include "support/StoredArchive.h"
 
 namespace brightfold {
 namespace {
@@ -29,8 +29,8 @@ protected:
     void SetUp() override
     {
         SaverEnvironment::SetUp();
-        platform::posix::SetMediaResource(134, Archive("Pictures\\readme.txt"));
-        platform::posix::SetMediaResource(227, Archive("Scenes\\readme.txt"));
+        platform::posix::SetMediaResource(134, zen::test::StoredArchive({{"Pictures\\readme.txt", "ok"}}));
+        platform::posix::SetMediaResource(227, zen::test::StoredArchive({{"Scenes\\readme.txt", "ok"}}));
         m_cursor = platform::posix::CursorShowCount();
     }
     void TearDown() override
@@ -38,16 +38,6 @@ protected:
         platform::posix::RemoveMediaResource(134);
         platform::posix::RemoveMediaResource(227);
         SaverEnvironment::TearDown();
-    }
-
-    static std::vector<uint8_t> Archive(const char* name)
-    {
-        zen::Rar2Writer writer(zen::Rar2Writer::Method::kStore);
-        const uint8_t text[] = {'o', 'k'};
-        EXPECT_EQ(writer.AddFile(name, text, sizeof text), zen::kSuccess);
-        std::vector<uint8_t> bytes;
-        EXPECT_EQ(writer.Write(bytes), zen::kSuccess);
-        return bytes;
     }
 
     int CursorSteps() const { return platform::posix::CursorShowCount() - m_cursor; }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,10 @@
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/RAR2FileCodec.h"
 #include "modules/codecs/Rar2Archive.h"
-#include "modules/codecs/Rar2Writer.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/StoredArchive.h"
 #include "support/TempFolder.h"
 #include "tests/codecs/Rar2TestData.h"
 #include "support/RequiredTool.h"
@@ -67,11 +68,18 @@ protected:
         return codec->Load(&file, out, password);
     }
 
-    Directory* LoadSample(const std::string& sample, const String& password = String())
+    // The tree of archive bytes that load; null (and the test failed) otherwise.
+    std::unique_ptr<Directory> Loaded(const std::vector<uint8_t>& bytes, const String& password = String())
     {
         Directory* directory = nullptr;
-        EXPECT_EQ(LoadBytes(test::ReadBinaryFile(test::Rar2DataPath(sample)), &directory, password), kSuccess);
-        return directory;
+        EXPECT_EQ(LoadBytes(bytes, &directory, password), kSuccess);
+        EXPECT_NE(directory, nullptr);
+        return std::unique_ptr<Directory>(directory);
+    }
+
+    std::unique_ptr<Directory> LoadSample(const std::string& sample, const String& password = String())
+    {
+        return Loaded(test::ReadBinaryFile(test::Rar2DataPath(sample)), password);
     }
 
     test::EngineScope engine;
@@ -106,11 +114,10 @@ TEST_F(RAR2FileCodecTest, AttachedResourceGivesEveryFileOfTheArchive)
 TEST_F(RAR2FileCodecTest, EveryManifestLineLoads)
 {
     std::string current;
-    Directory* directory = nullptr;
+    std::unique_ptr<Directory> directory;
     for (const test::Rar2ManifestLine& line : test::ReadRar2Manifest()) {
         SCOPED_TRACE(line.archive + " " + line.entry);
         if (line.archive != current) {
-            delete directory;
             current = line.archive;
             const String password(current.find("pw-password") != std::string::npos ? "password" : "");
             directory = LoadSample(current, password);
@@ -139,7 +146,6 @@ TEST_F(RAR2FileCodecTest, EveryManifestLineLoads)
             EXPECT_EQ(Content(file), "test.txt");  // The symbolic link as a plain file with its text.
         }
     }
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
@@ -148,8 +154,7 @@ TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
     bytes[33007 + 38 + 500] ^= 0x10;  // Inside p3.bin's packed data.
     bytes[16442 - 5] ^= 0x01;         // The last bytes of the stored p0.bin: its CRC no longer matches.
     test::LogCapture log;
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(bytes);
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 7u);
     const std::string etalon = [] {
@@ -167,23 +172,18 @@ TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
     EXPECT_TRUE(log.Contains("WARNING. Файл [p0.bin] архива [Test.rar2] не распакован: неверная контрольная сумма."))
         << log.Joined();
     EXPECT_TRUE(log.ContainsText("Файл [p3.bin] архива [Test.rar2] не распакован"));
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, UnsafeNamesAreRefused)
 {
-    Rar2Writer writer(Rar2Writer::Method::kStore);
-    const uint8_t byte = 'x';
+    std::vector<test::StoredEntry> entries;
     for (const char* name : {"..\\evil.txt", "\\rooted.txt", "/rooted2.txt", "C:\\drive.txt", "D:stream.txt",
                              "ok\\..\\..\\up.txt", "fine\\safe.txt", "..\\outdir"})
-        ASSERT_EQ(writer.AddFile(name, &byte, 1), kSuccess) << name;
-    ASSERT_EQ(writer.AddDirectory("..\\..\\dir"), kSuccess);
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(writer.Write(bytes), kSuccess);
+        entries.push_back({name, "x"});
+    entries.push_back({"..\\..\\dir", "", true});
 
     test::LogCapture log;
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(test::StoredArchive(entries));
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 0u);
     ASSERT_EQ(directory->DirectoryCount(), 1u);
@@ -195,24 +195,17 @@ TEST_F(RAR2FileCodecTest, UnsafeNamesAreRefused)
                                  "] недопустимо. Файл пропущен."))
             << name << "\n"
             << log.Joined();
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
 {
-    Rar2Writer writer(Rar2Writer::Method::kStore);
-    const uint8_t a = 'a';
-    const uint8_t b = 'b';
-    ASSERT_EQ(writer.AddFile("x\\y\\deep.txt", &a, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("a\\a\\a.txt", &b, 1), kSuccess);
-    ASSERT_EQ(writer.AddDirectory("x\\y"), kSuccess);   // Listed after its content.
-    ASSERT_EQ(writer.AddDirectory("x\\empty"), kSuccess);
-    ASSERT_EQ(writer.AddFile(".\\x\\.\\dot.txt", &a, 1), kSuccess);
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(writer.Write(bytes), kSuccess);
-
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(test::StoredArchive({
+        {"x\\y\\deep.txt", "a"},
+        {"a\\a\\a.txt", "b"},
+        {"x\\y", "", true},  // Listed after its content.
+        {"x\\empty", "", true},
+        {".\\x\\.\\dot.txt", "a"},
+    }));
     ASSERT_NE(directory, nullptr);
     Directory* x = directory->FindDirectory(String("x"));
     ASSERT_NE(x, nullptr);
@@ -226,38 +219,28 @@ TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
     EXPECT_EQ(outer->FileCount(), 0u);
     EXPECT_EQ(outer->GetDirectory(0)->FileCount(), 1u);
     // Entries are found again by their stored names, separators and "." parts as written.
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("a\\a\\a.txt")), outer->GetDirectory(0)->GetFile(0));
-    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory, String(".\\x\\.\\dot.txt"))), "a");
-    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory, String("x/y/deep.txt"))), "a");
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("x\\y")), nullptr);  // A directory.
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("a\\a.txt")), nullptr);
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("")), nullptr);
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("a\\a\\a.txt")), outer->GetDirectory(0)->GetFile(0));
+    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory.get(), String(".\\x\\.\\dot.txt"))), "a");
+    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory.get(), String("x/y/deep.txt"))), "a");
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("x\\y")), nullptr);  // A directory.
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("a\\a.txt")), nullptr);
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("")), nullptr);
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(nullptr, String("x\\dot.txt")), nullptr);
-    delete directory;
 }
 
 // A name stored twice: the later copy wins when it unpacks, and a damaged later copy does not
 // wipe out the good one before it.
 TEST_F(RAR2FileCodecTest, ARepeatedNameKeepsTheLastCopyThatUnpacks)
 {
-    Rar2Writer writer(Rar2Writer::Method::kStore);
-    const uint8_t first = 'a';
-    const uint8_t second = 'b';
-    const uint8_t third = 'c';
-    ASSERT_EQ(writer.AddFile("new.txt", &first, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("new.txt", &second, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("kept.txt", &first, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("kept.txt", &third, 1), kSuccess);
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(writer.Write(bytes), kSuccess);
+    std::vector<uint8_t> bytes =
+        test::StoredArchive({{"new.txt", "a"}, {"new.txt", "b"}, {"kept.txt", "a"}, {"kept.txt", "c"}});
     Rar2Archive archive;
     ASSERT_EQ(archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
     ASSERT_EQ(archive.EntryCount(), 4u);
     bytes[archive.Entry(3).dataOffset] ^= 0x01;  // The second "kept.txt" fails its CRC.
 
     test::LogCapture log;
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(bytes);
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 2u);
     EXPECT_EQ(Content(directory->FindFile(String("new.txt"))), "b");
@@ -265,7 +248,6 @@ TEST_F(RAR2FileCodecTest, ARepeatedNameKeepsTheLastCopyThatUnpacks)
     EXPECT_TRUE(log.Contains("WARNING. Файл [kept.txt] архива [Test.rar2] не распакован: неверная контрольная сумма. "
                              "Оставлена предыдущая копия."))
         << log.Joined();
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, ResultsForBadArgumentsAndBadData)
@@ -285,36 +267,29 @@ TEST_F(RAR2FileCodecTest, ResultsForBadArgumentsAndBadData)
     EXPECT_TRUE(log.Contains("ERROR. Файл [Test.rar2] не является архивом RAR.")) << log.Joined();
 
     // Marker and main header only: an empty directory.
-    Rar2Writer empty;
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(empty.Write(bytes), kSuccess);
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
-    ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(directory->FileCount() + directory->DirectoryCount(), 0u);
-    delete directory;
+    const std::unique_ptr<Directory> empty = Loaded(test::StoredArchive({}));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->FileCount() + empty->DirectoryCount(), 0u);
 
     // Cut in the middle of the second header: the first file, and a warning.
     const std::vector<uint8_t> whole = test::ReadBinaryFile(test::Rar2DataPath("rarfile_rar202_comments_stored.rar"));
     const std::vector<uint8_t> cut(whole.begin(), whole.begin() + 140);
     log.Clear();
-    ASSERT_EQ(LoadBytes(cut, &directory), kSuccess);
-    ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(directory->FileCount(), 1u);
+    const std::unique_ptr<Directory> first = Loaded(cut);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->FileCount(), 1u);
     EXPECT_TRUE(log.Contains("WARNING. Архив [Test.rar2] повреждён или обрезан; прочитано файлов: 1.")) << log.Joined();
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, EncryptedEntriesNeedThePassword)
 {
-    Directory* directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar");
+    std::unique_ptr<Directory> directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar");
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(Content(directory->FindFile(String("FILE1.TXT"))), "<cannot open>");
-    delete directory;
     directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar", String("password"));
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(ContentCrc(directory->FindFile(String("FILE1.TXT"))), 0x7a197dbau);
     EXPECT_EQ(ContentCrc(directory->FindFile(String("FILE2.TXT"))), 0x785fc3e3u);
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
