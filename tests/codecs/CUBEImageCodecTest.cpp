@@ -8,7 +8,6 @@
 #include "engine/modules/CodecManager.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/vfs/File.h"
-#include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/CUBEImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
@@ -161,7 +160,7 @@ TEST_F(CUBEImageCodecTest, EncodesSixFacesItReadsBack)
     Ptr<VolumeImage> back = new VolumeImage();
     ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
     EXPECT_EQ(back->Depth(), 6u);
-    EXPECT_EQ(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), pixels);
+    EXPECT_EQ(test::PixelsOf(*back), pixels);
 
     for (Ptr<Image> wrong : {Ptr<Image>(new VolumeImage(String("deep"), Image::kR8G8B8, 2, 2, 5)),
                              Ptr<Image>(new VolumeImage(String("grey"), Image::kA8, 2, 2, 6)),

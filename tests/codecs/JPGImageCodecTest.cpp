@@ -17,7 +17,6 @@
 #include "engine/modules/CodecManager.h"
 #include "engine/scene/Image.h"
 #include "engine/vfs/File.h"
-#include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/JPGImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
@@ -171,23 +170,14 @@ TEST_F(JPGImageCodecTest, RefusesCmykPictures)
 TEST_F(JPGImageCodecTest, TruncatedFilesFailWithTheLibraryMessage)
 {
     std::vector<uint8_t> good;
-    {
-        Ptr<Image> source = new Image(String("s"), Image::kR8G8B8, 40, 24);
-        const std::vector<uint8_t> pixels = Smooth(40, 24, 3);
-        std::memcpy(source->Data(), pixels.data(), pixels.size());
-        ASSERT_EQ(JPGImageCodec::EncodeBytes(source.Get(), good), kSuccess);
-    }
+    ASSERT_EQ(JPGImageCodec::EncodeBytes(test::ImageOf("s", Image::kR8G8B8, 40, 24, Smooth(40, 24, 3)).Get(), good),
+              kSuccess);
     const std::string premature = LibraryWarning(JWRN_JPEG_EOF, "Premature end of JPEG file");
     for (size_t size = 1; size + 2 < good.size(); size += 1 + size / 8) {  // The last 2 bytes are the end marker.
-        Ptr<Image> image = new Image();
         test::LogCapture log;
-        EXPECT_EQ(test::DecodeBytes(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(size)),
-                                    "cut.jpg", image.Get()),
-                  kFailure)
-            << size;
+        test::ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(size)), "cut.jpg",
+                            "ERROR. Файл JPEG [cut.jpg] повреждён.", std::to_string(size));
         EXPECT_TRUE(log.Contains(premature) || log.ContainsText("WARNING. ")) << size << "\n" << log.Joined();
-        EXPECT_TRUE(log.Contains("ERROR. Файл JPEG [cut.jpg] повреждён.")) << size << "\n" << log.Joined();
-        EXPECT_EQ(image->Data(), nullptr);
     }
     // Cut in the middle of the scan data: exactly the premature-end warning.
     Ptr<Image> image = new Image();
@@ -226,12 +216,10 @@ TEST_F(JPGImageCodecTest, EncodesBaselineQuality50ThatReadsBack)
 {
     for (const uint32_t format : {Image::kR8G8B8, Image::kA8, Image::kR8G8B8A8}) {
         const uint32_t channels = Image::BytesPerPixel(format);
-        Ptr<Image> image = new Image(String("source"), format, 45, 30);
         const std::vector<uint8_t> pixels = Smooth(45, 30, channels);
-        std::memcpy(image->Data(), pixels.data(), pixels.size());
+        Ptr<Image> image = test::ImageOf("source", format, 45, 30, pixels);
         const std::string path = folder.Path("out" + std::to_string(format) + ".jpg");
-        File file{String(path)};
-        ASSERT_EQ(Codec()->Encode(&file, image.Get()), kSuccess) << format;
+        ASSERT_EQ(test::EncodeFile("JPGImageCodec", image.Get(), path), kSuccess) << format;
 
         Ptr<Image> back = new Image();
         ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
@@ -246,9 +234,7 @@ TEST_F(JPGImageCodecTest, EncodesBaselineQuality50ThatReadsBack)
                 expected.insert(expected.end(), pixels.begin() + static_cast<long>(at),
                                 pixels.begin() + static_cast<long>(at) + 3);
         }
-        EXPECT_LT(MeanDifference(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), expected),
-                  8.0)
-            << format;
+        EXPECT_LT(MeanDifference(test::PixelsOf(*back), expected), 8.0) << format;
         if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
             std::vector<uint8_t> described;
             ASSERT_TRUE(Magick::Run("'" + path + "' -format '%Q %[interlace] %[colorspace]' info:", &described));
