@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,6 +11,7 @@
 #include "engine/scene/Transform.h"
 #include "engine/vfs/File.h"
 #include "support/LogCapture.h"
+#include "support/TempFolder.h"
 #include "support/TestClasses.h"
 
 namespace zen {
@@ -21,31 +21,18 @@ namespace {
 // real paths ("<folder>/<name>").
 class DiskFile : public ::testing::Test {
 protected:
-    DiskFile()
-    {
-        std::string pattern = ::testing::TempDir() + "zen_vfs_XXXXXX";
-        folderPath = mkdtemp(pattern.data()) ? pattern : std::string();
-        folder = new Directory(String(folderPath));
-    }
-    ~DiskFile() override
-    {
-        delete folder;
-        for (const auto& name : created)
-            std::remove((folderPath + "/" + name).c_str());
-        rmdir(folderPath.c_str());
-    }
+    // Files still open are written out when the directory goes, before the folder does.
+    ~DiskFile() override { delete folder; }
 
     File* Add(const char* name)
     {
-        created.push_back(name);
         auto* file = new File(String(name));
         EXPECT_EQ(folder->AttachFile(file), kSuccess);
         return file;
     }
-    std::string PathOf(const std::string& name) const { return folderPath + "/" + name; }
+    std::string PathOf(const std::string& name) const { return scratch.Path(name); }
     void Put(const std::string& name, const std::string& bytes)
     {
-        created.push_back(name);
         std::ofstream(PathOf(name), std::ios::binary) << bytes;
     }
     std::string Get(const std::string& name) const
@@ -54,9 +41,8 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    std::string folderPath;
-    Directory* folder;
-    std::vector<std::string> created;
+    test::TempFolder scratch;
+    Directory* folder = new Directory(String(scratch.Root().string()));
 };
 
 TEST_F(DiskFile, WrittenBytesReachTheDiskAtCloseAndReadBack)
