@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
@@ -16,6 +15,7 @@
 #include "engine/vfs/FileManager.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/TempFolder.h"
 #include "TestPaths.h"
 
 namespace zen {
@@ -180,14 +180,12 @@ TEST_F(DynamicModules, AMissingFileIsReported)
 
 TEST_F(DynamicModules, AFileThatIsNotALibraryDoesNotLoad)
 {
-    std::string pattern = ::testing::TempDir() + "zen_module_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::string path = pattern + "/Broken.dll";
-    if (std::FILE* text = std::fopen(path.c_str(), "wb")) {
+    test::TempFolder scratch;
+    if (std::FILE* text = std::fopen(scratch.Path("Broken.dll").c_str(), "wb")) {
         std::fputs("not a library", text);
         std::fclose(text);
     }
-    auto* broken = new Directory(String(pattern), FileManager::Root());
+    auto* broken = new Directory(String(scratch.Root().string()), FileManager::Root());
     (void)broken->AttachFile(new File(String("Broken.dll")));
     test::LogCapture log;
     EXPECT_EQ(ModuleManager::LoadModule(String("Broken")), kFailure);
@@ -199,8 +197,6 @@ TEST_F(DynamicModules, AFileThatIsNotALibraryDoesNotLoad)
                                "WARNING. Загрузка модуля [Broken] неудачна.",
                                "ERROR. Невозможно загрузить модуль [Broken].",
                            }));
-    std::remove(path.c_str());
-    rmdir(pattern.c_str());
 }
 
 }  // namespace
