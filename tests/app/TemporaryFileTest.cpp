@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 
@@ -11,6 +9,7 @@
 #include "engine/vfs/MemoryFile.h"
 #include "platform/Platform.h"
 #include "support/EngineScope.h"
+#include "support/FileText.h"
 #include "support/LogCapture.h"
 
 // The dialogs' pictures are copied out of the archives into temporary files: the copy holds
@@ -22,12 +21,6 @@ bool Exists(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
-}
-
-std::string Contents(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 class TemporaryCopies : public ::testing::Test {
@@ -54,7 +47,7 @@ TEST_F(TemporaryCopies, CopyHoldsTheBytesAndGoesWhenAskedOrAtTheEnd)
     const std::string second = Saver::CopyToTempFile("settings.bmp");
     ASSERT_FALSE(first.empty());
     ASSERT_NE(first, second);  // Every copy is a new file.
-    EXPECT_EQ(Contents(first), std::string("BM\0\1\2", 5));
+    EXPECT_EQ(zen::test::FileText(first), std::string("BM\0\1\2", 5));
     EXPECT_NE(first.find("NEW"), std::string::npos);
     EXPECT_TRUE(platform::RemoveTemporaryFile(first));
     EXPECT_FALSE(Exists(first));
@@ -69,7 +62,7 @@ TEST_F(TemporaryCopies, EmptyAndMissingFiles)
 {
     const std::string empty = Saver::CopyToTempFile("empty.bmp");
     ASSERT_FALSE(empty.empty());
-    EXPECT_EQ(Contents(empty), "");
+    EXPECT_EQ(zen::test::FileText(empty), "");
     zen::test::LogCapture log;
     EXPECT_EQ(Saver::CopyToTempFile("absent.bmp"), "");
     EXPECT_TRUE(log.Contains("ERROR. Невозможно найти файл [absent.bmp].")) << log.Joined();

@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/vfs/Directory.h"
 #include "engine/scene/Transform.h"
 #include "engine/vfs/File.h"
+#include "support/FileText.h"
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 #include "support/TestClasses.h"
@@ -35,11 +35,7 @@ protected:
     {
         std::ofstream(PathOf(name), std::ios::binary) << bytes;
     }
-    std::string Get(const std::string& name) const
-    {
-        std::ifstream in(PathOf(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string Get(const std::string& name) const { return test::FileText(PathOf(name)); }
 
     test::TempFolder scratch;
     Directory* folder = new Directory(String(scratch.Root().string()));
