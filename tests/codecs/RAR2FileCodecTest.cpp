@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/core/Crc32.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/modules/FileCodec.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/vfs/Directory.h"
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
@@ -17,6 +14,8 @@
 #include "modules/codecs/Rar2Archive.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
+#include "support/FileText.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
 #include "support/StoredArchive.h"
 #include "support/TempFolder.h"
@@ -26,37 +25,16 @@
 namespace zen {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr int kArchiveResource = 9327;
-
-std::string Content(File* file)
-{
-    if (!file || file->Open(File::kRead) != kSuccess)
-        return "<cannot open>";
-    std::string text(file->GetSize(), '\0');
-    if (!text.empty())
-        (void)file->Read(text.data(), static_cast<uint32_t>(text.size()));
-    (void)file->Close();
-    return text;
-}
 
 uint32_t ContentCrc(File* file)
 {
-    const std::string text = Content(file);
+    const std::string text = test::FileText(file);
     return Crc32::Compute(text.data(), text.size());
 }
 
 class RAR2FileCodecTest : public ::testing::Test {
 protected:
-    RAR2FileCodecTest()
-    {
-        const String name("RAR2FileCodec");
-        EXPECT_EQ(ModuleManager::LoadModule(name), kSuccess);
-        Codec* loaded = nullptr;
-        EXPECT_EQ(CodecManager::LoadCodec(name, &loaded), kSuccess);
-        codec = static_cast<RAR2FileCodec*>(loaded);
-    }
     ~RAR2FileCodecTest() override { platform::posix::RemoveMediaResource(kArchiveResource); }
 
     // Loads archive bytes seen as a file called `name`; the directory is the caller's.
@@ -83,7 +61,7 @@ protected:
     }
 
     test::EngineScope engine;
-    RAR2FileCodec* codec = nullptr;
+    RAR2FileCodec* codec = static_cast<RAR2FileCodec*>(test::LoadedCodec("RAR2FileCodec"));
 };
 
 TEST_F(RAR2FileCodecTest, AttachedResourceGivesEveryFileOfTheArchive)
@@ -139,11 +117,11 @@ TEST_F(RAR2FileCodecTest, EveryManifestLineLoads)
         File* file = directory->FindFile(String(path));
         ASSERT_NE(file, nullptr);
         if (line.hasData) {
-            const std::string content = Content(file);
+            const std::string content = test::FileText(file);
             EXPECT_EQ(content.size(), line.size);
             EXPECT_EQ(Crc32::Compute(content.data(), content.size()), line.crc);
         } else {
-            EXPECT_EQ(Content(file), "test.txt");  // The symbolic link as a plain file with its text.
+            EXPECT_EQ(test::FileText(file), "test.txt");  // The symbolic link as a plain file with its text.
         }
     }
 }
@@ -162,7 +140,7 @@ TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
         return std::string(data.begin(), data.end());
     }();
     for (const char* name : {"p1.bin", "p2.bin", "p4.bin", "p5.bin", "pMM.bin"})
-        EXPECT_EQ(Content(directory->FindFile(String(name))), etalon) << name;
+        EXPECT_EQ(test::FileText(directory->FindFile(String(name))), etalon) << name;
     for (const char* name : {"p0.bin", "p3.bin"}) {
         File* file = directory->FindFile(String(name));
         ASSERT_NE(file, nullptr);
@@ -187,7 +165,7 @@ TEST_F(RAR2FileCodecTest, UnsafeNamesAreRefused)
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 0u);
     ASSERT_EQ(directory->DirectoryCount(), 1u);
-    EXPECT_EQ(Content(directory->FindFile(String("fine\\safe.txt"))), "x");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("fine\\safe.txt"))), "x");
     // The writer stores "/" as "\".
     for (const char* name : {"..\\evil.txt", "\\rooted.txt", "\\rooted2.txt", "C:\\drive.txt", "D:stream.txt",
                              "ok\\..\\..\\up.txt", "..\\outdir", "..\\..\\dir"})
@@ -210,8 +188,8 @@ TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
     Directory* x = directory->FindDirectory(String("x"));
     ASSERT_NE(x, nullptr);
     EXPECT_EQ(x->DirectoryCount(), 2u);
-    EXPECT_EQ(Content(directory->FindFile(String("x\\y\\deep.txt"))), "a");
-    EXPECT_EQ(Content(directory->FindFile(String("x\\dot.txt"))), "a");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("x\\y\\deep.txt"))), "a");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("x\\dot.txt"))), "a");
     // "a\a\a.txt" is a file in a directory "a" inside a directory "a".
     Directory* outer = directory->GetDirectory(0)->Name() == "a" ? directory->GetDirectory(0) : directory->GetDirectory(1);
     ASSERT_EQ(outer->Name(), "a");
@@ -220,8 +198,8 @@ TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
     EXPECT_EQ(outer->GetDirectory(0)->FileCount(), 1u);
     // Entries are found again by their stored names, separators and "." parts as written.
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("a\\a\\a.txt")), outer->GetDirectory(0)->GetFile(0));
-    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory.get(), String(".\\x\\.\\dot.txt"))), "a");
-    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory.get(), String("x/y/deep.txt"))), "a");
+    EXPECT_EQ(test::FileText(RAR2FileCodec::FindEntryFile(directory.get(), String(".\\x\\.\\dot.txt"))), "a");
+    EXPECT_EQ(test::FileText(RAR2FileCodec::FindEntryFile(directory.get(), String("x/y/deep.txt"))), "a");
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("x\\y")), nullptr);  // A directory.
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("a\\a.txt")), nullptr);
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("")), nullptr);
@@ -243,8 +221,8 @@ TEST_F(RAR2FileCodecTest, ARepeatedNameKeepsTheLastCopyThatUnpacks)
     const std::unique_ptr<Directory> directory = Loaded(bytes);
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 2u);
-    EXPECT_EQ(Content(directory->FindFile(String("new.txt"))), "b");
-    EXPECT_EQ(Content(directory->FindFile(String("kept.txt"))), "a");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("new.txt"))), "b");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("kept.txt"))), "a");
     EXPECT_TRUE(log.Contains("WARNING. Файл [kept.txt] архива [Test.rar2] не распакован: неверная контрольная сумма. "
                              "Оставлена предыдущая копия."))
         << log.Joined();
@@ -285,7 +263,7 @@ TEST_F(RAR2FileCodecTest, EncryptedEntriesNeedThePassword)
 {
     std::unique_ptr<Directory> directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar");
     ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(Content(directory->FindFile(String("FILE1.TXT"))), "<cannot open>");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("FILE1.TXT"))), "<cannot open>");
     directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar", String("password"));
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(ContentCrc(directory->FindFile(String("FILE1.TXT"))), 0x7a197dbau);
@@ -325,8 +303,8 @@ TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
     zen::File saved{String(path)};
     ASSERT_EQ(codec->Load(&saved, &loaded, String()), kSuccess);
     ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(Content(loaded->FindFile(String("Main.STR"))), std::string(5000, 'S'));
-    EXPECT_EQ(Content(loaded->FindFile(String("Textures\\\xEA\xE0\xEC\xE5\xED\xFC.wav"))),
+    EXPECT_EQ(test::FileText(loaded->FindFile(String("Main.STR"))), std::string(5000, 'S'));
+    EXPECT_EQ(test::FileText(loaded->FindFile(String("Textures\\\xEA\xE0\xEC\xE5\xED\xFC.wav"))),
               std::string(wav.begin(), wav.end()));
     EXPECT_NE(loaded->FindDirectory(String("\xCF\xF3\xF1\xF2\xE0\xFF")), nullptr);
     EXPECT_EQ(loaded->FindFile(String("missing.bmp")), nullptr);

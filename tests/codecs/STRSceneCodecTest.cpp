@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/vfs/Directory.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/TempFolder.h"
@@ -52,14 +51,6 @@ std::unique_ptr<MemoryFile> SceneFile(const char* name, const std::vector<uint8_
 
 class STRSceneCodecTest : public ::testing::Test {
 protected:
-    STRSceneCodecTest()
-    {
-        EXPECT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
-        Codec* found = nullptr;
-        EXPECT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &found), kSuccess);
-        codec = static_cast<STRSceneCodec*>(found);
-    }
-
     // Loads through LoadScene, adopting the root.
     Result Load(File* file, Ptr<Object>& root)
     {
@@ -70,7 +61,7 @@ protected:
     }
 
     test::EngineScope engine;
-    STRSceneCodec* codec = nullptr;
+    STRSceneCodec* codec = static_cast<STRSceneCodec*>(test::LoadedCodec("STRSceneCodec"));
 };
 
 TEST(STRSceneCodecVersion, NumbersBelowTheEngineVersionAreRefused)

@@ -14,7 +14,9 @@
 #include "engine/modules/StaticModuleRegistration.h"
 #include "engine/vfs/MemoryFile.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
+#include "support/ShutdownCounter.h"
 
 namespace zen {
 namespace {
@@ -138,10 +140,8 @@ TEST_F(CodecManagerTest, ASecondCodecOfTheSameNameIsRefused)
 TEST_F(CodecManagerTest, TheProgramsCodecsAreFoundByTheirExtensionsExactly)
 {
     for (const char* name : {"BMPImageCodec", "TGAImageCodec", "JPGImageCodec", "CUBEImageCodec", "RAR2FileCodec",
-                             "STRSceneCodec"}) {
-        ASSERT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
-        ASSERT_EQ(CodecManager::LoadCodec(String(name)), kSuccess) << name;
-    }
+                             "STRSceneCodec"})
+        ASSERT_NE(test::LoadedCodec(name), nullptr);
     const struct {
         const char* file;
         const char* codec;  // Null: no codec takes it.
@@ -202,12 +202,7 @@ TEST_F(CodecManagerTest, TheLookupByFileWalksBucketsInOrder)
     EXPECT_EQ(CodecManager::FindCodecForFile(&file, Codec::kImageCodec), nullptr);
 }
 
-int g_shutdowns = 0;
-Result CountShutdown()
-{
-    ++g_shutdowns;
-    return kSuccess;
-}
+using test::CountShutdown;
 Result CreateCounted(Codec** out)
 {
     *out = new TestArchiveCodec("CountedCodec", "cnt");
@@ -217,7 +212,7 @@ Result CreateCounted(Codec** out)
 // The module manager stops before the codec manager: a codec keeps its module until it goes.
 TEST(CodecManager, CodecsKeepTheirModulesUntilTheyAreReleased)
 {
-    g_shutdowns = 0;
+    test::shutdowns = 0;
     {
         test::EngineScope engine;
         auto* module = new StaticModule(String("CountedCodec"));
@@ -226,13 +221,13 @@ TEST(CodecManager, CodecsKeepTheirModulesUntilTheyAreReleased)
         ASSERT_EQ(ModuleManager::RegisterModule(module), kSuccess);
         ASSERT_EQ(CodecManager::LoadCodec(String("CountedCodec")), kSuccess);
         ASSERT_EQ(ModuleManager::Terminate(), kSuccess);
-        EXPECT_EQ(g_shutdowns, 0);
+        EXPECT_EQ(test::shutdowns, 0);
         ASSERT_EQ(CodecManager::Terminate(), kSuccess);
-        EXPECT_EQ(g_shutdowns, 1);
+        EXPECT_EQ(test::shutdowns, 1);
         ASSERT_EQ(ModuleManager::Initialize(), kSuccess);  // For the engine's own stop.
         ASSERT_EQ(CodecManager::Initialize(), kSuccess);
     }
-    EXPECT_EQ(g_shutdowns, 1);
+    EXPECT_EQ(test::shutdowns, 1);
 }
 
 }  // namespace

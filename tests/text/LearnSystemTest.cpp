@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/core/Stream.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Image.h"
@@ -18,6 +16,7 @@
 #include "engine/vfs/MemoryFile.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
@@ -170,7 +169,7 @@ class LearnSystems : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadBmpCodec(), kSuccess);
+        ASSERT_NE(test::LoadedCodec("BMPImageCodec"), nullptr);
         Directory* folder = new Directory(String("Learn"));
         ASSERT_EQ(FileManager::Root()->AttachDirectory(folder), kSuccess);
         Add(folder, "plain.txt", Parameters());
@@ -181,7 +180,6 @@ protected:
         Add(folder, "cut.xml", std::string(kConfig, 200));
     }
 
-    static Result LoadBmpCodec();
     static void Add(Directory* folder, const char* name, const std::string& bytes)
     {
         MemoryFile* file = new MemoryFile(String(name));
@@ -192,13 +190,6 @@ protected:
     test::RecordingRendererScope scope;
     test::EngineScope engine;
 };
-
-Result LearnSystems::LoadBmpCodec()
-{
-    const String name("BMPImageCodec");
-    const Result module = ModuleManager::LoadModule(name);
-    return module != kSuccess ? module : CodecManager::LoadCodec(name);
-}
 
 TEST_F(LearnSystems, ConfigurationLoadsEveryItemAndReportsWhatDoesNotResolve)
 {
