@@ -13,13 +13,8 @@
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
-using test::PixelsOf;
 
 uint32_t GetUInt(const std::vector<uint8_t>& bytes, size_t at)
 {
@@ -247,7 +242,7 @@ TEST_F(BMPImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
             EXPECT_EQ(back->Width(), width);
             EXPECT_EQ(back->Height(), height);
             EXPECT_EQ(PixelsOf(*back), pixels);
-            if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+            if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
                 EXPECT_EQ(Magick::Pixels(path, format == Image::kA8 ? "gray" : "rgb"), FlippedRows(*image))
                     << "format " << format << " width " << width;
             }
@@ -279,7 +274,7 @@ TEST_F(BMPImageCodecTest, EncodesRgbaImagesAs32BitBitmaps)
     const std::string path = folder.Path("rgba.bmp");
     ASSERT_EQ(test::EncodeFile("BMPImageCodec", image.Get(), path), kSuccess);
     EXPECT_EQ(test::ReadFileBytes(path), bytes);
-    if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+    if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
         std::vector<uint8_t> rgb;
         for (const uint8_t* row = image->Data() + (height - 1) * width * 4;; row -= width * 4) {
             for (uint32_t x = 0; x < width; ++x)
@@ -317,4 +312,4 @@ TEST_F(BMPImageCodecTest, EncodeRefusesOtherFormatsAndEmptyImages)
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

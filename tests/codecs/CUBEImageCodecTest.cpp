@@ -13,12 +13,8 @@
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
 
 std::vector<uint8_t> Face(uint8_t type, uint16_t width, uint16_t height, uint8_t depth,
                           const std::vector<uint8_t>& body)
@@ -172,4 +168,4 @@ TEST_F(CUBEImageCodecTest, EncodesSixFacesItReadsBack)
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

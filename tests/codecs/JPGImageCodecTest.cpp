@@ -22,12 +22,8 @@
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
 
 // A smooth picture (JPEG keeps it close): top-down rows of `channels` bytes per pixel.
 std::vector<uint8_t> Smooth(uint32_t width, uint32_t height, uint32_t channels)
@@ -235,7 +231,7 @@ TEST_F(JPGImageCodecTest, EncodesBaselineQuality50ThatReadsBack)
                                 pixels.begin() + static_cast<long>(at) + 3);
         }
         EXPECT_LT(MeanDifference(test::PixelsOf(*back), expected), 8.0) << format;
-        if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+        if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
             std::vector<uint8_t> described;
             ASSERT_TRUE(Magick::Run("'" + path + "' -format '%Q %[interlace] %[colorspace]' info:", &described));
             EXPECT_EQ(std::string(described.begin(), described.end()),
@@ -289,4 +285,4 @@ TEST_F(JPGImageCodecTest, EncodeRefusesWideChannelsAndEmptyImages)
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

@@ -12,13 +12,8 @@
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
-using test::PixelsOf;
 
 const char kShortData[] = "ERROR. Недостаточно данных изображения в файле [t.tga].";
 const char kRunPastEnd[] = "ERROR. Пакет RLE выходит за пределы изображения в файле [t.tga].";
@@ -228,7 +223,7 @@ TEST_F(TGAImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
         ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
         EXPECT_EQ(back->Format(), format);
         EXPECT_EQ(PixelsOf(*back), pixels);
-        if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+        if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
             EXPECT_EQ(Magick::Pixels(path, format == Image::kR8G8B8 ? "rgb" : "rgba"), FlippedRows(*image));
         }
     }
@@ -243,4 +238,4 @@ TEST_F(TGAImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test
