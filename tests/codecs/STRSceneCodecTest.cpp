@@ -18,12 +18,8 @@
 #include "support/TempFolder.h"
 #include "support/TestClasses.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::PutInt;
-using test::PutString;
-using test::Thing;
 
 // A scene file of the given version whose root is a Thing called "Root" with value 7.
 std::vector<uint8_t> SceneBytes(int32_t major, int32_t minor, int32_t release)
@@ -169,4 +165,4 @@ TEST_F(STRSceneCodecTest, ASceneWhoseRootIsNullIsAFailure)
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

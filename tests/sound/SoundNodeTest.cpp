@@ -20,14 +20,10 @@
 #include "support/SceneBuilder.h"
 #include "support/SoundFiles.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
-using test::CallsStarting;
-using test::AxisAngle;
-using test::PutFloat;
 
 std::string Format(const char* format, const Vector3& a, const Vector3& b)
 {
@@ -305,4 +301,4 @@ TEST_F(SoundNodeTest, AnAlternatingNodeStreamsItsFieldsInOrder)
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test
