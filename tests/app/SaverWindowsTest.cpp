@@ -42,14 +42,6 @@ protected:
 
     int CursorSteps() const { return platform::posix::CursorShowCount() - m_cursor; }
 
-    static std::string Joined(const std::vector<std::string>& lines)
-    {
-        std::string all;
-        for (const std::string& line : lines)
-            all += line + "\n";
-        return all;
-    }
-
     zen::test::RecordingRendererScope scope;  // Outlives every saver of a test.
 
 private:
@@ -66,11 +58,11 @@ TEST_F(SaverWindows, RunOpensTheDesktopModeFullScreenAndHidesTheCursor)
     EXPECT_EQ(saver->CreateSaver(), 0);
     RecordingRenderer* renderer = RecordingRenderer::Latest();
     ASSERT_NE(renderer, nullptr);
-    EXPECT_EQ(Joined(scope.windows.Journal()),
-              "CreateSystemWindow [Lighthouse 3D Screensaver] parent none fullscreen 32 bits at 0 0 size 1024 768\n");
+    EXPECT_EQ(scope.windows.Journal(), std::vector<std::string>{"CreateSystemWindow [Lighthouse 3D Screensaver] parent "
+                                                                "none fullscreen 32 bits at 0 0 size 1024 768"});
     // Mode 1 is the desktop's; the shipped Gamma 0 gives the neutral ramp.
-    EXPECT_EQ(Joined(renderer->Journal()),
-              "CreateDevice 1 640 480\nSetGammaRamp 0 32896 65535\nClear 3 (0 0 0 1) 1 0\nBeginFrame\nEndFrame\n");
+    EXPECT_EQ(renderer->Journal(), (std::vector<std::string>{"CreateDevice 1 640 480", "SetGammaRamp 0 32896 65535",
+                                                             "Clear 3 (0 0 0 1) 1 0", "BeginFrame", "EndFrame"}));
     EXPECT_EQ(CursorSteps(), -1);
     EXPECT_EQ(log.MissingInOrder({"INFO. Скринсейвер инициализирован.", "INFO. Окна скринсейвера созданы.",
                                   "WARNING. Изображение [loader.jpg] не найдено.", "INFO. LoadingTexture Loaded",
