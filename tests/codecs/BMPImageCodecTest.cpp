@@ -292,21 +292,13 @@ TEST_F(BMPImageCodecTest, EncodesRgbaImagesAs32BitBitmaps)
 
 TEST_F(BMPImageCodecTest, EncodeRefusesOtherFormatsAndEmptyImages)
 {
-    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
     const std::string path = folder.Path("never.bmp");
-    File file{String(path)};
-    {
-        Ptr<Image> image = new Image(String("wide"), Image::kA16B16G16R16, 2, 2);
-        test::LogCapture log;
-        EXPECT_EQ(codec->Encode(&file, image.Get()), kFailure);
-        EXPECT_TRUE(log.ContainsText("Неподдерживаемый формат изображения [3] для кодека [BMPImageCodec]. Имя[wide]"))
-            << log.Joined();
-    }
+    ExpectEncodeRefused("BMPImageCodec", Ptr<Image>(new Image(String("wide"), Image::kA16B16G16R16, 2, 2)).Get(), path,
+                        "Неподдерживаемый формат изображения [3] для кодека [BMPImageCodec]. Имя[wide]");
     Ptr<Image> empty = new Image();
-    test::LogCapture log;
-    EXPECT_EQ(codec->Encode(&file, empty.Get()), kFailure);
-    EXPECT_TRUE(log.ContainsText("Изображение не содержит данных.")) << log.Joined();
-    EXPECT_TRUE(test::ReadFileBytes(path).empty()) << "nothing may be written on failure";
+    ExpectEncodeRefused("BMPImageCodec", empty.Get(), path, "Изображение не содержит данных.");
+    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
+    File file{String(path)};
     EXPECT_EQ(codec->Encode(nullptr, empty.Get()), kInvalidArgument);
     EXPECT_EQ(codec->Decode(&file, nullptr), kInvalidArgument);
 }

@@ -138,4 +138,12 @@ Result EncodeFile(const char* codec, Image* image, const std::string& path)
     return found ? found->Encode(&file, image) : kFailure;
 }
 
+void ExpectEncodeRefused(const char* codec, Image* image, const std::string& path, const std::string& fragment)
+{
+    LogCapture log;
+    EXPECT_EQ(EncodeFile(codec, image, path), kFailure) << fragment;
+    EXPECT_TRUE(log.ContainsText(fragment)) << log.Joined();
+    EXPECT_TRUE(ReadFileBytes(path).empty()) << "nothing may be written on failure: " << fragment;
+}
+
 }  // namespace zen::test

@@ -60,5 +60,7 @@ void ExpectRefused(const std::vector<uint8_t>& bytes, const std::string& name, c
                    const std::string& what = {});
 // Writes `image` to the disk file `path` through the loaded codec called `codec`.
 Result EncodeFile(const char* codec, Image* image, const std::string& path);
+// The codec refuses to write `image` to `path`, logs `fragment` and leaves no bytes there.
+void ExpectEncodeRefused(const char* codec, Image* image, const std::string& path, const std::string& fragment);
 
 }  // namespace zen::test

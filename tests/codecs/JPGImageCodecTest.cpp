@@ -14,9 +14,7 @@
 #include <jerror.h>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/scene/Image.h"
-#include "engine/vfs/File.h"
 #include "modules/codecs/JPGImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
@@ -104,11 +102,6 @@ std::string LibraryWarning(int code, const char* text)
 
 class JPGImageCodecTest : public ::testing::Test {
 protected:
-    JPGImageCodec* Codec() const
-    {
-        return static_cast<JPGImageCodec*>(CodecManager::FindCodec(String("JPGImageCodec")));
-    }
-
     test::ImageCodecScope codecs;
     test::TempFolder folder;
 };
@@ -272,16 +265,10 @@ TEST_F(JPGImageCodecTest, EncodesInMemorySoEncodesCannotCollide)
 
 TEST_F(JPGImageCodecTest, EncodeRefusesWideChannelsAndEmptyImages)
 {
-    File file{String(folder.Path("never.jpg"))};
-    Ptr<Image> wide = new Image(String("wide"), Image::kA16B16G16R16, 2, 2);
-    test::LogCapture log;
-    EXPECT_EQ(Codec()->Encode(&file, wide.Get()), kFailure);
-    EXPECT_TRUE(log.ContainsText("Неподдерживаемый формат изображения [3] для кодека [JPGImageCodec]. Имя[wide]"))
-        << log.Joined();
-    Ptr<Image> empty = new Image();
-    EXPECT_EQ(Codec()->Encode(&file, empty.Get()), kFailure);
-    EXPECT_TRUE(log.ContainsText("Изображение не содержит данных. Имя[]")) << log.Joined();
-    EXPECT_TRUE(test::ReadFileBytes(folder.Path("never.jpg")).empty());
+    const std::string path = folder.Path("never.jpg");
+    ExpectEncodeRefused("JPGImageCodec", Ptr<Image>(new Image(String("wide"), Image::kA16B16G16R16, 2, 2)).Get(), path,
+                        "Неподдерживаемый формат изображения [3] для кодека [JPGImageCodec]. Имя[wide]");
+    ExpectEncodeRefused("JPGImageCodec", Ptr<Image>(new Image()).Get(), path, "Изображение не содержит данных. Имя[]");
 }
 
 }  // namespace
