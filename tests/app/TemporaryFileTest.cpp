@@ -11,6 +11,7 @@
 #include "support/EngineScope.h"
 #include "support/FileText.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFiles.h"
 
 // The dialogs' pictures are copied out of the archives into temporary files: the copy holds
 // the file's bytes, and no copy outlives the process.
@@ -29,12 +30,8 @@ protected:
     {
         zen::Directory* folder = new zen::Directory(zen::String("Pictures"));
         ASSERT_EQ(zen::FileManager::Root()->AttachDirectory(folder), zen::kSuccess);
-        for (const auto& [name, bytes] : {std::pair<const char*, std::string>{"settings.bmp", std::string("BM\0\1\2", 5)},
-                                          {"empty.bmp", std::string()}}) {
-            zen::MemoryFile* file = new zen::MemoryFile(zen::String(name));
-            ASSERT_EQ(file->CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), zen::kSuccess);
-            ASSERT_EQ(folder->AttachFile(file), zen::kSuccess);
-        }
+        zen::test::AddMemoryFile(folder, "settings.bmp", std::string("BM\0\1\2", 5));
+        zen::test::AddMemoryFile(folder, "empty.bmp", "");
     }
     void TearDown() override { (void)platform::RemoveTemporaryFiles(); }
 

@@ -17,6 +17,7 @@
 #include "support/FileText.h"
 #include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFiles.h"
 #include "support/StoredArchive.h"
 #include "support/TempFolder.h"
 #include "tests/codecs/Rar2TestData.h"
@@ -274,17 +275,9 @@ TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
     Directory* textures = new Directory(String("Textures"), &source);
     new Directory(String("\xCF\xF3\xF1\xF2\xE0\xFF"), &source);  // "Пустая", code page 1251.
     const std::vector<uint8_t> wav = test::ReadBinaryFile(test::Rar2DataPath("BoatModernEnglish.wav"));
-    auto addFile = [](Directory* parent, const char* name, const std::vector<uint8_t>& data) {
-        MemoryFile* file = new MemoryFile(String(name));
-        EXPECT_EQ(parent->AttachFile(file), kSuccess);
-        if (!data.empty()) {
-            EXPECT_EQ(file->CopyData(data.data(), static_cast<uint32_t>(data.size())), kSuccess);
-        }
-        return file;
-    };
-    addFile(&source, "Main.STR", std::vector<uint8_t>(5000, 'S'));
-    addFile(textures, "\xEA\xE0\xEC\xE5\xED\xFC.wav", wav);  // "камень.wav"
-    addFile(textures, "missing.bmp", {});
+    test::AddMemoryFile(&source, "Main.STR", std::string(5000, 'S'));
+    test::AddMemoryFile(textures, "\xEA\xE0\xEC\xE5\xED\xFC.wav", std::string(wav.begin(), wav.end()));  // "камень.wav"
+    ASSERT_EQ(textures->AttachFile(new MemoryFile(String("missing.bmp"))), kSuccess);
 
     test::TempFolder temp;
     const std::string path = temp.Path("Saved.rar2");

@@ -18,6 +18,7 @@
 #include "support/EngineScope.h"
 #include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFiles.h"
 #include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
 
@@ -172,20 +173,14 @@ protected:
         ASSERT_NE(test::LoadedCodec("BMPImageCodec"), nullptr);
         Directory* folder = new Directory(String("Learn"));
         ASSERT_EQ(FileManager::Root()->AttachDirectory(folder), kSuccess);
-        Add(folder, "plain.txt", Parameters());
-        Add(folder, "glyphs.bmp", Bitmap(64));
-        Add(folder, "panel.bmp", Bitmap(4));
-        Add(folder, "learn.xml", kConfig);
-        Add(folder, "wrong.xml", "<LearnSystem><Textures></Textures></LearnSystem>");
-        Add(folder, "cut.xml", std::string(kConfig, 200));
+        test::AddMemoryFile(folder, "plain.txt", Parameters());
+        test::AddMemoryFile(folder, "glyphs.bmp", Bitmap(64));
+        test::AddMemoryFile(folder, "panel.bmp", Bitmap(4));
+        test::AddMemoryFile(folder, "learn.xml", kConfig);
+        test::AddMemoryFile(folder, "wrong.xml", "<LearnSystem><Textures></Textures></LearnSystem>");
+        test::AddMemoryFile(folder, "cut.xml", std::string(kConfig, 200));
     }
 
-    static void Add(Directory* folder, const char* name, const std::string& bytes)
-    {
-        MemoryFile* file = new MemoryFile(String(name));
-        ASSERT_EQ(file->CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
-        ASSERT_EQ(folder->AttachFile(file), kSuccess);
-    }
 
     test::RecordingRendererScope scope;
     test::EngineScope engine;
