@@ -55,13 +55,8 @@ protected:
         ASSERT_EQ(zen::LoadRenderer(zen::String("Recording")), zen::kSuccess);
         renderer = RecordingRenderer::Latest();
         ASSERT_EQ(renderer->Open(0, zen::String("Frames"), nullptr, 0, 0, 640, 480), zen::kSuccess);
-        saver->SetRunning();
     }
-    void TearDown() override
-    {
-        saver = nullptr;
-        EXPECT_EQ(zen::ReleaseRenderer(), zen::kSuccess);
-    }
+    void TearDown() override { EXPECT_EQ(zen::ReleaseRenderer(), zen::kSuccess); }
 
     int Count(const std::string& line) const
     {
@@ -74,7 +69,6 @@ protected:
     zen::test::RecordingRendererScope scope;
     zen::test::EngineScope engine;
     RecordingRenderer* renderer = nullptr;
-    zen::Ptr<FrameSaver> saver{new FrameSaver};
 };
 
 TEST_F(SaverFrame, SkippedFramesAreNotDrawnAndTheRunGoesOn)

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "app/InputManager.h"
 #include "app/SaverProcess.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
+#include "support/FileText.h"
 #include "support/LogCapture.h"
 #include "support/SaverEnvironment.h"
 #include "support/ScriptedSaver.h"
@@ -23,13 +21,6 @@ protected:
         const int ran = created == 0 ? saver.RunSaver() : -1;
         const int destroyed = saver.DestroySaver();
         return std::to_string(created) + " " + std::to_string(ran) + " " + std::to_string(destroyed);
-    }
-    static std::string ReadText(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        return all.str();
     }
 };
 
@@ -110,7 +101,7 @@ TEST_F(SaverLifecycle, ProcessWritesTheLogFileAndEndsIt)
     const std::string path = SaverProcess::LogFilePath();
     EXPECT_EQ(path, m_appData + "/Brightfold/ZENLog.txt");
     SaverProcess::CloseLog();
-    const std::string log = ReadText(path);
+    const std::string log = zen::test::FileText(path);
     EXPECT_EQ(log.find("INFO. Объект вывода сообщений зарегестрирован. [" + path + "]\n"), 0u) << log;
     EXPECT_NE(log.find("INFO. Сейвер создан.\nINFO. Работа скринсейвера завершена корректно.\n"), std::string::npos);
     EXPECT_NE(log.find("INFO. Скринсейвер завершил работу.\nINFO. Конец лога.\n"), std::string::npos) << log;
@@ -122,7 +113,7 @@ TEST_F(SaverLifecycle, ProcessReportsAFailedCreation)
     const int result = SaverProcess::Run([]() -> Saver* { return new test::ScriptedSaver; });
     EXPECT_EQ(result, 0);  // The saver's own failure is logged, not a fault.
     SaverProcess::CloseLog();
-    const std::string log = ReadText(SaverProcess::LogFilePath());
+    const std::string log = zen::test::FileText(SaverProcess::LogFilePath());
     EXPECT_NE(log.find("ERROR. Невозможно создать скринсейвер.\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("Работа скринсейвера завершена"), std::string::npos);
     EXPECT_NE(log.find("INFO. Конец лога.\n"), std::string::npos);
@@ -140,7 +131,7 @@ TEST_F(SaverLifecycle, AFaultEscapingTheLifecycleEndsTheLogAndTheRunWithOne)
     // The file output is already unregistered and closed: its text is complete on disk.
     EXPECT_EQ(zen::RegisteredOutputCount(), outputs);
     const std::string path = SaverProcess::LogFilePath();
-    const std::string log = ReadText(path);
+    const std::string log = zen::test::FileText(path);
     const std::string ending =
         "ERROR. Конец лога вследствии ошибки\nINFO. Объект вывода сообщений разрегестрирован. [" + path + "]\n";
     ASSERT_GE(log.size(), ending.size()) << log;

@@ -14,12 +14,12 @@
 #include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/ShadowmapEffect.h"
 #include "engine/scene/Texture.h"
-#include "modules/codecs/Rar2Writer.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "platform/PosixTestHooks.h"
 #include "support/LogCapture.h"
 #include "support/RecordingRendererScope.h"
 #include "support/SaverEnvironment.h"
+#include "support/StoredArchive.h"
 
 // The loading screen, the clock and frame-rate overlays and the shot fades: texts and fades
 // from hand-computed values, and where each picture lands on the screen read back from the
@@ -107,13 +107,13 @@ TEST(SceneSaverData, ShadowMapEffectsLeaveEveryNodeTheOthersStay)
 // --- Pictures on the screen -------------------------------------------------------------------
 
 // An uncompressed 32-bit TGA (type 2, bottom-up) of one colour.
-std::vector<uint8_t> Tga(uint16_t width, uint16_t height)
+std::string Tga(uint16_t width, uint16_t height)
 {
-    std::vector<uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(width & 0xFF),
-                                  static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(height & 0xFF),
-                                  static_cast<uint8_t>(height >> 8), 32, 8};
+    std::string bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<char>(width & 0xFF),
+                         static_cast<char>(width >> 8), static_cast<char>(height & 0xFF),
+                         static_cast<char>(height >> 8), 32, 8};
     for (uint32_t i = 0; i < uint32_t{width} * height; ++i)
-        bytes.insert(bytes.end(), {255, 255, 255, 200});
+        bytes += "\xFF\xFF\xFF\xC8";
     return bytes;
 }
 
@@ -189,29 +189,14 @@ protected:
         auto& setup = RecordingRenderer::NextSetup();
         setup.capabilities.vertexShaderVersion = 0;
         setup.capabilities.pixelShaderVersion = 0;
-        zen::Rar2Writer writer(zen::Rar2Writer::Method::kStore);
-        const struct {
-            const char* name;
-            uint16_t w, h;
-        } pictures[] = {{"4loader_ld.tga", 256, 64}, {"4loader_rd.tga", 128, 32}, {"4loader_lu.tga", 64, 128},
-                        {"4loader_ru.tga", 32, 16},  {"digit_0.tga", 8, 8},       {"digit_1.tga", 8, 8},
-                        {"digit_2.tga", 8, 8},       {"digit_3.tga", 8, 8},      {"digit_4.tga", 8, 8},
-                        {"digit_5.tga", 8, 8},       {"digit_6.tga", 8, 8},      {"digit_7.tga", 8, 8},
-                        {"digit_8.tga", 8, 8},       {"digit_9.tga", 8, 8},      {"digit_ddot.tga", 8, 8},
-                        {"digit_a.tga", 8, 8},       {"digit_p.tga", 8, 8},      {"digit_m.tga", 8, 8}};
-        for (const auto& picture : pictures) {
-            const std::vector<uint8_t> bytes = Tga(picture.w, picture.h);
-            EXPECT_EQ(writer.AddFile(picture.name, bytes.data(), static_cast<uint32_t>(bytes.size())), zen::kSuccess);
-        }
-        std::vector<uint8_t> archive;
-        EXPECT_EQ(writer.Write(archive), zen::kSuccess);
-        platform::posix::SetMediaResource(134, archive);
-        zen::Rar2Writer empty(zen::Rar2Writer::Method::kStore);
-        const uint8_t text[] = {'o', 'k'};
-        EXPECT_EQ(empty.AddFile("readme.txt", text, sizeof text), zen::kSuccess);
-        std::vector<uint8_t> media;
-        EXPECT_EQ(empty.Write(media), zen::kSuccess);
-        platform::posix::SetMediaResource(227, media);
+        std::vector<zen::test::StoredEntry> pictures = {{"4loader_ld.tga", Tga(256, 64)},
+                                                        {"4loader_rd.tga", Tga(128, 32)},
+                                                        {"4loader_lu.tga", Tga(64, 128)},
+                                                        {"4loader_ru.tga", Tga(32, 16)}};
+        for (const char* glyph : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "ddot", "a", "p", "m"})
+            pictures.push_back({std::string("digit_") + glyph + ".tga", Tga(8, 8)});
+        platform::posix::SetMediaResource(134, zen::test::StoredArchive(pictures));
+        platform::posix::SetMediaResource(227, zen::test::StoredArchive({{"readme.txt", "ok"}}));
         SetCommandLine("/s");
     }
     void TearDown() override
@@ -225,28 +210,44 @@ protected:
         SaverEnvironment::TearDown();
     }
 
+    // The saver made, and a frame of its renderer begun with an empty journal.
+    void StartFrame()
+    {
+        ASSERT_EQ(saver->CreateSaver(), 0);
+        renderer = RecordingRenderer::Latest();
+        ASSERT_EQ(renderer->StartFrame(), zen::kSuccess);
+        renderer->ClearJournal();
+    }
+    // Where the journal's overlay quads landed on the 1024 x 768 screen.
+    std::vector<QuadDraw> Draws() const { return QuadDraws(renderer->Journal(), 1024, 768); }
+
     zen::test::RecordingRendererScope scope;
     zen::Ptr<Probe> saver{new Probe};
+    RecordingRenderer* renderer = nullptr;
 };
+
+void ExpectCovers(const QuadDraw& draw, float left, float bottom, float right, float top, float tolerance, int index)
+{
+    EXPECT_NEAR(draw.left, left, tolerance) << index;
+    EXPECT_NEAR(draw.bottom, bottom, tolerance) << index;
+    EXPECT_NEAR(draw.right, right, tolerance) << index;
+    EXPECT_NEAR(draw.top, top, tolerance) << index;
+}
 
 TEST_F(SaverPresentation, LoadingScreenCornersSitFlushAtTheirOwnPixelSize)
 {
     zen::test::LogCapture log;
     ASSERT_EQ(saver->CreateSaver(), 0) << log.Joined();
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
-    const std::vector<QuadDraw> draws = QuadDraws(renderer->Journal(), 1024, 768);
+    renderer = RecordingRenderer::Latest();
+    const std::vector<QuadDraw> draws = Draws();
     // No background in the archive (logged, not fatal); the four corners in the order ld, rd,
     // lu, ru, each exactly its picture's size in pixels.
     EXPECT_TRUE(log.Contains("WARNING. Изображение [loader.jpg] не найдено.")) << log.Joined();
     ASSERT_EQ(draws.size(), 4u);
     const QuadDraw expected[] = {
         {"", 0, 0, 256, 64}, {"", 896, 0, 1024, 32}, {"", 0, 640, 64, 768}, {"", 992, 752, 1024, 768}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(draws[i].left, expected[i].left, 1e-3) << i;
-        EXPECT_NEAR(draws[i].bottom, expected[i].bottom, 1e-3) << i;
-        EXPECT_NEAR(draws[i].right, expected[i].right, 1e-3) << i;
-        EXPECT_NEAR(draws[i].top, expected[i].top, 1e-3) << i;
-    }
+    for (int i = 0; i < 4; ++i)
+        ExpectCovers(draws[i], expected[i].left, expected[i].bottom, expected[i].right, expected[i].top, 1e-3f, i);
     // The frame was presented, then the loader pictures were let go.
     const auto& journal = renderer->Journal();
     EXPECT_EQ(journal.back(), "EndFrame");
@@ -257,66 +258,51 @@ TEST_F(SaverPresentation, LoadingScreenCornersSitFlushAtTheirOwnPixelSize)
 
 TEST_F(SaverPresentation, GlyphTextAdvancesCellsAndHalfCellsForSpaces)
 {
-    ASSERT_EQ(saver->CreateSaver(), 0);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
-    ASSERT_EQ(renderer->StartFrame(), zen::kSuccess);
-    renderer->ClearJournal();
+    ASSERT_NO_FATAL_FAILURE(StartFrame());
     saver->SetShowFps(false);
     saver->SetShowTime(false);
     // Overlays off: nothing is drawn and the scene's camera comes back.
     saver->DrawOverlays();
-    EXPECT_TRUE(QuadDraws(renderer->Journal(), 1024, 768).empty());
+    EXPECT_TRUE(Draws().empty());
 
     renderer->ClearJournal();
     saver->UseOverlayCamera();
     EXPECT_EQ(saver->DrawGlyphText("10 2:pm", 0.25f, 0.5f, 0.0625f, 0.125f), 0);
-    const std::vector<QuadDraw> draws = QuadDraws(renderer->Journal(), 1024, 768);
+    const std::vector<QuadDraw> draws = Draws();
     ASSERT_EQ(draws.size(), 6u);
     const int glyphs[] = {1, 0, 2, 14, 11, 12};
     // Cells of 64 x 96 pixels from (256, 384); the space advances half a cell.
     const float lefts[] = {256, 320, 416, 480, 544, 608};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(draws[i].texture, renderer->Tag(saver->Glyph(glyphs[i]))) << i;
-        EXPECT_NEAR(draws[i].left, lefts[i], 1e-3) << i;
-        EXPECT_NEAR(draws[i].right, lefts[i] + 64, 1e-3) << i;
-        EXPECT_NEAR(draws[i].bottom, 384, 1e-3) << i;
-        EXPECT_NEAR(draws[i].top, 480, 1e-3) << i;
+        ExpectCovers(draws[i], lefts[i], 384, lefts[i] + 64, 480, 1e-3f, i);
     }
 }
 
 TEST_F(SaverPresentation, FrameCounterShowsZeroTopLeftDuringTheFirstSecond)
 {
-    ASSERT_EQ(saver->CreateSaver(), 0);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
-    ASSERT_EQ(renderer->StartFrame(), zen::kSuccess);
-    renderer->ClearJournal();
+    ASSERT_NO_FATAL_FAILURE(StartFrame());
     saver->SetShowFps(true);
     saver->SetShowTime(false);
     zen::Ptr<zen::Camera> scene(new zen::Camera);
     renderer->SetCamera(scene.Get());
     saver->DrawOverlays();
     EXPECT_EQ(renderer->GetCamera(), scene.Get());  // The scene's camera comes back.
-    const std::vector<QuadDraw> draws = QuadDraws(renderer->Journal(), 1024, 768);
+    const std::vector<QuadDraw> draws = Draws();
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].texture, renderer->Tag(saver->Glyph(0)));
-    EXPECT_NEAR(draws[0].left, 0.01f * 1024, 1e-2);
-    EXPECT_NEAR(draws[0].right, 0.05f * 1024, 1e-2);
-    EXPECT_NEAR(draws[0].bottom, 0.915f * 768, 1e-2);
-    EXPECT_NEAR(draws[0].top, 0.99f * 768, 1e-2);
+    ExpectCovers(draws[0], 0.01f * 1024, 0.915f * 768, 0.05f * 1024, 0.99f * 768, 1e-2f, 0);
 }
 
 TEST_F(SaverPresentation, ClockHasOneCellPerCharacterBottomRight)
 {
-    ASSERT_EQ(saver->CreateSaver(), 0);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
-    ASSERT_EQ(renderer->StartFrame(), zen::kSuccess);
+    ASSERT_NO_FATAL_FAILURE(StartFrame());
     saver->SetShowFps(false);
     saver->SetShowTime(true);
-    renderer->ClearJournal();
     saver->DrawOverlays();
     // The shipped settings use the 12-hour style: "h:mm:ss am " has 11 or 12 characters, of
     // which the two spaces are not drawn.
-    const std::vector<QuadDraw> draws = QuadDraws(renderer->Journal(), 1024, 768);
+    const std::vector<QuadDraw> draws = Draws();
     ASSERT_TRUE(draws.size() == 9u || draws.size() == 10u) << draws.size();
     for (size_t i = 0; i < draws.size(); ++i)
         EXPECT_NEAR(draws[i].bottom, 0.01f * 768, 1e-2);
@@ -328,24 +314,18 @@ TEST_F(SaverPresentation, ClockHasOneCellPerCharacterBottomRight)
 
 TEST_F(SaverPresentation, FadeDarkensTheWholeScreenAndPutsTheSpriteEffectBack)
 {
-    ASSERT_EQ(saver->CreateSaver(), 0);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
-    ASSERT_EQ(renderer->StartFrame(), zen::kSuccess);
-    renderer->ClearJournal();
+    ASSERT_NO_FATAL_FAILURE(StartFrame());
     saver->DrawFade(0.0f);
-    EXPECT_TRUE(QuadDraws(renderer->Journal(), 1024, 768).empty());
+    EXPECT_TRUE(Draws().empty());
     saver->DrawFade(0.5f);
-    const std::vector<QuadDraw> draws = QuadDraws(renderer->Journal(), 1024, 768);
+    const std::vector<QuadDraw> draws = Draws();
     ASSERT_EQ(draws.size(), 1u);
-    EXPECT_NEAR(draws[0].left, 0, 1e-3);
-    EXPECT_NEAR(draws[0].bottom, 0, 1e-3);
-    EXPECT_NEAR(draws[0].right, 1024, 1e-3);
-    EXPECT_NEAR(draws[0].top, 768, 1e-3);
+    ExpectCovers(draws[0], 0, 0, 1024, 768, 1e-3f, 0);
     // Glyphs draw textured again afterwards.
     renderer->ClearJournal();
     saver->UseOverlayCamera();
     EXPECT_EQ(saver->DrawGlyphText("2", 0, 0, 0.1f, 0.1f), 0);
-    const std::vector<QuadDraw> glyph = QuadDraws(renderer->Journal(), 1024, 768);
+    const std::vector<QuadDraw> glyph = Draws();
     ASSERT_EQ(glyph.size(), 1u);
     EXPECT_EQ(glyph[0].texture, renderer->Tag(saver->Glyph(2)));
 }
@@ -353,7 +333,7 @@ TEST_F(SaverPresentation, FadeDarkensTheWholeScreenAndPutsTheSpriteEffectBack)
 TEST_F(SaverPresentation, DirectorShotsFadeTheSceneAndASingleShotNever)
 {
     ASSERT_EQ(saver->CreateSaver(), 0);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
+    renderer = RecordingRenderer::Latest();
     zen::Ptr<zen::SceneNode> root(new zen::SceneNode);
     zen::Ptr<zen::Camera> near(new zen::Camera), far(new zen::Camera);
     ASSERT_EQ(root->AttachChild(near.Get()), zen::kSuccess);
@@ -375,7 +355,7 @@ TEST_F(SaverPresentation, DirectorShotsFadeTheSceneAndASingleShotNever)
     ASSERT_EQ(renderer->StartFrame(), zen::kSuccess);
     renderer->ClearJournal();
     EXPECT_EQ(saver->Render(), 0);
-    EXPECT_EQ(QuadDraws(renderer->Journal(), 1024, 768).size(), 1u);
+    EXPECT_EQ(Draws().size(), 1u);
     // Half a second after fadeInStart: half faded in.
     director->Update(set->fadeInStart + 0.5);
     ASSERT_EQ(director->CurrentSet(), set);
@@ -391,14 +371,14 @@ TEST_F(SaverPresentation, DirectorShotsFadeTheSceneAndASingleShotNever)
     EXPECT_EQ(saver->FadeAlpha(), 0.0f);
     renderer->ClearJournal();
     EXPECT_EQ(saver->Render(), 0);
-    EXPECT_TRUE(QuadDraws(renderer->Journal(), 1024, 768).empty());
+    EXPECT_TRUE(Draws().empty());
     saver->AdoptScene(nullptr);
 }
 
 TEST_F(SaverPresentation, ShadowMapEffectsGoOnlyWhenTheDeviceHasNoShadowMaps)
 {
     ASSERT_EQ(saver->CreateSaver(), 0);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
+    renderer = RecordingRenderer::Latest();
     for (const bool hardware : {false, true}) {
         zen::RendererCapabilities caps = renderer->GetCapabilities();
         caps.hardwareShadowMaps = hardware;

@@ -5,7 +5,6 @@
 
 #include "app/InputManager.h"
 #include "app/Saver.h"
-#include "modules/codecs/Rar2Writer.h"
 #include "engine/sound/SoundManager.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "platform/Platform.h"
@@ -14,6 +13,7 @@
 #include "support/RecordingRendererScope.h"
 #include "support/SaverEnvironment.h"
 #include "support/ScriptedSaver.h"
+#include "support/StoredArchive.h"
 
 namespace brightfold {
 namespace {
@@ -29,8 +29,8 @@ protected:
     void SetUp() override
     {
         SaverEnvironment::SetUp();
-        platform::posix::SetMediaResource(134, Archive("Pictures\\readme.txt"));
-        platform::posix::SetMediaResource(227, Archive("Scenes\\readme.txt"));
+        platform::posix::SetMediaResource(134, zen::test::StoredArchive({{"Pictures\\readme.txt", "ok"}}));
+        platform::posix::SetMediaResource(227, zen::test::StoredArchive({{"Scenes\\readme.txt", "ok"}}));
         m_cursor = platform::posix::CursorShowCount();
     }
     void TearDown() override
@@ -40,25 +40,7 @@ protected:
         SaverEnvironment::TearDown();
     }
 
-    static std::vector<uint8_t> Archive(const char* name)
-    {
-        zen::Rar2Writer writer(zen::Rar2Writer::Method::kStore);
-        const uint8_t text[] = {'o', 'k'};
-        EXPECT_EQ(writer.AddFile(name, text, sizeof text), zen::kSuccess);
-        std::vector<uint8_t> bytes;
-        EXPECT_EQ(writer.Write(bytes), zen::kSuccess);
-        return bytes;
-    }
-
     int CursorSteps() const { return platform::posix::CursorShowCount() - m_cursor; }
-
-    static std::string Joined(const std::vector<std::string>& lines)
-    {
-        std::string all;
-        for (const std::string& line : lines)
-            all += line + "\n";
-        return all;
-    }
 
     zen::test::RecordingRendererScope scope;  // Outlives every saver of a test.
 
@@ -76,11 +58,11 @@ TEST_F(SaverWindows, RunOpensTheDesktopModeFullScreenAndHidesTheCursor)
     EXPECT_EQ(saver->CreateSaver(), 0);
     RecordingRenderer* renderer = RecordingRenderer::Latest();
     ASSERT_NE(renderer, nullptr);
-    EXPECT_EQ(Joined(scope.windows.Journal()),
-              "CreateSystemWindow [Lighthouse 3D Screensaver] parent none fullscreen 32 bits at 0 0 size 1024 768\n");
+    EXPECT_EQ(scope.windows.Journal(), std::vector<std::string>{"CreateSystemWindow [Lighthouse 3D Screensaver] parent "
+                                                                "none fullscreen 32 bits at 0 0 size 1024 768"});
     // Mode 1 is the desktop's; the shipped Gamma 0 gives the neutral ramp.
-    EXPECT_EQ(Joined(renderer->Journal()),
-              "CreateDevice 1 640 480\nSetGammaRamp 0 32896 65535\nClear 3 (0 0 0 1) 1 0\nBeginFrame\nEndFrame\n");
+    EXPECT_EQ(renderer->Journal(), (std::vector<std::string>{"CreateDevice 1 640 480", "SetGammaRamp 0 32896 65535",
+                                                             "Clear 3 (0 0 0 1) 1 0", "BeginFrame", "EndFrame"}));
     EXPECT_EQ(CursorSteps(), -1);
     EXPECT_EQ(log.MissingInOrder({"INFO. Скринсейвер инициализирован.", "INFO. Окна скринсейвера созданы.",
                                   "WARNING. Изображение [loader.jpg] не найдено.", "INFO. LoadingTexture Loaded",

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 
@@ -11,7 +9,9 @@
 #include "engine/vfs/MemoryFile.h"
 #include "platform/Platform.h"
 #include "support/EngineScope.h"
+#include "support/FileText.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFiles.h"
 
 // The dialogs' pictures are copied out of the archives into temporary files: the copy holds
 // the file's bytes, and no copy outlives the process.
@@ -24,24 +24,14 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-std::string Contents(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 class TemporaryCopies : public ::testing::Test {
 protected:
     void SetUp() override
     {
         zen::Directory* folder = new zen::Directory(zen::String("Pictures"));
         ASSERT_EQ(zen::FileManager::Root()->AttachDirectory(folder), zen::kSuccess);
-        for (const auto& [name, bytes] : {std::pair<const char*, std::string>{"settings.bmp", std::string("BM\0\1\2", 5)},
-                                          {"empty.bmp", std::string()}}) {
-            zen::MemoryFile* file = new zen::MemoryFile(zen::String(name));
-            ASSERT_EQ(file->CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), zen::kSuccess);
-            ASSERT_EQ(folder->AttachFile(file), zen::kSuccess);
-        }
+        zen::test::AddMemoryFile(folder, "settings.bmp", std::string("BM\0\1\2", 5));
+        zen::test::AddMemoryFile(folder, "empty.bmp", "");
     }
     void TearDown() override { (void)platform::RemoveTemporaryFiles(); }
 
@@ -54,7 +44,7 @@ TEST_F(TemporaryCopies, CopyHoldsTheBytesAndGoesWhenAskedOrAtTheEnd)
     const std::string second = Saver::CopyToTempFile("settings.bmp");
     ASSERT_FALSE(first.empty());
     ASSERT_NE(first, second);  // Every copy is a new file.
-    EXPECT_EQ(Contents(first), std::string("BM\0\1\2", 5));
+    EXPECT_EQ(zen::test::FileText(first), std::string("BM\0\1\2", 5));
     EXPECT_NE(first.find("NEW"), std::string::npos);
     EXPECT_TRUE(platform::RemoveTemporaryFile(first));
     EXPECT_FALSE(Exists(first));
@@ -69,7 +59,7 @@ TEST_F(TemporaryCopies, EmptyAndMissingFiles)
 {
     const std::string empty = Saver::CopyToTempFile("empty.bmp");
     ASSERT_FALSE(empty.empty());
-    EXPECT_EQ(Contents(empty), "");
+    EXPECT_EQ(zen::test::FileText(empty), "");
     zen::test::LogCapture log;
     EXPECT_EQ(Saver::CopyToTempFile("absent.bmp"), "");
     EXPECT_TRUE(log.Contains("ERROR. Невозможно найти файл [absent.bmp].")) << log.Joined();

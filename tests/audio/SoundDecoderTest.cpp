@@ -32,6 +32,23 @@ Samples DecodeAll(SoundDecoder& decoder)
     return out;
 }
 
+// `file` opens as `format` and gives exactly the frames of `tone` (the encoder's header, delay
+// and padding cut), more than `snr` dB close to them.
+void ExpectDecodesTo(const std::vector<uint8_t>& file, const char* format, const Samples& tone, double snr)
+{
+    int32_t error = -1;
+    auto decoder = SoundDecoder::Open(file.data(), file.size(), &error);
+    ASSERT_TRUE(decoder) << "error " << error;
+    EXPECT_STREQ(decoder->FormatName(), format);
+    EXPECT_EQ(decoder->SampleRate(), tone.rate);
+    EXPECT_EQ(decoder->Channels(), tone.channels);
+    EXPECT_EQ(decoder->CountFrames(), tone.Frames());
+    const Samples decoded = DecodeAll(*decoder);
+    EXPECT_EQ(decoded.Frames(), tone.Frames());
+    size_t delay = 0;
+    EXPECT_GT(test::BestSnr(tone, decoded, 0, delay), snr);
+}
+
 struct VorbisCase {
     uint32_t rate;
     uint32_t channels;
@@ -46,17 +63,7 @@ TEST(VorbisDecoder, DecodesToTheSamplesTheEncoderWasGiven)
         const Samples tone = test::MakeTone(c.rate, c.channels, 1.5, c.hz);
         const std::vector<uint8_t> file = test::EncodeVorbis(tone, 0.4f);
         ASSERT_FALSE(file.empty());
-        int32_t error = -1;
-        auto decoder = SoundDecoder::Open(file.data(), file.size(), &error);
-        ASSERT_TRUE(decoder) << "error " << error;
-        EXPECT_STREQ(decoder->FormatName(), "ogg-vorbis");
-        EXPECT_EQ(decoder->SampleRate(), c.rate);
-        EXPECT_EQ(decoder->Channels(), c.channels);
-        EXPECT_EQ(decoder->CountFrames(), tone.Frames());  // Ogg carries its exact length.
-        const Samples decoded = DecodeAll(*decoder);
-        EXPECT_EQ(decoded.Frames(), tone.Frames());
-        size_t delay = 0;
-        EXPECT_GT(test::BestSnr(tone, decoded, 0, delay), 30.0);
+        ExpectDecodesTo(file, "ogg-vorbis", tone, 30.0);  // Ogg carries its exact length.
     }
 }
 
@@ -77,26 +84,18 @@ TEST(Mp3Decoder, DecodesExactlyTheSamplesLameWasGivenAndLoopsWithoutAGap)
         std::vector<uint8_t> file;
         std::string why;
         ASSERT_TRUE(test::EncodeMp3(tone, c.lame, file, why)) << why;
-        int32_t error = -1;
-        auto decoder = SoundDecoder::Open(file.data(), file.size(), &error);
-        ASSERT_TRUE(decoder) << "error " << error;
-        EXPECT_STREQ(decoder->FormatName(), "mp3");
-        EXPECT_EQ(decoder->SampleRate(), c.rate);
-        EXPECT_EQ(decoder->Channels(), c.channels);
         // The encoder's tag frame, delay and padding are cut: the very samples, from the first.
-        EXPECT_EQ(decoder->CountFrames(), tone.Frames());
-        const Samples decoded = DecodeAll(*decoder);
-        EXPECT_EQ(decoded.Frames(), tone.Frames());
-        size_t delay = 0;
-        EXPECT_GT(test::BestSnr(tone, decoded, 0, delay), 20.0);
+        ExpectDecodesTo(file, "mp3", tone, 20.0);
 
         // Looped, the second pass follows the first without a gap (which a 50 ms hole of
         // silence at the loop point would pull far below 20 dB).
+        int32_t error = -1;
         AudioStream looping(SoundDecoder::Open(file.data(), file.size(), &error), AudioStream::kFlagLoop);
         Samples twice = tone;
         twice.data.insert(twice.data.end(), tone.data.begin(), tone.data.end());
         Samples pulled = twice;
         ASSERT_EQ(looping.Pull(pulled.data.data(), static_cast<uint32_t>(twice.Frames())), twice.Frames());
+        size_t delay = 0;
         EXPECT_GT(test::BestSnr(twice, pulled, 0, delay), 20.0);
     }
 }

@@ -8,18 +8,13 @@
 #include "engine/modules/CodecManager.h"
 #include "engine/scene/Image.h"
 #include "engine/vfs/File.h"
-#include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/BMPImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
 
 uint32_t GetUInt(const std::vector<uint8_t>& bytes, size_t at)
 {
@@ -133,8 +128,7 @@ TEST_F(BMPImageCodecTest, TopDownBitmapsAreTurnedBottomUp)
     ASSERT_EQ(test::DecodeBytes(bottomUp, "up.bmp", expected.Get()), kSuccess);
     ASSERT_EQ(test::DecodeBytes(topDown, "down.bmp", image.Get()), kSuccess);
     ASSERT_EQ(image->Height(), height);
-    EXPECT_EQ(std::vector<uint8_t>(image->Data(), image->Data() + image->GetDataSize()),
-              std::vector<uint8_t>(expected->Data(), expected->Data() + expected->GetDataSize()));
+    EXPECT_EQ(PixelsOf(*image), PixelsOf(*expected));
     // Bottom row, second pixel: R = 200, G = row 0, B = column 1.
     EXPECT_EQ(image->Data()[3], 200);
     EXPECT_EQ(image->Data()[4], 0);
@@ -215,11 +209,7 @@ TEST_F(BMPImageCodecTest, DamagedHeadersFailWithTheirReason)
         } else {
             PutUInt(bytes, c.at, c.value);
         }
-        Ptr<Image> image = new Image();
-        test::LogCapture log;
-        EXPECT_EQ(test::DecodeBytes(bytes, "bad.bmp", image.Get()), kFailure) << c.what;
-        EXPECT_TRUE(log.Contains(c.expected)) << c.what << "\n" << log.Joined();
-        EXPECT_EQ(image->Data(), nullptr);
+        test::ExpectRefused(bytes, "bad.bmp", c.expected, c.what);
     }
 }
 
@@ -228,38 +218,31 @@ TEST_F(BMPImageCodecTest, EveryTruncationFails)
     const std::vector<uint8_t> good = HandMadeBitmap(3, 3);  // 54 + 3 × 12 bytes.
     for (size_t size = 0; size + 3 < good.size(); ++size) {  // The last row's 3 padding bytes may go.
         const std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<long>(size));
-        Ptr<Image> image = new Image();
-        test::LogCapture log;
-        EXPECT_NE(test::DecodeBytes(bytes, "cut.bmp", image.Get()), kSuccess) << size;
-        EXPECT_TRUE(log.Contains(size < 54 ? "ERROR. Неполный заголовок изображения BMP в файле [cut.bmp]."
-                                           : "ERROR. Недостаточно данных изображения в файле [cut.bmp]."))
-            << size << "\n"
-            << log.Joined();
-        EXPECT_EQ(image->Data(), nullptr);
+        test::ExpectRefused(bytes, "cut.bmp",
+                            size < 54 ? "ERROR. Неполный заголовок изображения BMP в файле [cut.bmp]."
+                                      : "ERROR. Недостаточно данных изображения в файле [cut.bmp].",
+                            std::to_string(size));
     }
 }
 
 TEST_F(BMPImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
 {
-    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
-    ASSERT_NE(codec, nullptr);
     for (const uint32_t format : {Image::kR8G8B8, Image::kA8}) {
         for (uint32_t width = 1; width <= 5; ++width) {
             const uint32_t height = 3;
-            Ptr<Image> image = new Image(String("source"), format, width, height);
-            const std::vector<uint8_t> pixels = Pattern(image->GetDataSize(), width + 10 * format);
-            std::memcpy(image->Data(), pixels.data(), pixels.size());
+            const uint32_t size = width * height * Image::BytesPerPixel(format);
+            const std::vector<uint8_t> pixels = Pattern(size, width + 10 * format);
+            Ptr<Image> image = test::ImageOf("source", format, width, height, pixels);
             const std::string path = folder.Path("out" + std::to_string(format) + std::to_string(width) + ".bmp");
-            File file{String(path)};
-            ASSERT_EQ(codec->Encode(&file, image.Get()), kSuccess);
+            ASSERT_EQ(test::EncodeFile("BMPImageCodec", image.Get(), path), kSuccess);
 
             Ptr<Image> back = new Image();
             ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
             EXPECT_EQ(back->Format(), format);
             EXPECT_EQ(back->Width(), width);
             EXPECT_EQ(back->Height(), height);
-            EXPECT_EQ(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), pixels);
-            if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+            EXPECT_EQ(PixelsOf(*back), pixels);
+            if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
                 EXPECT_EQ(Magick::Pixels(path, format == Image::kA8 ? "gray" : "rgb"), FlippedRows(*image))
                     << "format " << format << " width " << width;
             }
@@ -272,9 +255,8 @@ TEST_F(BMPImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
 TEST_F(BMPImageCodecTest, EncodesRgbaImagesAs32BitBitmaps)
 {
     const uint32_t width = 3, height = 2;
-    Ptr<Image> image = new Image(String("rgba"), Image::kR8G8B8A8, width, height);
-    const std::vector<uint8_t> pixels = Pattern(image->GetDataSize(), 77);
-    std::memcpy(image->Data(), pixels.data(), pixels.size());
+    const std::vector<uint8_t> pixels = Pattern(width * height * 4, 77);
+    Ptr<Image> image = test::ImageOf("rgba", Image::kR8G8B8A8, width, height, pixels);
     std::vector<uint8_t> bytes;
     ASSERT_EQ(BMPImageCodec::EncodeBytes(image.Get(), bytes), kSuccess);
     ASSERT_EQ(bytes.size(), 54u + width * height * 4);  // 12-byte rows need no padding.
@@ -290,11 +272,9 @@ TEST_F(BMPImageCodecTest, EncodesRgbaImagesAs32BitBitmaps)
         EXPECT_EQ(bytes[54 + at + 3], pixels[at + 3]) << at;
     }
     const std::string path = folder.Path("rgba.bmp");
-    File file{String(path)};
-    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
-    ASSERT_EQ(codec->Encode(&file, image.Get()), kSuccess);
+    ASSERT_EQ(test::EncodeFile("BMPImageCodec", image.Get(), path), kSuccess);
     EXPECT_EQ(test::ReadFileBytes(path), bytes);
-    if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+    if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
         std::vector<uint8_t> rgb;
         for (const uint8_t* row = image->Data() + (height - 1) * width * 4;; row -= width * 4) {
             for (uint32_t x = 0; x < width; ++x)
@@ -312,24 +292,16 @@ TEST_F(BMPImageCodecTest, EncodesRgbaImagesAs32BitBitmaps)
 
 TEST_F(BMPImageCodecTest, EncodeRefusesOtherFormatsAndEmptyImages)
 {
-    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
     const std::string path = folder.Path("never.bmp");
-    File file{String(path)};
-    {
-        Ptr<Image> image = new Image(String("wide"), Image::kA16B16G16R16, 2, 2);
-        test::LogCapture log;
-        EXPECT_EQ(codec->Encode(&file, image.Get()), kFailure);
-        EXPECT_TRUE(log.ContainsText("Неподдерживаемый формат изображения [3] для кодека [BMPImageCodec]. Имя[wide]"))
-            << log.Joined();
-    }
+    ExpectEncodeRefused("BMPImageCodec", Ptr<Image>(new Image(String("wide"), Image::kA16B16G16R16, 2, 2)).Get(), path,
+                        "Неподдерживаемый формат изображения [3] для кодека [BMPImageCodec]. Имя[wide]");
     Ptr<Image> empty = new Image();
-    test::LogCapture log;
-    EXPECT_EQ(codec->Encode(&file, empty.Get()), kFailure);
-    EXPECT_TRUE(log.ContainsText("Изображение не содержит данных.")) << log.Joined();
-    EXPECT_TRUE(test::ReadFileBytes(path).empty()) << "nothing may be written on failure";
+    ExpectEncodeRefused("BMPImageCodec", empty.Get(), path, "Изображение не содержит данных.");
+    auto* codec = static_cast<BMPImageCodec*>(CodecManager::FindCodec(String("BMPImageCodec")));
+    File file{String(path)};
     EXPECT_EQ(codec->Encode(nullptr, empty.Get()), kInvalidArgument);
     EXPECT_EQ(codec->Decode(&file, nullptr), kInvalidArgument);
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

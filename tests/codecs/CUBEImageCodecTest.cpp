@@ -8,18 +8,13 @@
 #include "engine/modules/CodecManager.h"
 #include "engine/scene/VolumeImage.h"
 #include "engine/vfs/File.h"
-#include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/CUBEImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
 
 std::vector<uint8_t> Face(uint8_t type, uint16_t width, uint16_t height, uint8_t depth,
                           const std::vector<uint8_t>& body)
@@ -161,16 +156,14 @@ TEST_F(CUBEImageCodecTest, EncodesSixFacesItReadsBack)
     Ptr<VolumeImage> back = new VolumeImage();
     ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
     EXPECT_EQ(back->Depth(), 6u);
-    EXPECT_EQ(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), pixels);
+    EXPECT_EQ(test::PixelsOf(*back), pixels);
 
     for (Ptr<Image> wrong : {Ptr<Image>(new VolumeImage(String("deep"), Image::kR8G8B8, 2, 2, 5)),
                              Ptr<Image>(new VolumeImage(String("grey"), Image::kA8, 2, 2, 6)),
-                             Ptr<Image>(new Image(String("flat"), Image::kR8G8B8, 2, 2))}) {
-        test::LogCapture log;
-        EXPECT_EQ(codec->Encode(&file, wrong.Get()), kFailure) << wrong->Name().CStr();
-        EXPECT_TRUE(log.ContainsText("Кубическая карта записывается только")) << log.Joined();
-    }
+                             Ptr<Image>(new Image(String("flat"), Image::kR8G8B8, 2, 2))})
+        ExpectEncodeRefused("CUBEImageCodec", wrong.Get(), folder.Path("never.cube"),
+                            "Кубическая карта записывается только");
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

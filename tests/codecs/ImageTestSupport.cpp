@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
+#include "engine/modules/ImageCodec.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/MemoryFile.h"
+#include "support/LoadedCodec.h"
+#include "support/LogCapture.h"
 #include "support/ToolRun.h"
 
 namespace zen::test {
@@ -67,6 +71,20 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::vector<uint8_t> PixelsOf(const Image& image)
+{
+    return image.Data() ? std::vector<uint8_t>(image.Data(), image.Data() + image.GetDataSize())
+                        : std::vector<uint8_t>();
+}
+
+Ptr<Image> ImageOf(const char* name, uint32_t format, uint32_t width, uint32_t height,
+                   const std::vector<uint8_t>& pixels)
+{
+    Ptr<Image> image = new Image(String(name), format, width, height);
+    std::memcpy(image->Data(), pixels.data(), std::min<size_t>(pixels.size(), image->GetDataSize()));
+    return image;
+}
+
 std::vector<uint8_t> FlippedRows(const Image& image)
 {
     std::vector<uint8_t> out;
@@ -85,10 +103,8 @@ std::vector<uint8_t> FlippedRows(const Image& image)
 
 ImageCodecScope::ImageCodecScope()
 {
-    for (const char* name : {"BMPImageCodec", "JPGImageCodec", "TGAImageCodec", "CUBEImageCodec"}) {
-        EXPECT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
-        EXPECT_EQ(CodecManager::LoadCodec(String(name)), kSuccess) << name;
-    }
+    for (const char* name : {"BMPImageCodec", "JPGImageCodec", "TGAImageCodec", "CUBEImageCodec"})
+        (void)LoadedCodec(name);
 }
 
 Result DecodeBytes(const std::vector<uint8_t>& bytes, const std::string& name, Image* image)
@@ -102,6 +118,32 @@ Result DecodeFile(const std::string& path, Image* image)
 {
     File file{String(path)};
     return image->LoadFromFile(&file);
+}
+
+void ExpectRefused(const std::vector<uint8_t>& bytes, const std::string& name, const std::string& line,
+                   const std::string& what)
+{
+    Ptr<Image> image = new Image();
+    LogCapture log;
+    EXPECT_EQ(DecodeBytes(bytes, name, image.Get()), kFailure) << what;
+    EXPECT_TRUE(log.Contains(line)) << what << "\n" << log.Joined();
+    EXPECT_EQ(image->Data(), nullptr) << what;
+}
+
+Result EncodeFile(const char* codec, Image* image, const std::string& path)
+{
+    auto* found = static_cast<ImageCodec*>(CodecManager::FindCodec(String(codec)));
+    EXPECT_NE(found, nullptr) << codec;
+    File file{String(path)};
+    return found ? found->Encode(&file, image) : kFailure;
+}
+
+void ExpectEncodeRefused(const char* codec, Image* image, const std::string& path, const std::string& fragment)
+{
+    LogCapture log;
+    EXPECT_EQ(EncodeFile(codec, image, path), kFailure) << fragment;
+    EXPECT_TRUE(log.ContainsText(fragment)) << log.Joined();
+    EXPECT_TRUE(ReadFileBytes(path).empty()) << "nothing may be written on failure: " << fragment;
 }
 
 }  // namespace zen::test

@@ -34,8 +34,13 @@ std::vector<uint8_t> Pattern(size_t count, uint32_t seed);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// An image's pixels with the rows of each slice in the other order (bottom-up <-> top-down).
+// An image's pixels as stored (empty without data), and with the rows of each slice in the
+// other order (bottom-up <-> top-down).
+std::vector<uint8_t> PixelsOf(const Image& image);
 std::vector<uint8_t> FlippedRows(const Image& image);
+// A new image called `name` holding `pixels` (as many as fit; the rest stay zero).
+Ptr<Image> ImageOf(const char* name, uint32_t format, uint32_t width, uint32_t height,
+                   const std::vector<uint8_t>& pixels);
 
 // The engine with the four image codecs loaded, for a test's length.
 class ImageCodecScope {
@@ -49,5 +54,13 @@ public:
 Result DecodeBytes(const std::vector<uint8_t>& bytes, const std::string& name, Image* image);
 // As above from a disk file.
 Result DecodeFile(const std::string& path, Image* image);
+// Decoding `bytes` as `name` fails, logs `line` and leaves a new image without data; `what`
+// names the case in a failure.
+void ExpectRefused(const std::vector<uint8_t>& bytes, const std::string& name, const std::string& line,
+                   const std::string& what = {});
+// Writes `image` to the disk file `path` through the loaded codec called `codec`.
+Result EncodeFile(const char* codec, Image* image, const std::string& path);
+// The codec refuses to write `image` to `path`, logs `fragment` and leaves no bytes there.
+void ExpectEncodeRefused(const char* codec, Image* image, const std::string& path, const std::string& fragment);
 
 }  // namespace zen::test

@@ -14,21 +14,14 @@
 #include <jerror.h>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/scene/Image.h"
-#include "engine/vfs/File.h"
-#include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/JPGImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
 
 // A smooth picture (JPEG keeps it close): top-down rows of `channels` bytes per pixel.
 std::vector<uint8_t> Smooth(uint32_t width, uint32_t height, uint32_t channels)
@@ -109,11 +102,6 @@ std::string LibraryWarning(int code, const char* text)
 
 class JPGImageCodecTest : public ::testing::Test {
 protected:
-    JPGImageCodec* Codec() const
-    {
-        return static_cast<JPGImageCodec*>(CodecManager::FindCodec(String("JPGImageCodec")));
-    }
-
     test::ImageCodecScope codecs;
     test::TempFolder folder;
 };
@@ -171,23 +159,14 @@ TEST_F(JPGImageCodecTest, RefusesCmykPictures)
 TEST_F(JPGImageCodecTest, TruncatedFilesFailWithTheLibraryMessage)
 {
     std::vector<uint8_t> good;
-    {
-        Ptr<Image> source = new Image(String("s"), Image::kR8G8B8, 40, 24);
-        const std::vector<uint8_t> pixels = Smooth(40, 24, 3);
-        std::memcpy(source->Data(), pixels.data(), pixels.size());
-        ASSERT_EQ(JPGImageCodec::EncodeBytes(source.Get(), good), kSuccess);
-    }
+    ASSERT_EQ(JPGImageCodec::EncodeBytes(test::ImageOf("s", Image::kR8G8B8, 40, 24, Smooth(40, 24, 3)).Get(), good),
+              kSuccess);
     const std::string premature = LibraryWarning(JWRN_JPEG_EOF, "Premature end of JPEG file");
     for (size_t size = 1; size + 2 < good.size(); size += 1 + size / 8) {  // The last 2 bytes are the end marker.
-        Ptr<Image> image = new Image();
         test::LogCapture log;
-        EXPECT_EQ(test::DecodeBytes(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(size)),
-                                    "cut.jpg", image.Get()),
-                  kFailure)
-            << size;
+        test::ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(size)), "cut.jpg",
+                            "ERROR. Файл JPEG [cut.jpg] повреждён.", std::to_string(size));
         EXPECT_TRUE(log.Contains(premature) || log.ContainsText("WARNING. ")) << size << "\n" << log.Joined();
-        EXPECT_TRUE(log.Contains("ERROR. Файл JPEG [cut.jpg] повреждён.")) << size << "\n" << log.Joined();
-        EXPECT_EQ(image->Data(), nullptr);
     }
     // Cut in the middle of the scan data: exactly the premature-end warning.
     Ptr<Image> image = new Image();
@@ -226,12 +205,10 @@ TEST_F(JPGImageCodecTest, EncodesBaselineQuality50ThatReadsBack)
 {
     for (const uint32_t format : {Image::kR8G8B8, Image::kA8, Image::kR8G8B8A8}) {
         const uint32_t channels = Image::BytesPerPixel(format);
-        Ptr<Image> image = new Image(String("source"), format, 45, 30);
         const std::vector<uint8_t> pixels = Smooth(45, 30, channels);
-        std::memcpy(image->Data(), pixels.data(), pixels.size());
+        Ptr<Image> image = test::ImageOf("source", format, 45, 30, pixels);
         const std::string path = folder.Path("out" + std::to_string(format) + ".jpg");
-        File file{String(path)};
-        ASSERT_EQ(Codec()->Encode(&file, image.Get()), kSuccess) << format;
+        ASSERT_EQ(test::EncodeFile("JPGImageCodec", image.Get(), path), kSuccess) << format;
 
         Ptr<Image> back = new Image();
         ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
@@ -246,10 +223,8 @@ TEST_F(JPGImageCodecTest, EncodesBaselineQuality50ThatReadsBack)
                 expected.insert(expected.end(), pixels.begin() + static_cast<long>(at),
                                 pixels.begin() + static_cast<long>(at) + 3);
         }
-        EXPECT_LT(MeanDifference(std::vector<uint8_t>(back->Data(), back->Data() + back->GetDataSize()), expected),
-                  8.0)
-            << format;
-        if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+        EXPECT_LT(MeanDifference(test::PixelsOf(*back), expected), 8.0) << format;
+        if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
             std::vector<uint8_t> described;
             ASSERT_TRUE(Magick::Run("'" + path + "' -format '%Q %[interlace] %[colorspace]' info:", &described));
             EXPECT_EQ(std::string(described.begin(), described.end()),
@@ -290,17 +265,11 @@ TEST_F(JPGImageCodecTest, EncodesInMemorySoEncodesCannotCollide)
 
 TEST_F(JPGImageCodecTest, EncodeRefusesWideChannelsAndEmptyImages)
 {
-    File file{String(folder.Path("never.jpg"))};
-    Ptr<Image> wide = new Image(String("wide"), Image::kA16B16G16R16, 2, 2);
-    test::LogCapture log;
-    EXPECT_EQ(Codec()->Encode(&file, wide.Get()), kFailure);
-    EXPECT_TRUE(log.ContainsText("Неподдерживаемый формат изображения [3] для кодека [JPGImageCodec]. Имя[wide]"))
-        << log.Joined();
-    Ptr<Image> empty = new Image();
-    EXPECT_EQ(Codec()->Encode(&file, empty.Get()), kFailure);
-    EXPECT_TRUE(log.ContainsText("Изображение не содержит данных. Имя[]")) << log.Joined();
-    EXPECT_TRUE(test::ReadFileBytes(folder.Path("never.jpg")).empty());
+    const std::string path = folder.Path("never.jpg");
+    ExpectEncodeRefused("JPGImageCodec", Ptr<Image>(new Image(String("wide"), Image::kA16B16G16R16, 2, 2)).Get(), path,
+                        "Неподдерживаемый формат изображения [3] для кодека [JPGImageCodec]. Имя[wide]");
+    ExpectEncodeRefused("JPGImageCodec", Ptr<Image>(new Image()).Get(), path, "Изображение не содержит данных. Имя[]");
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

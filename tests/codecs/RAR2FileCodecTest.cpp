@@ -1,23 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/core/Crc32.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/modules/FileCodec.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/vfs/Directory.h"
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/RAR2FileCodec.h"
 #include "modules/codecs/Rar2Archive.h"
-#include "modules/codecs/Rar2Writer.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
+#include "support/FileText.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFiles.h"
+#include "support/StoredArchive.h"
 #include "support/TempFolder.h"
 #include "tests/codecs/Rar2TestData.h"
 #include "support/RequiredTool.h"
@@ -25,37 +26,16 @@
 namespace zen {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr int kArchiveResource = 9327;
-
-std::string Content(File* file)
-{
-    if (!file || file->Open(File::kRead) != kSuccess)
-        return "<cannot open>";
-    std::string text(file->GetSize(), '\0');
-    if (!text.empty())
-        (void)file->Read(text.data(), static_cast<uint32_t>(text.size()));
-    (void)file->Close();
-    return text;
-}
 
 uint32_t ContentCrc(File* file)
 {
-    const std::string text = Content(file);
+    const std::string text = test::FileText(file);
     return Crc32::Compute(text.data(), text.size());
 }
 
 class RAR2FileCodecTest : public ::testing::Test {
 protected:
-    RAR2FileCodecTest()
-    {
-        const String name("RAR2FileCodec");
-        EXPECT_EQ(ModuleManager::LoadModule(name), kSuccess);
-        Codec* loaded = nullptr;
-        EXPECT_EQ(CodecManager::LoadCodec(name, &loaded), kSuccess);
-        codec = static_cast<RAR2FileCodec*>(loaded);
-    }
     ~RAR2FileCodecTest() override { platform::posix::RemoveMediaResource(kArchiveResource); }
 
     // Loads archive bytes seen as a file called `name`; the directory is the caller's.
@@ -67,15 +47,22 @@ protected:
         return codec->Load(&file, out, password);
     }
 
-    Directory* LoadSample(const std::string& sample, const String& password = String())
+    // The tree of archive bytes that load; null (and the test failed) otherwise.
+    std::unique_ptr<Directory> Loaded(const std::vector<uint8_t>& bytes, const String& password = String())
     {
         Directory* directory = nullptr;
-        EXPECT_EQ(LoadBytes(test::ReadBinaryFile(test::Rar2DataPath(sample)), &directory, password), kSuccess);
-        return directory;
+        EXPECT_EQ(LoadBytes(bytes, &directory, password), kSuccess);
+        EXPECT_NE(directory, nullptr);
+        return std::unique_ptr<Directory>(directory);
+    }
+
+    std::unique_ptr<Directory> LoadSample(const std::string& sample, const String& password = String())
+    {
+        return Loaded(test::ReadBinaryFile(test::Rar2DataPath(sample)), password);
     }
 
     test::EngineScope engine;
-    RAR2FileCodec* codec = nullptr;
+    RAR2FileCodec* codec = static_cast<RAR2FileCodec*>(test::LoadedCodec("RAR2FileCodec"));
 };
 
 TEST_F(RAR2FileCodecTest, AttachedResourceGivesEveryFileOfTheArchive)
@@ -106,11 +93,10 @@ TEST_F(RAR2FileCodecTest, AttachedResourceGivesEveryFileOfTheArchive)
 TEST_F(RAR2FileCodecTest, EveryManifestLineLoads)
 {
     std::string current;
-    Directory* directory = nullptr;
+    std::unique_ptr<Directory> directory;
     for (const test::Rar2ManifestLine& line : test::ReadRar2Manifest()) {
         SCOPED_TRACE(line.archive + " " + line.entry);
         if (line.archive != current) {
-            delete directory;
             current = line.archive;
             const String password(current.find("pw-password") != std::string::npos ? "password" : "");
             directory = LoadSample(current, password);
@@ -132,14 +118,13 @@ TEST_F(RAR2FileCodecTest, EveryManifestLineLoads)
         File* file = directory->FindFile(String(path));
         ASSERT_NE(file, nullptr);
         if (line.hasData) {
-            const std::string content = Content(file);
+            const std::string content = test::FileText(file);
             EXPECT_EQ(content.size(), line.size);
             EXPECT_EQ(Crc32::Compute(content.data(), content.size()), line.crc);
         } else {
-            EXPECT_EQ(Content(file), "test.txt");  // The symbolic link as a plain file with its text.
+            EXPECT_EQ(test::FileText(file), "test.txt");  // The symbolic link as a plain file with its text.
         }
     }
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
@@ -148,8 +133,7 @@ TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
     bytes[33007 + 38 + 500] ^= 0x10;  // Inside p3.bin's packed data.
     bytes[16442 - 5] ^= 0x01;         // The last bytes of the stored p0.bin: its CRC no longer matches.
     test::LogCapture log;
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(bytes);
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 7u);
     const std::string etalon = [] {
@@ -157,7 +141,7 @@ TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
         return std::string(data.begin(), data.end());
     }();
     for (const char* name : {"p1.bin", "p2.bin", "p4.bin", "p5.bin", "pMM.bin"})
-        EXPECT_EQ(Content(directory->FindFile(String(name))), etalon) << name;
+        EXPECT_EQ(test::FileText(directory->FindFile(String(name))), etalon) << name;
     for (const char* name : {"p0.bin", "p3.bin"}) {
         File* file = directory->FindFile(String(name));
         ASSERT_NE(file, nullptr);
@@ -167,27 +151,22 @@ TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
     EXPECT_TRUE(log.Contains("WARNING. Файл [p0.bin] архива [Test.rar2] не распакован: неверная контрольная сумма."))
         << log.Joined();
     EXPECT_TRUE(log.ContainsText("Файл [p3.bin] архива [Test.rar2] не распакован"));
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, UnsafeNamesAreRefused)
 {
-    Rar2Writer writer(Rar2Writer::Method::kStore);
-    const uint8_t byte = 'x';
+    std::vector<test::StoredEntry> entries;
     for (const char* name : {"..\\evil.txt", "\\rooted.txt", "/rooted2.txt", "C:\\drive.txt", "D:stream.txt",
                              "ok\\..\\..\\up.txt", "fine\\safe.txt", "..\\outdir"})
-        ASSERT_EQ(writer.AddFile(name, &byte, 1), kSuccess) << name;
-    ASSERT_EQ(writer.AddDirectory("..\\..\\dir"), kSuccess);
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(writer.Write(bytes), kSuccess);
+        entries.push_back({name, "x"});
+    entries.push_back({"..\\..\\dir", "", true});
 
     test::LogCapture log;
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(test::StoredArchive(entries));
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 0u);
     ASSERT_EQ(directory->DirectoryCount(), 1u);
-    EXPECT_EQ(Content(directory->FindFile(String("fine\\safe.txt"))), "x");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("fine\\safe.txt"))), "x");
     // The writer stores "/" as "\".
     for (const char* name : {"..\\evil.txt", "\\rooted.txt", "\\rooted2.txt", "C:\\drive.txt", "D:stream.txt",
                              "ok\\..\\..\\up.txt", "..\\outdir", "..\\..\\dir"})
@@ -195,30 +174,23 @@ TEST_F(RAR2FileCodecTest, UnsafeNamesAreRefused)
                                  "] недопустимо. Файл пропущен."))
             << name << "\n"
             << log.Joined();
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
 {
-    Rar2Writer writer(Rar2Writer::Method::kStore);
-    const uint8_t a = 'a';
-    const uint8_t b = 'b';
-    ASSERT_EQ(writer.AddFile("x\\y\\deep.txt", &a, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("a\\a\\a.txt", &b, 1), kSuccess);
-    ASSERT_EQ(writer.AddDirectory("x\\y"), kSuccess);   // Listed after its content.
-    ASSERT_EQ(writer.AddDirectory("x\\empty"), kSuccess);
-    ASSERT_EQ(writer.AddFile(".\\x\\.\\dot.txt", &a, 1), kSuccess);
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(writer.Write(bytes), kSuccess);
-
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(test::StoredArchive({
+        {"x\\y\\deep.txt", "a"},
+        {"a\\a\\a.txt", "b"},
+        {"x\\y", "", true},  // Listed after its content.
+        {"x\\empty", "", true},
+        {".\\x\\.\\dot.txt", "a"},
+    }));
     ASSERT_NE(directory, nullptr);
     Directory* x = directory->FindDirectory(String("x"));
     ASSERT_NE(x, nullptr);
     EXPECT_EQ(x->DirectoryCount(), 2u);
-    EXPECT_EQ(Content(directory->FindFile(String("x\\y\\deep.txt"))), "a");
-    EXPECT_EQ(Content(directory->FindFile(String("x\\dot.txt"))), "a");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("x\\y\\deep.txt"))), "a");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("x\\dot.txt"))), "a");
     // "a\a\a.txt" is a file in a directory "a" inside a directory "a".
     Directory* outer = directory->GetDirectory(0)->Name() == "a" ? directory->GetDirectory(0) : directory->GetDirectory(1);
     ASSERT_EQ(outer->Name(), "a");
@@ -226,46 +198,35 @@ TEST_F(RAR2FileCodecTest, BuildsMissingDirectoriesAndKeepsRepeatedNamesApart)
     EXPECT_EQ(outer->FileCount(), 0u);
     EXPECT_EQ(outer->GetDirectory(0)->FileCount(), 1u);
     // Entries are found again by their stored names, separators and "." parts as written.
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("a\\a\\a.txt")), outer->GetDirectory(0)->GetFile(0));
-    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory, String(".\\x\\.\\dot.txt"))), "a");
-    EXPECT_EQ(Content(RAR2FileCodec::FindEntryFile(directory, String("x/y/deep.txt"))), "a");
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("x\\y")), nullptr);  // A directory.
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("a\\a.txt")), nullptr);
-    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory, String("")), nullptr);
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("a\\a\\a.txt")), outer->GetDirectory(0)->GetFile(0));
+    EXPECT_EQ(test::FileText(RAR2FileCodec::FindEntryFile(directory.get(), String(".\\x\\.\\dot.txt"))), "a");
+    EXPECT_EQ(test::FileText(RAR2FileCodec::FindEntryFile(directory.get(), String("x/y/deep.txt"))), "a");
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("x\\y")), nullptr);  // A directory.
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("a\\a.txt")), nullptr);
+    EXPECT_EQ(RAR2FileCodec::FindEntryFile(directory.get(), String("")), nullptr);
     EXPECT_EQ(RAR2FileCodec::FindEntryFile(nullptr, String("x\\dot.txt")), nullptr);
-    delete directory;
 }
 
 // A name stored twice: the later copy wins when it unpacks, and a damaged later copy does not
 // wipe out the good one before it.
 TEST_F(RAR2FileCodecTest, ARepeatedNameKeepsTheLastCopyThatUnpacks)
 {
-    Rar2Writer writer(Rar2Writer::Method::kStore);
-    const uint8_t first = 'a';
-    const uint8_t second = 'b';
-    const uint8_t third = 'c';
-    ASSERT_EQ(writer.AddFile("new.txt", &first, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("new.txt", &second, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("kept.txt", &first, 1), kSuccess);
-    ASSERT_EQ(writer.AddFile("kept.txt", &third, 1), kSuccess);
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(writer.Write(bytes), kSuccess);
+    std::vector<uint8_t> bytes =
+        test::StoredArchive({{"new.txt", "a"}, {"new.txt", "b"}, {"kept.txt", "a"}, {"kept.txt", "c"}});
     Rar2Archive archive;
     ASSERT_EQ(archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
     ASSERT_EQ(archive.EntryCount(), 4u);
     bytes[archive.Entry(3).dataOffset] ^= 0x01;  // The second "kept.txt" fails its CRC.
 
     test::LogCapture log;
-    Directory* directory = nullptr;
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
+    const std::unique_ptr<Directory> directory = Loaded(bytes);
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 2u);
-    EXPECT_EQ(Content(directory->FindFile(String("new.txt"))), "b");
-    EXPECT_EQ(Content(directory->FindFile(String("kept.txt"))), "a");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("new.txt"))), "b");
+    EXPECT_EQ(test::FileText(directory->FindFile(String("kept.txt"))), "a");
     EXPECT_TRUE(log.Contains("WARNING. Файл [kept.txt] архива [Test.rar2] не распакован: неверная контрольная сумма. "
                              "Оставлена предыдущая копия."))
         << log.Joined();
-    delete directory;
 }
 
 TEST_F(RAR2FileCodecTest, ResultsForBadArgumentsAndBadData)
@@ -285,36 +246,26 @@ TEST_F(RAR2FileCodecTest, ResultsForBadArgumentsAndBadData)
     EXPECT_TRUE(log.Contains("ERROR. Файл [Test.rar2] не является архивом RAR.")) << log.Joined();
 
     // Marker and main header only: an empty directory.
-    Rar2Writer empty;
-    std::vector<uint8_t> bytes;
-    ASSERT_EQ(empty.Write(bytes), kSuccess);
-    ASSERT_EQ(LoadBytes(bytes, &directory), kSuccess);
-    ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(directory->FileCount() + directory->DirectoryCount(), 0u);
-    delete directory;
+    const std::unique_ptr<Directory> empty = Loaded(test::StoredArchive({}));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->FileCount() + empty->DirectoryCount(), 0u);
 
     // Cut in the middle of the second header: the first file, and a warning.
     const std::vector<uint8_t> whole = test::ReadBinaryFile(test::Rar2DataPath("rarfile_rar202_comments_stored.rar"));
     const std::vector<uint8_t> cut(whole.begin(), whole.begin() + 140);
     log.Clear();
-    ASSERT_EQ(LoadBytes(cut, &directory), kSuccess);
-    ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(directory->FileCount(), 1u);
+    const std::unique_ptr<Directory> first = Loaded(cut);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->FileCount(), 1u);
     EXPECT_TRUE(log.Contains("WARNING. Архив [Test.rar2] повреждён или обрезан; прочитано файлов: 1.")) << log.Joined();
-    delete directory;
 }
 
+// With the password the entries unpack (every manifest line is checked with it).
 TEST_F(RAR2FileCodecTest, EncryptedEntriesNeedThePassword)
 {
-    Directory* directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar");
+    const std::unique_ptr<Directory> directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar");
     ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(Content(directory->FindFile(String("FILE1.TXT"))), "<cannot open>");
-    delete directory;
-    directory = LoadSample("rarfile_rar202_comments_encrypted_pw-password.rar", String("password"));
-    ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(ContentCrc(directory->FindFile(String("FILE1.TXT"))), 0x7a197dbau);
-    EXPECT_EQ(ContentCrc(directory->FindFile(String("FILE2.TXT"))), 0x785fc3e3u);
-    delete directory;
+    EXPECT_EQ(test::FileText(directory->FindFile(String("FILE1.TXT"))), "<cannot open>");
 }
 
 TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
@@ -324,17 +275,9 @@ TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
     Directory* textures = new Directory(String("Textures"), &source);
     new Directory(String("\xCF\xF3\xF1\xF2\xE0\xFF"), &source);  // "Пустая", code page 1251.
     const std::vector<uint8_t> wav = test::ReadBinaryFile(test::Rar2DataPath("BoatModernEnglish.wav"));
-    auto addFile = [](Directory* parent, const char* name, const std::vector<uint8_t>& data) {
-        MemoryFile* file = new MemoryFile(String(name));
-        EXPECT_EQ(parent->AttachFile(file), kSuccess);
-        if (!data.empty()) {
-            EXPECT_EQ(file->CopyData(data.data(), static_cast<uint32_t>(data.size())), kSuccess);
-        }
-        return file;
-    };
-    addFile(&source, "Main.STR", std::vector<uint8_t>(5000, 'S'));
-    addFile(textures, "\xEA\xE0\xEC\xE5\xED\xFC.wav", wav);  // "камень.wav"
-    addFile(textures, "missing.bmp", {});
+    test::AddMemoryFile(&source, "Main.STR", std::string(5000, 'S'));
+    test::AddMemoryFile(textures, "\xEA\xE0\xEC\xE5\xED\xFC.wav", std::string(wav.begin(), wav.end()));  // "камень.wav"
+    ASSERT_EQ(textures->AttachFile(new MemoryFile(String("missing.bmp"))), kSuccess);
 
     test::TempFolder temp;
     const std::string path = temp.Path("Saved.rar2");
@@ -350,8 +293,8 @@ TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
     zen::File saved{String(path)};
     ASSERT_EQ(codec->Load(&saved, &loaded, String()), kSuccess);
     ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(Content(loaded->FindFile(String("Main.STR"))), std::string(5000, 'S'));
-    EXPECT_EQ(Content(loaded->FindFile(String("Textures\\\xEA\xE0\xEC\xE5\xED\xFC.wav"))),
+    EXPECT_EQ(test::FileText(loaded->FindFile(String("Main.STR"))), std::string(5000, 'S'));
+    EXPECT_EQ(test::FileText(loaded->FindFile(String("Textures\\\xEA\xE0\xEC\xE5\xED\xFC.wav"))),
               std::string(wav.begin(), wav.end()));
     EXPECT_NE(loaded->FindDirectory(String("\xCF\xF3\xF1\xF2\xE0\xFF")), nullptr);
     EXPECT_EQ(loaded->FindFile(String("missing.bmp")), nullptr);

@@ -15,7 +15,7 @@
 #include "modules/codecs/Rar2Name.h"
 #include "modules/codecs/Rar2Packer.h"
 #include "modules/codecs/Rar2Unpacker.h"
-#include "modules/codecs/Rar2Writer.h"
+#include "support/StoredArchive.h"
 #include "tests/codecs/Rar2TestData.h"
 
 namespace zen::test {
@@ -112,21 +112,27 @@ TEST(Rar2Robustness, FlippedBitsFailOnlyTheEntryTheyHit)
     }
 }
 
-// A compressed stream whose one table gives the literal 'A' and "repeat the last match" one bit
-// each; the last match is still empty, so repeating it produces nothing.
-std::vector<uint8_t> StreamOfEmptyRepeats(uint32_t repeats)
+// Starts a compressed stream whose one table gives 'A' the code "0" and `symbol` the code "1".
+void WriteTwoSymbolTable(Rar2BitWriter& writer, uint32_t symbol)
 {
-    std::vector<uint8_t> out;
-    Rar2BitWriter writer(out);
     writer.Write(0, 2);
     // Bit-length code: only "1" (length 1) and "0" (unused, length 1) are needed.
     for (uint32_t i = 0; i < rar2::kBitLengthCodes; ++i)
         writer.Write(i == 0 || i == 1 ? 1 : 0, 4);
     // Symbol 0 = length 0 -> code "0"; symbol 1 = length 1 -> code "1".
     for (uint32_t i = 0; i < rar2::kLzTableSize; ++i)
-        writer.Write(i == 'A' || i == rar2::kSymbolRepeatLast ? 1 : 0, 1);
+        writer.Write(i == 'A' || i == symbol ? 1 : 0, 1);
+}
+
+// A stream of `repeats` codes "repeat the last match"; the last match is still empty, so
+// repeating it produces nothing.
+std::vector<uint8_t> StreamOfEmptyRepeats(uint32_t repeats)
+{
+    std::vector<uint8_t> out;
+    Rar2BitWriter writer(out);
+    WriteTwoSymbolTable(writer, rar2::kSymbolRepeatLast);
     for (uint32_t i = 0; i < repeats; ++i)
-        writer.Write(1, 1);  // 256: repeat the (empty) last match.
+        writer.Write(1, 1);
     writer.Finish();
     return out;
 }
@@ -137,12 +143,7 @@ std::vector<uint8_t> StreamCopyingFromBeforeTheStart()
 {
     std::vector<uint8_t> out;
     Rar2BitWriter writer(out);
-    writer.Write(0, 2);
-    for (uint32_t i = 0; i < rar2::kBitLengthCodes; ++i)
-        writer.Write(i == 0 || i == 1 ? 1 : 0, 4);
-    // 'A' is "0", the first short match "1".
-    for (uint32_t i = 0; i < rar2::kLzTableSize; ++i)
-        writer.Write(i == 'A' || i == rar2::kSymbolShortMatch ? 1 : 0, 1);
+    WriteTwoSymbolTable(writer, rar2::kSymbolShortMatch);
     writer.Write(1, 1);  // Short match 0: distance 1 + two extra bits.
     writer.Write(0, 2);
     writer.Finish();
@@ -316,32 +317,34 @@ std::vector<uint8_t> Header(uint8_t type, uint16_t flags, std::vector<uint8_t> b
     return out;
 }
 
-std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts)
+const std::vector<uint8_t> kMarker(std::begin(rar2::kMarker), std::end(rar2::kMarker));
+const std::vector<uint8_t> kMainHeader = Header(rar2::kBlockMain, 0, {0, 0, 0, 0, 0, 0});
+
+// The marker, the main header and then `blocks`.
+std::vector<uint8_t> ArchiveOf(std::initializer_list<std::vector<uint8_t>> blocks)
 {
-    std::vector<uint8_t> out;
-    for (const auto& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
+    std::vector<uint8_t> out = kMarker;
+    out.insert(out.end(), kMainHeader.begin(), kMainHeader.end());
+    for (const auto& block : blocks)
+        out.insert(out.end(), block.begin(), block.end());
     return out;
 }
 
+// A stored archive of files whose contents are their names.
 std::vector<uint8_t> WrittenArchive(std::initializer_list<const char*> names)
 {
-    Rar2Writer writer(Rar2Writer::Method::kStore);
+    std::vector<test::StoredEntry> entries;
     for (const char* name : names)
-        EXPECT_EQ(writer.AddFile(name, reinterpret_cast<const uint8_t*>(name), std::strlen(name)), kSuccess);
-    std::vector<uint8_t> bytes;
-    EXPECT_EQ(writer.Write(bytes), kSuccess);
-    return bytes;
+        entries.push_back({name, name});
+    return test::StoredArchive(entries);
 }
 
 TEST(Rar2Archive, WalksTheBlockStructure)
 {
-    const std::vector<uint8_t> marker(std::begin(rar2::kMarker), std::end(rar2::kMarker));
-    const std::vector<uint8_t> main = Header(rar2::kBlockMain, 0, {0, 0, 0, 0, 0, 0});
     Rar2Archive archive;
 
     // Marker and main header only: an empty archive.
-    std::vector<uint8_t> empty = Join({marker, main});
+    std::vector<uint8_t> empty = ArchiveOf({});
     ASSERT_EQ(archive.Open(empty.data(), static_cast<uint32_t>(empty.size())), kSuccess);
     EXPECT_EQ(archive.EntryCount(), 0u);
     EXPECT_FALSE(archive.IsTruncated());
@@ -350,7 +353,7 @@ TEST(Rar2Archive, WalksTheBlockStructure)
     std::vector<uint8_t> text = {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!', '!', '!',
                                  '!', '!', '!', '!', '!'};
     EXPECT_EQ(archive.Open(text.data(), static_cast<uint32_t>(text.size())), kFailure);
-    EXPECT_EQ(archive.Open(marker.data(), static_cast<uint32_t>(marker.size())), kFailure);
+    EXPECT_EQ(archive.Open(kMarker.data(), static_cast<uint32_t>(kMarker.size())), kFailure);
     EXPECT_EQ(archive.Open(nullptr, 0), kFailure);
 
     // Old sub-blocks and unknown blocks between files are skipped; the end block ends the walk.
@@ -394,11 +397,10 @@ TEST(Rar2Archive, LargeSizeFlagNeedsRoomForTheHighHalves)
 {
     // A file header flagged with 64-bit sizes but only as long as the fixed fields: the high
     // halves would lie past the header (and here past the data). Found by fuzzing.
-    const std::vector<uint8_t> marker(std::begin(rar2::kMarker), std::end(rar2::kMarker));
     std::vector<uint8_t> body(21, 0);
     const std::vector<uint8_t> file = Header(rar2::kBlockFile, rar2::kLongBlock | rar2::kFileLarge, body, 0);
     ASSERT_EQ(file.size(), rar2::kFileHeaderSize);
-    const std::vector<uint8_t> bytes = Join({marker, Header(rar2::kBlockMain, 0, {0, 0, 0, 0, 0, 0}), file});
+    const std::vector<uint8_t> bytes = ArchiveOf({file});
     Rar2Archive archive;
     ASSERT_EQ(archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
     EXPECT_EQ(archive.EntryCount(), 0u);
@@ -406,9 +408,8 @@ TEST(Rar2Archive, LargeSizeFlagNeedsRoomForTheHighHalves)
 
     // With room for them and zero high halves it is an ordinary entry.
     body.insert(body.end(), 8, 0);
-    const std::vector<uint8_t> roomy = Join(
-        {marker, Header(rar2::kBlockMain, 0, {0, 0, 0, 0, 0, 0}),
-         Header(rar2::kBlockFile, rar2::kLongBlock | rar2::kFileLarge, body, 0)});
+    const std::vector<uint8_t> roomy =
+        ArchiveOf({Header(rar2::kBlockFile, rar2::kLongBlock | rar2::kFileLarge, body, 0)});
     ASSERT_EQ(archive.Open(roomy.data(), static_cast<uint32_t>(roomy.size())), kSuccess);
     EXPECT_EQ(archive.EntryCount(), 1u);
     EXPECT_FALSE(archive.IsTruncated());
@@ -422,9 +423,7 @@ TEST(Rar2Archive, CutsLongNamesAndKeepsUnicodeForms)
     body[16] = static_cast<uint8_t>(longName.size() >> 8);
     for (char c : longName)
         body.push_back(static_cast<uint8_t>(c));
-    const std::vector<uint8_t> file = Header(rar2::kBlockFile, rar2::kLongBlock, body, 0);
-    const std::vector<uint8_t> marker(std::begin(rar2::kMarker), std::end(rar2::kMarker));
-    const std::vector<uint8_t> bytes = Join({marker, Header(rar2::kBlockMain, 0, {0, 0, 0, 0, 0, 0}), file});
+    const std::vector<uint8_t> bytes = ArchiveOf({Header(rar2::kBlockFile, rar2::kLongBlock, body, 0)});
     Rar2Archive archive;
     ASSERT_EQ(archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
     ASSERT_EQ(archive.EntryCount(), 1u);

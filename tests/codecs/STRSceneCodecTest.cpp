@@ -1,31 +1,25 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/vfs/Directory.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/TempFolder.h"
 #include "support/TestClasses.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
-
-using test::PutInt;
-using test::PutString;
-using test::Thing;
 
 // A scene file of the given version whose root is a Thing called "Root" with value 7.
 std::vector<uint8_t> SceneBytes(int32_t major, int32_t minor, int32_t release)
@@ -44,23 +38,15 @@ std::vector<uint8_t> SceneBytes(int32_t major, int32_t minor, int32_t release)
     return bytes;
 }
 
-MemoryFile* SceneFile(const char* name, const std::vector<uint8_t>& bytes)
+std::unique_ptr<MemoryFile> SceneFile(const char* name, const std::vector<uint8_t>& bytes)
 {
-    auto* file = new MemoryFile(String(name));
+    auto file = std::make_unique<MemoryFile>(String(name));
     EXPECT_EQ(file->CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
     return file;
 }
 
 class STRSceneCodecTest : public ::testing::Test {
 protected:
-    STRSceneCodecTest()
-    {
-        EXPECT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
-        Codec* found = nullptr;
-        EXPECT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &found), kSuccess);
-        codec = static_cast<STRSceneCodec*>(found);
-    }
-
     // Loads through LoadScene, adopting the root.
     Result Load(File* file, Ptr<Object>& root)
     {
@@ -71,7 +57,7 @@ protected:
     }
 
     test::EngineScope engine;
-    STRSceneCodec* codec = nullptr;
+    STRSceneCodec* codec = static_cast<STRSceneCodec*>(test::LoadedCodec("STRSceneCodec"));
 };
 
 TEST(STRSceneCodecVersion, NumbersBelowTheEngineVersionAreRefused)
@@ -88,34 +74,30 @@ TEST(STRSceneCodecVersion, NumbersBelowTheEngineVersionAreRefused)
 
 TEST_F(STRSceneCodecTest, OldVersionsAreRefusedBeforeAnyObjectIsRead)
 {
-    MemoryFile* old = SceneFile("Old.STR", SceneBytes(0, 1, 1));
+    const std::unique_ptr<MemoryFile> old = SceneFile("Old.STR", SceneBytes(0, 1, 1));
     test::LogCapture log;
     Object* root = nullptr;
-    EXPECT_EQ(codec->Load(old, &root), kFailure);
+    EXPECT_EQ(codec->Load(old.get(), &root), kFailure);
     EXPECT_EQ(root, nullptr);
     EXPECT_TRUE(log.Lines().empty()) << log.Joined();  // The codec itself says nothing.
     EXPECT_FALSE(old->IsOpen());
     Ptr<Object> scene;
-    EXPECT_EQ(Load(old, scene), kFailure);
+    EXPECT_EQ(Load(old.get(), scene), kFailure);
     EXPECT_EQ(log.Lines(), (std::vector<std::string>{"ERROR. Неудачна загрузка сцены из файла [Old.STR]."}));
-    delete old;
 
     for (auto version : {SceneBytes(0, 1, 2), SceneBytes(1, 0, 0)}) {
-        MemoryFile* current = SceneFile("Current.STR", version);
-        ASSERT_EQ(Load(current, scene), kSuccess);
+        ASSERT_EQ(Load(SceneFile("Current.STR", version).get(), scene), kSuccess);
         ASSERT_TRUE(scene);
         EXPECT_EQ(scene->GetRtti()->Name(), String("ZEN.Thing"));
         EXPECT_EQ(scene->Name(), String("Root"));
         EXPECT_EQ(static_cast<Thing*>(scene.Get())->value, 7);
-        delete current;
     }
 }
 
 TEST_F(STRSceneCodecTest, WritesTheVersionHeaderAndOneObjectRecord)
 {
-    std::string pattern = ::testing::TempDir() + "zen_str_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    Directory folder{String(pattern)};
+    test::TempFolder scratch;
+    Directory folder{String(scratch.Root().string())};
     auto* file = new File(String("Small.STR"));
     ASSERT_EQ(folder.AttachFile(file), kSuccess);
 
@@ -130,8 +112,6 @@ TEST_F(STRSceneCodecTest, WritesTheVersionHeaderAndOneObjectRecord)
     ASSERT_EQ(file->GetSize(), expected.size());
     EXPECT_EQ(std::vector<uint8_t>(file->Data(), file->Data() + file->GetSize()), expected);
     ASSERT_EQ(file->Close(), kSuccess);
-    std::remove(file->GetPath().CStr());
-    rmdir(pattern.c_str());
 }
 
 TEST_F(STRSceneCodecTest, SaveRefusesNullArgumentsAndUnwritableFiles)
@@ -174,16 +154,15 @@ TEST_F(STRSceneCodecTest, ASceneWhoseRootIsNullIsAFailure)
     PutInt(bytes, 1);
     PutInt(bytes, 2);
     PutInt(bytes, 0xFFFFFFFF);
-    MemoryFile* empty = SceneFile("Empty.STR", bytes);
+    const std::unique_ptr<MemoryFile> empty = SceneFile("Empty.STR", bytes);
     Object* root = reinterpret_cast<Object*>(1);
-    EXPECT_EQ(codec->Load(empty, &root), kSuccess);  // The codec reads what is there...
+    EXPECT_EQ(codec->Load(empty.get(), &root), kSuccess);  // The codec reads what is there...
     EXPECT_EQ(root, nullptr);
     test::LogCapture log;
     Ptr<Object> scene;
-    EXPECT_EQ(Load(empty, scene), kFailure);  // ...but there is no scene to give the caller.
+    EXPECT_EQ(Load(empty.get(), scene), kFailure);  // ...but there is no scene to give the caller.
     EXPECT_EQ(log.Lines().back(), "ERROR. Неудачна загрузка сцены из файла [Empty.STR].");
-    delete empty;
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

@@ -1,25 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/scene/Image.h"
-#include "engine/vfs/File.h"
-#include "engine/vfs/MemoryFile.h"
-#include "modules/codecs/TGAImageCodec.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/ImageTestSupport.h"
 #include "support/RequiredTool.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
 
-using test::FlippedRows;
-using test::Magick;
-using test::Pattern;
+const char kShortData[] = "ERROR. Недостаточно данных изображения в файле [t.tga].";
+const char kRunPastEnd[] = "ERROR. Пакет RLE выходит за пределы изображения в файле [t.tga].";
 
 // A TGA header followed by `body`.
 std::vector<uint8_t> Tga(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t descriptor,
@@ -34,27 +28,19 @@ std::vector<uint8_t> Tga(uint8_t type, uint16_t width, uint16_t height, uint8_t 
     return bytes;
 }
 
-std::vector<uint8_t> Pixels(const Image& image)
-{
-    return image.Data() ? std::vector<uint8_t>(image.Data(), image.Data() + image.GetDataSize())
-                        : std::vector<uint8_t>();
-}
-
 class TGAImageCodecTest : public ::testing::Test {
 protected:
-    // Decodes hand-made bytes; on failure expects `message` among the log lines.
-    Ptr<Image> Decode(const std::vector<uint8_t>& bytes, Result expected = kSuccess, const std::string& message = "")
+    // Decodes hand-made bytes that must load.
+    Ptr<Image> Decode(const std::vector<uint8_t>& bytes)
     {
         Ptr<Image> image = new Image();
-        test::LogCapture log;
-        EXPECT_EQ(test::DecodeBytes(bytes, "t.tga", image.Get()), expected);
-        if (!message.empty()) {
-            EXPECT_TRUE(log.Contains(message)) << log.Joined();
-        }
-        if (expected != kSuccess) {
-            EXPECT_EQ(image->Data(), nullptr);
-        }
+        EXPECT_EQ(test::DecodeBytes(bytes, "t.tga", image.Get()), kSuccess);
         return image;
+    }
+    // Hand-made bytes that fail with the log line `message`.
+    static void Refused(const std::vector<uint8_t>& bytes, const std::string& message)
+    {
+        test::ExpectRefused(bytes, "t.tga", message);
     }
 
     test::ImageCodecScope codecs;
@@ -132,14 +118,14 @@ TEST_F(TGAImageCodecTest, RunLengthPacketsMayCrossRows)
     // 3 × 2: one run of 4 grey pixels, then 2 literal pixels.
     const std::vector<uint8_t> body = {0x83, 7, 7, 7, 0x01, 1, 2, 3, 4, 5, 6};
     Ptr<Image> image = Decode(Tga(10, 3, 2, 24, 0, body));
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 3, 2, 1, 6, 5, 4}));
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint8_t>{7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 3, 2, 1, 6, 5, 4}));
 }
 
 TEST_F(TGAImageCodecTest, SkipsTheIdFieldAndAColourMap)
 {
     const std::vector<uint8_t> pixel = {1, 2, 3};
     Ptr<Image> image = Decode(Tga(2, 1, 1, 24, 0, pixel, {'h', 'e', 'l', 'l', 'o'}));
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{3, 2, 1}));
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint8_t>{3, 2, 1}));
 
     // A true-colour picture may carry a colour map it does not use: 2 entries of 24 bits here.
     std::vector<uint8_t> mapped = Tga(2, 1, 1, 24, 0, {9, 9, 9, 9, 9, 9, 1, 2, 3});
@@ -147,58 +133,53 @@ TEST_F(TGAImageCodecTest, SkipsTheIdFieldAndAColourMap)
     mapped[5] = 2;  // Entries.
     mapped[7] = 24;  // Bits per entry.
     image = Decode(mapped);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{3, 2, 1}));
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint8_t>{3, 2, 1}));
 }
 
 TEST_F(TGAImageCodecTest, RefusesOtherKindsOfPicture)
 {
     const std::vector<uint8_t> body(64, 1);
-    Decode(Tga(1, 2, 2, 8, 0, body), kFailure, "ERROR. Неподдерживаемый тип изображения TGA [1] в файле [t.tga].");
-    Decode(Tga(3, 2, 2, 8, 0, body), kFailure, "ERROR. Неподдерживаемый тип изображения TGA [3] в файле [t.tga].");
-    Decode(Tga(11, 2, 2, 8, 0, body), kFailure, "ERROR. Неподдерживаемый тип изображения TGA [11] в файле [t.tga].");
-    Decode(Tga(2, 2, 2, 16, 0, body), kFailure, "ERROR. Неподдерживаемая глубина цвета TGA [16] в файле [t.tga].");
-    Decode(Tga(10, 2, 2, 8, 0, body), kFailure, "ERROR. Неподдерживаемая глубина цвета TGA [8] в файле [t.tga].");
+    Refused(Tga(1, 2, 2, 8, 0, body), "ERROR. Неподдерживаемый тип изображения TGA [1] в файле [t.tga].");
+    Refused(Tga(3, 2, 2, 8, 0, body), "ERROR. Неподдерживаемый тип изображения TGA [3] в файле [t.tga].");
+    Refused(Tga(11, 2, 2, 8, 0, body), "ERROR. Неподдерживаемый тип изображения TGA [11] в файле [t.tga].");
+    Refused(Tga(2, 2, 2, 16, 0, body), "ERROR. Неподдерживаемая глубина цвета TGA [16] в файле [t.tga].");
+    Refused(Tga(10, 2, 2, 8, 0, body), "ERROR. Неподдерживаемая глубина цвета TGA [8] в файле [t.tga].");
     std::vector<uint8_t> badMap = Tga(2, 2, 2, 24, 0, body);
     badMap[1] = 7;
-    Decode(badMap, kFailure, "ERROR. Неподдерживаемый тип палитры TGA [7] в файле [t.tga].");
+    Refused(badMap, "ERROR. Неподдерживаемый тип палитры TGA [7] в файле [t.tga].");
 }
 
 TEST_F(TGAImageCodecTest, RefusesSizesTheFileCannotHold)
 {
-    Decode(Tga(2, 0, 5, 24, 0, {}), kFailure, "ERROR. Недопустимые размеры изображения [0 x 5] в файле [t.tga].");
-    Decode(Tga(2, 5, 0, 24, 0, {}), kFailure, "ERROR. Недопустимые размеры изображения [5 x 0] в файле [t.tga].");
-    Decode(Tga(2, 65535, 65535, 32, 0, {}), kFailure,
-           "ERROR. Недопустимые размеры изображения [65535 x 65535] в файле [t.tga].");
+    Refused(Tga(2, 0, 5, 24, 0, {}), "ERROR. Недопустимые размеры изображения [0 x 5] в файле [t.tga].");
+    Refused(Tga(2, 5, 0, 24, 0, {}), "ERROR. Недопустимые размеры изображения [5 x 0] в файле [t.tga].");
+    Refused(Tga(2, 65535, 65535, 32, 0, {}),
+            "ERROR. Недопустимые размеры изображения [65535 x 65535] в файле [t.tga].");
     // A header that claims more pixels than follow fails before anything is allocated, raw or
     // run-length (at best 128 pixels per packet of 1 + 4 bytes).
-    Decode(Tga(2, 4000, 4000, 32, 0, std::vector<uint8_t>(100, 0)), kFailure,
-           "ERROR. Недостаточно данных изображения в файле [t.tga].");
-    Decode(Tga(10, 7000, 7000, 32, 0, std::vector<uint8_t>(1000, 0xFF)), kFailure,
-           "ERROR. Недостаточно данных изображения в файле [t.tga].");
+    Refused(Tga(2, 4000, 4000, 32, 0, std::vector<uint8_t>(100, 0)), kShortData);
+    Refused(Tga(10, 7000, 7000, 32, 0, std::vector<uint8_t>(1000, 0xFF)), kShortData);
     // 300 pixels need 3 full packets (5 bytes each): 14 bytes are too few, 15 are read.
     std::vector<uint8_t> runs;
     for (int i = 0; i < 3; ++i)
         runs.insert(runs.end(), {0xFF, 1, 2, 3, 4});
-    Decode(Tga(10, 300, 1, 32, 0, std::vector<uint8_t>(runs.begin(), runs.end() - 1)), kFailure,
-           "ERROR. Недостаточно данных изображения в файле [t.tga].");
-    Decode(Tga(10, 300, 1, 32, 0, runs), kFailure, "ERROR. Пакет RLE выходит за пределы изображения в файле [t.tga].");
+    Refused(Tga(10, 300, 1, 32, 0, std::vector<uint8_t>(runs.begin(), runs.end() - 1)), kShortData);
+    Refused(Tga(10, 300, 1, 32, 0, runs), kRunPastEnd);
 }
 
 TEST_F(TGAImageCodecTest, RunsPastThePictureAndTruncatedPacketsFail)
 {
     // 2 × 1 pixels, but a run of 3.
-    Decode(Tga(10, 2, 1, 24, 0, {0x82, 1, 2, 3, 0, 0, 0, 0}), kFailure,
-           "ERROR. Пакет RLE выходит за пределы изображения в файле [t.tga].");
+    Refused(Tga(10, 2, 1, 24, 0, {0x82, 1, 2, 3, 0, 0, 0, 0}), kRunPastEnd);
     // A literal packet of 4 pixels in a picture of 3.
-    Decode(Tga(10, 3, 1, 24, 0, std::vector<uint8_t>{0x03, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), kFailure,
-           "ERROR. Пакет RLE выходит за пределы изображения в файле [t.tga].");
+    Refused(Tga(10, 3, 1, 24, 0, std::vector<uint8_t>{0x03, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), kRunPastEnd);
     // 4 × 4 pixels as one literal packet of 16 (the minimum size check passes), cut short.
     std::vector<uint8_t> literal = {0x0F};
     for (int i = 0; i < 16 * 3; ++i)
         literal.push_back(static_cast<uint8_t>(i));
     for (size_t cut = 1; cut < literal.size(); cut += 7)
-        Decode(Tga(10, 4, 4, 24, 0, std::vector<uint8_t>(literal.begin(), literal.end() - static_cast<long>(cut))),
-               kFailure, "ERROR. Недостаточно данных изображения в файле [t.tga].");
+        Refused(Tga(10, 4, 4, 24, 0, std::vector<uint8_t>(literal.begin(), literal.end() - static_cast<long>(cut))),
+                kShortData);
     Decode(Tga(10, 4, 4, 24, 0, literal));
 }
 
@@ -211,8 +192,7 @@ TEST_F(TGAImageCodecTest, EveryTruncationFailsAndLeavesTheImage)
         EXPECT_EQ(test::DecodeBytes(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(size)),
                                     "t.tga", image.Get()),
                   kFailure);
-        EXPECT_TRUE(log.Contains(size < 18 ? "ERROR. Неполный заголовок изображения TGA в файле [t.tga]."
-                                           : "ERROR. Недостаточно данных изображения в файле [t.tga]."))
+        EXPECT_TRUE(log.Contains(size < 18 ? "ERROR. Неполный заголовок изображения TGA в файле [t.tga]." : kShortData))
             << size << "\n"
             << log.Joined();
         EXPECT_TRUE(log.Contains("ERROR. Неудачна загрузка изображения [kept]."));
@@ -223,15 +203,11 @@ TEST_F(TGAImageCodecTest, EveryTruncationFailsAndLeavesTheImage)
 
 TEST_F(TGAImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
 {
-    auto* codec = static_cast<TGAImageCodec*>(CodecManager::FindCodec(String("TGAImageCodec")));
-    ASSERT_NE(codec, nullptr);
     for (const uint32_t format : {Image::kR8G8B8, Image::kR8G8B8A8}) {
-        Ptr<Image> image = new Image(String("source"), format, 6, 4);
-        const std::vector<uint8_t> pixels = Pattern(image->GetDataSize(), format);
-        std::memcpy(image->Data(), pixels.data(), pixels.size());
+        const std::vector<uint8_t> pixels = Pattern(6 * 4 * Image::BytesPerPixel(format), format);
+        Ptr<Image> image = test::ImageOf("source", format, 6, 4, pixels);
         const std::string path = folder.Path("out" + std::to_string(format) + ".tga");
-        File file{String(path)};
-        ASSERT_EQ(codec->Encode(&file, image.Get()), kSuccess);
+        ASSERT_EQ(test::EncodeFile("TGAImageCodec", image.Get(), path), kSuccess);
         const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
         ASSERT_EQ(bytes.size(), 18u + pixels.size());
         EXPECT_EQ(bytes[2], 2);
@@ -241,20 +217,15 @@ TEST_F(TGAImageCodecTest, EncodesWhatItAndOtherProgramsReadBack)
         Ptr<Image> back = new Image();
         ASSERT_EQ(test::DecodeFile(path, back.Get()), kSuccess);
         EXPECT_EQ(back->Format(), format);
-        EXPECT_EQ(Pixels(*back), pixels);
-        if (::zen::test::UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+        EXPECT_EQ(PixelsOf(*back), pixels);
+        if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
             EXPECT_EQ(Magick::Pixels(path, format == Image::kR8G8B8 ? "rgb" : "rgba"), FlippedRows(*image));
         }
     }
-    for (const uint32_t format : {Image::kA8, Image::kA16B16G16R16}) {
-        Ptr<Image> image = new Image(String("other"), format, 2, 2);
-        File file{String(folder.Path("never.tga"))};
-        test::LogCapture log;
-        EXPECT_EQ(codec->Encode(&file, image.Get()), kFailure);
-        EXPECT_TRUE(log.ContainsText("для кодека [TGAImageCodec]. Имя[other]")) << log.Joined();
-    }
-    EXPECT_TRUE(test::ReadFileBytes(folder.Path("never.tga")).empty());
+    for (const uint32_t format : {Image::kA8, Image::kA16B16G16R16})
+        ExpectEncodeRefused("TGAImageCodec", Ptr<Image>(new Image(String("other"), format, 2, 2)).Get(),
+                            folder.Path("never.tga"), "для кодека [TGAImageCodec]. Имя[other]");
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

@@ -34,32 +34,24 @@ TEST(EngineFunctions, EmptyListsStartAndStopWithTheirLines)
                            }));
 }
 
-TEST(EngineFunctions, AFailingInitialiserStopsStartUp)
+// Start-up and shut-down run their lists in registration order and stop at the first failure;
+// a failed start-up runs no post-initialiser.
+TEST(EngineFunctions, AFailingStepStopsItsListInRegistrationOrder)
 {
-    test::LogCapture log;
-    EngineFunctions lists;
-    lists.AddInit(First);
-    lists.AddInit(Second);
-    lists.AddInit(Third);
-    lists.AddPostInit(Post);
-    g_calls.clear();
-    EXPECT_EQ(lists.Initialize(), kFailure);
-    EXPECT_EQ(g_calls, "12");
-    EXPECT_EQ(log.Lines().back(), "ERROR. Инициализация движка неудачно.");
-    EXPECT_FALSE(log.Contains("INFO. Постинициализация движка:"));
-}
-
-TEST(EngineFunctions, TerminateRunsInRegistrationOrderAndStopsAtFailure)
-{
-    test::LogCapture log;
-    EngineFunctions lists;
-    lists.AddTerminate(First);
-    lists.AddTerminate(Second);
-    lists.AddTerminate(Third);
-    g_calls.clear();
-    EXPECT_EQ(lists.Shutdown(), kFailure);
-    EXPECT_EQ(g_calls, "12");
-    EXPECT_EQ(log.Lines().back(), "ERROR. Завершение работы движка неудачно.");
+    for (const bool starting : {true, false}) {
+        SCOPED_TRACE(starting ? "start-up" : "shut-down");
+        test::LogCapture log;
+        EngineFunctions lists;
+        for (Result (*step)() : {First, Second, Third})
+            starting ? lists.AddInit(step) : lists.AddTerminate(step);
+        lists.AddPostInit(Post);
+        g_calls.clear();
+        EXPECT_EQ(starting ? lists.Initialize() : lists.Shutdown(), kFailure);
+        EXPECT_EQ(g_calls, "12");
+        EXPECT_EQ(log.Lines().back(), starting ? "ERROR. Инициализация движка неудачно."
+                                               : "ERROR. Завершение работы движка неудачно.");
+        EXPECT_FALSE(log.Contains("INFO. Постинициализация движка:"));
+    }
 }
 
 TEST(EngineFunctions, ProcessEngineStartsWithObjectAndRegistersClasses)

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "engine/core/FileMessageOutput.h"
 #include "engine/core/MessageLog.h"
+#include "support/FileText.h"
 #include "support/LogCapture.h"
 
 namespace zen {
@@ -23,14 +22,6 @@ public:
 private:
     std::string* m_journal;
 };
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 TEST(MessageLog, RegistrationLinesAndDuplicates)
 {
@@ -106,7 +97,7 @@ TEST(MessageLog, FileOutputPrefixesLevelsAndNamesItselfAfterThePath)
         Log(7, "e");
         (void)UnregisterOutput(file.Get());
     }
-    EXPECT_EQ(ReadWhole(path), "INFO. Объект вывода сообщений зарегестрирован. [" + path +
+    EXPECT_EQ(test::FileText(path), "INFO. Объект вывода сообщений зарегестрирован. [" + path +
                                    "]\nINFO. a\nWARNING. b\nERROR. c\nCRITICAL ERROR. d\nUNKNOWN. e\n"
                                    "INFO. Объект вывода сообщений разрегестрирован. [" + path + "]\n");
     std::remove(path.c_str());

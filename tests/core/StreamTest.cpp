@@ -103,8 +103,6 @@ TEST_F(StreamObjects, RecordLayoutIsIdTypeNameThenFields)
 {
     Ptr<test::Thing> thing(new test::Thing(String("n")));
     thing->value = 5;
-    Stream out;
-    ASSERT_EQ(out.WriteObject(thing.Get()), kSuccess);
     std::vector<uint8_t> expected;
     test::PutInt(expected, thing->ID());
     test::PutString(expected, "ZEN.Thing");
@@ -113,7 +111,7 @@ TEST_F(StreamObjects, RecordLayoutIsIdTypeNameThenFields)
     test::PutInt(expected, 5);        // value
     test::PutInt(expected, Stream::kNullID);  // child
     test::PutInt(expected, Stream::kNullID);  // link
-    EXPECT_EQ(Bytes(out, out.Position()), expected);
+    EXPECT_EQ(test::SavedRecord(thing.Get()), expected);
 }
 
 TEST_F(StreamObjects, SharedObjectsAndCyclesKeepTheirShape)
@@ -129,9 +127,7 @@ TEST_F(StreamObjects, SharedObjectsAndCyclesKeepTheirShape)
     ASSERT_EQ(root->SetController(second.Get()), kSuccess);
     controller->SetActive(false);
 
-    Stream out;
-    ASSERT_EQ(out.WriteObject(root.Get()), kSuccess);
-    ByteStream in(Bytes(out, out.Position()));
+    ByteStream in(test::SavedRecord(root.Get()));
     Ptr<test::Thing> back;
     ASSERT_EQ(in.ReadObject(back), kSuccess);
     ASSERT_TRUE(back);
@@ -164,9 +160,7 @@ TEST_F(StreamObjects, AnObjectOfTheWrongTypeInATypedFieldIsRefused)
 {
     // A TestController where a Thing is expected.
     Ptr<test::TestController> wrong(new test::TestController(String("w")));
-    Stream out;
-    ASSERT_EQ(out.WriteObject(wrong.Get()), kSuccess);
-    ByteStream in(Bytes(out, out.Position()));
+    ByteStream in(test::SavedRecord(wrong.Get()));
     Ptr<test::Thing> field;
     EXPECT_EQ(in.ReadObject(field), kFailure);
     EXPECT_FALSE(field);

@@ -14,7 +14,9 @@
 #include "engine/modules/StaticModuleRegistration.h"
 #include "engine/vfs/MemoryFile.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
+#include "support/ShutdownCounter.h"
 
 namespace zen {
 namespace {
@@ -138,43 +140,36 @@ TEST_F(CodecManagerTest, ASecondCodecOfTheSameNameIsRefused)
 TEST_F(CodecManagerTest, TheProgramsCodecsAreFoundByTheirExtensionsExactly)
 {
     for (const char* name : {"BMPImageCodec", "TGAImageCodec", "JPGImageCodec", "CUBEImageCodec", "RAR2FileCodec",
-                             "STRSceneCodec"}) {
-        ASSERT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
-        ASSERT_EQ(CodecManager::LoadCodec(String(name)), kSuccess) << name;
-    }
+                             "STRSceneCodec"})
+        ASSERT_NE(test::LoadedCodec(name), nullptr);
     const struct {
-        const char* file;
-        const char* codec;  // Null: no codec takes it.
+        const char* codec;  // Null: no codec takes the names.
         Codec::Type type;
+        std::vector<const char*> files;
     } cases[] = {
-        {"a.BMP", "BMPImageCodec", Codec::kImageCodec},  {"a.bmp", "BMPImageCodec", Codec::kImageCodec},
-        {"a.Bmp", "BMPImageCodec", Codec::kImageCodec},  {"a.bMP", nullptr, Codec::kImageCodec},
-        {"a.TGA", "TGAImageCodec", Codec::kImageCodec},  {"a.tga", "TGAImageCodec", Codec::kImageCodec},
-        {"a.Tga", "TGAImageCodec", Codec::kImageCodec},  {"a.tGA", nullptr, Codec::kImageCodec},
-        {"a.JPG", "JPGImageCodec", Codec::kImageCodec},  {"a.jpg", "JPGImageCodec", Codec::kImageCodec},
-        {"a.Jpg", "JPGImageCodec", Codec::kImageCodec},  {"a.JPEG", "JPGImageCodec", Codec::kImageCodec},
-        {"a.jpeg", "JPGImageCodec", Codec::kImageCodec}, {"a.Jpeg", "JPGImageCodec", Codec::kImageCodec},
-        {"a.JPeG", nullptr, Codec::kImageCodec},         {"a.JpG", nullptr, Codec::kImageCodec},
-        {"s.CUBE", "CUBEImageCodec", Codec::kImageCodec}, {"s.cube", "CUBEImageCodec", Codec::kImageCodec},
-        {"s.Cube", "CUBEImageCodec", Codec::kImageCodec}, {"m.rar2", "RAR2FileCodec", Codec::kFileCodec},
-        {"m.RAR2", "RAR2FileCodec", Codec::kFileCodec},  {"m.Rar2", "RAR2FileCodec", Codec::kFileCodec},
-        {"m.rAR2", nullptr, Codec::kFileCodec},          {"m.rar", nullptr, Codec::kFileCodec},
-        {"Main.STR", "STRSceneCodec", Codec::kSceneCodec}, {"Main.str", "STRSceneCodec", Codec::kSceneCodec},
-        {"Main.Str", "STRSceneCodec", Codec::kSceneCodec}, {"Main.sTR", nullptr, Codec::kSceneCodec},
-        {"README", nullptr, Codec::kImageCodec},
+        {"BMPImageCodec", Codec::kImageCodec, {"a.BMP", "a.bmp", "a.Bmp"}},
+        {"TGAImageCodec", Codec::kImageCodec, {"a.TGA", "a.tga", "a.Tga"}},
+        {"JPGImageCodec", Codec::kImageCodec, {"a.JPG", "a.jpg", "a.Jpg", "a.JPEG", "a.jpeg", "a.Jpeg"}},
+        {"CUBEImageCodec", Codec::kImageCodec, {"s.CUBE", "s.cube", "s.Cube"}},
+        {"RAR2FileCodec", Codec::kFileCodec, {"m.rar2", "m.RAR2", "m.Rar2"}},
+        {"STRSceneCodec", Codec::kSceneCodec, {"Main.STR", "Main.str", "Main.Str"}},
+        {nullptr, Codec::kImageCodec,
+         {"a.bMP", "a.tGA", "a.JPeG", "a.JpG", "m.rAR2", "m.rar", "Main.sTR", "README"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        MemoryFile file{String(c.file)};
-        Codec* codec = CodecManager::FindCodecForFile(&file);
-        if (!c.codec) {
-            EXPECT_EQ(codec, nullptr);
-            continue;
+        for (const char* name : c.files) {
+            SCOPED_TRACE(name);
+            MemoryFile file{String(name)};
+            Codec* codec = CodecManager::FindCodecForFile(&file);
+            if (!c.codec) {
+                EXPECT_EQ(codec, nullptr);
+                continue;
+            }
+            ASSERT_NE(codec, nullptr);
+            EXPECT_EQ(codec->Name(), c.codec);
+            EXPECT_EQ(codec->GetType(), static_cast<uint32_t>(c.type));
+            EXPECT_EQ(codec->GetModule(), ModuleManager::FindModule(String(c.codec)));
         }
-        ASSERT_NE(codec, nullptr);
-        EXPECT_EQ(codec->Name(), c.codec);
-        EXPECT_EQ(codec->GetType(), static_cast<uint32_t>(c.type));
-        EXPECT_EQ(codec->GetModule(), ModuleManager::FindModule(String(c.codec)));
     }
     EXPECT_EQ(CodecManager::FindCodecForFile(nullptr), nullptr);
     test::LogCapture log;
@@ -202,12 +197,7 @@ TEST_F(CodecManagerTest, TheLookupByFileWalksBucketsInOrder)
     EXPECT_EQ(CodecManager::FindCodecForFile(&file, Codec::kImageCodec), nullptr);
 }
 
-int g_shutdowns = 0;
-Result CountShutdown()
-{
-    ++g_shutdowns;
-    return kSuccess;
-}
+using test::CountShutdown;
 Result CreateCounted(Codec** out)
 {
     *out = new TestArchiveCodec("CountedCodec", "cnt");
@@ -217,7 +207,7 @@ Result CreateCounted(Codec** out)
 // The module manager stops before the codec manager: a codec keeps its module until it goes.
 TEST(CodecManager, CodecsKeepTheirModulesUntilTheyAreReleased)
 {
-    g_shutdowns = 0;
+    test::shutdowns = 0;
     {
         test::EngineScope engine;
         auto* module = new StaticModule(String("CountedCodec"));
@@ -226,13 +216,13 @@ TEST(CodecManager, CodecsKeepTheirModulesUntilTheyAreReleased)
         ASSERT_EQ(ModuleManager::RegisterModule(module), kSuccess);
         ASSERT_EQ(CodecManager::LoadCodec(String("CountedCodec")), kSuccess);
         ASSERT_EQ(ModuleManager::Terminate(), kSuccess);
-        EXPECT_EQ(g_shutdowns, 0);
+        EXPECT_EQ(test::shutdowns, 0);
         ASSERT_EQ(CodecManager::Terminate(), kSuccess);
-        EXPECT_EQ(g_shutdowns, 1);
+        EXPECT_EQ(test::shutdowns, 1);
         ASSERT_EQ(ModuleManager::Initialize(), kSuccess);  // For the engine's own stop.
         ASSERT_EQ(CodecManager::Initialize(), kSuccess);
     }
-    EXPECT_EQ(g_shutdowns, 1);
+    EXPECT_EQ(test::shutdowns, 1);
 }
 
 }  // namespace

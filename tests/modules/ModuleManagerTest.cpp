@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
@@ -16,17 +15,14 @@
 #include "engine/vfs/FileManager.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/ShutdownCounter.h"
+#include "support/TempFolder.h"
 #include "TestPaths.h"
 
 namespace zen {
 namespace {
 
-int g_shutdowns = 0;
-Result CountShutdown()
-{
-    ++g_shutdowns;
-    return kSuccess;
-}
+using test::CountShutdown;
 
 StaticModule* MakeModule(const char* name)
 {
@@ -62,16 +58,16 @@ TEST_F(ModuleTable, RegisteringNullOrATakenName)
 
 TEST(ModuleManager, RegisteringWithoutATableLeavesTheModuleToTheCaller)
 {
-    g_shutdowns = 0;
+    test::shutdowns = 0;
     StaticModule* module = MakeModule("Orphan");
     test::LogCapture log;
     EXPECT_EQ(ModuleManager::RegisterModule(module), kFailure);
     EXPECT_EQ(log.Lines(), (std::vector<std::string>{
                                "WARNING. Невозможно вставить модуль [Orphan] в таблицу зарегестрированных модулей.",
                            }));
-    EXPECT_EQ(g_shutdowns, 0);
+    EXPECT_EQ(test::shutdowns, 0);
     delete module;
-    EXPECT_EQ(g_shutdowns, 1);
+    EXPECT_EQ(test::shutdowns, 1);
 }
 
 TEST_F(ModuleTable, ARegisteredModuleIsFoundWithoutLogging)
@@ -88,16 +84,16 @@ TEST_F(ModuleTable, ARegisteredModuleIsFoundWithoutLogging)
 
 TEST(ModuleManager, StoppingReleasesTheModules)
 {
-    g_shutdowns = 0;
+    test::shutdowns = 0;
     ASSERT_EQ(ModuleManager::Initialize(), kSuccess);
     ASSERT_EQ(ModuleManager::RegisterModule(MakeModule("A")), kSuccess);
     Ptr<Module> held(MakeModule("B"));
     ASSERT_EQ(ModuleManager::RegisterModule(held.Get()), kSuccess);
     ASSERT_EQ(ModuleManager::Terminate(), kSuccess);
-    EXPECT_EQ(g_shutdowns, 1);  // B is still held here.
+    EXPECT_EQ(test::shutdowns, 1);  // B is still held here.
     EXPECT_EQ(ModuleManager::FindModule(String("A")), nullptr);
     held = nullptr;
-    EXPECT_EQ(g_shutdowns, 2);
+    EXPECT_EQ(test::shutdowns, 2);
 }
 
 // Dynamic modules: libraries found through the file tree as "<name>.dll".
@@ -180,14 +176,12 @@ TEST_F(DynamicModules, AMissingFileIsReported)
 
 TEST_F(DynamicModules, AFileThatIsNotALibraryDoesNotLoad)
 {
-    std::string pattern = ::testing::TempDir() + "zen_module_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::string path = pattern + "/Broken.dll";
-    if (std::FILE* text = std::fopen(path.c_str(), "wb")) {
+    test::TempFolder scratch;
+    if (std::FILE* text = std::fopen(scratch.Path("Broken.dll").c_str(), "wb")) {
         std::fputs("not a library", text);
         std::fclose(text);
     }
-    auto* broken = new Directory(String(pattern), FileManager::Root());
+    auto* broken = new Directory(String(scratch.Root().string()), FileManager::Root());
     (void)broken->AttachFile(new File(String("Broken.dll")));
     test::LogCapture log;
     EXPECT_EQ(ModuleManager::LoadModule(String("Broken")), kFailure);
@@ -199,8 +193,6 @@ TEST_F(DynamicModules, AFileThatIsNotALibraryDoesNotLoad)
                                "WARNING. Загрузка модуля [Broken] неудачна.",
                                "ERROR. Невозможно загрузить модуль [Broken].",
                            }));
-    std::remove(path.c_str());
-    rmdir(pattern.c_str());
 }
 
 }  // namespace

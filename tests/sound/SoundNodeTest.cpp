@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cfloat>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
@@ -20,27 +17,19 @@
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
+#include "support/SceneBuilder.h"
 #include "support/SoundFiles.h"
 
-namespace zen {
+namespace zen::test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
-using test::CallsStarting;
-using test::PutFloat;
 
 std::string Format(const char* format, const Vector3& a, const Vector3& b)
 {
     char line[160];
     std::snprintf(line, sizeof line, format, a.x, a.y, a.z, b.x, b.y, b.z);
     return line;
-}
-
-Quaternion AxisAngle(Vector3 axis, float angle)
-{
-    const float s = std::sin(angle / 2);
-    return {axis.x * s, axis.y * s, axis.z * s, std::cos(angle / 2)};
 }
 
 class SoundNodeTest : public ::testing::Test {
@@ -224,11 +213,9 @@ TEST_F(SoundNodeTest, MissingDamagedAndForeignFilesLeaveASilentNode)
     auto at = std::search(written.begin(), written.end(), name.begin(), name.end());
     ASSERT_NE(at, written.end());
     *at = 'g';
-    test::ByteStream reader(written);
     test::LogCapture log;
-    Object* loaded = nullptr;
-    ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);
-    Ptr<SoundNode> copy(static_cast<SoundNode*>(loaded));
+    Ptr<SoundNode> copy = test::LoadedRecord<SoundNode>(written);
+    ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->Channel(), 0u);
     EXPECT_EQ(copy->FileName().Std(), "gone.ogg");
     EXPECT_TRUE(log.Contains("WARNING. Невозможно найти файл [gone.ogg] для источника звука. ID[" +
@@ -301,11 +288,9 @@ TEST_F(SoundNodeTest, AnAlternatingNodeStreamsItsFieldsInOrder)
     PutFloat(tail, 0.75f);
     EXPECT_EQ(Bytes(written.end() - static_cast<long>(tail.size()), written.end()), tail);
 
-    test::ByteStream reader(written);
-    Object* loaded = nullptr;
     test::LogCapture log;
-    ASSERT_EQ(reader.ReadObject(&loaded), kSuccess);
-    Ptr<SoundNode2> copy(static_cast<SoundNode2*>(loaded));
+    Ptr<SoundNode2> copy = test::LoadedRecord<SoundNode2>(written);
+    ASSERT_NE(copy, nullptr);
     EXPECT_FLOAT_EQ(copy->IntervalBase(), 2.0f);
     EXPECT_FLOAT_EQ(copy->IntervalRandom(), 0.75f);
     EXPECT_EQ(copy->Volume(), 30);
@@ -316,4 +301,4 @@ TEST_F(SoundNodeTest, AnAlternatingNodeStreamsItsFieldsInOrder)
 }
 
 }  // namespace
-}  // namespace zen
+}  // namespace zen::test

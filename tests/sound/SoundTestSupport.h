@@ -11,6 +11,7 @@
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "platform/Platform.h"
+#include "support/MemoryFiles.h"
 
 namespace zen::test {
 
@@ -33,10 +34,7 @@ inline void AddSoundFile(const std::string& name, const std::vector<uint8_t>& by
     Directory* sounds = root->FindDirectory(String("Sounds"));
     if (!sounds)
         sounds = new Directory(String("Sounds"), root);
-    auto* file = new MemoryFile(String(name.c_str()));
-    ASSERT_EQ(sounds->AttachFile(file), kSuccess);
-    // An empty file still opens, as an empty member of an archive does.
-    ASSERT_EQ(file->CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
+    AddMemoryFile(sounds, name, std::string(bytes.begin(), bytes.end()));
 }
 
 // The recorded calls that start with `prefix`.

@@ -24,6 +24,7 @@
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFiles.h"
 #include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
 
@@ -119,19 +120,12 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-        AddFile("font.txt", kParameters);
-    }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
-
-    static void AddFile(const char* name, const std::string& text)
-    {
         // Files are found in the folders attached to the root, as archives are.
         Directory* folder = new Directory(String("Fonts"));
         ASSERT_EQ(FileManager::Root()->AttachDirectory(folder), kSuccess);
-        MemoryFile* file = new MemoryFile(String(name));
-        ASSERT_EQ(file->CopyData(text.data(), static_cast<uint32_t>(text.size())), kSuccess);
-        ASSERT_EQ(folder->AttachFile(file), kSuccess);
+        test::AddMemoryFile(folder, "font.txt", kParameters);
     }
+    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
     static Ptr<Texture> MakeTexture(uint32_t width, uint32_t height)
     {

@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/core/Stream.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Image.h"
@@ -18,7 +16,9 @@
 #include "engine/vfs/MemoryFile.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/LogCapture.h"
+#include "support/MemoryFiles.h"
 #include "support/RecordBytes.h"
 #include "support/RecordingRendererScope.h"
 
@@ -170,35 +170,21 @@ class LearnSystems : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadBmpCodec(), kSuccess);
+        ASSERT_NE(test::LoadedCodec("BMPImageCodec"), nullptr);
         Directory* folder = new Directory(String("Learn"));
         ASSERT_EQ(FileManager::Root()->AttachDirectory(folder), kSuccess);
-        Add(folder, "plain.txt", Parameters());
-        Add(folder, "glyphs.bmp", Bitmap(64));
-        Add(folder, "panel.bmp", Bitmap(4));
-        Add(folder, "learn.xml", kConfig);
-        Add(folder, "wrong.xml", "<LearnSystem><Textures></Textures></LearnSystem>");
-        Add(folder, "cut.xml", std::string(kConfig, 200));
+        test::AddMemoryFile(folder, "plain.txt", Parameters());
+        test::AddMemoryFile(folder, "glyphs.bmp", Bitmap(64));
+        test::AddMemoryFile(folder, "panel.bmp", Bitmap(4));
+        test::AddMemoryFile(folder, "learn.xml", kConfig);
+        test::AddMemoryFile(folder, "wrong.xml", "<LearnSystem><Textures></Textures></LearnSystem>");
+        test::AddMemoryFile(folder, "cut.xml", std::string(kConfig, 200));
     }
 
-    static Result LoadBmpCodec();
-    static void Add(Directory* folder, const char* name, const std::string& bytes)
-    {
-        MemoryFile* file = new MemoryFile(String(name));
-        ASSERT_EQ(file->CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
-        ASSERT_EQ(folder->AttachFile(file), kSuccess);
-    }
 
     test::RecordingRendererScope scope;
     test::EngineScope engine;
 };
-
-Result LearnSystems::LoadBmpCodec()
-{
-    const String name("BMPImageCodec");
-    const Result module = ModuleManager::LoadModule(name);
-    return module != kSuccess ? module : CodecManager::LoadCodec(name);
-}
 
 TEST_F(LearnSystems, ConfigurationLoadsEveryItemAndReportsWhatDoesNotResolve)
 {

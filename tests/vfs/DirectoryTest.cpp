@@ -27,19 +27,13 @@ MemoryFile* AddFile(Directory& directory, const char* name)
     return file;
 }
 
-std::vector<std::string> DirectoryNames(const Directory& directory)
+// The names of a directory's subdirectories (with `files`, of its files), in their order.
+std::vector<std::string> Names(const Directory& directory, bool files = false)
 {
     std::vector<std::string> names;
-    for (uint32_t i = 0; i < directory.DirectoryCount(); ++i)
-        names.push_back(directory.GetDirectory(i)->Name().Std());
-    return names;
-}
-
-std::vector<std::string> FileNames(const Directory& directory)
-{
-    std::vector<std::string> names;
-    for (uint32_t i = 0; i < directory.FileCount(); ++i)
-        names.push_back(directory.GetFile(i)->Name().Std());
+    const uint32_t count = files ? directory.FileCount() : directory.DirectoryCount();
+    for (uint32_t i = 0; i < count; ++i)
+        names.push_back((files ? directory.GetFile(i)->Name() : directory.GetDirectory(i)->Name()).Std());
     return names;
 }
 
@@ -147,7 +141,7 @@ TEST_F(DirectoryTree, AttachingTwiceKeepsOneEntry)
 {
     test::LogCapture log;
     EXPECT_EQ(media->AttachDirectory(tex), kInvalidArgument);
-    EXPECT_EQ(DirectoryNames(*media), (std::vector<std::string>{"Tex", "Scenes"}));
+    EXPECT_EQ(Names(*media), (std::vector<std::string>{"Tex", "Scenes"}));
     EXPECT_EQ(media->AttachFile(readme), kInvalidArgument);
     EXPECT_EQ(media->FileCount(), 1u);
     EXPECT_EQ(log.Lines(), (std::vector<std::string>{
@@ -263,7 +257,7 @@ TEST(Directory, EntriesAreOrderedByTheirFirstByteAsSigned)
         (void)AddFile(root, name);
     // "b"; "a" after it; "c" before "b"; "B" (0x42) at the end; 0xE9 is negative, so at the end;
     // "bb" before "a", the first entry whose first byte is smaller.
-    EXPECT_EQ(FileNames(root), (std::vector<std::string>{"c", "b", "bb", "a", "B", "\xE9x"}));
+    EXPECT_EQ(Names(root, true), (std::vector<std::string>{"c", "b", "bb", "a", "B", "\xE9x"}));
 }
 
 TEST(Directory, EmptyNamesAreOrderedByLength)
@@ -272,7 +266,7 @@ TEST(Directory, EmptyNamesAreOrderedByLength)
     (void)new Directory(String(""), &root);
     (void)new Directory(String("ab"), &root);  // Before the empty name, which is shorter.
     (void)new Directory(String(""), &root);    // Nothing is shorter: at the end.
-    EXPECT_EQ(DirectoryNames(root), (std::vector<std::string>{"ab", "", ""}));
+    EXPECT_EQ(Names(root), (std::vector<std::string>{"ab", "", ""}));
 }
 
 TEST(Directory, BareNameSearchIsDepthFirstInEntryOrder)
@@ -283,7 +277,7 @@ TEST(Directory, BareNameSearchIsDepthFirstInEntryOrder)
     Directory* deeper = new Directory(String("T"), first);
     File* deep = AddFile(*deeper, "x");
     (void)AddFile(*second, "x");
-    ASSERT_EQ(DirectoryNames(root), (std::vector<std::string>{"S1", "S2"}));
+    ASSERT_EQ(Names(root), (std::vector<std::string>{"S1", "S2"}));
     EXPECT_EQ(root.FindFile(String("x")), deep);  // Depth first: S1/T/x before S2/x.
     File* own = AddFile(root, "x");
     EXPECT_EQ(root.FindFile(String("x")), own);  // A directory's own files come first.

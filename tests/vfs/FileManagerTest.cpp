@@ -10,6 +10,7 @@
 #include "engine/vfs/MemoryFile.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
+#include "support/FileText.h"
 #include "support/FakeArchiveCodec.h"
 #include "support/LogCapture.h"
 
@@ -22,17 +23,6 @@ constexpr int kMissingResource = 9228;
 std::vector<uint8_t> Bytes(const std::string& text)
 {
     return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-std::string Content(File* file)
-{
-    if (!file || file->Open(File::kRead) != kSuccess)
-        return "<cannot open>";
-    std::string text(file->GetSize(), '\0');
-    if (!text.empty())
-        (void)file->Read(text.data(), static_cast<uint32_t>(text.size()));
-    (void)file->Close();
-    return text;
 }
 
 class FileManagerTest : public ::testing::Test {
@@ -73,7 +63,7 @@ TEST_F(FileManagerTest, AnAttachedResourceBecomesADirectoryUnderTheRoot)
     File* scene = FileManager::FindFile(String("Main.STR"));
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->GetPath(), String("Media.fake/Scenes/Main.STR"));
-    EXPECT_EQ(Content(scene), "scene bytes");
+    EXPECT_EQ(test::FileText(scene), "scene bytes");
     EXPECT_EQ(FileManager::FindFile(String("Tex\\Walls\\brick.bmp")), FileManager::FindFile(String("brick.bmp")));
 
     // The memory files keep the codec's module.
@@ -92,7 +82,7 @@ TEST_F(FileManagerTest, ResourceBytesAreReadInPlaceAndLeftAlone)
     ASSERT_EQ(FileManager::AttachResource(kMediaResource, String("Two.fake"), String()), kSuccess);
     EXPECT_EQ(std::memcmp(data, "a.txt:A\n", 8), 0);
     EXPECT_EQ(FileManager::Root()->DirectoryCount(), 2u);
-    EXPECT_EQ(Content(FileManager::FindFile(String("a.txt"))), "A");
+    EXPECT_EQ(test::FileText(FileManager::FindFile(String("a.txt"))), "A");
 }
 
 TEST_F(FileManagerTest, MissingAndUnloadableResources)

@@ -2,16 +2,16 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/vfs/Directory.h"
 #include "engine/scene/Transform.h"
 #include "engine/vfs/File.h"
+#include "support/FileText.h"
 #include "support/LogCapture.h"
+#include "support/TempFolder.h"
 #include "support/TestClasses.h"
 
 namespace zen {
@@ -21,42 +21,26 @@ namespace {
 // real paths ("<folder>/<name>").
 class DiskFile : public ::testing::Test {
 protected:
-    DiskFile()
-    {
-        std::string pattern = ::testing::TempDir() + "zen_vfs_XXXXXX";
-        folderPath = mkdtemp(pattern.data()) ? pattern : std::string();
-        folder = new Directory(String(folderPath));
-    }
-    ~DiskFile() override
-    {
-        delete folder;
-        for (const auto& name : created)
-            std::remove((folderPath + "/" + name).c_str());
-        rmdir(folderPath.c_str());
-    }
+    // Files still open are written out when the directory goes, before the folder does.
+    ~DiskFile() override { delete folder; }
 
     File* Add(const char* name)
     {
-        created.push_back(name);
         auto* file = new File(String(name));
         EXPECT_EQ(folder->AttachFile(file), kSuccess);
         return file;
     }
-    std::string PathOf(const std::string& name) const { return folderPath + "/" + name; }
-    void Put(const std::string& name, const std::string& bytes)
+    std::string PathOf(const std::string& name) const { return scratch.Path(name); }
+    // A file of the folder whose disk file holds `bytes`.
+    File* AddWith(const char* name, const std::string& bytes)
     {
-        created.push_back(name);
         std::ofstream(PathOf(name), std::ios::binary) << bytes;
+        return Add(name);
     }
-    std::string Get(const std::string& name) const
-    {
-        std::ifstream in(PathOf(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string Get(const std::string& name) const { return test::FileText(PathOf(name)); }
 
-    std::string folderPath;
-    Directory* folder;
-    std::vector<std::string> created;
+    test::TempFolder scratch;
+    Directory* folder = new Directory(String(scratch.Root().string()));
 };
 
 TEST_F(DiskFile, WrittenBytesReachTheDiskAtCloseAndReadBack)
@@ -85,8 +69,7 @@ TEST_F(DiskFile, WrittenBytesReachTheDiskAtCloseAndReadBack)
 
 TEST_F(DiskFile, AppendAddsToTheEnd)
 {
-    Put("log.txt", "one,");
-    File* file = Add("log.txt");
+    File* file = AddWith("log.txt", "one,");
     ASSERT_EQ(file->Open(File::kAppend), kSuccess);
     file->Write("two", 3);
     ASSERT_EQ(file->Close(), kSuccess);
@@ -95,8 +78,7 @@ TEST_F(DiskFile, AppendAddsToTheEnd)
 
 TEST_F(DiskFile, AnUnknownModeOpensForReading)
 {
-    Put("five.txt", "12345");
-    File* file = Add("five.txt");
+    File* file = AddWith("five.txt", "12345");
     ASSERT_EQ(file->Open(5), kSuccess);
     EXPECT_EQ(file->OpenMode(), static_cast<uint32_t>(File::kRead));
     char bytes[5] = {};
@@ -107,8 +89,7 @@ TEST_F(DiskFile, AnUnknownModeOpensForReading)
 
 TEST_F(DiskFile, WritingToAFileOpenForReadingChangesNothing)
 {
-    Put("r.txt", "abc");
-    File* file = Add("r.txt");
+    File* file = AddWith("r.txt", "abc");
     ASSERT_EQ(file->Open(File::kRead), kSuccess);
     test::LogCapture log;
     EXPECT_EQ(file->Write("x", 1), kFailure);
@@ -147,8 +128,7 @@ TEST_F(DiskFile, MisusedReadsAndWritesWarn)
 // success: a caller that checks only the result would otherwise go on with values never read.
 TEST_F(DiskFile, TypedReadsOnAClosedFileFail)
 {
-    Put("closed.bin", std::string(64, '\0'));
-    File* file = Add("closed.bin");
+    File* file = AddWith("closed.bin", std::string(64, '\0'));
     test::LogCapture log;
     bool flag = true;
     String text("kept");
@@ -178,8 +158,7 @@ TEST_F(DiskFile, TypedReadsOnAClosedFileFail)
 
 TEST_F(DiskFile, SizeOfAClosedFileIsMeasuredOnDisk)
 {
-    Put("sized.bin", std::string(3000, 'z'));
-    File* file = Add("sized.bin");
+    File* file = AddWith("sized.bin", std::string(3000, 'z'));
     test::LogCapture log;
     EXPECT_EQ(file->GetSize(), 3000u);
     EXPECT_FALSE(file->IsOpen());
@@ -206,8 +185,7 @@ TEST_F(DiskFile, OpeningAMissingFileFails)
 
 TEST_F(DiskFile, AnEmptyFileOpensWithNothingToRead)
 {
-    Put("empty.txt", "");
-    File* file = Add("empty.txt");
+    File* file = AddWith("empty.txt", "");
     ASSERT_EQ(file->Open(File::kRead), kSuccess);
     EXPECT_EQ(file->GetSize(), 0u);
     uint8_t byte = 0;

@@ -6,6 +6,7 @@
 #include "engine/modules/StaticModule.h"
 #include "engine/vfs/MemoryFile.h"
 #include "support/LogCapture.h"
+#include "support/ShutdownCounter.h"
 
 namespace zen {
 namespace {
@@ -79,24 +80,19 @@ TEST(MemoryFile, SetDataReplacesAndFreesTheOldBlock)
     EXPECT_EQ(file.DataSize(), 0u);
 }
 
-int g_shutdowns = 0;
-Result CountShutdown()
-{
-    ++g_shutdowns;
-    return kSuccess;
-}
+using test::CountShutdown;
 
 TEST(MemoryFile, KeepsItsOwnerModuleLoaded)
 {
-    g_shutdowns = 0;
+    test::shutdowns = 0;
     Ptr<StaticModule> module(new StaticModule(String("Producer")));
     ASSERT_EQ(module->AddSymbol(String("Shutdown"), reinterpret_cast<ModuleEntry>(&CountShutdown)), kSuccess);
     MemoryFile* file = WithText("m.txt", "x");
     file->SetOwnerModule(module.Get());
     module = nullptr;
-    EXPECT_EQ(g_shutdowns, 0);
+    EXPECT_EQ(test::shutdowns, 0);
     delete file;
-    EXPECT_EQ(g_shutdowns, 1);
+    EXPECT_EQ(test::shutdowns, 1);
 }
 
 }  // namespace
