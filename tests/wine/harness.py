@@ -118,17 +118,19 @@ class _Session:
         display = given_display or self.xvfb.start()
         self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all", HOME=str(home),
                         DISPLAY=display, WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
-        self._ensure_prefix()
+        # On a person's own display the window manager is there and manages the windows.
+        self._ensure_prefix(unmanaged=not given_display)
         # A persistent server makes each run cheap; one left from an earlier run is reused.
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         atexit.register(self.end)
 
-    # What the prefix is set up with; a prefix made for an older set-up is set up again.
-    PREFIX_SETUP = "4"
+    # What the prefix is set up with; a prefix made for another set-up is set up again.
+    PREFIX_SETUP = "5"
 
-    def _ensure_prefix(self):
+    def _ensure_prefix(self, unmanaged):
         stamp = self.prefix / ".brightfold-ready"
-        if stamp.exists() and stamp.read_text().strip() == self.PREFIX_SETUP:
+        setup = f"{self.PREFIX_SETUP} {'unmanaged' if unmanaged else 'managed'}"
+        if stamp.exists() and stamp.read_text().strip() == setup:
             return
         if not stamp.exists():
             if self.prefix.exists():
@@ -144,14 +146,17 @@ class _Session:
         settings = self.prefix / "brightfold-setup.reg"
         settings.write_text("REGEDIT4\n\n"
                             "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n\"ShowCrashDialog\"=dword:00000000\n\n"
-                            "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
+                            "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"
+                            f"\"Managed\"=\"{'N' if unmanaged else 'Y'}\"\n\n"
                             "[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\PreviewProbe.exe\\X11 Driver]\n"
                             "\"Managed\"=\"Y\"\n\n", encoding="ascii")
+        # A server left running from an earlier set-up would keep the old settings and never end.
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         with tempfile.TemporaryFile() as out:
             subprocess.run(["wine", "regedit", "/S", "Z:" + str(settings).replace("/", "\\")], env=self.env,
                            stdout=out, stderr=subprocess.DEVNULL, check=True, timeout=120)
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
-        stamp.write_text(self.PREFIX_SETUP + "\n")
+        stamp.write_text(setup + "\n")
 
     def end(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
