@@ -125,7 +125,7 @@ class _Session:
         atexit.register(self.end)
 
     # What the prefix is set up with; a prefix made for another set-up is set up again.
-    PREFIX_SETUP = "5"
+    PREFIX_SETUP = "6"
 
     def _ensure_prefix(self, unmanaged):
         stamp = self.prefix / ".brightfold-ready"
@@ -141,14 +141,18 @@ class _Session:
         # A crashing program must end, not wait for someone to close the crash dialog. Without a
         # window manager, Wine waits two seconds for one to withdraw each closing window that it
         # treats as managed (every program's main window): no window is managed, and keys still
-        # reach a window the tests focus first. The preview probe's parent stays managed: its test
-        # finds the parent's client area as the X window, which an unmanaged window's frame is part of.
+        # reach a window the tests focus first. Two probes stay managed: the preview probe's test
+        # finds the parent's client area as the X window, which an unmanaged window's frame is part
+        # of, and the renderer probe's full-screen window, minimised when its device is lost, is
+        # shown again only when managed.
         settings = self.prefix / "brightfold-setup.reg"
         settings.write_text("REGEDIT4\n\n"
                             "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n\"ShowCrashDialog\"=dword:00000000\n\n"
                             "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"
                             f"\"Managed\"=\"{'N' if unmanaged else 'Y'}\"\n\n"
                             "[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\PreviewProbe.exe\\X11 Driver]\n"
+                            "\"Managed\"=\"Y\"\n\n"
+                            "[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\RendererProbe.exe\\X11 Driver]\n"
                             "\"Managed\"=\"Y\"\n\n", encoding="ascii")
         # A server left running from an earlier set-up would keep the old settings and never end.
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
