@@ -23,7 +23,7 @@
 #include "support/EngineScope.h"
 #include "support/TempFolder.h"
 #include "support/ToolOutput.h"
-#include "tests/codecs/Rar2TestData.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/scene/Headland.h"
 #include "tools/scene/MediaSet.h"
@@ -68,7 +68,7 @@ TEST(MediaArchive, TwoBuildsGiveTheSameBytes)
     const std::string first = folder.Path("first.rar2"), second = folder.Path("second.rar2");
     for (const std::string& archive : {first, second})
         ASSERT_TRUE(test::Said(test::RunZen("content media " + archive), 0));
-    const std::vector<uint8_t> a = test::ReadBinaryFile(first), b = test::ReadBinaryFile(second);
+    const std::vector<uint8_t> a = test::ReadFileBytes(first), b = test::ReadFileBytes(second);
     EXPECT_GT(a.size(), 100000u);
     EXPECT_TRUE(a == b);
 }
