@@ -12,6 +12,7 @@
 #include "modules/codecs/Rar2Packer.h"
 #include "modules/codecs/Rar2Unpacker.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "support/ToolOutput.h"
 #include "tests/codecs/ImageTestSupport.h"
 #include "tests/codecs/Rar2TestData.h"
 
@@ -149,12 +150,6 @@ struct SampleTree {
     std::map<std::string, std::vector<uint8_t>> files;  // UTF-8 path with "\" -> bytes.
     std::vector<std::string> directories;
 };
-
-// UTF-8 text from a u8 literal (plain literals are compiled to code page 1251).
-std::string Utf8(const char8_t* text)
-{
-    return reinterpret_cast<const char*>(text);
-}
 
 SampleTree MakeSampleTree()
 {
