@@ -7,9 +7,7 @@
 
 #include "engine/anim/ScreensaverController.h"
 #include "engine/core/Array.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/scene/CubeTexture.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Image.h"
@@ -21,6 +19,7 @@
 #include "engine/vfs/FileManager.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/TempFolder.h"
 #include "support/ToolOutput.h"
 #include "tests/codecs/ImageTestSupport.h"
@@ -38,11 +37,8 @@ class LighthouseSceneTest : public ::testing::Test {
 protected:
     LighthouseSceneTest()
     {
-        for (const char* name : {"RAR2FileCodec", "STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec", "CUBEImageCodec"}) {
-            EXPECT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
-            Codec* codec = nullptr;
-            EXPECT_EQ(CodecManager::LoadCodec(String(name), &codec), kSuccess) << name;
-        }
+        for (const char* name : {"RAR2FileCodec", "STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec", "CUBEImageCodec"})
+            (void)test::LoadedCodec(name);
     }
     ~LighthouseSceneTest() override { platform::posix::RemoveMediaResource(kMediaResource); }
 
