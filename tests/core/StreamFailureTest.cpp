@@ -21,14 +21,12 @@ class Bytes {
 public:
     Bytes& U32(uint32_t value)
     {
-        for (int i = 0; i < 4; ++i)
-            m_bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        test::PutInt(m_bytes, value);
         return *this;
     }
     Bytes& Text(const std::string& text)
     {
-        U32(static_cast<uint32_t>(text.size()));
-        m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+        test::PutString(m_bytes, text);
         return *this;
     }
     // ID, type name, object name and controller count of a new record.
