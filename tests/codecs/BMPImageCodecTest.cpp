@@ -274,13 +274,10 @@ TEST_F(BMPImageCodecTest, EncodesRgbaImagesAs32BitBitmaps)
     ASSERT_EQ(test::EncodeFile("BMPImageCodec", image.Get(), path), kSuccess);
     EXPECT_EQ(test::ReadFileBytes(path), bytes);
     if (UseTool("convert", "the imagemagick package (scripts/setup.sh)")) {
+        const std::vector<uint8_t> rgba = FlippedRows(*image);
         std::vector<uint8_t> rgb;
-        for (const uint8_t* row = image->Data() + (height - 1) * width * 4;; row -= width * 4) {
-            for (uint32_t x = 0; x < width; ++x)
-                rgb.insert(rgb.end(), row + x * 4, row + x * 4 + 3);
-            if (row == image->Data())
-                break;
-        }
+        for (size_t at = 0; at < rgba.size(); at += 4)
+            rgb.insert(rgb.end(), rgba.begin() + static_cast<long>(at), rgba.begin() + static_cast<long>(at) + 3);
         EXPECT_EQ(Magick::Pixels(path, "rgb"), rgb);
     }
     Ptr<Image> back = new Image();
