@@ -20,6 +20,7 @@
 #include "support/RecordingRendererScope.h"
 #include "support/SaverEnvironment.h"
 #include "support/StoredArchive.h"
+#include "tests/codecs/ImageTestSupport.h"
 
 // The loading screen, the clock and frame-rate overlays and the shot fades: texts and fades
 // from hand-computed values, and where each picture lands on the screen read back from the
@@ -109,12 +110,11 @@ TEST(SceneSaverData, ShadowMapEffectsLeaveEveryNodeTheOthersStay)
 // An uncompressed 32-bit TGA (type 2, bottom-up) of one colour.
 std::string Tga(uint16_t width, uint16_t height)
 {
-    std::string bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<char>(width & 0xFF),
-                         static_cast<char>(width >> 8), static_cast<char>(height & 0xFF),
-                         static_cast<char>(height >> 8), 32, 8};
+    std::vector<uint8_t> pixels;
     for (uint32_t i = 0; i < uint32_t{width} * height; ++i)
-        bytes += "\xFF\xFF\xFF\xC8";
-    return bytes;
+        pixels.insert(pixels.end(), {0xFF, 0xFF, 0xFF, 0xC8});
+    const std::vector<uint8_t> bytes = zen::test::Tga(2, width, height, 32, 8, pixels);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // One draw of the overlay quad: the texture's journal tag and the pixel rectangle it covers

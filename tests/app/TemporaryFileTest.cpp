@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 
 #include "app/Saver.h"
 #include "engine/vfs/Directory.h"
@@ -17,12 +17,6 @@
 // the file's bytes, and no copy outlives the process.
 namespace brightfold {
 namespace {
-
-bool Exists(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
 
 class TemporaryCopies : public ::testing::Test {
 protected:
@@ -47,12 +41,12 @@ TEST_F(TemporaryCopies, CopyHoldsTheBytesAndGoesWhenAskedOrAtTheEnd)
     EXPECT_EQ(zen::test::FileText(first), std::string("BM\0\1\2", 5));
     EXPECT_NE(first.find("NEW"), std::string::npos);
     EXPECT_TRUE(platform::RemoveTemporaryFile(first));
-    EXPECT_FALSE(Exists(first));
+    EXPECT_FALSE(std::filesystem::exists(first));
     EXPECT_FALSE(platform::RemoveTemporaryFile(first));  // Already gone, no longer known.
     EXPECT_FALSE(platform::RemoveTemporaryFile("/etc/passwd"));  // Never one of ours.
-    EXPECT_TRUE(Exists("/etc/passwd"));
+    EXPECT_TRUE(std::filesystem::exists("/etc/passwd"));
     EXPECT_EQ(platform::RemoveTemporaryFiles(), 1u);
-    EXPECT_FALSE(Exists(second));
+    EXPECT_FALSE(std::filesystem::exists(second));
 }
 
 TEST_F(TemporaryCopies, EmptyAndMissingFiles)

@@ -2,8 +2,6 @@
 // and the time to attach a 2 MB archive of 50 files through the codec as the program does.
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,16 +18,11 @@
 #include "modules/codecs/Rar2Packer.h"
 #include "modules/codecs/Rar2Unpacker.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "tests/codecs/ImageTestSupport.h"
 
 namespace {
 
 using namespace zen;
-
-std::vector<uint8_t> ReadSample(const char* name)
-{
-    std::ifstream in(std::string(ZEN_TESTDATA_DIR) + "/rar2/" + name, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Scene-like content: words and numbers with repeats near and far, some binary stretches.
 std::vector<uint8_t> SceneLike(uint32_t size, uint32_t seed)
@@ -61,7 +54,7 @@ std::vector<uint8_t> SceneLike(uint32_t size, uint32_t seed)
 // Unpacks entry `index` of a sample archive again and again with one unpacker (Rar2Unpack/<mode>).
 void Rar2Unpack(benchmark::State& state, const char* sample, uint32_t index)
 {
-    const std::vector<uint8_t> bytes = ReadSample(sample);
+    const std::vector<uint8_t> bytes = test::ReadFileBytes(std::string(ZEN_TESTDATA_DIR) + "/rar2/" + sample);
     Rar2Archive archive;
     if (archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())) != kSuccess || index >= archive.EntryCount()) {
         state.SkipWithError("sample archive missing");

@@ -16,16 +16,6 @@
 namespace zen::test {
 namespace {
 
-std::vector<uint8_t> Face(uint8_t type, uint16_t width, uint16_t height, uint8_t depth,
-                          const std::vector<uint8_t>& body)
-{
-    std::vector<uint8_t> bytes = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(width),
-                                  static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(height),
-                                  static_cast<uint8_t>(height >> 8), depth, 0};
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-}
-
 // Six raw 2 × 2 faces of 24 bits, face f's pixels all (B, G, R) = (f, 10 + f, 20 + f).
 std::vector<uint8_t> SimpleCube()
 {
@@ -34,7 +24,7 @@ std::vector<uint8_t> SimpleCube()
         std::vector<uint8_t> body;
         for (int pixel = 0; pixel < 4; ++pixel)
             body.insert(body.end(), {face, static_cast<uint8_t>(10 + face), static_cast<uint8_t>(20 + face)});
-        const std::vector<uint8_t> one = Face(2, 2, 2, 24, body);
+        const std::vector<uint8_t> one = Tga(2, 2, 2, 24, 0, body);
         bytes.insert(bytes.end(), one.begin(), one.end());
     }
     return bytes;
@@ -91,7 +81,7 @@ TEST_F(CUBEImageCodecTest, FacesMustMatchAndBeComplete)
     std::vector<uint8_t> mixed = SimpleCube();
     // Face 3 of 32 bits instead of 24: replace it.
     const size_t faceBytes = 18 + 12;
-    std::vector<uint8_t> wide = Face(2, 2, 2, 32, std::vector<uint8_t>(16, 1));
+    std::vector<uint8_t> wide = Tga(2, 2, 2, 32, 0, std::vector<uint8_t>(16, 1));
     mixed.erase(mixed.begin() + 3 * faceBytes, mixed.begin() + 4 * faceBytes);
     mixed.insert(mixed.begin() + 3 * faceBytes, wide.begin(), wide.end());
     const std::vector<uint8_t> whole = SimpleCube();

@@ -59,6 +59,18 @@ std::vector<uint8_t> Pattern(size_t count, uint32_t seed)
     return bytes;
 }
 
+std::vector<uint8_t> Tga(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t descriptor,
+                         const std::vector<uint8_t>& body, const std::vector<uint8_t>& id)
+{
+    std::vector<uint8_t> bytes = {static_cast<uint8_t>(id.size()), 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                  static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
+                                  static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), depth,
+                                  descriptor};
+    bytes.insert(bytes.end(), id.begin(), id.end());
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

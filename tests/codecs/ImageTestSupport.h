@@ -31,6 +31,11 @@ public:
 // `count` bytes of a fixed pseudo-random pattern; different seeds give different patterns.
 std::vector<uint8_t> Pattern(size_t count, uint32_t seed);
 
+// A TGA file written by hand: the 18-byte header of a picture of `type` (2 raw, 10 run-length)
+// whose colour map fields are zero, the image ID `id`, then `body`.
+std::vector<uint8_t> Tga(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t descriptor,
+                         const std::vector<uint8_t>& body, const std::vector<uint8_t>& id = {});
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 

@@ -20,6 +20,7 @@
 #include "support/MemoryFiles.h"
 #include "support/StoredArchive.h"
 #include "support/TempFolder.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tests/codecs/Rar2TestData.h"
 #include "support/RequiredTool.h"
 
@@ -58,7 +59,7 @@ protected:
 
     std::unique_ptr<Directory> LoadSample(const std::string& sample, const String& password = String())
     {
-        return Loaded(test::ReadBinaryFile(test::Rar2DataPath(sample)), password);
+        return Loaded(test::ReadFileBytes(test::Rar2DataPath(sample)), password);
     }
 
     test::EngineScope engine;
@@ -68,7 +69,7 @@ protected:
 TEST_F(RAR2FileCodecTest, AttachedResourceGivesEveryFileOfTheArchive)
 {
     platform::posix::SetMediaResource(kArchiveResource,
-                                      test::ReadBinaryFile(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar")));
+                                      test::ReadFileBytes(test::Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar")));
     ASSERT_EQ(FileManager::AttachResource(kArchiveResource, String("Media.rar2"), String()), kSuccess);
     Directory* media = FileManager::Root()->FindDirectory(String("Media.rar2"));
     ASSERT_NE(media, nullptr);
@@ -129,7 +130,7 @@ TEST_F(RAR2FileCodecTest, EveryManifestLineLoads)
 
 TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
 {
-    std::vector<uint8_t> bytes = test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
+    std::vector<uint8_t> bytes = test::ReadFileBytes(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
     bytes[33007 + 38 + 500] ^= 0x10;  // Inside p3.bin's packed data.
     bytes[16442 - 5] ^= 0x01;         // The last bytes of the stored p0.bin: its CRC no longer matches.
     test::LogCapture log;
@@ -137,7 +138,7 @@ TEST_F(RAR2FileCodecTest, DamagedEntriesBecomeFilesWithoutData)
     ASSERT_NE(directory, nullptr);
     EXPECT_EQ(directory->FileCount(), 7u);
     const std::string etalon = [] {
-        const auto data = test::ReadBinaryFile(test::Rar2DataPath("zxtune_etalon.bin"));
+        const auto data = test::ReadFileBytes(test::Rar2DataPath("zxtune_etalon.bin"));
         return std::string(data.begin(), data.end());
     }();
     for (const char* name : {"p1.bin", "p2.bin", "p4.bin", "p5.bin", "pMM.bin"})
@@ -251,7 +252,7 @@ TEST_F(RAR2FileCodecTest, ResultsForBadArgumentsAndBadData)
     EXPECT_EQ(empty->FileCount() + empty->DirectoryCount(), 0u);
 
     // Cut in the middle of the second header: the first file, and a warning.
-    const std::vector<uint8_t> whole = test::ReadBinaryFile(test::Rar2DataPath("rarfile_rar202_comments_stored.rar"));
+    const std::vector<uint8_t> whole = test::ReadFileBytes(test::Rar2DataPath("rarfile_rar202_comments_stored.rar"));
     const std::vector<uint8_t> cut(whole.begin(), whole.begin() + 140);
     log.Clear();
     const std::unique_ptr<Directory> first = Loaded(cut);
@@ -274,7 +275,7 @@ TEST_F(RAR2FileCodecTest, SavedTreesLoadBackAndOpenInUnar)
     Directory source{String("Source")};
     Directory* textures = new Directory(String("Textures"), &source);
     new Directory(String("\xCF\xF3\xF1\xF2\xE0\xFF"), &source);  // "Пустая", code page 1251.
-    const std::vector<uint8_t> wav = test::ReadBinaryFile(test::Rar2DataPath("BoatModernEnglish.wav"));
+    const std::vector<uint8_t> wav = test::ReadFileBytes(test::Rar2DataPath("BoatModernEnglish.wav"));
     test::AddMemoryFile(&source, "Main.STR", std::string(5000, 'S'));
     test::AddMemoryFile(textures, "\xEA\xE0\xEC\xE5\xED\xFC.wav", std::string(wav.begin(), wav.end()));  // "камень.wav"
     ASSERT_EQ(textures->AttachFile(new MemoryFile(String("missing.bmp"))), kSuccess);

@@ -16,6 +16,7 @@
 #include "modules/codecs/Rar2Packer.h"
 #include "modules/codecs/Rar2Unpacker.h"
 #include "support/StoredArchive.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tests/codecs/Rar2TestData.h"
 
 namespace zen::test {
@@ -57,7 +58,7 @@ TEST(Rar2Robustness, TruncatedArchivesKeepTheEntriesBeforeTheCut)
 {
     for (const char* name : kArchives) {
         SCOPED_TRACE(name);
-        const std::vector<uint8_t> whole = ReadBinaryFile(Rar2DataPath(name));
+        const std::vector<uint8_t> whole = ReadFileBytes(Rar2DataPath(name));
         const std::string password = std::string(name).find("pw-") != std::string::npos ? "password" : "";
         Rar2Archive full;
         ASSERT_EQ(full.Open(whole.data(), static_cast<uint32_t>(whole.size())), kSuccess);
@@ -90,7 +91,7 @@ TEST(Rar2Robustness, TruncatedArchivesKeepTheEntriesBeforeTheCut)
 
 TEST(Rar2Robustness, FlippedBitsFailOnlyTheEntryTheyHit)
 {
-    const std::vector<uint8_t> whole = ReadBinaryFile(Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
+    const std::vector<uint8_t> whole = ReadFileBytes(Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
     Rar2Archive archive;
     ASSERT_EQ(archive.Open(whole.data(), static_cast<uint32_t>(whole.size())), kSuccess);
     ASSERT_EQ(archive.EntryCount(), 7u);
@@ -215,7 +216,7 @@ TEST(Rar2Robustness, StreamsThatCannotProduceTheSizeFailAtOnce)
 
 TEST(Rar2Robustness, SolidContinuationNeedsItsStream)
 {
-    const std::vector<uint8_t> bytes = ReadBinaryFile(Rar2DataPath("zxtune_test_v2solid5_solid.rar"));
+    const std::vector<uint8_t> bytes = ReadFileBytes(Rar2DataPath("zxtune_test_v2solid5_solid.rar"));
     Rar2Archive archive;
     ASSERT_EQ(archive.Open(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
     ASSERT_TRUE(archive.IsSolid());
@@ -232,7 +233,7 @@ TEST(Rar2Robustness, SolidContinuationNeedsItsStream)
     Rar2Extractor inOrder;
     EXPECT_EQ(inOrder.ExtractEntry(archive, archive.Entry(0), "", data), Rar2EntryStatus::kExtracted);
     EXPECT_EQ(inOrder.ExtractEntry(archive, archive.Entry(1), "", data), Rar2EntryStatus::kExtracted);
-    EXPECT_EQ(data, ReadBinaryFile(Rar2DataPath("zxtune_etalon.bin")));
+    EXPECT_EQ(data, ReadFileBytes(Rar2DataPath("zxtune_etalon.bin")));
 
     // A damaged first entry takes the continuation with it, but cleanly.
     std::vector<uint8_t> damaged = bytes;
@@ -254,8 +255,8 @@ TEST(Rar2Robustness, SolidContinuationNeedsItsStream)
 TEST(Rar2Robustness, UnpackersShareNoState)
 {
     // Two archives unpacked alternately, entry by entry, by two extractors.
-    const std::vector<uint8_t> a = ReadBinaryFile(Rar2DataPath("zxtune_test_v2solid5_solid.rar"));
-    const std::vector<uint8_t> b = ReadBinaryFile(Rar2DataPath("junrar_BoatModernEnglish_audio_unpack20.rar"));
+    const std::vector<uint8_t> a = ReadFileBytes(Rar2DataPath("zxtune_test_v2solid5_solid.rar"));
+    const std::vector<uint8_t> b = ReadFileBytes(Rar2DataPath("junrar_BoatModernEnglish_audio_unpack20.rar"));
     Rar2Archive archiveA;
     Rar2Archive archiveB;
     ASSERT_EQ(archiveA.Open(a.data(), static_cast<uint32_t>(a.size())), kSuccess);
@@ -271,7 +272,7 @@ TEST(Rar2Robustness, UnpackersShareNoState)
 
 TEST(Rar2Robustness, PasswordsDecideEncryptedEntries)
 {
-    const std::vector<uint8_t> bytes = ReadBinaryFile(Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar"));
+    const std::vector<uint8_t> bytes = ReadFileBytes(Rar2DataPath("rarfile_rar202_comments_encrypted_pw-password.rar"));
     EXPECT_EQ(ExtractStatuses(bytes, nullptr, ""),
               (std::vector<Rar2EntryStatus>{Rar2EntryStatus::kNoPassword, Rar2EntryStatus::kNoPassword}));
     for (const char* wrong : {"Password", "passwor", "password ", "x"}) {
@@ -429,7 +430,7 @@ TEST(Rar2Archive, CutsLongNamesAndKeepsUnicodeForms)
     ASSERT_EQ(archive.EntryCount(), 1u);
     EXPECT_EQ(archive.Entry(0).name, std::string(259, 'n'));
 
-    const std::vector<uint8_t> nested = ReadBinaryFile(Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar"));
+    const std::vector<uint8_t> nested = ReadFileBytes(Rar2DataPath("sharpcompress_Rar2_dirs_nested_m5.rar"));
     ASSERT_EQ(archive.Open(nested.data(), static_cast<uint32_t>(nested.size())), kSuccess);
     ASSERT_EQ(archive.EntryCount(), 5u);
     EXPECT_EQ(archive.Entry(4).name, "????.txt");
@@ -438,7 +439,7 @@ TEST(Rar2Archive, CutsLongNamesAndKeepsUnicodeForms)
     EXPECT_FALSE(archive.Entry(2).IsDirectory());
 
     // A Unix mode with the group-write bit (0x10) is not a directory.
-    const std::vector<uint8_t> unix = ReadBinaryFile(Rar2DataPath("rarfile_rar2_unix_owner_subblock.rar"));
+    const std::vector<uint8_t> unix = ReadFileBytes(Rar2DataPath("rarfile_rar2_unix_owner_subblock.rar"));
     ASSERT_EQ(archive.Open(unix.data(), static_cast<uint32_t>(unix.size())), kSuccess);
     ASSERT_EQ(archive.EntryCount(), 1u);
     EXPECT_EQ(archive.Entry(0).attributes & rar2::kAttributeDirectory, rar2::kAttributeDirectory);

@@ -2,7 +2,6 @@
 #include "TestPaths.h"
 
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace zen::test {
@@ -10,12 +9,6 @@ namespace zen::test {
 std::string Rar2DataPath(const std::string& file)
 {
     return std::string(ZEN_TESTDATA_DIR) + "/rar2/" + file;
-}
-
-std::vector<uint8_t> ReadBinaryFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<Rar2ManifestLine> ReadRar2Manifest()

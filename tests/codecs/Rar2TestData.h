@@ -15,7 +15,6 @@ struct Rar2ManifestLine {
 };
 
 std::string Rar2DataPath(const std::string& file);
-std::vector<uint8_t> ReadBinaryFile(const std::string& path);
 std::vector<Rar2ManifestLine> ReadRar2Manifest();
 
 }  // namespace zen::test

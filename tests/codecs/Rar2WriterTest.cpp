@@ -12,6 +12,8 @@
 #include "modules/codecs/Rar2Packer.h"
 #include "modules/codecs/Rar2Unpacker.h"
 #include "modules/codecs/Rar2Writer.h"
+#include "support/ToolOutput.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tests/codecs/Rar2TestData.h"
 
 namespace zen::test {
@@ -95,8 +97,8 @@ TEST(Rar2Packer, RoundTripsThroughTheUnpackerAndCompressesRedundantData)
         {TextLike(200000, 4), 200000 / 3},
         {MixedBinary(200000, 2), 0},
         {RandomBytes(5000, 3), 0},
-        {ReadBinaryFile(Rar2DataPath("BoatModernEnglish.wav")), 0},
-        {ReadBinaryFile(Rar2DataPath("zxtune_etalon.bin")), 0},
+        {ReadFileBytes(Rar2DataPath("BoatModernEnglish.wav")), 0},
+        {ReadFileBytes(Rar2DataPath("zxtune_etalon.bin")), 0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -149,12 +151,6 @@ struct SampleTree {
     std::vector<std::string> directories;
 };
 
-// UTF-8 text from a u8 literal (plain literals are compiled to code page 1251).
-std::string Utf8(const char8_t* text)
-{
-    return reinterpret_cast<const char*>(text);
-}
-
 SampleTree MakeSampleTree()
 {
     SampleTree tree;
@@ -165,8 +161,8 @@ SampleTree MakeSampleTree()
     tree.files["Textures\\Sky\\Zero.raw"] = std::vector<uint8_t>(300000, 0);
     tree.files["empty.txt"] = {};
     tree.files["one.txt"] = {'x'};
-    tree.files[Utf8(u8"Звуки\\Ветер.wav")] = ReadBinaryFile(Rar2DataPath("BoatModernEnglish.wav"));
-    tree.files["etalon.bin"] = ReadBinaryFile(Rar2DataPath("zxtune_etalon.bin"));
+    tree.files[Utf8(u8"Звуки\\Ветер.wav")] = ReadFileBytes(Rar2DataPath("BoatModernEnglish.wav"));
+    tree.files["etalon.bin"] = ReadFileBytes(Rar2DataPath("zxtune_etalon.bin"));
     return tree;
 }
 

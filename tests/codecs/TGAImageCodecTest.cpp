@@ -15,19 +15,6 @@ namespace {
 const char kShortData[] = "ERROR. Недостаточно данных изображения в файле [t.tga].";
 const char kRunPastEnd[] = "ERROR. Пакет RLE выходит за пределы изображения в файле [t.tga].";
 
-// A TGA header followed by `body`.
-std::vector<uint8_t> Tga(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t descriptor,
-                         const std::vector<uint8_t>& body, const std::vector<uint8_t>& id = {})
-{
-    std::vector<uint8_t> bytes = {static_cast<uint8_t>(id.size()), 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
-                                  static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), depth,
-                                  descriptor};
-    bytes.insert(bytes.end(), id.begin(), id.end());
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-}
-
 class TGAImageCodecTest : public ::testing::Test {
 protected:
     // Decodes hand-made bytes that must load.

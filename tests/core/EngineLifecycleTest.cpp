@@ -54,7 +54,7 @@ TEST(EngineFunctions, AFailingStepStopsItsListInRegistrationOrder)
     }
 }
 
-TEST(EngineFunctions, ProcessEngineStartsWithObjectAndRegistersClasses)
+TEST(EngineFunctions, ProcessEngineStartsObjectThenTheManagersAndStopsInTheSameOrder)
 {
     test::LogCapture log;
     ASSERT_EQ(EngineInitialize(), kSuccess);
@@ -66,13 +66,6 @@ TEST(EngineFunctions, ProcessEngineStartsWithObjectAndRegistersClasses)
     ASSERT_EQ(EngineShutdown(), kSuccess);
     EXPECT_TRUE(log.Contains("INFO. Завершение работы класса [Object] прошло удачно."));
     EXPECT_EQ(ClassRegistry::LookupCreator(String("ZEN.Object")), nullptr);
-}
-
-TEST(EngineFunctions, ManagersStartAfterObjectInTheirOrderAndStopInTheSameOrder)
-{
-    test::LogCapture log;
-    ASSERT_EQ(EngineInitialize(), kSuccess);
-    ASSERT_EQ(EngineShutdown(), kSuccess);
     std::vector<std::string> steps;
     for (const std::string& line : log.Lines()) {
         for (const char* prefix : {"INFO. Инициализация менеджера ", "INFO. Завершение работы менеджера "})

@@ -21,14 +21,12 @@ class Bytes {
 public:
     Bytes& U32(uint32_t value)
     {
-        for (int i = 0; i < 4; ++i)
-            m_bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        test::PutInt(m_bytes, value);
         return *this;
     }
     Bytes& Text(const std::string& text)
     {
-        U32(static_cast<uint32_t>(text.size()));
-        m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+        test::PutString(m_bytes, text);
         return *this;
     }
     // ID, type name, object name and controller count of a new record.
@@ -136,6 +134,47 @@ TEST(StreamFailure, EveryLoadFreesWhatItMadeOnceTheRootGoes)
         }
         EXPECT_EQ(test::Thing::live, 0);
         test::Thing::live = 0;
+    }
+}
+
+TEST(StreamFailure, AControllerCountWithItsTopBitSetReadsAsNone)
+{
+    test::EngineScope engine;
+    ByteStream in(Bytes().Record(9, "ZEN.Thing", "t", 0x80000001u).U32(42).U32(kNull).U32(kNull).Take());
+    Ptr<test::Thing> thing;
+    ASSERT_EQ(in.ReadObject(thing), kSuccess);
+    ASSERT_TRUE(thing);
+    EXPECT_EQ(thing->ControllerCount(), 0u);
+    EXPECT_EQ(thing->value, 42);
+    EXPECT_EQ(in.Remaining(), 0u);
+}
+
+TEST(StreamFailure, ObjectFieldsThatCannotBeLoadedNameTheObject)
+{
+    test::EngineScope engine;
+    std::vector<uint8_t> cutInName = Bytes().Record(3, "ZEN.Thing", "l", 0).Take();
+    cutInName.resize(4 + 13 + 2);
+    std::vector<uint8_t> cutInCount = Bytes().Record(3, "ZEN.Thing", "l", 0).Take();
+    cutInCount.resize(cutInCount.size() - 2);
+    std::vector<uint8_t> cutInController = Bytes().Record(3, "ZEN.Thing", "l", 1).Take();
+    cutInController.push_back(0);
+    const struct {
+        std::vector<uint8_t> bytes;
+        std::string fragment;
+    } cases[] = {
+        {cutInName, "ERROR. Невозможно загрузить имя объекта. ID["},
+        {cutInCount, "ERROR. Невозможно загрузить количество контроллеров объекта. Имя[l] ID["},
+        {cutInController, "ERROR. Невозможно загрузить контроллер объекта. Имя[l] ID["},
+        {Bytes().Record(3, "ZEN.Thing", "l", 1).U32(kNull).Take(),
+         "ERROR. Невозможно установить контроллер объекта. Имя[l] ID["},
+    };
+    for (const auto& c : cases) {
+        ByteStream in(c.bytes);
+        test::LogCapture log;
+        Object* read = nullptr;
+        EXPECT_NE(in.ReadObject(&read), kSuccess);
+        EXPECT_EQ(read, nullptr);
+        EXPECT_TRUE(log.ContainsText(c.fragment)) << log.Joined();
     }
 }
 

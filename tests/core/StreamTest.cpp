@@ -207,25 +207,6 @@ TEST_F(StreamObjects, EveryReferenceIsLoggedWithItsRecord)
                            }));
 }
 
-TEST_F(StreamObjects, AControllerCountWithItsTopBitSetReadsAsNone)
-{
-    std::vector<uint8_t> bytes;
-    test::PutInt(bytes, 9);
-    test::PutString(bytes, "ZEN.Thing");
-    test::PutString(bytes, "t");
-    test::PutInt(bytes, 0x80000001u);  // Controller count.
-    test::PutInt(bytes, 42);           // value
-    test::PutInt(bytes, Stream::kNullID);
-    test::PutInt(bytes, Stream::kNullID);
-    ByteStream in(bytes);
-    Ptr<test::Thing> thing;
-    ASSERT_EQ(in.ReadObject(thing), kSuccess);
-    ASSERT_TRUE(thing);
-    EXPECT_EQ(thing->ControllerCount(), 0u);
-    EXPECT_EQ(thing->value, 42);
-    EXPECT_EQ(in.Remaining(), 0u);
-}
-
 // Object's own part of a record fails with a line that names the field group and the object.
 TEST_F(StreamObjects, ObjectFieldsThatCannotBeSavedNameTheObject)
 {
@@ -263,44 +244,6 @@ TEST_F(StreamObjects, ARecordWhoseHeadCannotBeWrittenStillNamesItsObject)
                              std::to_string(root->child->ID()) + "]"))
         << log.Joined();
     EXPECT_TRUE(log.ContainsText("INFO. RTTI[ZEN.Thing] ID[" + std::to_string(root->child->ID()) + "] Name[inner]"));
-}
-
-TEST_F(StreamObjects, ObjectFieldsThatCannotBeLoadedNameTheObject)
-{
-    auto record = [](uint32_t controllers) {
-        std::vector<uint8_t> bytes;
-        test::PutInt(bytes, 3);
-        test::PutString(bytes, "ZEN.Thing");
-        test::PutString(bytes, "l");
-        test::PutInt(bytes, controllers);
-        return bytes;
-    };
-    struct Case {
-        std::vector<uint8_t> bytes;
-        std::string fragment;
-    };
-    std::vector<uint8_t> withNullController = record(1);
-    test::PutInt(withNullController, Stream::kNullID);
-    std::vector<uint8_t> cutInName = record(0);
-    cutInName.resize(4 + 13 + 2);
-    std::vector<uint8_t> cutInCount = record(0);
-    cutInCount.resize(cutInCount.size() - 2);
-    std::vector<uint8_t> cutInController = record(1);
-    cutInController.push_back(0);
-    const Case cases[] = {
-        {cutInName, "ERROR. Невозможно загрузить имя объекта. ID["},
-        {cutInCount, "ERROR. Невозможно загрузить количество контроллеров объекта. Имя[l] ID["},
-        {cutInController, "ERROR. Невозможно загрузить контроллер объекта. Имя[l] ID["},
-        {withNullController, "ERROR. Невозможно установить контроллер объекта. Имя[l] ID["},
-    };
-    for (const Case& c : cases) {
-        ByteStream in(c.bytes);
-        test::LogCapture log;
-        Object* read = nullptr;
-        EXPECT_NE(in.ReadObject(&read), kSuccess);
-        EXPECT_EQ(read, nullptr);
-        EXPECT_TRUE(log.ContainsText(c.fragment)) << log.Joined();
-    }
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(RarTool, ExtractsEveryManifestEntry)
             }
             ++expectedFiles;
             ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << line.entry;
-            const std::vector<uint8_t> bytes = test::ReadBinaryFile(path.string());
+            const std::vector<uint8_t> bytes = test::ReadFileBytes(path.string());
             if (line.hasData) {
                 EXPECT_EQ(bytes.size(), line.size) << line.entry;
                 EXPECT_EQ(Crc32::Compute(bytes.data(), bytes.size()), line.crc) << line.entry;
@@ -74,10 +74,10 @@ TEST_F(RarTool, ExtractsEveryManifestEntry)
         EXPECT_EQ(regularFiles, expectedFiles);
     }
     // The originals the samples were made from.
-    EXPECT_EQ(test::ReadBinaryFile((folder / "zxtune_test_v2_m0-m5_mm.rar" / "pMM.bin").string()),
-              test::ReadBinaryFile(test::Rar2DataPath("zxtune_etalon.bin")));
-    EXPECT_EQ(test::ReadBinaryFile((folder / "junrar_BoatModernEnglish_audio_unpack20.rar" / "BoatModernEnglish.wav").string()),
-              test::ReadBinaryFile(test::Rar2DataPath("BoatModernEnglish.wav")));
+    EXPECT_EQ(test::ReadFileBytes((folder / "zxtune_test_v2_m0-m5_mm.rar" / "pMM.bin").string()),
+              test::ReadFileBytes(test::Rar2DataPath("zxtune_etalon.bin")));
+    EXPECT_EQ(test::ReadFileBytes((folder / "junrar_BoatModernEnglish_audio_unpack20.rar" / "BoatModernEnglish.wav").string()),
+              test::ReadFileBytes(test::Rar2DataPath("BoatModernEnglish.wav")));
 }
 
 TEST_F(RarTool, ListsNamesSizesAndFailures)
@@ -96,8 +96,8 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
     fs::create_directories(source / fs::u8path(Utf8(u8"Пустая")));
     std::map<std::string, std::vector<uint8_t>> files = {
         {"Main.STR", std::vector<uint8_t>(70000, 'S')},
-        {"Textures/Sky/noise.bin", test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"))},
-        {"Textures/" + Utf8(u8"камень.wav"), test::ReadBinaryFile(test::Rar2DataPath("BoatModernEnglish.wav"))},
+        {"Textures/Sky/noise.bin", test::ReadFileBytes(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"))},
+        {"Textures/" + Utf8(u8"камень.wav"), test::ReadFileBytes(test::Rar2DataPath("BoatModernEnglish.wav"))},
         {"empty.txt", {}},
     };
     for (const auto& [name, bytes] : files)
@@ -116,7 +116,7 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
         const std::string password = std::string(options).find("-p") != std::string::npos ? " -p 'two words'" : "";
         ASSERT_TRUE(test::Said(RunZen("rar extract " + Quote(archive) + " " + Quote(out) + password), 0));
         for (const auto& [name, bytes] : files)
-            EXPECT_EQ(test::ReadBinaryFile((out / fs::u8path(name)).string()), bytes) << name;
+            EXPECT_EQ(test::ReadFileBytes((out / fs::u8path(name)).string()), bytes) << name;
         EXPECT_TRUE(fs::is_directory(out / fs::u8path(Utf8(u8"Пустая"))));
         EXPECT_FALSE(fs::exists(fs::symlink_status(out / "link")));
 
@@ -125,7 +125,7 @@ TEST_F(RarTool, CreatedArchivesExtractWithZenAndUnar)
                                     " > /dev/null 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0);
         for (const auto& [name, bytes] : files)
-            EXPECT_EQ(test::ReadBinaryFile((unarOut / fs::u8path(name)).string()), bytes) << name;
+            EXPECT_EQ(test::ReadFileBytes((unarOut / fs::u8path(name)).string()), bytes) << name;
     }
 }
 
@@ -203,10 +203,10 @@ TEST_F(RarTool, OrdinaryFilesComeOutOfUnarByteForByte)
         if (!item.is_regular_file())
             continue;
         const fs::path relative = fs::relative(item.path(), source);
-        const std::vector<uint8_t> original = test::ReadBinaryFile(item.path().string());
+        const std::vector<uint8_t> original = test::ReadFileBytes(item.path().string());
         for (const char* out : {"unar-out", "zen-out"}) {
             const fs::path copy = folder / out / relative;
-            if (!fs::is_regular_file(copy) || test::ReadBinaryFile(copy.string()) != original)
+            if (!fs::is_regular_file(copy) || test::ReadFileBytes(copy.string()) != original)
                 differing.push_back(std::string(out) + ": " + relative.string());
         }
         ++compared;
@@ -236,7 +236,7 @@ TEST_F(RarTool, ExtractionNeverLeavesTheTargetFolder)
 
     EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(archive) + " " + Quote(target)), 1,
                            {"refused the unsafe name ../evil.txt", "is a symbolic link"}));
-    EXPECT_EQ(test::ReadBinaryFile((target / "good.txt").string()), std::vector<uint8_t>{'x'});
+    EXPECT_EQ(test::ReadFileBytes((target / "good.txt").string()), std::vector<uint8_t>{'x'});
     EXPECT_TRUE(fs::is_empty(elsewhere));
     EXPECT_FALSE(fs::exists(folder / "deep" / "evil.txt"));
     EXPECT_FALSE(fs::exists(folder / "deep" / "up.txt"));
@@ -261,7 +261,7 @@ TEST_F(RarTool, BadInputGivesClearErrors)
     EXPECT_EQ(RunZen("rar create " + Quote(folder / "x.rar") + " " + Quote(folder / "no-such-folder")).exitCode, 1);
 
     // A damaged entry fails; the others still come out.
-    std::vector<uint8_t> damaged = test::ReadBinaryFile(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
+    std::vector<uint8_t> damaged = test::ReadFileBytes(test::Rar2DataPath("zxtune_test_v2_m0-m5_mm.rar"));
     damaged[33007 + 38 + 300] ^= 0x44;  // Inside p3.bin.
     test::WriteFileBytes((folder / "damaged.rar").string(), damaged);
     EXPECT_TRUE(test::Said(RunZen("rar extract " + Quote(folder / "damaged.rar") + " " + Quote(folder / "damaged")), 1,

@@ -9,7 +9,6 @@
 
 #include "engine/core/Ptr.h"
 #include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneCodec.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -21,6 +20,7 @@
 #include "engine/vfs/FileManager.h"
 #include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/ToolOutput.h"
 
 // `zen scene render-test` and `zen render`, run as a program with the recording renderer (the
@@ -129,10 +129,8 @@ TEST_F(RenderTool, BatchRunsEveryLineInOneProcessAndFailsWhenAnyLineFails)
 TEST_F(RenderTool, TheTestSceneDrawsOpaqueThenBlendedBackToFrontAndCullsTheHiddenParts)
 {
     test::EngineScope engine;
-    for (const char* codec : {"STRSceneCodec", "BMPImageCodec"}) {
-        ASSERT_EQ(ModuleManager::LoadModule(String(codec)), kSuccess);
-        ASSERT_EQ(CodecManager::LoadCodec(String(codec)), kSuccess);
-    }
+    for (const char* codec : {"STRSceneCodec", "BMPImageCodec"})
+        ASSERT_NE(test::LoadedCodec(codec), nullptr);
     // The scene's picture is found next to it, as the tool mounts its folder.
     auto* folder = new Directory(String(s_folder), FileManager::Root());
     ASSERT_EQ(folder->AttachFile(new File(String("checker.bmp"))), kSuccess);

@@ -167,20 +167,12 @@ TEST_F(DiskFile, SizeOfAClosedFileIsMeasuredOnDisk)
     File* missing = Add("missing.bin");
     log.Clear();
     EXPECT_EQ(missing->GetSize(), 0u);
+    EXPECT_FALSE(missing->IsOpen());
     const std::string path = PathOf("missing.bin");
     EXPECT_EQ(log.Lines(), (std::vector<std::string>{
                                "WARNING. Невозможно открыть файл [" + path + "].",
                                "WARNING. Файл [" + path + "] не может быть открыть для чтения.",
                            }));
-}
-
-TEST_F(DiskFile, OpeningAMissingFileFails)
-{
-    File* file = Add("absent.txt");
-    test::LogCapture log;
-    EXPECT_EQ(file->Open(File::kRead), kFailure);
-    EXPECT_FALSE(file->IsOpen());
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"WARNING. Невозможно открыть файл [" + PathOf("absent.txt") + "]."}));
 }
 
 TEST_F(DiskFile, AnEmptyFileOpensWithNothingToRead)

@@ -162,20 +162,18 @@ TEST(MaskOps, CombineFollowsEachOperator)
     a.Row(0)[1] = 0.5f;
     b.Row(0)[1] = 0.75f;
     b.Row(0)[2] = 1.0f;
-    Mask unionMask = a;
-    unionMask.Combine(b, Mask::Op::kUnion);
-    EXPECT_FLOAT_EQ(unionMask.At(1, 0), 0.75f);
-    Mask added = a;
-    added.Combine(b, Mask::Op::kAdd);
-    EXPECT_FLOAT_EQ(added.At(1, 0), 1.0f);
-    Mask subtracted = a;
-    subtracted.Combine(b, Mask::Op::kSubtract);
-    EXPECT_FLOAT_EQ(subtracted.At(1, 0), 0.125f);
-    EXPECT_FLOAT_EQ(subtracted.At(0, 0), 0.5f);
-    Mask intersected = a;
-    intersected.Combine(b, Mask::Op::kIntersect);
-    EXPECT_FLOAT_EQ(intersected.At(0, 0), 0.0f);
-    EXPECT_FLOAT_EQ(intersected.At(1, 0), 0.375f);
+    // Pixel 0 combines 0.5 with nothing, pixel 1 0.5 with 0.75.
+    const struct {
+        Mask::Op op;
+        float alone, both;
+    } cases[] = {{Mask::Op::kUnion, 0.5f, 0.75f}, {Mask::Op::kAdd, 0.5f, 1.0f},
+                 {Mask::Op::kSubtract, 0.5f, 0.125f}, {Mask::Op::kIntersect, 0.0f, 0.375f}};
+    for (const auto& c : cases) {
+        Mask combined = a;
+        combined.Combine(b, c.op);
+        EXPECT_FLOAT_EQ(combined.At(0, 0), c.alone) << static_cast<int>(c.op);
+        EXPECT_FLOAT_EQ(combined.At(1, 0), c.both) << static_cast<int>(c.op);
+    }
 
     // A shape intersected in clears everything outside it, not just inside its box.
     Mask full(8, 8);

@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "engine/core/Ptr.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/scene/Image.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/FileManager.h"
 #include "modules/codecs/Rar2Archive.h"
 #include "modules/codecs/Rar2Format.h"
 #include "platform/PosixTestHooks.h"
+#include "support/LoadedCodec.h"
 #include "tests/codecs/ImageTestSupport.h"
 #include "tools/art/ClockGlyphs.h"
 #include "tools/art/PictureSet.h"
@@ -72,8 +71,7 @@ protected:
 
     PictureArchive()
     {
-        EXPECT_EQ(ModuleManager::LoadModule(String("RAR2FileCodec")), kSuccess);
-        EXPECT_EQ(CodecManager::LoadCodec(String("RAR2FileCodec")), kSuccess);
+        (void)test::LoadedCodec("RAR2FileCodec");
         platform::posix::SetMediaResource(kPictureResource, Archive());
         EXPECT_EQ(FileManager::AttachResource(kPictureResource, String("CustomData.rar2"), String()), kSuccess);
     }

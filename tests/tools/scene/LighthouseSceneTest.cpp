@@ -7,9 +7,7 @@
 
 #include "engine/anim/ScreensaverController.h"
 #include "engine/core/Array.h"
-#include "engine/modules/CodecManager.h"
 #include "engine/scene/CubeTexture.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Image.h"
@@ -21,9 +19,10 @@
 #include "engine/vfs/FileManager.h"
 #include "platform/PosixTestHooks.h"
 #include "support/EngineScope.h"
+#include "support/LoadedCodec.h"
 #include "support/TempFolder.h"
 #include "support/ToolOutput.h"
-#include "tests/codecs/Rar2TestData.h"
+#include "tests/codecs/ImageTestSupport.h"
 #include "tools/model/KeyframePath.h"
 #include "tools/scene/Headland.h"
 #include "tools/scene/MediaSet.h"
@@ -38,11 +37,8 @@ class LighthouseSceneTest : public ::testing::Test {
 protected:
     LighthouseSceneTest()
     {
-        for (const char* name : {"RAR2FileCodec", "STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec", "CUBEImageCodec"}) {
-            EXPECT_EQ(ModuleManager::LoadModule(String(name)), kSuccess) << name;
-            Codec* codec = nullptr;
-            EXPECT_EQ(CodecManager::LoadCodec(String(name), &codec), kSuccess) << name;
-        }
+        for (const char* name : {"RAR2FileCodec", "STRSceneCodec", "TGAImageCodec", "JPGImageCodec", "BMPImageCodec", "CUBEImageCodec"})
+            (void)test::LoadedCodec(name);
     }
     ~LighthouseSceneTest() override { platform::posix::RemoveMediaResource(kMediaResource); }
 
@@ -68,7 +64,7 @@ TEST(MediaArchive, TwoBuildsGiveTheSameBytes)
     const std::string first = folder.Path("first.rar2"), second = folder.Path("second.rar2");
     for (const std::string& archive : {first, second})
         ASSERT_TRUE(test::Said(test::RunZen("content media " + archive), 0));
-    const std::vector<uint8_t> a = test::ReadBinaryFile(first), b = test::ReadBinaryFile(second);
+    const std::vector<uint8_t> a = test::ReadFileBytes(first), b = test::ReadFileBytes(second);
     EXPECT_GT(a.size(), 100000u);
     EXPECT_TRUE(a == b);
 }

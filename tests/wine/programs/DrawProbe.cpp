@@ -435,9 +435,6 @@ int Run(bool lost, const std::string& logPath)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: DrawProbe OUT LOG [lost]\n");
-        return 2;
-    }
-    return probe::WithEngine(argv[1], argv[2], [&] { return Run(argc > 3 && std::string(argv[3]) == "lost", argv[2]); });
+    return probe::WithEngine(argc, argv, 3, "DrawProbe OUT LOG [lost]",
+                             [&] { return Run(argc > 3 && std::string(argv[3]) == "lost", argv[2]); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The engine side of the probe programs: the engine run with its messages in the LOG file, a
 // device opened in a square window, and a frame drawn and read back.
+#include <cstdio>
 #include <functional>
 
 #include "engine/core/Engine.h"
@@ -35,6 +36,18 @@ inline int WithEngine(const char* out, const char* logPath, const std::function<
     (void)zen::UnregisterOutput(log.Get());
     CloseOutput();
     return result;
+}
+
+// As above with OUT and LOG the program's first two arguments; with fewer than `needed`
+// arguments (the program's name included) it writes "usage: <usage>" and gives 2.
+inline int WithEngine(int argc, char** argv, int needed, const char* usage, const std::function<int()>& run,
+                      const char* failed = nullptr)
+{
+    if (argc < needed) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return 2;
+    }
+    return WithEngine(argv[1], argv[2], run, failed);
 }
 
 // Opens the device on the first windowed 32-bit mode (the desktop's full-screen mode when

@@ -16,7 +16,6 @@
 // result>" are written before "presented".
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "engine/modules/Module.h"
@@ -128,11 +127,7 @@ int Run(bool fullscreen, bool lose, const std::string& goPath)
 
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: RendererProbe OUT LOG fullscreen|windowed|lost\n");
-        return 2;
-    }
-    const std::string mode = argv[3];
-    return probe::WithEngine(argv[1], argv[2],
+    const std::string mode = argc > 3 ? argv[3] : "";
+    return probe::WithEngine(argc, argv, 4, "RendererProbe OUT LOG fullscreen|windowed|lost",
                              [&] { return Run(mode != "windowed", mode == "lost", std::string(argv[1]) + ".go"); });
 }

@@ -15,7 +15,6 @@
 #include <windows.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -50,40 +49,30 @@ constexpr uint32_t kColumns = 16, kRows = 4;  // Cells of the grid.
 // weight, then the clip position from c0-c3; texture coordinates pass through, the colour
 // comes from c8. Inputs: position, TEXCOORD0 (texture), TEXCOORD1 (weights), TEXCOORD2
 // (bone indices).
-constexpr const char* kSkinningProgram =
-    "vs_2_0\n"
-    "dcl_position v0\n"
-    "dcl_texcoord0 v1\n"
-    "dcl_texcoord1 v2\n"
-    "dcl_texcoord2 v3\n"
-    "mul r2, v3, c208.y\n"
-    "mova a0.x, r2.x\n"
-    "dp4 r0.x, v0, c[a0.x + 16]\n"
-    "dp4 r0.y, v0, c[a0.x + 17]\n"
-    "dp4 r0.z, v0, c[a0.x + 18]\n"
-    "mul r1.xyz, r0.xyz, v2.x\n"
-    "mova a0.x, r2.y\n"
-    "dp4 r0.x, v0, c[a0.x + 16]\n"
-    "dp4 r0.y, v0, c[a0.x + 17]\n"
-    "dp4 r0.z, v0, c[a0.x + 18]\n"
-    "mad r1.xyz, r0.xyz, v2.y, r1.xyz\n"
-    "mova a0.x, r2.z\n"
-    "dp4 r0.x, v0, c[a0.x + 16]\n"
-    "dp4 r0.y, v0, c[a0.x + 17]\n"
-    "dp4 r0.z, v0, c[a0.x + 18]\n"
-    "mad r1.xyz, r0.xyz, v2.z, r1.xyz\n"
-    "mova a0.x, r2.w\n"
-    "dp4 r0.x, v0, c[a0.x + 16]\n"
-    "dp4 r0.y, v0, c[a0.x + 17]\n"
-    "dp4 r0.z, v0, c[a0.x + 18]\n"
-    "mad r1.xyz, r0.xyz, v2.w, r1.xyz\n"
-    "mov r1.w, c208.z\n"
-    "mul r0, r1.x, c0\n"
-    "mad r0, r1.y, c1, r0\n"
-    "mad r0, r1.z, c2, r0\n"
-    "mad oPos, r1.w, c3, r0\n"
-    "mov oT0, v1\n"
-    "mov oD0, c8\n";
+std::string SkinningProgram()
+{
+    std::string text =
+        "vs_2_0\n"
+        "dcl_position v0\n"
+        "dcl_texcoord0 v1\n"
+        "dcl_texcoord1 v2\n"
+        "dcl_texcoord2 v3\n"
+        "mul r2, v3, c208.y\n";
+    for (const char bone : {'x', 'y', 'z', 'w'}) {
+        text += std::string("mova a0.x, r2.") + bone + "\n";
+        for (int row = 0; row < 3; ++row)
+            text += std::string("dp4 r0.") + "xyz"[row] + ", v0, c[a0.x + " + std::to_string(16 + row) + "]\n";
+        text += bone == 'x' ? "mul r1.xyz, r0.xyz, v2.x\n" : std::string("mad r1.xyz, r0.xyz, v2.") + bone + ", r1.xyz\n";
+    }
+    return text +
+           "mov r1.w, c208.z\n"
+           "mul r0, r1.x, c0\n"
+           "mad r0, r1.y, c1, r0\n"
+           "mad r0, r1.z, c2, r0\n"
+           "mad oPos, r1.w, c3, r0\n"
+           "mov oT0, v1\n"
+           "mov oD0, c8\n";
+}
 
 constexpr const char* kTexturePixelProgram =
     "ps.1.1\n"
@@ -96,8 +85,9 @@ class SkinnedTextureEffect : public TextureEffect {
 public:
     Result CreatePasses(uint32_t technique, Technique& out) override
     {
+        static const std::string program = SkinningProgram();
         Ptr<GeometryNodeEffectPass> pass =
-            CreateColorPass(technique, "SkinProbe.vs", kSkinningProgram, "SkinProbe.ps", kTexturePixelProgram);
+            CreateColorPass(technique, "SkinProbe.vs", program.c_str(), "SkinProbe.ps", kTexturePixelProgram);
         if (!pass || pass->AddInput(VertexElement::kTexCoords, 0) != kSuccess ||
             pass->AddInput(VertexElement::kTexCoords, 1) != kSuccess ||
             pass->AddInput(VertexElement::kTexCoords, 2) != kSuccess)
@@ -388,9 +378,5 @@ int Run()
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: SkinProbe OUT LOG\n");
-        return 2;
-    }
-    return probe::WithEngine(argv[1], argv[2], Run);
+    return probe::WithEngine(argc, argv, 3, "SkinProbe OUT LOG", Run);
 }

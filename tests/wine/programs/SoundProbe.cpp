@@ -58,12 +58,8 @@ int Play(const char* path, const std::string& place, uint32_t volume, uint32_t m
 
 int main(int argc, char** argv)
 {
-    if (argc < 7) {
-        std::fprintf(stderr, "usage: SoundProbe OUT LOG FILE flat|X,Y,Z VOLUME MILLISECONDS\n");
-        return 2;
-    }
     return probe::WithEngine(
-        argv[1], argv[2],
+        argc, argv, 7, "SoundProbe OUT LOG FILE flat|X,Y,Z VOLUME MILLISECONDS",
         [&] {
             Line("loaded %d", zen::SoundManager::IsLoaded() ? 1 : 0);
             return Play(argv[3], argv[4], static_cast<uint32_t>(std::atoi(argv[5])),
