@@ -127,18 +127,14 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
-    static Ptr<Texture> MakeTexture(uint32_t width, uint32_t height)
-    {
-        Ptr<Image> image(new Image(String("glyphs"), Image::kR8G8B8A8, width, height));
-        return Ptr<Texture>(new Texture(String("glyphs"), image.Get()));
-    }
-
-    static Ptr<TextureFont2> MakeFont()
+    // A font named `name` over a 256 x 256 glyph texture, reading the parameter file `file`.
+    static Ptr<TextureFont2> MakeFont(const char* name = "Serif", const char* file = "font.txt")
     {
         Ptr<TextureFont2> font(new TextureFont2);
-        font->SetName(String("Serif"));
-        font->SetTexture(MakeTexture(256, 256).Get());
-        font->SetParameterFile(String("font.txt"));
+        font->SetName(String(name));
+        Ptr<Image> image(new Image(String("glyphs"), Image::kR8G8B8A8, 256, 256));
+        font->SetTexture(Ptr<Texture>(new Texture(String("glyphs"), image.Get())).Get());
+        font->SetParameterFile(String(file));
         return font;
     }
 
@@ -197,10 +193,7 @@ TEST_F(Fonts, SpacesAdvanceAQuarterLineAndTheLengthStopsAtMaxChars)
 TEST_F(Fonts, MissingParameterFileWarnsAndLeavesNoGlyphs)
 {
     test::LogCapture log;
-    Ptr<TextureFont2> font(new TextureFont2);
-    font->SetName(String("Lost"));
-    font->SetTexture(MakeTexture(64, 64).Get());
-    font->SetParameterFile(String("nowhere.txt"));
+    Ptr<TextureFont2> font = MakeFont("Lost", "nowhere.txt");
     EXPECT_TRUE(log.Contains(
         "WARNING. Создание шрифта [Lost] неудачно: не загружен файл параметров [nowhere.txt]."))
         << log.Joined();
