@@ -181,7 +181,6 @@ protected:
         test::AddMemoryFile(folder, "cut.xml", std::string(kConfig, 200));
     }
 
-
     test::RecordingRendererScope scope;
     test::EngineScope engine;
 };
