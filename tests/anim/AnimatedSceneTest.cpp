@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,8 +10,6 @@
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/ScreensaverController.h"
 #include "engine/anim/SkinController.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
@@ -22,6 +18,8 @@
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/STRSceneCodec.h"
 #include "support/EngineScope.h"
+#include "support/FileText.h"
+#include "support/LoadedCodec.h"
 #include "support/Near.h"
 #include "support/RecordingRendererScope.h"
 #include "support/SceneBuilder.h"
@@ -38,10 +36,8 @@ class AnimatedSceneFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
-        Codec* found = nullptr;
-        ASSERT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &found), kSuccess);
-        codec = static_cast<STRSceneCodec*>(found);
+        codec = static_cast<STRSceneCodec*>(test::LoadedCodec("STRSceneCodec"));
+        ASSERT_NE(codec, nullptr);
         ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
     }
     void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
@@ -53,8 +49,8 @@ protected:
             File file{String(path)};
             EXPECT_EQ(codec->Save(&file, root), kSuccess);
         }
-        std::ifstream in(path, std::ios::binary);
-        return Bytes((std::istreambuf_iterator<char>(in)), {});
+        const std::string text = test::FileText(path);
+        return Bytes(text.begin(), text.end());
     }
     Ptr<Object> Load(const Bytes& bytes)
     {
