@@ -43,9 +43,7 @@ protected:
     void SetUp() override
     {
         RecordingFixture::SetUp();
-        ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);
-        camera = new Camera();
-        renderer->SetCamera(camera.Get());
+        UseDeviceAndScene();
     }
 
     // Updates `texture` by `elapsed` (which registers its controllers), then runs the frame
