@@ -11,17 +11,15 @@
 #include "engine/anim/ScreensaverController.h"
 #include "engine/anim/SkinController.h"
 #include "engine/modules/SceneLoader.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Triangles.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/STRSceneCodec.h"
-#include "support/EngineScope.h"
 #include "support/FileText.h"
 #include "support/LoadedCodec.h"
 #include "support/Near.h"
-#include "support/RecordingRendererScope.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 #include "support/TempFolder.h"
 
@@ -32,15 +30,14 @@ namespace {
 
 using test::Bytes;
 
-class AnimatedSceneFile : public ::testing::Test {
+class AnimatedSceneFile : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
+        RecordingFixture::SetUp();
         codec = static_cast<STRSceneCodec*>(test::LoadedCodec("STRSceneCodec"));
         ASSERT_NE(codec, nullptr);
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
     Bytes Save(Object* root)
     {
@@ -65,13 +62,11 @@ protected:
     {
         for (int i = 0; i < frames; ++i) {
             root.UpdateState(1.0 / 30.0, true);
-            (void)Renderer::Current()->StartFrame();
-            Renderer::Current()->FinishFrame();
+            (void)renderer->StartFrame();
+            renderer->FinishFrame();
         }
     }
 
-    test::RecordingRendererScope scope;
-    test::EngineScope engine;
     test::TempFolder folder;
     STRSceneCodec* codec = nullptr;
 };
