@@ -22,10 +22,10 @@
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/MemoryFiles.h"
 #include "support/RecordBytes.h"
+#include "support/RecordingFixture.h"
 #include "support/RecordingRendererScope.h"
 
 // Texture fonts: glyph tables read from parameter files (hand-computed texture rectangles and
@@ -115,17 +115,16 @@ TEST(FontMetrics, DamagedFilesGiveWhatTheirLinesSay)
 
 // Fonts against the engine with a recording renderer; the parameter file lies at the root of
 // the file tree.
-class Fonts : public ::testing::Test {
+class Fonts : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+        RecordingFixture::SetUp();
         // Files are found in the folders attached to the root, as archives are.
         Directory* folder = new Directory(String("Fonts"));
         ASSERT_EQ(FileManager::Root()->AttachDirectory(folder), kSuccess);
         test::AddMemoryFile(folder, "font.txt", kParameters);
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
     // A font named `name` over a 256 x 256 glyph texture, reading the parameter file `file`.
     static Ptr<TextureFont2> MakeFont(const char* name = "Serif", const char* file = "font.txt")
@@ -139,7 +138,6 @@ protected:
     }
 
     test::RecordingRendererScope scope;
-    test::EngineScope engine;
 };
 
 TEST_F(Fonts, QuadsFollowThePenAndSkipCharactersWithoutGlyphs)
@@ -202,7 +200,6 @@ TEST_F(Fonts, MissingParameterFileWarnsAndLeavesNoGlyphs)
 
 TEST_F(Fonts, DrawingUsesTheScreenCameraAndPutsTheSceneCameraBack)
 {
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
     ASSERT_EQ(renderer->Open(0, String("Text"), nullptr, 0, 0, 640, 480), kSuccess);
     Ptr<Camera> scene(new Camera);
     renderer->SetCamera(scene.Get());
