@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,18 +10,16 @@
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/ScreensaverController.h"
 #include "engine/anim/SkinController.h"
-#include "engine/modules/CodecManager.h"
-#include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneLoader.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Triangles.h"
 #include "engine/vfs/File.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/codecs/STRSceneCodec.h"
-#include "support/EngineScope.h"
+#include "support/FileText.h"
+#include "support/LoadedCodec.h"
 #include "support/Near.h"
-#include "support/RecordingRendererScope.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 #include "support/TempFolder.h"
 
@@ -34,17 +30,14 @@ namespace {
 
 using test::Bytes;
 
-class AnimatedSceneFile : public ::testing::Test {
+class AnimatedSceneFile : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec")), kSuccess);
-        Codec* found = nullptr;
-        ASSERT_EQ(CodecManager::LoadCodec(String("STRSceneCodec"), &found), kSuccess);
-        codec = static_cast<STRSceneCodec*>(found);
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+        RecordingFixture::SetUp();
+        codec = static_cast<STRSceneCodec*>(test::LoadedCodec("STRSceneCodec"));
+        ASSERT_NE(codec, nullptr);
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
     Bytes Save(Object* root)
     {
@@ -53,8 +46,8 @@ protected:
             File file{String(path)};
             EXPECT_EQ(codec->Save(&file, root), kSuccess);
         }
-        std::ifstream in(path, std::ios::binary);
-        return Bytes((std::istreambuf_iterator<char>(in)), {});
+        const std::string text = test::FileText(path);
+        return Bytes(text.begin(), text.end());
     }
     Ptr<Object> Load(const Bytes& bytes)
     {
@@ -69,13 +62,11 @@ protected:
     {
         for (int i = 0; i < frames; ++i) {
             root.UpdateState(1.0 / 30.0, true);
-            (void)Renderer::Current()->StartFrame();
-            Renderer::Current()->FinishFrame();
+            (void)renderer->StartFrame();
+            renderer->FinishFrame();
         }
     }
 
-    test::RecordingRendererScope scope;
-    test::EngineScope engine;
     test::TempFolder folder;
     STRSceneCodec* codec = nullptr;
 };

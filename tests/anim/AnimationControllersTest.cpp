@@ -232,11 +232,14 @@ TEST(ColorControllers, BlendTheColourOfEffectsAndLights)
 }
 
 // The four flare controllers blend their animation into a flare's or lens flares' colour or
-// size, and write nothing into an owner of another kind.
-TEST(FlareControllers, ColourAndSizeFollowTheirAnimations)
+// size, and write nothing into an owner of another kind (a light, or a flare for a lens-flare
+// controller).
+TEST(FlareControllers, ColourAndSizeFollowTheirAnimationsOnTheirOwnKindOnly)
 {
-    Ptr<Flare> flare(new Flare());
+    Ptr<Flare> flare(new Flare()), bare(new Flare());
     Ptr<LensFlares> lens(new LensFlares());
+    Ptr<Light> light(new Light(Light::kPoint));
+    const Vector4 diffuse = light->Diffuse();
     struct Case {
         Object* owner;
         Ptr<AnimationController> controller;
@@ -245,7 +248,10 @@ TEST(FlareControllers, ColourAndSizeFollowTheirAnimations)
     Case cases[] = {{flare.Get(), new FlareColorController(), true},
                     {lens.Get(), new LensFlareColorController(), true},
                     {flare.Get(), new FlareSizeController(), false},
-                    {lens.Get(), new LensFlareSizeController(), false}};
+                    {lens.Get(), new LensFlareSizeController(), false},
+                    {light.Get(), new FlareColorController(), true},
+                    {light.Get(), new LensFlareColorController(), true},
+                    {bare.Get(), new LensFlareSizeController(), false}};
     Ptr<ColorAnimation> glow = Glow();
     Ptr<FloatAnimation> grow = Grow();
     for (Case& c : cases) {
@@ -257,32 +263,21 @@ TEST(FlareControllers, ColourAndSizeFollowTheirAnimations)
     EXPECT_EQ(lens->Color(), kQuarterGlow);
     EXPECT_FLOAT_EQ(flare->Size(), 4.0f);
     EXPECT_FLOAT_EQ(lens->Size(), 4.0f);
+    EXPECT_EQ(light->Diffuse(), diffuse);
+    EXPECT_EQ(bare->Size(), 1.0f);
 }
 
-TEST(FlareControllers, AnOwnerOfAnotherKindIsLeftAlone)
-{
-    Ptr<Light> light(new Light(Light::kPoint));
-    const Vector4 diffuse = light->Diffuse();
-    Ptr<AnimationController> controllers[] = {new FlareColorController(), new LensFlareColorController()};
-    Ptr<ColorAnimation> glow = Glow();
-    for (Ptr<AnimationController>& controller : controllers) {
-        ASSERT_EQ(light->SetController(controller.Get()), kSuccess);
-        Play(*controller, glow.Get());
-        EXPECT_EQ(light->Diffuse(), diffuse);
-    }
-    // A lens-flare controller on a flare writes nothing either.
-    Ptr<Flare> flare(new Flare());
-    Ptr<LensFlareSizeController> size(new LensFlareSizeController());
-    ASSERT_EQ(flare->SetController(size.Get()), kSuccess);
-    Ptr<FloatAnimation> grow = Grow();
-    Play(*size, grow.Get());
-    EXPECT_EQ(flare->Size(), 1.0f);
-}
+// Steps through a flip-book of three pictures keyed at 0, 1/3 and 2/3 of a 3 s track: track
+// positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7, and the picture in force at each.
+const struct FlipStep {
+    double elapsed;
+    int picture;
+} kFlipSteps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
 
 TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
 {
-    // Three pictures keyed at 0, 1/3 and 2/3 of a 3 s track on the quad's texture effect; each
-    // frame's draw binds the key in force to stage 0.
+    // The flip-book on the quad's texture effect: each frame's draw binds the key in force to
+    // stage 0.
     PathScene scene;
     test::FlipBook book;
     Ptr<TextureEffect> effect(new TextureEffect());
@@ -291,13 +286,7 @@ TEST_F(DrawnAnimation, ATextureAnimationBindsTheTextureOfTheKeyInForce)
     ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
     controller->SetTrackPeriod(3);
     ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
-    struct Step {
-        double elapsed;
-        int picture;
-    };
-    // Positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7.
-    const Step steps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
-    for (const Step& step : steps) {
+    for (const FlipStep& step : kFlipSteps) {
         scene.Advance(step.elapsed);
         SCOPED_TRACE(controller->TrackPosition());
         const std::vector<std::string>& journal = renderer->Journal();
@@ -320,12 +309,7 @@ TEST(LightmapAnimationController, ShowsTheLightMapOfTheKeyInForce)
         ASSERT_EQ(effect->SetController(controller.Get()), kSuccess);
         controller->SetTrackPeriod(3);
         ASSERT_EQ(controller->AddFrame(Frame(book.animation.Get(), 0, 1)), kSuccess);
-        // Track positions 0.1, 0.4, 0.9, 0.3 (wrapped), 0.6333, 0.7.
-        const struct {
-            double elapsed;
-            int picture;
-        } steps[] = {{0.3, 0}, {0.9, 1}, {1.5, 2}, {1.2, 0}, {1.0, 1}, {0.2, 2}};
-        for (const auto& step : steps) {
+        for (const FlipStep& step : kFlipSteps) {
             controller->Update(step.elapsed);
             SCOPED_TRACE(controller->TrackPosition());
             EXPECT_EQ(effect->GetLightmap(), book.pictures[step.picture].Get());

@@ -11,7 +11,6 @@
 #include "engine/anim/RenderScreenspaceReflectTextureController.h"
 #include "engine/anim/RenderScreenspaceRefractTextureController.h"
 #include "engine/anim/RenderWavesTextureController.h"
-#include "engine/core/ClassRegistry.h"
 #include "engine/core/Stream.h"
 #include "engine/scene/ColorEffect.h"
 #include "engine/scene/CubeTexture.h"
@@ -28,6 +27,7 @@
 #include "support/RecordingFixture.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/RecordChecks.h"
 #include "support/StreamForm.h"
 #include "support/SceneBuilder.h"
 
@@ -43,9 +43,7 @@ protected:
     void SetUp() override
     {
         RecordingFixture::SetUp();
-        ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);
-        camera = new Camera();
-        renderer->SetCamera(camera.Get());
+        UseDeviceAndScene();
     }
 
     // Updates `texture` by `elapsed` (which registers its controllers), then runs the frame
@@ -96,9 +94,8 @@ TEST_F(RenderTextures, EffectsRunTheirTexturesControllersOncePerFrame)
         ASSERT_EQ(water->SetController(waves.Get()), kSuccess);
         Ptr<Effect> effects[2];
         for (Ptr<Effect>& effect : effects) {
-            Object* made = nullptr;
-            ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&made), kSuccess) << c.type;
-            effect = static_cast<Effect*>(made);
+            effect = static_cast<Effect*>(test::CreateRegistered(c.type).Get());
+            ASSERT_NE(effect, nullptr) << c.type;
             c.attach(*effect, water.Get());
         }
         // Two effects share the texture: its controllers run once for the frame ahead.

@@ -13,16 +13,13 @@
 #include "engine/anim/NodeAnimationController.h"
 #include "engine/anim/SkeletonAnimationController.h"
 #include "engine/anim/SkinController.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Triangles.h"
-#include "modules/recording/RecordingRenderer.h"
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
 #include "support/RecordingFixture.h"
-#include "support/RecordingRendererScope.h"
 #include "support/SceneBuilder.h"
 #include "support/Near.h"
 
@@ -116,7 +113,10 @@ TEST(SkinController, DeformsPositionsAndNormalsOnTheProcessor)
     ExpectNear(out[0], {2, 0, -3});
 }
 
-TEST(SkinController, InactiveItOnlyKeepsThePaletteForTheVertexPrograms)
+// The palette is also written to a (recording) device's vertex program constants.
+class SkinPalette : public test::RecordingFixture {};
+
+TEST_F(SkinPalette, InactiveTheSkinOnlyKeepsThePaletteForTheVertexPrograms)
 {
     TwoBoneMesh scene;
     scene.skin->SetActive(false);
@@ -137,16 +137,11 @@ TEST(SkinController, InactiveItOnlyKeepsThePaletteForTheVertexPrograms)
     const float expected[3] = {0, 2, 0};
     for (int axis = 0; axis < 3; ++axis)
         EXPECT_NEAR(std::inner_product(root, root + 4, registers + axis * 4, 0.0f), expected[axis], 1e-5f);
-    test::RecordingRendererScope scope;
-    test::EngineScope engine;
-    ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
     renderer->ClearJournal();
     ASSERT_EQ(scene.skin->WritePaletteConstants(*renderer), kSuccess);
     const std::vector<std::string> calls = {"SetVertexShaderConstants 16 3", "SetVertexShaderConstants 19 3",
                                             "SetVertexShaderConstants 208 1"};
     EXPECT_EQ(renderer->Journal(), calls);
-    EXPECT_EQ(ReleaseRenderer(), kSuccess);
 }
 
 TEST(SkinController, OneBoneMeansAnEndlessBound)

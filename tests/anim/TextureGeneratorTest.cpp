@@ -12,7 +12,6 @@
 #include "engine/anim/NoiseTextureController.h"
 #include "engine/anim/NormalmapTextureController.h"
 #include "engine/anim/PerlinNoiseTextureController.h"
-#include "engine/core/ClassRegistry.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
 #include "engine/scene/Image.h"
@@ -22,6 +21,7 @@
 #include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
+#include "support/RecordChecks.h"
 #include "support/StreamForm.h"
 
 // The processor-side texture generators: noise, octave noise, normal map from heights and the
@@ -390,9 +390,8 @@ TEST_F(TextureGenerators, StreamFormsAfterTheControllerBlock)
     for (const StreamCase& c : StreamCases()) {
         test::ExpectStreamForm(c.type, c.fields, true, {1});  // After the active flag.
         // One byte short on the way in or out: the group's own message.
-        Object* made = nullptr;
-        ASSERT_EQ(ClassRegistry::LookupCreator(String(c.type))(&made), kSuccess);
-        Ptr<Object> object(made);
+        Ptr<Object> object = test::CreateRegistered(c.type);
+        ASSERT_NE(object, nullptr) << c.type;
         object->SetName(String("g"));
         Stream out;
         ASSERT_EQ(object->Save(out), kSuccess);

@@ -86,7 +86,6 @@ TEST(GenParticlesAnimationController, LeavesOtherOwnersAloneAndRoundTrips)
     EXPECT_TRUE(system.EmissionStopped());
 }
 
-
 TEST(IntervalParticleSystemController, SwitchesEmissionAtItsTimes)
 {
     const struct {

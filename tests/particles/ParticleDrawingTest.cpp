@@ -33,9 +33,7 @@ protected:
     void SetUp() override
     {
         RecordingFixture::SetUp();
-        camera = new Camera();  // At the origin, looking along +z.
-        renderer->SetCamera(camera.Get());
-        root = new SceneNode();
+        UseDeviceAndScene();
         Random::Seed(1);
     }
     void SetPointSprites(bool on)

@@ -6,24 +6,21 @@
 #include <cstdio>
 
 #include "engine/core/Stream.h"
-#include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/sound/SoundNode.h"
 #include "engine/sound/SoundNode2.h"
-#include "modules/recording/RecordingRenderer.h"
 #include "sound/SoundTestSupport.h"
-#include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/RecordBytes.h"
-#include "support/RecordingRendererScope.h"
+#include "support/RecordingFixture.h"
 #include "support/SceneBuilder.h"
 #include "support/SoundFiles.h"
 
 namespace zen::test {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Calls = std::vector<std::string>;
 
 std::string Format(const char* format, const Vector3& a, const Vector3& b)
 {
@@ -32,17 +29,15 @@ std::string Format(const char* format, const Vector3& a, const Vector3& b)
     return line;
 }
 
-class SoundNodeTest : public ::testing::Test {
+class SoundNodeTest : public test::RecordingFixture {
 protected:
     SoundNodeTest()
     {
-        m_renderer = LoadRenderer(String("Recording")) == kSuccess ? Renderer::Current() : nullptr;
         m_device = test::LoadedRecording();
         m_ogg = test::EncodeVorbis(test::MakeTone(44100, 1, 0.3, 440), 0.4f);
         test::AddSoundFile("tone.ogg", m_ogg);
         test::AddSoundFile("other.ogg", test::EncodeVorbis(test::MakeTone(22050, 2, 0.2, 300), 0.4f));
     }
-    ~SoundNodeTest() override { (void)ReleaseRenderer(); }
 
     // A camera at `position` turned by `rotation`, made the renderer's.
     Ptr<Camera> PlaceCamera(const Vector3& position, const Quaternion& rotation)
@@ -53,7 +48,7 @@ protected:
         t.SetTranslation(position);
         camera->SetLocalTransform(t);
         camera->SetWorldTransform(t);
-        m_renderer->SetCamera(camera.Get());
+        renderer->SetCamera(camera.Get());
         return camera;
     }
 
@@ -66,16 +61,13 @@ protected:
         return node;
     }
 
-    test::RecordingRendererScope m_renderers;
-    test::EngineScope m_engine;
-    Renderer* m_renderer = nullptr;
     audio::RecordingAudioOutput* m_device = nullptr;
     Bytes m_ogg;
 };
 
 TEST_F(SoundNodeTest, APositionalNodeIsPlacedRelativeToTheCameraWhateverItsTurn)
 {
-    ASSERT_TRUE(m_renderer && m_device);
+    ASSERT_TRUE(renderer && m_device);
     const Quaternion turns[] = {{0, 0, 0, 1}, AxisAngle({0, 1, 0}, 1.2f), AxisAngle({1, 0, 0}, -0.7f),
                                 AxisAngle({0.6f, 0, 0.8f}, 3.0f)};
     for (const Quaternion& turn : turns) {
@@ -84,7 +76,7 @@ TEST_F(SoundNodeTest, APositionalNodeIsPlacedRelativeToTheCameraWhateverItsTurn)
         Ptr<SoundNode> node = NodeAt({5, 0, 0}, true);
         m_device->ClearCalls();
         node->UpdateState(0.1, true);
-        const Lines placed = CallsStarting(*m_device, "Voice3D");
+        const Calls placed = CallsStarting(*m_device, "Voice3D");
         ASSERT_EQ(placed.size(), 1u);
         EXPECT_EQ(placed[0].substr(placed[0].find(' ', 8)), " 3 0 0 min 3.40282e+38 max 1e+09");
         EXPECT_EQ(CallsStarting(*m_device, "Start").size(), 1u);
@@ -92,23 +84,23 @@ TEST_F(SoundNodeTest, APositionalNodeIsPlacedRelativeToTheCameraWhateverItsTurn)
         // only when it differs from the last frame's (the unturned camera is the device's
         // starting listener).
         m_device->ClearCalls();
-        ASSERT_EQ(m_renderer->StartFrame(), kSuccess);
-        m_renderer->FinishFrame();
+        ASSERT_EQ(renderer->StartFrame(), kSuccess);
+        renderer->FinishFrame();
         const bool turned = turn.x != 0 || turn.y != 0 || turn.z != 0;
-        const Lines expected = turned ? Lines{Format("Listener front %g %g %g top %g %g %g", camera->Forward(), camera->Up()),
+        const Calls expected = turned ? Calls{Format("Listener front %g %g %g top %g %g %g", camera->Forward(), camera->Up()),
                                               "Commit3D"}
-                                      : Lines{};
+                                      : Calls{};
         EXPECT_EQ(m_device->Calls(), expected);
         m_device->ClearCalls();
-        ASSERT_EQ(m_renderer->StartFrame(), kSuccess);
-        m_renderer->FinishFrame();
-        EXPECT_EQ(m_device->Calls(), Lines{});
+        ASSERT_EQ(renderer->StartFrame(), kSuccess);
+        renderer->FinishFrame();
+        EXPECT_EQ(m_device->Calls(), Calls{});
     }
 }
 
 TEST_F(SoundNodeTest, PlaysWithoutRestartAndCountsItsPlayTime)
 {
-    ASSERT_TRUE(m_renderer && m_device);
+    ASSERT_TRUE(renderer && m_device);
     PlaceCamera({0, 0, 0}, {0, 0, 0, 1});
     Ptr<SoundNode> node = NodeAt({1, 2, 3}, false);
     node->SetVolume(40);
@@ -116,7 +108,7 @@ TEST_F(SoundNodeTest, PlaysWithoutRestartAndCountsItsPlayTime)
     m_device->ClearCalls();
     for (int frame = 0; frame < 3; ++frame)
         node->UpdateState(0.25, true);
-    EXPECT_EQ(m_device->Calls(), Lines{"Start 1"}) << "played once, never restarted, never placed";
+    EXPECT_EQ(m_device->Calls(), Calls{"Start 1"}) << "played once, never restarted, never placed";
     EXPECT_FLOAT_EQ(node->PlayTime(), 0.75f);
 
     node->SetPlaying(false);
@@ -170,8 +162,8 @@ TEST_F(SoundNodeTest, StreamsItsFieldsInOrderAndLoadsItsSound)
     EXPECT_EQ(copy->Volume(), 65);
     EXPECT_FLOAT_EQ(copy->MinDistance(), 4.5f);
     EXPECT_NE(copy->Channel(), 0u);
-    EXPECT_EQ(CallsStarting(*m_device, "CreateVoice"), Lines{"CreateVoice 2 44100 1 3d"});
-    EXPECT_EQ(CallsStarting(*m_device, "Volume"), (Lines{"Volume 2 1", "Volume 2 0.65"}));
+    EXPECT_EQ(CallsStarting(*m_device, "CreateVoice"), Calls{"CreateVoice 2 44100 1 3d"});
+    EXPECT_EQ(CallsStarting(*m_device, "Volume"), (Calls{"Volume 2 1", "Volume 2 0.65"}));
 }
 
 TEST_F(SoundNodeTest, MissingDamagedAndForeignFilesLeaveASilentNode)
@@ -197,7 +189,7 @@ TEST_F(SoundNodeTest, MissingDamagedAndForeignFilesLeaveASilentNode)
         EXPECT_EQ(node->SetSound(FileManager::FindFile(String(f.name)), false), kSuccess);
         EXPECT_EQ(node->Channel(), 0u);
         EXPECT_EQ(SoundManager::ErrorCode(), f.error);  // The stream's creation was the last call.
-        EXPECT_EQ(log.Lines(), Lines{std::string("WARNING. Невозможно загрузить файл звука [") + f.name + "]"});
+        EXPECT_EQ(log.Lines(), Calls{std::string("WARNING. Невозможно загрузить файл звука [") + f.name + "]"});
         node->UpdateState(0.1, true);  // Silent, and nothing breaks.
     }
     Ptr<SoundNode> node = new SoundNode();
@@ -224,7 +216,7 @@ TEST_F(SoundNodeTest, MissingDamagedAndForeignFilesLeaveASilentNode)
 
 TEST_F(SoundNodeTest, AnAlternatingNodeSwitchesEveryIntervalAndRestartsTheChosenSound)
 {
-    ASSERT_TRUE(m_renderer && m_device);
+    ASSERT_TRUE(renderer && m_device);
     PlaceCamera({0, 0, -1}, {0, 0, 0, 1});
     Ptr<SoundNode2> node = new SoundNode2();
     node->SetPositional(true);
@@ -239,8 +231,8 @@ TEST_F(SoundNodeTest, AnAlternatingNodeSwitchesEveryIntervalAndRestartsTheChosen
         SCOPED_TRACE(testing::Message() << "update " << frame);
         m_device->ClearCalls();
         node->UpdateState(0.125, true);
-        const Lines starts = CallsStarting(*m_device, "Start");
-        const Lines stops = CallsStarting(*m_device, "Stop");
+        const Calls starts = CallsStarting(*m_device, "Start");
+        const Calls stops = CallsStarting(*m_device, "Stop");
         if (!picks[frame]) {
             EXPECT_TRUE(starts.empty() && stops.empty());
         } else {
@@ -251,7 +243,7 @@ TEST_F(SoundNodeTest, AnAlternatingNodeSwitchesEveryIntervalAndRestartsTheChosen
             EXPECT_EQ(stops[0], a ? "Stop 2" : "Stop 1");
         }
         // The chosen one follows the camera.
-        const Lines placed = CallsStarting(*m_device, "Voice3D");
+        const Calls placed = CallsStarting(*m_device, "Voice3D");
         ASSERT_EQ(placed.size(), 1u);
         EXPECT_NE(placed[0].find(" 0 4 1 min"), std::string::npos) << placed[0];
     }

@@ -22,10 +22,10 @@
 #include "engine/vfs/FileManager.h"
 #include "engine/vfs/MemoryFile.h"
 #include "modules/recording/RecordingRenderer.h"
-#include "support/EngineScope.h"
 #include "support/LogCapture.h"
 #include "support/MemoryFiles.h"
 #include "support/RecordBytes.h"
+#include "support/RecordingFixture.h"
 #include "support/RecordingRendererScope.h"
 
 // Texture fonts: glyph tables read from parameter files (hand-computed texture rectangles and
@@ -115,35 +115,29 @@ TEST(FontMetrics, DamagedFilesGiveWhatTheirLinesSay)
 
 // Fonts against the engine with a recording renderer; the parameter file lies at the root of
 // the file tree.
-class Fonts : public ::testing::Test {
+class Fonts : public test::RecordingFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(LoadRenderer(String("Recording")), kSuccess);
+        RecordingFixture::SetUp();
         // Files are found in the folders attached to the root, as archives are.
         Directory* folder = new Directory(String("Fonts"));
         ASSERT_EQ(FileManager::Root()->AttachDirectory(folder), kSuccess);
         test::AddMemoryFile(folder, "font.txt", kParameters);
     }
-    void TearDown() override { EXPECT_EQ(ReleaseRenderer(), kSuccess); }
 
-    static Ptr<Texture> MakeTexture(uint32_t width, uint32_t height)
-    {
-        Ptr<Image> image(new Image(String("glyphs"), Image::kR8G8B8A8, width, height));
-        return Ptr<Texture>(new Texture(String("glyphs"), image.Get()));
-    }
-
-    static Ptr<TextureFont2> MakeFont()
+    // A font named `name` over a 256 x 256 glyph texture, reading the parameter file `file`.
+    static Ptr<TextureFont2> MakeFont(const char* name = "Serif", const char* file = "font.txt")
     {
         Ptr<TextureFont2> font(new TextureFont2);
-        font->SetName(String("Serif"));
-        font->SetTexture(MakeTexture(256, 256).Get());
-        font->SetParameterFile(String("font.txt"));
+        font->SetName(String(name));
+        Ptr<Image> image(new Image(String("glyphs"), Image::kR8G8B8A8, 256, 256));
+        font->SetTexture(Ptr<Texture>(new Texture(String("glyphs"), image.Get())).Get());
+        font->SetParameterFile(String(file));
         return font;
     }
 
     test::RecordingRendererScope scope;
-    test::EngineScope engine;
 };
 
 TEST_F(Fonts, QuadsFollowThePenAndSkipCharactersWithoutGlyphs)
@@ -197,10 +191,7 @@ TEST_F(Fonts, SpacesAdvanceAQuarterLineAndTheLengthStopsAtMaxChars)
 TEST_F(Fonts, MissingParameterFileWarnsAndLeavesNoGlyphs)
 {
     test::LogCapture log;
-    Ptr<TextureFont2> font(new TextureFont2);
-    font->SetName(String("Lost"));
-    font->SetTexture(MakeTexture(64, 64).Get());
-    font->SetParameterFile(String("nowhere.txt"));
+    Ptr<TextureFont2> font = MakeFont("Lost", "nowhere.txt");
     EXPECT_TRUE(log.Contains(
         "WARNING. Создание шрифта [Lost] неудачно: не загружен файл параметров [nowhere.txt]."))
         << log.Joined();
@@ -209,7 +200,6 @@ TEST_F(Fonts, MissingParameterFileWarnsAndLeavesNoGlyphs)
 
 TEST_F(Fonts, DrawingUsesTheScreenCameraAndPutsTheSceneCameraBack)
 {
-    RecordingRenderer* renderer = RecordingRenderer::Latest();
     ASSERT_EQ(renderer->Open(0, String("Text"), nullptr, 0, 0, 640, 480), kSuccess);
     Ptr<Camera> scene(new Camera);
     renderer->SetCamera(scene.Get());

@@ -181,7 +181,6 @@ protected:
         test::AddMemoryFile(folder, "cut.xml", std::string(kConfig, 200));
     }
 
-
     test::RecordingRendererScope scope;
     test::EngineScope engine;
 };
@@ -273,9 +272,8 @@ TEST_F(LearnSystems, BadConfigurationsLeaveTheNodeSilent)
 
 TEST_F(LearnSystems, CameraSwitchesPickMessagesAndDrawThemWithTheirFade)
 {
-    RecordingRenderer* renderer = nullptr;
     ASSERT_EQ(LoadRenderer(String("DirectX9")), kSuccess);
-    renderer = RecordingRenderer::Latest();
+    RecordingRenderer* renderer = RecordingRenderer::Latest();
     ASSERT_EQ(renderer->Open(1, String("Learn"), nullptr, 0, 0, 640, 480), kSuccess);
     Ptr<LearnSystem> learn(new LearnSystem);
     learn->SetConfigFile(String("learn.xml"));
