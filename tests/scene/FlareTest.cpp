@@ -30,11 +30,9 @@ protected:
     void SetUp() override
     {
         RecordingFixture::SetUp();
-        ASSERT_EQ(renderer->CreateDevice(0, 800, 600), kSuccess);
-        camera = new Camera();  // At the origin looking along +z: right +x, up +y.
+        UseDeviceAndScene();  // At the origin looking along +z: right +x, up +y.
         camera->UpdateState(0.0, true);
         camera->UpdateMatrices(800.0f / 600.0f);
-        renderer->SetCamera(camera.Get());
         Caps(false, false);
     }
     void Caps(bool pointSprites, bool occlusion, uint32_t shaderVersion = 20)

@@ -276,10 +276,8 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
 // each drawn with its blending pass (one effect shared by two nodes included).
 TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
 {
+    UseDeviceAndScene();
     UseShaderVersion(20);
-    root = new SceneNode();
-    camera = new Camera();  // At the origin, looking along +z.
-    renderer->SetCamera(camera.Get());
     const Maps maps = Inputs();
     Ptr<GeometryNodeEffect> twoLights = Kinds()[6].make(maps), gloss = Kinds()[5].make(maps),
                             relief = Kinds()[0].make(maps), wall = Kinds()[1].make(maps);
