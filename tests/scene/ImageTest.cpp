@@ -139,10 +139,9 @@ TEST_F(ImageTest, AnImageWithoutAFileStreamsItsSizeAndComesBackEmpty)
     ASSERT_NE(loaded, nullptr);
     ASSERT_TRUE(loaded->IsExactly(&Image::TYPE));
     auto* back = static_cast<Image*>(loaded.Get());
-    EXPECT_EQ(back->Name(), "Screen Image");
-    EXPECT_EQ(back->Width(), 5u);
-    EXPECT_EQ(back->Height(), 3u);
-    EXPECT_EQ(back->Format(), Image::kR8G8B8A8);
+    // Read back, the fields went to their members: the copy writes the same record.
+    EXPECT_EQ(test::SavedRecord(back),
+              Record("ZEN.Image", "Screen Image", {5, 3, Image::kR8G8B8A8}, nullptr, back->ID()));
     ASSERT_NE(back->Data(), nullptr);
     EXPECT_EQ(back->GetDataSize(), 60u);
     EXPECT_TRUE(log.Contains("INFO. Изображение [Screen Image] загружено.")) << log.Joined();
