@@ -223,7 +223,6 @@ TEST_F(NatureEffects, FresnelWeightsFollowSchlicksLaw)
 TEST_F(NatureEffects, ConstantsCarryTheTimeTheColourAndTheParameters)
 {
     renderer->LimitShaderVersion(20);
-    Ptr<Node> node = quad.Get();
 
     Ptr<FlatWaterEffect> water = static_cast<FlatWaterEffect*>(Filled("ZEN.FlatWaterEffect").Get());
     water->SetWaves(FlatWaterEffect::Waves{{0.03f, 0.1f}, {-0.017f, 0.5f}, 2.5f, 0.8f, 0.04f, 0.02f, 0.5f});
