@@ -34,11 +34,6 @@ protected:
         lamp->SetName(String("Lamp"));
         quad = test::MakeQuad("Quad", 1.0f);
     }
-    void TearDown() override
-    {
-        quad = nullptr;
-        RecordingFixture::TearDown();
-    }
 
     Ptr<Image> image;
     Ptr<Texture> texture;

@@ -116,11 +116,6 @@ protected:
         quad = test::MakeQuad("Quad", 1.0f);
         ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
     }
-    void TearDown() override
-    {
-        quad = nullptr;
-        RecordingFixture::TearDown();
-    }
     Maps Inputs() { return {base.Get(), normal.Get(), light.Get(), gloss.Get(), sun.Get(), lamp.Get()}; }
 
     Ptr<Texture> base, normal, light, gloss;

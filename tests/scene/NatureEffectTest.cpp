@@ -48,11 +48,6 @@ protected:
         quad = test::MakeQuad("Quad", 1.0f);
         ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
     }
-    void TearDown() override
-    {
-        quad = nullptr;
-        RecordingFixture::TearDown();
-    }
 
     // Every link and parameter of the effect of type `type` set away from its default.
     Ptr<GeometryNodeEffect> Filled(const std::string& type)
