@@ -135,12 +135,10 @@ TEST_F(ImageTest, AnImageWithoutAFileStreamsItsSizeAndComesBackEmpty)
     ASSERT_EQ(test::SavedRecord(image.Get()), expected) << "no pixels in the stream";
 
     test::LogCapture log;
-    Ptr<Object> loaded = test::LoadedRecord<Object>(expected);
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_TRUE(loaded->IsExactly(&Image::TYPE));
-    auto* back = static_cast<Image*>(loaded.Get());
+    Ptr<Image> back = test::LoadedRecord<Image>(expected);
+    ASSERT_TRUE(back && back->IsExactly(&Image::TYPE));
     // Read back, the fields went to their members: the copy writes the same record.
-    EXPECT_EQ(test::SavedRecord(back),
+    EXPECT_EQ(test::SavedRecord(back.Get()),
               Record("ZEN.Image", "Screen Image", {5, 3, Image::kR8G8B8A8}, nullptr, back->ID()));
     ASSERT_NE(back->Data(), nullptr);
     EXPECT_EQ(back->GetDataSize(), 60u);
@@ -153,11 +151,10 @@ TEST_F(ImageTest, AVolumeImageStreamsItsDepthAfterTheHeight)
     const std::vector<uint8_t> expected = Record("ZEN.VolumeImage", "v", {4, 2, 6, Image::kA8}, nullptr, volume->ID());
     ASSERT_EQ(test::SavedRecord(volume.Get()), expected);
 
-    Ptr<Object> loaded = test::LoadedRecord<Object>(expected);
+    Ptr<VolumeImage> loaded = test::LoadedRecord<VolumeImage>(expected);
     ASSERT_NE(loaded, nullptr);
-    ASSERT_TRUE(loaded->IsExactly(&VolumeImage::TYPE));
-    EXPECT_EQ(static_cast<VolumeImage*>(loaded.Get())->Depth(), 6u);
-    EXPECT_EQ(static_cast<VolumeImage*>(loaded.Get())->GetDataSize(), 48u);
+    EXPECT_EQ(loaded->Depth(), 6u);
+    EXPECT_EQ(loaded->GetDataSize(), 48u);
 }
 
 // An image decoded from a file of the file tree streams only the file's path and is decoded
@@ -177,17 +174,16 @@ TEST_F(ImageTest, AnImageFromAFileIsDecodedAgainWhenRead)
     ASSERT_EQ(image->GetDataSize(), 6u);
     EXPECT_EQ(image->Data()[0], 255);  // Red first.
 
-    Ptr<Object> loaded = test::LoadedRecord<Object>(test::SavedRecord(image.Get()));
-    ASSERT_NE(loaded, nullptr);
-    auto* back = static_cast<Image*>(loaded.Get());
+    Ptr<Image> back = test::LoadedRecord<Image>(test::SavedRecord(image.Get()));
+    ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->FileName(), "Media.rar2/Textures/wood.tga");
     ASSERT_EQ(back->GetDataSize(), 6u);
     EXPECT_EQ(std::memcmp(back->Data(), image->Data(), 6), 0);
 
     for (const std::string path : {"Textures/wood.tga", "Textures\\wood.tga", "wood.tga"}) {
-        Ptr<Object> found = test::LoadedRecord<Object>(Record("ZEN.Image", "w", {}, &path));
+        Ptr<Image> found = test::LoadedRecord<Image>(Record("ZEN.Image", "w", {}, &path));
         ASSERT_NE(found, nullptr) << path;
-        EXPECT_EQ(static_cast<Image*>(found.Get())->Width(), 2u) << path;
+        EXPECT_EQ(found->Width(), 2u) << path;
     }
     delete media;
 }
