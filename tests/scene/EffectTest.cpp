@@ -217,13 +217,8 @@ TEST_F(Effects, TextureEffectsKeepTheirTextureAndCoordinateSetAndRefuseASetPastS
     ASSERT_EQ(effect->SetTexCoordSet(2), kSuccess);
     EXPECT_EQ(effect->SetTexCoordSet(8), kInvalidArgument);
     EXPECT_EQ(effect->FindByName(String("Checker")), texture.Get());
+    // Both come back with every catalogue effect's; a set past seven in a file is refused.
     Bytes bytes = SavedRecord(effect.Get());
-    Ptr<TextureEffect> back = LoadedRecord<TextureEffect>(bytes);
-    ASSERT_TRUE(back);
-    ASSERT_NE(back->GetTexture(), nullptr);
-    EXPECT_EQ(back->GetTexture()->Name(), String("Checker"));
-    EXPECT_EQ(back->TexCoordSet(), 2u);
-
     bytes[bytes.size() - 4] = 8;  // The set.
     test::LogCapture log;
     EXPECT_FALSE(LoadedRecord<TextureEffect>(bytes));
