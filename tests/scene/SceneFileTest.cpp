@@ -157,7 +157,6 @@ TEST_F(SceneFile, ControllersKeepTheirOrderAcrossSaveAndLoad)
 {
     std::string journal;
     Ptr<SceneNode> root = new SceneNode();
-    ASSERT_EQ(ClassRegistry::LookupCreator(String("ZEN.TestController")) != nullptr, true);
     ASSERT_EQ(root->SetController(new test::TestController(String("A"), &journal)), kSuccess);
     ASSERT_EQ(root->SetController(new test::TestController(String("B"), &journal)), kSuccess);
     Ptr<Object> loaded;
