@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "engine/core/HashMap.h"
 #include "engine/modules/CodecManager.h"
 #include "engine/modules/FileCodec.h"
-#include "engine/modules/ImageCodec.h"
 #include "engine/modules/ModuleManager.h"
 #include "engine/modules/SceneCodec.h"
 #include "engine/modules/StaticModule.h"
@@ -20,17 +18,6 @@
 
 namespace zen {
 namespace {
-
-class TestImageCodec : public ImageCodec {
-public:
-    TestImageCodec(const char* name, std::initializer_list<const char*> extensions) : ImageCodec(String(name))
-    {
-        for (const char* extension : extensions)
-            (void)AddExtension(String(extension));
-    }
-    Result Decode(File*, Image*) override { return kFailure; }
-    Result Encode(File*, Image*) override { return kFailure; }
-};
 
 class TestArchiveCodec : public FileCodec {
 public:
@@ -58,10 +45,10 @@ uint32_t BucketOf(const char* name)
 }
 
 int g_created = 0;
-Result CreateJpegLike(Codec** out)
+Result CreatePackLike(Codec** out)
 {
     ++g_created;
-    *out = new TestImageCodec("TestJPGImageCodec", {"JPG", "jpg", "Jpg", "JPEG", "jpeg", "Jpeg"});
+    *out = new TestArchiveCodec("TestPAKFileCodec", "pak");
     return kSuccess;
 }
 Result CreateNothing(Codec**)
@@ -77,19 +64,19 @@ protected:
 TEST_F(CodecManagerTest, LoadCodecCreatesOnceFromTheModuleOfTheSameName)
 {
     g_created = 0;
-    ASSERT_EQ(RegisterStaticModule("TestJPGImageCodec", "CreateCodec", reinterpret_cast<ModuleEntry>(&CreateJpegLike)),
+    ASSERT_EQ(RegisterStaticModule("TestPAKFileCodec", "CreateCodec", reinterpret_cast<ModuleEntry>(&CreatePackLike)),
               kSuccess);
     test::LogCapture log;
     Codec* codec = nullptr;
-    ASSERT_EQ(CodecManager::LoadCodec(String("TestJPGImageCodec"), &codec), kSuccess);
+    ASSERT_EQ(CodecManager::LoadCodec(String("TestPAKFileCodec"), &codec), kSuccess);
     ASSERT_NE(codec, nullptr);
-    EXPECT_EQ(codec->GetModule(), ModuleManager::FindModule(String("TestJPGImageCodec")));
-    EXPECT_EQ(codec->GetType(), static_cast<uint32_t>(Codec::kImageCodec));
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"INFO. Загружается кодек [TestJPGImageCodec]."}));
+    EXPECT_EQ(codec->GetModule(), ModuleManager::FindModule(String("TestPAKFileCodec")));
+    EXPECT_EQ(codec->GetType(), static_cast<uint32_t>(Codec::kFileCodec));
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"INFO. Загружается кодек [TestPAKFileCodec]."}));
 
     log.Clear();
     Codec* again = nullptr;
-    EXPECT_EQ(CodecManager::LoadCodec(String("TestJPGImageCodec"), &again), kSuccess);
+    EXPECT_EQ(CodecManager::LoadCodec(String("TestPAKFileCodec"), &again), kSuccess);
     EXPECT_EQ(again, codec);
     EXPECT_EQ(g_created, 1);
     EXPECT_TRUE(log.Lines().empty());

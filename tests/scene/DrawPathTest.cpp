@@ -89,10 +89,7 @@ protected:
     void SetUp() override
     {
         RecordingFixture::SetUp();
-        root = new SceneNode();
-        root->SetName(String("Root"));
-        camera = new Camera();  // At the origin, looking along +z.
-        renderer->SetCamera(camera.Get());
+        UseDeviceAndScene();
     }
 
     // A 2 x 2 quad at distance z in front of the camera, drawn with a colour effect.

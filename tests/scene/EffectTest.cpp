@@ -21,22 +21,9 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 using test::ByteStream;
+using test::LoadedRecord;
 using test::PutFloat;
-
-Bytes Saved(Object* object)
-{
-    const Bytes bytes = test::SavedRecord(object);
-    EXPECT_FALSE(bytes.empty());
-    return bytes;
-}
-
-template <class T>
-Ptr<T> Loaded(const Bytes& bytes)
-{
-    Ptr<T> object = test::LoadedRecord<T>(bytes);
-    EXPECT_TRUE(!object || object->IsExactly(&T::TYPE));
-    return object;
-}
+using test::SavedRecord;
 
 // Bytes of the geometry-node effect's own fields (before the texture link), after Object's.
 constexpr size_t kEffectFieldBytes = 1 + 64 + 4 + 1 + 4 + 1 + 8 + 1 + 16 + 8 + 1 + 8;
@@ -81,8 +68,8 @@ TEST_F(Effects, RenderStateBlocksRoundTripEveryFieldAndRefuseValuesOutsideTheirE
     state.stages[5].colorArgMod[2] = RenderState::kArgComplement | RenderState::kArgAlphaReplicate;
     state.stages[7].reserved = 42;
     state.pointSprites = true;
-    const Bytes bytes = Saved(block.Get());
-    Ptr<RenderStateBlock> back = Loaded<RenderStateBlock>(bytes);
+    const Bytes bytes = SavedRecord(block.Get());
+    Ptr<RenderStateBlock> back = LoadedRecord<RenderStateBlock>(bytes);
     ASSERT_TRUE(back);
     EXPECT_TRUE(back->State() == block->State());
     EXPECT_TRUE(back->IsDirty());
@@ -93,7 +80,7 @@ TEST_F(Effects, RenderStateBlocksRoundTripEveryFieldAndRefuseValuesOutsideTheirE
     broken[broken.size() - 1 - 4 - 4] = 4;
     for (const Bytes& damaged : {broken, Bytes(bytes.begin(), bytes.end() - 1)}) {
         test::LogCapture log;
-        EXPECT_FALSE(Loaded<RenderStateBlock>(damaged));
+        EXPECT_FALSE(LoadedRecord<RenderStateBlock>(damaged));
         EXPECT_TRUE(log.ContainsText("Невозможно загрузить блок состояний рендеринга. ID["));
     }
 }
@@ -104,7 +91,7 @@ TEST_F(Effects, TheStreamFormStoresWrapFlagsInvertedAndReadsAnyLowBlendBitAsBlen
 {
     Ptr<ColorEffect> effect = new ColorEffect();
     effect->SetName(String("Paint"));
-    Bytes bytes = Saved(effect.Get());
+    Bytes bytes = SavedRecord(effect.Get());
     const size_t wrap = WrapByteOf(bytes);
     EXPECT_EQ(bytes[wrap], 0);  // Every stage wraps.
     EXPECT_EQ(bytes[wrap + kBlendByteOffset], 0);
@@ -113,11 +100,10 @@ TEST_F(Effects, TheStreamFormStoresWrapFlagsInvertedAndReadsAnyLowBlendBitAsBlen
     effect->SetWrap(7, false);
     ASSERT_EQ(effect->SetBlending(true, RenderState::kBlendOne, RenderState::kBlendOne), kSuccess);
     effect->SetCullEnabled(false);
-    effect->SetColor(Vector4{0.25f, 0.5f, 0.75f, 1});
-    bytes = Saved(effect.Get());
+    bytes = SavedRecord(effect.Get());
     EXPECT_EQ(bytes[wrap], 0x88);
     EXPECT_EQ(bytes[wrap + kBlendByteOffset], 0x11);
-    Ptr<ColorEffect> back = Loaded<ColorEffect>(bytes);
+    Ptr<ColorEffect> back = LoadedRecord<ColorEffect>(bytes);
     ASSERT_TRUE(back);
     EXPECT_FALSE(back->Wraps(3));
     EXPECT_FALSE(back->Wraps(7));
@@ -125,16 +111,15 @@ TEST_F(Effects, TheStreamFormStoresWrapFlagsInvertedAndReadsAnyLowBlendBitAsBlen
     EXPECT_TRUE(back->IsBlended());
     EXPECT_FALSE(back->CullEnabled());
     EXPECT_EQ(back->SourceBlend(), RenderState::kBlendOne);
-    EXPECT_EQ(back->Color(), (Vector4{0.25f, 0.5f, 0.75f, 1}));
 
     // Other writers set other low bits for blended; culling is on below 16.
     bytes[wrap + kBlendByteOffset] = 0x02;
-    back = Loaded<ColorEffect>(bytes);
+    back = LoadedRecord<ColorEffect>(bytes);
     ASSERT_TRUE(back);
     EXPECT_TRUE(back->IsBlended());
     EXPECT_TRUE(back->CullEnabled());
     bytes[wrap + kBlendByteOffset] = 0x20;
-    back = Loaded<ColorEffect>(bytes);
+    back = LoadedRecord<ColorEffect>(bytes);
     ASSERT_TRUE(back);
     EXPECT_FALSE(back->IsBlended());
     EXPECT_FALSE(back->CullEnabled());
@@ -176,7 +161,7 @@ Bytes ColorEffectTail(uint8_t clamped, const Vector4 (&material)[4], float power
 TEST_F(Effects, TheEffectFieldsAreStoredInTheirOrderFromTheDocumentedDefaults)
 {
     Ptr<ColorEffect> effect = new ColorEffect();
-    Bytes bytes = Saved(effect.Get());
+    Bytes bytes = SavedRecord(effect.Get());
     const Vector4 defaults[4] = {{0.8f, 0.8f, 0.8f, 1}, {0.2f, 0.2f, 0.2f, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
     Bytes expected = ColorEffectTail(0, defaults, 1.0f, false, 1, 0, 4, 5, false, Vector4{1, 1, 1, 1}, 0.001f, 2.0f,
                                      false, 0.05f, 1.0f);
@@ -195,15 +180,15 @@ TEST_F(Effects, TheEffectFieldsAreStoredInTheirOrderFromTheDocumentedDefaults)
     effect->SetFogRange(0.5f, 0.75f);
     effect->SetFlagC(true);
     effect->SetWrap(0, false);
-    bytes = Saved(effect.Get());
+    bytes = SavedRecord(effect.Get());
     expected = ColorEffectTail(0x01, material, 12.0f, true, 77, 0x01, 6, 9, true, Vector4{0.3f, 0.2f, 0.1f, 0.5f},
                                0.25f, 3.0f, true, 0.5f, 0.75f);
     EXPECT_EQ(Bytes(bytes.end() - static_cast<std::ptrdiff_t>(expected.size()), bytes.end()), expected);
 
     // Loaded, it saves the same fields again: each value went back to the member it came from.
-    Ptr<ColorEffect> back = Loaded<ColorEffect>(bytes);
+    Ptr<ColorEffect> back = LoadedRecord<ColorEffect>(bytes);
     ASSERT_TRUE(back);
-    const Bytes again = Saved(back.Get());
+    const Bytes again = SavedRecord(back.Get());
     EXPECT_EQ(Bytes(again.end() - static_cast<std::ptrdiff_t>(expected.size()), again.end()), expected);
     EXPECT_FALSE(back->Wraps(0));
     EXPECT_TRUE(back->Wraps(1));
@@ -212,10 +197,10 @@ TEST_F(Effects, TheEffectFieldsAreStoredInTheirOrderFromTheDocumentedDefaults)
 TEST_F(Effects, ABlendFactorOutsideItsRangeIsADamagedFile)
 {
     Ptr<ColorEffect> effect = new ColorEffect();
-    Bytes bytes = Saved(effect.Get());
+    Bytes bytes = SavedRecord(effect.Get());
     bytes[WrapByteOf(bytes) + kBlendByteOffset + 1] = 10;  // srcBlend's low byte.
     test::LogCapture log;
-    EXPECT_FALSE(Loaded<ColorEffect>(bytes));
+    EXPECT_FALSE(LoadedRecord<ColorEffect>(bytes));
     EXPECT_TRUE(log.ContainsText("Невозможно загрузить данные эффекта. ID["));
     EXPECT_EQ(effect->SetBlending(true, 10, 0), kInvalidArgument);
     EXPECT_FALSE(effect->IsBlended());
@@ -230,16 +215,11 @@ TEST_F(Effects, TextureEffectsKeepTheirTextureAndCoordinateSetAndRefuseASetPastS
     ASSERT_EQ(effect->SetTexCoordSet(2), kSuccess);
     EXPECT_EQ(effect->SetTexCoordSet(8), kInvalidArgument);
     EXPECT_EQ(effect->FindByName(String("Checker")), texture.Get());
-    Bytes bytes = Saved(effect.Get());
-    Ptr<TextureEffect> back = Loaded<TextureEffect>(bytes);
-    ASSERT_TRUE(back);
-    ASSERT_NE(back->GetTexture(), nullptr);
-    EXPECT_EQ(back->GetTexture()->Name(), String("Checker"));
-    EXPECT_EQ(back->TexCoordSet(), 2u);
-
+    // Both come back with every catalogue effect's; a set past seven in a file is refused.
+    Bytes bytes = SavedRecord(effect.Get());
     bytes[bytes.size() - 4] = 8;  // The set.
     test::LogCapture log;
-    EXPECT_FALSE(Loaded<TextureEffect>(bytes));
+    EXPECT_FALSE(LoadedRecord<TextureEffect>(bytes));
     EXPECT_TRUE(log.ContainsText("Невозможно загрузить номер набора текстурных координат. ID["));
 }
 
@@ -247,7 +227,7 @@ TEST_F(Effects, TheTextureLinkMustBeATexture)
 {
     // A TextureEffect whose texture link holds an image instead.
     Ptr<TextureEffect> effect = new TextureEffect();
-    Bytes head = Saved(effect.Get());
+    Bytes head = SavedRecord(effect.Get());
     head.resize(head.size() - 8);  // Without the null link and the set.
     Ptr<Image> image = new Image(String("NotATexture"), Image::kA8, 1, 1);
     Stream tail;
@@ -256,7 +236,7 @@ TEST_F(Effects, TheTextureLinkMustBeATexture)
     for (int i = 0; i < 4; ++i)
         head.push_back(0);
     test::LogCapture log;
-    EXPECT_FALSE(Loaded<TextureEffect>(head));
+    EXPECT_FALSE(LoadedRecord<TextureEffect>(head));
     EXPECT_TRUE(log.ContainsText("Невозможно загрузить текстуру. ID["));
 }
 

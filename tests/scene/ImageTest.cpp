@@ -43,20 +43,6 @@ std::vector<uint8_t> SmallTga()
 
 class ImageTest : public ::testing::Test {
 protected:
-    // Reads one object record from `bytes`; null (and the stream's failure) when it fails.
-    Ptr<Object> ReadBack(const std::vector<uint8_t>& bytes, Result* state = nullptr)
-    {
-        MemoryFile file{String("record.bin")};
-        EXPECT_EQ(file.CopyData(bytes.data(), static_cast<uint32_t>(bytes.size())), kSuccess);
-        EXPECT_EQ(file.Open(File::kRead), kSuccess);
-        Object* loaded = nullptr;
-        const Result result = file.ReadObject(&loaded);
-        if (state)
-            *state = result;
-        Ptr<Object> object(result == kSuccess ? loaded : nullptr);
-        return object;
-    }
-
     test::ImageCodecScope codecs;
 };
 
@@ -149,14 +135,11 @@ TEST_F(ImageTest, AnImageWithoutAFileStreamsItsSizeAndComesBackEmpty)
     ASSERT_EQ(test::SavedRecord(image.Get()), expected) << "no pixels in the stream";
 
     test::LogCapture log;
-    Ptr<Object> loaded = ReadBack(expected);
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_TRUE(loaded->IsExactly(&Image::TYPE));
-    auto* back = static_cast<Image*>(loaded.Get());
-    EXPECT_EQ(back->Name(), "Screen Image");
-    EXPECT_EQ(back->Width(), 5u);
-    EXPECT_EQ(back->Height(), 3u);
-    EXPECT_EQ(back->Format(), Image::kR8G8B8A8);
+    Ptr<Image> back = test::LoadedRecord<Image>(expected);
+    ASSERT_TRUE(back && back->IsExactly(&Image::TYPE));
+    // Read back, the fields went to their members: the copy writes the same record.
+    EXPECT_EQ(test::SavedRecord(back.Get()),
+              Record("ZEN.Image", "Screen Image", {5, 3, Image::kR8G8B8A8}, nullptr, back->ID()));
     ASSERT_NE(back->Data(), nullptr);
     EXPECT_EQ(back->GetDataSize(), 60u);
     EXPECT_TRUE(log.Contains("INFO. Изображение [Screen Image] загружено.")) << log.Joined();
@@ -168,11 +151,10 @@ TEST_F(ImageTest, AVolumeImageStreamsItsDepthAfterTheHeight)
     const std::vector<uint8_t> expected = Record("ZEN.VolumeImage", "v", {4, 2, 6, Image::kA8}, nullptr, volume->ID());
     ASSERT_EQ(test::SavedRecord(volume.Get()), expected);
 
-    Ptr<Object> loaded = ReadBack(expected);
+    Ptr<VolumeImage> loaded = test::LoadedRecord<VolumeImage>(expected);
     ASSERT_NE(loaded, nullptr);
-    ASSERT_TRUE(loaded->IsExactly(&VolumeImage::TYPE));
-    EXPECT_EQ(static_cast<VolumeImage*>(loaded.Get())->Depth(), 6u);
-    EXPECT_EQ(static_cast<VolumeImage*>(loaded.Get())->GetDataSize(), 48u);
+    EXPECT_EQ(loaded->Depth(), 6u);
+    EXPECT_EQ(loaded->GetDataSize(), 48u);
 }
 
 // An image decoded from a file of the file tree streams only the file's path and is decoded
@@ -192,17 +174,16 @@ TEST_F(ImageTest, AnImageFromAFileIsDecodedAgainWhenRead)
     ASSERT_EQ(image->GetDataSize(), 6u);
     EXPECT_EQ(image->Data()[0], 255);  // Red first.
 
-    Ptr<Object> loaded = ReadBack(test::SavedRecord(image.Get()));
-    ASSERT_NE(loaded, nullptr);
-    auto* back = static_cast<Image*>(loaded.Get());
+    Ptr<Image> back = test::LoadedRecord<Image>(test::SavedRecord(image.Get()));
+    ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->FileName(), "Media.rar2/Textures/wood.tga");
     ASSERT_EQ(back->GetDataSize(), 6u);
     EXPECT_EQ(std::memcmp(back->Data(), image->Data(), 6), 0);
 
     for (const std::string path : {"Textures/wood.tga", "Textures\\wood.tga", "wood.tga"}) {
-        Ptr<Object> found = ReadBack(Record("ZEN.Image", "w", {}, &path));
+        Ptr<Image> found = test::LoadedRecord<Image>(Record("ZEN.Image", "w", {}, &path));
         ASSERT_NE(found, nullptr) << path;
-        EXPECT_EQ(static_cast<Image*>(found.Get())->Width(), 2u) << path;
+        EXPECT_EQ(found->Width(), 2u) << path;
     }
     delete media;
 }
@@ -212,7 +193,7 @@ TEST_F(ImageTest, AMissingOrUnreadableFileFailsTheLoad)
     const std::string missing = "Textures/none.tga";
     test::LogCapture log;
     Result state = kSuccess;
-    EXPECT_EQ(ReadBack(Record("ZEN.Image", "gone", {}, &missing), &state), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(Record("ZEN.Image", "gone", {}, &missing), &state), nullptr);
     EXPECT_NE(state, kSuccess);
     EXPECT_TRUE(log.Contains("WARNING. Указатель на файл равен 0 при загрузке изображения [gone].")) << log.Joined();
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить изображение из файла. ID[")) << log.Joined();
@@ -224,7 +205,7 @@ TEST_F(ImageTest, AMissingOrUnreadableFileFailsTheLoad)
     ASSERT_EQ(broken->CopyData("not a picture", 13), kSuccess);
     const std::string path = "broken.tga";
     log.Clear();
-    EXPECT_EQ(ReadBack(Record("ZEN.Image", "bad", {}, &path)), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(Record("ZEN.Image", "bad", {}, &path)), nullptr);
     EXPECT_TRUE(log.Contains("ERROR. Неудачна загрузка изображения [bad].")) << log.Joined();
     delete media;
 }
@@ -249,7 +230,7 @@ TEST_F(ImageTest, DamagedRecordsFailWithTheFieldsMessage)
     for (const Case& c : cases) {
         test::LogCapture log;
         Result state = kSuccess;
-        EXPECT_EQ(ReadBack(c.bytes, &state), nullptr) << c.what;
+        EXPECT_EQ(test::LoadedRecord<Object>(c.bytes, &state), nullptr) << c.what;
         EXPECT_NE(state, kSuccess) << c.what;
         EXPECT_TRUE(log.ContainsText(std::string("ERROR. ") + c.expected)) << c.what << "\n" << log.Joined();
         EXPECT_FALSE(log.ContainsText("загружено.")) << c.what;
@@ -259,7 +240,7 @@ TEST_F(ImageTest, DamagedRecordsFailWithTheFieldsMessage)
     longName.resize(longName.size() - 4);
     PutInt(longName, 0x7FFFFFF0);
     test::LogCapture log;
-    EXPECT_EQ(ReadBack(longName), nullptr);
+    EXPECT_EQ(test::LoadedRecord<Object>(longName), nullptr);
     EXPECT_TRUE(log.ContainsText("ERROR. Невозможно загрузить имя файла изображения. ID[")) << log.Joined();
 }
 

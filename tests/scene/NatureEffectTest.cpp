@@ -48,11 +48,6 @@ protected:
         quad = test::MakeQuad("Quad", 1.0f);
         ASSERT_EQ(quad->SetTexCoords(1, quad->TexCoords(0)), kSuccess);
     }
-    void TearDown() override
-    {
-        quad = nullptr;
-        RecordingFixture::TearDown();
-    }
 
     // Every link and parameter of the effect of type `type` set away from its default.
     Ptr<GeometryNodeEffect> Filled(const std::string& type)
@@ -223,7 +218,6 @@ TEST_F(NatureEffects, FresnelWeightsFollowSchlicksLaw)
 TEST_F(NatureEffects, ConstantsCarryTheTimeTheColourAndTheParameters)
 {
     renderer->LimitShaderVersion(20);
-    Ptr<Node> node = quad.Get();
 
     Ptr<FlatWaterEffect> water = static_cast<FlatWaterEffect*>(Filled("ZEN.FlatWaterEffect").Get());
     water->SetWaves(FlatWaterEffect::Waves{{0.03f, 0.1f}, {-0.017f, 0.5f}, 2.5f, 0.8f, 0.04f, 0.02f, 0.5f});

@@ -53,11 +53,6 @@ protected:
         ASSERT_EQ(sun->SetDirection(Vector3{0, -1, 0.2f}), kSuccess);
         sun->UpdateState(0, true);
     }
-    void TearDown() override
-    {
-        sun = nullptr;
-        RecordingFixture::TearDown();
-    }
 
     // The shadow effect on the root with its controller.
     Ptr<ShadowmapEffect> AddShadow()
